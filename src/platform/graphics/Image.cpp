@@ -1,0 +1,312 @@
+#include "platform/graphics/Image.h"
+
+#include <bit>
+#include <cmath>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <jpeglib.h>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <png.h>
+
+namespace graphics {
+
+namespace {
+
+// Larger bitmaps are refused rather than allocated: a hostile header must
+// not be able to ask for gigabytes.
+constexpr long long MaxPixels = 64LL * 1024 * 1024;
+
+struct Bitmap {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
+    bool hasAlpha = false;
+};
+
+bool sizeAcceptable(long long width, long long height)
+{
+    return width > 0 && height > 0 && width * height <= MaxPixels;
+}
+
+void premultiply(std::vector<std::uint32_t>& pixels)
+{
+    for (std::uint32_t& p : pixels) {
+        std::uint32_t a = p >> 24;
+        if (a == 255)
+            continue;
+        auto mul = [a](std::uint32_t c) { return (c * a + 127) / 255; };
+        p = a << 24 | mul((p >> 16) & 0xff) << 16 | mul((p >> 8) & 0xff) << 8 | mul(p & 0xff);
+    }
+}
+
+std::optional<Bitmap> decodePng(std::span<const std::uint8_t> bytes)
+{
+    png_image image {};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()))
+        return std::nullopt;
+    Bitmap bitmap;
+    bitmap.hasAlpha = (image.format & PNG_FORMAT_FLAG_ALPHA) != 0;
+    // One 32-bit word per pixel as 0xAARRGGBB: byte order BGRA on a
+    // little-endian machine.
+    image.format = std::endian::native == std::endian::little ? PNG_FORMAT_BGRA : PNG_FORMAT_ARGB;
+    if (!sizeAcceptable(image.width, image.height)) {
+        png_image_free(&image);
+        return std::nullopt;
+    }
+    bitmap.width = static_cast<int>(image.width);
+    bitmap.height = static_cast<int>(image.height);
+    bitmap.pixels.resize(static_cast<std::size_t>(bitmap.width) * bitmap.height);
+    if (!png_image_finish_read(&image, nullptr, bitmap.pixels.data(), bitmap.width * 4, nullptr)) {
+        png_image_free(&image);
+        return std::nullopt;
+    }
+    premultiply(bitmap.pixels);
+    return bitmap;
+}
+
+struct JpegError {
+    jpeg_error_mgr manager;
+    std::jmp_buf jump;
+};
+
+[[noreturn]] void jpegFail(j_common_ptr info)
+{
+    std::longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1);
+}
+
+void jpegQuiet(j_common_ptr, int)
+{
+}
+void jpegNoOutput(j_common_ptr)
+{
+}
+
+// Kept free of objects with destructors between setjmp and the decode
+// calls, since a decode error longjmps back over this frame.
+bool decodeJpegInto(
+    std::span<const std::uint8_t> bytes, std::vector<std::uint32_t>& out, int& width, int& height)
+{
+    jpeg_decompress_struct info {};
+    JpegError error {};
+    info.err = jpeg_std_error(&error.manager);
+    error.manager.error_exit = jpegFail;
+    error.manager.emit_message = jpegQuiet;
+    error.manager.output_message = jpegNoOutput;
+    if (setjmp(error.jump)) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
+    if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK
+        || !sizeAcceptable(info.image_width, info.image_height)) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    info.out_color_space = std::endian::native == std::endian::little ? JCS_EXT_BGRA : JCS_EXT_ARGB;
+    jpeg_start_decompress(&info);
+    width = static_cast<int>(info.output_width);
+    height = static_cast<int>(info.output_height);
+    out.resize(static_cast<std::size_t>(width) * height);
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row
+            = reinterpret_cast<JSAMPROW>(out.data() + static_cast<std::size_t>(info.output_scanline) * width);
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    return true;
+}
+
+std::optional<Bitmap> decodeJpeg(std::span<const std::uint8_t> bytes)
+{
+    Bitmap bitmap;
+    if (!decodeJpegInto(bytes, bitmap.pixels, bitmap.width, bitmap.height))
+        return std::nullopt;
+    return bitmap;
+}
+
+bool startsWith(std::span<const std::uint8_t> bytes, std::initializer_list<std::uint8_t> prefix)
+{
+    return bytes.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), bytes.begin());
+}
+
+double sanitizedScale(double scale)
+{
+    return std::isfinite(scale) && scale > 0 ? scale : 1.0;
+}
+
+std::optional<std::string> readFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::mutex& assetMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::filesystem::path& assetDirectoryStorage()
+{
+    static std::filesystem::path directory = [] {
+        if (const char* env = std::getenv("CASHIER_ASSETS"); env && *env)
+            return std::filesystem::path(env);
+        return std::filesystem::path(CASHIER_SOURCE_ASSETS);
+    }();
+    return directory;
+}
+
+std::map<std::string, std::shared_ptr<const Image>, std::less<>>& namedCache()
+{
+    static std::map<std::string, std::shared_ptr<const Image>, std::less<>> cache;
+    return cache;
+}
+
+} // namespace
+
+Image::Image(Private, int width, int height, std::shared_ptr<const std::vector<std::uint32_t>> pixels,
+    double scale, bool hasAlpha)
+    : m_width(width)
+    , m_height(height)
+    , m_pixels(std::move(pixels))
+    , m_scale(scale)
+    , m_hasAlpha(hasAlpha)
+{
+}
+
+std::shared_ptr<const Image> Image::fromData(std::span<const std::uint8_t> bytes, double scale)
+{
+    std::optional<Bitmap> bitmap;
+    if (startsWith(bytes, { 0x89, 'P', 'N', 'G', 0x0d, 0x0a, 0x1a, 0x0a }))
+        bitmap = decodePng(bytes);
+    else if (startsWith(bytes, { 0xff, 0xd8 }))
+        bitmap = decodeJpeg(bytes);
+    if (!bitmap)
+        return nullptr;
+    return fromPixels(bitmap->width, bitmap->height, std::move(bitmap->pixels), scale, bitmap->hasAlpha);
+}
+
+std::shared_ptr<const Image> Image::fromData(std::string_view bytes, double scale)
+{
+    return fromData(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), scale);
+}
+
+std::shared_ptr<const Image> Image::fromFile(const std::filesystem::path& path, double scale)
+{
+    auto bytes = readFile(path);
+    return bytes ? fromData(*bytes, scale) : nullptr;
+}
+
+void Image::setAssetDirectory(std::filesystem::path directory)
+{
+    std::lock_guard lock(assetMutex());
+    assetDirectoryStorage() = std::move(directory);
+    namedCache().clear();
+}
+
+std::filesystem::path Image::assetDirectory()
+{
+    std::lock_guard lock(assetMutex());
+    return assetDirectoryStorage();
+}
+
+std::shared_ptr<const Image> Image::named(std::string_view name)
+{
+    // Names are plain file stems; anything that could climb out of the
+    // assets folder is not an asset.
+    if (name.empty() || name.find('/') != std::string_view::npos || name.find('\0') != std::string_view::npos
+        || name == "." || name == "..")
+        return nullptr;
+    std::lock_guard lock(assetMutex());
+    auto& cache = namedCache();
+    if (auto it = cache.find(name); it != cache.end())
+        return it->second;
+    const std::filesystem::path& dir = assetDirectoryStorage();
+    std::string stem(name);
+    auto image = fromFile(dir / (stem + ".png"), 1.0);
+    if (!image)
+        image = fromFile(dir / (stem + "@2x.png"), 2.0);
+    if (image)
+        cache.emplace(stem, image);
+    return image;
+}
+
+std::shared_ptr<const Image> Image::fromColor(const Color& color, Size size)
+{
+    int w = std::isfinite(size.width) && size.width >= 1 ? static_cast<int>(std::ceil(size.width)) : 1;
+    int h = std::isfinite(size.height) && size.height >= 1 ? static_cast<int>(std::ceil(size.height)) : 1;
+    if (!sizeAcceptable(w, h))
+        return nullptr;
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w) * h, color.premultipliedArgb());
+    return fromPixels(w, h, std::move(pixels), 1.0, color.alpha() < 1.0);
+}
+
+std::shared_ptr<const Image> Image::fromPixels(
+    int width, int height, std::vector<std::uint32_t> pixels, double scale, bool hasAlpha)
+{
+    if (!sizeAcceptable(width, height) || pixels.size() != static_cast<std::size_t>(width) * height)
+        return nullptr;
+    return std::make_shared<const Image>(Private {}, width, height,
+        std::make_shared<const std::vector<std::uint32_t>>(std::move(pixels)), sanitizedScale(scale),
+        hasAlpha);
+}
+
+std::shared_ptr<const Image> Image::animated(
+    std::vector<std::shared_ptr<const Image>> frames, double duration)
+{
+    std::erase(frames, nullptr);
+    if (frames.empty())
+        return nullptr;
+    auto image = std::make_shared<Image>(*frames.front());
+    image->m_images = std::move(frames);
+    image->m_duration = std::isfinite(duration) && duration > 0 ? duration : 0;
+    return image;
+}
+
+std::shared_ptr<const Image> Image::withScale(double scale, Orientation orientation) const
+{
+    auto image = std::make_shared<Image>(*this);
+    image->m_scale = sanitizedScale(scale);
+    image->m_orientation = orientation;
+    return image;
+}
+
+std::shared_ptr<const Image> Image::withRenderingMode(RenderingMode mode) const
+{
+    auto image = std::make_shared<Image>(*this);
+    image->m_renderingMode = mode;
+    return image;
+}
+
+Size Image::size() const
+{
+    Size s { m_width / m_scale, m_height / m_scale };
+    switch (m_orientation) {
+    case Orientation::Left:
+    case Orientation::Right:
+    case Orientation::LeftMirrored:
+    case Orientation::RightMirrored:
+        return { s.height, s.width };
+    default:
+        return s;
+    }
+}
+
+Color Image::pixelAt(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= m_width || y >= m_height)
+        return Color::clear();
+    return Color::fromPremultipliedArgb((*m_pixels)[static_cast<std::size_t>(y) * m_width + x]);
+}
+
+} // namespace graphics
