@@ -1,0 +1,93 @@
+#include "platform/foundation/Json.h"
+
+#include <climits>
+#include <gtest/gtest.h>
+
+using namespace foundation;
+
+TEST(JsonParsing, OnlyContainersAtTheTopLevel)
+{
+    EXPECT_EQ(parseJsonObject("\"1\""), std::nullopt);
+    EXPECT_EQ(parseJsonObject("42"), std::nullopt);
+    EXPECT_EQ(parseJsonObject("null"), std::nullopt);
+    EXPECT_EQ(parseJsonObject(""), std::nullopt);
+    EXPECT_EQ(parseJsonObject(std::optional<std::string>()), std::nullopt);
+    ASSERT_TRUE(parseJsonObject(" [1,2] "));
+    ASSERT_TRUE(parseJsonObject("{}"));
+}
+
+TEST(JsonParsing, BadInputIsRefusedWithoutThrowing)
+{
+    const std::string inputs[] = {
+        "{",
+        "{\"a\":}",
+        "{\"a\":1}x",
+        "[1,]",
+        "{'a':1}",
+        "{\"a\":\"\xFF\"}",
+        "\xEF\xBB",
+        std::string("{\0}", 3),
+        std::string(100000, '['),
+        "{\"a\":\"\\ud800\"}",
+    };
+    for (const std::string& input : inputs) {
+        EXPECT_NO_THROW(EXPECT_EQ(parseJsonObject(input), std::nullopt) << input.substr(0, 20));
+    }
+    // Brackets inside strings do not count as nesting.
+    EXPECT_TRUE(parseJsonObject("{\"a\":\"" + std::string(2000, '[') + "\"}"));
+}
+
+TEST(JsonParsing, KeepsNullAndKeyOrder)
+{
+    auto reply = parseJsonObject(R"({"status":"1","qq":null,"b":2,"a":1})");
+    ASSERT_TRUE(reply);
+    EXPECT_TRUE(reply->contains("qq"));
+    EXPECT_TRUE(isNullOrAbsent(*reply, "qq"));
+    EXPECT_TRUE(isNullOrAbsent(*reply, "missing"));
+    EXPECT_FALSE(isNullOrAbsent(*reply, "b"));
+    EXPECT_EQ(reply->dump(), R"({"status":"1","qq":null,"b":2,"a":1})");
+}
+
+TEST(JsonReaders, AbsentValuesGiveNeutralAnswers)
+{
+    auto reply = parseJsonObject(R"({"status":"1","count":"12","n":3,"data":{"list":[]},"qq":null})");
+    EXPECT_EQ(optionalText(reply, "status"), "1");
+    EXPECT_EQ(optionalText(reply, "n"), std::nullopt); // a number is not a text
+    EXPECT_EQ(optionalText(reply, "qq"), std::nullopt);
+    EXPECT_TRUE(valueForKey(valueForKey(reply, "data"), "list").is_array());
+    EXPECT_TRUE(valueForKey(valueForKey(reply, "status"), "x").is_null());
+
+    std::optional<Json> failed;
+    EXPECT_NE(optionalText(failed, "status"), "1");
+    EXPECT_TRUE(valueForKey(failed, "data").is_null());
+    EXPECT_EQ(intValue(valueForKey(failed, "count")), 0);
+}
+
+TEST(JsonReaders, NumericValueOfAnyJsonValue)
+{
+    auto v = parseJsonObject(R"([12.75, "3.5元", 7, true, null, [1], 1e300, -1e300, 18446744073709551615])");
+    ASSERT_TRUE(v);
+    const Json& a = *v;
+    EXPECT_EQ(doubleValue(a[0]), 12.75);
+    EXPECT_EQ(doubleValue(a[1]), 3.5);
+    EXPECT_EQ(intValue(a[0]), 12);
+    EXPECT_EQ(longLongValue(a[2]), 7);
+    EXPECT_EQ(intValue(a[3]), 1);
+    EXPECT_EQ(doubleValue(a[4]), 0.0);
+    EXPECT_EQ(doubleValue(a[5]), 0.0);
+    EXPECT_EQ(intValue(a[6]), INT_MAX);
+    EXPECT_EQ(longLongValue(a[7]), LLONG_MIN);
+    EXPECT_EQ(longLongValue(a[8]), LLONG_MAX);
+}
+
+TEST(JsonReaders, DescribeMatchesTheFormatOfAnObject)
+{
+    auto v = parseJsonObject(R"([1024, 12.5, 100.0, "abc", null, -3])");
+    ASSERT_TRUE(v);
+    EXPECT_EQ(describe((*v)[0]), "1024");
+    EXPECT_EQ(describe((*v)[1]), "12.5");
+    EXPECT_EQ(describe((*v)[2]), "100");
+    EXPECT_EQ(describe((*v)[3]), "abc");
+    EXPECT_EQ(describe((*v)[4]), "<null>");
+    EXPECT_EQ(describe((*v)[5]), "-3");
+}
