@@ -1,5 +1,6 @@
 #include "platform/graphics/CairoDrawingContext.h"
 #include "platform/graphics/Image.h"
+#include "platform/graphics/RecordingDrawingContext.h"
 
 #include <cairo.h>
 #include <gtest/gtest.h>
@@ -167,4 +168,16 @@ TEST_F(Canvas, TextPaintsChineseGlyphsInItsColourRuns)
     for (double x = 0; x < 50; x += 0.5)
         blue += at(x, 70).blue() > 0.8 && at(x, 70).red() < 0.2;
     EXPECT_GT(blue, 4);
+}
+
+TEST(RecordingDrawingContext, RoundedRectIsFourIncreasingArcsFromTheTopEdge)
+{
+    RecordingDrawingContext recording;
+    recording.addRoundedRect({ 10, 20, 100, 50 }, 8);
+    recording.addRoundedRect({ 0, 0, 10, 4 }, 8); // radius limited to half the height
+    std::vector<std::string> expected { "moveTo 18 20", "arc 102 28 8 4.71239 0", "arc 102 62 8 0 1.5708",
+        "arc 18 62 8 1.5708 3.14159", "arc 18 28 8 3.14159 4.71239", "closePath", "moveTo 2 0",
+        "arc 8 2 2 4.71239 0", "arc 8 2 2 0 1.5708", "arc 2 2 2 1.5708 3.14159", "arc 2 2 2 3.14159 4.71239",
+        "closePath" };
+    EXPECT_EQ(recording.operations(), expected);
 }
