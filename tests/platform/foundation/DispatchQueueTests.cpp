@@ -1,0 +1,170 @@
+#include "LoopTestSupport.h"
+#include "platform/foundation/DispatchQueue.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <vector>
+
+using namespace foundation;
+
+namespace {
+
+// Lets two blocks prove they ran at the same time: each waits for the other to
+// arrive. The wait is bounded only so that a regression fails instead of hanging.
+class Rendezvous {
+public:
+    bool arriveAndWait(int parties)
+    {
+        std::unique_lock lock(m_mutex);
+        ++m_arrived;
+        m_changed.notify_all();
+        return m_changed.wait_for(lock, std::chrono::seconds(10), [&] { return m_arrived >= parties; });
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    int m_arrived { 0 };
+};
+
+} // namespace
+
+using DispatchQueueTest = VirtualLoopTest;
+
+TEST_F(DispatchQueueTest, SerialQueueRunsBlocksOneAtATimeInOrder)
+{
+    auto queue = DispatchQueue::createSerial("test.serial");
+    std::vector<int> order;
+    std::atomic<int> active { 0 };
+    std::atomic<bool> overlapped { false };
+    for (int i = 0; i < 200; ++i) {
+        queue->async([&, i] {
+            if (++active > 1)
+                overlapped = true;
+            order.push_back(i);
+            --active;
+        });
+    }
+    // A sync from another thread takes its place in line behind the blocks queued before it.
+    queue->sync([&] { order.push_back(-1); });
+    queue->syncFlush();
+    ASSERT_EQ(order.size(), 201u);
+    for (int i = 0; i < 200; ++i)
+        EXPECT_EQ(order[i], i);
+    EXPECT_EQ(order.back(), -1);
+    EXPECT_FALSE(overlapped);
+}
+
+TEST_F(DispatchQueueTest, MainQueueRunsBlocksFromWorkersInOrderOnTheMainThread)
+{
+    auto worker = DispatchQueue::createSerial("test.poster");
+    std::vector<int> order;
+    bool allOnMain = true;
+    for (int i = 0; i < 50; ++i) {
+        worker->async([&, i] {
+            DispatchQueue::main()->async([&, i] {
+                order.push_back(i);
+                allOnMain = allOnMain && DispatchQueue::isMainThread();
+            });
+        });
+    }
+    worker->syncFlush();
+    loop().runUntilIdle();
+    ASSERT_EQ(order.size(), 50u);
+    for (int i = 0; i < 50; ++i)
+        EXPECT_EQ(order[i], i);
+    EXPECT_TRUE(allOnMain);
+}
+
+TEST_F(DispatchQueueTest, SyncFromWorkerWaitsUntilTheMainThreadRanTheBlock)
+{
+    int value = 0;
+    int seenAfterSync = -1;
+    bool ranOnMain = false;
+    auto worker = DispatchQueue::global();
+    worker->async([&] {
+        DispatchQueue::main()->sync([&] {
+            ranOnMain = DispatchQueue::isMainThread();
+            value = 42;
+        });
+        seenAfterSync = value;
+    });
+    // The flush keeps the main loop turning, or the worker would wait for ever.
+    worker->syncFlush();
+    EXPECT_TRUE(ranOnMain);
+    EXPECT_EQ(seenAfterSync, 42);
+}
+
+TEST_F(DispatchQueueTest, MainQueueSyncOnTheMainThreadRunsAtOnce)
+{
+    bool ran = false;
+    DispatchQueue::main()->sync([&] { ran = true; });
+    EXPECT_TRUE(ran);
+}
+
+TEST_F(DispatchQueueTest, SyncOntoTheQueueItIsRunningOnDoesNotDeadlock)
+{
+    auto queue = DispatchQueue::createSerial("test.reentrant");
+    bool inner = false;
+    queue->sync([&] { queue->sync([&] { inner = true; }); });
+    EXPECT_TRUE(inner);
+}
+
+TEST_F(DispatchQueueTest, BarrierRunsAloneBetweenTheBlocksAroundIt)
+{
+    auto queue = DispatchQueue::createConcurrent("test.barrier");
+    std::atomic<int> active { 0 };
+    std::atomic<int> before { 0 };
+    std::atomic<int> after { 0 };
+    std::atomic<bool> barrierRunning { false };
+    std::atomic<bool> violated { false };
+    auto plain = [&](std::atomic<int>& count) {
+        return [&] {
+            ++active;
+            if (barrierRunning)
+                violated = true;
+            ++count;
+            --active;
+        };
+    };
+    for (int i = 0; i < 30; ++i)
+        queue->async(plain(before));
+    queue->barrierAsync([&] {
+        barrierRunning = true;
+        if (active != 0 || before != 30 || after != 0)
+            violated = true;
+        barrierRunning = false;
+    });
+    for (int i = 0; i < 30; ++i)
+        queue->async(plain(after));
+    int afterSeenByBarrierSync = -1;
+    queue->barrierSync([&] { afterSeenByBarrierSync = after; });
+    EXPECT_EQ(afterSeenByBarrierSync, 30);
+    EXPECT_FALSE(violated);
+}
+
+TEST_F(DispatchQueueTest, ConcurrentQueueRunsPlainBlocksTogether)
+{
+    auto queue = DispatchQueue::createConcurrent("test.concurrent");
+    Rendezvous rendezvous;
+    std::atomic<int> met { 0 };
+    for (int i = 0; i < 3; ++i)
+        queue->async([&] { met += rendezvous.arriveAndWait(3) ? 1 : 0; });
+    queue->syncFlush();
+    EXPECT_EQ(met, 3);
+}
+
+TEST_F(DispatchQueueTest, DispatchAfterFollowsTheLoopClock)
+{
+    std::vector<std::string> log;
+    auto worker = DispatchQueue::createSerial("test.after");
+    DispatchQueue::main()->after(0.5, [&] { log.push_back("main"); });
+    worker->after(0.1, [&] { log.push_back("worker"); });
+    loop().advance(0.4);
+    worker->syncFlush();
+    EXPECT_EQ(log, (std::vector<std::string> { "worker" }));
+    loop().advance(0.1);
+    EXPECT_EQ(log, (std::vector<std::string> { "worker", "main" }));
+}
