@@ -69,7 +69,12 @@ void RunLoop::post(Block block)
 {
     if (!block)
         return;
-    std::lock_guard lock(m_mutex);
+    std::unique_lock lock(m_mutex);
+    if (m_shutDown) {
+        lock.unlock();
+        block = nullptr; // Destroyed unrun, out of the lock.
+        return;
+    }
     m_posted.push_back(std::move(block));
     m_wake.notify_all();
 }
@@ -386,6 +391,20 @@ std::shared_ptr<VirtualClock> RunLoop::useVirtualClock(double wallTime)
 void RunLoop::reset()
 {
     bindToCurrentThread();
+    discardPendingWork();
+}
+
+void RunLoop::shutDown()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_shutDown = true;
+    }
+    discardPendingWork();
+}
+
+void RunLoop::discardPendingWork()
+{
     std::deque<Block> posted;
     std::map<TimerKey, std::shared_ptr<Timer>> timers;
     std::vector<std::shared_ptr<const Timer::Body>> bodies;

@@ -100,6 +100,7 @@ public:
 
 private:
     friend class Timer;
+    friend class WorkerPool;
     using TimerKey = std::pair<double, uint64_t>;
 
     RunLoop() = default;
@@ -116,6 +117,10 @@ private:
     void scheduleLocked(const std::shared_ptr<Timer>& timer, double fireDate);
     [[nodiscard]] std::shared_ptr<Timer> unscheduleLocked(Timer& timer);
     void invalidateTimer(Timer& timer);
+    // Drops all pending work, and refuses new posts from then on. Used at process exit
+    // so that a worker waiting for the main queue is released rather than joined for ever.
+    void shutDown();
+    void discardPendingWork();
 
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
@@ -125,6 +130,7 @@ private:
     bool m_turnRequested { false };
     bool m_quitRequested { false };
     bool m_wakeRequested { false };
+    bool m_shutDown { false };
 
     struct Hook {
         uint64_t id;

@@ -18,7 +18,8 @@ void WorkerPool::submit(Job job, bool urgent)
         return;
     std::lock_guard lock(m_mutex);
     (urgent ? m_urgent : m_normal).push_back(std::move(job));
-    if (m_idle < m_urgent.size() + m_normal.size() && m_threads.size() < maxThreads)
+    // Once stopping, the threads are being joined: the ones there drain the queue.
+    if (!m_stopping && m_idle < m_urgent.size() + m_normal.size() && m_threads.size() < maxThreads)
         m_threads.emplace_back([this] { work(); });
     m_wake.notify_one();
 }
@@ -44,6 +45,8 @@ void WorkerPool::work()
 
 WorkerPool::~WorkerPool()
 {
+    // Nobody turns the main loop any more: a job waiting for it must be let go.
+    RunLoop::main().shutDown();
     {
         std::lock_guard lock(m_mutex);
         m_stopping = true;
