@@ -191,18 +191,25 @@ void LinuxNetworkStateSource::watch(const std::shared_ptr<Worker>& worker)
     FileDescriptor routing(openRoutingSocket());
     std::array<pollfd, 2> fds { { { worker->wake.get(), POLLIN, 0 }, { routing.get(), POLLIN, 0 } } };
     int count = routing.get() >= 0 ? 2 : 1;
-    int timeout = routing.get() >= 0 ? -1 : kPollIntervalMs;
+    // Without a wake-up descriptor a stop is only seen at the next interval.
+    int timeout = routing.get() >= 0 && worker->wake.get() >= 0 ? -1 : kPollIntervalMs;
     while (!worker->stopping) {
         int ready = ::poll(fds.data(), count, timeout);
         if (worker->stopping)
             break;
         if (ready < 0 && errno != EINTR)
             break;
-        if (count == 2 && (fds[1].revents & POLLIN)) {
+        if (count == 2 && fds[1].revents) {
             // The messages only say that something changed; the tables are
-            // read afresh, so their content is dropped.
+            // read afresh, so their content is dropped. An overflow (ENOBUFS)
+            // is reported once and must be read to clear it.
             std::array<char, 8192> buffer;
-            while (::recv(routing.get(), buffer.data(), buffer.size(), 0) > 0) { }
+            for (;;) {
+                ssize_t received = ::recv(routing.get(), buffer.data(), buffer.size(), 0);
+                if (received > 0 || (received < 0 && (errno == ENOBUFS || errno == EINTR)))
+                    continue;
+                break;
+            }
         }
         checkForChange();
     }

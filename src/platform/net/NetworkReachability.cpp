@@ -78,6 +78,7 @@ void NetworkReachability::updateWatch()
 
 void NetworkReachability::networkStateChanged()
 {
+    std::scoped_lock changeLock(m_changeMutex);
     ReachabilityFlags current = flags().value_or(0);
     Callback callback;
     Executor executor;

@@ -40,6 +40,9 @@ private:
     void networkStateChanged();
 
     ReachabilityTarget m_target;
+    // Held from reading the flags to queueing the callback, so that two
+    // threads announcing changes at once cannot deliver the older answer last.
+    std::mutex m_changeMutex;
     std::mutex m_mutex;
     Callback m_callback;
     Executor m_executor;
