@@ -122,6 +122,9 @@ public:
     virtual void didMoveToWindow();
     virtual void didAddSubview(View* subview);
     virtual void willRemoveSubview(View* subview);
+    // Called once by the registry after it has built the view and its
+    // outlets.
+    virtual void awakeFromNib() { }
 
     // Layout and display, run on the next pass.
     void setNeedsLayout();

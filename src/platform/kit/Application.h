@@ -1,0 +1,86 @@
+#pragma once
+
+#include "platform/kit/Responder.h"
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kit {
+
+class Application;
+class Window;
+
+// What the program plugs into the application: it is told the application
+// has launched and owns the window.
+class ApplicationDelegate : public Responder {
+public:
+    using LaunchOptions = std::map<std::string, std::string>;
+
+    virtual bool applicationDidFinishLaunchingWithOptions(Application&, const LaunchOptions&) { return true; }
+    virtual void applicationWillResignActive(Application&) { }
+    virtual void applicationDidEnterBackground(Application&) { }
+    virtual void applicationWillEnterForeground(Application&) { }
+    virtual void applicationDidBecomeActive(Application&) { }
+    virtual void applicationWillTerminate(Application&) { }
+    // Portrait only (the phone toolkit's mask 2) unless a delegate says otherwise.
+    virtual unsigned applicationSupportedInterfaceOrientationsForWindow(Application&, Window*) { return 2; }
+};
+
+enum class ApplicationState { Active = 0, Inactive = 1, Background = 2 };
+
+// The one application object of the process. It exists only once started
+// (unit tests of plain logic run without one, and code that needs it must
+// cope with its absence).
+class Application : public Responder {
+public:
+    using BackgroundTaskIdentifier = unsigned long;
+    static constexpr BackgroundTaskIdentifier invalidBackgroundTask = 0;
+    static constexpr int portraitOrientation = 1;
+
+    // The running application, or null.
+    static Application* sharedApplication();
+    // Makes the application with `delegate` and tells the delegate it has
+    // launched. Replaces any previous application (tests start one each).
+    static Application& launch(std::shared_ptr<ApplicationDelegate> delegate,
+        const ApplicationDelegate::LaunchOptions& options = {});
+    // Tells the delegate the application ends and drops it.
+    static void terminate();
+
+    std::shared_ptr<ApplicationDelegate> delegate() const { return m_delegate; }
+    std::vector<std::shared_ptr<Window>> windows() const;
+    std::shared_ptr<Window> keyWindow() const;
+    ApplicationState applicationState() const { return ApplicationState::Active; }
+    int statusBarOrientation() const { return portraitOrientation; }
+
+    bool isNetworkActivityIndicatorVisible() const { return m_networkActivityIndicatorVisible; }
+    void setNetworkActivityIndicatorVisible(bool visible) { m_networkActivityIndicatorVisible = visible; }
+
+    // Background time is unlimited here: tasks never expire, and ending one
+    // twice, or an unknown one, does nothing.
+    BackgroundTaskIdentifier beginBackgroundTask(std::function<void()> expirationHandler);
+    void endBackgroundTask(BackgroundTaskIdentifier identifier);
+    std::size_t backgroundTaskCount() const { return m_backgroundTasks.size(); }
+
+    Responder* nextResponder() const override { return m_delegate.get(); }
+
+    // Only launch() makes one.
+    struct Private { };
+    Application(Private, std::shared_ptr<ApplicationDelegate> delegate);
+
+private:
+    std::shared_ptr<ApplicationDelegate> m_delegate;
+    bool m_networkActivityIndicatorVisible = false;
+    BackgroundTaskIdentifier m_nextBackgroundTask = 1;
+    std::map<BackgroundTaskIdentifier, std::function<void()>> m_backgroundTasks;
+};
+
+// The program's entry: launches the application with the delegate that
+// `makeDelegate` builds, then runs the main loop until it is told to quit,
+// and returns the process's exit status.
+int applicationMain(
+    int argc, char** argv, const std::function<std::shared_ptr<ApplicationDelegate>()>& makeDelegate);
+
+} // namespace kit

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "platform/graphics/DrawingContext.h"
+#include "platform/graphics/Font.h"
+#include "platform/kit/AttributedString.h"
+#include "platform/kit/View.h"
+
+#include <optional>
+#include <string>
+
+namespace kit {
+
+enum class LineBreakMode {
+    WordWrap = 0,
+    CharWrap = 1,
+    Clip = 2,
+    TruncateHead = 3,
+    TruncateTail = 4,
+    TruncateMiddle = 5
+};
+
+// One or more lines of text. Labels take no touches by default, so taps
+// fall through to what is under them.
+class Label : public View {
+public:
+    Label();
+    explicit Label(const graphics::Rect& frame);
+
+    const std::string& text() const { return m_text; }
+    // Setting plain text drops any colour runs.
+    void setText(std::string text);
+    // An absent text shows as an empty label.
+    void setText(const std::optional<std::string>& text) { setText(text.value_or(std::string())); }
+    void setText(const char* text) { setText(std::string(text ? text : "")); }
+    const std::optional<AttributedString>& attributedText() const { return m_attributedText; }
+    void setAttributedText(const AttributedString& text);
+
+    const graphics::Font& font() const { return m_font; }
+    void setFont(const graphics::Font& font);
+    graphics::Color textColor() const { return m_textColor; }
+    void setTextColor(const graphics::Color& color);
+    graphics::TextAlignment textAlignment() const { return m_textAlignment; }
+    void setTextAlignment(graphics::TextAlignment alignment);
+    // 0 means as many lines as the height allows.
+    int numberOfLines() const { return m_numberOfLines; }
+    void setNumberOfLines(int lines);
+    LineBreakMode lineBreakMode() const { return m_lineBreakMode; }
+    void setLineBreakMode(LineBreakMode mode) { m_lineBreakMode = mode; }
+    std::optional<graphics::Color> shadowColor() const { return m_shadowColor; }
+    void setShadowColor(const std::optional<graphics::Color>& color) { m_shadowColor = color; }
+    graphics::Size shadowOffset() const { return m_shadowOffset; }
+    void setShadowOffset(graphics::Size offset) { m_shadowOffset = offset; }
+    bool adjustsFontSizeToFitWidth() const { return m_adjustsFontSizeToFitWidth; }
+    void setAdjustsFontSizeToFitWidth(bool adjusts) { m_adjustsFontSizeToFitWidth = adjusts; }
+
+    // How a painter shows the text: font, colour, alignment, lines, runs.
+    graphics::TextStyle textStyle() const;
+
+    // Measured with the shared text measurer.
+    graphics::Size sizeThatFits(const graphics::Size& size) const override;
+
+private:
+    std::string m_text;
+    std::optional<AttributedString> m_attributedText;
+    graphics::Font m_font = graphics::Font::systemFont(17);
+    graphics::Color m_textColor = graphics::Color::black();
+    graphics::TextAlignment m_textAlignment = graphics::TextAlignment::Left;
+    int m_numberOfLines = 1;
+    LineBreakMode m_lineBreakMode = LineBreakMode::TruncateTail;
+    std::optional<graphics::Color> m_shadowColor;
+    graphics::Size m_shadowOffset { 0, -1 };
+    bool m_adjustsFontSizeToFitWidth = false;
+};
+
+} // namespace kit

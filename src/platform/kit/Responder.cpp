@@ -1,0 +1,29 @@
+#include "platform/kit/Responder.h"
+
+namespace kit {
+
+void Responder::touchesBegan(const Touch& touch)
+{
+    if (auto* next = nextResponder())
+        next->touchesBegan(touch);
+}
+
+void Responder::touchesMoved(const Touch& touch)
+{
+    if (auto* next = nextResponder())
+        next->touchesMoved(touch);
+}
+
+void Responder::touchesEnded(const Touch& touch)
+{
+    if (auto* next = nextResponder())
+        next->touchesEnded(touch);
+}
+
+void Responder::touchesCancelled(const Touch& touch)
+{
+    if (auto* next = nextResponder())
+        next->touchesCancelled(touch);
+}
+
+} // namespace kit

@@ -1,0 +1,166 @@
+#include "platform/kit/Window.h"
+
+#include "platform/foundation/RunLoop.h"
+#include "platform/kit/Application.h"
+#include "platform/kit/Touch.h"
+#include "platform/kit/ViewController.h"
+
+#include <algorithm>
+
+namespace kit {
+
+namespace {
+
+struct WindowRegistry {
+    std::vector<Window*> windows;
+    Window* key = nullptr;
+};
+
+WindowRegistry& registry()
+{
+    static WindowRegistry r;
+    return r;
+}
+
+} // namespace
+
+Window::Window(const graphics::Rect& frame)
+    : View(frame)
+{
+    registry().windows.push_back(this);
+}
+
+Window::~Window()
+{
+    auto& r = registry();
+    std::erase(r.windows, this);
+    if (r.key == this)
+        r.key = nullptr;
+}
+
+std::vector<std::shared_ptr<Window>> Window::allWindows()
+{
+    std::vector<std::shared_ptr<Window>> result;
+    for (Window* w : registry().windows) {
+        if (auto strong = std::static_pointer_cast<Window>(w->weak_from_this().lock()))
+            result.push_back(std::move(strong));
+    }
+    return result;
+}
+
+void Window::setRootViewController(const std::shared_ptr<ViewController>& controller)
+{
+    if (controller == m_rootViewController)
+        return;
+    auto old = std::exchange(m_rootViewController, controller);
+    if (old && old->isViewLoaded())
+        old->view()->removeFromSuperview();
+    if (controller) {
+        auto root = controller->view();
+        root->setFrame(bounds());
+        addSubview(root);
+    }
+    std::weak_ptr<ViewController> weakOld = old;
+    std::weak_ptr<ViewController> weakNew = controller;
+    foundation::RunLoop::main().post([weakOld, weakNew] {
+        auto o = weakOld.lock();
+        auto n = weakNew.lock();
+        if (o)
+            o->beginAppearanceTransition(false, false);
+        if (n)
+            n->beginAppearanceTransition(true, false);
+        if (o)
+            o->endAppearanceTransition();
+        if (n)
+            n->endAppearanceTransition();
+    });
+}
+
+void Window::makeKeyAndVisible()
+{
+    setHidden(false);
+    makeKeyWindow();
+}
+
+void Window::makeKeyWindow()
+{
+    registry().key = this;
+}
+
+bool Window::isKeyWindow() const
+{
+    return registry().key == this;
+}
+
+std::shared_ptr<Window> Window::keyWindow()
+{
+    Window* key = registry().key;
+    if (!key)
+        return nullptr;
+    return std::static_pointer_cast<Window>(key->weak_from_this().lock());
+}
+
+bool Window::makeFirstResponder(View* view)
+{
+    auto current = m_firstResponder.lock();
+    if (current.get() == view)
+        return true;
+    if (current) {
+        m_incoming = view;
+        bool resigned = current->resignFirstResponder();
+        m_incoming = nullptr;
+        // A responder that refuses to resign keeps the keyboard.
+        if (!resigned || m_firstResponder.lock() == current)
+            return false;
+    }
+    m_firstResponder = view->weak_from_this();
+    return true;
+}
+
+void Window::clearFirstResponder(View* view)
+{
+    if (m_firstResponder.lock().get() == view)
+        m_firstResponder.reset();
+}
+
+std::shared_ptr<View> Window::touchDown(const graphics::Point& point)
+{
+    if (auto previous = m_touchView.lock())
+        previous->touchesCancelled(Touch(previous, point, TouchPhase::Cancelled));
+    auto hit = hitTest(convertPointFromView(point, nullptr));
+    m_touchView = hit;
+    if (hit)
+        hit->touchesBegan(Touch(hit, point, TouchPhase::Began));
+    return hit;
+}
+
+void Window::touchMove(const graphics::Point& point)
+{
+    if (auto view = m_touchView.lock())
+        view->touchesMoved(Touch(view, point, TouchPhase::Moved));
+}
+
+void Window::touchUp(const graphics::Point& point)
+{
+    auto view = m_touchView.lock();
+    m_touchView.reset();
+    if (view)
+        view->touchesEnded(Touch(view, point, TouchPhase::Ended));
+}
+
+void Window::touchCancel()
+{
+    auto view = m_touchView.lock();
+    m_touchView.reset();
+    if (view)
+        view->touchesCancelled(Touch(view, {}, TouchPhase::Cancelled));
+}
+
+Responder* Window::nextResponder() const
+{
+    if (auto* app = Application::sharedApplication())
+        return app;
+    return nullptr;
+}
+
+} // namespace kit
