@@ -52,25 +52,25 @@ Reachability::~Reachability()
     }
 }
 
-Reachability::NetworkReachable Reachability::reachableBlock() const
+Reachability::Block Reachability::reachableBlock() const
 {
     std::scoped_lock lock(m_mutex);
     return m_reachableBlock;
 }
 
-void Reachability::setReachableBlock(NetworkReachable block)
+void Reachability::setReachableBlock(Block block)
 {
     std::scoped_lock lock(m_mutex);
     m_reachableBlock = std::move(block);
 }
 
-Reachability::NetworkUnreachable Reachability::unreachableBlock() const
+Reachability::Block Reachability::unreachableBlock() const
 {
     std::scoped_lock lock(m_mutex);
     return m_unreachableBlock;
 }
 
-void Reachability::setUnreachableBlock(NetworkUnreachable block)
+void Reachability::setUnreachableBlock(Block block)
 {
     std::scoped_lock lock(m_mutex);
     m_unreachableBlock = std::move(block);
@@ -188,11 +188,11 @@ bool Reachability::isInterventionRequired() const
     return (flags & kReachabilityFlagsConnectionRequired) && (flags & kReachabilityFlagsInterventionRequired);
 }
 
-NetworkStatus Reachability::currentReachabilityStatus() const
+ReachabilityStatus Reachability::currentReachabilityStatus() const
 {
     if (!isReachable())
-        return NotReachable;
-    return isReachableViaWiFi() ? ReachableViaWiFi : ReachableViaWWAN;
+        return ReachabilityStatusNone;
+    return isReachableViaWiFi() ? ReachabilityStatusWiFi : ReachabilityStatusWWAN;
 }
 
 ReachabilityFlags Reachability::reachabilityFlags() const
@@ -206,11 +206,11 @@ std::string Reachability::currentReachabilityString() const
 {
     // The app ships no translations of these, so the keys are the texts.
     switch (currentReachabilityStatus()) {
-    case ReachableViaWiFi:
+    case ReachabilityStatusWiFi:
         return "WiFi";
-    case ReachableViaWWAN:
+    case ReachabilityStatusWWAN:
         return "Cellular";
-    case NotReachable:
+    case ReachabilityStatusNone:
         break;
     }
     return "No Connection";

@@ -16,7 +16,12 @@ class DispatchQueue;
 
 inline constexpr const char* kReachabilityChangedNotification = "kReachabilityChangedNotification";
 
-enum NetworkStatus { NotReachable = 0, ReachableViaWWAN = 1, ReachableViaWiFi = 2 };
+// currentReachabilityStatus: which kind of network reaches the target, if any.
+enum ReachabilityStatus {
+    ReachabilityStatusNone = 0,
+    ReachabilityStatusWWAN = 1,
+    ReachabilityStatusWiFi = 2
+};
 
 // Whether one network target can be reached now, and by which kind of
 // network. With its notifier running it reports each change on its own serial
@@ -24,8 +29,7 @@ enum NetworkStatus { NotReachable = 0, ReachableViaWWAN = 1, ReachableViaWiFi = 
 // while running it keeps itself alive until stopNotifier.
 class Reachability : public std::enable_shared_from_this<Reachability> {
 public:
-    using NetworkReachable = std::function<void(const std::shared_ptr<Reachability>&)>;
-    using NetworkUnreachable = std::function<void(const std::shared_ptr<Reachability>&)>;
+    using Block = std::function<void(const std::shared_ptr<Reachability>&)>;
 
     // Each gives nullptr when the target cannot be made.
     static std::shared_ptr<Reachability> reachabilityWithHostname(const std::string& hostname);
@@ -39,10 +43,10 @@ public:
     Reachability(const Reachability&) = delete;
     Reachability& operator=(const Reachability&) = delete;
 
-    NetworkReachable reachableBlock() const;
-    void setReachableBlock(NetworkReachable block);
-    NetworkUnreachable unreachableBlock() const;
-    void setUnreachableBlock(NetworkUnreachable block);
+    Block reachableBlock() const;
+    void setReachableBlock(Block block);
+    Block unreachableBlock() const;
+    void setUnreachableBlock(Block block);
     bool reachableOnWWAN() const { return m_reachableOnWWAN; }
     void setReachableOnWWAN(bool reachableOnWWAN) { m_reachableOnWWAN = reachableOnWWAN; }
     const std::shared_ptr<net::NetworkReachability>& reachabilityRef() const { return m_reachabilityRef; }
@@ -61,7 +65,7 @@ public:
     bool isInterventionRequired() const;
     bool isReachableWithFlags(net::ReachabilityFlags flags) const;
 
-    NetworkStatus currentReachabilityStatus() const;
+    ReachabilityStatus currentReachabilityStatus() const;
     net::ReachabilityFlags reachabilityFlags() const;
     std::string currentReachabilityString() const;
     std::string currentReachabilityFlags() const;
@@ -74,8 +78,8 @@ private:
     std::atomic<bool> m_reachableOnWWAN { true };
 
     mutable std::mutex m_mutex;
-    NetworkReachable m_reachableBlock;
-    NetworkUnreachable m_unreachableBlock;
+    Block m_reachableBlock;
+    Block m_unreachableBlock;
     std::shared_ptr<foundation::DispatchQueue> m_reachabilitySerialQueue;
     std::shared_ptr<Reachability> m_reachabilityObject;
 };

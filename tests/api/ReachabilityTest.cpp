@@ -54,12 +54,12 @@ TEST_F(ReachabilityTest, cellular_path_counts_only_while_wwan_is_allowed)
 {
     m_network->setFlags("0.0.0.0", kReachabilityFlagsReachable | kReachabilityFlagsIsWWAN);
     auto reachability = Reachability::reachabilityForInternetConnection();
-    EXPECT_EQ(reachability->currentReachabilityStatus(), ReachableViaWWAN);
+    EXPECT_EQ(reachability->currentReachabilityStatus(), ReachabilityStatusWWAN);
     EXPECT_EQ(reachability->currentReachabilityString(), "Cellular");
     reachability->setReachableOnWWAN(false);
     EXPECT_FALSE(reachability->isReachable());
     EXPECT_TRUE(reachability->isReachableViaWWAN());
-    EXPECT_EQ(reachability->currentReachabilityStatus(), NotReachable);
+    EXPECT_EQ(reachability->currentReachabilityStatus(), ReachabilityStatusNone);
     EXPECT_EQ(reachability->currentReachabilityString(), "No Connection");
 }
 
@@ -68,10 +68,10 @@ TEST_F(ReachabilityTest, status_and_texts_follow_the_current_flags)
     auto wifi = Reachability::reachabilityForLocalWiFi();
     auto internet = Reachability::reachabilityForInternetConnection();
     m_network->setFlags("169.254.0.0", kReachabilityFlagsReachable | kReachabilityFlagsIsDirect);
-    EXPECT_EQ(wifi->currentReachabilityStatus(), ReachableViaWiFi);
+    EXPECT_EQ(wifi->currentReachabilityStatus(), ReachabilityStatusWiFi);
     EXPECT_EQ(wifi->currentReachabilityString(), "WiFi");
     EXPECT_EQ(wifi->currentReachabilityFlags(), "-R ------d");
-    EXPECT_EQ(internet->currentReachabilityStatus(), NotReachable);
+    EXPECT_EQ(internet->currentReachabilityStatus(), ReachabilityStatusNone);
 
     m_network->setFlags("0.0.0.0", 0x7003f);
     EXPECT_EQ(internet->currentReachabilityFlags(), "WR ctiCDld");
@@ -84,7 +84,7 @@ TEST_F(ReachabilityTest, status_and_texts_follow_the_current_flags)
     auto unknown = Reachability::reachabilityWithHostname("pay.example.com");
     EXPECT_EQ(unknown->reachabilityFlags(), 0u);
     EXPECT_EQ(unknown->currentReachabilityFlags(), "-- -------");
-    EXPECT_EQ(unknown->currentReachabilityStatus(), NotReachable);
+    EXPECT_EQ(unknown->currentReachabilityStatus(), ReachabilityStatusNone);
 }
 
 TEST_F(ReachabilityTest, host_text_that_cannot_name_a_host_gives_no_object)
@@ -98,10 +98,10 @@ TEST_F(ReachabilityTest, back_end_on_this_machine_is_reachable_when_only_loopbac
 {
     m_network->setDefaultFlags(0);
     auto internet = Reachability::reachabilityForInternetConnection();
-    EXPECT_EQ(internet->currentReachabilityStatus(), NotReachable);
+    EXPECT_EQ(internet->currentReachabilityStatus(), ReachabilityStatusNone);
     NetworkState::setServiceHosts({ "http://127.0.0.1:8080", "http://localhost:8081/Api" });
-    EXPECT_EQ(internet->currentReachabilityStatus(), ReachableViaWiFi);
-    EXPECT_EQ(Reachability::reachabilityForLocalWiFi()->currentReachabilityStatus(), ReachableViaWiFi);
+    EXPECT_EQ(internet->currentReachabilityStatus(), ReachabilityStatusWiFi);
+    EXPECT_EQ(Reachability::reachabilityForLocalWiFi()->currentReachabilityStatus(), ReachabilityStatusWiFi);
 }
 
 TEST_F(ReachabilityTest, change_runs_the_block_on_the_serial_queue_then_posts_on_the_main_thread)
