@@ -318,7 +318,7 @@ void CairoDrawingContext::drawTextInRect(std::string_view text, const Rect& rect
         cairo_push_group(m_cairo);
     cairo_set_source_rgba(
         m_cairo, style.color.red(), style.color.green(), style.color.blue(), style.color.alpha());
-    cairo_move_to(m_cairo, r.x(), r.y() + (r.height() - size.height) / 2);
+    cairo_move_to(m_cairo, r.x(), style.centeredVertically ? r.y() + (r.height() - size.height) / 2 : r.y());
     pango_cairo_show_layout(m_cairo, layout.get());
     if (faded) {
         cairo_pop_group_to_source(m_cairo);

@@ -31,6 +31,8 @@ struct TextStyle {
     // 0 means as many as fit.
     int numberOfLines = 1;
     std::vector<ColorRun> runs;
+    // Labels centre their text in their height; text views start at the top.
+    bool centeredVertically = true;
 };
 
 struct GradientStop {
@@ -92,8 +94,8 @@ public:
     virtual void drawImage(const Image& image, const Rect& rect) = 0;
     // One line with its top-left corner at the point.
     virtual void drawText(std::string_view text, Point at, const Font& font, const Color& color) = 0;
-    // Wrapped to the rectangle's width, vertically centred in it, clipped
-    // to it, as a label shows its text.
+    // Wrapped to the rectangle's width, clipped to it, as a label shows
+    // its text.
     virtual void drawTextInRect(std::string_view text, const Rect& rect, const TextStyle& style) = 0;
 
     // The context a drawRect: draws into, if any: the phone toolkit's
