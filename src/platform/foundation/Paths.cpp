@@ -100,6 +100,13 @@ Result<void> Paths::createDirectories(const std::filesystem::path& directory, un
         partial /= component;
         if (::mkdir(partial.c_str(), static_cast<mode_t>(mode)) == 0 || errno == EEXIST)
             continue;
+        // Some file systems report their own error first for a folder that
+        // exists (read-only mounts, unwritable parents).
+        int code = errno;
+        struct stat existing { };
+        if (::stat(partial.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode))
+            continue;
+        errno = code;
         return Error("cannot create " + partial.string() + ": " + std::generic_category().message(errno));
     }
     struct stat info { };

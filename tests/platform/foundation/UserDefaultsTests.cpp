@@ -45,8 +45,9 @@ protected:
     }
     void TearDown() override
     {
+        // The standard settings are not reloaded from the real home: a test
+        // must never read or set aside the user's own file.
         Paths::setHome(std::nullopt);
-        UserDefaults::resetStandard();
         fs::remove_all(m_home);
     }
     fs::path settingsFile() const { return m_home / "config" / "defaults.json"; }
