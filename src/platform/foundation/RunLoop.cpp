@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <new>
 
 namespace foundation {
 
@@ -44,10 +45,23 @@ double RunLoop::sanitizedDelay(double seconds)
     return std::min(seconds, 1e12);
 }
 
+// The loop lives for the whole process and is never destroyed: at exit, static
+// objects of other libraries still drop subscriptions to it, and the blocks and timers
+// still pending must not be destroyed after the objects their captures refer to.
+struct RunLoop::Storage {
+    Storage() { new (&m_loop) RunLoop(); }
+    ~Storage() { }
+    Storage(const Storage&) = delete;
+    Storage& operator=(const Storage&) = delete;
+    union {
+        RunLoop m_loop;
+    };
+};
+
 RunLoop& RunLoop::main()
 {
-    static RunLoop loop;
-    return loop;
+    static Storage storage;
+    return storage.m_loop;
 }
 
 void RunLoop::bindToCurrentThread()

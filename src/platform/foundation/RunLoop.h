@@ -104,6 +104,8 @@ private:
     using TimerKey = std::pair<double, uint64_t>;
 
     RunLoop() = default;
+    ~RunLoop() = default;
+    struct Storage;
 
     // Delays and intervals: NaN and negatives become 0, huge values are capped so
     // that due-time arithmetic stays finite.
