@@ -65,5 +65,9 @@ function(cashier_test name)
   target_link_libraries(${name} PRIVATE cashier_flags GTest::gtest GTest::gmock GTest::gtest_main ${ARG_DEPS})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES ENVIRONMENT "TZ=Asia/Shanghai;ASAN_OPTIONS=detect_leaks=1")
+  # A test never reads or writes the real user's settings and caches.
+  set(home ${CMAKE_BINARY_DIR}/test-home/${name})
+  file(MAKE_DIRECTORY ${home})
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT
+    "TZ=Asia/Shanghai;CASHIER_HOME=${home};ASAN_OPTIONS=detect_leaks=1")
 endfunction()
