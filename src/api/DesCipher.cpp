@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace {
 
@@ -28,9 +29,22 @@ std::span<const std::uint8_t> asBytes(std::string_view text)
     return { reinterpret_cast<const std::uint8_t*>(text.data()), text.size() };
 }
 
-std::string_view asText(const DesCipher::Bytes& bytes)
+// Replies are mostly ASCII JSON: skipping the ASCII prefix a word at a time
+// before the full check keeps validation from dominating the decryption.
+std::optional<std::string> utf8Text(const DesCipher::Bytes& bytes)
 {
-    return { reinterpret_cast<const char*>(bytes.data()), bytes.size() };
+    std::string_view const text { reinterpret_cast<const char*>(bytes.data()), bytes.size() };
+    constexpr std::uint64_t highBits = 0x8080808080808080;
+    std::size_t ascii = 0;
+    for (; ascii + sizeof(highBits) <= text.size(); ascii += sizeof(highBits)) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + ascii, sizeof(word));
+        if (word & highBits)
+            break;
+    }
+    if (!foundation::isValidUtf8(text.substr(ascii)))
+        return std::nullopt;
+    return std::string(text);
 }
 
 } // namespace
@@ -71,7 +85,7 @@ std::optional<std::string> DesCipher::encrypt(
     if (encryptOrDecrypt == crypto::Direction::Encrypt)
         return encodeBase64WithData(transform(encryptOrDecrypt, asBytes(text), key));
     auto const cipherBytes = Base64Codec::decodeString(text).value_or(Bytes());
-    return foundation::textFromUtf8(asText(transform(encryptOrDecrypt, cipherBytes, key)));
+    return utf8Text(transform(encryptOrDecrypt, cipherBytes, key));
 }
 
 std::optional<std::string> DesCipher::doCipher(
@@ -79,7 +93,7 @@ std::optional<std::string> DesCipher::doCipher(
 {
     if (context == crypto::Direction::Encrypt)
         return Base64Codec::stringByEncodingData(transform(context, asBytes(text), key));
-    return foundation::textFromUtf8(asText(transform(context, decodeBase64WithString(text), key)));
+    return utf8Text(transform(context, decodeBase64WithString(text), key));
 }
 
 std::string DesCipher::encodeBase64WithData(std::span<const std::uint8_t> data)
@@ -94,34 +108,33 @@ std::string DesCipher::encodeBase64WithString(std::string_view text)
 
 DesCipher::Bytes DesCipher::decodeBase64WithString(std::string_view base64Text)
 {
-    bool const ascii = std::all_of(
-        base64Text.begin(), base64Text.end(), [](char c) { return static_cast<std::uint8_t>(c) < 0x80; });
-    if (!ascii)
-        return {};
-
-    Bytes output;
-    output.reserve(base64Text.size() / 4 * 3 + 2);
+    Bytes output(base64Text.size() / 4 * 3 + 2);
+    std::size_t written = 0;
     std::uint32_t group = 0;
     int count = 0;
     for (char c : base64Text) {
-        std::int8_t const value = tolerantTable[static_cast<std::uint8_t>(c)];
+        auto const byte = static_cast<std::uint8_t>(c);
+        if (byte >= 0x80)
+            return {};
+        std::int8_t const value = tolerantTable[byte];
         if (value == skipped)
             continue;
         group = group << 6 | static_cast<std::uint32_t>(value);
         if (++count == 4) {
-            output.push_back(static_cast<std::uint8_t>(group >> 16));
-            output.push_back(static_cast<std::uint8_t>(group >> 8));
-            output.push_back(static_cast<std::uint8_t>(group));
+            output[written++] = static_cast<std::uint8_t>(group >> 16);
+            output[written++] = static_cast<std::uint8_t>(group >> 8);
+            output[written++] = static_cast<std::uint8_t>(group);
             group = 0;
             count = 0;
         }
     }
     if (count == 3) {
-        output.push_back(static_cast<std::uint8_t>(group >> 10));
-        output.push_back(static_cast<std::uint8_t>(group >> 2));
+        output[written++] = static_cast<std::uint8_t>(group >> 10);
+        output[written++] = static_cast<std::uint8_t>(group >> 2);
     } else if (count == 2) {
-        output.push_back(static_cast<std::uint8_t>(group >> 4));
+        output[written++] = static_cast<std::uint8_t>(group >> 4);
     }
+    output.resize(written);
     return output;
 }
 
