@@ -151,7 +151,9 @@ TEST_F(PerformTest, CancelDropsOnlyThePerformsOfThatTarget)
     loop().performAfterDelay(a, 0.3, [target = a.get()] { ++target->calls; });
     loop().performAfterDelay(b, 0.5, [target = b.get()] { ++target->calls; });
     a.reset();
+    ASSERT_FALSE(watchA.expired()) << "a pending perform keeps its target alive";
 
+    // Had A's performs survived the cancel, they would touch a freed object.
     loop().cancelPreviousPerformRequests(watchA.lock());
     EXPECT_TRUE(watchA.expired());
     loop().advance(1.0);
