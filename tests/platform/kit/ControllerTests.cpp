@@ -1,0 +1,254 @@
+#include "platform/kit/Application.h"
+#include "platform/kit/BarButtonItem.h"
+#include "platform/kit/Button.h"
+#include "platform/kit/Label.h"
+#include "platform/kit/NavigationBar.h"
+#include "platform/kit/NavigationController.h"
+#include "platform/kit/NavigationItem.h"
+#include "platform/kit/Registry.h"
+#include "platform/kit/TabBar.h"
+#include "platform/kit/TabBarController.h"
+#include "platform/kit/TabBarItem.h"
+#include "support/ScreenTest.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+using graphics::Rect;
+using kit::NavigationController;
+using kit::ViewController;
+
+namespace {
+
+std::vector<std::string>* g_log = nullptr;
+bool g_flag = false;
+
+class Logged : public ViewController {
+public:
+    explicit Logged(std::string name)
+        : m_name(std::move(name))
+    {
+    }
+    void viewDidLoad() override { note("load"); }
+    void viewWillAppear(bool) override
+    {
+        note("willAppear");
+        sawFlag = g_flag;
+    }
+    void viewDidAppear(bool) override { note("didAppear"); }
+    void viewWillDisappear(bool) override { note("willDisappear"); }
+    void viewDidDisappear(bool) override { note("didDisappear"); }
+    bool sawFlag = false;
+
+private:
+    void note(const std::string& what)
+    {
+        if (g_log)
+            g_log->push_back(m_name + " " + what);
+    }
+    std::string m_name;
+};
+
+class ControllerTest : public support::ScreenTest {
+protected:
+    void SetUp() override
+    {
+        g_log = &log;
+        g_flag = false;
+    }
+    void TearDown() override { g_log = nullptr; }
+
+    std::shared_ptr<NavigationController> showStack()
+    {
+        root = std::make_shared<Logged>("root");
+        auto nav = std::make_shared<NavigationController>(root);
+        harness.show(nav);
+        log.clear();
+        return nav;
+    }
+
+    std::vector<std::string> log;
+    std::shared_ptr<Logged> root;
+};
+
+} // namespace
+
+TEST_F(ControllerTest, ViewLoadsOnceOnFirstUse)
+{
+    auto screen = std::make_shared<Logged>("a");
+    EXPECT_FALSE(screen->isViewLoaded());
+    auto view = screen->view();
+    EXPECT_EQ(screen->view(), view);
+    EXPECT_EQ(log, std::vector<std::string> { "a load" });
+    EXPECT_EQ(view->bounds(), Rect(0, 0, 320, 568));
+}
+
+TEST_F(ControllerTest, PushTellsAppearanceAfterTheCallReturnsInToolkitOrder)
+{
+    auto nav = showStack();
+    auto next = std::make_shared<Logged>("next");
+    nav->pushViewController(next, true);
+    // The stack and the view change at once, the callbacks do not.
+    EXPECT_EQ(nav->topViewController(), next);
+    EXPECT_EQ(next->navigationController(), nav);
+    EXPECT_EQ(log, std::vector<std::string> { "next load" });
+
+    harness.runUntilIdle();
+    EXPECT_EQ(log,
+        (std::vector<std::string> {
+            "next load", "root willDisappear", "next willAppear", "root didDisappear", "next didAppear" }));
+}
+
+TEST_F(ControllerTest, PopToRootLetsTheCallerSetStateBeforeAppearance)
+{
+    auto nav = showStack();
+    auto a = std::make_shared<Logged>("a");
+    auto b = std::make_shared<Logged>("b");
+    nav->pushViewController(a, true);
+    nav->pushViewController(b, true);
+    harness.runUntilIdle();
+    log.clear();
+
+    auto popped = nav->popToRootViewControllerAnimated(true);
+    g_flag = true;
+    EXPECT_EQ(popped, (std::vector<std::shared_ptr<ViewController>> { a, b }));
+    harness.runUntilIdle();
+    EXPECT_TRUE(root->sawFlag);
+    // Only the screen that was shown disappears; the one in between was
+    // never on screen.
+    EXPECT_EQ(log,
+        (std::vector<std::string> {
+            "b willDisappear", "root willAppear", "b didDisappear", "root didAppear" }));
+    EXPECT_EQ(b->navigationController(), nullptr);
+}
+
+TEST_F(ControllerTest, PushAndPopInOneTurnCancelOut)
+{
+    auto nav = showStack();
+    auto a = std::make_shared<Logged>("a");
+    nav->pushViewController(a, true);
+    nav->popViewControllerAnimated(true);
+    harness.runUntilIdle();
+    EXPECT_EQ(log, std::vector<std::string> { "a load" });
+}
+
+TEST_F(ControllerTest, StackRefusesImpossibleChanges)
+{
+    auto nav = showStack();
+    EXPECT_EQ(nav->popViewControllerAnimated(true), nullptr);
+    nav->pushViewController(root, true);
+    nav->pushViewController(nullptr, true);
+    auto stranger = std::make_shared<Logged>("stranger");
+    EXPECT_TRUE(nav->popToViewController(stranger, true).empty());
+    harness.runUntilIdle();
+    EXPECT_EQ(nav->viewControllers().size(), 1u);
+    EXPECT_TRUE(log.empty());
+}
+
+TEST_F(ControllerTest, OnlyTheTopScreensViewIsInTheWindow)
+{
+    auto nav = showStack();
+    auto a = std::make_shared<Logged>("a");
+    nav->pushViewController(a, true);
+    EXPECT_EQ(root->view()->window(), nullptr);
+    EXPECT_EQ(a->view()->window(), harness.window());
+    nav->popViewControllerAnimated(true);
+    EXPECT_EQ(a->view()->window(), nullptr);
+    EXPECT_EQ(root->view()->window(), harness.window());
+}
+
+TEST_F(ControllerTest, BarShowsTheTopItemsWithFixedSpacesAndTheyCanBeTapped)
+{
+    auto nav = showStack();
+    auto a = std::make_shared<Logged>("a");
+    auto back = kit::Button::buttonWithType(kit::ButtonType::Custom);
+    back->setFrame({ 0, 0, 60, 44 });
+    back->setTitle(std::string("返回"), kit::ControlState::Normal);
+    std::weak_ptr<NavigationController> weakNav = nav;
+    back->addAction(
+        [weakNav](kit::Control&) {
+            if (auto n = weakNav.lock())
+                n->popViewControllerAnimated(true);
+        },
+        kit::ControlEvent::TouchUpInside);
+    a->navigationItem()->setLeftBarButtonItems(
+        { kit::BarButtonItem::fixedSpace(-10), std::make_shared<kit::BarButtonItem>(back) });
+    a->navigationItem()->setTitle("会员详情");
+    nav->pushViewController(a, true);
+    harness.runUntilIdle();
+
+    EXPECT_EQ(back->frame(), Rect(kit::NavigationBar::edgeMargin - 10, 20, 60, 44));
+    ASSERT_NE(nav->navigationBar()->titleLabel(), nullptr);
+    EXPECT_EQ(nav->navigationBar()->titleLabel()->text(), "会员详情");
+
+    EXPECT_TRUE(harness.tapTitle("返回"));
+    EXPECT_EQ(nav->topViewController(), root);
+}
+
+TEST_F(ControllerTest, TabsTellAppearanceOnSelectionAndHideTheBarForPushedScreens)
+{
+    auto first = std::make_shared<Logged>("first");
+    auto second = std::make_shared<Logged>("second");
+    auto nav1 = std::make_shared<NavigationController>(first);
+    auto nav2 = std::make_shared<NavigationController>(second);
+    nav2->tabBarItem()->setTitle("会员");
+    auto tabs = std::make_shared<kit::TabBarController>();
+    tabs->setViewControllers({ nav1, nav2 });
+    harness.show(tabs);
+    EXPECT_EQ(log, (std::vector<std::string> { "first load", "first willAppear", "first didAppear" }));
+
+    log.clear();
+    EXPECT_TRUE(harness.tapTitle("会员"));
+    EXPECT_EQ(tabs->selectedIndex(), 1u);
+    EXPECT_EQ(log,
+        (std::vector<std::string> { "second load", "first willDisappear", "second willAppear",
+            "first didDisappear", "second didAppear" }));
+
+    auto pushed = std::make_shared<Logged>("pushed");
+    pushed->setHidesBottomBarWhenPushed(true);
+    nav2->pushViewController(pushed, true);
+    EXPECT_TRUE(tabs->tabBar()->isHidden());
+    nav2->popViewControllerAnimated(true);
+    EXPECT_FALSE(tabs->tabBar()->isHidden());
+
+    // Coming back to a tab shows its screen again.
+    log.clear();
+    tabs->setSelectedIndex(0);
+    harness.runUntilIdle();
+    EXPECT_EQ(log,
+        (std::vector<std::string> {
+            "second willDisappear", "first willAppear", "second didDisappear", "first didAppear" }));
+}
+
+TEST_F(ControllerTest, RegistryBuildsByNameAndWakesViews)
+{
+    struct Cell : kit::View {
+        bool awoken = false;
+        void awakeFromNib() override { awoken = true; }
+    };
+    auto& registry = kit::Registry::shared();
+    registry.registerController("Main", [] { return std::make_shared<Logged>("main"); });
+    registry.registerView("billCell", [] { return std::make_shared<Cell>(); });
+
+    EXPECT_NE(registry.instantiate<Logged>("Main"), nullptr);
+    EXPECT_NE(registry.instantiate("Main"), registry.instantiate("Main"));
+    EXPECT_EQ(registry.instantiate<kit::TabBarController>("Main"), nullptr);
+    EXPECT_EQ(registry.instantiate("Missing"), nullptr);
+    auto cell = std::dynamic_pointer_cast<Cell>(registry.instantiateView("billCell"));
+    ASSERT_NE(cell, nullptr);
+    EXPECT_TRUE(cell->awoken);
+}
+
+TEST_F(ControllerTest, BackgroundTasksEndOnceAndUnknownOnesAreIgnored)
+{
+    auto* app = kit::Application::sharedApplication();
+    ASSERT_NE(app, nullptr);
+    auto id = app->beginBackgroundTask({});
+    EXPECT_NE(id, kit::Application::invalidBackgroundTask);
+    app->endBackgroundTask(id);
+    app->endBackgroundTask(id);
+    app->endBackgroundTask(12345);
+    EXPECT_EQ(app->backgroundTaskCount(), 0u);
+}

@@ -1,0 +1,324 @@
+#include "platform/foundation/RunLoop.h"
+#include "platform/graphics/RecordingDrawingContext.h"
+#include "platform/kit/ActivityIndicatorView.h"
+#include "platform/kit/ImageView.h"
+#include "platform/kit/Label.h"
+#include "platform/kit/Screen.h"
+#include "platform/kit/Window.h"
+#include "support/ScreenTest.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <numbers>
+#include <string>
+#include <vector>
+
+using graphics::Point;
+using graphics::Rect;
+using graphics::Size;
+using kit::View;
+
+namespace {
+
+std::vector<std::string>* g_log = nullptr;
+
+void note(const std::string& entry)
+{
+    if (g_log)
+        g_log->push_back(entry);
+}
+
+class HookView : public View {
+public:
+    using View::View;
+    void willMoveToSuperview(View* s) override { note(std::string("willSuper ") + (s ? "view" : "null")); }
+    void didMoveToSuperview() override { note(std::string("didSuper ") + (superview() ? "view" : "null")); }
+    void willMoveToWindow(kit::Window* w) override
+    {
+        note(std::string("willWindow ") + (w ? "window" : "null"));
+    }
+    void didMoveToWindow() override { note(std::string("didWindow ") + (window() ? "window" : "null")); }
+    void layoutSubviews() override
+    {
+        ++layouts;
+        // Adding a subview marks this view for layout again.
+        if (addsChildOnLayout)
+            addSubview(std::make_shared<View>(Rect(0, 0, 1, 1)));
+    }
+    void drawRect(graphics::DrawingContext&, const Rect&) override { ++draws; }
+    int layouts = 0;
+    int draws = 0;
+    bool addsChildOnLayout = false;
+};
+
+class ViewTreeTest : public support::ScreenTest {
+protected:
+    void SetUp() override { g_log = &log; }
+    void TearDown() override { g_log = nullptr; }
+    std::vector<std::string> log;
+};
+
+} // namespace
+
+TEST_F(ViewTreeTest, FrameBoundsAndCentreStayConsistent)
+{
+    auto v = std::make_shared<View>(Rect(10, 20, 100, 50));
+    EXPECT_EQ(v->center(), Point(60, 45));
+    EXPECT_EQ(v->bounds(), Rect(0, 0, 100, 50));
+
+    // A scroll offset lives in the bounds origin: resizing must keep it.
+    v->setBounds({ 0, 30, 100, 50 });
+    v->setFrame({ 0, 0, 200, 80 });
+    EXPECT_EQ(v->bounds(), Rect(0, 30, 200, 80));
+    EXPECT_EQ(v->center(), Point(100, 40));
+
+    v->setCenter({ 50, 50 });
+    EXPECT_EQ(v->frame(), Rect(-50, 10, 200, 80));
+
+    // Under a half turn the frame is the same box; under a quarter turn
+    // width and height swap about the centre.
+    v->setTransform(graphics::AffineTransform::makeRotation(std::numbers::pi / 2));
+    Rect f = v->frame();
+    EXPECT_NEAR(f.width(), 80, 1e-9);
+    EXPECT_NEAR(f.height(), 200, 1e-9);
+    EXPECT_NEAR(f.midX(), 50, 1e-9);
+}
+
+TEST_F(ViewTreeTest, ConversionFollowsOffsetsAndScrolledBounds)
+{
+    auto root = std::make_shared<View>(Rect(0, 0, 320, 568));
+    auto content = std::make_shared<View>(Rect(10, 100, 300, 400));
+    auto child = std::make_shared<View>(Rect(5, 50, 20, 20));
+    root->addSubview(content);
+    content->addSubview(child);
+    content->setBounds({ 0, 30, 300, 400 }); // scrolled down by 30
+
+    EXPECT_EQ(child->convertPointToView({ 0, 0 }, root.get()), Point(15, 120));
+    EXPECT_EQ(root->convertPointToView({ 15, 120 }, child.get()), Point(0, 0));
+    EXPECT_EQ(child->convertRectToView({ 0, 0, 20, 20 }, root.get()), Rect(15, 120, 20, 20));
+}
+
+TEST_F(ViewTreeTest, MoveHooksRunInOrderAndReportRemovalWithNull)
+{
+    auto v = std::make_shared<HookView>(Rect(0, 0, 10, 10));
+    harness.window()->addSubview(v);
+    EXPECT_EQ(log,
+        (std::vector<std::string> {
+            "willSuper view", "willWindow window", "didWindow window", "didSuper view" }));
+
+    log.clear();
+    v->removeFromSuperview();
+    EXPECT_EQ(log,
+        (std::vector<std::string> {
+            "willSuper null", "willWindow null", "didWindow null", "didSuper null" }));
+    EXPECT_EQ(v->superview(), nullptr);
+
+    // Descendants learn about the window too.
+    auto parent = std::make_shared<View>(Rect(0, 0, 10, 10));
+    parent->addSubview(v);
+    log.clear();
+    harness.window()->addSubview(parent);
+    EXPECT_EQ(log, (std::vector<std::string> { "willWindow window", "didWindow window" }));
+}
+
+TEST_F(ViewTreeTest, SubviewOrderAndReparenting)
+{
+    auto a = std::make_shared<View>();
+    auto b = std::make_shared<View>();
+    auto c = std::make_shared<View>();
+    auto root = std::make_shared<View>();
+    root->addSubview(a);
+    root->addSubview(b);
+    root->insertSubviewBelow(c, a.get());
+    EXPECT_EQ(root->subviews(), (std::vector<std::shared_ptr<View>> { c, a, b }));
+
+    // Adding again only moves it to the front, with no duplicate.
+    root->addSubview(c);
+    EXPECT_EQ(root->subviews(), (std::vector<std::shared_ptr<View>> { a, b, c }));
+
+    auto other = std::make_shared<View>();
+    other->addSubview(a);
+    EXPECT_EQ(root->subviews(), (std::vector<std::shared_ptr<View>> { b, c }));
+    EXPECT_EQ(a->superview(), other);
+
+    // A view may not become its own ancestor.
+    a->addSubview(other);
+    EXPECT_EQ(other->superview(), nullptr);
+    EXPECT_TRUE(a->subviews().empty());
+}
+
+TEST_F(ViewTreeTest, ViewWithTagSearchesDepthFirstIncludingSelf)
+{
+    auto root = std::make_shared<View>();
+    auto first = std::make_shared<View>();
+    auto deep = std::make_shared<View>();
+    auto second = std::make_shared<View>();
+    first->addSubview(deep);
+    root->addSubview(first);
+    root->addSubview(second);
+    deep->setTag(7);
+    second->setTag(7);
+    EXPECT_EQ(root->viewWithTag(7), deep);
+    root->setTag(7);
+    EXPECT_EQ(root->viewWithTag(7), root);
+    EXPECT_EQ(root->viewWithTag(99), nullptr);
+}
+
+TEST_F(ViewTreeTest, LayoutAndDrawingWaitForTheEndOfTheTurn)
+{
+    auto v = std::make_shared<HookView>(Rect(0, 0, 10, 10));
+    harness.window()->addSubview(v);
+    harness.runUntilIdle();
+    v->layouts = 0;
+    v->draws = 0;
+
+    v->setNeedsLayout();
+    v->setNeedsLayout();
+    v->setNeedsDisplay();
+    EXPECT_EQ(v->layouts, 0);
+    EXPECT_EQ(v->draws, 0);
+    harness.runUntilIdle();
+    EXPECT_EQ(v->layouts, 1);
+    EXPECT_EQ(v->draws, 1);
+
+    // A size change asks for layout; a move does not.
+    v->setFrame({ 5, 5, 10, 10 });
+    harness.runUntilIdle();
+    EXPECT_EQ(v->layouts, 1);
+    v->setFrame({ 5, 5, 20, 10 });
+    harness.runUntilIdle();
+    EXPECT_EQ(v->layouts, 2);
+}
+
+TEST_F(ViewTreeTest, DrawingWaitsUntilTheViewIsInAWindowAndShown)
+{
+    auto v = std::make_shared<HookView>(Rect(0, 0, 10, 10));
+    v->setNeedsDisplay();
+    harness.runUntilIdle();
+    EXPECT_EQ(v->draws, 0);
+
+    v->setHidden(true);
+    harness.window()->addSubview(v);
+    harness.runUntilIdle();
+    EXPECT_EQ(v->draws, 0);
+
+    v->setHidden(false);
+    harness.runUntilIdle();
+    EXPECT_EQ(v->draws, 1);
+}
+
+TEST_F(ViewTreeTest, LayoutThatAddsSubviewsDoesNotLoopForever)
+{
+    auto v = std::make_shared<HookView>(Rect(0, 0, 10, 10));
+    v->addsChildOnLayout = true;
+    harness.window()->addSubview(v);
+    harness.runUntilIdle();
+    EXPECT_EQ(v->layouts, 1);
+}
+
+TEST_F(ViewTreeTest, HitTestingSkipsViewsThatCannotTakeTouches)
+{
+    auto& window = *harness.window();
+    auto back = std::make_shared<View>(Rect(0, 0, 100, 100));
+    window.addSubview(back);
+    auto front = std::make_shared<View>(Rect(0, 0, 100, 100));
+    window.addSubview(front);
+    auto inner = std::make_shared<View>(Rect(10, 10, 20, 20));
+    front->addSubview(inner);
+    Point p(15, 15);
+
+    EXPECT_EQ(window.hitTest(p), inner);
+    front->setHidden(true);
+    EXPECT_EQ(window.hitTest(p), back);
+    front->setHidden(false);
+    front->setAlpha(0.005);
+    EXPECT_EQ(window.hitTest(p), back);
+    front->setAlpha(1);
+    front->setUserInteractionEnabled(false);
+    EXPECT_EQ(window.hitTest(p), back);
+
+    // Labels, image views and spinners let touches through by default.
+    auto label = std::make_shared<kit::Label>(Rect(0, 0, 100, 100));
+    auto image = std::make_shared<kit::ImageView>(Rect(0, 0, 100, 100));
+    window.addSubview(label);
+    window.addSubview(image);
+    EXPECT_EQ(window.hitTest(p), back);
+
+    // Outside a view's bounds its subviews are not reached.
+    auto clipped = std::make_shared<View>(Rect(200, 200, 10, 10));
+    auto sticking = std::make_shared<View>(Rect(20, 20, 10, 10));
+    clipped->addSubview(sticking);
+    window.addSubview(clipped);
+    EXPECT_EQ(window.hitTest({ 225, 225 }), window.shared_from_this());
+}
+
+TEST_F(ViewTreeTest, AnimationAppliesAtOnceAndCompletesAfterTheDuration)
+{
+    auto v = std::make_shared<View>();
+    std::vector<bool> completions;
+    View::animate(
+        0.3, [&] { v->setAlpha(0.02); }, [&](bool finished) { completions.push_back(finished); });
+    EXPECT_DOUBLE_EQ(v->alpha(), 0.02);
+    harness.runUntilIdle();
+    harness.advance(0.29);
+    EXPECT_TRUE(completions.empty());
+    harness.advance(0.01);
+    EXPECT_EQ(completions, std::vector<bool> { true });
+
+    // The begin/commit form uses the toolkit's default duration.
+    int stops = 0;
+    View::beginAnimations();
+    v->setAlpha(1);
+    View::setAnimationDidStop([&](bool) { ++stops; });
+    View::commitAnimations();
+    harness.advance(0.19);
+    EXPECT_EQ(stops, 0);
+    harness.advance(0.01);
+    EXPECT_EQ(stops, 1);
+}
+
+TEST_F(ViewTreeTest, SpinnerSizeFollowsStyleAndHidesWhenStopped)
+{
+    kit::ActivityIndicatorView large(kit::ActivityIndicatorViewStyle::WhiteLarge);
+    EXPECT_EQ(large.bounds().size, Size(37, 37));
+    EXPECT_TRUE(large.isHidden());
+    large.startAnimating();
+    EXPECT_FALSE(large.isHidden());
+    large.setActivityIndicatorViewStyle(kit::ActivityIndicatorViewStyle::Gray);
+    EXPECT_EQ(large.bounds().size, Size(20, 20));
+    large.setHidesWhenStopped(false);
+    large.stopAnimating();
+    EXPECT_FALSE(large.isHidden());
+}
+
+TEST_F(ViewTreeTest, LabelMeasuresWithTheSharedMeasurer)
+{
+    kit::Label label;
+    label.setFont(graphics::Font::systemFont(20));
+    label.setText("ab收款");
+    // Fake metrics: ASCII 0.5 em, others 1 em, lines 1.2 em.
+    EXPECT_EQ(label.sizeThatFits({ 0, 0 }), Size(60, 24));
+    label.setText(std::optional<std::string>());
+    EXPECT_EQ(label.text(), "");
+}
+
+TEST(AttributedString, RangesPastTheEndAreCutNotTrusted)
+{
+    kit::AttributedString s("消费100.00元");
+    s.addColor(graphics::Color::redColor(), 2, 100);
+    s.addColor(graphics::Color::redColor(), 50, 2);
+    ASSERT_EQ(s.colorRuns().size(), 1u);
+    EXPECT_EQ(s.colorRuns()[0].length, 7u);
+    EXPECT_EQ(s.colorAt(1, graphics::Color::black()), graphics::Color::black());
+    EXPECT_EQ(s.colorAt(8, graphics::Color::black()), graphics::Color::redColor());
+}
+
+TEST(Screen, BadSizesFallBackToThePhoneDefault)
+{
+    auto& screen = kit::Screen::mainScreen();
+    screen.configure({ 320, 480 }, 2);
+    EXPECT_EQ(screen.bounds(), Rect(0, 0, 320, 480));
+    screen.configure({ NAN, 10 }, -1);
+    EXPECT_EQ(screen.bounds(), Rect(0, 0, 320, 568));
+    EXPECT_EQ(screen.scale(), 2);
+}
