@@ -18,7 +18,8 @@ namespace foundation {
 //   - the global queues are concurrent queues without barriers.
 // sync() waits until the block has run; it runs the block on the calling thread, so
 // waiting never needs a spare worker. Results travel back to the main thread only
-// through the main queue.
+// through the main queue. As with any blocking wait, the main thread must not sync
+// onto a queue whose running block is itself waiting for the main queue.
 class DispatchQueue : public std::enable_shared_from_this<DispatchQueue> {
 public:
     using Block = std::function<void()>;

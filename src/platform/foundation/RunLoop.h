@@ -5,7 +5,7 @@
 // and display pass) runs on it, one turn at a time:
 //
 //   1. timers and delayed performs that are due, in due-time order;
-//   2. blocks posted before the turn began, first in first out;
+//   2. blocks posted before this step began (timers of step 1 included), in order;
 //   3. end-of-turn hooks (layout and display).
 //
 // Program:
