@@ -1,0 +1,92 @@
+#pragma once
+
+#include "server/FaultSwitches.h"
+#include "server/MerchantState.h"
+#include "server/RequestLog.h"
+
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace merchant {
+
+struct BackendRequest {
+    std::string method = "POST";
+    std::string path;
+    std::map<std::string, std::string> headers; // names in lower case
+    std::string body;
+};
+
+// What to answer. The transport honours delayMs and dropConnection, so the
+// handler itself never waits and in-process tests need no real time.
+struct BackendReply {
+    int status = 200;
+    std::string body;
+    std::string contentType = "text/plain; charset=utf-8";
+    int delayMs = 0;
+    bool dropConnection = false;
+};
+
+// The stand-in merchant back end without any HTTP: every path of the app,
+// the images its replies point at, and test hooks under kHookPrefix (plain
+// JSON, never encrypted, never faulted). Thread-safe: one lock guards all.
+class MerchantBackend {
+public:
+    using WallClock = std::function<Seconds()>;
+    static constexpr const char* kHookPrefix = "/__stand-in/";
+
+    // The clock defaults to the system's; the state starts as the demo seed.
+    explicit MerchantBackend(WallClock clock = {});
+
+    BackendReply handle(const BackendRequest& request);
+
+    // "host:port" that image URLs in replies name.
+    void setSelfHost(std::string host);
+    std::string selfHost() const;
+    std::string banner() const;
+
+    // The test hooks, also reachable as paths.
+    void reset();
+    Seconds now() const;
+    void setNow(Seconds now);
+    void advanceClock(Seconds seconds);
+    void useRealClock();
+    bool settleOrder(const std::string& orderid, bool paid);
+    void setOutcomes(const PaymentOutcomes& outcomes);
+    void setWalletEnabled(const std::string& wallet, bool enabled);
+    void addFault(FaultRule rule);
+    void clearFaults();
+    std::vector<LoggedRequest> requestLog() const;
+    void clearLog();
+
+    // The merchant's keys, for tests and the banner.
+    MerchantState::KeyPairs keys() const;
+
+private:
+    enum class KeyPair { Collection, Member };
+    struct Route;
+    static const std::vector<Route>& routes();
+    static const Route* findRoute(const std::string& path);
+
+    Seconds nowLocked() const;
+    MerchantState* merchantFor(KeyPair pair, const std::string& key);
+    BackendReply handleSigned(const BackendRequest& request, const Route& route, LoggedRequest& entry);
+    BackendReply handleAgent(const BackendRequest& request, LoggedRequest& entry);
+    BackendReply handleImage(const std::string& path, LoggedRequest& entry);
+    BackendReply handleHook(const BackendRequest& request);
+    std::string undecryptableBody(const std::string& secret);
+
+    mutable std::mutex m_mutex;
+    WallClock m_clock;
+    std::optional<Seconds> m_fixedNow;
+    Seconds m_clockOffset = 0;
+    std::string m_selfHost = "127.0.0.1";
+    std::vector<MerchantState> m_merchants;
+    FaultSwitches m_faults;
+    RequestLog m_log;
+    std::map<std::string, std::string> m_undecryptable;
+};
+
+} // namespace merchant

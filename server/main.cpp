@@ -1,0 +1,67 @@
+// merchant-server: the stand-in merchant back end on 127.0.0.1, for manual
+// runs of the app and for loopback tests.
+
+#include "server/MerchantHttpServer.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace {
+
+int usage()
+{
+    std::fprintf(stderr,
+        "usage: merchant-server [--port N] [--seed demo]\n"
+        "  --port N     port on 127.0.0.1 (0, the default, picks a free one)\n"
+        "  --seed demo  the demo merchant's data (the only seed)\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    int port = 0;
+    for (int i = 1; i < argc; ++i) {
+        std::string argument = argv[i];
+        if (argument == "--port" && i + 1 < argc) {
+            char* end = nullptr;
+            long value = std::strtol(argv[++i], &end, 10);
+            if (*end != '\0' || value < 0 || value > 65535)
+                return usage();
+            port = static_cast<int>(value);
+        } else if (argument == "--seed" && i + 1 < argc) {
+            if (std::strcmp(argv[++i], "demo") != 0)
+                return usage();
+        } else {
+            return usage();
+        }
+    }
+
+    // Block the stop signals before any thread starts so that only sigwait sees them.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+
+    auto backend = std::make_shared<merchant::MerchantBackend>();
+    merchant::MerchantHttpServer server(backend);
+    if (!server.start(port)) {
+        std::fprintf(stderr, "merchant-server: cannot listen on 127.0.0.1:%d\n", port);
+        return 1;
+    }
+    std::printf("%s", backend->banner().c_str());
+    std::printf("  api, agent and web host: %s (test hooks under %s)\n", server.host().c_str(),
+        merchant::MerchantBackend::kHookPrefix);
+    std::printf("listening on %s\n", server.host().c_str());
+    std::fflush(stdout);
+
+    int received = 0;
+    sigwait(&signals, &received);
+    server.stop();
+    return 0;
+}
