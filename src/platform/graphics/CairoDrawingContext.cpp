@@ -34,6 +34,41 @@ std::unique_ptr<PangoLayout, LayoutDeleter> createLayout(cairo_t* cairo)
     return layout;
 }
 
+// Maps the bitmap's unit square onto the shown one: a quarter turn left
+// shows the bitmap's top edge on the left, mirrored variants flip the result
+// horizontally.
+cairo_matrix_t orientationMatrix(Image::Orientation orientation)
+{
+    cairo_matrix_t m;
+    switch (orientation) {
+    case Image::Orientation::Up:
+        cairo_matrix_init(&m, 1, 0, 0, 1, 0, 0);
+        break;
+    case Image::Orientation::Down:
+        cairo_matrix_init(&m, -1, 0, 0, -1, 1, 1);
+        break;
+    case Image::Orientation::Left:
+        cairo_matrix_init(&m, 0, -1, 1, 0, 0, 1);
+        break;
+    case Image::Orientation::Right:
+        cairo_matrix_init(&m, 0, 1, -1, 0, 1, 0);
+        break;
+    case Image::Orientation::UpMirrored:
+        cairo_matrix_init(&m, -1, 0, 0, 1, 1, 0);
+        break;
+    case Image::Orientation::DownMirrored:
+        cairo_matrix_init(&m, 1, 0, 0, -1, 0, 1);
+        break;
+    case Image::Orientation::LeftMirrored:
+        cairo_matrix_init(&m, 0, -1, -1, 0, 1, 1);
+        break;
+    case Image::Orientation::RightMirrored:
+        cairo_matrix_init(&m, 0, 1, 1, 0, 0, 0);
+        break;
+    }
+    return m;
+}
+
 } // namespace
 
 CairoDrawingContext::CairoDrawingContext(cairo_t* cairo)
@@ -271,8 +306,13 @@ void CairoDrawingContext::drawImage(const Image& image, const Rect& rect)
     cairo_save(m_cairo);
     cairo_rectangle(m_cairo, r.x(), r.y(), r.width(), r.height());
     cairo_clip(m_cairo);
+    // Through the unit square: the bitmap's, turned to the orientation,
+    // stretched over the rectangle.
     cairo_translate(m_cairo, r.x(), r.y());
-    cairo_scale(m_cairo, r.width() / w, r.height() / h);
+    cairo_scale(m_cairo, r.width(), r.height());
+    cairo_matrix_t turn = orientationMatrix(image.orientation());
+    cairo_transform(m_cairo, &turn);
+    cairo_scale(m_cairo, 1.0 / w, 1.0 / h);
     cairo_set_source_surface(m_cairo, surface, 0, 0);
     // Stretching a one-pixel background must not fade towards its edges.
     cairo_pattern_set_extend(cairo_get_source(m_cairo), CAIRO_EXTEND_PAD);

@@ -90,7 +90,7 @@ public:
     virtual void drawRadialGradient(
         const std::vector<GradientStop>& stops, Point center, double startRadius, double endRadius)
         = 0;
-    // Scaled to fill the rectangle.
+    // Scaled to fill the rectangle, turned to the image's orientation.
     virtual void drawImage(const Image& image, const Rect& rect) = 0;
     // One line with its top-left corner at the point.
     virtual void drawText(std::string_view text, Point at, const Font& font, const Color& color) = 0;

@@ -142,6 +142,20 @@ TEST_F(Canvas, AlphaFadesFillsImagesAndGradients)
     EXPECT_TRUE(isWhite(2, 48)) << "clipped";
 }
 
+TEST_F(Canvas, ImagesShowTurnedToTheirOrientation)
+{
+    // A 2 x 1 bitmap, red then blue, shown as 1 x 2 after a quarter turn.
+    auto bitmap = Image::fromPixels(
+        2, 1, { Color::redColor().premultipliedArgb(), Color::blueColor().premultipliedArgb() });
+    context().drawImage(*bitmap->withScale(1, Image::Orientation::Right), { 0, 0, 20, 40 });
+    EXPECT_EQ(at(10, 5), Color::redColor()) << "a right turn puts the left edge on top";
+    EXPECT_EQ(at(10, 35), Color::blueColor());
+    context().drawImage(*bitmap->withScale(1, Image::Orientation::Left), { 30, 0, 20, 40 });
+    EXPECT_EQ(at(40, 5), Color::blueColor());
+    context().drawImage(*bitmap->withScale(1, Image::Orientation::UpMirrored), { 60, 0, 40, 20 });
+    EXPECT_EQ(at(65, 10), Color::blueColor());
+}
+
 TEST_F(Canvas, TextPaintsChineseGlyphsInItsColourRuns)
 {
     TextStyle style;
