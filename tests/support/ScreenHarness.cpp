@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/UserDefaults.h"
 #include "platform/foundation/VirtualClock.h"
 #include "platform/graphics/FakeTextMeasurer.h"
 #include "platform/graphics/TextMeasurer.h"
@@ -38,6 +39,7 @@ ScreenHarness::ScreenHarness()
     m_clock = foundation::RunLoop::main().useVirtualClock();
     m_home = makeTemporaryHome();
     foundation::Paths::setHome(m_home);
+    foundation::UserDefaults::resetStandard();
     kit::Screen::mainScreen().reset();
     graphics::TextMeasurer::setShared(std::make_shared<graphics::FakeTextMeasurer>());
     toastLog().clear();
@@ -59,6 +61,7 @@ ScreenHarness::~ScreenHarness()
     kit::Registry::shared().clear();
     graphics::TextMeasurer::setShared(nullptr);
     foundation::Paths::setHome(std::nullopt);
+    foundation::UserDefaults::resetStandard();
     std::error_code ignored;
     std::filesystem::remove_all(m_home, ignored);
     toastLog().clear();

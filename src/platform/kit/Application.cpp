@@ -1,5 +1,6 @@
 #include "platform/kit/Application.h"
 
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/kit/Window.h"
 
@@ -43,7 +44,31 @@ void Application::terminate()
     // The delegate may look the application up while it is told.
     if (auto delegate = app->m_delegate)
         delegate->applicationWillTerminate(*app);
+    foundation::NotificationCenter::defaultCenter().postNotificationName(willTerminateNotification);
     app.reset();
+}
+
+void Application::enterBackground()
+{
+    if (auto delegate = m_delegate) {
+        delegate->applicationWillResignActive(*this);
+        delegate->applicationDidEnterBackground(*this);
+    }
+    foundation::NotificationCenter::defaultCenter().postNotificationName(didEnterBackgroundNotification);
+}
+
+void Application::enterForeground()
+{
+    if (auto delegate = m_delegate)
+        delegate->applicationWillEnterForeground(*this);
+    foundation::NotificationCenter::defaultCenter().postNotificationName(willEnterForegroundNotification);
+    if (auto delegate = m_delegate)
+        delegate->applicationDidBecomeActive(*this);
+}
+
+void Application::receiveMemoryWarning()
+{
+    foundation::NotificationCenter::defaultCenter().postNotificationName(didReceiveMemoryWarningNotification);
 }
 
 std::vector<std::shared_ptr<Window>> Application::windows() const

@@ -46,8 +46,25 @@ public:
     // launched. Replaces any previous application (tests start one each).
     static Application& launch(std::shared_ptr<ApplicationDelegate> delegate,
         const ApplicationDelegate::LaunchOptions& options = {});
-    // Tells the delegate the application ends and drops it.
+    // Tells the delegate and the notification observers that the
+    // application ends, then drops it.
     static void terminate();
+
+    // Posted through the default notification centre; caches listen for
+    // them to trim and clean up.
+    static constexpr const char* didEnterBackgroundNotification = "ApplicationDidEnterBackground";
+    static constexpr const char* willEnterForegroundNotification = "ApplicationWillEnterForeground";
+    static constexpr const char* willTerminateNotification = "ApplicationWillTerminate";
+    static constexpr const char* didReceiveMemoryWarningNotification = "ApplicationDidReceiveMemoryWarning";
+    // Observed by some views; the screen never turns, so it is never posted.
+    static constexpr const char* didChangeStatusBarOrientationNotification
+        = "ApplicationDidChangeStatusBarOrientation";
+
+    // The shell (or a test) reports these; the state stays active, since
+    // nothing here runs differently in the background.
+    void enterBackground();
+    void enterForeground();
+    void receiveMemoryWarning();
 
     std::shared_ptr<ApplicationDelegate> delegate() const { return m_delegate; }
     std::vector<std::shared_ptr<Window>> windows() const;

@@ -235,8 +235,13 @@ void View::removeFromSuperview()
     willMoveToSuperview(nullptr);
     if (oldWindow)
         willMoveToWindow(nullptr);
-    if (oldWindow)
+    if (oldWindow) {
         endEditing(true);
+        // A view leaving the window cannot keep the keyboard, even if it
+        // refused to resign.
+        if (View* responder = oldWindow->firstResponder(); responder && responder->isDescendantOfView(this))
+            oldWindow->clearFirstResponder(responder);
+    }
     detachFromSuperview();
     if (oldWindow)
         moveToWindow(nullptr);

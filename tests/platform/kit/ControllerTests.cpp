@@ -1,3 +1,4 @@
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/kit/Application.h"
 #include "platform/kit/BarButtonItem.h"
 #include "platform/kit/Button.h"
@@ -251,4 +252,18 @@ TEST_F(ControllerTest, BackgroundTasksEndOnceAndUnknownOnesAreIgnored)
     app->endBackgroundTask(id);
     app->endBackgroundTask(12345);
     EXPECT_EQ(app->backgroundTaskCount(), 0u);
+}
+
+TEST_F(ControllerTest, TerminationTellsTheDelegateThenTheObservers)
+{
+    struct Delegate : kit::ApplicationDelegate {
+        void applicationWillTerminate(kit::Application&) override { g_log->push_back("delegate"); }
+    };
+    kit::Application::launch(std::make_shared<Delegate>());
+    auto observer = foundation::NotificationCenter::defaultCenter().addObserverForName(
+        kit::Application::willTerminateNotification, nullptr,
+        [&](const foundation::Notification&) { log.push_back("observer"); });
+    kit::Application::terminate();
+    EXPECT_EQ(log, (std::vector<std::string> { "delegate", "observer" }));
+    EXPECT_EQ(kit::Application::sharedApplication(), nullptr);
 }

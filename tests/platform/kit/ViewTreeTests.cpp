@@ -51,6 +51,20 @@ public:
     bool addsChildOnLayout = false;
 };
 
+class Editor : public View {
+public:
+    using View::View;
+    bool canBecomeFirstResponder() const override { return true; }
+    bool resignFirstResponder() override
+    {
+        auto w = window();
+        takenOverBy = w ? w->incomingFirstResponder() : nullptr;
+        return refuses ? false : View::resignFirstResponder();
+    }
+    bool refuses = false;
+    View* takenOverBy = nullptr;
+};
+
 class ViewTreeTest : public support::ScreenTest {
 protected:
     void SetUp() override { g_log = &log; }
@@ -250,6 +264,48 @@ TEST_F(ViewTreeTest, HitTestingSkipsViewsThatCannotTakeTouches)
     clipped->addSubview(sticking);
     window.addSubview(clipped);
     EXPECT_EQ(window.hitTest({ 225, 225 }), window.shared_from_this());
+}
+
+TEST_F(ViewTreeTest, OneFirstResponderPerWindowAndTheOldOneSeesItsSuccessor)
+{
+    auto a = std::make_shared<Editor>(Rect(0, 0, 10, 10));
+    auto b = std::make_shared<Editor>(Rect(0, 20, 10, 10));
+    harness.window()->addSubview(a);
+    harness.window()->addSubview(b);
+    EXPECT_TRUE(a->becomeFirstResponder());
+    EXPECT_TRUE(b->becomeFirstResponder());
+    EXPECT_EQ(a->takenOverBy, b.get());
+    EXPECT_FALSE(a->isFirstResponder());
+    EXPECT_TRUE(b->isFirstResponder());
+
+    // One that refuses to resign keeps the focus.
+    b->refuses = true;
+    EXPECT_FALSE(a->becomeFirstResponder());
+    EXPECT_TRUE(b->isFirstResponder());
+    EXPECT_FALSE(harness.window()->endEditing(false));
+
+    // Leaving the window ends editing even then.
+    b->removeFromSuperview();
+    EXPECT_EQ(harness.window()->firstResponder(), nullptr);
+    EXPECT_FALSE(b->isFirstResponder());
+}
+
+TEST_F(ViewTreeTest, FocusAskedForBeforeTheViewIsShownIsTakenOnArrival)
+{
+    auto panel = std::make_shared<View>(Rect(0, 0, 100, 100));
+    auto field = std::make_shared<Editor>(Rect(0, 0, 10, 10));
+    panel->addSubview(field);
+    EXPECT_TRUE(field->becomeFirstResponder());
+    EXPECT_FALSE(field->isFirstResponder());
+    harness.window()->addSubview(panel);
+    EXPECT_TRUE(field->isFirstResponder());
+
+    // A resign before arrival cancels the request.
+    auto other = std::make_shared<Editor>(Rect(0, 0, 10, 10));
+    other->becomeFirstResponder();
+    other->resignFirstResponder();
+    harness.window()->addSubview(other);
+    EXPECT_TRUE(field->isFirstResponder());
 }
 
 TEST_F(ViewTreeTest, AnimationAppliesAtOnceAndCompletesAfterTheDuration)
