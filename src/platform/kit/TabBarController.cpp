@@ -33,13 +33,10 @@ void TabBarController::setViewControllers(std::vector<std::shared_ptr<ViewContro
         old->clearParent();
     }
     m_children = std::move(controllers);
-    auto self = weak_from_this().lock();
+    adoptChildren();
     std::vector<std::shared_ptr<TabBarItem>> items;
-    for (auto& child : m_children) {
-        if (self)
-            child->setParent(self);
+    for (auto& child : m_children)
         items.push_back(child->tabBarItem());
-    }
     if (m_selectedIndex >= m_children.size())
         m_selectedIndex = 0;
     tabBar()->setItems(std::move(items));
@@ -95,8 +92,22 @@ std::shared_ptr<ViewController> TabBarController::childForAppearance(bool appear
     return m_shown.lock();
 }
 
+void TabBarController::adoptChildren()
+{
+    // A subclass may set its tabs in its constructor, before it can hand
+    // out weak pointers to itself.
+    auto self = weak_from_this().lock();
+    if (!self)
+        return;
+    for (auto& child : m_children) {
+        if (child->parentViewController() != self)
+            child->setParent(self);
+    }
+}
+
 void TabBarController::loadView()
 {
+    adoptChildren();
     auto root = std::make_shared<View>(Screen::mainScreen().bounds());
     setView(root);
     auto bar = tabBar();

@@ -36,6 +36,7 @@ protected:
     std::shared_ptr<ViewController> childForAppearance(bool appearing) override;
 
 private:
+    void adoptChildren();
     void installSelectedView();
     void runTransition();
 

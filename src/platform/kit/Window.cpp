@@ -60,20 +60,34 @@ void Window::setRootViewController(const std::shared_ptr<ViewController>& contro
         root->setFrame(bounds());
         addSubview(root);
     }
-    std::weak_ptr<ViewController> weakOld = old;
-    std::weak_ptr<ViewController> weakNew = controller;
-    foundation::RunLoop::main().post([weakOld, weakNew] {
-        auto o = weakOld.lock();
-        auto n = weakNew.lock();
-        if (o)
-            o->beginAppearanceTransition(false, false);
-        if (n)
-            n->beginAppearanceTransition(true, false);
-        if (o)
-            o->endAppearanceTransition();
-        if (n)
-            n->endAppearanceTransition();
+    if (m_rootTransitionPending)
+        return;
+    m_rootTransitionPending = true;
+    std::weak_ptr<View> weakSelf = weak_from_this();
+    foundation::RunLoop::main().post([weakSelf] {
+        if (auto self = std::static_pointer_cast<Window>(weakSelf.lock()))
+            self->runRootTransition();
     });
+}
+
+void Window::runRootTransition()
+{
+    m_rootTransitionPending = false;
+    auto from = m_shownRoot.lock();
+    auto to = m_rootViewController;
+    // Roots replaced within one turn never appeared, so only the one shown
+    // last and the one in place now take part.
+    if (from == to)
+        return;
+    m_shownRoot = to;
+    if (from)
+        from->beginAppearanceTransition(false, false);
+    if (to)
+        to->beginAppearanceTransition(true, false);
+    if (from)
+        from->endAppearanceTransition();
+    if (to)
+        to->endAppearanceTransition();
 }
 
 void Window::makeKeyAndVisible()

@@ -50,8 +50,11 @@ private:
     friend class View;
     bool makeFirstResponder(View* view);
     void clearFirstResponder(View* view);
+    void runRootTransition();
 
     std::shared_ptr<ViewController> m_rootViewController;
+    std::weak_ptr<ViewController> m_shownRoot;
+    bool m_rootTransitionPending = false;
     std::weak_ptr<View> m_firstResponder;
     View* m_incoming = nullptr;
     std::weak_ptr<View> m_touchView;

@@ -223,6 +223,26 @@ TEST_F(ControllerTest, TabsTellAppearanceOnSelectionAndHideTheBarForPushedScreen
             "second willDisappear", "first willAppear", "second didDisappear", "first didAppear" }));
 }
 
+TEST_F(ControllerTest, ReplacingTheWindowRootShowsOnlyTheRootInPlace)
+{
+    auto guide = std::make_shared<Logged>("guide");
+    auto home = std::make_shared<Logged>("home");
+    auto& window = *harness.window();
+    window.setRootViewController(guide);
+    window.setRootViewController(home);
+    harness.runUntilIdle();
+    EXPECT_EQ(
+        log, (std::vector<std::string> { "guide load", "home load", "home willAppear", "home didAppear" }));
+    EXPECT_EQ(guide->view()->window(), nullptr);
+
+    log.clear();
+    window.setRootViewController(guide);
+    harness.runUntilIdle();
+    EXPECT_EQ(log,
+        (std::vector<std::string> {
+            "home willDisappear", "guide willAppear", "home didDisappear", "guide didAppear" }));
+}
+
 TEST_F(ControllerTest, RegistryBuildsByNameAndWakesViews)
 {
     struct Cell : kit::View {
