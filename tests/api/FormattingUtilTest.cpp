@@ -2,6 +2,7 @@
 #include "api/DecimalUtil.h"
 #include "api/IphoneDevicesUtils.h"
 #include "api/StatusToStringUtils.h"
+#include "platform/kit/Screen.h"
 
 #include <cstdlib>
 #include <ctime>
@@ -99,4 +100,9 @@ TEST(IphoneDevicesUtils, only_screens_up_to_960_pixels_high_count_as_short)
     EXPECT_TRUE(IphoneDevicesUtils::isIphone4Or4s(480, 1));
     EXPECT_FALSE(IphoneDevicesUtils::isIphone4Or4s(568, 2));
     EXPECT_FALSE(IphoneDevicesUtils::isIphone4Or4s(480.5, 2));
+
+    kit::Screen::mainScreen().configure({ 320, 480 }, 2);
+    EXPECT_TRUE(IphoneDevicesUtils::isIphone4Or4s());
+    kit::Screen::mainScreen().reset();
+    EXPECT_FALSE(IphoneDevicesUtils::isIphone4Or4s());
 }
