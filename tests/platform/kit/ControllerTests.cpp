@@ -243,6 +243,56 @@ TEST_F(ControllerTest, ReplacingTheWindowRootShowsOnlyTheRootInPlace)
             "home willDisappear", "guide willAppear", "home didDisappear", "guide didAppear" }));
 }
 
+TEST_F(ControllerTest, PushOnAHiddenTabWaitsForTheTabToBeChosen)
+{
+    auto first = std::make_shared<Logged>("first");
+    auto second = std::make_shared<Logged>("second");
+    auto nav2 = std::make_shared<NavigationController>(second);
+    auto tabs = std::make_shared<kit::TabBarController>();
+    tabs->setViewControllers({ std::make_shared<NavigationController>(first), nav2 });
+    harness.show(tabs);
+    log.clear();
+
+    auto pushed = std::make_shared<Logged>("pushed");
+    nav2->pushViewController(pushed, true);
+    harness.runUntilIdle();
+    EXPECT_TRUE(log.empty());
+
+    tabs->setSelectedIndex(1);
+    harness.runUntilIdle();
+    EXPECT_EQ(log,
+        (std::vector<std::string> { "pushed load", "first willDisappear", "pushed willAppear",
+            "first didDisappear", "pushed didAppear" }));
+}
+
+TEST_F(ControllerTest, BarOffersABackButtonOnlyWhenTheScreenHasNoLeftItems)
+{
+    auto nav = showStack();
+    root->setTitle("收款");
+    auto scanner = std::make_shared<Logged>("scanner");
+    nav->pushViewController(scanner, true);
+    harness.runUntilIdle();
+    auto bar = nav->navigationBar();
+    ASSERT_NE(bar->backButton(), nullptr);
+    EXPECT_EQ(bar->backButton()->currentTitle(), "收款");
+    EXPECT_TRUE(harness.tap(*bar->backButton()));
+    EXPECT_EQ(nav->topViewController(), root);
+    EXPECT_EQ(bar->backButton(), nullptr);
+
+    auto custom = std::make_shared<Logged>("custom");
+    auto right = std::make_shared<kit::View>(Rect(0, 0, 40, 30));
+    custom->navigationItem()->setRightBarButtonItems(
+        { kit::BarButtonItem::fixedSpace(-5), std::make_shared<kit::BarButtonItem>(right) });
+    auto logo = std::make_shared<kit::View>(Rect(0, 0, 120, 30));
+    custom->navigationItem()->setTitleView(logo);
+    custom->navigationItem()->setHidesBackButton(true);
+    nav->pushViewController(custom, true);
+    harness.runUntilIdle();
+    EXPECT_EQ(bar->backButton(), nullptr);
+    EXPECT_EQ(right->frame(), Rect(320 - kit::NavigationBar::edgeMargin + 5 - 40, 27, 40, 30));
+    EXPECT_EQ(logo->frame(), Rect(100, 27, 120, 30));
+}
+
 TEST_F(ControllerTest, RegistryBuildsByNameAndWakesViews)
 {
     struct Cell : kit::View {

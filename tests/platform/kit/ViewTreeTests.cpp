@@ -1,6 +1,8 @@
 #include "platform/foundation/RunLoop.h"
+#include "platform/graphics/Image.h"
 #include "platform/graphics/RecordingDrawingContext.h"
 #include "platform/kit/ActivityIndicatorView.h"
+#include "platform/kit/Control.h"
 #include "platform/kit/ImageView.h"
 #include "platform/kit/Label.h"
 #include "platform/kit/Screen.h"
@@ -8,6 +10,7 @@
 #include "support/ScreenTest.h"
 
 #include <cmath>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <numbers>
 #include <string>
@@ -377,4 +380,101 @@ TEST(Screen, BadSizesFallBackToThePhoneDefault)
     screen.configure({ NAN, 10 }, -1);
     EXPECT_EQ(screen.bounds(), Rect(0, 0, 320, 568));
     EXPECT_EQ(screen.scale(), 2);
+}
+
+TEST_F(ViewTreeTest, AnimationCompletionNeverRunsInsideTheCall)
+{
+    // Screens start the next step from the completion; running it inside
+    // the animate call would reorder their state changes.
+    for (double duration : { 0.0, -1.0, std::nan("") }) {
+        int done = 0;
+        View::animate(
+            duration, [] {}, [&](bool) { ++done; });
+        EXPECT_EQ(done, 0);
+        harness.runUntilIdle();
+        EXPECT_EQ(done, 1);
+    }
+}
+
+TEST_F(ViewTreeTest, DrawRectGetsTheInstalledContext)
+{
+    struct Painter : View {
+        using View::View;
+        void drawRect(graphics::DrawingContext& context, const Rect& rect) override
+        {
+            context.setFillColor(graphics::Color::white());
+            context.fillRect(rect);
+            sawCurrent = graphics::DrawingContext::current() == &context;
+        }
+        bool sawCurrent = false;
+    };
+    std::vector<graphics::RecordingDrawingContext*> made;
+    View::setDisplayContextFactory([&](View&) {
+        auto context = std::make_unique<graphics::RecordingDrawingContext>();
+        made.push_back(context.get());
+        return context;
+    });
+    auto painter = std::make_shared<Painter>(Rect(0, 0, 10, 10));
+    harness.window()->addSubview(painter);
+    painter->setNeedsDisplay();
+    harness.runUntilIdle();
+    View::setDisplayContextFactory({});
+    EXPECT_TRUE(painter->sawCurrent);
+    EXPECT_EQ(made.size(), 1u);
+}
+
+TEST_F(ViewTreeTest, TapsLandThroughScrolledAndMovedContainers)
+{
+    auto container = std::make_shared<View>(Rect(0, 100, 320, 200));
+    container->setBounds({ 0, 150, 320, 200 }); // scrolled down by 150
+    auto button = std::make_shared<kit::Control>(Rect(20, 200, 100, 40));
+    button->setName("deep");
+    int taps = 0;
+    button->addAction([&](kit::Control&) { ++taps; }, kit::ControlEvent::TouchUpInside);
+    container->addSubview(button);
+    harness.window()->addSubview(container);
+
+    // On screen the button sits at y 100 + 200 - 150 = 150.
+    EXPECT_EQ(button->convertRectToView(button->bounds(), nullptr), Rect(20, 150, 100, 40));
+    EXPECT_EQ(harness.window()->hitTest({ 60, 170 }), button);
+    EXPECT_TRUE(harness.tap("deep"));
+    EXPECT_EQ(taps, 1);
+
+    // Scrolled out of the container's bounds it can no longer be touched.
+    container->setBounds({ 0, 0, 320, 200 });
+    container->setBounds({ 0, 400, 320, 200 });
+    EXPECT_NE(harness.window()->hitTest({ 60, 170 }), button);
+}
+
+TEST_F(ViewTreeTest, SublayersMoveBetweenParents)
+{
+    auto a = std::make_shared<kit::Layer>();
+    auto b = std::make_shared<kit::Layer>();
+    auto line = std::make_shared<kit::Layer>();
+    a->addSublayer(line);
+    b->addSublayer(line);
+    EXPECT_TRUE(a->sublayers().empty());
+    EXPECT_EQ(line->superlayer(), b);
+    line->removeFromSuperlayer();
+    EXPECT_TRUE(b->sublayers().empty());
+    a->addSublayer(a);
+    EXPECT_TRUE(a->sublayers().empty());
+}
+
+TEST_F(ViewTreeTest, HarnessStartsEachTestClean)
+{
+    support::ScreenHarness::recordToast("设置成功！");
+    EXPECT_EQ(harness.toasts(), std::vector<std::string> { "设置成功！" });
+    EXPECT_TRUE(std::filesystem::exists(harness.home()));
+    EXPECT_EQ(kit::Window::keyWindow(), harness.window());
+}
+
+TEST_F(ViewTreeTest, ImageViewSizesToItsImage)
+{
+    auto image = graphics::Image::fromColor(graphics::Color::white(), { 30, 12 });
+    kit::ImageView view(image);
+    EXPECT_EQ(view.frame(), Rect(0, 0, 30, 12));
+    view.setImage(nullptr);
+    view.sizeToFit();
+    EXPECT_EQ(view.frame().size, Size(0, 0));
 }
