@@ -71,13 +71,7 @@ View::View(const graphics::Rect& frame)
     m_bounds = { 0, 0, frame.width(), frame.height() };
 }
 
-View::~View()
-{
-    // Subviews outlive their parent only if someone else holds them; they
-    // must not point at a dead superview then.
-    for (auto& sub : m_subviews)
-        sub->m_superview.reset();
-}
+View::~View() = default;
 
 graphics::Rect View::frame() const
 {
