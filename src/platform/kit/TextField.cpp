@@ -1,0 +1,232 @@
+#include "platform/kit/TextField.h"
+
+#include "platform/foundation/Strings.h"
+#include "platform/kit/Keyboard.h"
+#include "platform/kit/Touch.h"
+
+namespace kit {
+
+namespace {
+
+// Room the rounded-rect border leaves on each side, and the left view's gap.
+constexpr double borderInset = 7;
+
+} // namespace
+
+void TextField::setText(std::string_view text)
+{
+    m_buffer.setText(text);
+    setNeedsDisplay();
+}
+
+void TextField::setPlaceholder(std::string placeholder)
+{
+    m_placeholder = std::move(placeholder);
+    setNeedsDisplay();
+}
+
+void TextField::setFont(const graphics::Font& font)
+{
+    m_font = font;
+    setNeedsDisplay();
+}
+
+void TextField::setTextColor(const graphics::Color& color)
+{
+    m_textColor = color;
+    setNeedsDisplay();
+}
+
+void TextField::setTextAlignment(graphics::TextAlignment alignment)
+{
+    m_textAlignment = alignment;
+    setNeedsDisplay();
+}
+
+void TextField::setBorderStyle(TextBorderStyle style)
+{
+    m_borderStyle = style;
+    setNeedsLayout();
+    setNeedsDisplay();
+}
+
+void TextField::setSecureTextEntry(bool secure)
+{
+    m_secureTextEntry = secure;
+    setNeedsDisplay();
+}
+
+void TextField::setLeftView(std::shared_ptr<View> view)
+{
+    if (m_leftView == view)
+        return;
+    if (m_leftView)
+        m_leftView->removeFromSuperview();
+    m_leftView = std::move(view);
+    if (m_leftView)
+        addSubview(m_leftView);
+    setNeedsLayout();
+}
+
+void TextField::setLeftViewMode(TextFieldViewMode mode)
+{
+    m_leftViewMode = mode;
+    setNeedsLayout();
+}
+
+std::string TextField::displayText() const
+{
+    if (m_buffer.isEmpty())
+        return m_placeholder;
+    if (!m_secureTextEntry)
+        return m_buffer.text();
+    std::string bullets;
+    for (std::size_t i = 0; i < m_buffer.length(); ++i)
+        bullets += "\xE2\x80\xA2";
+    return bullets;
+}
+
+bool TextField::replace(TextRange range, std::string_view replacement)
+{
+    // The delegate may resign, release or reconfigure this field.
+    auto self = shared_from_this();
+    if (auto delegate = m_delegate.lock()) {
+        if (!delegate->textFieldShouldChangeCharactersInRange(*this, range, std::string(replacement)))
+            return false;
+    }
+    m_buffer.replace(range, replacement);
+    setNeedsDisplay();
+    sendActionsForControlEvents(ControlEvent::EditingChanged);
+    return true;
+}
+
+bool TextField::insertText(std::string_view text)
+{
+    if (text.empty())
+        return false;
+    return replace(m_buffer.insertionRange(), text);
+}
+
+bool TextField::deleteBackward()
+{
+    auto range = m_buffer.deletionRange();
+    if (!range)
+        return false;
+    return replace(*range, "");
+}
+
+bool TextField::clearText()
+{
+    if (m_buffer.isEmpty())
+        return false;
+    auto self = shared_from_this();
+    if (auto delegate = m_delegate.lock()) {
+        if (!delegate->textFieldShouldClear(*this))
+            return false;
+    }
+    m_buffer.setText("");
+    setNeedsDisplay();
+    sendActionsForControlEvents(ControlEvent::EditingChanged);
+    return true;
+}
+
+bool TextField::returnKey()
+{
+    auto self = shared_from_this();
+    bool answer = true;
+    if (auto delegate = m_delegate.lock())
+        answer = delegate->textFieldShouldReturn(*this);
+    if (answer)
+        sendActionsForControlEvents(ControlEvent::EditingDidEndOnExit);
+    return answer;
+}
+
+bool TextField::becomeFirstResponder()
+{
+    if (isFirstResponder())
+        return true;
+    if (!canBecomeFirstResponder())
+        return false;
+    auto self = shared_from_this();
+    if (auto delegate = m_delegate.lock()) {
+        if (!delegate->textFieldShouldBeginEditing(*this))
+            return false;
+    }
+    auto& keyboard = Keyboard::shared();
+    keyboard.textInputWillTakeFocus();
+    bool accepted = Control::becomeFirstResponder();
+    // Outside a window the request is only remembered; this method runs
+    // again, for real, when the view reaches one.
+    bool gotFocus = accepted && isFirstResponder();
+    keyboard.textInputDidTakeFocus(gotFocus);
+    if (!gotFocus)
+        return accepted;
+    m_editing = true;
+    if (m_clearsOnBeginEditing && !m_buffer.isEmpty()) {
+        m_buffer.setText("");
+        setNeedsDisplay();
+    }
+    if (auto delegate = m_delegate.lock())
+        delegate->textFieldDidBeginEditing(*this);
+    sendActionsForControlEvents(ControlEvent::EditingDidBegin);
+    setNeedsLayout();
+    return true;
+}
+
+bool TextField::resignFirstResponder()
+{
+    if (!isFirstResponder())
+        return Control::resignFirstResponder();
+    auto self = shared_from_this();
+    if (auto delegate = m_delegate.lock()) {
+        if (!delegate->textFieldShouldEndEditing(*this))
+            return false;
+    }
+    if (!Control::resignFirstResponder())
+        return false;
+    m_editing = false;
+    Keyboard::shared().textInputDidResign();
+    if (auto delegate = m_delegate.lock())
+        delegate->textFieldDidEndEditing(*this);
+    sendActionsForControlEvents(ControlEvent::EditingDidEnd);
+    setNeedsLayout();
+    return true;
+}
+
+void TextField::layoutSubviews()
+{
+    Control::layoutSubviews();
+    if (!m_leftView)
+        return;
+    bool shown = m_leftViewMode == TextFieldViewMode::Always
+        || (m_leftViewMode == TextFieldViewMode::WhileEditing && m_editing)
+        || (m_leftViewMode == TextFieldViewMode::UnlessEditing && !m_editing);
+    m_leftView->setHidden(!shown);
+    graphics::Rect own = m_leftView->frame();
+    double x = m_borderStyle == TextBorderStyle::None ? 0 : borderInset;
+    m_leftView->setFrame({ x, (bounds().height() - own.height()) / 2, own.width(), own.height() });
+}
+
+void TextField::touchesEnded(const Touch& touch)
+{
+    Control::touchesEnded(touch);
+    if (pointInside(touch.locationInView(this)))
+        becomeFirstResponder();
+}
+
+void TextField::didMoveToWindow()
+{
+    Control::didMoveToWindow();
+    // Leaving the window takes focus away even from an input whose delegate
+    // would not let go; editing is over all the same.
+    if (!m_editing || isFirstResponder())
+        return;
+    auto self = shared_from_this();
+    m_editing = false;
+    Keyboard::shared().textInputDidResign();
+    if (auto delegate = m_delegate.lock())
+        delegate->textFieldDidEndEditing(*this);
+    sendActionsForControlEvents(ControlEvent::EditingDidEnd);
+}
+
+} // namespace kit

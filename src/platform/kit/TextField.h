@@ -1,0 +1,100 @@
+#pragma once
+
+#include "platform/graphics/DrawingContext.h"
+#include "platform/graphics/Font.h"
+#include "platform/kit/Control.h"
+#include "platform/kit/KeyboardType.h"
+#include "platform/kit/TextBuffer.h"
+#include "platform/kit/TextFieldDelegate.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace kit {
+
+enum class TextBorderStyle { None = 0, Line = 1, Bezel = 2, RoundedRect = 3 };
+enum class TextFieldViewMode { Never = 0, WhileEditing = 1, UnlessEditing = 2, Always = 3 };
+
+// A one-line text input. Its text changes only through the keystroke path
+// (insertText, deleteBackward, clearText) when the delegate accepts, or
+// through setText from code, which asks nobody.
+class TextField : public Control {
+public:
+    using Control::Control;
+
+    std::string text() const { return m_buffer.text(); }
+    // Programmatic: no delegate call and no editing-changed event.
+    void setText(std::string_view text);
+    std::size_t textLength() const { return m_buffer.length(); }
+    const std::string& placeholder() const { return m_placeholder; }
+    void setPlaceholder(std::string placeholder);
+    TextRange selectedRange() const { return m_buffer.selectedRange(); }
+    void setSelectedRange(TextRange range) { m_buffer.setSelectedRange(range); }
+
+    std::shared_ptr<TextFieldDelegate> delegate() const { return m_delegate.lock(); }
+    void setDelegate(std::weak_ptr<TextFieldDelegate> delegate) { m_delegate = std::move(delegate); }
+
+    const graphics::Font& font() const { return m_font; }
+    void setFont(const graphics::Font& font);
+    graphics::Color textColor() const { return m_textColor; }
+    void setTextColor(const graphics::Color& color);
+    graphics::TextAlignment textAlignment() const { return m_textAlignment; }
+    void setTextAlignment(graphics::TextAlignment alignment);
+    TextBorderStyle borderStyle() const { return m_borderStyle; }
+    void setBorderStyle(TextBorderStyle style);
+    bool isSecureTextEntry() const { return m_secureTextEntry; }
+    void setSecureTextEntry(bool secure);
+    KeyboardType keyboardType() const { return m_keyboardType; }
+    void setKeyboardType(KeyboardType type) { m_keyboardType = type; }
+    ReturnKeyType returnKeyType() const { return m_returnKeyType; }
+    void setReturnKeyType(ReturnKeyType type) { m_returnKeyType = type; }
+    std::shared_ptr<View> leftView() const { return m_leftView; }
+    void setLeftView(std::shared_ptr<View> view);
+    TextFieldViewMode leftViewMode() const { return m_leftViewMode; }
+    void setLeftViewMode(TextFieldViewMode mode);
+    bool clearsOnBeginEditing() const { return m_clearsOnBeginEditing; }
+    void setClearsOnBeginEditing(bool clears) { m_clearsOnBeginEditing = clears; }
+
+    // What the field shows: the text (as bullets when secure), else the
+    // placeholder. The renderer and the transcript read it.
+    std::string displayText() const;
+    bool isShowingPlaceholder() const { return m_buffer.isEmpty(); }
+    bool isEditing() const { return m_editing; }
+
+    // The keyboard. Each returns whether the text changed (or, for
+    // returnKey, what the delegate answered).
+    bool insertText(std::string_view text);
+    bool deleteBackward();
+    bool clearText();
+    bool returnKey();
+
+    bool canBecomeFirstResponder() const override { return isEnabled(); }
+    bool becomeFirstResponder() override;
+    bool resignFirstResponder() override;
+    void didMoveToWindow() override;
+
+    void layoutSubviews() override;
+    // Tapping a field puts the caret in it, as on the phone.
+    void touchesEnded(const Touch& touch) override;
+
+private:
+    bool replace(TextRange range, std::string_view replacement);
+
+    TextBuffer m_buffer;
+    std::string m_placeholder;
+    std::weak_ptr<TextFieldDelegate> m_delegate;
+    graphics::Font m_font = graphics::Font::systemFont(17);
+    graphics::Color m_textColor = graphics::Color::black();
+    graphics::TextAlignment m_textAlignment = graphics::TextAlignment::Left;
+    TextBorderStyle m_borderStyle = TextBorderStyle::None;
+    bool m_secureTextEntry = false;
+    KeyboardType m_keyboardType = KeyboardType::Default;
+    ReturnKeyType m_returnKeyType = ReturnKeyType::Default;
+    std::shared_ptr<View> m_leftView;
+    TextFieldViewMode m_leftViewMode = TextFieldViewMode::Never;
+    bool m_clearsOnBeginEditing = false;
+    bool m_editing = false;
+};
+
+} // namespace kit
