@@ -1,4 +1,4 @@
-#include "InputDriver.h"
+#include "support/InputDriver.h"
 
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Strings.h"
@@ -153,12 +153,17 @@ bool InputDriver::selectRow(kit::TableView& table, kit::IndexPath indexPath)
 
 void InputDriver::drag(kit::ScrollView& scrollView, double dy, int steps)
 {
+    swipe(scrollView, 0, dy, steps);
+}
+
+void InputDriver::swipe(kit::ScrollView& scrollView, double dx, double dy, int steps)
+{
     if (!scrollView.beginDragging())
         return;
     finishTurn();
     steps = std::max(steps, 1);
     for (int i = 0; i < steps; ++i) {
-        scrollView.dragBy(dy / steps);
+        scrollView.dragBy(dx / steps, dy / steps);
         finishTurn();
     }
     scrollView.endDragging();

@@ -50,6 +50,8 @@ public:
     // A finger on the list moving down by dy (negative: up) in `steps`
     // moves, then lifting.
     static void drag(kit::ScrollView& scrollView, double dy, int steps = 1);
+    // The same in both directions: a negative dx swipes to the next page.
+    static void swipe(kit::ScrollView& scrollView, double dx, double dy, int steps = 1);
     static void pickDate(kit::DatePicker& picker, double date);
 
     // Keyboard down, no alert up or waiting: what each test should start from.

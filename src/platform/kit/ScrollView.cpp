@@ -106,21 +106,47 @@ bool ScrollView::beginDragging()
     return true;
 }
 
-void ScrollView::dragBy(double dy)
+bool ScrollView::canScrollHorizontally() const
 {
-    if (!m_dragging || !std::isfinite(dy))
+    return m_alwaysBounceHorizontal
+        || m_contentSize.width + m_contentInset.left + m_contentInset.right > bounds().width();
+}
+
+void ScrollView::dragBy(double dx, double dy)
+{
+    if (!m_dragging || !std::isfinite(dx) || !std::isfinite(dy))
         return;
     auto self = shared_from_this();
     graphics::Point translation = m_pan->translation();
-    m_pan->setTranslation({ translation.x, translation.y + dy });
+    m_pan->setTranslation({ translation.x + dx, translation.y + dy });
     m_pan->setState(GestureRecognizerState::Changed);
-    if (!canScrollVertically())
+    bool vertical = canScrollVertically();
+    bool horizontal = canScrollHorizontally();
+    if (!vertical && !horizontal)
         return;
     graphics::Point offset = contentOffset();
-    offset.y -= dy;
-    if (!m_bounces)
+    if (vertical)
+        offset.y -= dy;
+    if (horizontal)
+        offset.x -= dx;
+    if (!m_bounces) {
+        offset.x = std::clamp(offset.x, minimumOffsetX(), maximumOffsetX());
         offset.y = std::clamp(offset.y, minimumOffsetY(), maximumOffsetY());
+    }
     setContentOffset(offset);
+}
+
+graphics::Point ScrollView::restingOffset(graphics::Point offset) const
+{
+    if (m_pagingEnabled) {
+        graphics::Size page = bounds().size;
+        if (page.width > 0)
+            offset.x = std::round(offset.x / page.width) * page.width;
+        if (page.height > 0)
+            offset.y = std::round(offset.y / page.height) * page.height;
+    }
+    return { std::clamp(offset.x, minimumOffsetX(), maximumOffsetX()),
+        std::clamp(offset.y, minimumOffsetY(), maximumOffsetY()) };
 }
 
 void ScrollView::endDragging()
@@ -135,8 +161,7 @@ void ScrollView::endDragging()
     setContentOffset(contentOffset());
     // Then the content settles, using whatever inset the release produced.
     graphics::Point offset = contentOffset();
-    graphics::Point rest { std::clamp(offset.x, minimumOffsetX(), maximumOffsetX()),
-        std::clamp(offset.y, minimumOffsetY(), maximumOffsetY()) };
+    graphics::Point rest = restingOffset(offset);
     if (rest != offset)
         setContentOffset(rest);
     m_pan->setState(GestureRecognizerState::Possible);

@@ -16,7 +16,8 @@ namespace kit {
 // Finger drags are simulated: beginDragging, dragBy (as often as wanted),
 // endDragging, with the dragging flag and the pan state going through the
 // values a real finger gives. The content follows the finger one to one
-// (no rubber-band damping), and on release settles into its resting range.
+// (no rubber-band damping), and on release settles into its resting range,
+// on the nearest page boundary when paging is on.
 class ScrollView : public View {
 public:
     ScrollView();
@@ -60,7 +61,8 @@ public:
     // Drag simulation. A positive dy moves the finger down, which pulls the
     // content down and lowers the offset. Returns false when scrolling is off.
     bool beginDragging();
-    void dragBy(double dy);
+    void dragBy(double dy) { dragBy(0, dy); }
+    void dragBy(double dx, double dy);
     void endDragging();
 
     // The offsets the content comes to rest between, given size and inset.
@@ -78,6 +80,8 @@ protected:
 
 private:
     bool canScrollVertically() const;
+    bool canScrollHorizontally() const;
+    graphics::Point restingOffset(graphics::Point offset) const;
 
     graphics::Size m_contentSize;
     graphics::EdgeInsets m_contentInset;

@@ -1,5 +1,6 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/kit/AlertView.h"
+#include "support/AlertRecorder.h"
 #include "support/InputDriver.h"
 
 #include <functional>
@@ -52,6 +53,7 @@ protected:
 
 TEST_F(AlertViewTest, secondAlertWaitsAndOnlyTheVisibleOneCanBePressed)
 {
+    support::AlertRecorder recorder;
     auto first = make("A");
     auto second = make("B");
     first->show();
@@ -65,6 +67,9 @@ TEST_F(AlertViewTest, secondAlertWaitsAndOnlyTheVisibleOneCanBePressed)
     EXPECT_TRUE(second->isVisible());
     EXPECT_TRUE(InputDriver::pressAlertButton(0));
     EXPECT_EQ(AlertView::visibleAlert(), nullptr);
+    ASSERT_EQ(recorder.titles(), (std::vector<std::string> { "A", "B" }));
+    EXPECT_EQ(recorder.shown()[0].closedWith, 1);
+    EXPECT_EQ(recorder.shown()[1].buttons, (std::vector<std::string> { "确定", "取消" }));
     EXPECT_EQ(delegate->clicks, (std::vector<std::pair<std::string, int>> { { "A", 1 }, { "B", 0 } }));
     EXPECT_EQ(events, (std::vector<std::string> { "shown A -1", "gone A 1", "shown B -1", "gone B 0" }));
 }
