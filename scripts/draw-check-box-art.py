@@ -1,0 +1,92 @@
+#!/usr/bin/env python3
+"""Draws the check box artwork (assets/IconLoginCheck@2x.png and
+assets/IconLoginChecked@2x.png): a 16-point rounded square, empty or with a
+tick. Plain Python, no imaging library, so anyone can redraw the files."""
+
+import math
+import struct
+import sys
+import zlib
+from pathlib import Path
+
+SCALE = 2
+SIDE = 16 * SCALE
+SUPERSAMPLE = 4
+WHITE = (255, 255, 255)
+GREEN = (0x3A, 0xAA, 0x24)
+
+
+def rounded_box_distance(x, y, half, radius):
+    """Signed distance from (x, y), measured from the centre, to a rounded square."""
+    qx = abs(x) - (half - radius)
+    qy = abs(y) - (half - radius)
+    outside = math.hypot(max(qx, 0.0), max(qy, 0.0))
+    inside = min(max(qx, qy), 0.0)
+    return outside + inside - radius
+
+
+def segment_distance(px, py, ax, ay, bx, by):
+    dx, dy = bx - ax, by - ay
+    t = max(0.0, min(1.0, ((px - ax) * dx + (py - ay) * dy) / (dx * dx + dy * dy)))
+    return math.hypot(px - (ax + t * dx), py - (ay + t * dy))
+
+
+def shade(x, y, checked):
+    """Colour and coverage of one sample, in points from the top-left corner."""
+    cx, cy = x - 8.0, y - 8.0
+    box = rounded_box_distance(cx, cy, 7.5, 2.5)
+    if checked:
+        tick = min(segment_distance(x, y, 4.0, 8.5, 7.0, 11.5), segment_distance(x, y, 7.0, 11.5, 12.5, 4.5))
+        if tick <= 1.1 and box <= 0:
+            return WHITE, 1.0
+        if box <= 0:
+            return GREEN, 1.0
+        return WHITE, 0.0
+    if abs(box + 0.6) <= 0.6:
+        return WHITE, 1.0
+    return WHITE, 0.0
+
+
+def render(checked):
+    rows = []
+    for py in range(SIDE):
+        row = bytearray([0])
+        for px in range(SIDE):
+            r = g = b = a = 0.0
+            for sy in range(SUPERSAMPLE):
+                for sx in range(SUPERSAMPLE):
+                    x = (px + (sx + 0.5) / SUPERSAMPLE) / SCALE
+                    y = (py + (sy + 0.5) / SUPERSAMPLE) / SCALE
+                    colour, cover = shade(x, y, checked)
+                    r += colour[0] * cover
+                    g += colour[1] * cover
+                    b += colour[2] * cover
+                    a += cover
+            n = SUPERSAMPLE * SUPERSAMPLE
+            if a > 0:
+                row += bytes([round(r / a), round(g / a), round(b / a), round(255 * a / n)])
+            else:
+                row += bytes([0, 0, 0, 0])
+        rows.append(bytes(row))
+    return b"".join(rows)
+
+
+def png(width, height, raw):
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+
+    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9))
+            + chunk(b"IEND", b""))
+
+
+def main():
+    assets = Path(sys.argv[1]) if len(sys.argv) > 1 else Path(__file__).resolve().parent.parent / "assets"
+    assets.mkdir(parents=True, exist_ok=True)
+    for name, checked in (("IconLoginCheck", False), ("IconLoginChecked", True)):
+        (assets / f"{name}@2x.png").write_bytes(png(SIDE, SIDE, render(checked)))
+
+
+if __name__ == "__main__":
+    main()

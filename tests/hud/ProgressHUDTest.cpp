@@ -1,0 +1,338 @@
+#include "hud/ProgressHUD.h"
+
+#include "HudTestFixture.h"
+#include "hud/BarProgressView.h"
+#include "hud/RoundProgressView.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/graphics/RecordingDrawingContext.h"
+#include "platform/kit/ActivityIndicatorView.h"
+#include "platform/kit/Label.h"
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+namespace {
+
+class ProgressHUDTest : public HudTestFixture {
+protected:
+    std::shared_ptr<ProgressHUD> addHUD()
+    {
+        auto hud = ProgressHUD::initWithView(window);
+        window->addSubview(hud);
+        return hud;
+    }
+
+    // What the next layout pass computes.
+    static graphics::Size laidOut(ProgressHUD& hud)
+    {
+        hud.layoutSubviews();
+        return hud.size();
+    }
+};
+
+class HiddenCounter : public ProgressHUDDelegate {
+public:
+    void hudWasHidden(ProgressHUD&) override { ++count; }
+    int count = 0;
+};
+
+TEST_F(ProgressHUDTest, box_of_a_spinner_alone_is_the_spinner_plus_twice_the_margin)
+{
+    auto hud = addHUD();
+    EXPECT_EQ(laidOut(*hud), graphics::Size(77, 77));
+    // Centred: round((320 - 37) / 2) and round((480 - 77) / 2) + margin.
+    EXPECT_EQ(hud->indicator()->frame(), graphics::Rect(142, 222, 37, 37));
+
+    hud->setMinSize({ 100, 90 });
+    EXPECT_EQ(laidOut(*hud), graphics::Size(100, 90));
+}
+
+TEST_F(ProgressHUDTest, labels_stack_under_the_indicator_with_padding)
+{
+    auto hud = addHUD();
+    hud->setLabelText("Loading"); // 7 x 8 = 56 wide, 19.2 high at bold 16
+    hud->setDetailsLabelText("two words"); // 9 x 6 = 54 wide, 14.4 high at bold 12
+    graphics::Size size = laidOut(*hud);
+    EXPECT_DOUBLE_EQ(size.width, 56 + 40);
+    EXPECT_DOUBLE_EQ(size.height, 37 + 4 + 19.2 + 4 + 14.4 + 40);
+
+    double top = std::round((480 - size.height) / 2) + 20;
+    EXPECT_DOUBLE_EQ(hud->indicator()->frame().y(), top);
+    EXPECT_EQ(hud->label()->frame(), graphics::Rect(132, top + 41, 56, 19.2));
+    graphics::Rect details = hud->detailsLabel()->frame();
+    EXPECT_EQ(details.x(), 133);
+    EXPECT_DOUBLE_EQ(details.y(), top + 41 + 19.2 + 4);
+    EXPECT_DOUBLE_EQ(details.height(), 14.4);
+}
+
+TEST_F(ProgressHUDTest, square_box_grows_to_its_longer_side_only_where_it_fits)
+{
+    auto hud = addHUD();
+    hud->setCustomView(std::make_shared<kit::View>(graphics::Rect(0, 0, 80, 37)));
+    hud->setMode(ProgressHUDMode::CustomView);
+    EXPECT_EQ(laidOut(*hud), graphics::Size(120, 77));
+    hud->setSquare(true);
+    EXPECT_EQ(laidOut(*hud), graphics::Size(120, 120));
+
+    // On a host too short for the square, only the width follows.
+    auto shortHost = std::make_shared<kit::View>(graphics::Rect(0, 0, 320, 150));
+    window->addSubview(shortHost);
+    shortHost->addSubview(hud);
+    EXPECT_EQ(laidOut(*hud), graphics::Size(120, 77));
+}
+
+TEST_F(ProgressHUDTest, long_label_is_held_inside_four_margins_of_the_host)
+{
+    auto hud = addHUD();
+    hud->setMode(ProgressHUDMode::Text);
+    hud->setLabelText(std::string(100, 'x'));
+    EXPECT_DOUBLE_EQ(laidOut(*hud).width, 320 - 80 + 40);
+}
+
+TEST_F(ProgressHUDTest, modes_swap_the_indicator_and_unknown_codes_keep_it)
+{
+    auto hud = addHUD();
+    EXPECT_TRUE(std::dynamic_pointer_cast<kit::ActivityIndicatorView>(hud->indicator()));
+
+    hud->setMode(ProgressHUDMode::AnnularDeterminate);
+    auto ring = std::dynamic_pointer_cast<RoundProgressView>(hud->indicator());
+    ASSERT_TRUE(ring);
+    EXPECT_TRUE(ring->isAnnular());
+    hud->setMode(ProgressHUDMode::Determinate);
+    EXPECT_EQ(hud->indicator(), ring);
+    EXPECT_TRUE(ring->isAnnular());
+
+    hud->setMode(ProgressHUDMode::DeterminateHorizontalBar);
+    auto bar = hud->indicator();
+    hud->setMode(ProgressHUDMode::DeterminateHorizontalBar);
+    EXPECT_NE(hud->indicator(), bar);
+    EXPECT_EQ(bar->superview(), nullptr);
+
+    hud->setMode(static_cast<ProgressHUDMode>(42));
+    EXPECT_TRUE(std::dynamic_pointer_cast<BarProgressView>(hud->indicator()));
+
+    hud->setMode(ProgressHUDMode::Text);
+    EXPECT_EQ(hud->indicator(), nullptr);
+    EXPECT_EQ(hud->subviews().size(), 2u);
+}
+
+TEST_F(ProgressHUDTest, progress_reaches_the_indicator_without_a_relayout)
+{
+    auto hud = addHUD();
+    runUntilIdle();
+    hud->setProgress(0.5f);
+    EXPECT_FALSE(hud->needsLayout());
+
+    hud->setMode(ProgressHUDMode::Determinate);
+    runUntilIdle();
+    hud->setProgress(0.25f);
+    EXPECT_FALSE(hud->needsLayout());
+    EXPECT_FLOAT_EQ(std::dynamic_pointer_cast<RoundProgressView>(hud->indicator())->progress(), 0.25f);
+}
+
+TEST_F(ProgressHUDTest, texts_set_off_the_main_thread_reach_the_labels_on_it)
+{
+    auto hud = addHUD();
+    std::thread([&] { hud->setLabelText("后台"); }).join();
+    EXPECT_EQ(hud->labelText(), "后台");
+    EXPECT_EQ(hud->label()->text(), "");
+    runUntilIdle();
+    EXPECT_EQ(hud->label()->text(), "后台");
+}
+
+TEST_F(ProgressHUDTest, animated_show_and_hide_fade_over_three_tenths_of_a_second)
+{
+    auto hud = addHUD();
+    EXPECT_EQ(hud->alpha(), 0);
+    hud->show(true);
+    EXPECT_EQ(hud->alpha(), 1);
+    ASSERT_TRUE(hud->showStarted());
+
+    int completions = 0;
+    hud->setCompletionBlock([&] { ++completions; });
+    hud->hide(true);
+    EXPECT_DOUBLE_EQ(hud->alpha(), 0.02);
+    EXPECT_FALSE(hud->showStarted());
+    advance(0.29);
+    EXPECT_EQ(completions, 0);
+    advance(0.01);
+    EXPECT_EQ(completions, 1);
+    EXPECT_EQ(hud->alpha(), 0);
+    // Without removeFromSuperViewOnHide it stays, ready to show again.
+    EXPECT_EQ(hud->superview(), window);
+}
+
+TEST_F(ProgressHUDTest, zoom_shows_from_larger_and_leaves_smaller)
+{
+    auto hud = addHUD();
+    hud->setAnimationType(ProgressHUDAnimation::ZoomOut);
+    hud->show(true);
+    EXPECT_TRUE(hud->transform().isIdentity());
+    hud->hide(true);
+    EXPECT_EQ(hud->transform(), graphics::AffineTransform::makeScale(0.5, 0.5));
+}
+
+TEST_F(ProgressHUDTest, unanimated_hide_finishes_before_returning_and_runs_the_completion_once)
+{
+    auto hud = addHUD();
+    auto delegate = std::make_shared<HiddenCounter>();
+    hud->setDelegate(delegate);
+    hud->setRemoveFromSuperViewOnHide(true);
+    int completions = 0;
+    hud->setCompletionBlock([&] { ++completions; });
+    hud->show(false);
+    hud->hide(false);
+    EXPECT_EQ(completions, 1);
+    EXPECT_EQ(delegate->count, 1);
+    EXPECT_EQ(hud->superview(), nullptr);
+    EXPECT_FALSE(hud->completionBlock());
+
+    hud->hide(false);
+    EXPECT_EQ(completions, 1);
+    EXPECT_EQ(delegate->count, 2);
+}
+
+TEST_F(ProgressHUDTest, minimum_show_time_defers_an_early_hide)
+{
+    auto hud = addHUD();
+    hud->setMinShowTime(1.0f);
+    hud->show(false);
+    advance(0.2);
+    hud->hide(false);
+    ASSERT_TRUE(hud->minShowTimer());
+    EXPECT_EQ(hud->alpha(), 1);
+    advance(0.79);
+    EXPECT_EQ(hud->alpha(), 1);
+    advance(0.01);
+    EXPECT_EQ(hud->alpha(), 0);
+
+    hud->setMinShowTime(0);
+    hud->show(false);
+    advance(0.2);
+    hud->hide(false);
+    EXPECT_EQ(hud->alpha(), 0);
+}
+
+TEST_F(ProgressHUDTest, later_show_cancels_every_pending_hide)
+{
+    auto hud = addHUD();
+    hud->show(true);
+    hud->hideAfterDelay(true, 0.5);
+    advance(0.4);
+    hud->show(true);
+    advance(2.0);
+    EXPECT_EQ(hud->alpha(), 1);
+
+    // A fade-out interrupted by a show must not finish the hide.
+    hud->hide(true);
+    advance(0.1);
+    hud->show(true);
+    advance(1.0);
+    EXPECT_EQ(hud->alpha(), 1);
+
+    // Nor a hide waiting for the minimum show time.
+    hud->setMinShowTime(1.0f);
+    hud->show(false);
+    hud->hide(false);
+    hud->show(false);
+    advance(2.0);
+    EXPECT_EQ(hud->alpha(), 1);
+}
+
+TEST_F(ProgressHUDTest, delayed_hide_keeps_a_dropped_overlay_alive_until_it_runs)
+{
+    auto hud = ProgressHUD::showHUDAddedTo(window, false);
+    std::weak_ptr<ProgressHUD> weak = hud;
+    hud->hideAfterDelay(false, 0.5);
+    hud.reset();
+    advance(0.5);
+    EXPECT_TRUE(window->subviews().empty());
+    EXPECT_TRUE(weak.expired());
+}
+
+TEST_F(ProgressHUDTest, grace_time_shows_only_while_a_task_still_runs)
+{
+    auto idle = addHUD();
+    idle->setGraceTime(0.5f);
+    idle->show(true);
+    advance(1.0);
+    EXPECT_EQ(idle->alpha(), 0);
+
+    auto busy = addHUD();
+    busy->setGraceTime(0.5f);
+    busy->setTaskInProgress(true);
+    busy->show(true);
+    advance(0.49);
+    EXPECT_EQ(busy->alpha(), 0);
+    advance(0.01);
+    EXPECT_EQ(busy->alpha(), 1);
+}
+
+TEST_F(ProgressHUDTest, bound_block_hides_the_overlay_then_runs_the_completion)
+{
+    auto hud = addHUD();
+    std::atomic<bool> ran = false;
+    bool completed = false;
+    hud->showAnimatedWhileExecutingBlock(
+        true, [&] { ran = true; }, foundation::DispatchQueue::createSerial("hud-test"),
+        [&] {
+            EXPECT_TRUE(ran);
+            completed = true;
+        });
+    EXPECT_TRUE(hud->taskInProgress());
+    foundation::RunLoop::main().runUntil([&] { return !hud->taskInProgress(); });
+    EXPECT_FALSE(completed);
+    advance(0.30);
+    EXPECT_TRUE(completed);
+    EXPECT_EQ(hud->alpha(), 0);
+
+    hud->showWhileExecuting([] {}, false);
+    foundation::RunLoop::main().runUntil([&] { return !hud->taskInProgress(); });
+    EXPECT_EQ(hud->alpha(), 0);
+}
+
+TEST_F(ProgressHUDTest, class_helpers_find_the_frontmost_overlay_and_hide_them_all)
+{
+    auto first = ProgressHUD::showHUDAddedTo(window, false);
+    window->addSubview(std::make_shared<kit::View>());
+    auto second = ProgressHUD::showHUDAddedTo(window, false);
+    window->addSubview(std::make_shared<kit::View>());
+    EXPECT_EQ(ProgressHUD::HUDForView(window), second);
+    EXPECT_EQ(ProgressHUD::allHUDsForView(window), (std::vector { first, second }));
+
+    EXPECT_TRUE(ProgressHUD::hideHUDForView(window, false));
+    EXPECT_EQ(ProgressHUD::hideAllHUDsForView(window, false), 1u);
+    EXPECT_EQ(window->subviews().size(), 2u);
+    EXPECT_FALSE(ProgressHUD::hideHUDForView(window, false));
+    EXPECT_FALSE(ProgressHUD::hideHUDForView(nullptr, false));
+}
+
+TEST_F(ProgressHUDTest, draws_the_dimmed_background_and_the_rounded_box)
+{
+    auto hud = addHUD();
+    hud->setDimBackground(true);
+    hud->layoutSubviews();
+    graphics::RecordingDrawingContext context;
+    hud->drawRect(context, hud->bounds());
+    const auto& ops = context.operations();
+    auto at = [&](const std::string& op) { return std::find(ops.begin(), ops.end(), op) - ops.begin(); };
+    auto gradient = at("radialGradient 160 240 0 320 | 0 0 0 0 0 | 1 0 0 0 0.75");
+    auto fill = at("fillColor 0 0 0 0.8");
+    // Box (121.5 -> 122, 202, 77, 77), corner radius 10.
+    auto start = at("moveTo 132 202");
+    ASSERT_LT(gradient, fill);
+    ASSERT_LT(fill, start);
+    ASSERT_LT(start, static_cast<long>(ops.size()));
+    EXPECT_EQ(ops[start + 1], "arc 189 212 10 4.71239 0");
+    EXPECT_EQ(ops[start + 4], "arc 132 212 10 3.14159 4.71239");
+    EXPECT_EQ(ops[start + 5], "closePath");
+    EXPECT_EQ(ops[start + 6], "fill");
+
+    hud->setColor(graphics::Color(0, 0.5, 0, 1));
+    context.clear();
+    hud->drawRect(context, hud->bounds());
+    EXPECT_NE(at("fillColor 0 0.5 0 1"), static_cast<long>(context.operations().size()));
+}
+
+} // namespace
