@@ -1,0 +1,132 @@
+// Frames per second of painting a full phone screen, beside a plain cairo
+// fill of the same surface: the fill is the floor any painter pays for
+// touching every pixel, so the ratio shows what the view tree costs.
+
+#include "platform/graphics/Image.h"
+#include "platform/kit/Button.h"
+#include "platform/kit/Label.h"
+#include "platform/kit/Renderer.h"
+#include "platform/kit/TableView.h"
+#include "platform/kit/TableViewCell.h"
+#include "platform/kit/TableViewDataSource.h"
+#include "platform/kit/View.h"
+#include "platform/kit/Window.h"
+
+#include <benchmark/benchmark.h>
+#include <cairo.h>
+
+namespace {
+
+using graphics::Color;
+using graphics::Rect;
+
+constexpr int Width = 320;
+constexpr int Height = 568;
+constexpr double Scale = 2;
+
+class Rows : public kit::TableViewDataSource {
+public:
+    int tableViewNumberOfRowsInSection(kit::TableView&, int) override { return 10; }
+    std::shared_ptr<kit::TableViewCell> tableViewCellForRowAtIndexPath(
+        kit::TableView& table, kit::IndexPath indexPath) override
+    {
+        auto cell = table.dequeueReusableCellWithIdentifier("row");
+        if (!cell)
+            cell = std::make_shared<kit::TableViewCell>(kit::TableViewCellStyle::Value1, "row");
+        cell->textLabel()->setText("订单 " + std::to_string(20260000 + indexPath.row));
+        if (auto detail = cell->detailTextLabel())
+            detail->setText("￥" + std::to_string(10 + indexPath.row) + ".00");
+        return cell;
+    }
+};
+
+struct Screen {
+    std::shared_ptr<kit::Window> window = std::make_shared<kit::Window>(Rect(0, 0, Width, Height));
+    std::shared_ptr<Rows> rows = std::make_shared<Rows>();
+
+    Screen()
+    {
+        window->setBackgroundColor(Color::white());
+        auto bar = std::make_shared<kit::View>(Rect(0, 0, Width, 64));
+        bar->setBackgroundColor(Color::fromRgb24(0x3aaa24));
+        window->addSubview(bar);
+        auto title = std::make_shared<kit::Label>(Rect(0, 20, Width, 44));
+        title->setText("今日收款");
+        title->setTextColor(Color::white());
+        title->setFont(graphics::Font::boldSystemFont(18));
+        title->setTextAlignment(graphics::TextAlignment::Center);
+        window->addSubview(title);
+        auto table = std::make_shared<kit::TableView>(Rect(0, 64, Width, Height - 64 - 49));
+        table->setRowHeight(44);
+        table->setDataSource(rows);
+        window->addSubview(table);
+        auto tabs = std::make_shared<kit::View>(Rect(0, Height - 49, Width, 49));
+        tabs->setBackgroundColor(Color::fromWhite(0.97));
+        window->addSubview(tabs);
+        for (int i = 0; i < 4; ++i) {
+            auto tab = std::make_shared<kit::Button>(kit::ButtonType::Custom, Rect(i * 80, 0, 80, 49));
+            tab->setBackgroundImage(
+                graphics::Image::fromColor(Color::fromWhite(0.97)), kit::ControlState::Normal);
+            tab->setTitle(i == 0 ? "收款"
+                    : i == 1     ? "会员"
+                    : i == 2     ? "卡券"
+                                 : "设置",
+                kit::ControlState::Normal);
+            tab->setTitleColor(Color::gray(), kit::ControlState::Normal);
+            tabs->addSubview(tab);
+        }
+        table->reloadData();
+        kit::View::runPendingPasses();
+    }
+};
+
+struct Surface {
+    cairo_surface_t* surface = cairo_image_surface_create(
+        CAIRO_FORMAT_ARGB32, static_cast<int>(Width* Scale), static_cast<int>(Height* Scale));
+    cairo_t* cairo = cairo_create(surface);
+    Surface() { cairo_scale(cairo, Scale, Scale); }
+    ~Surface()
+    {
+        cairo_destroy(cairo);
+        cairo_surface_destroy(surface);
+    }
+};
+
+void reportFrames(benchmark::State& state)
+{
+    state.counters["fps"]
+        = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+void BM_RenderScreenWithTenRowTable(benchmark::State& state)
+{
+    Screen screen;
+    Surface target;
+    kit::Renderer renderer(Scale);
+    for (auto _ : state) {
+        cairo_set_source_rgb(target.cairo, 0, 0, 0);
+        cairo_paint(target.cairo);
+        renderer.paint(*screen.window, target.cairo);
+        cairo_surface_flush(target.surface);
+        benchmark::DoNotOptimize(cairo_image_surface_get_data(target.surface));
+    }
+    reportFrames(state);
+}
+BENCHMARK(BM_RenderScreenWithTenRowTable)->Unit(benchmark::kMillisecond);
+
+void BM_RawCairoFillOfTheSameSurface(benchmark::State& state)
+{
+    Surface target;
+    for (auto _ : state) {
+        cairo_set_source_rgb(target.cairo, 1, 1, 1);
+        cairo_paint(target.cairo);
+        cairo_surface_flush(target.surface);
+        benchmark::DoNotOptimize(cairo_image_surface_get_data(target.surface));
+    }
+    reportFrames(state);
+}
+BENCHMARK(BM_RawCairoFillOfTheSameSurface)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

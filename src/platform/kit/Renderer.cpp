@@ -1,0 +1,419 @@
+#include "platform/kit/Renderer.h"
+
+#include "platform/graphics/CairoDrawingContext.h"
+#include "platform/kit/ActivityIndicatorView.h"
+#include "platform/kit/Button.h"
+#include "platform/kit/DatePicker.h"
+#include "platform/kit/ImageView.h"
+#include "platform/kit/Label.h"
+#include "platform/kit/NavigationBar.h"
+#include "platform/kit/TabBar.h"
+#include "platform/kit/TableView.h"
+#include "platform/kit/TableViewCell.h"
+#include "platform/kit/TextField.h"
+#include "platform/kit/TextView.h"
+#include "platform/kit/View.h"
+
+#include <algorithm>
+#include <cairo.h>
+#include <cmath>
+#include <ctime>
+#include <fstream>
+#include <numbers>
+
+namespace kit {
+
+namespace {
+
+using graphics::Color;
+using graphics::Rect;
+using graphics::Size;
+
+// The phone toolkit's hairline grey for table separators.
+const Color separatorColor = Color::fromRgb24(0xc8c7cc);
+const Color selectedCellColor = Color::fromWhite(0.85);
+const Color placeholderColor = Color::fromWhite(0.7);
+const Color fieldBorderColor = Color::fromWhite(0.75);
+const Color barHairlineColor = Color::fromRgb24(0xb2b2b2);
+const Color lightBarColor = Color::fromWhite(0.97);
+
+bool invisible(const View& view)
+{
+    return view.isHidden() || view.alpha() < 0.01;
+}
+
+bool singular(const graphics::AffineTransform& t)
+{
+    double det = t.a * t.d - t.b * t.c;
+    return det == 0 || !std::isfinite(det);
+}
+
+// Where an image of `size` lands in `bounds` for a content mode.
+Rect placeImage(Size size, const Rect& bounds, ContentMode mode)
+{
+    if (size.isEmpty())
+        return bounds;
+    double cx = bounds.midX() - size.width / 2;
+    double cy = bounds.midY() - size.height / 2;
+    switch (mode) {
+    case ContentMode::ScaleAspectFit:
+    case ContentMode::ScaleAspectFill: {
+        double sx = bounds.width() / size.width;
+        double sy = bounds.height() / size.height;
+        double s = mode == ContentMode::ScaleAspectFit ? std::min(sx, sy) : std::max(sx, sy);
+        Size scaled { size.width * s, size.height * s };
+        return { bounds.midX() - scaled.width / 2, bounds.midY() - scaled.height / 2, scaled.width,
+            scaled.height };
+    }
+    case ContentMode::Center:
+        return { cx, cy, size.width, size.height };
+    case ContentMode::Top:
+        return { cx, bounds.minY(), size.width, size.height };
+    case ContentMode::Bottom:
+        return { cx, bounds.maxY() - size.height, size.width, size.height };
+    case ContentMode::Left:
+        return { bounds.minX(), cy, size.width, size.height };
+    case ContentMode::Right:
+        return { bounds.maxX() - size.width, cy, size.width, size.height };
+    case ContentMode::ScaleToFill:
+    case ContentMode::Redraw:
+        break;
+    }
+    return bounds;
+}
+
+std::shared_ptr<TableView> enclosingTable(const View& view)
+{
+    for (auto v = view.superview(); v; v = v->superview()) {
+        if (auto table = std::dynamic_pointer_cast<TableView>(v))
+            return table;
+    }
+    return nullptr;
+}
+
+void paintLabel(const Label& label, graphics::DrawingContext& context)
+{
+    const std::string& text
+        = label.text().empty() && label.attributedText() ? label.attributedText()->string() : label.text();
+    if (text.empty())
+        return;
+    graphics::TextStyle style = label.textStyle();
+    if (label.shadowColor()) {
+        graphics::TextStyle shadow = style;
+        shadow.color = *label.shadowColor();
+        shadow.runs.clear();
+        Size offset = label.shadowOffset();
+        context.drawTextInRect(text, label.bounds().offsetBy(offset.width, offset.height), shadow);
+    }
+    context.drawTextInRect(text, label.bounds(), style);
+}
+
+// Twelve spokes fading round the circle, the phone's spinner at rest.
+void paintSpinner(const ActivityIndicatorView& spinner, graphics::DrawingContext& context)
+{
+    Rect b = spinner.bounds();
+    double side = std::min(b.width(), b.height());
+    if (side <= 0)
+        return;
+    graphics::Point c = b.center();
+    context.saveGState();
+    context.setLineWidth(side / 12);
+    context.setLineCap(graphics::LineCap::Round);
+    for (int i = 0; i < 12; ++i) {
+        double angle = -std::numbers::pi / 2 + i * std::numbers::pi / 6;
+        double dx = std::cos(angle);
+        double dy = std::sin(angle);
+        context.setStrokeColor(spinner.color().withAlpha(spinner.color().alpha() * (1.0 - i * 0.06)));
+        context.beginPath();
+        context.moveTo({ c.x + dx * side / 4, c.y + dy * side / 4 });
+        context.lineTo({ c.x + dx * (side / 2 - side / 24), c.y + dy * (side / 2 - side / 24) });
+        context.strokePath();
+    }
+    context.restoreGState();
+}
+
+void paintFieldBorder(TextBorderStyle style, const Rect& b, graphics::DrawingContext& context)
+{
+    switch (style) {
+    case TextBorderStyle::None:
+        return;
+    case TextBorderStyle::RoundedRect:
+        context.setFillColor(Color::white());
+        context.beginPath();
+        context.addRoundedRect(b, 5);
+        context.fillPath();
+        context.setStrokeColor(fieldBorderColor);
+        context.setLineWidth(0.5);
+        context.beginPath();
+        context.addRoundedRect(b.insetBy(0.25, 0.25), 5);
+        context.strokePath();
+        return;
+    case TextBorderStyle::Line:
+    case TextBorderStyle::Bezel:
+        context.setStrokeColor(style == TextBorderStyle::Line ? Color::black() : Color::gray());
+        context.setLineWidth(1);
+        context.strokeRect(b.insetBy(0.5, 0.5));
+        return;
+    }
+}
+
+void paintTextField(const TextField& field, graphics::DrawingContext& context)
+{
+    Rect b = field.bounds();
+    paintFieldBorder(field.borderStyle(), b, context);
+    std::string text = field.displayText();
+    if (text.empty())
+        return;
+    graphics::TextStyle style;
+    style.font = field.font();
+    style.color = field.isShowingPlaceholder() ? placeholderColor : field.textColor();
+    style.alignment = field.textAlignment();
+    double inset = field.borderStyle() == TextBorderStyle::None ? 0 : 7;
+    context.drawTextInRect(text, b.insetBy(inset, 0), style);
+}
+
+void paintTextView(const TextView& view, graphics::DrawingContext& context)
+{
+    graphics::TextStyle style;
+    style.font = view.font();
+    style.color = view.textColor();
+    style.alignment = view.textAlignment();
+    style.numberOfLines = 0;
+    style.centeredVertically = false;
+    context.drawTextInRect(view.text(), view.bounds().insetBy(5, 8), style);
+}
+
+void paintDatePicker(const DatePicker& picker, graphics::DrawingContext& context)
+{
+    std::time_t seconds = static_cast<std::time_t>(std::clamp(picker.date(), -1e11, 1e11));
+    std::tm local {};
+    if (!localtime_r(&seconds, &local))
+        return;
+    char text[32];
+    const char* format = picker.datePickerMode() == DatePickerMode::Date ? "%Y-%m-%d"
+        : picker.datePickerMode() == DatePickerMode::Time                ? "%H:%M"
+                                                                         : "%Y-%m-%d %H:%M";
+    std::strftime(text, sizeof text, format, &local);
+    graphics::TextStyle style;
+    style.font = graphics::Font::systemFont(21);
+    style.alignment = graphics::TextAlignment::Center;
+    context.drawTextInRect(text, picker.bounds(), style);
+}
+
+// A bar with a background image shows only the image (the member screens
+// make it transparent that way); otherwise its tint or its style's colour.
+void paintNavigationBar(const NavigationBar& bar, graphics::DrawingContext& context)
+{
+    Rect b = bar.bounds();
+    if (const auto& image = bar.backgroundImage()) {
+        context.drawImage(*image, b);
+        return;
+    }
+    bool light = bar.barStyle() == BarStyle::Default;
+    context.setFillColor(bar.barTintColor().value_or(light ? lightBarColor : Color::black()));
+    context.fillRect(b);
+    if (light) {
+        context.setFillColor(barHairlineColor);
+        context.fillRect({ b.minX(), b.maxY() - 0.5, b.width(), 0.5 });
+    }
+}
+
+void paintLayer(const Layer& layer, graphics::DrawingContext& context);
+
+// Background, then the caller's content, then sublayers and the border on
+// top, as a layer composites.
+template<class Content>
+void paintLayerBox(const Layer& layer, const Rect& b, graphics::DrawingContext& context,
+    const Color& background, Content&& content)
+{
+    double radius = std::clamp(layer.cornerRadius(), 0.0, std::min(b.width(), b.height()) / 2);
+    if (!background.isClear()) {
+        context.setFillColor(background);
+        context.beginPath();
+        context.addRoundedRect(b, radius);
+        context.fillPath();
+    }
+    if (layer.masksToBounds()) {
+        context.beginPath();
+        context.addRoundedRect(b, radius);
+        context.clip();
+    }
+    content();
+    for (const auto& sublayer : std::vector(layer.sublayers()))
+        paintLayer(*sublayer, context);
+    double width = layer.borderWidth();
+    if (width > 0 && !layer.borderColor().isClear()) {
+        context.setStrokeColor(layer.borderColor());
+        context.setLineWidth(width);
+        context.beginPath();
+        context.addRoundedRect(b.insetBy(width / 2, width / 2), std::max(0.0, radius - width / 2));
+        context.strokePath();
+    }
+}
+
+void paintLayer(const Layer& layer, graphics::DrawingContext& context)
+{
+    if (layer.isHidden() || layer.opacity() < 0.01)
+        return;
+    Rect frame = layer.frame();
+    context.saveGState();
+    context.translate(frame.x(), frame.y());
+    context.setAlpha(layer.opacity());
+    paintLayerBox(layer, { 0, 0, frame.width(), frame.height() }, context, layer.backgroundColor(), [] {});
+    context.restoreGState();
+}
+
+cairo_status_t appendPng(void* closure, const unsigned char* data, unsigned int length)
+{
+    static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+    return CAIRO_STATUS_SUCCESS;
+}
+
+} // namespace
+
+Renderer::Renderer(double scale)
+    : m_scale(std::isfinite(scale) && scale > 0 ? scale : 2.0)
+{
+}
+
+void Renderer::paint(View& view, cairo_t* cairo) const
+{
+    graphics::CairoDrawingContext context(cairo);
+    paintTree(view, context, true);
+}
+
+void Renderer::paintTree(View& view, graphics::CairoDrawingContext& context, bool isRoot) const
+{
+    if (invisible(view) || (!isRoot && singular(view.transform())))
+        return;
+    Rect b = view.bounds();
+    cairo_t* cairo = context.cairo();
+    context.saveGState();
+    if (!isRoot) {
+        context.translate(view.center().x, view.center().y);
+        context.concat(view.transform());
+        context.translate(-b.width() / 2, -b.height() / 2);
+    }
+    context.translate(-b.x(), -b.y());
+    // A faded view fades as a whole: its subviews do not show through each
+    // other.
+    bool faded = view.alpha() < 1;
+    if (faded)
+        cairo_push_group(cairo);
+
+    Color background
+        = view.backgroundColor().isClear() ? view.layer().backgroundColor() : view.backgroundColor();
+    paintLayerBox(view.layer(), b, context, background, [&] {
+        paintContent(view, context);
+        context.saveGState();
+        {
+            graphics::DrawingContext::Push current(context);
+            view.drawRect(context, b);
+        }
+        context.restoreGState();
+        // A copy: nothing here should change the tree, but a drawRect
+        // that does must not invalidate the loop.
+        for (const auto& subview : std::vector(view.subviews()))
+            paintTree(*subview, context, false);
+        if (auto* cell = dynamic_cast<TableViewCell*>(&view)) {
+            auto table = enclosingTable(*cell);
+            if (table && table->separatorStyle() != TableViewCellSeparatorStyle::None) {
+                graphics::EdgeInsets inset = cell->separatorInset();
+                context.setFillColor(separatorColor);
+                context.fillRect(
+                    { b.minX() + inset.left, b.maxY() - 0.5, b.width() - inset.left - inset.right, 0.5 });
+            }
+        }
+    });
+
+    if (faded) {
+        cairo_pop_group_to_source(cairo);
+        cairo_paint_with_alpha(cairo, view.alpha());
+    }
+    context.restoreGState();
+}
+
+void Renderer::paintContent(View& view, graphics::CairoDrawingContext& context) const
+{
+    Rect b = view.bounds();
+    if (auto* label = dynamic_cast<Label*>(&view)) {
+        paintLabel(*label, context);
+    } else if (auto* button = dynamic_cast<Button*>(&view)) {
+        // The title and image are the button's own subviews.
+        if (auto image = button->currentBackgroundImage())
+            context.drawImage(*image, b);
+    } else if (auto* imageView = dynamic_cast<ImageView*>(&view)) {
+        if (const auto& image = imageView->currentImage())
+            context.drawImage(*image, placeImage(image->size(), b, imageView->contentMode()));
+    } else if (auto* spinner = dynamic_cast<ActivityIndicatorView*>(&view)) {
+        paintSpinner(*spinner, context);
+    } else if (auto* field = dynamic_cast<TextField*>(&view)) {
+        paintTextField(*field, context);
+    } else if (auto* textView = dynamic_cast<TextView*>(&view)) {
+        paintTextView(*textView, context);
+    } else if (auto* picker = dynamic_cast<DatePicker*>(&view)) {
+        paintDatePicker(*picker, context);
+    } else if (auto* bar = dynamic_cast<NavigationBar*>(&view)) {
+        paintNavigationBar(*bar, context);
+    } else if (dynamic_cast<TabBar*>(&view)) {
+        context.setFillColor(barHairlineColor);
+        context.fillRect({ b.minX(), b.minY(), b.width(), 0.5 });
+    } else if (auto* cell = dynamic_cast<TableViewCell*>(&view)) {
+        if ((cell->isSelected() || cell->isHighlighted())
+            && cell->selectionStyle() != TableViewCellSelectionStyle::None) {
+            context.setFillColor(selectedCellColor);
+            context.fillRect(b);
+        }
+    }
+}
+
+std::shared_ptr<const graphics::Image> Renderer::renderImage(View& view) const
+{
+    Size size = view.bounds().size;
+    if (!std::isfinite(size.width) || !std::isfinite(size.height) || size.width <= 0 || size.height <= 0)
+        return nullptr;
+    int width = static_cast<int>(std::ceil(size.width * m_scale));
+    int height = static_cast<int>(std::ceil(size.height * m_scale));
+    // Beyond this a request is a bug, not a screen.
+    if (width > 16384 || height > 16384)
+        return nullptr;
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
+    cairo_surface_t* surface = cairo_image_surface_create_for_data(
+        reinterpret_cast<unsigned char*>(pixels.data()), CAIRO_FORMAT_ARGB32, width, height, width * 4);
+    cairo_t* cairo = cairo_create(surface);
+    cairo_scale(cairo, m_scale, m_scale);
+    cairo_set_source_rgba(cairo, m_backdrop.red(), m_backdrop.green(), m_backdrop.blue(), m_backdrop.alpha());
+    cairo_paint(cairo);
+    paint(view, cairo);
+    cairo_destroy(cairo);
+    cairo_surface_flush(surface);
+    cairo_surface_destroy(surface);
+    return graphics::Image::fromPixels(width, height, std::move(pixels), m_scale, m_backdrop.alpha() < 1);
+}
+
+std::string Renderer::renderPng(View& view) const
+{
+    auto image = renderImage(view);
+    if (!image)
+        return {};
+    int width = image->pixelWidth();
+    cairo_surface_t* surface = cairo_image_surface_create_for_data(
+        reinterpret_cast<unsigned char*>(const_cast<std::uint32_t*>(image->pixels())), CAIRO_FORMAT_ARGB32,
+        width, image->pixelHeight(), width * 4);
+    std::string png;
+    cairo_surface_write_to_png_stream(surface, appendPng, &png);
+    cairo_surface_destroy(surface);
+    return png;
+}
+
+bool Renderer::renderPngFile(View& view, const std::filesystem::path& path) const
+{
+    std::string png = renderPng(view);
+    if (png.empty())
+        return false;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(png.data(), static_cast<std::streamsize>(png.size()));
+    return static_cast<bool>(out.flush());
+}
+
+} // namespace kit

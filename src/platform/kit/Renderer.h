@@ -1,0 +1,54 @@
+#pragma once
+
+#include "platform/graphics/Color.h"
+#include "platform/graphics/Image.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+typedef struct _cairo cairo_t;
+
+namespace graphics {
+class CairoDrawingContext;
+}
+
+namespace kit {
+
+class View;
+
+// Paints a view tree (usually the window) through cairo and pango: the
+// screenshots of the headless shell and the frames of the window front end.
+// Views are painted as they stand; painting never changes a view, except
+// through what a view's own drawRect does.
+class Renderer {
+public:
+    // The device scale: 2 paints a 320 x 568 point window as 640 x 1136.
+    explicit Renderer(double scale = 2.0);
+
+    double scale() const { return m_scale; }
+    // Painted under the tree, where no view covers: black, as on a phone.
+    graphics::Color backdrop() const { return m_backdrop; }
+    void setBackdrop(const graphics::Color& color) { m_backdrop = color; }
+
+    // The view's bounds at the scale; nullptr when the view has no area.
+    std::shared_ptr<const graphics::Image> renderImage(View& view) const;
+    // PNG bytes; empty when the view has no area.
+    std::string renderPng(View& view) const;
+    // False when the file could not be written.
+    bool renderPngFile(View& view, const std::filesystem::path& path) const;
+
+    // Paints the tree on a cairo context whose user space is the view's
+    // bounds, for callers that own the surface (the window front end, the
+    // benchmark).
+    void paint(View& view, cairo_t* cairo) const;
+
+private:
+    void paintTree(View& view, graphics::CairoDrawingContext& context, bool isRoot) const;
+    void paintContent(View& view, graphics::CairoDrawingContext& context) const;
+
+    double m_scale;
+    graphics::Color m_backdrop = graphics::Color::black();
+};
+
+} // namespace kit

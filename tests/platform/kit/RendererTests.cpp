@@ -1,0 +1,229 @@
+#include "platform/graphics/Image.h"
+#include "platform/kit/Button.h"
+#include "platform/kit/ImageView.h"
+#include "platform/kit/Label.h"
+#include "platform/kit/NavigationBar.h"
+#include "platform/kit/NavigationController.h"
+#include "platform/kit/Renderer.h"
+#include "platform/kit/TableView.h"
+#include "platform/kit/TableViewCell.h"
+#include "platform/kit/TableViewDataSource.h"
+#include "platform/kit/View.h"
+#include "platform/kit/ViewController.h"
+#include "platform/kit/Window.h"
+
+#include <cairo.h>
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+
+using namespace kit;
+using graphics::Color;
+using graphics::Rect;
+
+namespace {
+
+const Color green = Color::fromRgb24(0x3aaa24);
+
+class Rows : public TableViewDataSource {
+public:
+    int tableViewNumberOfRowsInSection(TableView&, int) override { return 10; }
+    std::shared_ptr<TableViewCell> tableViewCellForRowAtIndexPath(
+        TableView& table, IndexPath indexPath) override
+    {
+        auto cell = table.dequeueReusableCellWithIdentifier("row");
+        if (!cell)
+            cell = std::make_shared<TableViewCell>(TableViewCellStyle::Default, "row");
+        cell->textLabel()->setText("第" + std::to_string(indexPath.row + 1) + "行 会员");
+        return cell;
+    }
+};
+
+// A PNG as the assets folder would hold it: solid blue.
+std::shared_ptr<const graphics::Image> bluePng()
+{
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 8, 8);
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_source_rgb(cr, 0, 0, 1);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    std::string png;
+    cairo_surface_write_to_png_stream(
+        surface,
+        [](void* closure, const unsigned char* data, unsigned int length) {
+            static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+            return CAIRO_STATUS_SUCCESS;
+        },
+        &png);
+    cairo_surface_destroy(surface);
+    return graphics::Image::fromData(png);
+}
+
+// One screen of the kinds the app shows, rendered once at scale 2.
+class RenderedScreen : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        window = std::make_shared<Window>(Rect(0, 0, 320, 568));
+        window->setBackgroundColor(Color::white());
+
+        auto amount = std::make_shared<Label>(Rect(10, 10, 300, 40));
+        graphics::Font font = graphics::Font::systemFont(24);
+        amount->setFont(font);
+        AttributedString text("应付金额 88.00", font);
+        text.addColor(Color::redColor(), 5, 5);
+        amount->setAttributedText(text);
+        window->addSubview(amount);
+
+        auto ok = std::make_shared<Button>(ButtonType::Custom, Rect(10, 60, 140, 44));
+        ok->setBackgroundImage(graphics::Image::fromColor(green), ControlState::Normal);
+        ok->setBackgroundImage(graphics::Image::fromColor(Color::redColor()), ControlState::Highlighted);
+        ok->setTitle("确定", ControlState::Normal);
+        ok->setTitleColor(Color::white(), ControlState::Normal);
+        window->addSubview(ok);
+        pressed = std::make_shared<Button>(ButtonType::Custom, Rect(160, 60, 40, 44));
+        pressed->setBackgroundImage(graphics::Image::fromColor(green), ControlState::Normal);
+        pressed->setBackgroundImage(graphics::Image::fromColor(Color::redColor()), ControlState::Highlighted);
+        pressed->setHighlighted(true);
+        window->addSubview(pressed);
+
+        auto photo = std::make_shared<ImageView>(Rect(210, 60, 40, 40));
+        photo->setImage(bluePng());
+        window->addSubview(photo);
+
+        auto badge = std::make_shared<View>(Rect(260, 60, 50, 50));
+        badge->setBackgroundColor(Color::white());
+        badge->layer().setCornerRadius(10);
+        badge->layer().setBorderWidth(2);
+        badge->layer().setBorderColor(Color::black());
+        window->addSubview(badge);
+
+        auto hidden = std::make_shared<View>(Rect(0, 110, 320, 10));
+        hidden->setBackgroundColor(Color::redColor());
+        hidden->setHidden(true);
+        window->addSubview(hidden);
+        auto dim = std::make_shared<View>(Rect(0, 110, 20, 10));
+        dim->setBackgroundColor(Color::black());
+        dim->setAlpha(0.5);
+        window->addSubview(dim);
+
+        table = std::make_shared<TableView>(Rect(0, 120, 320, 448));
+        table->setRowHeight(44);
+        table->setDataSource(rows);
+        window->addSubview(table);
+        table->reloadData();
+        View::runPendingPasses();
+
+        image = Renderer(2).renderImage(*window);
+        ASSERT_TRUE(image);
+    }
+
+    // Point coordinates; the image is at scale 2.
+    Color at(double x, double y) const
+    {
+        return image->pixelAt(static_cast<int>(x * 2), static_cast<int>(y * 2));
+    }
+    int count(const Rect& r, const std::function<bool(const Color&)>& match) const
+    {
+        int n = 0;
+        for (int y = static_cast<int>(r.minY() * 2); y < r.maxY() * 2; ++y)
+            for (int x = static_cast<int>(r.minX() * 2); x < r.maxX() * 2; ++x)
+                n += match(image->pixelAt(x, y));
+        return n;
+    }
+    static bool dark(const Color& c) { return c.red() < 0.3 && c.green() < 0.3 && c.blue() < 0.3; }
+    static bool reddish(const Color& c) { return c.red() > 0.8 && c.green() < 0.3 && c.blue() < 0.3; }
+    static bool near(const Color& a, const Color& b)
+    {
+        return std::abs(a.red() - b.red()) < 0.02 && std::abs(a.green() - b.green()) < 0.02
+            && std::abs(a.blue() - b.blue()) < 0.02;
+    }
+
+    std::shared_ptr<Window> window;
+    std::shared_ptr<Button> pressed;
+    std::shared_ptr<TableView> table;
+    std::shared_ptr<Rows> rows = std::make_shared<Rows>();
+    std::shared_ptr<const graphics::Image> image;
+};
+
+} // namespace
+
+TEST_F(RenderedScreen, IsTheWindowAtTwiceItsPointSize)
+{
+    EXPECT_EQ(image->pixelWidth(), 640);
+    EXPECT_EQ(image->pixelHeight(), 1136);
+}
+
+TEST_F(RenderedScreen, ChineseLabelTextShowsWithItsColourRun)
+{
+    EXPECT_GT(count({ 10, 10, 110, 40 }, dark), 100) << "the Chinese glyphs before the run";
+    EXPECT_GT(count({ 10, 10, 300, 40 }, reddish), 50) << "the amount in red";
+    EXPECT_EQ(count({ 10, 10, 100, 40 }, reddish), 0) << "the run starts after the words";
+}
+
+TEST_F(RenderedScreen, ButtonsShowTheBackgroundOfTheirStateUnderTheirTitle)
+{
+    EXPECT_TRUE(near(at(12, 62), green));
+    EXPECT_TRUE(near(at(148, 102), green)) << "the one-pixel image stretches to the corners";
+    EXPECT_GT(count({ 10, 60, 140, 44 }, [](const Color& c) { return near(c, Color::white()); }), 50)
+        << "the white title over the green";
+    EXPECT_TRUE(near(at(180, 80), Color::redColor())) << "highlighted background";
+}
+
+TEST_F(RenderedScreen, ImagesBordersAndHiddenOrFadedViews)
+{
+    EXPECT_TRUE(near(at(230, 80), Color::blueColor()));
+    EXPECT_TRUE(near(at(261, 85), Color::black())) << "border on the left edge";
+    EXPECT_TRUE(near(at(260.5, 60.5), Color::white())) << "the rounded corner leaves the window showing";
+    EXPECT_TRUE(near(at(285, 85), Color::white()));
+    EXPECT_EQ(count({ 20, 110, 300, 10 }, reddish), 0) << "a hidden view is not painted";
+    EXPECT_TRUE(near(at(10, 115), Color::fromWhite(0.5))) << "alpha 0.5 black over white";
+}
+
+TEST_F(RenderedScreen, TableRowsShowTheirCellsAndSeparators)
+{
+    EXPECT_GT(count({ 15, 120, 200, 44 }, dark), 50) << "first row text";
+    EXPECT_GT(count({ 15, 120 + 9 * 44, 200, 44 }, dark), 50) << "tenth row text";
+    EXPECT_TRUE(near(at(100, 120 + 44 - 0.25), Color::fromRgb24(0xc8c7cc))) << "separator under row 1";
+    EXPECT_FALSE(near(at(5, 120 + 44 - 0.25), Color::fromRgb24(0xc8c7cc))) << "separator starts at the inset";
+}
+
+TEST_F(RenderedScreen, ScrolledTableShowsLaterRowsAndPngBytesDecode)
+{
+    table->setContentOffset({ 0, 44 });
+    View::runPendingPasses();
+    Renderer renderer(1);
+    auto scrolled = renderer.renderImage(*window);
+    ASSERT_TRUE(scrolled);
+    EXPECT_EQ(scrolled->pixelWidth(), 320);
+    // The first visible separator is now row 2's, 44 points below the top.
+    EXPECT_FALSE(near(scrolled->pixelAt(100, 120 + 43), Color::white()));
+
+    std::string png = renderer.renderPng(*window);
+    auto decoded = graphics::Image::fromData(png);
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->pixelAt(230, 80), scrolled->pixelAt(230, 80));
+    EXPECT_FALSE(renderer.renderPngFile(*window, "/nonexistent-dir/shot.png"));
+}
+
+TEST(Renderer, NavigationBarShowsItsBackgroundImageAndTitleOverTheScreen)
+{
+    auto window = std::make_shared<Window>(Rect(0, 0, 320, 568));
+    auto screen = std::make_shared<ViewController>();
+    screen->setTitle("会员详情");
+    auto navigation = std::make_shared<NavigationController>(screen);
+    window->setRootViewController(navigation);
+    screen->view()->setBackgroundColor(Color::white());
+    navigation->navigationBar()->setBackgroundImage(graphics::Image::fromColor(Color::blueColor()));
+    View::runPendingPasses();
+
+    auto image = Renderer(1).renderImage(*window);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->pixelAt(3, 3), Color::blueColor());
+    EXPECT_EQ(image->pixelAt(3, 300), Color::white()) << "the screen under the bar";
+    int titleInk = 0;
+    for (int x = 100; x < 220; ++x)
+        for (int y = 20; y < 64; ++y)
+            titleInk += image->pixelAt(x, y) != Color::blueColor();
+    EXPECT_GT(titleInk, 30) << "the title drawn on the bar";
+}
