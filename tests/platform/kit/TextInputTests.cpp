@@ -1,10 +1,14 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/kit/Keyboard.h"
+#include "platform/kit/NavigationController.h"
+#include "platform/kit/TableView.h"
 #include "platform/kit/TextField.h"
 #include "platform/kit/TextView.h"
+#include "platform/kit/ViewController.h"
 #include "platform/kit/Window.h"
 #include "support/InputDriver.h"
+#include "support/ScreenTest.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -240,6 +244,97 @@ TEST_F(TextInputTest, textViewTakesLineBreaksThroughItsDelegate)
     EXPECT_EQ(view->text(), "a\nb");
     EXPECT_EQ(viewDelegate->changes, 3);
     EXPECT_EQ(posted.size(), 1u);
+}
+
+} // namespace
+
+namespace {
+
+// A small list screen wired the way the app's screens are: the screen is the
+// field's delegate and the table's data source, and reacts to the keyboard.
+class SearchScreen : public kit::ViewController,
+                     public kit::TextFieldDelegate,
+                     public kit::TableViewDataSource,
+                     public kit::TableViewDelegate {
+public:
+    std::vector<std::string> results { "甲", "乙", "丙" };
+    std::vector<std::string> events;
+    double keyboardHeight = 0;
+
+    void viewDidLoad() override
+    {
+        auto self = std::dynamic_pointer_cast<SearchScreen>(shared_from_this());
+        field = std::make_shared<kit::TextField>(graphics::Rect(10, 70, 300, 30));
+        field->setName("searchField");
+        field->setDelegate(std::static_pointer_cast<kit::TextFieldDelegate>(self));
+        view()->addSubview(field);
+        table = std::make_shared<kit::TableView>(graphics::Rect(0, 110, 320, 458));
+        table->setName("resultTable");
+        table->setDataSource(std::static_pointer_cast<kit::TableViewDataSource>(self));
+        table->setDelegate(std::static_pointer_cast<kit::TableViewDelegate>(self));
+        table->registerCellFactory("cell",
+            [] { return std::make_shared<kit::TableViewCell>(kit::TableViewCellStyle::Default, "cell"); });
+        view()->addSubview(table);
+        std::weak_ptr<SearchScreen> weak = self;
+        keyboard = foundation::NotificationCenter::defaultCenter().addObserverForName(
+            kit::Keyboard::willShowNotification, nullptr, [weak](const foundation::Notification& note) {
+                if (auto screen = weak.lock())
+                    screen->keyboardHeight
+                        = note.userInfo[kit::Keyboard::frameEndUserInfoKey]["height"].get<double>();
+            });
+    }
+    void viewWillAppear(bool) override { field->becomeFirstResponder(); }
+
+    bool textFieldShouldReturn(kit::TextField& f) override
+    {
+        events.push_back("search " + f.text());
+        f.resignFirstResponder();
+        return true;
+    }
+    int tableViewNumberOfRowsInSection(kit::TableView&, int) override
+    {
+        return static_cast<int>(results.size());
+    }
+    std::shared_ptr<kit::TableViewCell> tableViewCellForRowAtIndexPath(
+        kit::TableView& t, kit::IndexPath p) override
+    {
+        auto cell = t.dequeueReusableCellWithIdentifier("cell", p);
+        cell->textLabel()->setText(results[static_cast<std::size_t>(p.row)]);
+        return cell;
+    }
+    void tableViewDidSelectRowAtIndexPath(kit::TableView&, kit::IndexPath p) override
+    {
+        events.push_back("open " + results[static_cast<std::size_t>(p.row)]);
+        navigationController()->pushViewController(std::make_shared<kit::ViewController>(), true);
+    }
+
+    std::shared_ptr<kit::TextField> field;
+    std::shared_ptr<kit::TableView> table;
+    foundation::Subscription keyboard;
+};
+
+class InputScreenTest : public support::ScreenTest {
+protected:
+    void SetUp() override { InputDriver::resetState(); }
+    void TearDown() override { InputDriver::resetState(); }
+};
+
+TEST_F(InputScreenTest, screenGetsTheKeyboardOnAppearanceAndItsRowsByFinger)
+{
+    auto screen = std::make_shared<SearchScreen>();
+    auto navigation = std::make_shared<kit::NavigationController>(screen);
+    harness.show(navigation);
+
+    EXPECT_TRUE(screen->field->isFirstResponder());
+    EXPECT_EQ(screen->keyboardHeight, kit::Keyboard::height);
+    InputDriver::type(*screen->field, "会员\n");
+    EXPECT_EQ(screen->events, (std::vector<std::string> { "search 会员" }));
+    EXPECT_FALSE(kit::Keyboard::shared().isVisible());
+
+    ASSERT_EQ(screen->table->visibleCells().size(), 3u);
+    EXPECT_TRUE(harness.tap(*screen->table->cellForRowAtIndexPath({ 0, 1 })));
+    EXPECT_EQ(screen->events.back(), "open 乙");
+    EXPECT_EQ(navigation->viewControllers().size(), 2u);
 }
 
 } // namespace
