@@ -29,6 +29,7 @@ struct MerchantBackend::Route {
 
 namespace {
 
+constexpr Seconds kLatestTime = 253'402'300'799; // 9999-12-31
 constexpr const char* kAgentPath = "/Api/Alipay/modifyStaffPassword";
 constexpr const char* kQrPrefix = "/qr/";
 constexpr const char* kPortraitPrefix = "/images/portrait/";
@@ -220,7 +221,7 @@ MerchantBackend::MerchantBackend(WallClock clock)
 
 Seconds MerchantBackend::nowLocked() const
 {
-    return (m_fixedNow ? *m_fixedNow : m_clock()) + m_clockOffset;
+    return std::clamp<Seconds>((m_fixedNow ? *m_fixedNow : m_clock()) + m_clockOffset, 0, kLatestTime);
 }
 
 Seconds MerchantBackend::now() const
@@ -232,14 +233,17 @@ Seconds MerchantBackend::now() const
 void MerchantBackend::setNow(Seconds now)
 {
     std::lock_guard lock(m_mutex);
-    m_fixedNow = now;
+    m_fixedNow = std::clamp<Seconds>(now, 0, kLatestTime);
     m_clockOffset = 0;
 }
 
 void MerchantBackend::advanceClock(Seconds seconds)
 {
     std::lock_guard lock(m_mutex);
-    m_clockOffset += seconds;
+    // Kept within the years a calendar can show, so date arithmetic on the
+    // stand-in's "now" can never overflow.
+    m_clockOffset = std::clamp<Seconds>(
+        m_clockOffset + std::clamp<Seconds>(seconds, -kLatestTime, kLatestTime), -kLatestTime, kLatestTime);
 }
 
 void MerchantBackend::useRealClock()

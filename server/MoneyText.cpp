@@ -8,7 +8,8 @@ namespace merchant {
 
 namespace {
 
-constexpr Mills kMaxMills = 1'000'000'000'000'000LL; // a trillion yuan
+constexpr Mills kMaxMills
+    = 1'000'000'000'000LL; // a billion yuan: no till takes more, and sums cannot overflow
 
 }
 

@@ -15,7 +15,7 @@ class MoneyText {
 public:
     // Non-negative decimal with up to three fraction digits kept (further
     // digits round half up); std::nullopt for anything else, including "", "."
-    // and amounts beyond a trillion yuan.
+    // and amounts beyond a billion yuan.
     static std::optional<Mills> parse(std::string_view text);
     // "%.2f" of the amount, rounding half away from zero.
     static std::string format(Mills amount);

@@ -107,7 +107,6 @@ Json PassApiHandlers::sendPlatPass(HandlerContext& context, const FormParams& pa
     pass.modelid = model->modelid;
     pass.memberid = params.value("memberid");
     pass.gettime = context.now;
-    pass.status = "1";
     pass.startdate = model->startdate;
     pass.enddate = model->enddate;
     pass.remarks = params.value("remarks");
