@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Draws the check box artwork (assets/IconLoginCheck@2x.png and
-assets/IconLoginChecked@2x.png): a 16-point rounded square, empty or with a
-tick. Plain Python, no imaging library, so anyone can redraw the files."""
+"""Draws the check box artwork, assets/IconLoginCheck@2x.png and
+assets/IconLoginChecked@2x.png: a 16-point rounded square, a white outline
+when empty and white with a green tick when checked. Plain Python with no
+imaging library, so anyone can redraw the files."""
 
 import math
 import struct
@@ -37,10 +38,12 @@ def shade(x, y, checked):
     box = rounded_box_distance(cx, cy, 7.5, 2.5)
     if checked:
         tick = min(segment_distance(x, y, 4.0, 8.5, 7.0, 11.5), segment_distance(x, y, 7.0, 11.5, 12.5, 4.5))
-        if tick <= 1.1 and box <= 0:
-            return WHITE, 1.0
-        if box <= 0:
+        # White box, green tick: the caption beside it is white, so the box
+        # sits on coloured backgrounds and the tick must not take their colour.
+        if tick <= 1.1 and box <= -0.5:
             return GREEN, 1.0
+        if box <= 0:
+            return WHITE, 1.0
         return WHITE, 0.0
     if abs(box + 0.6) <= 0.6:
         return WHITE, 1.0

@@ -530,6 +530,8 @@ void ProgressHUD::drawRect(graphics::DrawingContext& context, const graphics::Re
     double W = all.width();
     double H = all.height();
     context.saveGState();
+    // The gradient spreads past its end radius; it must stop at this view's edges.
+    context.clipToRect(all);
     if (dimBackground()) {
         graphics::Point center { all.midX(), all.midY() };
         context.drawRadialGradient(
