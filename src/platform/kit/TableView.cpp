@@ -118,8 +118,13 @@ std::shared_ptr<View> TableView::makeHeaderView(int section, double height)
 
 void TableView::reloadData()
 {
-    if (m_reloading)
+    if (m_reloading || m_tiling) {
+        // Asked from inside a data-source call: the rows being built now
+        // would go stale, so build them again on the next layout pass.
+        m_needsReload = true;
+        setNeedsLayout();
         return;
+    }
     // The data source may drop the last other reference to this table.
     auto self = shared_from_this();
     m_reloading = true;
@@ -201,18 +206,17 @@ void TableView::tile()
 
     auto dataSource = m_dataSource.lock();
     for (IndexPath indexPath : wanted) {
-        auto& slot = m_visibleCells[indexPath];
-        if (!slot && dataSource)
-            slot = dataSource->tableViewCellForRowAtIndexPath(*this, indexPath);
-        if (!slot) {
-            // A data source that gives no cell leaves a gap rather than a crash.
-            m_visibleCells.erase(indexPath);
+        auto cell = cellForRowAtIndexPath(indexPath);
+        if (!cell && dataSource)
+            cell = dataSource->tableViewCellForRowAtIndexPath(*this, indexPath);
+        // A data source that gives no cell leaves a gap rather than a crash.
+        if (!cell)
             continue;
-        }
-        slot->setFrame({ 0, m_layout.rowTop(indexPath), width, m_layout.rowHeight(indexPath) });
-        slot->setSelected(m_selected == indexPath, false);
-        if (slot->superview().get() != this)
-            insertSubview(slot, 0);
+        m_visibleCells[indexPath] = cell;
+        cell->setFrame({ 0, m_layout.rowTop(indexPath), width, m_layout.rowHeight(indexPath) });
+        cell->setSelected(m_selected == indexPath, false);
+        if (cell->superview().get() != this)
+            insertSubview(cell, 0);
     }
 
     for (auto& [section, header] : m_headerViews) {

@@ -248,6 +248,27 @@ TEST_F(TableViewTest, countsAreLoadedOnFirstAskAndBadAnswersDoNotBreakTheTable)
     EXPECT_TRUE(table->visibleCells().empty());
 }
 
+TEST_F(TableViewTest, reloadAskedWhileRowsAreBuiltHappensOnTheNextPass)
+{
+    struct ReloadsFromCell : Rows {
+        bool reloaded = false;
+        std::shared_ptr<kit::TableViewCell> tableViewCellForRowAtIndexPath(TableView& t, IndexPath p) override
+        {
+            if (!std::exchange(reloaded, true))
+                t.reloadData();
+            return Rows::tableViewCellForRowAtIndexPath(t, p);
+        }
+    };
+    auto reloading = std::make_shared<ReloadsFromCell>();
+    table->setDataSource(reloading);
+    auto window = std::make_shared<kit::Window>(graphics::Rect(0, 0, 320, 568));
+    window->addSubview(table);
+    table->reloadData();
+    foundation::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(table->visibleCells().size(), 3u);
+    EXPECT_EQ(sizes.back(), 150);
+}
+
 TEST(TableLayoutTest, rowsBetweenFindsPartlyVisibleRowsAndSkipsEmptyOnes)
 {
     kit::TableLayout layout;
