@@ -3,6 +3,8 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/kit/Screen.h"
 
+#include <cmath>
+
 namespace kit {
 
 Keyboard& Keyboard::shared()
@@ -14,7 +16,13 @@ Keyboard& Keyboard::shared()
 graphics::Rect Keyboard::frame() const
 {
     graphics::Rect screen = Screen::mainScreen().bounds();
-    return { 0, screen.height() - height, screen.width(), height };
+    return { 0, screen.height() - m_height, screen.width(), m_height };
+}
+
+void Keyboard::setHeight(double height)
+{
+    if (std::isfinite(height) && height >= 0)
+        m_height = height;
 }
 
 void Keyboard::textInputDidTakeFocus(bool gotFocus)
@@ -51,6 +59,7 @@ void Keyboard::textInputDidResign()
 void Keyboard::reset()
 {
     m_visible = false;
+    m_height = defaultHeight;
     m_takingOver = 0;
     m_resignDuringTakeOver = false;
 }

@@ -15,11 +15,14 @@ public:
     // User-info key of the keyboard's final frame in screen coordinates
     // (x, y, width, height as numbers).
     static constexpr const char* frameEndUserInfoKey = "KeyboardFrameEndUserInfoKey";
-    static constexpr double height = 216;
+    static constexpr double defaultHeight = 216;
 
     static Keyboard& shared();
 
     bool isVisible() const { return m_visible; }
+    // Tests of screens that sit on the keyboard may try other heights.
+    double height() const { return m_height; }
+    void setHeight(double height);
     // Along the bottom of the main screen.
     graphics::Rect frame() const;
 
@@ -30,13 +33,14 @@ public:
     void textInputDidTakeFocus(bool gotFocus);
     void textInputDidResign();
 
-    // Tests start each case with the keyboard down.
+    // Tests start each case with the keyboard down, at the default height.
     void reset();
 
 private:
     void post(const char* name);
 
     bool m_visible = false;
+    double m_height = defaultHeight;
     int m_takingOver = 0;
     bool m_resignDuringTakeOver = false;
 };

@@ -326,7 +326,7 @@ TEST_F(InputScreenTest, screenGetsTheKeyboardOnAppearanceAndItsRowsByFinger)
     harness.show(navigation);
 
     EXPECT_TRUE(screen->field->isFirstResponder());
-    EXPECT_EQ(screen->keyboardHeight, kit::Keyboard::height);
+    EXPECT_EQ(screen->keyboardHeight, kit::Keyboard::defaultHeight);
     InputDriver::type(*screen->field, "会员\n");
     EXPECT_EQ(screen->events, (std::vector<std::string> { "search 会员" }));
     EXPECT_FALSE(kit::Keyboard::shared().isVisible());
