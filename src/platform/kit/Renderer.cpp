@@ -1,7 +1,9 @@
 #include "platform/kit/Renderer.h"
 
 #include "platform/graphics/CairoDrawingContext.h"
+#include "platform/graphics/TextMeasurer.h"
 #include "platform/kit/ActivityIndicatorView.h"
+#include "platform/kit/AlertView.h"
 #include "platform/kit/Button.h"
 #include "platform/kit/DatePicker.h"
 #include "platform/kit/ImageView.h"
@@ -13,6 +15,7 @@
 #include "platform/kit/TextField.h"
 #include "platform/kit/TextView.h"
 #include "platform/kit/View.h"
+#include "platform/kit/Window.h"
 
 #include <algorithm>
 #include <cairo.h>
@@ -263,6 +266,80 @@ void paintLayer(const Layer& layer, graphics::DrawingContext& context)
     context.restoreGState();
 }
 
+// The phone's alert: a rounded panel centred over a dimmed screen, title,
+// message, the style's fields, then the buttons (side by side when there
+// are two).
+void paintAlert(const AlertView& alert, const Rect& screen, graphics::DrawingContext& context)
+{
+    constexpr double width = 270;
+    constexpr double margin = 16;
+    constexpr double fieldHeight = 26;
+    constexpr double buttonHeight = 44;
+    const Color buttonColor = Color::fromRgb24(0x007aff);
+    auto measurer = graphics::TextMeasurer::shared();
+    graphics::Font titleFont = graphics::Font::boldSystemFont(17);
+    graphics::Font messageFont = graphics::Font::systemFont(13);
+    Size bound { width - 2 * margin, 200 };
+    Size title = alert.title().empty() ? Size() : measurer->boundingSize(alert.title(), titleFont, bound);
+    Size message
+        = alert.message().empty() ? Size() : measurer->boundingSize(alert.message(), messageFont, bound);
+    const auto& fields = alert.textFields();
+    int buttons = alert.numberOfButtons();
+    int buttonRows = buttons == 2 ? 1 : buttons;
+    double body = 20 + title.height + (message.height > 0 ? 4 + message.height : 0)
+        + fields.size() * (fieldHeight + 6) + 14;
+    double height = body + buttonRows * buttonHeight;
+    Rect panel { screen.midX() - width / 2, screen.midY() - height / 2, width, height };
+
+    context.setFillColor(Color::black().withAlpha(0.4));
+    context.fillRect(screen);
+    context.setFillColor(Color::fromWhite(0.97));
+    context.beginPath();
+    context.addRoundedRect(panel, 12);
+    context.fillPath();
+
+    graphics::TextStyle style;
+    style.alignment = graphics::TextAlignment::Center;
+    style.numberOfLines = 0;
+    double y = panel.minY() + 20;
+    if (title.height > 0) {
+        style.font = titleFont;
+        context.drawTextInRect(alert.title(), { panel.minX() + margin, y, bound.width, title.height }, style);
+        y += title.height;
+    }
+    if (message.height > 0) {
+        y += 4;
+        style.font = messageFont;
+        context.drawTextInRect(
+            alert.message(), { panel.minX() + margin, y, bound.width, message.height }, style);
+        y += message.height;
+    }
+    for (const auto& field : fields) {
+        y += 6;
+        Rect box { panel.minX() + margin, y, bound.width, fieldHeight };
+        paintFieldBorder(TextBorderStyle::RoundedRect, box, context);
+        graphics::TextStyle text;
+        text.font = graphics::Font::systemFont(13);
+        text.color = field->isShowingPlaceholder() ? placeholderColor : Color::black();
+        context.drawTextInRect(field->displayText(), box.insetBy(6, 0), text);
+        y += fieldHeight;
+    }
+    y = panel.minY() + body;
+    style.numberOfLines = 1;
+    for (int i = 0; i < buttons; ++i) {
+        bool sideBySide = buttons == 2;
+        Rect cell = sideBySide ? Rect(panel.minX() + i * width / 2, y, width / 2, buttonHeight)
+                               : Rect(panel.minX(), y + i * buttonHeight, width, buttonHeight);
+        context.setFillColor(separatorColor);
+        context.fillRect({ cell.minX(), cell.minY(), cell.width(), 0.5 });
+        if (sideBySide && i == 1)
+            context.fillRect({ cell.minX(), cell.minY(), 0.5, cell.height() });
+        style.font = i == alert.cancelButtonIndex() ? titleFont : graphics::Font::systemFont(17);
+        style.color = buttonColor;
+        context.drawTextInRect(alert.buttonTitleAtIndex(i), cell, style);
+    }
+}
+
 cairo_status_t appendPng(void* closure, const unsigned char* data, unsigned int length)
 {
     static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
@@ -280,6 +357,10 @@ void Renderer::paint(View& view, cairo_t* cairo) const
 {
     graphics::CairoDrawingContext context(cairo);
     paintTree(view, context, true);
+    if (m_showsAlerts && dynamic_cast<Window*>(&view)) {
+        if (auto alert = AlertView::visibleAlert())
+            paintAlert(*alert, view.bounds(), context);
+    }
 }
 
 void Renderer::paintTree(View& view, graphics::CairoDrawingContext& context, bool isRoot) const

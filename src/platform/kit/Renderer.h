@@ -30,6 +30,10 @@ public:
     // Painted under the tree, where no view covers: black, as on a phone.
     graphics::Color backdrop() const { return m_backdrop; }
     void setBackdrop(const graphics::Color& color) { m_backdrop = color; }
+    // Alerts are not views; when a window is painted the visible one is
+    // drawn over it, dimming the screen, unless this is turned off.
+    bool showsAlerts() const { return m_showsAlerts; }
+    void setShowsAlerts(bool shows) { m_showsAlerts = shows; }
 
     // The view's bounds at the scale; nullptr when the view has no area.
     std::shared_ptr<const graphics::Image> renderImage(View& view) const;
@@ -49,6 +53,7 @@ private:
 
     double m_scale;
     graphics::Color m_backdrop = graphics::Color::black();
+    bool m_showsAlerts = true;
 };
 
 } // namespace kit

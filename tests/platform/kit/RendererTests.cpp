@@ -1,4 +1,5 @@
 #include "platform/graphics/Image.h"
+#include "platform/kit/AlertView.h"
 #include "platform/kit/Button.h"
 #include "platform/kit/ImageView.h"
 #include "platform/kit/Label.h"
@@ -226,4 +227,29 @@ TEST(Renderer, NavigationBarShowsItsBackgroundImageAndTitleOverTheScreen)
         for (int y = 20; y < 64; ++y)
             titleInk += image->pixelAt(x, y) != Color::blueColor();
     EXPECT_GT(titleInk, 30) << "the title drawn on the bar";
+}
+
+TEST_F(RenderedScreen, VisibleAlertIsDrawnOverTheDimmedWindowOnlyWhileShown)
+{
+    auto alert = AlertView::create("提示", "key无效,请重新设置！", {}, "确定", { "取消" });
+    alert->setAlertViewStyle(AlertViewStyle::SecureTextInput);
+    alert->show();
+    Renderer renderer(1);
+    auto shown = renderer.renderImage(*window);
+    renderer.setShowsAlerts(false);
+    auto without = renderer.renderImage(*window);
+    alert->pressButtonAtIndex(0);
+    renderer.setShowsAlerts(true);
+    auto after = renderer.renderImage(*window);
+    AlertView::discardAll();
+
+    ASSERT_TRUE(shown && without && after);
+    EXPECT_NEAR(shown->pixelAt(300, 550).red(), 0.6, 0.02) << "white dimmed by the backdrop";
+    EXPECT_EQ(without->pixelAt(300, 550), Color::white());
+    EXPECT_EQ(after->pixelAt(300, 550), Color::white()) << "a dismissed alert leaves no trace";
+    int ink = 0;
+    for (int x = 40; x < 280; ++x)
+        for (int y = 200; y < 370; ++y)
+            ink += shown->pixelAt(x, y).red() < 0.3 && shown->pixelAt(x, y).blue() < 0.3;
+    EXPECT_GT(ink, 100) << "the title and message on the panel";
 }
