@@ -1,0 +1,47 @@
+#pragma once
+
+#include "platform/kit/Label.h"
+#include "refresh/RefreshAutoFooter.h"
+
+#include <map>
+#include <optional>
+#include <string>
+
+// An automatic footer that names its state; tapping the text at rest loads
+// the next page too.
+class RefreshAutoStateFooter : public RefreshAutoFooter {
+public:
+    explicit RefreshAutoStateFooter(Token token);
+
+    static std::shared_ptr<RefreshAutoStateFooter> footerWithRefreshingBlock(RefreshingBlock block);
+    template<class Target>
+    static std::shared_ptr<RefreshAutoStateFooter> footerWithRefreshingTarget(
+        const std::shared_ptr<Target>& target, void (Target::*action)(RefreshComponent&))
+    {
+        return makeWithTarget<RefreshAutoStateFooter>(target, action);
+    }
+
+    // An absent title is ignored.
+    void setTitle(const std::optional<std::string>& title, RefreshState state);
+    const std::map<RefreshState, std::string>& stateTitles() const { return m_stateTitles; }
+    std::shared_ptr<kit::Label> stateLabel();
+
+    bool isRefreshingTitleHidden() const { return m_refreshingTitleHidden; }
+    void setRefreshingTitleHidden(bool hidden) { m_refreshingTitleHidden = hidden; }
+
+    void setState(RefreshState state) override;
+    // Touches on the state label come up the responder chain to here.
+    void touchesEnded(const kit::Touch& touch) override;
+
+protected:
+    void prepare() override;
+    void placeSubviews() override;
+
+private:
+    void stateLabelClick();
+    void showTitle(RefreshState state);
+
+    std::map<RefreshState, std::string> m_stateTitles;
+    std::weak_ptr<kit::Label> m_stateLabel;
+    bool m_refreshingTitleHidden = false;
+};

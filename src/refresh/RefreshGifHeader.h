@@ -1,0 +1,46 @@
+#pragma once
+
+#include "platform/kit/ImageView.h"
+#include "refresh/RefreshStateHeader.h"
+
+#include <map>
+#include <optional>
+#include <vector>
+
+// A header that shows frame images instead of the arrow: the idle frames
+// follow the pull, and the pulling and refreshing frames play.
+class RefreshGifHeader : public RefreshStateHeader {
+public:
+    using Images = std::vector<kit::ImageView::ImagePtr>;
+
+    explicit RefreshGifHeader(Token token);
+
+    static std::shared_ptr<RefreshGifHeader> headerWithRefreshingBlock(RefreshingBlock block);
+    template<class Target>
+    static std::shared_ptr<RefreshGifHeader> headerWithRefreshingTarget(
+        const std::shared_ptr<Target>& target, void (Target::*action)(RefreshComponent&))
+    {
+        return makeWithTarget<RefreshGifHeader>(target, action);
+    }
+
+    std::shared_ptr<kit::ImageView> gifView();
+    const std::map<RefreshState, Images>& stateImages() const { return m_stateImages; }
+    const std::map<RefreshState, double>& stateDurations() const { return m_stateDurations; }
+
+    // Absent images are ignored. A first frame taller than the header makes
+    // the header that tall.
+    void setImages(const std::optional<Images>& images, double duration, RefreshState state);
+    // Plays at ten frames a second.
+    void setImages(const std::optional<Images>& images, RefreshState state);
+
+    void setPullingPercent(double percent) override;
+    void setState(RefreshState state) override;
+
+protected:
+    void placeSubviews() override;
+
+private:
+    std::weak_ptr<kit::ImageView> m_gifView;
+    std::map<RefreshState, Images> m_stateImages;
+    std::map<RefreshState, double> m_stateDurations;
+};
