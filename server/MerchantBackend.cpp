@@ -119,6 +119,42 @@ BackendReply emptyReply(int status)
     return reply;
 }
 
+// The reply a fault stands for, or std::nullopt when the request is still
+// served: a slow reply (its delay goes to delayMs), or a refusal that cannot
+// be written because the merchant is unknown.
+std::optional<BackendReply> faultReply(const FaultRule& fault, const std::string& garbage,
+    const std::optional<std::string>& refusal, const std::string& contentType, int& delayMs)
+{
+    BackendReply reply;
+    reply.contentType = contentType;
+    switch (fault.kind) {
+    case FaultKind::Http500:
+        return emptyReply(500);
+    case FaultKind::Http403:
+        return emptyReply(403);
+    case FaultKind::Http404:
+        return emptyReply(404);
+    case FaultKind::Drop:
+        reply.dropConnection = true;
+        return reply;
+    case FaultKind::EmptyBody:
+    case FaultKind::EmptyImage:
+        return reply;
+    case FaultKind::Undecryptable:
+        reply.body = garbage;
+        return reply;
+    case FaultKind::StatusZero:
+        if (!refusal)
+            return std::nullopt;
+        reply.body = *refusal;
+        return reply;
+    case FaultKind::Slow:
+        delayMs = std::max(0, fault.delayMs);
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
 std::optional<OrderPlan> planNamed(const std::string& name)
 {
     if (name == "pay")
@@ -393,15 +429,14 @@ BackendReply MerchantBackend::handle(const BackendRequest& request)
         reply = handleImage(path, entry);
     else {
         entry.key = "none";
-        auto fault = m_faults.take(path, false);
-        reply = emptyReply(404);
-        if (fault) {
+        int delayMs = 0;
+        std::optional<BackendReply> faulted;
+        if (auto fault = m_faults.take(path, false)) {
             entry.fault = FaultSwitches::nameOf(fault->kind);
-            if (fault->kind == FaultKind::Drop)
-                reply.dropConnection = true;
-            else if (fault->kind == FaultKind::Http500)
-                reply.status = 500;
+            faulted = faultReply(*fault, "", std::nullopt, reply.contentType, delayMs);
         }
+        reply = faulted ? *faulted : emptyReply(404);
+        reply.delayMs = delayMs;
     }
     entry.httpStatus = reply.dropConnection ? 0 : reply.status;
     m_log.append(std::move(entry));
@@ -414,15 +449,16 @@ BackendReply MerchantBackend::handleSigned(
     MerchantState* state = merchantFor(route.pair, entry.qvkey);
     entry.key = state ? (route.pair == KeyPair::Collection ? "collection" : "member")
                       : (entry.qvkey.empty() ? "none" : "unknown");
+    const std::string* secret = nullptr;
+    if (state)
+        secret = route.pair == KeyPair::Collection ? &state->collectionSecret : &state->memberSecret;
     std::optional<std::string> plain;
-    if (state) {
-        const std::string& secret
-            = route.pair == KeyPair::Collection ? state->collectionSecret : state->memberSecret;
+    if (secret) {
         std::string text = bodyText(request.body);
         if (text.empty()) {
             plain = "";
         } else {
-            auto decoded = DesCipher::decode(text, secret);
+            auto decoded = DesCipher::decode(text, *secret);
             // A body that decrypts to nothing was made with another key.
             if (decoded && !decoded->empty())
                 plain = std::move(decoded);
@@ -439,55 +475,23 @@ BackendReply MerchantBackend::handleSigned(
         entry.params = params.toJson();
     }
 
-    auto fault = m_faults.take(entry.path, false);
     int delayMs = 0;
-    if (fault) {
+    if (auto fault = m_faults.take(entry.path, false)) {
         entry.fault = FaultSwitches::nameOf(fault->kind);
-        switch (fault->kind) {
-        case FaultKind::Http500:
-            return emptyReply(500);
-        case FaultKind::Http403:
-            return emptyReply(403);
-        case FaultKind::Http404:
-            return emptyReply(404);
-        case FaultKind::Drop: {
-            BackendReply reply;
-            reply.dropConnection = true;
-            return reply;
-        }
-        case FaultKind::EmptyBody:
-        case FaultKind::EmptyImage:
-            return emptyReply(200);
-        case FaultKind::Undecryptable: {
-            BackendReply reply;
-            reply.body = undecryptableBody(state
-                    ? (route.pair == KeyPair::Collection ? state->collectionSecret : state->memberSecret)
-                    : "");
-            return reply;
-        }
-        case FaultKind::StatusZero:
-            if (state) {
-                BackendReply reply;
-                const std::string& secret
-                    = route.pair == KeyPair::Collection ? state->collectionSecret : state->memberSecret;
-                reply.body = DesCipher::encode(Envelope::dump(Envelope::failure(fault->info)), secret);
-                return reply;
-            }
-            break;
-        case FaultKind::Slow:
-            delayMs = std::max(0, fault->delayMs);
-            break;
-        }
+        std::optional<std::string> refusal;
+        if (secret)
+            refusal = DesCipher::encode(Envelope::dump(Envelope::failure(fault->info)), *secret);
+        auto faulted = faultReply(
+            *fault, undecryptableBody(secret ? *secret : ""), refusal, BackendReply().contentType, delayMs);
+        if (faulted)
+            return *faulted;
     }
-    if (!state || !plain)
+    if (!secret || !plain)
         return emptyReply(403);
 
     HandlerContext context { *state, nowLocked(), m_selfHost };
-    Json result = route.handler(context, params);
     BackendReply reply;
-    const std::string& secret
-        = route.pair == KeyPair::Collection ? state->collectionSecret : state->memberSecret;
-    reply.body = DesCipher::encode(Envelope::dump(result), secret);
+    reply.body = DesCipher::encode(Envelope::dump(route.handler(context, params)), *secret);
     reply.delayMs = delayMs;
     return reply;
 }
@@ -498,36 +502,13 @@ BackendReply MerchantBackend::handleAgent(const BackendRequest& request, LoggedR
     FormParams params = FormParams::parseUrlEncoded(request.body);
     entry.plain = request.body;
     entry.params = params.toJson();
-    auto fault = m_faults.take(entry.path, false);
     int delayMs = 0;
-    if (fault) {
+    if (auto fault = m_faults.take(entry.path, false)) {
         entry.fault = FaultSwitches::nameOf(fault->kind);
-        switch (fault->kind) {
-        case FaultKind::Http500:
-            return emptyReply(500);
-        case FaultKind::Http403:
-            return emptyReply(403);
-        case FaultKind::Http404:
-            return emptyReply(404);
-        case FaultKind::Drop: {
-            BackendReply reply;
-            reply.dropConnection = true;
-            return reply;
-        }
-        case FaultKind::EmptyBody:
-        case FaultKind::EmptyImage:
-            return emptyReply(200);
-        case FaultKind::Undecryptable: {
-            BackendReply reply;
-            reply.body = "<html>not json</html>";
-            return reply;
-        }
-        case FaultKind::StatusZero:
-            return jsonReply(200, Envelope::failure(fault->info));
-        case FaultKind::Slow:
-            delayMs = std::max(0, fault->delayMs);
-            break;
-        }
+        auto faulted = faultReply(*fault, "<html>not json</html>",
+            Envelope::dump(Envelope::failure(fault->info)), "application/json; charset=utf-8", delayMs);
+        if (faulted)
+            return *faulted;
     }
     MerchantState* state = nullptr;
     for (MerchantState& candidate : m_merchants) {
@@ -545,39 +526,13 @@ BackendReply MerchantBackend::handleAgent(const BackendRequest& request, LoggedR
 BackendReply MerchantBackend::handleImage(const std::string& path, LoggedRequest& entry)
 {
     entry.key = "none";
-    auto fault = m_faults.take(path, true);
     int delayMs = 0;
-    if (fault) {
+    if (auto fault = m_faults.take(path, true)) {
         entry.fault = FaultSwitches::nameOf(fault->kind);
-        switch (fault->kind) {
-        case FaultKind::Http500:
-            return emptyReply(500);
-        case FaultKind::Http403:
-            return emptyReply(403);
-        case FaultKind::Http404:
-            return emptyReply(404);
-        case FaultKind::Drop: {
-            BackendReply reply;
-            reply.dropConnection = true;
-            return reply;
-        }
-        case FaultKind::EmptyBody:
-        case FaultKind::EmptyImage:
-        case FaultKind::StatusZero: {
-            BackendReply reply = emptyReply(200);
-            reply.contentType = "image/png";
-            return reply;
-        }
-        case FaultKind::Undecryptable: {
-            BackendReply reply;
-            reply.body = "not an image";
-            reply.contentType = "image/png";
-            return reply;
-        }
-        case FaultKind::Slow:
-            delayMs = std::max(0, fault->delayMs);
-            break;
-        }
+        // A refusal on an image path is an empty image, garbage is not a PNG.
+        auto faulted = faultReply(*fault, "not an image", std::string(), "image/png", delayMs);
+        if (faulted)
+            return *faulted;
     }
     std::string png;
     if (startsWith(path, kQrPrefix)) {
