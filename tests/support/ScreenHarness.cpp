@@ -6,6 +6,7 @@
 #include "platform/foundation/VirtualClock.h"
 #include "platform/graphics/FakeTextMeasurer.h"
 #include "platform/graphics/TextMeasurer.h"
+#include "platform/kit/AlertView.h"
 #include "platform/kit/Application.h"
 #include "platform/kit/Registry.h"
 #include "platform/kit/Screen.h"
@@ -51,6 +52,8 @@ ScreenHarness::ScreenHarness()
 
 ScreenHarness::~ScreenHarness()
 {
+    // An alert left up or waiting must not be the next test's.
+    kit::AlertView::discardAll();
     if (m_window)
         m_window->setRootViewController(nullptr);
     m_window.reset();

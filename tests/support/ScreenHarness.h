@@ -6,6 +6,7 @@
 #include "platform/kit/View.h"
 #include "platform/kit/ViewController.h"
 #include "platform/kit/Window.h"
+#include "support/AlertRecorder.h"
 
 #include <filesystem>
 #include <memory>
@@ -83,6 +84,9 @@ public:
     static void recordToast(const std::string& text);
     const std::vector<std::string>& toasts() const;
     void clearToasts();
+    // The alerts that came up since the harness started, in order.
+    const AlertRecorder& alerts() const { return m_alerts; }
+    AlertRecorder& alerts() { return m_alerts; }
 
 private:
     static void collect(const std::shared_ptr<kit::View>& root,
@@ -92,6 +96,7 @@ private:
     std::shared_ptr<foundation::VirtualClock> m_clock;
     std::filesystem::path m_home;
     std::shared_ptr<kit::Window> m_window;
+    AlertRecorder m_alerts;
 };
 
 } // namespace support

@@ -2,6 +2,7 @@
 #include "platform/graphics/Image.h"
 #include "platform/graphics/RecordingDrawingContext.h"
 #include "platform/kit/ActivityIndicatorView.h"
+#include "platform/kit/AlertView.h"
 #include "platform/kit/Control.h"
 #include "platform/kit/ImageView.h"
 #include "platform/kit/Label.h"
@@ -463,6 +464,10 @@ TEST_F(ViewTreeTest, SublayersMoveBetweenParents)
 
 TEST_F(ViewTreeTest, HarnessStartsEachTestClean)
 {
+    EXPECT_EQ(kit::AlertView::visibleAlert(), nullptr) << "an alert left over by an earlier test";
+    kit::AlertView::create("设置收款key", "", {}, std::string("确定"))->show();
+    EXPECT_EQ(harness.alerts().titles(), std::vector<std::string> { "设置收款key" });
+
     support::ScreenHarness::recordToast("设置成功！");
     EXPECT_EQ(harness.toasts(), std::vector<std::string> { "设置成功！" });
     EXPECT_TRUE(std::filesystem::exists(harness.home()));
