@@ -1,6 +1,7 @@
 #include "RefreshTestSupport.h"
 #include "platform/kit/Touch.h"
 #include "refresh/RefreshAutoNormalFooter.h"
+#include "refresh/RefreshBackGifFooter.h"
 #include "refresh/RefreshBackNormalFooter.h"
 #include "refresh/ScrollViewRefresh.h"
 #include "support/InputDriver.h"
@@ -26,6 +27,8 @@ TEST_F(BackFooterTest, pullUpPastALongListRefreshesThenGivesTheInsetBack)
     attach(20);
     EXPECT_EQ(foot->frame().y(), 1000);
     EXPECT_EQ(foot->happenOffsetY(), 520);
+    // At rest the footer's arrow points down the list's way: turned round.
+    EXPECT_LT(foot->arrowView()->transform().d, -0.99);
     pullTo(564);
     EXPECT_EQ(foot->state(), RefreshState::Idle);
     pullTo(565);
@@ -103,6 +106,24 @@ TEST_F(BackFooterTest, plainScrollViewCountsNoRows)
     EXPECT_EQ(onPlain->totalDataCountInScrollView(), 0);
     attach(7);
     EXPECT_EQ(foot->totalDataCountInScrollView(), 7);
+}
+
+TEST_F(BackFooterTest, gifFooterFollowsThePullAndHidesItsFramesWhenAllIsLoaded)
+{
+    auto gif = RefreshBackGifFooter::footerWithRefreshingBlock({});
+    RefreshBackGifFooter::Images idle;
+    for (int i = 0; i < 4; ++i)
+        idle.push_back(graphics::Image::fromColor(graphics::Color(0, 0, i / 4.0, 1), { 30, 30 }));
+    gif->setImages(idle, RefreshState::Idle);
+    gif->setImages(std::nullopt, RefreshState::Pulling);
+    setFooter(*table, gif);
+    setRows(20);
+    pullTo(520 + 22);
+    EXPECT_EQ(gif->gifView()->image(), idle[2]);
+    release();
+    gif->noticeNoMoreData();
+    EXPECT_TRUE(gif->gifView()->isHidden());
+    EXPECT_FALSE(gif->stateImages().contains(RefreshState::Pulling));
 }
 
 class AutoFooterTest : public ListTest {

@@ -42,6 +42,7 @@ TEST_F(HeaderTest, pullPastFullHeightThenReleaseRefreshesAndCallsBackOnALaterTur
     pullTo(-118.5);
     EXPECT_EQ(head->state(), RefreshState::Pulling);
     EXPECT_EQ(head->stateLabel()->text(), "松开立即刷新");
+    EXPECT_LT(head->arrowView()->transform().d, -0.99); // turned to point up
 
     release();
     EXPECT_EQ(head->state(), RefreshState::Refreshing);
@@ -215,6 +216,39 @@ TEST_F(HeaderTest, targetActionIsSentOnlyWhileTheTargetLives)
     owner.reset();
     harness.advance(0.3);
     EXPECT_TRUE(gone.expired());
+}
+
+TEST(NormalHeader, missingArrowArtworkLeavesAZeroSizedArrowAndAWorkingHeader)
+{
+    support::ScreenHarness harness;
+    auto saved = graphics::Image::assetDirectory();
+    graphics::Image::setAssetDirectory(harness.home());
+    auto table = std::make_shared<kit::TableView>(graphics::Rect(0, 0, 320, 480));
+    harness.window()->addSubview(table);
+    int calls = 0;
+    auto head = RefreshNormalHeader::headerWithRefreshingBlock([&] { ++calls; });
+    setHeader(*table, head);
+    harness.runUntilIdle();
+    graphics::Image::setAssetDirectory(saved);
+
+    EXPECT_EQ(head->arrowView()->frame().size, graphics::Size());
+    support::InputDriver::drag(*table, 80);
+    harness.advance(0.3);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(head->stateLabel()->text(), "正在刷新数据中...");
+}
+
+TEST_F(HeaderTest, newSpinnerStyleReplacesTheSpinnerInsteadOfAddingOne)
+{
+    head->setActivityIndicatorViewStyle(kit::ActivityIndicatorViewStyle::WhiteLarge);
+    head->beginRefreshing();
+    harness.runUntilIdle();
+    int spinners = 0;
+    for (auto& view : head->subviews())
+        spinners += dynamic_cast<kit::ActivityIndicatorView*>(view.get()) != nullptr;
+    EXPECT_EQ(spinners, 1);
+    EXPECT_EQ(head->loadingView()->activityIndicatorViewStyle(), kit::ActivityIndicatorViewStyle::WhiteLarge);
+    EXPECT_TRUE(head->loadingView()->isAnimating());
 }
 
 TEST(GifHeader, idleFramesFollowThePull)
