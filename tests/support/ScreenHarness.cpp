@@ -12,8 +12,11 @@
 #include "platform/kit/Screen.h"
 
 #include <cstdlib>
+#include <cxxabi.h>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <system_error>
+#include <typeinfo>
 
 namespace support {
 
@@ -130,6 +133,44 @@ std::vector<std::string> ScreenHarness::visibleTexts() const
     return texts;
 }
 
+namespace {
+
+std::string typeName(const kit::View& view)
+{
+    const char* mangled = typeid(view).name();
+    int status = 0;
+    std::unique_ptr<char, void (*)(void*)> demangled(
+        abi::__cxa_demangle(mangled, nullptr, nullptr, &status), std::free);
+    return status == 0 && demangled ? demangled.get() : mangled;
+}
+
+void dumpView(const kit::View& view, int depth, std::ostringstream& out)
+{
+    graphics::Rect f = view.convertRectToView(view.bounds(), nullptr);
+    out << std::string(static_cast<std::size_t>(depth) * 2, ' ') << typeName(view);
+    if (!view.name().empty())
+        out << " '" << view.name() << "'";
+    out << " (" << f.x() << ", " << f.y() << ", " << f.width() << ", " << f.height() << ")";
+    if (auto* label = dynamic_cast<const kit::Label*>(&view); label && !label->text().empty())
+        out << " \"" << label->text() << "\"";
+    if (auto* button = dynamic_cast<const kit::Button*>(&view); button && button->currentTitle())
+        out << " [" << *button->currentTitle() << "]";
+    if (view.isHidden())
+        out << " hidden";
+    out << "\n";
+    for (const auto& sub : view.subviews())
+        dumpView(*sub, depth + 1, out);
+}
+
+} // namespace
+
+std::string ScreenHarness::dumpTree() const
+{
+    std::ostringstream out;
+    dumpView(*m_window, 0, out);
+    return out.str();
+}
+
 bool ScreenHarness::landOn(kit::View& view, graphics::Point& point)
 {
     // Layout first: a tap lands where the screen is drawn.
@@ -142,7 +183,8 @@ bool ScreenHarness::landOn(kit::View& view, graphics::Point& point)
     auto hit = m_window->hitTest(m_window->convertPointFromView(point, nullptr));
     if (!hit || !hit->isDescendantOfView(&view)) {
         ADD_FAILURE() << "tap on " << (view.name().empty() ? "a view" : view.name())
-                      << " lands on another view or on none";
+                      << " lands on another view or on none\n"
+                      << dumpTree();
         return false;
     }
     return true;

@@ -70,6 +70,10 @@ public:
     // somewhere on screen.
     std::vector<std::string> visibleTexts() const;
 
+    // The window's tree, one view a line: type, name, frame in window
+    // points, text or title, and whether it is hidden. For failure messages.
+    std::string dumpTree() const;
+
     // A finger down and up at the centre of the view. It lands on whatever
     // is on top there, as a real one would: the tap fails the test (and
     // returns false) when the view is hidden, out of the window, or covered

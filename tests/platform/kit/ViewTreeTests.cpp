@@ -472,6 +472,14 @@ TEST_F(ViewTreeTest, HarnessStartsEachTestClean)
     EXPECT_EQ(harness.toasts(), std::vector<std::string> { "设置成功！" });
     EXPECT_TRUE(std::filesystem::exists(harness.home()));
     EXPECT_EQ(kit::Window::keyWindow(), harness.window());
+
+    auto label = std::make_shared<kit::Label>(Rect(10, 20, 100, 30));
+    label->setName("amountLabel");
+    label->setText("0.00");
+    harness.window()->addSubview(label);
+    EXPECT_NE(
+        harness.dumpTree().find("kit::Label 'amountLabel' (10, 20, 100, 30) \"0.00\""), std::string::npos)
+        << harness.dumpTree();
 }
 
 TEST_F(ViewTreeTest, ImageViewSizesToItsImage)
