@@ -28,6 +28,9 @@ std::shared_ptr<ProgressHUD> PromptUtil::showProgressDialog(const std::optional<
     if (window)
         window->addSubview(hud);
     hud->setUserInteractionEnabled(false);
+    // Every request opens an overlay; a hidden one left in the window would
+    // pile up over a day of takings.
+    hud->setRemoveFromSuperViewOnHide(true);
     hud->show(true);
     if (text && !text->empty())
         hud->setLabelText(text);

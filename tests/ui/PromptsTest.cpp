@@ -36,6 +36,8 @@ TEST_F(PromptsTest, progress_dialog_covers_the_window_but_lets_touches_through)
     PromptUtil::closeProgressDialog(hud);
     advance(0.30);
     EXPECT_EQ(hud->alpha(), 0);
+    // A closed overlay leaves the window, or each request would leave one behind.
+    EXPECT_EQ(hud->superview(), nullptr);
     PromptUtil::closeProgressDialog(nullptr);
 
     // Without a text there is no label, and the box is the spinner's.
