@@ -26,17 +26,12 @@ std::shared_ptr<kit::ImageView> RefreshAutoGifFooter::gifView()
 
 void RefreshAutoGifFooter::setImages(const std::optional<Images>& images, double duration, RefreshState state)
 {
-    if (!images)
-        return;
-    m_stateImages[state] = *images;
-    m_stateDurations[state] = duration;
-    if (!images->empty() && images->front() && images->front()->size().height > rfH(*this))
-        setRfH(*this, images->front()->size().height);
+    m_frames.setImages(images, duration, state, *this);
 }
 
 void RefreshAutoGifFooter::setImages(const std::optional<Images>& images, RefreshState state)
 {
-    setImages(images, images ? static_cast<double>(images->size()) * 0.1 : 0.0, state);
+    m_frames.setImages(images, state, *this);
 }
 
 void RefreshAutoGifFooter::placeSubviews()
@@ -59,11 +54,10 @@ void RefreshAutoGifFooter::setState(RefreshState state)
     RefreshAutoStateFooter::setState(state);
     auto view = gifView();
     if (state == RefreshState::Refreshing) {
-        auto it = m_stateImages.find(state);
-        if (it == m_stateImages.end() || it->second.empty())
+        if (!m_frames.imagesForState(state))
             return;
         view->setHidden(false);
-        RefreshGifFrames::show(*view, it->second, m_stateDurations[state]);
+        m_frames.play(*view, state);
     } else if (state == RefreshState::Idle || state == RefreshState::NoMoreData) {
         view->stopAnimating();
         view->setHidden(true);

@@ -2,6 +2,7 @@
 
 #include "platform/kit/ImageView.h"
 #include "refresh/RefreshAutoStateFooter.h"
+#include "refresh/RefreshGifFrames.h"
 
 #include <map>
 #include <optional>
@@ -10,7 +11,7 @@
 // An automatic footer that plays frame images while it loads.
 class RefreshAutoGifFooter : public RefreshAutoStateFooter {
 public:
-    using Images = std::vector<kit::ImageView::ImagePtr>;
+    using Images = RefreshGifFrames::Images;
 
     explicit RefreshAutoGifFooter(Token token);
 
@@ -23,8 +24,8 @@ public:
     }
 
     std::shared_ptr<kit::ImageView> gifView();
-    const std::map<RefreshState, Images>& stateImages() const { return m_stateImages; }
-    const std::map<RefreshState, double>& stateDurations() const { return m_stateDurations; }
+    const std::map<RefreshState, Images>& stateImages() const { return m_frames.stateImages(); }
+    const std::map<RefreshState, double>& stateDurations() const { return m_frames.stateDurations(); }
     // Absent images are ignored; a first frame taller than the footer makes
     // the footer that tall.
     void setImages(const std::optional<Images>& images, double duration, RefreshState state);
@@ -37,6 +38,5 @@ protected:
 
 private:
     std::weak_ptr<kit::ImageView> m_gifView;
-    std::map<RefreshState, Images> m_stateImages;
-    std::map<RefreshState, double> m_stateDurations;
+    RefreshGifFrames m_frames;
 };

@@ -13,32 +13,10 @@ std::shared_ptr<RefreshAutoNormalFooter> RefreshAutoNormalFooter::footerWithRefr
     return makeWithBlock<RefreshAutoNormalFooter>(std::move(block));
 }
 
-std::shared_ptr<kit::ActivityIndicatorView> RefreshAutoNormalFooter::loadingView()
-{
-    auto spinner = m_loadingView.lock();
-    if (!spinner) {
-        spinner = std::make_shared<kit::ActivityIndicatorView>(m_activityIndicatorViewStyle);
-        spinner->setHidesWhenStopped(true);
-        addSubview(spinner);
-        m_loadingView = spinner;
-    }
-    return spinner;
-}
-
-void RefreshAutoNormalFooter::setActivityIndicatorViewStyle(kit::ActivityIndicatorViewStyle style)
-{
-    m_activityIndicatorViewStyle = style;
-    // The old spinner goes too: left in place it would spin beside the new one.
-    if (auto old = m_loadingView.lock())
-        old->removeFromSuperview();
-    m_loadingView.reset();
-    setNeedsLayout();
-}
-
 void RefreshAutoNormalFooter::prepare()
 {
     RefreshAutoStateFooter::prepare();
-    m_activityIndicatorViewStyle = kit::ActivityIndicatorViewStyle::Gray;
+    m_indicators.setActivityIndicatorViewStyle(kit::ActivityIndicatorViewStyle::Gray);
 }
 
 void RefreshAutoNormalFooter::placeSubviews()

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/kit/ActivityIndicatorView.h"
 #include "refresh/RefreshAutoStateFooter.h"
+#include "refresh/RefreshIndicators.h"
 
 // An automatic footer with a spinner beside its text while it loads.
 class RefreshAutoNormalFooter : public RefreshAutoStateFooter {
@@ -16,12 +16,15 @@ public:
         return makeWithTarget<RefreshAutoNormalFooter>(target, action);
     }
 
-    std::shared_ptr<kit::ActivityIndicatorView> loadingView();
+    std::shared_ptr<kit::ActivityIndicatorView> loadingView() { return m_indicators.loadingView(); }
     kit::ActivityIndicatorViewStyle activityIndicatorViewStyle() const
     {
-        return m_activityIndicatorViewStyle;
+        return m_indicators.activityIndicatorViewStyle();
     }
-    void setActivityIndicatorViewStyle(kit::ActivityIndicatorViewStyle style);
+    void setActivityIndicatorViewStyle(kit::ActivityIndicatorViewStyle style)
+    {
+        m_indicators.setActivityIndicatorViewStyle(style);
+    }
 
     void setState(RefreshState state) override;
 
@@ -30,6 +33,6 @@ protected:
     void placeSubviews() override;
 
 private:
-    std::weak_ptr<kit::ActivityIndicatorView> m_loadingView;
-    kit::ActivityIndicatorViewStyle m_activityIndicatorViewStyle = kit::ActivityIndicatorViewStyle::Gray;
+    // Only its spinner: this footer has no arrow.
+    RefreshIndicators m_indicators { *this };
 };

@@ -26,28 +26,19 @@ std::shared_ptr<kit::ImageView> RefreshBackGifFooter::gifView()
 
 void RefreshBackGifFooter::setImages(const std::optional<Images>& images, double duration, RefreshState state)
 {
-    if (!images)
-        return;
-    m_stateImages[state] = *images;
-    m_stateDurations[state] = duration;
-    if (!images->empty() && images->front() && images->front()->size().height > rfH(*this))
-        setRfH(*this, images->front()->size().height);
+    m_frames.setImages(images, duration, state, *this);
 }
 
 void RefreshBackGifFooter::setImages(const std::optional<Images>& images, RefreshState state)
 {
-    setImages(images, images ? static_cast<double>(images->size()) * 0.1 : 0.0, state);
+    m_frames.setImages(images, state, *this);
 }
 
 void RefreshBackGifFooter::setPullingPercent(double percent)
 {
     RefreshBackStateFooter::setPullingPercent(percent);
-    auto it = m_stateImages.find(RefreshState::Idle);
-    if (state() != RefreshState::Idle || it == m_stateImages.end() || it->second.empty())
-        return;
-    auto view = gifView();
-    view->stopAnimating();
-    view->setImage(it->second[RefreshGifFrames::frameIndexForPercent(it->second.size(), percent)]);
+    if (state() == RefreshState::Idle && m_frames.imagesForState(RefreshState::Idle))
+        m_frames.followPull(*gifView(), percent);
 }
 
 void RefreshBackGifFooter::placeSubviews()
@@ -70,12 +61,11 @@ void RefreshBackGifFooter::setState(RefreshState state)
         return;
     RefreshBackStateFooter::setState(state);
     if (state == RefreshState::Pulling || state == RefreshState::Refreshing) {
-        auto it = m_stateImages.find(state);
-        if (it == m_stateImages.end() || it->second.empty())
+        if (!m_frames.imagesForState(state))
             return;
         auto view = gifView();
         view->setHidden(false);
-        RefreshGifFrames::show(*view, it->second, m_stateDurations[state]);
+        m_frames.play(*view, state);
     } else if (state == RefreshState::Idle || state == RefreshState::NoMoreData) {
         gifView()->setHidden(state == RefreshState::NoMoreData);
     }

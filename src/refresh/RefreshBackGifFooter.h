@@ -2,6 +2,7 @@
 
 #include "platform/kit/ImageView.h"
 #include "refresh/RefreshBackStateFooter.h"
+#include "refresh/RefreshGifFrames.h"
 
 #include <map>
 #include <optional>
@@ -11,7 +12,7 @@
 // pulling and refreshing frames play.
 class RefreshBackGifFooter : public RefreshBackStateFooter {
 public:
-    using Images = std::vector<kit::ImageView::ImagePtr>;
+    using Images = RefreshGifFrames::Images;
 
     explicit RefreshBackGifFooter(Token token);
 
@@ -24,8 +25,8 @@ public:
     }
 
     std::shared_ptr<kit::ImageView> gifView();
-    const std::map<RefreshState, Images>& stateImages() const { return m_stateImages; }
-    const std::map<RefreshState, double>& stateDurations() const { return m_stateDurations; }
+    const std::map<RefreshState, Images>& stateImages() const { return m_frames.stateImages(); }
+    const std::map<RefreshState, double>& stateDurations() const { return m_frames.stateDurations(); }
     // Absent images are ignored; a first frame taller than the footer makes
     // the footer that tall.
     void setImages(const std::optional<Images>& images, double duration, RefreshState state);
@@ -39,6 +40,5 @@ protected:
 
 private:
     std::weak_ptr<kit::ImageView> m_gifView;
-    std::map<RefreshState, Images> m_stateImages;
-    std::map<RefreshState, double> m_stateDurations;
+    RefreshGifFrames m_frames;
 };

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "platform/kit/ActivityIndicatorView.h"
-#include "platform/kit/ImageView.h"
 #include "refresh/RefreshBackStateFooter.h"
+#include "refresh/RefreshIndicators.h"
 
 // The footer the lists use: an arrow, turned round at rest and upright
 // while pulling (the reverse of the header's), and a spinner.
@@ -18,13 +17,16 @@ public:
         return makeWithTarget<RefreshBackNormalFooter>(target, action);
     }
 
-    std::shared_ptr<kit::ImageView> arrowView();
-    std::shared_ptr<kit::ActivityIndicatorView> loadingView();
+    std::shared_ptr<kit::ImageView> arrowView() { return m_indicators.arrowView(); }
+    std::shared_ptr<kit::ActivityIndicatorView> loadingView() { return m_indicators.loadingView(); }
     kit::ActivityIndicatorViewStyle activityIndicatorViewStyle() const
     {
-        return m_activityIndicatorViewStyle;
+        return m_indicators.activityIndicatorViewStyle();
     }
-    void setActivityIndicatorViewStyle(kit::ActivityIndicatorViewStyle style);
+    void setActivityIndicatorViewStyle(kit::ActivityIndicatorViewStyle style)
+    {
+        m_indicators.setActivityIndicatorViewStyle(style);
+    }
 
     void setState(RefreshState state) override;
 
@@ -33,7 +35,5 @@ protected:
     void placeSubviews() override;
 
 private:
-    std::weak_ptr<kit::ImageView> m_arrowView;
-    std::weak_ptr<kit::ActivityIndicatorView> m_loadingView;
-    kit::ActivityIndicatorViewStyle m_activityIndicatorViewStyle = kit::ActivityIndicatorViewStyle::Gray;
+    RefreshIndicators m_indicators { *this };
 };

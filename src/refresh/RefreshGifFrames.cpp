@@ -1,10 +1,32 @@
 #include "refresh/RefreshGifFrames.h"
 
+#include "refresh/FrameShorthand.h"
+
 #include <cmath>
 
-namespace RefreshGifFrames {
+const RefreshGifFrames::Images* RefreshGifFrames::imagesForState(RefreshState state) const
+{
+    auto it = m_stateImages.find(state);
+    return it == m_stateImages.end() || it->second.empty() ? nullptr : &it->second;
+}
 
-std::size_t frameIndexForPercent(std::size_t count, double percent)
+void RefreshGifFrames::setImages(
+    const std::optional<Images>& images, double duration, RefreshState state, kit::View& control)
+{
+    if (!images)
+        return;
+    m_stateImages[state] = *images;
+    m_stateDurations[state] = duration;
+    if (!images->empty() && images->front() && images->front()->size().height > rfH(control))
+        setRfH(control, images->front()->size().height);
+}
+
+void RefreshGifFrames::setImages(const std::optional<Images>& images, RefreshState state, kit::View& control)
+{
+    setImages(images, images ? static_cast<double>(images->size()) * 0.1 : 0.0, state, control);
+}
+
+std::size_t RefreshGifFrames::frameIndexForPercent(std::size_t count, double percent)
 {
     if (count == 0 || !(percent > 0))
         return 0;
@@ -14,16 +36,27 @@ std::size_t frameIndexForPercent(std::size_t count, double percent)
     return static_cast<std::size_t>(index);
 }
 
-void show(kit::ImageView& view, const std::vector<kit::ImageView::ImagePtr>& images, double duration)
+void RefreshGifFrames::followPull(kit::ImageView& view, double percent) const
 {
+    const Images* idle = imagesForState(RefreshState::Idle);
+    if (!idle)
+        return;
     view.stopAnimating();
-    if (images.size() == 1) {
-        view.setImage(images.front());
-    } else if (!images.empty()) {
-        view.setAnimationImages(images);
-        view.setAnimationDuration(duration);
-        view.startAnimating();
-    }
+    view.setImage((*idle)[frameIndexForPercent(idle->size(), percent)]);
 }
 
-} // namespace RefreshGifFrames
+bool RefreshGifFrames::play(kit::ImageView& view, RefreshState state) const
+{
+    const Images* images = imagesForState(state);
+    if (!images)
+        return false;
+    view.stopAnimating();
+    if (images->size() == 1) {
+        view.setImage(images->front());
+    } else {
+        view.setAnimationImages(*images);
+        view.setAnimationDuration(m_stateDurations.at(state));
+        view.startAnimating();
+    }
+    return true;
+}

@@ -26,28 +26,19 @@ std::shared_ptr<kit::ImageView> RefreshGifHeader::gifView()
 
 void RefreshGifHeader::setImages(const std::optional<Images>& images, double duration, RefreshState state)
 {
-    if (!images)
-        return;
-    m_stateImages[state] = *images;
-    m_stateDurations[state] = duration;
-    if (!images->empty() && images->front() && images->front()->size().height > rfH(*this))
-        setRfH(*this, images->front()->size().height);
+    m_frames.setImages(images, duration, state, *this);
 }
 
 void RefreshGifHeader::setImages(const std::optional<Images>& images, RefreshState state)
 {
-    setImages(images, images ? static_cast<double>(images->size()) * 0.1 : 0.0, state);
+    m_frames.setImages(images, state, *this);
 }
 
 void RefreshGifHeader::setPullingPercent(double percent)
 {
     RefreshStateHeader::setPullingPercent(percent);
-    auto it = m_stateImages.find(RefreshState::Idle);
-    if (state() != RefreshState::Idle || it == m_stateImages.end() || it->second.empty())
-        return;
-    auto view = gifView();
-    view->stopAnimating();
-    view->setImage(it->second[RefreshGifFrames::frameIndexForPercent(it->second.size(), percent)]);
+    if (state() == RefreshState::Idle && m_frames.imagesForState(RefreshState::Idle))
+        m_frames.followPull(*gifView(), percent);
 }
 
 void RefreshGifHeader::placeSubviews()
@@ -72,8 +63,5 @@ void RefreshGifHeader::setState(RefreshState state)
     RefreshStateHeader::setState(state);
     if (state != RefreshState::Pulling && state != RefreshState::Refreshing)
         return;
-    auto it = m_stateImages.find(state);
-    if (it == m_stateImages.end() || it->second.empty())
-        return;
-    RefreshGifFrames::show(*gifView(), it->second, m_stateDurations[state]);
+    m_frames.play(*gifView(), state);
 }

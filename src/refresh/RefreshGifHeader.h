@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/kit/ImageView.h"
+#include "refresh/RefreshGifFrames.h"
 #include "refresh/RefreshStateHeader.h"
 
 #include <map>
@@ -11,7 +12,7 @@
 // follow the pull, and the pulling and refreshing frames play.
 class RefreshGifHeader : public RefreshStateHeader {
 public:
-    using Images = std::vector<kit::ImageView::ImagePtr>;
+    using Images = RefreshGifFrames::Images;
 
     explicit RefreshGifHeader(Token token);
 
@@ -24,8 +25,8 @@ public:
     }
 
     std::shared_ptr<kit::ImageView> gifView();
-    const std::map<RefreshState, Images>& stateImages() const { return m_stateImages; }
-    const std::map<RefreshState, double>& stateDurations() const { return m_stateDurations; }
+    const std::map<RefreshState, Images>& stateImages() const { return m_frames.stateImages(); }
+    const std::map<RefreshState, double>& stateDurations() const { return m_frames.stateDurations(); }
 
     // Absent images are ignored. A first frame taller than the header makes
     // the header that tall.
@@ -41,6 +42,5 @@ protected:
 
 private:
     std::weak_ptr<kit::ImageView> m_gifView;
-    std::map<RefreshState, Images> m_stateImages;
-    std::map<RefreshState, double> m_stateDurations;
+    RefreshGifFrames m_frames;
 };

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "platform/kit/ActivityIndicatorView.h"
-#include "platform/kit/ImageView.h"
+#include "refresh/RefreshIndicators.h"
 #include "refresh/RefreshStateHeader.h"
 
 // The header the lists use: an arrow that turns as the pull passes the
@@ -18,13 +17,16 @@ public:
         return makeWithTarget<RefreshNormalHeader>(target, action);
     }
 
-    std::shared_ptr<kit::ImageView> arrowView();
-    std::shared_ptr<kit::ActivityIndicatorView> loadingView();
+    std::shared_ptr<kit::ImageView> arrowView() { return m_indicators.arrowView(); }
+    std::shared_ptr<kit::ActivityIndicatorView> loadingView() { return m_indicators.loadingView(); }
     kit::ActivityIndicatorViewStyle activityIndicatorViewStyle() const
     {
-        return m_activityIndicatorViewStyle;
+        return m_indicators.activityIndicatorViewStyle();
     }
-    void setActivityIndicatorViewStyle(kit::ActivityIndicatorViewStyle style);
+    void setActivityIndicatorViewStyle(kit::ActivityIndicatorViewStyle style)
+    {
+        m_indicators.setActivityIndicatorViewStyle(style);
+    }
 
     void setState(RefreshState state) override;
 
@@ -33,7 +35,5 @@ protected:
     void placeSubviews() override;
 
 private:
-    std::weak_ptr<kit::ImageView> m_arrowView;
-    std::weak_ptr<kit::ActivityIndicatorView> m_loadingView;
-    kit::ActivityIndicatorViewStyle m_activityIndicatorViewStyle = kit::ActivityIndicatorViewStyle::Gray;
+    RefreshIndicators m_indicators { *this };
 };

@@ -2,11 +2,21 @@
 
 #include "platform/kit/TableView.h"
 #include "platform/kit/TableViewDataSource.h"
+#include "refresh/RefreshConstants.h"
 #include "support/ScreenHarness.h"
 
 #include <gtest/gtest.h>
 #include <memory>
+#include <ostream>
 #include <string>
+
+// Failures name the state instead of dumping its bytes.
+inline void PrintTo(RefreshState state, std::ostream* os)
+{
+    static const char* const names[] = { "?", "Idle", "Pulling", "Refreshing", "WillRefresh", "NoMoreData" };
+    int code = static_cast<int>(state);
+    *os << (code >= 1 && code <= 5 ? names[code] : names[0]) << " (" << code << ")";
+}
 
 namespace refreshtest {
 
