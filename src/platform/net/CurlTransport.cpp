@@ -1,0 +1,515 @@
+#include "platform/net/CurlTransport.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <curl/curl.h>
+#include <pthread.h>
+#include <string>
+#include <utility>
+
+namespace net {
+
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+// Longest sleep of the I/O thread between looks at its queue and its time-outs.
+constexpr int maxPollMilliseconds = 1000;
+
+// Header fields whose values curl works out from the body; a caller's own value
+// could contradict the bytes actually sent and corrupt the message framing.
+constexpr std::string_view framingFields[] = { "Content-Length", "Transfer-Encoding" };
+
+bool isTokenCharacter(char c)
+{
+    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))
+        return true;
+    return std::string_view("!#$%&'*+-.^_`|~").find(c) != std::string_view::npos;
+}
+
+bool isToken(std::string_view text)
+{
+    return !text.empty() && std::all_of(text.begin(), text.end(), isTokenCharacter);
+}
+
+// A value holding a line break would let it write header lines of its own.
+bool isSafeFieldValue(std::string_view value)
+{
+    return value.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+}
+
+std::string_view trimmed(std::string_view text)
+{
+    auto const first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    auto const last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+int urlErrorCode(CURLcode result, long osErrno)
+{
+    switch (result) {
+    case CURLE_UNSUPPORTED_PROTOCOL:
+        return URLError::UnsupportedURL;
+    case CURLE_URL_MALFORMAT:
+        return URLError::BadURL;
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        return URLError::CannotFindHost;
+    case CURLE_COULDNT_CONNECT:
+        return osErrno == ENETUNREACH ? URLError::NotConnectedToInternet : URLError::CannotConnectToHost;
+    case CURLE_OPERATION_TIMEDOUT:
+        return URLError::TimedOut;
+    case CURLE_GOT_NOTHING:
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+    case CURLE_PARTIAL_FILE:
+        return URLError::NetworkConnectionLost;
+    case CURLE_WEIRD_SERVER_REPLY:
+    case CURLE_HTTP2:
+    case CURLE_HTTP2_STREAM:
+        return URLError::BadServerResponse;
+    case CURLE_BAD_CONTENT_ENCODING:
+        return URLError::CannotDecodeContentData;
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_SSL_ENGINE_NOTFOUND:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+        return URLError::SecureConnectionFailed;
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CACERT_BADFILE:
+        return URLError::ServerCertificateUntrusted;
+    case CURLE_ABORTED_BY_CALLBACK:
+    case CURLE_WRITE_ERROR:
+        return URLError::Cancelled;
+    default:
+        return URLError::Unknown;
+    }
+}
+
+void initialiseCurlOnce()
+{
+    // curl_global_init is not safe to race with other curl calls; a function-local
+    // static runs it exactly once before any handle exists.
+    [[maybe_unused]] static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+}
+
+} // namespace
+
+struct CurlTransport::Multi {
+    CURLM* handle { curl_multi_init() };
+    // Owned by the I/O thread only.
+    std::map<TaskId, std::unique_ptr<Transfer>> active;
+
+    ~Multi()
+    {
+        if (handle)
+            curl_multi_cleanup(handle);
+    }
+};
+
+struct CurlTransport::Transfer {
+    TaskId id { 0 };
+    URLRequest request;
+    Events events;
+    std::shared_ptr<std::atomic<bool>> cancelled;
+
+    CURL* easy { nullptr };
+    curl_slist* headerList { nullptr };
+    bool added { false };
+    double timeout { 0 };
+    SteadyClock::time_point lastActivity;
+    curl_off_t lastUploaded { 0 };
+    curl_off_t lastDownloaded { 0 };
+    char errorBuffer[CURL_ERROR_SIZE] {};
+
+    // The header block being read; an interim 1xx block is thrown away.
+    int statusCode { 0 };
+    std::vector<HTTPHeaders::Field> fields;
+    bool responseDelivered { false };
+
+    Transfer(TaskId id, URLRequest request, Events events)
+        : id(id)
+        , request(std::move(request))
+        , events(std::move(events))
+        , cancelled(std::make_shared<std::atomic<bool>>(false))
+        , timeout(Transport::effectiveTimeout(this->request.timeoutInterval()))
+        , lastActivity(SteadyClock::now())
+    {
+    }
+
+    ~Transfer()
+    {
+        if (easy)
+            curl_easy_cleanup(easy);
+        if (headerList)
+            curl_slist_free_all(headerList);
+    }
+
+    Transfer(const Transfer&) = delete;
+    Transfer& operator=(const Transfer&) = delete;
+
+    bool isCancelled() const { return cancelled->load(); }
+    void touch() { lastActivity = SteadyClock::now(); }
+
+    std::optional<URLError> configure();
+    void headerLine(std::string_view line);
+    void deliverResponse();
+
+    static size_t onHeader(char* data, size_t size, size_t count, void* self);
+    static size_t onBody(char* data, size_t size, size_t count, void* self);
+    static int onProgress(void* self, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off_t uploaded);
+};
+
+std::optional<URLError> CurlTransport::Transfer::configure()
+{
+    auto const& url = request.url();
+    if (url.empty())
+        return URLError(URLError::BadURL, url);
+    if (!isToken(request.httpMethod()))
+        return URLError(URLError::Unknown, url, "The HTTP method is not a valid token.");
+
+    for (auto const& [name, value] : request.allHTTPHeaderFields().fields()) {
+        if (std::any_of(std::begin(framingFields), std::end(framingFields),
+                [&](std::string_view field) { return HTTPHeaders::namesEqual(field, name); }))
+            continue;
+        if (!isToken(name) || !isSafeFieldValue(value))
+            return URLError(URLError::Unknown, url, "A header field cannot be sent as written.");
+        // "Name:" would tell curl to drop the field; "Name;" sends it empty.
+        auto line = value.empty() ? name + ";" : name + ": " + value;
+        auto* list = curl_slist_append(headerList, line.c_str());
+        if (!list)
+            return URLError(URLError::Unknown, url);
+        headerList = list;
+    }
+    // Without this curl holds back a POST body for a second waiting for "100 Continue".
+    auto* list = curl_slist_append(headerList, "Expect:");
+    if (!list)
+        return URLError(URLError::Unknown, url);
+    headerList = list;
+
+    easy = curl_easy_init();
+    if (!easy)
+        return URLError(URLError::Unknown, url);
+
+    auto const timeoutMs = static_cast<long>(std::ceil(timeout * 1000));
+    curl_easy_setopt(easy, CURLOPT_PRIVATE, this);
+    curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorBuffer);
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
+    curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
+    // A proxy from the environment must never stand between the app and a local server.
+    curl_easy_setopt(easy, CURLOPT_NOPROXY, "localhost,127.0.0.1,::1");
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, timeoutMs);
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headerList);
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Transfer::onHeader);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Transfer::onBody);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
+    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &Transfer::onProgress);
+    curl_easy_setopt(easy, CURLOPT_XFERINFODATA, this);
+    curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
+
+    auto const& method = request.httpMethod();
+    if (method == "GET") {
+        curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
+    } else if (method == "HEAD") {
+        curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
+    } else {
+        // The request keeps the bytes alive until the transfer is cleaned up.
+        auto const& body = request.httpBody();
+        curl_easy_setopt(easy, CURLOPT_POST, 1L);
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body ? body->size() : 0));
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDS, body ? body->data() : "");
+        if (method != "POST")
+            curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, method.c_str());
+    }
+    return std::nullopt;
+}
+
+void CurlTransport::Transfer::headerLine(std::string_view line)
+{
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.remove_suffix(1);
+    if (responseDelivered)
+        return; // Trailers after a chunked body.
+
+    if (line.starts_with("HTTP/")) {
+        statusCode = 0;
+        fields.clear();
+        auto const space = line.find(' ');
+        if (space != std::string_view::npos && line.size() >= space + 4) {
+            auto const code = line.substr(space + 1, 3);
+            if (std::all_of(code.begin(), code.end(), [](char c) { return c >= '0' && c <= '9'; }))
+                statusCode = std::stoi(std::string(code));
+        }
+        return;
+    }
+    if (line.empty()) {
+        if (statusCode >= 200)
+            deliverResponse();
+        else
+            fields.clear();
+        return;
+    }
+    if ((line.front() == ' ' || line.front() == '\t') && !fields.empty()) {
+        fields.back().second.append(" ").append(trimmed(line));
+        return;
+    }
+    auto const colon = line.find(':');
+    if (colon == std::string_view::npos)
+        return;
+    fields.emplace_back(
+        std::string(trimmed(line.substr(0, colon))), std::string(trimmed(line.substr(colon + 1))));
+}
+
+void CurlTransport::Transfer::deliverResponse()
+{
+    if (responseDelivered)
+        return;
+    responseDelivered = true;
+    HTTPHeaders headers;
+    for (auto& [name, value] : fields)
+        headers.add(name, value);
+    fields.clear();
+    if (events.didReceiveResponse && !isCancelled())
+        events.didReceiveResponse(HTTPURLResponse(request.url(), statusCode, std::move(headers)));
+}
+
+size_t CurlTransport::Transfer::onHeader(char* data, size_t size, size_t count, void* self)
+{
+    auto& transfer = *static_cast<Transfer*>(self);
+    if (transfer.isCancelled())
+        return 0; // Aborts the transfer; nobody listens any more.
+    transfer.touch();
+    transfer.headerLine(std::string_view(data, size * count));
+    return size * count;
+}
+
+size_t CurlTransport::Transfer::onBody(char* data, size_t size, size_t count, void* self)
+{
+    auto& transfer = *static_cast<Transfer*>(self);
+    if (transfer.isCancelled())
+        return 0;
+    transfer.touch();
+    transfer.deliverResponse();
+    if (transfer.events.didReceiveData && size * count > 0 && !transfer.isCancelled())
+        transfer.events.didReceiveData(std::string_view(data, size * count));
+    return size * count;
+}
+
+int CurlTransport::Transfer::onProgress(
+    void* self, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off_t uploaded)
+{
+    auto& transfer = *static_cast<Transfer*>(self);
+    if (transfer.isCancelled())
+        return 1;
+    // Bytes of the request body going out count as activity too: a large upload on a
+    // slow link must not time out while it is still moving.
+    if (downloaded != transfer.lastDownloaded || uploaded != transfer.lastUploaded) {
+        transfer.lastDownloaded = downloaded;
+        transfer.lastUploaded = uploaded;
+        transfer.touch();
+    }
+    return 0;
+}
+
+CurlTransport::CurlTransport()
+{
+    initialiseCurlOnce();
+    m_multi = std::make_unique<Multi>();
+}
+
+CurlTransport::~CurlTransport()
+{
+    shutDown();
+}
+
+Transport::TaskId CurlTransport::start(URLRequest request, Events events)
+{
+    TaskId id;
+    {
+        std::lock_guard lock(m_mutex);
+        id = m_nextId++;
+        if (!m_stopping && m_multi->handle) {
+            auto transfer = std::make_unique<Transfer>(id, std::move(request), std::move(events));
+            m_cancelFlags.emplace(id, transfer->cancelled);
+            m_incoming.push_back(std::move(transfer));
+            if (!m_thread.joinable())
+                m_thread = std::thread([this] { run(); });
+            curl_multi_wakeup(m_multi->handle);
+            return id;
+        }
+    }
+    if (events.didComplete)
+        events.didComplete(URLError(URLError::Cancelled, request.url()));
+    return id;
+}
+
+void CurlTransport::cancel(TaskId task)
+{
+    std::lock_guard lock(m_mutex);
+    auto it = m_cancelFlags.find(task);
+    if (it == m_cancelFlags.end())
+        return;
+    it->second->store(true);
+    m_cancelFlags.erase(it);
+    m_cancelRequests.push_back(task);
+    if (m_multi->handle)
+        curl_multi_wakeup(m_multi->handle);
+}
+
+void CurlTransport::shutDown()
+{
+    std::lock_guard shutDownLock(m_shutDownMutex);
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+        if (m_multi->handle)
+            curl_multi_wakeup(m_multi->handle);
+    }
+    // An event handler shutting its own transport down cannot wait for itself; the
+    // loop ends after that handler returns and the destructor joins it.
+    if (m_thread.joinable() && m_thread.get_id() != std::this_thread::get_id())
+        m_thread.join();
+}
+
+void CurlTransport::run()
+{
+    pthread_setname_np(pthread_self(), "net.io");
+    auto& active = m_multi->active;
+    for (;;) {
+        std::vector<std::unique_ptr<Transfer>> incoming;
+        std::vector<TaskId> cancels;
+        bool stopping;
+        {
+            std::lock_guard lock(m_mutex);
+            incoming.swap(m_incoming);
+            cancels.swap(m_cancelRequests);
+            stopping = m_stopping;
+        }
+        for (auto& transfer : incoming) {
+            if (stopping) {
+                finish(*transfer, URLError(URLError::Cancelled, transfer->request.url()));
+                continue;
+            }
+            startTransfer(std::move(transfer));
+        }
+        for (auto id : cancels) {
+            auto it = active.find(id);
+            if (it != active.end())
+                finish(*it->second, std::nullopt);
+        }
+        if (stopping)
+            break;
+
+        int running = 0;
+        curl_multi_perform(m_multi->handle, &running);
+        int left = 0;
+        while (CURLMsg* message = curl_multi_info_read(m_multi->handle, &left)) {
+            if (message->msg != CURLMSG_DONE)
+                continue;
+            Transfer* transfer = nullptr;
+            curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &transfer);
+            if (!transfer)
+                continue;
+            auto const result = message->data.result;
+            std::optional<URLError> error;
+            if (result != CURLE_OK) {
+                long osErrno = 0;
+                curl_easy_getinfo(transfer->easy, CURLINFO_OS_ERRNO, &osErrno);
+                std::string description
+                    = transfer->errorBuffer[0] ? transfer->errorBuffer : curl_easy_strerror(result);
+                error = URLError(
+                    urlErrorCode(result, osErrno), transfer->request.url(), std::move(description));
+            }
+            // The message points into the handle that finish() releases.
+            finish(*transfer, std::move(error));
+        }
+        expireIdleTransfers();
+        curl_multi_poll(m_multi->handle, nullptr, 0, pollTimeoutMilliseconds(), nullptr);
+    }
+    while (!active.empty())
+        finish(*active.begin()->second, URLError(URLError::Cancelled, active.begin()->second->request.url()));
+}
+
+void CurlTransport::startTransfer(std::unique_ptr<Transfer> transfer)
+{
+    if (auto error = transfer->configure()) {
+        finish(*transfer, std::move(error));
+        return;
+    }
+    if (curl_multi_add_handle(m_multi->handle, transfer->easy) != CURLM_OK) {
+        finish(*transfer, URLError(URLError::Unknown, transfer->request.url()));
+        return;
+    }
+    transfer->added = true;
+    auto const id = transfer->id;
+    m_multi->active.emplace(id, std::move(transfer));
+}
+
+// Ends a transfer, telling its owner unless it was cancelled. A transfer that was
+// never made active is owned by the caller; an active one is destroyed here.
+void CurlTransport::finish(Transfer& transfer, std::optional<URLError> error)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_cancelFlags.erase(transfer.id);
+    }
+    if (transfer.added) {
+        curl_multi_remove_handle(m_multi->handle, transfer.easy);
+        transfer.added = false;
+    }
+    if (!error && !transfer.responseDelivered) {
+        if (transfer.statusCode >= 200)
+            transfer.deliverResponse();
+        else
+            error = URLError(URLError::BadServerResponse, transfer.request.url());
+    }
+    auto completion = std::move(transfer.events.didComplete);
+    bool const silenced = transfer.isCancelled();
+
+    std::unique_ptr<Transfer> owned;
+    if (auto it = m_multi->active.find(transfer.id);
+        it != m_multi->active.end() && it->second.get() == &transfer) {
+        owned = std::move(it->second);
+        m_multi->active.erase(it);
+    }
+    // The transfer's other callbacks and curl handle go before the completion runs, which
+    // may start new requests on this very thread.
+    owned.reset();
+    if (completion && !silenced)
+        completion(error); // May start or cancel other requests.
+}
+
+void CurlTransport::expireIdleTransfers()
+{
+    auto const now = SteadyClock::now();
+    std::vector<Transfer*> expired;
+    for (auto& [id, transfer] : m_multi->active) {
+        std::chrono::duration<double> const idle = now - transfer->lastActivity;
+        if (idle.count() >= transfer->timeout)
+            expired.push_back(transfer.get());
+    }
+    for (auto* transfer : expired)
+        finish(*transfer, URLError(URLError::TimedOut, transfer->request.url()));
+}
+
+int CurlTransport::pollTimeoutMilliseconds() const
+{
+    auto const now = SteadyClock::now();
+    double wait = maxPollMilliseconds;
+    for (auto& [id, transfer] : m_multi->active) {
+        std::chrono::duration<double, std::milli> const idle = now - transfer->lastActivity;
+        wait = std::min(wait, transfer->timeout * 1000 - idle.count());
+    }
+    // One millisecond late rather than early: an early wake-up finds nothing expired.
+    return std::clamp(static_cast<int>(std::ceil(wait)) + 1, 0, maxPollMilliseconds);
+}
+
+} // namespace net

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "platform/net/Transport.h"
+
+#include <atomic>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace net {
+
+// The real network: one I/O thread drives every request of this transport at once
+// over libcurl, and reports events on that thread.
+//
+// Requests are sent as the phone's URL loading sends them: redirects are handed
+// back rather than followed, no cookies are kept, compressed bodies are decoded,
+// a POST never waits for "100 Continue", and only http and https are spoken.
+// The time-out is one of inactivity: a request fails with TimedOut once its
+// time-out passes without a byte moving either way (connecting included), so a
+// server that answers slowly but steadily is not cut off, while one that stays
+// silent for 10 s after a 10 s request went out is.
+class CurlTransport final : public Transport {
+public:
+    CurlTransport();
+    // Shuts down first; so it must not be destroyed from inside one of its own events.
+    ~CurlTransport() override;
+    CurlTransport(const CurlTransport&) = delete;
+    CurlTransport& operator=(const CurlTransport&) = delete;
+
+    TaskId start(URLRequest request, Events events) override;
+    void cancel(TaskId task) override;
+
+    // Joins the I/O thread. Requests still under way complete with Cancelled; requests
+    // started later complete with Cancelled at once, inside start() (only ever at exit).
+    void shutDown();
+
+private:
+    struct Transfer;
+    struct Multi;
+
+    void run();
+    void startTransfer(std::unique_ptr<Transfer> transfer);
+    void finish(Transfer& transfer, std::optional<URLError> error);
+    void expireIdleTransfers();
+    int pollTimeoutMilliseconds() const;
+
+    std::unique_ptr<Multi> m_multi;
+
+    std::mutex m_mutex;
+    std::vector<std::unique_ptr<Transfer>> m_incoming;
+    std::vector<TaskId> m_cancelRequests;
+    // Every request not yet completed, so cancel() can silence it at once.
+    std::map<TaskId, std::shared_ptr<std::atomic<bool>>> m_cancelFlags;
+    TaskId m_nextId { 1 };
+    bool m_stopping { false };
+    std::thread m_thread;
+
+    std::mutex m_shutDownMutex;
+};
+
+} // namespace net

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/net/HTTPHeaders.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace net {
+
+// The final response to a request: its status line and header fields, never a
+// 1xx interim answer and, since redirects are not followed, never a later hop.
+class HTTPURLResponse {
+public:
+    HTTPURLResponse(std::string url, int statusCode, HTTPHeaders headers);
+
+    const std::string& url() const { return m_url; }
+    int statusCode() const { return m_statusCode; }
+    const HTTPHeaders& allHeaderFields() const { return m_headers; }
+    std::optional<std::string> valueForHTTPHeaderField(std::string_view field) const
+    {
+        return m_headers.value(field);
+    }
+    // From "Content-Length"; -1 when the server did not say or said something unreadable.
+    int64_t expectedContentLength() const { return m_expectedContentLength; }
+
+private:
+    std::string m_url;
+    int m_statusCode;
+    HTTPHeaders m_headers;
+    int64_t m_expectedContentLength { -1 };
+};
+
+} // namespace net

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "platform/net/HTTPURLResponse.h"
+#include "platform/net/URLError.h"
+#include "platform/net/URLRequest.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+namespace net {
+
+// Moves one request and its response, reporting each step as it happens. Every
+// way of loading a URL (the asynchronous send, the whole-URL read) is built on
+// these steps, so the real network and the scripted stand-in of the tests are
+// interchangeable under them.
+//
+// For one request the events come in order, never from inside start(), on a
+// thread the transport chooses: didReceiveResponse at most once (the final
+// response, after its header fields), didReceiveData zero or more times, then
+// didComplete exactly once, with an error when no complete response arrived.
+// After cancel() has returned, no further event of that request begins.
+class Transport {
+public:
+    using TaskId = uint64_t;
+
+    struct Events {
+        std::function<void(const HTTPURLResponse&)> didReceiveResponse;
+        std::function<void(std::string_view bytes)> didReceiveData;
+        std::function<void(const std::optional<URLError>&)> didComplete;
+    };
+
+    virtual ~Transport() = default;
+
+    virtual TaskId start(URLRequest request, Events events) = 0;
+    virtual void cancel(TaskId task) = 0;
+
+    // The transport every request of the process goes through: the one installed,
+    // else the real network.
+    static std::shared_ptr<Transport> current();
+    // nullptr puts the real network back.
+    static void install(std::shared_ptr<Transport> transport);
+
+    // The time-out actually applied: a request without a usable one gets the default.
+    static double effectiveTimeout(double requested);
+};
+
+} // namespace net

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/net/HTTPURLResponse.h"
+#include "platform/net/URLError.h"
+#include "platform/net/URLRequest.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace foundation {
+class DispatchQueue;
+}
+
+namespace net {
+
+// Loading a URL in one go, through whatever transport is installed.
+class URLConnection {
+public:
+    // The response and the data are both present exactly when a complete response
+    // arrived, whatever its status: a 404 or a 500 carries its body, and an empty body
+    // is present and empty. On a failure or a time-out both are absent and the error
+    // says why.
+    using CompletionHandler = std::function<void(const std::optional<HTTPURLResponse>& response,
+        const std::optional<std::string>& data, const std::optional<URLError>& error)>;
+
+    // Sends the request and returns at once; the handler runs on `queue` (the main queue
+    // when none is given). Requests run side by side and cannot be cancelled.
+    static void sendAsynchronousRequest(
+        URLRequest request, std::shared_ptr<foundation::DispatchQueue> queue, CompletionHandler handler);
+
+    // Reads the whole resource with a GET and a 60 s time-out, blocking the caller: the
+    // body whatever the status, nothing on a failure. Meant for a worker queue; on the
+    // main thread it keeps the main loop turning while it waits.
+    static std::optional<std::string> dataWithContentsOfURL(const std::string& url);
+};
+
+} // namespace net

@@ -1,0 +1,44 @@
+#include "platform/net/URLError.h"
+
+namespace net {
+
+URLError::URLError(int code, std::string failingURL, std::string description)
+    : m_code(code)
+    , m_failingURL(std::move(failingURL))
+    , m_description(description.empty() ? std::string(standardDescription(code)) : std::move(description))
+{
+}
+
+std::string_view URLError::standardDescription(int code)
+{
+    switch (code) {
+    case Cancelled:
+        return "The request was cancelled.";
+    case BadURL:
+        return "The URL is malformed.";
+    case TimedOut:
+        return "The request timed out.";
+    case UnsupportedURL:
+        return "The URL's scheme is not supported.";
+    case CannotFindHost:
+        return "The server's host name could not be resolved.";
+    case CannotConnectToHost:
+        return "Could not connect to the server.";
+    case NetworkConnectionLost:
+        return "The network connection was lost.";
+    case NotConnectedToInternet:
+        return "The device is not connected to a network.";
+    case BadServerResponse:
+        return "The server sent a response that could not be read.";
+    case CannotDecodeContentData:
+        return "The response's content encoding could not be decoded.";
+    case SecureConnectionFailed:
+        return "A secure connection could not be made.";
+    case ServerCertificateUntrusted:
+        return "The server's certificate is not trusted.";
+    default:
+        return "An unknown network error occurred.";
+    }
+}
+
+} // namespace net

@@ -1,0 +1,411 @@
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Timer.h"
+#include "platform/net/CurlTransport.h"
+#include "platform/net/URLConnection.h"
+
+#include <arpa/inet.h>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <mutex>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace net;
+
+namespace {
+
+// A socket on 127.0.0.1 that the test drives by hand, for the replies no real
+// server gives: silence, and a connection dropped on purpose.
+class RawListener {
+public:
+    explicit RawListener(bool listening = true)
+    {
+        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        socklen_t length = sizeof address;
+        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length);
+        m_port = ntohs(address.sin_port);
+        if (listening)
+            ::listen(m_fd, 4);
+    }
+    ~RawListener()
+    {
+        if (m_client >= 0)
+            ::close(m_client);
+        ::close(m_fd);
+    }
+
+    std::string url(const std::string& path = "/") const
+    {
+        return "http://127.0.0.1:" + std::to_string(m_port) + path;
+    }
+
+    // Takes one connection and reads its request head; false if none came in time.
+    bool acceptRequest()
+    {
+        pollfd waiting { m_fd, POLLIN, 0 };
+        if (::poll(&waiting, 1, 5000) != 1)
+            return false;
+        m_client = ::accept(m_fd, nullptr, nullptr);
+        std::string head;
+        char buffer[1024];
+        while (head.find("\r\n\r\n") == std::string::npos) {
+            pollfd reading { m_client, POLLIN, 0 };
+            if (::poll(&reading, 1, 5000) != 1)
+                return false;
+            auto const count = ::recv(m_client, buffer, sizeof buffer, 0);
+            if (count <= 0)
+                return false;
+            head.append(buffer, static_cast<size_t>(count));
+        }
+        return true;
+    }
+    void send(std::string_view bytes) { ::send(m_client, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
+    void hangUp()
+    {
+        ::close(m_client);
+        m_client = -1;
+    }
+
+private:
+    int m_fd { -1 };
+    int m_client { -1 };
+    int m_port { 0 };
+};
+
+struct Received {
+    std::optional<HTTPURLResponse> response;
+    std::optional<std::string> data;
+    std::optional<URLError> error;
+    bool onMainThread { false };
+};
+
+// What the server saw of the last POST to /echo.
+struct Seen {
+    std::mutex mutex;
+    std::string method, qvkey, contentType, body;
+    bool hadExpect { false };
+};
+
+class URLConnectionLoopbackTest : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_server = std::make_unique<httplib::Server>();
+        auto& server = *s_server;
+        // Closing after each reply keeps no worker reading an idle connection when the
+        // server stops.
+        server.set_keep_alive_max_count(1);
+        server.Get("/ok", [](const httplib::Request&, httplib::Response& res) {
+            res.set_header("X-Served-By", "loopback");
+            res.set_content("hello", "text/plain");
+        });
+        server.Get(R"(/status/(\d+))", [](const httplib::Request& req, httplib::Response& res) {
+            res.status = std::stoi(req.matches[1]);
+            res.set_content("error " + std::string(req.matches[1]), "text/plain");
+        });
+        server.Get("/empty", [](const httplib::Request&, httplib::Response& res) {
+            res.status = 200;
+            res.set_content("", "text/plain");
+        });
+        server.Get("/chunks", [](const httplib::Request&, httplib::Response& res) {
+            res.set_chunked_content_provider("text/plain", [](size_t, httplib::DataSink& sink) {
+                for (auto part : { "part1-", "part2-", "part3" })
+                    sink.write(part, std::strlen(part));
+                sink.done();
+                return true;
+            });
+        });
+        server.Get("/redirect", [](const httplib::Request&, httplib::Response& res) {
+            res.set_redirect("/ok", 302);
+            res.set_content("moved", "text/plain");
+        });
+        server.Post("/echo", [](const httplib::Request& req, httplib::Response& res) {
+            std::lock_guard lock(s_seen.mutex);
+            s_seen.method = req.method;
+            s_seen.qvkey = req.get_header_value("qvkey");
+            s_seen.contentType = req.get_header_value("Content-Type");
+            s_seen.hadExpect = req.has_header("Expect");
+            s_seen.body = req.body;
+            res.set_content(req.body, "text/plain");
+        });
+        // Answers only once several requests are inside at the same moment, so requests
+        // sent one after another would each wait out the barrier and say so.
+        server.Get("/together", [](const httplib::Request&, httplib::Response& res) {
+            std::unique_lock lock(s_barrierMutex);
+            ++s_arrived;
+            s_barrier.notify_all();
+            bool const met = s_barrier.wait_for(lock, std::chrono::seconds(5), [] { return s_arrived >= 4; });
+            res.set_content(met ? "together" : "alone", "text/plain");
+        });
+        s_port = server.bind_to_any_port("127.0.0.1");
+        s_thread = std::thread([] { s_server->listen_after_bind(); });
+        // bind_to_any_port already listens: connections wait in the backlog until accepted.
+    }
+
+    static void TearDownTestSuite()
+    {
+        s_server->stop();
+        s_thread.join();
+        s_server.reset();
+    }
+
+    void SetUp() override
+    {
+        foundation::Clock::install(nullptr);
+        foundation::RunLoop::main().reset();
+    }
+
+    static std::string url(const std::string& path)
+    {
+        return "http://127.0.0.1:" + std::to_string(s_port) + path;
+    }
+
+    // Runs the main loop until `done` holds, for at most a few seconds of real time.
+    static bool runUntil(const std::function<bool()>& done, double seconds = 5)
+    {
+        bool expired = false;
+        auto deadline = foundation::Timer::scheduledTimer(seconds, false, [&] { expired = true; });
+        foundation::RunLoop::main().runUntil([&] { return expired || done(); });
+        deadline->invalidate();
+        return done();
+    }
+
+    static Received send(URLRequest request)
+    {
+        auto received = std::make_shared<std::optional<Received>>();
+        URLConnection::sendAsynchronousRequest(std::move(request), foundation::DispatchQueue::main(),
+            [received](auto const& response, auto const& data, auto const& error) {
+                *received = Received { response, data, error, foundation::RunLoop::isMainThread() };
+            });
+        EXPECT_TRUE(runUntil([&] { return received->has_value(); }));
+        return received->value_or(Received {});
+    }
+
+    static Received get(const std::string& path) { return send(URLRequest(url(path))); }
+
+    static inline std::unique_ptr<httplib::Server> s_server;
+    static inline std::thread s_thread;
+    static inline int s_port { 0 };
+    static inline Seen s_seen;
+    static inline std::mutex s_barrierMutex;
+    static inline std::condition_variable s_barrier;
+    static inline int s_arrived { 0 };
+};
+
+} // namespace
+
+TEST_F(URLConnectionLoopbackTest, error_statuses_carry_their_body_and_an_empty_body_is_not_missing_data)
+{
+    for (int status : { 500, 403, 404 }) {
+        auto result = get("/status/" + std::to_string(status));
+        ASSERT_TRUE(result.response);
+        EXPECT_EQ(result.response->statusCode(), status);
+        EXPECT_EQ(result.data, "error " + std::to_string(status));
+        EXPECT_FALSE(result.error);
+    }
+
+    auto empty = get("/empty");
+    ASSERT_TRUE(empty.response);
+    EXPECT_EQ(empty.response->statusCode(), 200);
+    ASSERT_TRUE(empty.data.has_value());
+    EXPECT_EQ(*empty.data, "");
+}
+
+TEST_F(URLConnectionLoopbackTest, completion_runs_on_the_main_thread_with_the_response_headers)
+{
+    auto result = get("/ok");
+    EXPECT_TRUE(result.onMainThread);
+    ASSERT_TRUE(result.response);
+    EXPECT_EQ(result.response->valueForHTTPHeaderField("x-served-by"), "loopback");
+    EXPECT_EQ(result.response->url(), url("/ok"));
+    // The server compresses when offered; the length it states is that of the bytes on
+    // the wire, the data is the decoded text.
+    EXPECT_EQ(result.response->valueForHTTPHeaderField("Content-Encoding").has_value(),
+        result.response->expectedContentLength() != 5);
+    EXPECT_EQ(result.data, "hello");
+}
+
+TEST_F(URLConnectionLoopbackTest, a_body_sent_in_several_chunks_arrives_whole)
+{
+    auto result = get("/chunks");
+    EXPECT_EQ(result.data, "part1-part2-part3");
+    EXPECT_EQ(result.response->expectedContentLength(), -1);
+}
+
+TEST_F(URLConnectionLoopbackTest, a_redirect_is_handed_back_rather_than_followed)
+{
+    auto result = get("/redirect");
+    ASSERT_TRUE(result.response);
+    EXPECT_EQ(result.response->statusCode(), 302);
+    EXPECT_EQ(result.response->valueForHTTPHeaderField("Location"), "/ok");
+}
+
+TEST_F(URLConnectionLoopbackTest, a_signed_post_reaches_the_server_with_its_headers_and_body)
+{
+    URLRequest request(url("/echo"), URLRequestCachePolicy::ReloadIgnoringLocalCacheData, 10.0);
+    request.setHTTPMethod("POST");
+    request.setValueForHTTPHeaderField("application/x-www-form-urlencoded", "Content-Type");
+    request.setValueForHTTPHeaderField("merchant-key", "qvkey");
+    request.setHTTPBody(std::string("aGVsbG8+/w=="));
+    auto result = send(request);
+
+    EXPECT_EQ(result.data, "aGVsbG8+/w==");
+    {
+        std::lock_guard lock(s_seen.mutex);
+        EXPECT_EQ(s_seen.method, "POST");
+        EXPECT_EQ(s_seen.qvkey, "merchant-key");
+        EXPECT_EQ(s_seen.contentType, "application/x-www-form-urlencoded");
+        EXPECT_EQ(s_seen.body, "aGVsbG8+/w==");
+    }
+
+    // Over a megabyte: a client left to itself would ask for "100 Continue" first.
+    std::string large;
+    for (int i = 0; i < 100000; ++i)
+        large += "aGVsbG8+/w==";
+    request.setValueForHTTPHeaderField("application/octet-stream", "Content-Type");
+    request.setHTTPBody(large);
+    EXPECT_EQ(send(request).data, large);
+    std::lock_guard lock(s_seen.mutex);
+    EXPECT_FALSE(s_seen.hadExpect);
+}
+
+TEST_F(URLConnectionLoopbackTest, a_header_value_with_a_line_break_fails_instead_of_injecting_a_header)
+{
+    URLRequest request(url("/echo"));
+    request.setHTTPMethod("POST");
+    request.setValueForHTTPHeaderField("key\r\nX-Injected: 1", "qvkey");
+    auto result = send(request);
+    EXPECT_FALSE(result.data);
+    ASSERT_TRUE(result.error);
+}
+
+TEST_F(URLConnectionLoopbackTest, requests_run_side_by_side_and_all_complete)
+{
+    constexpr int count = 4;
+    int completed = 0;
+    std::vector<std::string> bodies;
+    for (int i = 0; i < count; ++i) {
+        URLConnection::sendAsynchronousRequest(
+            URLRequest(url("/together")), nullptr, [&](auto const&, auto const& data, auto const&) {
+                ++completed;
+                bodies.push_back(data.value_or("nothing"));
+            });
+    }
+    ASSERT_TRUE(runUntil([&] { return completed == count; }, 10));
+    EXPECT_EQ(bodies, std::vector<std::string>(count, "together"));
+}
+
+TEST_F(URLConnectionLoopbackTest, transport_failures_give_no_response_and_no_data)
+{
+    RawListener dead(false); // Bound but not listening: the connection is refused.
+    auto refused = send(URLRequest(dead.url()));
+    EXPECT_FALSE(refused.response);
+    EXPECT_FALSE(refused.data);
+    ASSERT_TRUE(refused.error);
+    EXPECT_EQ(refused.error->code(), URLError::CannotConnectToHost);
+    EXPECT_EQ(refused.error->domain(), "NSURLErrorDomain");
+
+    auto unsupported = send(URLRequest("file:///etc/passwd"));
+    EXPECT_FALSE(unsupported.data);
+    EXPECT_EQ(unsupported.error->code(), URLError::UnsupportedURL);
+}
+
+TEST_F(URLConnectionLoopbackTest, a_connection_dropped_before_or_during_the_reply_is_lost_not_empty)
+{
+    for (std::string_view sent :
+        { std::string_view(), std::string_view("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\npartial") }) {
+        RawListener listener;
+        std::optional<Received> received;
+        URLConnection::sendAsynchronousRequest(URLRequest(listener.url()), nullptr,
+            [&](auto const& response, auto const& data, auto const& error) {
+                received = Received { response, data, error, true };
+            });
+        ASSERT_TRUE(listener.acceptRequest());
+        listener.send(sent);
+        listener.hangUp();
+        ASSERT_TRUE(runUntil([&] { return received.has_value(); }));
+        EXPECT_FALSE(received->data) << "after sending " << sent.size() << " bytes";
+        EXPECT_FALSE(received->response);
+        ASSERT_TRUE(received->error);
+        EXPECT_EQ(received->error->code(), URLError::NetworkConnectionLost);
+    }
+}
+
+TEST_F(URLConnectionLoopbackTest, a_server_that_stays_silent_times_out_after_the_request_time_out)
+{
+    RawListener listener;
+    URLRequest request(listener.url());
+    request.setTimeoutInterval(0.3);
+    auto const started = std::chrono::steady_clock::now();
+    std::optional<Received> received;
+    URLConnection::sendAsynchronousRequest(
+        request, nullptr, [&](auto const& response, auto const& data, auto const& error) {
+            received = Received { response, data, error, true };
+        });
+    ASSERT_TRUE(listener.acceptRequest());
+    ASSERT_TRUE(runUntil([&] { return received.has_value(); }));
+    std::chrono::duration<double> const elapsed = std::chrono::steady_clock::now() - started;
+
+    EXPECT_GE(elapsed.count(), 0.3);
+    EXPECT_FALSE(received->data);
+    ASSERT_TRUE(received->error);
+    EXPECT_EQ(received->error->code(), URLError::TimedOut);
+}
+
+TEST_F(URLConnectionLoopbackTest, a_whole_url_read_gives_the_body_whatever_the_status_and_nothing_on_failure)
+{
+    EXPECT_EQ(URLConnection::dataWithContentsOfURL(url("/status/500")), "error 500");
+    RawListener dead(false);
+    EXPECT_EQ(URLConnection::dataWithContentsOfURL(dead.url()), std::nullopt);
+
+    // As the app reads it: on a worker, the bytes handed back through the main queue.
+    std::optional<std::optional<std::string>> fromWorker;
+    foundation::DispatchQueue::global()->async([path = url("/ok"), &fromWorker] {
+        auto data = URLConnection::dataWithContentsOfURL(path);
+        foundation::DispatchQueue::main()->async([data, &fromWorker] { fromWorker = data; });
+    });
+    ASSERT_TRUE(runUntil([&] { return fromWorker.has_value(); }));
+    EXPECT_EQ(*fromWorker, "hello");
+}
+
+TEST_F(URLConnectionLoopbackTest, shutting_down_ends_requests_under_way_and_silences_cancelled_ones)
+{
+    RawListener listener;
+    auto transport = std::make_shared<CurlTransport>();
+    std::atomic<int> cancelledCompletions { 0 };
+    std::atomic<int> otherEvents { 0 };
+    Transport::Events waiting;
+    waiting.didComplete = [&](auto const& error) {
+        if (error && error->code() == URLError::Cancelled)
+            ++cancelledCompletions;
+        else
+            ++otherEvents;
+    };
+    Transport::Events silenced;
+    silenced.didComplete = [&](auto const&) { ++otherEvents; };
+
+    transport->start(URLRequest(listener.url()), waiting);
+    ASSERT_TRUE(listener.acceptRequest());
+    auto const cancelled = transport->start(URLRequest(listener.url()), silenced);
+    transport->cancel(cancelled);
+    transport->shutDown();
+
+    EXPECT_EQ(cancelledCompletions, 1);
+    EXPECT_EQ(otherEvents, 0);
+    // A request after the end is refused at once rather than left hanging for ever.
+    transport->start(URLRequest(listener.url()), waiting);
+    EXPECT_EQ(cancelledCompletions, 2);
+}
