@@ -131,6 +131,7 @@ void FakeTransport::cancel(TaskId task)
         auto it = m_pending.find(task);
         if (it == m_pending.end())
             return;
+        it->second.cancelled->store(true);
         timer = std::move(it->second.timer);
         events = std::move(it->second.events);
         m_pending.erase(it);
@@ -150,13 +151,16 @@ FakeTransport::~FakeTransport()
 void FakeTransport::deliver(TaskId task, const std::string& url, const Reply& reply, bool timedOut)
 {
     Events events;
+    std::shared_ptr<std::atomic<bool>> cancelled;
     {
+        // The entry stays until the last event, so that cancel() can still silence the rest.
         std::lock_guard lock(m_mutex);
         auto it = m_pending.find(task);
         if (it == m_pending.end())
             return;
         events = std::move(it->second.events);
-        m_pending.erase(it);
+        it->second.timer = nullptr;
+        cancelled = it->second.cancelled;
     }
     std::optional<URLError> error;
     if (timedOut)
@@ -164,12 +168,16 @@ void FakeTransport::deliver(TaskId task, const std::string& url, const Reply& re
     else if (reply.errorCode)
         error = URLError(*reply.errorCode, url);
     if (!error) {
-        if (events.didReceiveResponse)
+        if (events.didReceiveResponse && !*cancelled)
             events.didReceiveResponse(HTTPURLResponse(url, reply.statusCode, reply.headers));
-        if (events.didReceiveData && !reply.body.empty())
+        if (events.didReceiveData && !reply.body.empty() && !*cancelled)
             events.didReceiveData(reply.body);
     }
-    if (events.didComplete)
+    {
+        std::lock_guard lock(m_mutex);
+        m_pending.erase(task);
+    }
+    if (events.didComplete && !*cancelled)
         events.didComplete(error);
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/net/Transport.h"
 
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <map>
@@ -28,6 +29,10 @@ namespace net {
 //     ... send ...
 //     foundation::RunLoop::main().advance(10.0);
 //     fake->sentRequests();
+//
+// An in-process server plugs in as the handler: it reads the path (pathOf), the
+// header fields and the body from the request, and its reply's delay, or a dropped
+// connection as Reply::failure(URLError::NetworkConnectionLost), come back as a Reply.
 class FakeTransport final : public Transport, public std::enable_shared_from_this<FakeTransport> {
 public:
     struct Reply {
@@ -75,6 +80,8 @@ private:
     struct Pending {
         Events events;
         std::shared_ptr<foundation::Timer> timer;
+        // Set by cancel(), which may come from inside one of the request's own events.
+        std::shared_ptr<std::atomic<bool>> cancelled { std::make_shared<std::atomic<bool>>(false) };
     };
 
     Reply replyFor(const URLRequest& request);

@@ -30,6 +30,8 @@ std::string_view URLError::standardDescription(int code)
         return "The device is not connected to a network.";
     case BadServerResponse:
         return "The server sent a response that could not be read.";
+    case FileDoesNotExist:
+        return "The requested resource does not exist.";
     case CannotDecodeContentData:
         return "The response's content encoding could not be decoded.";
     case SecureConnectionFailed:

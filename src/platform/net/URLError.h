@@ -22,6 +22,7 @@ public:
         NetworkConnectionLost = -1005,
         NotConnectedToInternet = -1009,
         BadServerResponse = -1011,
+        FileDoesNotExist = -1100,
         CannotDecodeContentData = -1016,
         SecureConnectionFailed = -1200,
         ServerCertificateUntrusted = -1202,

@@ -142,7 +142,7 @@ TEST_F(FakeTransportTest, unscripted_requests_go_to_the_handler_or_cannot_connec
     EXPECT_FALSE((*dropped)->data);
 }
 
-TEST_F(FakeTransportTest, a_cancelled_request_reports_nothing)
+TEST_F(FakeTransportTest, a_cancelled_request_reports_nothing_more)
 {
     m_fake->addReply("/x", FakeTransport::Reply::status(200, "x"));
     int events = 0;
@@ -152,6 +152,18 @@ TEST_F(FakeTransportTest, a_cancelled_request_reports_nothing)
     m_fake->cancel(m_fake->start(URLRequest("http://api.test/x"), counting));
     foundation::RunLoop::main().advance(60);
     EXPECT_EQ(events, 0);
+
+    // Cancelled from inside its own first event: the rest must not follow.
+    Transport::TaskId task = 0;
+    Transport::Events cancelling = counting;
+    cancelling.didReceiveResponse = [&](auto const&) {
+        ++events;
+        m_fake->cancel(task);
+    };
+    task = m_fake->start(URLRequest("http://api.test/x"), cancelling);
+    foundation::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(events, 1);
+    EXPECT_EQ(m_fake->pendingCount(), 0u);
 }
 
 TEST_F(FakeTransportTest, a_whole_url_read_is_a_get_with_a_sixty_second_time_out)

@@ -183,16 +183,25 @@ protected:
         return done();
     }
 
-    static Received send(URLRequest request)
+    using Pending = std::shared_ptr<std::optional<Received>>;
+
+    static Pending start(URLRequest request)
     {
         auto received = std::make_shared<std::optional<Received>>();
         URLConnection::sendAsynchronousRequest(std::move(request), foundation::DispatchQueue::main(),
             [received](auto const& response, auto const& data, auto const& error) {
                 *received = Received { response, data, error, foundation::RunLoop::isMainThread() };
             });
+        return received;
+    }
+
+    static Received await(const Pending& received)
+    {
         EXPECT_TRUE(runUntil([&] { return received->has_value(); }));
         return received->value_or(Received {});
     }
+
+    static Received send(URLRequest request) { return await(start(std::move(request))); }
 
     static Received get(const std::string& path) { return send(URLRequest(url(path))); }
 
@@ -294,18 +303,11 @@ TEST_F(URLConnectionLoopbackTest, a_header_value_with_a_line_break_fails_instead
 
 TEST_F(URLConnectionLoopbackTest, requests_run_side_by_side_and_all_complete)
 {
-    constexpr int count = 4;
-    int completed = 0;
-    std::vector<std::string> bodies;
-    for (int i = 0; i < count; ++i) {
-        URLConnection::sendAsynchronousRequest(
-            URLRequest(url("/together")), nullptr, [&](auto const&, auto const& data, auto const&) {
-                ++completed;
-                bodies.push_back(data.value_or("nothing"));
-            });
-    }
-    ASSERT_TRUE(runUntil([&] { return completed == count; }, 10));
-    EXPECT_EQ(bodies, std::vector<std::string>(count, "together"));
+    std::vector<Pending> pending;
+    for (int i = 0; i < 4; ++i)
+        pending.push_back(start(URLRequest(url("/together"))));
+    for (auto& request : pending)
+        EXPECT_EQ(await(request).data, "together");
 }
 
 TEST_F(URLConnectionLoopbackTest, transport_failures_give_no_response_and_no_data)
@@ -328,19 +330,15 @@ TEST_F(URLConnectionLoopbackTest, a_connection_dropped_before_or_during_the_repl
     for (std::string_view sent :
         { std::string_view(), std::string_view("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\npartial") }) {
         RawListener listener;
-        std::optional<Received> received;
-        URLConnection::sendAsynchronousRequest(URLRequest(listener.url()), nullptr,
-            [&](auto const& response, auto const& data, auto const& error) {
-                received = Received { response, data, error, true };
-            });
+        auto pending = start(URLRequest(listener.url()));
         ASSERT_TRUE(listener.acceptRequest());
         listener.send(sent);
         listener.hangUp();
-        ASSERT_TRUE(runUntil([&] { return received.has_value(); }));
-        EXPECT_FALSE(received->data) << "after sending " << sent.size() << " bytes";
-        EXPECT_FALSE(received->response);
-        ASSERT_TRUE(received->error);
-        EXPECT_EQ(received->error->code(), URLError::NetworkConnectionLost);
+        auto received = await(pending);
+        EXPECT_FALSE(received.data) << "after sending " << sent.size() << " bytes";
+        EXPECT_FALSE(received.response);
+        ASSERT_TRUE(received.error);
+        EXPECT_EQ(received.error->code(), URLError::NetworkConnectionLost);
     }
 }
 
@@ -350,19 +348,15 @@ TEST_F(URLConnectionLoopbackTest, a_server_that_stays_silent_times_out_after_the
     URLRequest request(listener.url());
     request.setTimeoutInterval(0.3);
     auto const started = std::chrono::steady_clock::now();
-    std::optional<Received> received;
-    URLConnection::sendAsynchronousRequest(
-        request, nullptr, [&](auto const& response, auto const& data, auto const& error) {
-            received = Received { response, data, error, true };
-        });
+    auto pending = start(request);
     ASSERT_TRUE(listener.acceptRequest());
-    ASSERT_TRUE(runUntil([&] { return received.has_value(); }));
+    auto received = await(pending);
     std::chrono::duration<double> const elapsed = std::chrono::steady_clock::now() - started;
 
     EXPECT_GE(elapsed.count(), 0.3);
-    EXPECT_FALSE(received->data);
-    ASSERT_TRUE(received->error);
-    EXPECT_EQ(received->error->code(), URLError::TimedOut);
+    EXPECT_FALSE(received.data);
+    ASSERT_TRUE(received.error);
+    EXPECT_EQ(received.error->code(), URLError::TimedOut);
 }
 
 TEST_F(URLConnectionLoopbackTest, a_whole_url_read_gives_the_body_whatever_the_status_and_nothing_on_failure)
