@@ -221,6 +221,10 @@ std::optional<URLError> CurlTransport::Transfer::configure()
     } else if (method == "HEAD") {
         curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
     } else {
+        // curl resends a request that dies unanswered on a reused connection; a POST may
+        // have been acted on (a payment made), so it gets a connection of its own.
+        curl_easy_setopt(easy, CURLOPT_FRESH_CONNECT, 1L);
+        curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, 1L);
         // The request keeps the bytes alive until the transfer is cleaned up.
         auto const& body = request.httpBody();
         curl_easy_setopt(easy, CURLOPT_POST, 1L);

@@ -17,6 +17,8 @@ namespace net {
 // Requests are sent as the phone's URL loading sends them: redirects are handed
 // back rather than followed, no cookies are kept, compressed bodies are decoded,
 // a POST never waits for "100 Continue", and only http and https are spoken.
+// Requests other than GET and HEAD go out on a connection of their own, so a
+// request that dies unanswered is reported lost and never silently sent again.
 // The time-out is one of inactivity: a request fails with TimedOut once its
 // time-out passes without a byte moving either way (connecting included), so a
 // server that answers slowly but steadily is not cut off, while one that stays

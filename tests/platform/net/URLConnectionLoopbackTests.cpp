@@ -42,8 +42,8 @@ public:
     }
     ~RawListener()
     {
-        if (m_client >= 0)
-            ::close(m_client);
+        for (int client : m_clients)
+            ::close(client);
         ::close(m_fd);
     }
 
@@ -52,13 +52,19 @@ public:
         return "http://127.0.0.1:" + std::to_string(m_port) + path;
     }
 
-    // Takes one connection and reads its request head; false if none came in time.
-    bool acceptRequest()
+    // Reads the next request head, on the connection last used or on a new one;
+    // false if none came in time.
+    bool takeRequest()
     {
-        pollfd waiting { m_fd, POLLIN, 0 };
-        if (::poll(&waiting, 1, 5000) != 1)
+        std::vector<pollfd> waiting { { m_fd, POLLIN, 0 } };
+        if (m_client >= 0)
+            waiting.push_back({ m_client, POLLIN, 0 });
+        if (::poll(waiting.data(), waiting.size(), 5000) < 1)
             return false;
-        m_client = ::accept(m_fd, nullptr, nullptr);
+        if (waiting.size() < 2 || !(waiting[1].revents & POLLIN)) {
+            m_client = ::accept(m_fd, nullptr, nullptr);
+            m_clients.push_back(m_client);
+        }
         std::string head;
         char buffer[1024];
         while (head.find("\r\n\r\n") == std::string::npos) {
@@ -73,15 +79,27 @@ public:
         return true;
     }
     void send(std::string_view bytes) { ::send(m_client, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
-    void hangUp()
+    // Closes the connection last used; with `reset`, abortively, as a crashed server would.
+    void hangUp(bool reset = false)
     {
+        if (reset) {
+            linger abort { 1, 0 };
+            ::setsockopt(m_client, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+        }
         ::close(m_client);
+        std::erase(m_clients, m_client);
         m_client = -1;
+    }
+    bool hasWaitingConnection() const
+    {
+        pollfd waiting { m_fd, POLLIN, 0 };
+        return ::poll(&waiting, 1, 0) == 1;
     }
 
 private:
     int m_fd { -1 };
     int m_client { -1 };
+    std::vector<int> m_clients;
     int m_port { 0 };
 };
 
@@ -331,7 +349,7 @@ TEST_F(URLConnectionLoopbackTest, a_connection_dropped_before_or_during_the_repl
         { std::string_view(), std::string_view("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\npartial") }) {
         RawListener listener;
         auto pending = start(URLRequest(listener.url()));
-        ASSERT_TRUE(listener.acceptRequest());
+        ASSERT_TRUE(listener.takeRequest());
         listener.send(sent);
         listener.hangUp();
         auto received = await(pending);
@@ -342,6 +360,30 @@ TEST_F(URLConnectionLoopbackTest, a_connection_dropped_before_or_during_the_repl
     }
 }
 
+TEST_F(URLConnectionLoopbackTest, a_post_whose_connection_dies_is_reported_lost_and_never_sent_again)
+{
+    // A kept-alive connection from an earlier request is where a client would quietly
+    // resend a request that died unanswered: for a payment, that pays twice.
+    RawListener listener;
+    auto warmUp = start(URLRequest(listener.url("/image")));
+    ASSERT_TRUE(listener.takeRequest());
+    listener.send("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok");
+    EXPECT_EQ(await(warmUp).data, "ok");
+
+    URLRequest post(listener.url("/PayApi/refund"));
+    post.setHTTPMethod("POST");
+    post.setHTTPBody(std::string("order=1"));
+    post.setTimeoutInterval(2);
+    auto pending = start(post);
+    ASSERT_TRUE(listener.takeRequest());
+    listener.hangUp(true);
+    auto received = await(pending);
+
+    ASSERT_TRUE(received.error);
+    EXPECT_EQ(received.error->code(), URLError::NetworkConnectionLost);
+    EXPECT_FALSE(listener.hasWaitingConnection());
+}
+
 TEST_F(URLConnectionLoopbackTest, a_server_that_stays_silent_times_out_after_the_request_time_out)
 {
     RawListener listener;
@@ -349,7 +391,7 @@ TEST_F(URLConnectionLoopbackTest, a_server_that_stays_silent_times_out_after_the
     request.setTimeoutInterval(0.3);
     auto const started = std::chrono::steady_clock::now();
     auto pending = start(request);
-    ASSERT_TRUE(listener.acceptRequest());
+    ASSERT_TRUE(listener.takeRequest());
     auto received = await(pending);
     std::chrono::duration<double> const elapsed = std::chrono::steady_clock::now() - started;
 
@@ -392,7 +434,7 @@ TEST_F(URLConnectionLoopbackTest, shutting_down_ends_requests_under_way_and_sile
     silenced.didComplete = [&](auto const&) { ++otherEvents; };
 
     transport->start(URLRequest(listener.url()), waiting);
-    ASSERT_TRUE(listener.acceptRequest());
+    ASSERT_TRUE(listener.takeRequest());
     auto const cancelled = transport->start(URLRequest(listener.url()), silenced);
     transport->cancel(cancelled);
     transport->shutDown();
