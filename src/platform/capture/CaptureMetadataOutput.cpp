@@ -1,0 +1,148 @@
+#include "platform/capture/CaptureMetadataOutput.h"
+
+#include "platform/capture/CaptureSession.h"
+#include "platform/capture/CodeReader.h"
+#include "platform/foundation/DispatchQueue.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace capture {
+
+void CaptureMetadataOutput::setMetadataObjectsDelegate(
+    std::weak_ptr<CaptureMetadataOutputObjectsDelegate> delegate,
+    std::shared_ptr<foundation::DispatchQueue> queue)
+{
+    std::lock_guard lock(m_mutex);
+    m_delegate = std::move(delegate);
+    m_queue = std::move(queue);
+}
+
+std::shared_ptr<CaptureMetadataOutputObjectsDelegate> CaptureMetadataOutput::metadataObjectsDelegate() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_delegate.lock();
+}
+
+std::shared_ptr<foundation::DispatchQueue> CaptureMetadataOutput::metadataObjectsCallbackQueue() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_queue;
+}
+
+std::vector<MetadataObjectType> CaptureMetadataOutput::availableMetadataObjectTypes() const
+{
+    std::shared_ptr<const CaptureSession> session;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_attached)
+            return {};
+        session = m_session.lock();
+    }
+    if (!session || !session->hasVideoInput())
+        return {};
+    return allMetadataObjectTypes();
+}
+
+std::vector<MetadataObjectType> CaptureMetadataOutput::metadataObjectTypes() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_metadataObjectTypes;
+}
+
+bool CaptureMetadataOutput::setMetadataObjectTypes(std::vector<MetadataObjectType> types)
+{
+    auto available = availableMetadataObjectTypes();
+    for (MetadataObjectType type : types) {
+        if (std::find(available.begin(), available.end(), type) == available.end())
+            return false;
+    }
+    std::vector<MetadataObjectType> unique;
+    for (MetadataObjectType type : types) {
+        if (std::find(unique.begin(), unique.end(), type) == unique.end())
+            unique.push_back(type);
+    }
+    std::lock_guard lock(m_mutex);
+    m_metadataObjectTypes = std::move(unique);
+    return true;
+}
+
+graphics::Rect CaptureMetadataOutput::rectOfInterest() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_rectOfInterest;
+}
+
+void CaptureMetadataOutput::setRectOfInterest(const graphics::Rect& rect)
+{
+    if (!std::isfinite(rect.x()) || !std::isfinite(rect.y()) || !std::isfinite(rect.width())
+        || !std::isfinite(rect.height()))
+        return;
+    std::lock_guard lock(m_mutex);
+    m_rectOfInterest = rect;
+}
+
+void CaptureMetadataOutput::attachToSession(std::weak_ptr<const CaptureSession> session)
+{
+    std::lock_guard lock(m_mutex);
+    m_session = std::move(session);
+    m_attached = true;
+}
+
+void CaptureMetadataOutput::detachFromSession()
+{
+    std::lock_guard lock(m_mutex);
+    m_session.reset();
+    m_attached = false;
+}
+
+bool CaptureMetadataOutput::isAttached() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_attached;
+}
+
+void CaptureMetadataOutput::processSample(
+    const CaptureSample& sample, const RunToken& run, const CaptureConnection& connection)
+{
+    std::vector<MetadataObjectType> types;
+    graphics::Rect rect;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_delegate.expired())
+            return; // Nobody to tell: spare the reading.
+        types = m_metadataObjectTypes;
+        rect = m_rectOfInterest;
+    }
+
+    std::vector<MetadataMachineReadableCodeObject> objects;
+    for (const auto& code : sample.codes) {
+        if (std::find(types.begin(), types.end(), code.type()) != types.end())
+            objects.push_back(code);
+    }
+    if (sample.frame) {
+        auto read = CodeReader::read(*sample.frame, rect, types);
+        objects.insert(
+            objects.end(), std::make_move_iterator(read.begin()), std::make_move_iterator(read.end()));
+    }
+    if (objects.empty())
+        return;
+
+    std::weak_ptr<CaptureMetadataOutputObjectsDelegate> delegate;
+    std::shared_ptr<foundation::DispatchQueue> queue;
+    {
+        std::lock_guard lock(m_mutex);
+        delegate = m_delegate;
+        queue = m_queue ? m_queue : foundation::DispatchQueue::main();
+    }
+    queue->async([self = shared_from_this(), delegate = std::move(delegate), objects = std::move(objects),
+                     run, connection] {
+        if (!run->load())
+            return;
+        if (auto target = delegate.lock())
+            target->captureOutputDidOutputMetadataObjectsFromConnection(*self, objects, connection);
+    });
+}
+
+} // namespace capture

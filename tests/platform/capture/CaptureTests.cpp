@@ -1,0 +1,377 @@
+#include "platform/capture/CaptureDevice.h"
+#include "platform/capture/CaptureDeviceInput.h"
+#include "platform/capture/CaptureMetadataOutput.h"
+#include "platform/capture/CaptureSession.h"
+#include "platform/capture/CodeReader.h"
+#include "platform/capture/MemoryFrameSource.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/RunLoop.h"
+
+#include <ZXing/BitMatrix.h>
+#include <ZXing/MultiFormatWriter.h>
+#include <cairo.h>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <latch>
+#include <mutex>
+#include <unistd.h>
+
+using namespace capture;
+using Code = MetadataMachineReadableCodeObject;
+using ZXing::BarcodeFormat;
+
+namespace {
+
+// A white sheet with codes printed on it by the reader library's own writer.
+class Sheet {
+public:
+    Sheet(int width, int height)
+        : m_width(width)
+        , m_height(height)
+        , m_luma(static_cast<size_t>(width) * height, 255)
+    {
+    }
+
+    Sheet& print(BarcodeFormat format, const std::string& text, int x, int y, int width, int height)
+    {
+        auto matrix = ZXing::MultiFormatWriter(format).setMargin(0).encode(text, width, height);
+        for (int my = 0; my < matrix.height(); ++my) {
+            for (int mx = 0; mx < matrix.width(); ++mx) {
+                if (matrix.get(mx, my) && x + mx < m_width && y + my < m_height)
+                    m_luma[static_cast<size_t>(y + my) * m_width + x + mx] = 0;
+            }
+        }
+        return *this;
+    }
+
+    VideoFrame frame(VideoFrame::Layout layout = VideoFrame::Layout::Portrait) const
+    {
+        return *VideoFrame::fromLuma(m_width, m_height, m_luma, layout);
+    }
+
+    void writePng(const std::filesystem::path& path) const
+    {
+        cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, m_width, m_height);
+        cairo_surface_flush(surface);
+        unsigned char* data = cairo_image_surface_get_data(surface);
+        int stride = cairo_image_surface_get_stride(surface);
+        for (int y = 0; y < m_height; ++y) {
+            auto* row = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y) * stride);
+            for (int x = 0; x < m_width; ++x) {
+                uint32_t v = m_luma[static_cast<size_t>(y) * m_width + x];
+                row[x] = 0xff000000u | (v << 16) | (v << 8) | v;
+            }
+        }
+        cairo_surface_mark_dirty(surface);
+        cairo_surface_write_to_png(surface, path.c_str());
+        cairo_surface_destroy(surface);
+    }
+
+private:
+    int m_width;
+    int m_height;
+    std::vector<uint8_t> m_luma;
+};
+
+VideoFrame codeFrame(BarcodeFormat format, const std::string& text)
+{
+    bool linear = format != BarcodeFormat::QRCode && format != BarcodeFormat::Aztec;
+    return Sheet(320, 240).print(format, text, 30, 40, 260, linear ? 80 : 160).frame();
+}
+
+class Recorder final : public CaptureMetadataOutputObjectsDelegate {
+public:
+    struct Log {
+        std::mutex mutex;
+        std::vector<std::vector<Code>> deliveries;
+        int offMainThread { 0 };
+    };
+
+    explicit Recorder(std::shared_ptr<Log> log)
+        : m_log(std::move(log))
+    {
+    }
+
+    void captureOutputDidOutputMetadataObjectsFromConnection(
+        CaptureMetadataOutput&, const std::vector<Code>& objects, const CaptureConnection&) override
+    {
+        std::lock_guard lock(m_log->mutex);
+        m_log->deliveries.push_back(objects);
+        if (!foundation::DispatchQueue::isMainThread())
+            ++m_log->offMainThread;
+    }
+
+private:
+    std::shared_ptr<Log> m_log;
+};
+
+class TempDirectory {
+public:
+    TempDirectory()
+        : m_path(std::filesystem::temp_directory_path() / ("capture-test-" + std::to_string(getpid())))
+    {
+        std::filesystem::create_directories(m_path);
+    }
+    ~TempDirectory() { std::filesystem::remove_all(m_path); }
+    const std::filesystem::path& path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+class CaptureSessionTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        foundation::RunLoop::main().useVirtualClock();
+        auto input = CaptureDeviceInput::deviceInputWithDevice(
+            CaptureDevice::virtualDevice("test camera", m_source));
+        ASSERT_TRUE(input);
+        m_session->addInput(input);
+        m_session->addOutput(m_output);
+        ASSERT_TRUE(m_output->setMetadataObjectTypes(allMetadataObjectTypes()));
+        m_output->setMetadataObjectsDelegate(m_recorder, m_queue);
+        m_session->startRunning();
+        ASSERT_TRUE(m_session->isRunning());
+    }
+    void TearDown() override { m_session->stopRunning(); }
+
+    // Everything pushed so far has been read and its deliveries have run.
+    std::vector<std::vector<Code>> settle()
+    {
+        EXPECT_TRUE(m_source->waitUntilConsumed());
+        m_queue->syncFlush();
+        std::lock_guard lock(m_log->mutex);
+        return std::exchange(m_log->deliveries, {});
+    }
+
+    // Holds the delivery queue until released, so deliveries pile up behind it.
+    void blockQueue()
+    {
+        m_queue->async([this] { m_release.wait(); });
+    }
+    void releaseQueue() { m_release.count_down(); }
+
+    std::shared_ptr<MemoryFrameSource> m_source { std::make_shared<MemoryFrameSource>() };
+    std::shared_ptr<CaptureSession> m_session { std::make_shared<CaptureSession>() };
+    std::shared_ptr<CaptureMetadataOutput> m_output { std::make_shared<CaptureMetadataOutput>() };
+    std::shared_ptr<foundation::DispatchQueue> m_queue { foundation::DispatchQueue::createSerial("myQueue") };
+    std::shared_ptr<Recorder::Log> m_log { std::make_shared<Recorder::Log>() };
+    std::shared_ptr<Recorder> m_recorder { std::make_shared<Recorder>(m_log) };
+    std::latch m_release { 1 };
+};
+
+TEST_F(CaptureSessionTest, codes_of_every_printable_kind_arrive_in_frame_order_off_the_main_thread)
+{
+    const std::vector<std::pair<BarcodeFormat, Code>> printed {
+        { BarcodeFormat::QRCode, Code(MetadataObjectType::QRCode, "https://pay.example/q/130012345678") },
+        { BarcodeFormat::Code128, Code(MetadataObjectType::Code128, "286012345678901234") },
+        { BarcodeFormat::EAN13, Code(MetadataObjectType::EAN13, "6901234567892") },
+        { BarcodeFormat::EAN8, Code(MetadataObjectType::EAN8, "96385074") },
+        { BarcodeFormat::UPCE, Code(MetadataObjectType::UPCE, "01234565") },
+        { BarcodeFormat::Code39, Code(MetadataObjectType::Code39, "CARD-42") },
+        { BarcodeFormat::Code93, Code(MetadataObjectType::Code93, "ORDER93") },
+        { BarcodeFormat::PDF417, Code(MetadataObjectType::PDF417, "member 1024") },
+        { BarcodeFormat::Aztec, Code(MetadataObjectType::AztecCode, "PASS-7788") },
+    };
+    for (const auto& [format, code] : printed)
+        m_source->pushFrame(codeFrame(format, code.stringValue()));
+
+    auto deliveries = settle();
+    ASSERT_EQ(deliveries.size(), printed.size());
+    for (size_t i = 0; i < printed.size(); ++i)
+        EXPECT_EQ(deliveries[i], std::vector<Code> { printed[i].second }) << i;
+    EXPECT_EQ(m_log->offMainThread, static_cast<int>(printed.size()));
+}
+
+TEST_F(CaptureSessionTest, frames_without_a_wanted_code_deliver_nothing)
+{
+    m_source->pushFrame(Sheet(320, 240).frame());
+    m_source->injectCode(MetadataObjectType::QRCode, "");
+    auto deliveries = settle();
+    ASSERT_EQ(deliveries.size(), 1u);
+    EXPECT_EQ(deliveries[0], std::vector<Code> { Code(MetadataObjectType::QRCode, "") });
+
+    ASSERT_TRUE(m_output->setMetadataObjectTypes({ MetadataObjectType::EAN13 }));
+    m_source->pushFrame(codeFrame(BarcodeFormat::QRCode, "not asked for"));
+    m_source->injectCode(MetadataObjectType::Code128, "not asked for either");
+    m_source->pushFrame(codeFrame(BarcodeFormat::EAN13, "6901234567892"));
+    deliveries = settle();
+    ASSERT_EQ(deliveries.size(), 1u);
+    EXPECT_EQ(deliveries[0], std::vector<Code> { Code(MetadataObjectType::EAN13, "6901234567892") });
+}
+
+TEST_F(CaptureSessionTest, rect_of_interest_hides_codes_outside_it)
+{
+    // A portrait picture: the rectangle's x runs down it, its y across it.
+    Sheet sheet(240, 400);
+    sheet.print(BarcodeFormat::QRCode, "top left", 10, 10, 110, 110);
+    sheet.print(BarcodeFormat::QRCode, "bottom right", 120, 270, 110, 110);
+
+    m_output->setRectOfInterest({ 0.5, 0.4, 0.5, 0.6 });
+    m_source->pushFrame(sheet.frame());
+    auto bottom = settle();
+    ASSERT_EQ(bottom.size(), 1u);
+    EXPECT_EQ(bottom[0], std::vector<Code> { Code(MetadataObjectType::QRCode, "bottom right") });
+
+    m_output->setRectOfInterest({ 0, 0, 0.4, 0.55 });
+    m_source->pushFrame(sheet.frame());
+    auto top = settle();
+    ASSERT_EQ(top.size(), 1u);
+    EXPECT_EQ(top[0], std::vector<Code> { Code(MetadataObjectType::QRCode, "top left") });
+
+    // A camera's landscape frame takes the rectangle on its own axes.
+    Sheet landscape(400, 240);
+    landscape.print(BarcodeFormat::QRCode, "landscape", 270, 115, 110, 110);
+    m_output->setRectOfInterest({ 0.6, 0.4, 0.4, 0.6 });
+    m_source->pushFrame(landscape.frame(VideoFrame::Layout::Landscape));
+    m_source->pushFrame(landscape.frame(VideoFrame::Layout::Portrait));
+    auto both = settle();
+    ASSERT_EQ(both.size(), 1u);
+    EXPECT_EQ(both[0], std::vector<Code> { Code(MetadataObjectType::QRCode, "landscape") });
+}
+
+TEST_F(CaptureSessionTest, stopped_session_reads_and_delivers_nothing_more)
+{
+    // A delivery still queued when the camera stops must not arrive afterwards.
+    blockQueue();
+    m_source->pushFrame(codeFrame(BarcodeFormat::QRCode, "queued before stop"));
+    ASSERT_TRUE(m_source->waitUntilConsumed());
+    m_session->stopRunning();
+    releaseQueue();
+    m_source->pushFrame(codeFrame(BarcodeFormat::QRCode, "after stop"));
+    m_queue->syncFlush();
+    EXPECT_FALSE(m_session->isRunning());
+    EXPECT_EQ(m_source->pendingCount(), 1u);
+    EXPECT_TRUE(m_log->deliveries.empty());
+
+    m_session->startRunning();
+    auto deliveries = settle();
+    ASSERT_EQ(deliveries.size(), 1u);
+    EXPECT_EQ(deliveries[0][0].stringValue(), "after stop");
+}
+
+TEST_F(CaptureSessionTest, delegate_that_is_gone_is_not_called)
+{
+    blockQueue();
+    m_source->pushFrame(codeFrame(BarcodeFormat::Code128, "1300001"));
+    ASSERT_TRUE(m_source->waitUntilConsumed());
+    m_recorder.reset();
+    releaseQueue();
+    m_source->pushFrame(codeFrame(BarcodeFormat::Code128, "1300002"));
+    EXPECT_TRUE(settle().empty());
+}
+
+TEST_F(CaptureSessionTest, pictures_and_injected_codes_reach_the_delegate)
+{
+    TempDirectory directory;
+    auto picture = directory.path() / "code.png";
+    Sheet(300, 300).print(BarcodeFormat::Code128, "286677889900112233", 20, 100, 260, 80).writePng(picture);
+    std::ofstream(directory.path() / "broken.png") << "\x89PNG not really";
+
+    ASSERT_TRUE(m_source->pushImageFile(picture).isOk());
+    EXPECT_TRUE(m_source->pushImageFile(directory.path() / "broken.png").isError());
+    EXPECT_TRUE(m_source->pushImageFile(directory.path() / "missing.jpg").isError());
+    m_source->injectCode(MetadataObjectType::Code39Mod43, "VIP0001");
+
+    auto deliveries = settle();
+    ASSERT_EQ(deliveries.size(), 2u);
+    EXPECT_EQ(deliveries[0], std::vector<Code> { Code(MetadataObjectType::Code128, "286677889900112233") });
+    EXPECT_EQ(deliveries[1], std::vector<Code> { Code(MetadataObjectType::Code39Mod43, "VIP0001") });
+}
+
+TEST(CaptureDeviceTest, no_camera_means_no_device_and_no_input)
+{
+    TempDirectory directory;
+    // Neither a plain file nor a folder under a camera's name is a camera.
+    std::ofstream(directory.path() / "video0") << "not a device";
+    std::filesystem::create_directory(directory.path() / "video1");
+    CaptureDevice::setVirtualDefaultDevice(nullptr);
+    CaptureDevice::setDeviceDirectory(directory.path());
+
+    auto device = CaptureDevice::defaultDeviceWithMediaType(MediaType::Video);
+    std::optional<foundation::Error> error;
+    auto input = CaptureDeviceInput::deviceInputWithDevice(device, &error);
+    CaptureDevice::setDeviceDirectory("/dev");
+
+    EXPECT_EQ(device, nullptr);
+    EXPECT_EQ(input, nullptr);
+    EXPECT_TRUE(error.has_value());
+}
+
+TEST(CaptureDeviceTest, camera_that_cannot_stream_leaves_the_session_stopped)
+{
+    TempDirectory directory;
+    auto node = directory.path() / "video0";
+    std::ofstream(node) << "opens, but is no camera";
+    auto device
+        = std::make_shared<CaptureDevice>(CaptureDevice::Private {}, node.string(), "fake", node, nullptr);
+    auto input = CaptureDeviceInput::deviceInputWithDevice(device);
+    ASSERT_TRUE(input);
+
+    auto session = std::make_shared<CaptureSession>();
+    session->addInput(input);
+    session->startRunning();
+    EXPECT_FALSE(session->isRunning());
+    EXPECT_TRUE(session->lastRuntimeError().has_value());
+}
+
+TEST(CaptureDeviceTest, code_kinds_need_a_session_with_a_camera)
+{
+    auto output = std::make_shared<CaptureMetadataOutput>();
+    auto session = std::make_shared<CaptureSession>();
+    EXPECT_FALSE(output->setMetadataObjectTypes({ MetadataObjectType::QRCode }));
+
+    session->addOutput(output);
+    EXPECT_TRUE(output->availableMetadataObjectTypes().empty());
+    EXPECT_FALSE(session->canAddOutput(output));
+    EXPECT_FALSE(std::make_shared<CaptureSession>()->canAddOutput(output));
+
+    auto input = CaptureDeviceInput::deviceInputWithDevice(
+        CaptureDevice::virtualDevice("camera", std::make_shared<MemoryFrameSource>()));
+    session->addInput(input);
+    EXPECT_FALSE(session->canAddInput(input));
+    EXPECT_EQ(output->availableMetadataObjectTypes().size(), 10u);
+    EXPECT_TRUE(output->setMetadataObjectTypes({ MetadataObjectType::QRCode, MetadataObjectType::EAN13 }));
+
+    // An output outlives its session without pointing at it.
+    session.reset();
+    EXPECT_TRUE(output->availableMetadataObjectTypes().empty());
+}
+
+TEST(CodeReaderTest, code39_check_character_is_only_cut_when_mod43_alone_is_wanted)
+{
+    // A=10, B=11, C=12: 33 mod 43 is 'X'.
+    auto checked = codeFrame(BarcodeFormat::Code39, "ABCX");
+    auto unchecked = codeFrame(BarcodeFormat::Code39, "ABCD");
+    const graphics::Rect all { 0, 0, 1, 1 };
+    const std::vector<MetadataObjectType> mod43 { MetadataObjectType::Code39Mod43 };
+    const std::vector<MetadataObjectType> both { MetadataObjectType::Code39Mod43,
+        MetadataObjectType::Code39 };
+
+    EXPECT_EQ(CodeReader::read(checked, all, mod43),
+        std::vector<Code> { Code(MetadataObjectType::Code39Mod43, "ABC") });
+    EXPECT_TRUE(CodeReader::read(unchecked, all, mod43).empty());
+    EXPECT_EQ(
+        CodeReader::read(checked, all, both), std::vector<Code> { Code(MetadataObjectType::Code39, "ABCX") });
+}
+
+TEST(CodeReaderTest, malformed_frames_and_rectangles_read_nothing)
+{
+    EXPECT_FALSE(VideoFrame::fromLuma(4, 4, std::vector<uint8_t>(15), VideoFrame::Layout::Landscape));
+    EXPECT_FALSE(VideoFrame::fromLuma(0, 0, {}, VideoFrame::Layout::Landscape));
+    EXPECT_FALSE(
+        VideoFrame::fromLuma(100000, 1, std::vector<uint8_t>(100000), VideoFrame::Layout::Landscape));
+
+    auto frame = codeFrame(BarcodeFormat::QRCode, "inside");
+    const auto& types = allMetadataObjectTypes();
+    double nan = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_TRUE(CodeReader::read(frame, { nan, 0, 1, 1 }, types).empty());
+    EXPECT_TRUE(CodeReader::read(frame, { 1.5, 1.5, 1, 1 }, types).empty());
+    EXPECT_TRUE(CodeReader::read(frame, { 0, 0, 1, 1 }, {}).empty());
+    // A rectangle spilling over the edges is clipped, not refused.
+    EXPECT_EQ(CodeReader::read(frame, { -1, -1, 3, 3 }, types).size(), 1u);
+}
+
+} // namespace
