@@ -3,12 +3,69 @@
 #include "platform/capture/CaptureSession.h"
 #include "platform/capture/CodeReader.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/RunLoop.h"
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
 #include <utility>
 
 namespace capture {
+
+namespace {
+
+struct PendingDeliveries {
+    std::mutex mutex;
+    std::condition_variable idle;
+    size_t count { 0 };
+};
+
+PendingDeliveries& pendingDeliveries()
+{
+    static PendingDeliveries shared;
+    return shared;
+}
+
+// Counts a delivery from the moment it is queued until it has run or its
+// queue has dropped it unrun.
+class DeliveryTicket {
+public:
+    DeliveryTicket()
+    {
+        std::lock_guard lock(pendingDeliveries().mutex);
+        ++pendingDeliveries().count;
+    }
+    ~DeliveryTicket()
+    {
+        bool idle;
+        {
+            std::lock_guard lock(pendingDeliveries().mutex);
+            idle = --pendingDeliveries().count == 0;
+        }
+        if (idle) {
+            pendingDeliveries().idle.notify_all();
+            foundation::RunLoop::main().wakeUp();
+        }
+    }
+    DeliveryTicket(const DeliveryTicket&) = delete;
+    DeliveryTicket& operator=(const DeliveryTicket&) = delete;
+};
+
+} // namespace
+
+void CaptureMetadataOutput::waitForPendingDeliveries()
+{
+    auto& pending = pendingDeliveries();
+    if (foundation::RunLoop::isMainThread()) {
+        foundation::RunLoop::main().runUntil([&pending] {
+            std::lock_guard lock(pending.mutex);
+            return pending.count == 0;
+        });
+        return;
+    }
+    std::unique_lock lock(pending.mutex);
+    pending.idle.wait(lock, [&pending] { return pending.count == 0; });
+}
 
 void CaptureMetadataOutput::setMetadataObjectsDelegate(
     std::weak_ptr<CaptureMetadataOutputObjectsDelegate> delegate,
@@ -137,11 +194,13 @@ void CaptureMetadataOutput::processSample(
         queue = m_queue ? m_queue : foundation::DispatchQueue::main();
     }
     queue->async([self = shared_from_this(), delegate = std::move(delegate), objects = std::move(objects),
-                     run, connection] {
-        if (!run->load())
-            return;
-        if (auto target = delegate.lock())
-            target->captureOutputDidOutputMetadataObjectsFromConnection(*self, objects, connection);
+                     run, connection, ticket = std::make_shared<DeliveryTicket>()]() mutable {
+        if (run->load()) {
+            if (auto target = delegate.lock())
+                target->captureOutputDidOutputMetadataObjectsFromConnection(*self, objects, connection);
+        }
+        // The queue may hold on to the block for a while after running it.
+        ticket.reset();
     });
 }
 

@@ -42,6 +42,12 @@ public:
     graphics::Rect rectOfInterest() const;
     void setRectOfInterest(const graphics::Rect& rect);
 
+    // Waits until every delivery that any output has queued so far has run or
+    // been dropped; on the main thread the main loop keeps turning meanwhile.
+    // With MemoryFrameSource::waitUntilConsumed() it lets a scripted run or a
+    // test know a code it showed the camera has reached the delegate.
+    static void waitForPendingDeliveries();
+
 private:
     friend class CaptureSession;
     using RunToken = std::shared_ptr<const std::atomic<bool>>;

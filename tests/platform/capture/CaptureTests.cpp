@@ -3,6 +3,7 @@
 #include "platform/capture/CaptureMetadataOutput.h"
 #include "platform/capture/CaptureSession.h"
 #include "platform/capture/CodeReader.h"
+#include "platform/capture/ImageFileFrameSource.h"
 #include "platform/capture/MemoryFrameSource.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/RunLoop.h"
@@ -275,10 +276,39 @@ TEST_F(CaptureSessionTest, pictures_and_injected_codes_reach_the_delegate)
     EXPECT_TRUE(m_source->pushImageFile(directory.path() / "missing.jpg").isError());
     m_source->injectCode(MetadataObjectType::Code39Mod43, "VIP0001");
 
-    auto deliveries = settle();
-    ASSERT_EQ(deliveries.size(), 2u);
-    EXPECT_EQ(deliveries[0], std::vector<Code> { Code(MetadataObjectType::Code128, "286677889900112233") });
-    EXPECT_EQ(deliveries[1], std::vector<Code> { Code(MetadataObjectType::Code39Mod43, "VIP0001") });
+    // What a scripted run does: it knows neither the session nor the queue.
+    ASSERT_TRUE(m_source->waitUntilConsumed());
+    CaptureMetadataOutput::waitForPendingDeliveries();
+    std::lock_guard lock(m_log->mutex);
+    ASSERT_EQ(m_log->deliveries.size(), 2u);
+    EXPECT_EQ(
+        m_log->deliveries[0], std::vector<Code> { Code(MetadataObjectType::Code128, "286677889900112233") });
+    EXPECT_EQ(m_log->deliveries[1], std::vector<Code> { Code(MetadataObjectType::Code39Mod43, "VIP0001") });
+
+    // A camera held over one picture sees it once.
+    auto still = ImageFileFrameSource::open(picture);
+    ASSERT_TRUE(still.isOk());
+    std::stop_source stop;
+    EXPECT_TRUE(still.value()->nextSample(stop.get_token()));
+    EXPECT_FALSE(still.value()->nextSample(stop.get_token()));
+    EXPECT_TRUE(ImageFileFrameSource::open(directory.path() / "broken.png").isError());
+}
+
+TEST_F(CaptureSessionTest, swapping_the_camera_of_a_running_session_reads_the_new_one)
+{
+    m_session->removeInput(m_session->inputs().at(0));
+    auto other = std::make_shared<MemoryFrameSource>();
+    m_session->addInput(
+        CaptureDeviceInput::deviceInputWithDevice(CaptureDevice::virtualDevice("other", other)));
+    ASSERT_TRUE(m_session->isRunning());
+
+    m_source->pushFrame(codeFrame(BarcodeFormat::QRCode, "old camera"));
+    other->pushFrame(codeFrame(BarcodeFormat::QRCode, "new camera"));
+    ASSERT_TRUE(other->waitUntilConsumed());
+    m_queue->syncFlush();
+    EXPECT_EQ(m_source->pendingCount(), 1u);
+    ASSERT_EQ(m_log->deliveries.size(), 1u);
+    EXPECT_EQ(m_log->deliveries[0][0].stringValue(), "new camera");
 }
 
 TEST(CaptureDeviceTest, no_camera_means_no_device_and_no_input)
