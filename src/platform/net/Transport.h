@@ -20,8 +20,10 @@ namespace net {
 // For one request the events come in order, never from inside start(), on a
 // thread the transport chooses: didReceiveResponse at most once (the final
 // response, after its header fields), didReceiveData zero or more times, then
-// didComplete exactly once, with an error when no complete response arrived.
-// After cancel() has returned, no further event of that request begins.
+// didComplete exactly once unless cancelled, with an error when no complete
+// response arrived.
+// Once cancel() has returned, no further event of that request begins; called
+// from another thread than the events', it may still meet one already begun.
 class Transport {
 public:
     using TaskId = uint64_t;
