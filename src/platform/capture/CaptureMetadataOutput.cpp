@@ -170,7 +170,7 @@ void CaptureMetadataOutput::processSample(
         if (m_delegate.expired())
             return; // Nobody to tell: spare the reading.
         types = m_metadataObjectTypes;
-        rect = m_rectOfInterest;
+        rect = sample.fillsRectOfInterest ? graphics::Rect(0, 0, 1, 1) : m_rectOfInterest;
     }
 
     std::vector<MetadataMachineReadableCodeObject> objects;

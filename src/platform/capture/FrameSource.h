@@ -15,6 +15,9 @@ namespace capture {
 struct CaptureSample {
     std::optional<VideoFrame> frame;
     std::vector<MetadataMachineReadableCodeObject> codes;
+    // A picture held up inside the scanner's square rather than the camera's
+    // whole view: it is read whole, as the square is what it fills.
+    bool fillsRectOfInterest { false };
 };
 
 // Where a running session gets its pictures. nextSample() is only ever called

@@ -20,7 +20,7 @@ std::optional<CaptureSample> ImageFileFrameSource::nextSample(std::stop_token st
 {
     if (stop.stop_requested() || !m_frame)
         return std::nullopt;
-    CaptureSample sample { std::move(m_frame), {} };
+    CaptureSample sample { std::move(m_frame), {}, false };
     m_frame.reset();
     return sample;
 }

@@ -13,21 +13,22 @@ void MemoryFrameSource::push(CaptureSample sample)
     m_changed.notify_all();
 }
 
-void MemoryFrameSource::pushFrame(VideoFrame frame)
+void MemoryFrameSource::pushFrame(VideoFrame frame, Placement placement)
 {
-    push({ std::move(frame), {} });
+    push({ std::move(frame), {}, placement == Placement::InsideRectOfInterest });
 }
 
-foundation::Result<void> MemoryFrameSource::pushImageFile(const std::filesystem::path& path)
+foundation::Result<void> MemoryFrameSource::pushImageFile(
+    const std::filesystem::path& path, Placement placement)
 {
     auto frame = TRY(VideoFrame::fromImageFile(path));
-    pushFrame(std::move(frame));
+    pushFrame(std::move(frame), placement);
     return {};
 }
 
 void MemoryFrameSource::injectCode(MetadataObjectType type, std::string stringValue)
 {
-    push({ std::nullopt, { MetadataMachineReadableCodeObject(type, std::move(stringValue)) } });
+    push({ std::nullopt, { MetadataMachineReadableCodeObject(type, std::move(stringValue)) }, false });
 }
 
 size_t MemoryFrameSource::pendingCount() const

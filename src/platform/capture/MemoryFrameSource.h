@@ -17,9 +17,17 @@ namespace capture {
 // scripted runs and of tests; it can outlive sessions and serve one after another.
 class MemoryFrameSource final : public FrameSource {
 public:
-    void pushFrame(VideoFrame frame);
+    enum class Placement {
+        // The frame is all the camera sees; only its rectangle of interest is read.
+        WholeView,
+        // The frame is held up inside the scanner's square and is read whole.
+        InsideRectOfInterest,
+    };
+
+    void pushFrame(VideoFrame frame, Placement placement = Placement::WholeView);
     // Reads the picture now, so a bad file is reported to the caller and queues nothing.
-    foundation::Result<void> pushImageFile(const std::filesystem::path& path);
+    foundation::Result<void> pushImageFile(
+        const std::filesystem::path& path, Placement placement = Placement::WholeView);
     // A code shown to the camera, delivered as it is without reading a picture.
     void injectCode(MetadataObjectType type, std::string stringValue);
 

@@ -183,26 +183,32 @@ foundation::Result<void> V4L2FrameSource::startStreaming()
     return {};
 }
 
-std::optional<VideoFrame> V4L2FrameSource::convert(const std::uint8_t* data, size_t used) const
+std::optional<VideoFrame> V4L2FrameSource::frameFromBuffer(
+    std::uint32_t pixelFormat, int width, int height, int bytesPerLine, std::span<const std::uint8_t> bytes)
 {
-    if (m_pixelFormat == V4L2_PIX_FMT_MJPEG) {
-        auto image = graphics::Image::fromData(std::span<const std::uint8_t>(data, used));
+    if (pixelFormat == V4L2_PIX_FMT_MJPEG) {
+        auto image = graphics::Image::fromData(bytes);
         if (!image)
             return std::nullopt;
         return VideoFrame::fromImage(*image, VideoFrame::Layout::Landscape);
     }
-    int bytesPerPixel = m_pixelFormat == V4L2_PIX_FMT_YUYV ? 2 : 1;
-    size_t stride
-        = std::max<size_t>(static_cast<size_t>(m_bytesPerLine), static_cast<size_t>(m_width) * bytesPerPixel);
-    if (used < stride * static_cast<size_t>(m_height - 1) + static_cast<size_t>(m_width) * bytesPerPixel)
-        return std::nullopt; // A short frame: the device dropped part of it.
-    std::vector<std::uint8_t> luma(static_cast<size_t>(m_width) * static_cast<size_t>(m_height));
-    for (int y = 0; y < m_height; ++y) {
-        const std::uint8_t* row = data + stride * static_cast<size_t>(y);
-        for (int x = 0; x < m_width; ++x)
-            luma[static_cast<size_t>(y) * m_width + x] = row[static_cast<size_t>(x) * bytesPerPixel];
+    if (pixelFormat != V4L2_PIX_FMT_YUYV && pixelFormat != V4L2_PIX_FMT_GREY)
+        return std::nullopt;
+    if (width <= 0 || height <= 0 || width > VideoFrame::maximumSide || height > VideoFrame::maximumSide)
+        return std::nullopt;
+    // YUYV keeps luma in every other byte.
+    size_t bytesPerPixel = pixelFormat == V4L2_PIX_FMT_YUYV ? 2 : 1;
+    size_t rowBytes = static_cast<size_t>(width) * bytesPerPixel;
+    size_t stride = std::max(static_cast<size_t>(std::max(bytesPerLine, 0)), rowBytes);
+    if (bytes.size() < stride * static_cast<size_t>(height - 1) + rowBytes)
+        return std::nullopt;
+    std::vector<std::uint8_t> luma(static_cast<size_t>(width) * static_cast<size_t>(height));
+    for (size_t y = 0; y < static_cast<size_t>(height); ++y) {
+        const std::uint8_t* row = bytes.data() + stride * y;
+        for (size_t x = 0; x < static_cast<size_t>(width); ++x)
+            luma[y * static_cast<size_t>(width) + x] = row[x * bytesPerPixel];
     }
-    return VideoFrame::fromLuma(m_width, m_height, std::move(luma), VideoFrame::Layout::Landscape);
+    return VideoFrame::fromLuma(width, height, std::move(luma), VideoFrame::Layout::Landscape);
 }
 
 std::optional<CaptureSample> V4L2FrameSource::nextSample(std::stop_token stop)
@@ -235,12 +241,13 @@ std::optional<CaptureSample> V4L2FrameSource::nextSample(std::stop_token stop)
         std::optional<VideoFrame> frame;
         if (buffer.index < m_buffers.size() && !(buffer.flags & V4L2_BUF_FLAG_ERROR)) {
             size_t used = std::min<size_t>(buffer.bytesused, m_buffers[buffer.index].length);
-            frame = convert(static_cast<const std::uint8_t*>(m_buffers[buffer.index].start), used);
+            frame = frameFromBuffer(m_pixelFormat, m_width, m_height, m_bytesPerLine,
+                { static_cast<const std::uint8_t*>(m_buffers[buffer.index].start), used });
         }
         if (xioctl(m_fd, VIDIOC_QBUF, &buffer) != 0)
             return std::nullopt;
         if (frame)
-            return CaptureSample { std::move(frame), {} };
+            return CaptureSample { std::move(frame), {}, false };
     }
     return std::nullopt;
 }

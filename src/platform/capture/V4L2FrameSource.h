@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,11 @@ public:
 
     std::optional<CaptureSample> nextSample(std::stop_token stop) override;
 
+    // One filled capture buffer as a grey landscape frame; nullopt when the
+    // buffer is short (the device dropped part of the frame) or undecodable.
+    static std::optional<VideoFrame> frameFromBuffer(std::uint32_t pixelFormat, int width, int height,
+        int bytesPerLine, std::span<const std::uint8_t> bytes);
+
     struct Private { };
     V4L2FrameSource(Private, int fd, int wakeFd);
     ~V4L2FrameSource() override;
@@ -45,7 +51,6 @@ private:
 
     foundation::Result<void> configure(int preferredWidth, int preferredHeight);
     foundation::Result<void> startStreaming();
-    std::optional<VideoFrame> convert(const std::uint8_t* data, size_t used) const;
 
     int m_fd;
     int m_wakeFd;

@@ -5,6 +5,7 @@
 #include "platform/capture/CodeReader.h"
 #include "platform/capture/ImageFileFrameSource.h"
 #include "platform/capture/MemoryFrameSource.h"
+#include "platform/capture/V4L2FrameSource.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/RunLoop.h"
 
@@ -15,6 +16,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <latch>
+#include <linux/videodev2.h>
 #include <mutex>
 #include <unistd.h>
 
@@ -110,7 +112,8 @@ private:
 class TempDirectory {
 public:
     TempDirectory()
-        : m_path(std::filesystem::temp_directory_path() / ("capture-test-" + std::to_string(getpid())))
+        : m_path(std::filesystem::temp_directory_path()
+            / ("capture-test-" + std::to_string(getpid()) + "-" + std::to_string(++s_count)))
     {
         std::filesystem::create_directories(m_path);
     }
@@ -118,6 +121,7 @@ public:
     const std::filesystem::path& path() const { return m_path; }
 
 private:
+    static inline int s_count = 0;
     std::filesystem::path m_path;
 };
 
@@ -221,6 +225,13 @@ TEST_F(CaptureSessionTest, rect_of_interest_hides_codes_outside_it)
     auto top = settle();
     ASSERT_EQ(top.size(), 1u);
     EXPECT_EQ(top[0], std::vector<Code> { Code(MetadataObjectType::QRCode, "top left") });
+
+    // A picture held up inside the square is read whole, wherever its code sits.
+    m_source->pushFrame(Sheet(240, 400).print(BarcodeFormat::QRCode, "held up", 120, 270, 110, 110).frame(),
+        MemoryFrameSource::Placement::InsideRectOfInterest);
+    auto heldUp = settle();
+    ASSERT_EQ(heldUp.size(), 1u);
+    EXPECT_EQ(heldUp[0], std::vector<Code> { Code(MetadataObjectType::QRCode, "held up") });
 
     // A camera's landscape frame takes the rectangle on its own axes.
     Sheet landscape(400, 240);
@@ -385,6 +396,22 @@ TEST(CodeReaderTest, code39_check_character_is_only_cut_when_mod43_alone_is_want
     EXPECT_TRUE(CodeReader::read(unchecked, all, mod43).empty());
     EXPECT_EQ(
         CodeReader::read(checked, all, both), std::vector<Code> { Code(MetadataObjectType::Code39, "ABCX") });
+}
+
+TEST(CodeReaderTest, camera_buffers_keep_only_luma_and_skip_row_padding)
+{
+    // Two YUYV rows of two pixels, each row padded to six bytes.
+    const std::vector<uint8_t> yuyv { 10, 128, 20, 128, 0xee, 0xee, 30, 128, 40, 128, 0xee, 0xee };
+    auto frame = V4L2FrameSource::frameFromBuffer(V4L2_PIX_FMT_YUYV, 2, 2, 6, yuyv);
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(frame->luma(), (std::vector<uint8_t> { 10, 20, 30, 40 }));
+    EXPECT_EQ(frame->layout(), VideoFrame::Layout::Landscape);
+
+    // The last row needs no padding; one byte less is a dropped frame.
+    EXPECT_TRUE(V4L2FrameSource::frameFromBuffer(V4L2_PIX_FMT_YUYV, 2, 2, 6, std::span(yuyv).first(10)));
+    EXPECT_FALSE(V4L2FrameSource::frameFromBuffer(V4L2_PIX_FMT_YUYV, 2, 2, 6, std::span(yuyv).first(9)));
+    EXPECT_FALSE(V4L2FrameSource::frameFromBuffer(V4L2_PIX_FMT_MJPEG, 2, 2, 0, yuyv));
+    EXPECT_FALSE(V4L2FrameSource::frameFromBuffer(V4L2_PIX_FMT_GREY, -2, 2, 0, yuyv));
 }
 
 TEST(CodeReaderTest, malformed_frames_and_rectangles_read_nothing)
