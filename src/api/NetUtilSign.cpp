@@ -1,0 +1,224 @@
+#include "api/NetUtilSign.h"
+
+#include "api/Constants.h"
+#include "api/DesCipher.h"
+#include "api/Reachability.h"
+#include "api/SignedClientUi.h"
+#include "api/URLConfig.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Strings.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/kit/ScrollView.h"
+#include "platform/net/URLConnection.h"
+#include "refresh/RefreshFooter.h"
+#include "refresh/RefreshHeader.h"
+#include "refresh/ScrollViewRefresh.h"
+
+#include <utility>
+
+namespace {
+
+NetUtilSign::SendObserver s_sendObserver;
+
+struct KeyPair {
+    std::optional<std::string> headerKey;
+    std::optional<std::string> cipherKey;
+};
+
+KeyPair keyPairFor(int keyFlag)
+{
+    auto& defaults = foundation::UserDefaults::standard();
+    if (keyFlag == NetUtilSign::receivableKeyFlag)
+        return { defaults.stringForKey(KEY_RECEIVABLE), defaults.stringForKey(KEY_RECEIVABLE_ENCRYPT) };
+    return { defaults.stringForKey(KEY_MEMBER), defaults.stringForKey(KEY_MEMBER_ENCRYPT) };
+}
+
+std::optional<std::string> formText(const NetUtilSign::Parameters& parameters)
+{
+    std::string text;
+    for (const auto& [key, value] : parameters)
+        text += key + "=" + value + "&";
+    if (text.size() < 2)
+        return std::nullopt;
+    text.pop_back();
+    return text;
+}
+
+void toast(const std::shared_ptr<SignedClientUi>& ui, std::string_view text)
+{
+    if (ui)
+        ui->toast(std::string(text));
+}
+
+std::shared_ptr<void> showProgress(
+    const std::shared_ptr<SignedClientUi>& ui, const std::optional<std::string>& text)
+{
+    return ui ? ui->showProgressDialog(text) : nullptr;
+}
+
+void closeProgress(const std::shared_ptr<SignedClientUi>& ui, const std::shared_ptr<void>& progress)
+{
+    if (ui && progress)
+        ui->closeProgressDialog(progress);
+}
+
+bool isReachable(const std::shared_ptr<Reachability>& reachability)
+{
+    return reachability && reachability->currentReachabilityStatus() != ReachabilityStatusNone;
+}
+
+} // namespace
+
+void NetUtilSign::doPost(std::string_view path, const std::optional<std::string>& progressText, int keyFlag,
+    const Parameters& parameters, ReplyTextCallback callback)
+{
+    post(Variant::WithProgress, path, progressText, nullptr, keyFlag, parameters, std::move(callback));
+}
+
+void NetUtilSign::doPostForNotLoading(
+    std::string_view path, int keyFlag, const Parameters& parameters, ReplyTextCallback callback)
+{
+    post(Variant::NotLoading, path, std::nullopt, nullptr, keyFlag, parameters, std::move(callback));
+}
+
+void NetUtilSign::doPostForDownRefresh(std::string_view path,
+    const std::shared_ptr<kit::ScrollView>& scrollView, int keyFlag, const Parameters& parameters,
+    ReplyTextCallback callback)
+{
+    post(Variant::DownRefresh, path, std::nullopt, scrollView, keyFlag, parameters, std::move(callback));
+}
+
+void NetUtilSign::doPostForMemberUIDownRefresh(std::string_view path,
+    const std::shared_ptr<kit::ScrollView>& scrollView, int keyFlag, const Parameters& parameters,
+    ReplyTextCallback callback)
+{
+    post(Variant::MemberUIDownRefresh, path, std::nullopt, scrollView, keyFlag, parameters,
+        std::move(callback));
+}
+
+void NetUtilSign::post(Variant variant, std::string_view path, const std::optional<std::string>& progressText,
+    const std::shared_ptr<kit::ScrollView>& scrollView, int keyFlag, const Parameters& parameters,
+    ReplyTextCallback callback)
+{
+    bool const refreshes = variant == Variant::DownRefresh || variant == Variant::MemberUIDownRefresh;
+    if (!isConnectionAvailable()) {
+        if (refreshes)
+            endRefreshing(scrollView);
+        return;
+    }
+
+    auto keys = keyPairFor(keyFlag);
+    net::URLRequest request(URLConfig::apiBase() + std::string(path),
+        net::URLRequestCachePolicy::ReloadIgnoringLocalCacheData, timeoutInterval);
+    request.setHTTPMethod("POST");
+    request.setValueForHTTPHeaderField("application/x-www-form-urlencoded", "Content-Type");
+    request.setValueForHTTPHeaderField(keys.headerKey, "qvkey");
+    if (auto text = formText(parameters))
+        request.setHTTPBody(foundation::addingPercentEscapes(DesCipher::encode(*text, keys.cipherKey)));
+
+    if (auto observer = s_sendObserver)
+        observer(path, parameters);
+
+    auto ui = SignedClientUi::current();
+    std::shared_ptr<void> progress;
+    if (variant == Variant::WithProgress)
+        progress = showProgress(ui, progressText);
+    // Held weakly: a list that has gone has nothing left to stop.
+    std::weak_ptr<kit::ScrollView> weakList = scrollView;
+
+    net::URLConnection::sendAsynchronousRequest(std::move(request), foundation::DispatchQueue::main(),
+        [variant, refreshes, ui, progress, weakList, keyFlag, cipherKey = std::move(keys.cipherKey),
+            callback = std::move(callback)](const std::optional<net::HTTPURLResponse>& response,
+            const std::optional<std::string>& data, const std::optional<net::URLError>&) {
+            if (variant == Variant::WithProgress) {
+                int const status = response ? response->statusCode() : 0;
+                if (status >= 500 && status <= 599) {
+                    toast(ui, serverBusyMessage);
+                    closeProgress(ui, progress);
+                    return;
+                }
+                if (status == 403 || status == 404) {
+                    toast(ui, keyInvalidMessage);
+                    closeProgress(ui, progress);
+                    if (ui && keyFlag == receivableKeyFlag)
+                        ui->setReceivableKey();
+                    else if (ui)
+                        ui->setMemberKey();
+                    return;
+                }
+            }
+            if (!data) {
+                closeProgress(ui, progress);
+                toast(ui, noNetworkMessage);
+                if (refreshes)
+                    endRefreshing(weakList.lock());
+                return;
+            }
+            if (callback)
+                callback(DesCipher::decode(*data, cipherKey));
+            closeProgress(ui, progress);
+            if (variant == Variant::DownRefresh)
+                endRefreshing(weakList.lock());
+        });
+}
+
+void NetUtilSign::getQrcodeImage(
+    const std::string& url, const std::optional<std::string>& progressText, ImageDataCallback callback)
+{
+    getImage(url, progressText, false, std::move(callback));
+}
+
+void NetUtilSign::getStaticQrcodeImage(
+    const std::string& url, const std::optional<std::string>& progressText, ImageDataCallback callback)
+{
+    getImage(url, progressText, true, std::move(callback));
+}
+
+void NetUtilSign::getImage(const std::string& url, const std::optional<std::string>& progressText,
+    bool explicitGet, ImageDataCallback callback)
+{
+    if (!isConnectionAvailable())
+        return;
+    auto ui = SignedClientUi::current();
+    auto progress = showProgress(ui, progressText);
+    net::URLRequest request(url, net::URLRequestCachePolicy::ReloadIgnoringLocalCacheData, timeoutInterval);
+    if (explicitGet)
+        request.setHTTPMethod("GET");
+    net::URLConnection::sendAsynchronousRequest(std::move(request), foundation::DispatchQueue::main(),
+        [ui, progress, callback = std::move(callback)](const std::optional<net::HTTPURLResponse>&,
+            const std::optional<std::string>& data, const std::optional<net::URLError>&) {
+            if (!data) {
+                closeProgress(ui, progress);
+                toast(ui, noNetworkMessage);
+                return;
+            }
+            if (callback)
+                callback(*data);
+            closeProgress(ui, progress);
+        });
+}
+
+bool NetUtilSign::isConnectionAvailable()
+{
+    if (isReachable(Reachability::reachabilityForLocalWiFi()))
+        return true;
+    if (isReachable(Reachability::reachabilityForInternetConnection()))
+        return true;
+    toast(SignedClientUi::current(), noNetworkMessage);
+    return false;
+}
+
+void NetUtilSign::setSendObserver(SendObserver observer)
+{
+    s_sendObserver = std::move(observer);
+}
+
+void NetUtilSign::endRefreshing(const std::shared_ptr<kit::ScrollView>& scrollView)
+{
+    if (!scrollView)
+        return;
+    if (auto refreshHeader = header(*scrollView))
+        refreshHeader->endRefreshing();
+    if (auto refreshFooter = footer(*scrollView))
+        refreshFooter->endRefreshing();
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "api/RequestCallbacks.h"
+
+#include <functional>
+#include <memory>
+#include <nlohmann/ordered_map.hpp>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kit {
+class ScrollView;
+}
+
+// The one road from the screens to the merchant's back end: each call checks
+// the network, posts the parameters DES-encrypted under the chosen merchant
+// key pair, and hands the decrypted reply to the callback on the main thread.
+// Transport failures and refused keys end here, in a toast (and for a
+// refused key the current screen's key alert); the callback then never runs.
+//
+//     NetUtilSign::Parameters parameters;
+//     parameters["cardnum"] = code;
+//     NetUtilSign::doPost(URLConfig::GET_USER_INFO, "加载中...", NetUtilSign::memberKeyFlag, parameters,
+//         [weakScreen](const std::optional<std::string>& reply) { ... });
+//
+// Main thread only. Nothing is cancelled: a callback that must not outlive
+// its screen captures a weak pointer.
+class NetUtilSign {
+public:
+    // Sent in insertion order, neither keys nor values escaped.
+    using Parameters = nlohmann::ordered_map<std::string, std::string>;
+
+    // The key flag: collection pair ("/PayApi/" paths and sign-in), or any
+    // other value for the member pair ("/UserApi/" paths).
+    static constexpr int receivableKeyFlag = 0;
+    static constexpr int memberKeyFlag = 1;
+
+    static constexpr double timeoutInterval = 10.0;
+    static constexpr std::string_view noNetworkMessage = "连接失败，请检查您的网络连接！";
+    static constexpr std::string_view serverBusyMessage = "服务器繁忙，请稍后再试！";
+    static constexpr std::string_view keyInvalidMessage = "key无效,请重新设置！";
+
+    // With the progress overlay (no label for an absent text). A 5xx reply,
+    // a refused key (403 or 404) and no reply at all are handled here; any
+    // other reply reaches the callback, and the overlay closes after it.
+    static void doPost(std::string_view path, const std::optional<std::string>& progressText, int keyFlag,
+        const Parameters& parameters, ReplyTextCallback callback);
+    // For pollers: no overlay, no status check; only "no reply" is handled here.
+    static void doPostForNotLoading(
+        std::string_view path, int keyFlag, const Parameters& parameters, ReplyTextCallback callback);
+    // For lists: as doPostForNotLoading, then the list's header and footer stop
+    // refreshing, whatever happened (a list gone by then is left alone).
+    static void doPostForDownRefresh(std::string_view path,
+        const std::shared_ptr<kit::ScrollView>& scrollView, int keyFlag, const Parameters& parameters,
+        ReplyTextCallback callback);
+    // As doPostForDownRefresh, except that after a reply the callback itself
+    // must stop the refreshing.
+    static void doPostForMemberUIDownRefresh(std::string_view path,
+        const std::shared_ptr<kit::ScrollView>& scrollView, int keyFlag, const Parameters& parameters,
+        ReplyTextCallback callback);
+
+    // GET of a full image URL, with the overlay; the bytes whatever the status.
+    static void getQrcodeImage(
+        const std::string& url, const std::optional<std::string>& progressText, ImageDataCallback callback);
+    // The same request with its method named explicitly.
+    static void getStaticQrcodeImage(
+        const std::string& url, const std::optional<std::string>& progressText, ImageDataCallback callback);
+
+    // False (after the no-network toast) when neither the local network nor
+    // the internet can be reached.
+    static bool isConnectionAvailable();
+
+    // Sees each signed request as it goes out, with its parameters before
+    // encryption, for the program's request trace. Empty: nobody watches.
+    using SendObserver = std::function<void(std::string_view path, const Parameters& parameters)>;
+    static void setSendObserver(SendObserver observer);
+
+private:
+    enum class Variant { WithProgress, NotLoading, DownRefresh, MemberUIDownRefresh };
+
+    static void post(Variant variant, std::string_view path, const std::optional<std::string>& progressText,
+        const std::shared_ptr<kit::ScrollView>& scrollView, int keyFlag, const Parameters& parameters,
+        ReplyTextCallback callback);
+    static void getImage(const std::string& url, const std::optional<std::string>& progressText,
+        bool explicitGet, ImageDataCallback callback);
+    static void endRefreshing(const std::shared_ptr<kit::ScrollView>& scrollView);
+};
