@@ -9,8 +9,8 @@ namespace crypto {
 using Bytes = std::vector<std::uint8_t>;
 
 enum class Direction {
-    Encrypt,
-    Decrypt,
+    Encrypt = 0,
+    Decrypt = 1,
 };
 
 inline constexpr std::size_t desBlockSize = 8;
