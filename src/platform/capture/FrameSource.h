@@ -3,6 +3,7 @@
 #include "platform/capture/MetadataMachineReadableCodeObject.h"
 #include "platform/capture/VideoFrame.h"
 
+#include <memory>
 #include <optional>
 #include <stop_token>
 #include <vector>
@@ -13,7 +14,8 @@ namespace capture {
 // that are already known (a script holding a code up to the camera) which are
 // delivered without reading any picture.
 struct CaptureSample {
-    std::optional<VideoFrame> frame;
+    // Shared, as frames are large and never change.
+    std::shared_ptr<const VideoFrame> frame;
     std::vector<MetadataMachineReadableCodeObject> codes;
     // A picture held up inside the scanner's square rather than the camera's
     // whole view: it is read whole, as the square is what it fills.

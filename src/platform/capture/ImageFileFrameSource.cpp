@@ -5,7 +5,7 @@
 namespace capture {
 
 ImageFileFrameSource::ImageFileFrameSource(VideoFrame frame)
-    : m_frame(std::move(frame))
+    : m_frame(std::make_shared<const VideoFrame>(std::move(frame)))
 {
 }
 
@@ -20,9 +20,7 @@ std::optional<CaptureSample> ImageFileFrameSource::nextSample(std::stop_token st
 {
     if (stop.stop_requested() || !m_frame)
         return std::nullopt;
-    CaptureSample sample { std::move(m_frame), {}, false };
-    m_frame.reset();
-    return sample;
+    return CaptureSample { std::exchange(m_frame, nullptr), {}, false };
 }
 
 } // namespace capture

@@ -19,7 +19,7 @@ public:
     explicit ImageFileFrameSource(VideoFrame frame);
 
 private:
-    std::optional<VideoFrame> m_frame;
+    std::shared_ptr<const VideoFrame> m_frame;
 };
 
 } // namespace capture

@@ -15,7 +15,8 @@ void MemoryFrameSource::push(CaptureSample sample)
 
 void MemoryFrameSource::pushFrame(VideoFrame frame, Placement placement)
 {
-    push({ std::move(frame), {}, placement == Placement::InsideRectOfInterest });
+    push({ std::make_shared<const VideoFrame>(std::move(frame)), {},
+        placement == Placement::InsideRectOfInterest });
 }
 
 foundation::Result<void> MemoryFrameSource::pushImageFile(
@@ -28,7 +29,7 @@ foundation::Result<void> MemoryFrameSource::pushImageFile(
 
 void MemoryFrameSource::injectCode(MetadataObjectType type, std::string stringValue)
 {
-    push({ std::nullopt, { MetadataMachineReadableCodeObject(type, std::move(stringValue)) }, false });
+    push({ nullptr, { MetadataMachineReadableCodeObject(type, std::move(stringValue)) }, false });
 }
 
 size_t MemoryFrameSource::pendingCount() const

@@ -238,11 +238,12 @@ std::optional<CaptureSample> V4L2FrameSource::nextSample(std::stop_token stop)
                 continue;
             return std::nullopt;
         }
-        std::optional<VideoFrame> frame;
+        std::shared_ptr<const VideoFrame> frame;
         if (buffer.index < m_buffers.size() && !(buffer.flags & V4L2_BUF_FLAG_ERROR)) {
             size_t used = std::min<size_t>(buffer.bytesused, m_buffers[buffer.index].length);
-            frame = frameFromBuffer(m_pixelFormat, m_width, m_height, m_bytesPerLine,
-                { static_cast<const std::uint8_t*>(m_buffers[buffer.index].start), used });
+            if (auto converted = frameFromBuffer(m_pixelFormat, m_width, m_height, m_bytesPerLine,
+                    { static_cast<const std::uint8_t*>(m_buffers[buffer.index].start), used }))
+                frame = std::make_shared<const VideoFrame>(std::move(*converted));
         }
         if (xioctl(m_fd, VIDIOC_QBUF, &buffer) != 0)
             return std::nullopt;
