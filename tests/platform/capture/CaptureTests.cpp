@@ -140,7 +140,14 @@ protected:
         m_session->startRunning();
         ASSERT_TRUE(m_session->isRunning());
     }
-    void TearDown() override { m_session->stopRunning(); }
+    void TearDown() override
+    {
+        m_session->stopRunning();
+        // A test that stopped half-way must not leave a worker blocked for ever.
+        if (!m_release.try_wait())
+            releaseQueue();
+        m_queue->syncFlush();
+    }
 
     // Everything pushed so far has been read and its deliveries have run.
     std::vector<std::vector<Code>> settle()
