@@ -140,7 +140,12 @@ foundation::Result<void> V4L2FrameSource::configure(int preferredWidth, int pref
         format.fmt.pix.height = static_cast<std::uint32_t>(preferredHeight);
         format.fmt.pix.pixelformat = wanted;
         format.fmt.pix.field = V4L2_FIELD_NONE;
-        if (xioctl(m_fd, VIDIOC_S_FMT, &format) != 0 || format.fmt.pix.pixelformat != wanted)
+        if (xioctl(m_fd, VIDIOC_S_FMT, &format) != 0) {
+            if (errno == EBUSY)
+                return systemError("the camera is in use");
+            continue;
+        }
+        if (format.fmt.pix.pixelformat != wanted)
             continue;
         m_pixelFormat = wanted;
         m_width = static_cast<int>(format.fmt.pix.width);
