@@ -3,7 +3,7 @@
 #include "refresh/FrameShorthand.h"
 
 RefreshAutoNormalFooter::RefreshAutoNormalFooter(Token token)
-    : RefreshAutoStateFooter(token)
+    : RefreshSpinnerMixin(token)
 {
 }
 
@@ -11,12 +11,6 @@ std::shared_ptr<RefreshAutoNormalFooter> RefreshAutoNormalFooter::footerWithRefr
     RefreshingBlock block)
 {
     return makeWithBlock<RefreshAutoNormalFooter>(std::move(block));
-}
-
-void RefreshAutoNormalFooter::prepare()
-{
-    RefreshAutoStateFooter::prepare();
-    m_indicators.setActivityIndicatorViewStyle(kit::ActivityIndicatorViewStyle::Gray);
 }
 
 void RefreshAutoNormalFooter::placeSubviews()

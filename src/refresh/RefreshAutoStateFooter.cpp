@@ -1,7 +1,6 @@
 #include "refresh/RefreshAutoStateFooter.h"
 
 #include "platform/kit/Touch.h"
-#include "refresh/RefreshLabel.h"
 
 RefreshAutoStateFooter::RefreshAutoStateFooter(Token token)
     : RefreshAutoFooter(token)
@@ -14,30 +13,9 @@ std::shared_ptr<RefreshAutoStateFooter> RefreshAutoStateFooter::footerWithRefres
     return makeWithBlock<RefreshAutoStateFooter>(std::move(block));
 }
 
-std::shared_ptr<kit::Label> RefreshAutoStateFooter::stateLabel()
-{
-    auto label = m_stateLabel.lock();
-    if (!label) {
-        label = refreshLabel();
-        addSubview(label);
-        m_stateLabel = label;
-    }
-    return label;
-}
-
-void RefreshAutoStateFooter::showTitle(RefreshState state)
-{
-    auto it = m_stateTitles.find(state);
-    bool blank = it == m_stateTitles.end() || (state == RefreshState::Refreshing && m_refreshingTitleHidden);
-    stateLabel()->setText(blank ? std::string() : it->second);
-}
-
 void RefreshAutoStateFooter::setTitle(const std::optional<std::string>& title, RefreshState state)
 {
-    if (!title)
-        return;
-    m_stateTitles[state] = *title;
-    showTitle(this->state());
+    m_titles.setTitle(title, state, this->state());
 }
 
 void RefreshAutoStateFooter::prepare()
@@ -52,7 +30,7 @@ void RefreshAutoStateFooter::prepare()
 
 void RefreshAutoStateFooter::touchesEnded(const kit::Touch& touch)
 {
-    auto label = m_stateLabel.lock();
+    auto label = m_titles.labelIfMade();
     if (label && touch.view() == label) {
         stateLabelClick();
         return;
@@ -77,5 +55,5 @@ void RefreshAutoStateFooter::setState(RefreshState state)
     if (state == this->state())
         return;
     RefreshAutoFooter::setState(state);
-    showTitle(state);
+    m_titles.show(state);
 }

@@ -2,6 +2,7 @@
 
 #include "platform/kit/Label.h"
 #include "refresh/RefreshAutoFooter.h"
+#include "refresh/RefreshStateTitles.h"
 
 #include <map>
 #include <optional>
@@ -23,11 +24,11 @@ public:
 
     // An absent title is ignored.
     void setTitle(const std::optional<std::string>& title, RefreshState state);
-    const std::map<RefreshState, std::string>& stateTitles() const { return m_stateTitles; }
-    std::shared_ptr<kit::Label> stateLabel();
+    const std::map<RefreshState, std::string>& stateTitles() const { return m_titles.titles(); }
+    std::shared_ptr<kit::Label> stateLabel() { return m_titles.label(); }
 
-    bool isRefreshingTitleHidden() const { return m_refreshingTitleHidden; }
-    void setRefreshingTitleHidden(bool hidden) { m_refreshingTitleHidden = hidden; }
+    bool isRefreshingTitleHidden() const { return m_titles.isRefreshingTitleHidden(); }
+    void setRefreshingTitleHidden(bool hidden) { m_titles.setRefreshingTitleHidden(hidden); }
 
     void setState(RefreshState state) override;
     // Touches on the state label come up the responder chain to here.
@@ -39,9 +40,6 @@ protected:
 
 private:
     void stateLabelClick();
-    void showTitle(RefreshState state);
 
-    std::map<RefreshState, std::string> m_stateTitles;
-    std::weak_ptr<kit::Label> m_stateLabel;
-    bool m_refreshingTitleHidden = false;
+    RefreshStateTitles m_titles { *this };
 };

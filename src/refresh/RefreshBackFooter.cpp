@@ -2,7 +2,6 @@
 
 #include "platform/kit/TableView.h"
 #include "refresh/FrameShorthand.h"
-#include "refresh/ScrollSettling.h"
 
 #include <algorithm>
 
@@ -59,34 +58,19 @@ void RefreshBackFooter::scrollViewContentSizeDidChange(graphics::Size oldSize, g
 void RefreshBackFooter::scrollViewContentOffsetDidChange(graphics::Point oldOffset, graphics::Point newOffset)
 {
     RefreshFooter::scrollViewContentOffsetDidChange(oldOffset, newOffset);
-    if (state() == RefreshState::Refreshing)
-        return;
-    auto scrollView = this->scrollView();
+    auto scrollView = scrollViewToFollow();
     if (!scrollView)
         return;
-    setScrollViewOriginalInset(scrollView->contentInset());
     double offsetY = rfOffsetY(*scrollView);
     double happen = happenOffsetY();
     double height = rfH(*this);
     if (offsetY <= happen || height <= 0)
         return;
     double percent = (offsetY - happen) / height;
-    if (state() == RefreshState::NoMoreData) {
+    if (state() == RefreshState::NoMoreData)
         setPullingPercent(percent);
-        return;
-    }
-    if (scrollView->isDragging()) {
-        setPullingPercent(percent);
-        double threshold = happen + height;
-        if (state() == RefreshState::Idle && offsetY > threshold)
-            setState(RefreshState::Pulling);
-        else if (state() == RefreshState::Pulling && offsetY <= threshold)
-            setState(RefreshState::Idle);
-    } else if (state() == RefreshState::Pulling) {
-        beginRefreshing();
-    } else if (percent < 1) {
-        setPullingPercent(percent);
-    }
+    else
+        followDrag(*scrollView, percent, offsetY > happen + height);
 }
 
 void RefreshBackFooter::setState(RefreshState state)
@@ -95,46 +79,25 @@ void RefreshBackFooter::setState(RefreshState state)
     if (state == old)
         return;
     RefreshFooter::setState(state);
-    auto scrollView = this->scrollView();
     if (state == RefreshState::Refreshing) {
         m_lastRefreshCount = totalDataCountInScrollView();
-        auto weak = weakSelf<RefreshBackFooter>();
-        kit::View::animate(
-            RefreshFastAnimationDuration,
-            [&] {
-                if (!scrollView)
-                    return;
-                double bottom = rfH(*this) + scrollViewOriginalInset().bottom;
-                double deltaH = heightForContentBreakView();
-                // Content shorter than the view: the inset also covers the gap
-                // between the content and the footer at the bottom edge.
-                if (deltaH < 0)
-                    bottom -= deltaH;
-                m_lastBottomDelta = bottom - rfInsetB(*scrollView);
-                setRfInsetB(*scrollView, bottom);
-                setRfOffsetY(*scrollView, happenOffsetY() + rfH(*this));
-            },
-            [weak](bool) {
-                if (auto self = weak.lock())
-                    self->executeRefreshingCallback();
-            });
+        animateInsetOpen([this](kit::ScrollView& scrollView) {
+            double bottom = rfH(*this) + scrollViewOriginalInset().bottom;
+            double deltaH = heightForContentBreakView();
+            // Content shorter than the view: the inset also covers the gap
+            // between the content and the footer at the bottom edge.
+            if (deltaH < 0)
+                bottom -= deltaH;
+            m_lastBottomDelta = bottom - rfInsetB(scrollView);
+            setRfInsetB(scrollView, bottom);
+            setRfOffsetY(scrollView, happenOffsetY() + rfH(*this));
+        });
     } else if ((state == RefreshState::Idle || state == RefreshState::NoMoreData)
         && old == RefreshState::Refreshing) {
-        auto weak = weakSelf<RefreshBackFooter>();
-        kit::View::animate(
-            RefreshSlowAnimationDuration,
-            [&] {
-                if (scrollView) {
-                    setRfInsetB(*scrollView, rfInsetB(*scrollView) - m_lastBottomDelta);
-                    settleIntoRestingRange(*scrollView);
-                }
-                if (isAutoChangeAlpha())
-                    setAlpha(0.0);
-            },
-            [weak](bool) {
-                if (auto self = weak.lock())
-                    self->setPullingPercent(0.0);
-            });
+        animateInsetClosed([this](kit::ScrollView& scrollView) {
+            setRfInsetB(scrollView, rfInsetB(scrollView) - m_lastBottomDelta);
+        });
+        auto scrollView = this->scrollView();
         double deltaH = heightForContentBreakView();
         if (scrollView && deltaH > 0 && totalDataCountInScrollView() != m_lastRefreshCount)
             setRfOffsetY(*scrollView, rfOffsetY(*scrollView));

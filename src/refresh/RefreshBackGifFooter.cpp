@@ -1,10 +1,7 @@
 #include "refresh/RefreshBackGifFooter.h"
 
-#include "refresh/FrameShorthand.h"
-#include "refresh/RefreshGifFrames.h"
-
 RefreshBackGifFooter::RefreshBackGifFooter(Token token)
-    : RefreshBackStateFooter(token)
+    : RefreshGifMixin(token)
 {
 }
 
@@ -13,45 +10,17 @@ std::shared_ptr<RefreshBackGifFooter> RefreshBackGifFooter::footerWithRefreshing
     return makeWithBlock<RefreshBackGifFooter>(std::move(block));
 }
 
-std::shared_ptr<kit::ImageView> RefreshBackGifFooter::gifView()
-{
-    auto view = m_gifView.lock();
-    if (!view) {
-        view = std::make_shared<kit::ImageView>();
-        addSubview(view);
-        m_gifView = view;
-    }
-    return view;
-}
-
-void RefreshBackGifFooter::setImages(const std::optional<Images>& images, double duration, RefreshState state)
-{
-    m_frames.setImages(images, duration, state, *this);
-}
-
-void RefreshBackGifFooter::setImages(const std::optional<Images>& images, RefreshState state)
-{
-    m_frames.setImages(images, state, *this);
-}
-
 void RefreshBackGifFooter::setPullingPercent(double percent)
 {
     RefreshBackStateFooter::setPullingPercent(percent);
-    if (state() == RefreshState::Idle && m_frames.imagesForState(RefreshState::Idle))
-        m_frames.followPull(*gifView(), percent);
+    if (state() == RefreshState::Idle)
+        m_frames.followPull(percent);
 }
 
 void RefreshBackGifFooter::placeSubviews()
 {
     RefreshBackStateFooter::placeSubviews();
-    auto view = gifView();
-    view->setFrame(bounds());
-    if (stateLabel()->isHidden()) {
-        view->setContentMode(kit::ContentMode::Center);
-    } else {
-        view->setContentMode(kit::ContentMode::Right);
-        setRfW(*view, rfW(*this) * 0.5 - 90);
-    }
+    m_frames.place(!stateLabel()->isHidden());
 }
 
 void RefreshBackGifFooter::setState(RefreshState state)
@@ -60,13 +29,8 @@ void RefreshBackGifFooter::setState(RefreshState state)
     if (state == old)
         return;
     RefreshBackStateFooter::setState(state);
-    if (state == RefreshState::Pulling || state == RefreshState::Refreshing) {
-        if (!m_frames.imagesForState(state))
-            return;
-        auto view = gifView();
-        view->setHidden(false);
-        m_frames.play(*view, state);
-    } else if (state == RefreshState::Idle || state == RefreshState::NoMoreData) {
+    if (state == RefreshState::Pulling || state == RefreshState::Refreshing)
+        m_frames.showPlaying(state);
+    else if (state == RefreshState::Idle || state == RefreshState::NoMoreData)
         gifView()->setHidden(state == RefreshState::NoMoreData);
-    }
 }

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "refresh/RefreshBackStateFooter.h"
-#include "refresh/RefreshIndicators.h"
+#include "refresh/RefreshSpinnerMixin.h"
 
 // The footer the lists use: an arrow, turned round at rest and upright
 // while pulling (the reverse of the header's), and a spinner.
-class RefreshBackNormalFooter : public RefreshBackStateFooter {
+class RefreshBackNormalFooter : public RefreshSpinnerMixin<RefreshBackStateFooter> {
 public:
     explicit RefreshBackNormalFooter(Token token);
 
@@ -18,22 +18,8 @@ public:
     }
 
     std::shared_ptr<kit::ImageView> arrowView() { return m_indicators.arrowView(); }
-    std::shared_ptr<kit::ActivityIndicatorView> loadingView() { return m_indicators.loadingView(); }
-    kit::ActivityIndicatorViewStyle activityIndicatorViewStyle() const
-    {
-        return m_indicators.activityIndicatorViewStyle();
-    }
-    void setActivityIndicatorViewStyle(kit::ActivityIndicatorViewStyle style)
-    {
-        m_indicators.setActivityIndicatorViewStyle(style);
-    }
-
     void setState(RefreshState state) override;
 
 protected:
-    void prepare() override;
     void placeSubviews() override;
-
-private:
-    RefreshIndicators m_indicators { *this };
 };

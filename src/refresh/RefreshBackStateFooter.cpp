@@ -1,7 +1,5 @@
 #include "refresh/RefreshBackStateFooter.h"
 
-#include "refresh/RefreshLabel.h"
-
 RefreshBackStateFooter::RefreshBackStateFooter(Token token)
     : RefreshBackFooter(token)
 {
@@ -13,29 +11,9 @@ std::shared_ptr<RefreshBackStateFooter> RefreshBackStateFooter::footerWithRefres
     return makeWithBlock<RefreshBackStateFooter>(std::move(block));
 }
 
-std::shared_ptr<kit::Label> RefreshBackStateFooter::stateLabel()
-{
-    auto label = m_stateLabel.lock();
-    if (!label) {
-        label = refreshLabel();
-        addSubview(label);
-        m_stateLabel = label;
-    }
-    return label;
-}
-
-void RefreshBackStateFooter::showTitle(RefreshState state)
-{
-    auto it = m_stateTitles.find(state);
-    stateLabel()->setText(it == m_stateTitles.end() ? std::string() : it->second);
-}
-
 void RefreshBackStateFooter::setTitle(const std::optional<std::string>& title, RefreshState state)
 {
-    if (!title)
-        return;
-    m_stateTitles[state] = *title;
-    showTitle(this->state());
+    m_titles.setTitle(title, state, this->state());
 }
 
 void RefreshBackStateFooter::prepare()
@@ -58,5 +36,5 @@ void RefreshBackStateFooter::setState(RefreshState state)
     if (state == this->state())
         return;
     RefreshBackFooter::setState(state);
-    showTitle(state);
+    m_titles.show(state);
 }

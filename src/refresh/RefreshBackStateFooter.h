@@ -2,6 +2,7 @@
 
 #include "platform/kit/Label.h"
 #include "refresh/RefreshBackFooter.h"
+#include "refresh/RefreshStateTitles.h"
 
 #include <map>
 #include <optional>
@@ -22,8 +23,8 @@ public:
 
     // An absent title is ignored.
     void setTitle(const std::optional<std::string>& title, RefreshState state);
-    const std::map<RefreshState, std::string>& stateTitles() const { return m_stateTitles; }
-    std::shared_ptr<kit::Label> stateLabel();
+    const std::map<RefreshState, std::string>& stateTitles() const { return m_titles.titles(); }
+    std::shared_ptr<kit::Label> stateLabel() { return m_titles.label(); }
 
     void setState(RefreshState state) override;
 
@@ -32,8 +33,5 @@ protected:
     void placeSubviews() override;
 
 private:
-    void showTitle(RefreshState state);
-
-    std::map<RefreshState, std::string> m_stateTitles;
-    std::weak_ptr<kit::Label> m_stateLabel;
+    RefreshStateTitles m_titles { *this };
 };

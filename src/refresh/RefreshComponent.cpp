@@ -2,6 +2,7 @@
 
 #include "platform/foundation/DispatchQueue.h"
 #include "refresh/FrameShorthand.h"
+#include "refresh/ScrollSettling.h"
 
 RefreshComponent::RefreshComponent(Token)
 {
@@ -149,4 +150,65 @@ void RefreshComponent::executeRefreshingCallback()
         if (auto action = self->m_refreshingAction; action && !self->m_refreshingTarget.expired())
             action(*self);
     });
+}
+
+std::shared_ptr<kit::ScrollView> RefreshComponent::scrollViewToFollow()
+{
+    if (m_state == RefreshState::Refreshing)
+        return nullptr;
+    auto scrollView = this->scrollView();
+    if (scrollView)
+        m_scrollViewOriginalInset = scrollView->contentInset();
+    return scrollView;
+}
+
+void RefreshComponent::followDrag(const kit::ScrollView& scrollView, double percent, bool pastThreshold)
+{
+    if (scrollView.isDragging()) {
+        setPullingPercent(percent);
+        if (m_state == RefreshState::Idle && pastThreshold)
+            setState(RefreshState::Pulling);
+        else if (m_state == RefreshState::Pulling && !pastThreshold)
+            setState(RefreshState::Idle);
+    } else if (m_state == RefreshState::Pulling) {
+        beginRefreshing();
+    } else if (percent < 1) {
+        setPullingPercent(percent);
+    }
+}
+
+void RefreshComponent::animateInsetOpen(const std::function<void(kit::ScrollView&)>& openInset)
+{
+    auto scrollView = this->scrollView();
+    auto weak = weakSelf<RefreshComponent>();
+    kit::View::animate(
+        RefreshFastAnimationDuration,
+        [&] {
+            if (scrollView)
+                openInset(*scrollView);
+        },
+        [weak](bool) {
+            if (auto self = weak.lock())
+                self->executeRefreshingCallback();
+        });
+}
+
+void RefreshComponent::animateInsetClosed(const std::function<void(kit::ScrollView&)>& closeInset)
+{
+    auto scrollView = this->scrollView();
+    auto weak = weakSelf<RefreshComponent>();
+    kit::View::animate(
+        RefreshSlowAnimationDuration,
+        [&] {
+            if (scrollView) {
+                closeInset(*scrollView);
+                settleIntoRestingRange(*scrollView);
+            }
+            if (m_autoChangeAlpha)
+                setAlpha(0.0);
+        },
+        [weak](bool) {
+            if (auto self = weak.lock())
+                self->setPullingPercent(0.0);
+        });
 }

@@ -75,6 +75,21 @@ public:
     void drawRect(graphics::DrawingContext& context, const graphics::Rect& rect) override;
 
 protected:
+    template<class T> static std::shared_ptr<T> makeWithBlock(RefreshingBlock block)
+    {
+        auto control = create<T>();
+        control->setRefreshingBlock(std::move(block));
+        return control;
+    }
+    template<class T, class Target>
+    static std::shared_ptr<T> makeWithTarget(
+        const std::shared_ptr<Target>& target, void (Target::*action)(RefreshComponent&))
+    {
+        auto control = create<T>();
+        control->setRefreshingTarget(target, action);
+        return control;
+    }
+
     virtual void prepare();
     virtual void placeSubviews() { }
 
@@ -88,7 +103,19 @@ protected:
     // may reload the list or drop this control.
     void executeRefreshingCallback();
 
-    void setScrollViewOriginalInset(const graphics::EdgeInsets& inset) { m_scrollViewOriginalInset = inset; }
+    // The list, unless the control is refreshing (its inset is then its
+    // own), with the original inset read again: the other control of the
+    // list may have changed it.
+    std::shared_ptr<kit::ScrollView> scrollViewToFollow();
+    // The drag rules headers and pull-up footers share once the control is
+    // partly in view: `pastThreshold` says it is fully out.
+    void followDrag(const kit::ScrollView& scrollView, double percent, bool pastThreshold);
+    // Entering and leaving the refreshing state. `openInset` and
+    // `closeInset` run only while the control is in a list; the owner is
+    // called back once the inset has opened, and a closed inset puts the
+    // list back in its resting range.
+    void animateInsetOpen(const std::function<void(kit::ScrollView&)>& openInset);
+    void animateInsetClosed(const std::function<void(kit::ScrollView&)>& closeInset);
 
     template<class T> std::weak_ptr<T> weakSelf() { return std::static_pointer_cast<T>(shared_from_this()); }
 

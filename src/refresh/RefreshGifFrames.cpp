@@ -1,8 +1,14 @@
 #include "refresh/RefreshGifFrames.h"
 
 #include "refresh/FrameShorthand.h"
+#include "refresh/LazySubview.h"
 
 #include <cmath>
+
+std::shared_ptr<kit::ImageView> RefreshGifFrames::gifView()
+{
+    return lazySubview(m_control, m_gifView, [] { return std::make_shared<kit::ImageView>(); });
+}
 
 const RefreshGifFrames::Images* RefreshGifFrames::imagesForState(RefreshState state) const
 {
@@ -10,20 +16,19 @@ const RefreshGifFrames::Images* RefreshGifFrames::imagesForState(RefreshState st
     return it == m_stateImages.end() || it->second.empty() ? nullptr : &it->second;
 }
 
-void RefreshGifFrames::setImages(
-    const std::optional<Images>& images, double duration, RefreshState state, kit::View& control)
+void RefreshGifFrames::setImages(const std::optional<Images>& images, double duration, RefreshState state)
 {
     if (!images)
         return;
     m_stateImages[state] = *images;
     m_stateDurations[state] = duration;
-    if (!images->empty() && images->front() && images->front()->size().height > rfH(control))
-        setRfH(control, images->front()->size().height);
+    if (!images->empty() && images->front() && images->front()->size().height > rfH(m_control))
+        setRfH(m_control, images->front()->size().height);
 }
 
-void RefreshGifFrames::setImages(const std::optional<Images>& images, RefreshState state, kit::View& control)
+void RefreshGifFrames::setImages(const std::optional<Images>& images, RefreshState state)
 {
-    setImages(images, images ? static_cast<double>(images->size()) * 0.1 : 0.0, state, control);
+    setImages(images, images ? static_cast<double>(images->size()) * 0.1 : 0.0, state);
 }
 
 std::size_t RefreshGifFrames::frameIndexForPercent(std::size_t count, double percent)
@@ -36,27 +41,49 @@ std::size_t RefreshGifFrames::frameIndexForPercent(std::size_t count, double per
     return static_cast<std::size_t>(index);
 }
 
-void RefreshGifFrames::followPull(kit::ImageView& view, double percent) const
+void RefreshGifFrames::followPull(double percent)
 {
     const Images* idle = imagesForState(RefreshState::Idle);
     if (!idle)
         return;
-    view.stopAnimating();
-    view.setImage((*idle)[frameIndexForPercent(idle->size(), percent)]);
+    auto view = gifView();
+    view->stopAnimating();
+    view->setImage((*idle)[frameIndexForPercent(idle->size(), percent)]);
 }
 
-bool RefreshGifFrames::play(kit::ImageView& view, RefreshState state) const
+bool RefreshGifFrames::play(RefreshState state)
 {
     const Images* images = imagesForState(state);
     if (!images)
         return false;
-    view.stopAnimating();
+    auto view = gifView();
+    view->stopAnimating();
     if (images->size() == 1) {
-        view.setImage(images->front());
+        view->setImage(images->front());
     } else {
-        view.setAnimationImages(*images);
-        view.setAnimationDuration(m_stateDurations.at(state));
-        view.startAnimating();
+        view->setAnimationImages(*images);
+        view->setAnimationDuration(m_stateDurations.at(state));
+        view->startAnimating();
     }
     return true;
+}
+
+void RefreshGifFrames::showPlaying(RefreshState state)
+{
+    if (!imagesForState(state))
+        return;
+    gifView()->setHidden(false);
+    play(state);
+}
+
+void RefreshGifFrames::place(bool textShown)
+{
+    auto view = gifView();
+    view->setFrame(m_control.bounds());
+    if (!textShown) {
+        view->setContentMode(kit::ContentMode::Center);
+    } else {
+        view->setContentMode(kit::ContentMode::Right);
+        setRfW(*view, rfW(m_control) * 0.5 - 90);
+    }
 }

@@ -3,7 +3,6 @@
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/UserDefaults.h"
 #include "refresh/FrameShorthand.h"
-#include "refresh/ScrollSettling.h"
 
 RefreshHeader::RefreshHeader(Token token)
     : RefreshComponent(token)
@@ -42,12 +41,9 @@ std::optional<double> RefreshHeader::lastUpdatedTime() const
 void RefreshHeader::scrollViewContentOffsetDidChange(graphics::Point oldOffset, graphics::Point newOffset)
 {
     RefreshComponent::scrollViewContentOffsetDidChange(oldOffset, newOffset);
-    if (state() == RefreshState::Refreshing)
-        return;
-    auto scrollView = this->scrollView();
+    auto scrollView = scrollViewToFollow();
     if (!scrollView)
         return;
-    setScrollViewOriginalInset(scrollView->contentInset());
     double offsetY = rfOffsetY(*scrollView);
     double happen = -scrollViewOriginalInset().top;
     if (offsetY >= happen)
@@ -56,18 +52,7 @@ void RefreshHeader::scrollViewContentOffsetDidChange(graphics::Point oldOffset, 
     if (height <= 0)
         return;
     double percent = (happen - offsetY) / height;
-    double threshold = happen - height;
-    if (scrollView->isDragging()) {
-        setPullingPercent(percent);
-        if (state() == RefreshState::Idle && offsetY < threshold)
-            setState(RefreshState::Pulling);
-        else if (state() == RefreshState::Pulling && offsetY >= threshold)
-            setState(RefreshState::Idle);
-    } else if (state() == RefreshState::Pulling) {
-        beginRefreshing();
-    } else if (percent < 1) {
-        setPullingPercent(percent);
-    }
+    followDrag(*scrollView, percent, offsetY < happen - height);
 }
 
 void RefreshHeader::setState(RefreshState state)
@@ -76,41 +61,19 @@ void RefreshHeader::setState(RefreshState state)
     if (state == old)
         return;
     RefreshComponent::setState(state);
-    auto scrollView = this->scrollView();
     if (state == RefreshState::Refreshing) {
-        auto weak = weakSelf<RefreshHeader>();
-        kit::View::animate(
-            RefreshFastAnimationDuration,
-            [&] {
-                if (!scrollView)
-                    return;
-                double top = scrollViewOriginalInset().top + rfH(*this);
-                setRfInsetT(*scrollView, top);
-                setRfOffsetY(*scrollView, -top);
-            },
-            [weak](bool) {
-                if (auto self = weak.lock())
-                    self->executeRefreshingCallback();
-            });
+        animateInsetOpen([this](kit::ScrollView& scrollView) {
+            double top = scrollViewOriginalInset().top + rfH(*this);
+            setRfInsetT(scrollView, top);
+            setRfOffsetY(scrollView, -top);
+        });
     } else if (state == RefreshState::Idle && old == RefreshState::Refreshing) {
         auto& defaults = foundation::UserDefaults::standard();
         defaults.setDate(foundation::Clock::current()->now(), m_lastUpdatedTimeKey);
         // A settings file that cannot be written costs only the time text.
         (void)defaults.synchronize();
-        auto weak = weakSelf<RefreshHeader>();
-        kit::View::animate(
-            RefreshSlowAnimationDuration,
-            [&] {
-                if (scrollView) {
-                    setRfInsetT(*scrollView, rfInsetT(*scrollView) - rfH(*this));
-                    settleIntoRestingRange(*scrollView);
-                }
-                if (isAutoChangeAlpha())
-                    setAlpha(0.0);
-            },
-            [weak](bool) {
-                if (auto self = weak.lock())
-                    self->setPullingPercent(0.0);
-            });
+        animateInsetClosed([this](kit::ScrollView& scrollView) {
+            setRfInsetT(scrollView, rfInsetT(scrollView) - rfH(*this));
+        });
     }
 }

@@ -28,21 +28,6 @@ public:
     void setState(RefreshState state) override;
 
 protected:
-    template<class T> static std::shared_ptr<T> makeWithBlock(RefreshingBlock block)
-    {
-        auto header = create<T>();
-        header->setRefreshingBlock(std::move(block));
-        return header;
-    }
-    template<class T, class Target>
-    static std::shared_ptr<T> makeWithTarget(
-        const std::shared_ptr<Target>& target, void (Target::*action)(RefreshComponent&))
-    {
-        auto header = create<T>();
-        header->setRefreshingTarget(target, action);
-        return header;
-    }
-
     void prepare() override;
     void placeSubviews() override;
     void scrollViewContentOffsetDidChange(graphics::Point oldOffset, graphics::Point newOffset) override;

@@ -57,3 +57,59 @@ void RefreshIndicators::place(bool textShown)
     arrow->setTransform(turn);
     loadingView()->setFrame(arrowFrame);
 }
+
+void RefreshIndicators::showArrow(const graphics::AffineTransform& turn)
+{
+    auto arrow = arrowView();
+    loadingView()->stopAnimating();
+    arrow->setHidden(false);
+    kit::View::animate(RefreshFastAnimationDuration, [&] { arrow->setTransform(turn); });
+}
+
+void RefreshIndicators::showState(RefreshState state, RefreshState old)
+{
+    bool turnedAtRest = m_atRest == ArrowAtRest::Turned;
+    graphics::AffineTransform resting = turnedAtRest ? turnedArrow() : graphics::AffineTransform::identity();
+    graphics::AffineTransform pulling = turnedAtRest ? graphics::AffineTransform::identity() : turnedArrow();
+    switch (state) {
+    case RefreshState::Idle:
+        if (old == RefreshState::Refreshing) {
+            arrowView()->setTransform(resting);
+            auto spinner = loadingView();
+            auto weak = m_control.weak_from_this();
+            kit::View::animate(
+                RefreshSlowAnimationDuration, [&] { spinner->setAlpha(0.0); },
+                [this, weak](bool) {
+                    // No arrow in "no more data", nor a stopped spinner in a
+                    // refresh begun meanwhile. A live control means this
+                    // object, its member, is alive too.
+                    if (auto control = weak.lock(); !control || m_control.state() != RefreshState::Idle)
+                        return;
+                    auto spinner = loadingView();
+                    spinner->setAlpha(1.0);
+                    spinner->stopAnimating();
+                    arrowView()->setHidden(false);
+                });
+        } else {
+            showArrow(resting);
+        }
+        break;
+    case RefreshState::Pulling:
+        showArrow(pulling);
+        break;
+    case RefreshState::Refreshing: {
+        // A fade-out from the refresh before may not have finished.
+        auto spinner = loadingView();
+        spinner->setAlpha(1.0);
+        spinner->startAnimating();
+        arrowView()->setHidden(true);
+        break;
+    }
+    case RefreshState::NoMoreData:
+        arrowView()->setHidden(true);
+        loadingView()->stopAnimating();
+        break;
+    case RefreshState::WillRefresh:
+        break;
+    }
+}

@@ -2,6 +2,7 @@
 
 #include "platform/kit/ActivityIndicatorView.h"
 #include "platform/kit/ImageView.h"
+#include "refresh/RefreshComponent.h"
 
 #include <memory>
 
@@ -10,8 +11,13 @@
 // control is made again on the next use.
 class RefreshIndicators {
 public:
-    explicit RefreshIndicators(kit::View& control)
+    // Headers show the arrow upright at rest and turned while pulling;
+    // pull-up footers the other way round.
+    enum class ArrowAtRest { Upright, Turned };
+
+    explicit RefreshIndicators(RefreshComponent& control, ArrowAtRest atRest = ArrowAtRest::Upright)
         : m_control(control)
+        , m_atRest(atRest)
     {
     }
 
@@ -28,9 +34,17 @@ public:
     // when the text is hidden), and the spinner in its place.
     void place(bool textShown);
 
+    // The arrow while idle or pulling, the spinner while refreshing, neither
+    // once there is no more data. After a refresh the spinner fades out
+    // before the arrow comes back.
+    void showState(RefreshState state, RefreshState old);
+
 private:
+    void showArrow(const graphics::AffineTransform& turn);
+
     // The control owns this object, so the reference never dangles.
-    kit::View& m_control;
+    RefreshComponent& m_control;
+    ArrowAtRest m_atRest;
     std::weak_ptr<kit::ImageView> m_arrowView;
     std::weak_ptr<kit::ActivityIndicatorView> m_loadingView;
     kit::ActivityIndicatorViewStyle m_style = kit::ActivityIndicatorViewStyle::Gray;

@@ -4,6 +4,7 @@
 #include "platform/foundation/DateFormatter.h"
 #include "platform/foundation/UserDefaults.h"
 #include "refresh/FrameShorthand.h"
+#include "refresh/LazySubview.h"
 #include "refresh/RefreshLabel.h"
 
 #include <cmath>
@@ -18,35 +19,14 @@ std::shared_ptr<RefreshStateHeader> RefreshStateHeader::headerWithRefreshingBloc
     return makeWithBlock<RefreshStateHeader>(std::move(block));
 }
 
-std::shared_ptr<kit::Label> RefreshStateHeader::stateLabel()
-{
-    auto label = m_stateLabel.lock();
-    if (!label) {
-        label = refreshLabel();
-        addSubview(label);
-        m_stateLabel = label;
-    }
-    return label;
-}
-
 std::shared_ptr<kit::Label> RefreshStateHeader::lastUpdatedTimeLabel()
 {
-    auto label = m_lastUpdatedTimeLabel.lock();
-    if (!label) {
-        label = refreshLabel();
-        addSubview(label);
-        m_lastUpdatedTimeLabel = label;
-    }
-    return label;
+    return lazySubview(*this, m_lastUpdatedTimeLabel, refreshLabel);
 }
 
 void RefreshStateHeader::setTitle(const std::optional<std::string>& title, RefreshState state)
 {
-    if (!title)
-        return;
-    m_stateTitles[state] = *title;
-    auto it = m_stateTitles.find(this->state());
-    stateLabel()->setText(it == m_stateTitles.end() ? std::string() : it->second);
+    m_titles.setTitle(title, state, this->state());
 }
 
 void RefreshStateHeader::prepare()
@@ -87,8 +67,7 @@ void RefreshStateHeader::setState(RefreshState state)
         return;
     // First, so that a refresh that has just ended has stored its time.
     RefreshHeader::setState(state);
-    auto it = m_stateTitles.find(state);
-    stateLabel()->setText(it == m_stateTitles.end() ? std::string() : it->second);
+    m_titles.show(state);
     setLastUpdatedTimeKey(lastUpdatedTimeKey());
 }
 

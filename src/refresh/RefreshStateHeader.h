@@ -2,6 +2,7 @@
 
 #include "platform/kit/Label.h"
 #include "refresh/RefreshHeader.h"
+#include "refresh/RefreshStateTitles.h"
 
 #include <functional>
 #include <map>
@@ -26,9 +27,9 @@ public:
 
     // An absent title is ignored.
     void setTitle(const std::optional<std::string>& title, RefreshState state);
-    const std::map<RefreshState, std::string>& stateTitles() const { return m_stateTitles; }
+    const std::map<RefreshState, std::string>& stateTitles() const { return m_titles.titles(); }
 
-    std::shared_ptr<kit::Label> stateLabel();
+    std::shared_ptr<kit::Label> stateLabel() { return m_titles.label(); }
     std::shared_ptr<kit::Label> lastUpdatedTimeLabel();
 
     const LastUpdatedTimeText& lastUpdatedTimeText() const { return m_lastUpdatedTimeText; }
@@ -45,8 +46,7 @@ protected:
 private:
     std::string timeText(std::optional<double> secondsSince1970) const;
 
-    std::map<RefreshState, std::string> m_stateTitles;
-    std::weak_ptr<kit::Label> m_stateLabel;
+    RefreshStateTitles m_titles { *this };
     std::weak_ptr<kit::Label> m_lastUpdatedTimeLabel;
     LastUpdatedTimeText m_lastUpdatedTimeText;
 };

@@ -96,6 +96,18 @@ TEST_F(BackFooterTest, arrowFromAnEarlierRefreshStaysAwayInNoMoreData)
     EXPECT_FALSE(foot->loadingView()->isAnimating());
 }
 
+TEST_F(BackFooterTest, refreshBegunAgainWhileTheSpinnerFadesKeepsItVisible)
+{
+    attach(20);
+    support::InputDriver::drag(*table, -600);
+    harness.advance(0.3);
+    foot->endRefreshing();
+    foot->beginRefreshing();
+    harness.advance(0.5);
+    EXPECT_TRUE(foot->loadingView()->isAnimating());
+    EXPECT_EQ(foot->loadingView()->alpha(), 1.0);
+}
+
 TEST_F(BackFooterTest, plainScrollViewCountsNoRows)
 {
     auto plain = std::make_shared<kit::ScrollView>(graphics::Rect(0, 0, 320, 480));
