@@ -18,8 +18,6 @@
 
 namespace {
 
-NetUtilSign::SendObserver s_sendObserver;
-
 struct KeyPair {
     std::optional<std::string> headerKey;
     std::optional<std::string> cipherKey;
@@ -116,9 +114,6 @@ void NetUtilSign::post(Variant variant, std::string_view path, const std::option
     if (auto text = formText(parameters))
         request.setHTTPBody(foundation::addingPercentEscapes(DesCipher::encode(*text, keys.cipherKey)));
 
-    if (auto observer = s_sendObserver)
-        observer(path, parameters);
-
     auto ui = SignedClientUi::current();
     std::shared_ptr<void> progress;
     if (variant == Variant::WithProgress)
@@ -206,11 +201,6 @@ bool NetUtilSign::isConnectionAvailable()
         return true;
     toast(SignedClientUi::current(), noNetworkMessage);
     return false;
-}
-
-void NetUtilSign::setSendObserver(SendObserver observer)
-{
-    s_sendObserver = std::move(observer);
 }
 
 void NetUtilSign::endRefreshing(const std::shared_ptr<kit::ScrollView>& scrollView)

@@ -71,11 +71,6 @@ public:
     // the internet can be reached.
     static bool isConnectionAvailable();
 
-    // Sees each signed request as it goes out, with its parameters before
-    // encryption, for the program's request trace. Empty: nobody watches.
-    using SendObserver = std::function<void(std::string_view path, const Parameters& parameters)>;
-    static void setSendObserver(SendObserver observer);
-
 private:
     enum class Variant { WithProgress, NotLoading, DownRefresh, MemberUIDownRefresh };
 
