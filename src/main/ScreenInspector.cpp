@@ -1,0 +1,157 @@
+#include "main/ScreenInspector.h"
+
+#include "platform/kit/AlertView.h"
+#include "platform/kit/Button.h"
+#include "platform/kit/Label.h"
+#include "platform/kit/NavigationController.h"
+#include "platform/kit/TabBarController.h"
+#include "platform/kit/TableView.h"
+#include "platform/kit/TableViewCell.h"
+#include "platform/kit/TextField.h"
+#include "platform/kit/TextView.h"
+#include "platform/kit/Window.h"
+
+#include <cstdlib>
+#include <cxxabi.h>
+#include <sstream>
+#include <typeinfo>
+
+namespace {
+
+std::string demangle(const std::type_info& type)
+{
+    int status = 0;
+    std::unique_ptr<char, void (*)(void*)> name(
+        abi::__cxa_demangle(type.name(), nullptr, nullptr, &status), std::free);
+    return status == 0 && name ? name.get() : type.name();
+}
+
+std::string quoted(const std::string& text)
+{
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '"' || c == '\\')
+            out += std::string("\\") + c;
+        else
+            out += c;
+    }
+    return out + "\"";
+}
+
+std::string nameSuffix(const kit::View& view)
+{
+    return view.name().empty() ? std::string() : " " + view.name();
+}
+
+void collectCellTexts(const kit::View& view, std::vector<std::string>& texts)
+{
+    if (view.isHidden())
+        return;
+    if (auto* label = dynamic_cast<const kit::Label*>(&view); label && !label->text().empty())
+        texts.push_back(label->text());
+    if (auto* button = dynamic_cast<const kit::Button*>(&view);
+        button && button->currentTitle() && !button->currentTitle()->empty())
+        texts.push_back(*button->currentTitle());
+    for (const auto& sub : view.subviews())
+        collectCellTexts(*sub, texts);
+}
+
+void describeTree(const kit::View& view, std::ostringstream& out)
+{
+    if (view.isHidden() || view.alpha() <= 0)
+        return;
+    if (auto* table = dynamic_cast<const kit::TableView*>(&view)) {
+        for (const auto& cell : table->visibleCells()) {
+            auto path = table->indexPathForCell(cell.get());
+            if (!path)
+                continue;
+            std::vector<std::string> texts;
+            collectCellTexts(*cell, texts);
+            std::string joined;
+            for (const auto& text : texts)
+                joined += (joined.empty() ? "" : " | ") + text;
+            out << "  row " << path->row << " " << path->section << " " << quoted(joined) << "\n";
+        }
+        // The rows are listed; what else the table holds (refresh header
+        // and footer, table footer) is walked below.
+        for (const auto& sub : view.subviews()) {
+            if (!dynamic_cast<const kit::TableViewCell*>(sub.get()))
+                describeTree(*sub, out);
+        }
+        return;
+    }
+    if (auto* label = dynamic_cast<const kit::Label*>(&view)) {
+        if (!label->text().empty())
+            out << "  label" << nameSuffix(view) << " " << quoted(label->text()) << "\n";
+    } else if (auto* field = dynamic_cast<const kit::TextField*>(&view)) {
+        out << "  field" << nameSuffix(view) << " " << quoted(field->text());
+        if (field->text().empty() && !field->placeholder().empty())
+            out << " placeholder " << quoted(field->placeholder());
+        out << "\n";
+        return;
+    } else if (auto* text = dynamic_cast<const kit::TextView*>(&view)) {
+        out << "  field" << nameSuffix(view) << " " << quoted(text->text()) << "\n";
+        return;
+    } else if (auto* button = dynamic_cast<const kit::Button*>(&view)) {
+        out << "  button" << nameSuffix(view) << " " << quoted(button->currentTitle().value_or(""));
+        if (!button->isEnabled())
+            out << " disabled";
+        out << "\n";
+        // Its title label is the title printed above.
+        return;
+    }
+    for (const auto& sub : view.subviews())
+        describeTree(*sub, out);
+}
+
+} // namespace
+
+std::shared_ptr<kit::ViewController> ScreenInspector::topViewController(const kit::Window& window)
+{
+    auto controller = window.rootViewController();
+    while (controller) {
+        if (auto tabs = std::dynamic_pointer_cast<kit::TabBarController>(controller)) {
+            auto selected = tabs->selectedViewController();
+            if (!selected)
+                break;
+            controller = selected;
+        } else if (auto navigation = std::dynamic_pointer_cast<kit::NavigationController>(controller)) {
+            auto top = navigation->topViewController();
+            if (!top)
+                break;
+            controller = top;
+        } else {
+            break;
+        }
+    }
+    return controller;
+}
+
+std::string ScreenInspector::className(const kit::ViewController& controller)
+{
+    return demangle(typeid(controller));
+}
+
+std::string ScreenInspector::className(const kit::View& view)
+{
+    return demangle(typeid(view));
+}
+
+std::string ScreenInspector::describe(const kit::Window& window)
+{
+    std::ostringstream out;
+    auto top = topViewController(window);
+    out << "show " << (top ? className(*top) : std::string("(none)")) << "\n";
+    describeTree(window, out);
+    // Alerts are not views of the window, yet they cover it.
+    if (auto alert = kit::AlertView::visibleAlert()) {
+        out << "  alert " << quoted(alert->title()) << " " << quoted(alert->message()) << "\n";
+        for (const auto& field : alert->textFields())
+            out << "    field " << quoted(field->text()) << "\n";
+        for (int i = 0; i < alert->numberOfButtons(); ++i)
+            out << "    button " << i << " " << quoted(alert->buttonTitleAtIndex(i)) << "\n";
+    }
+    return out.str();
+}

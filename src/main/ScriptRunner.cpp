@@ -1,0 +1,521 @@
+#include "main/ScriptRunner.h"
+
+#include "main/ScreenInspector.h"
+#include "main/Transcript.h"
+#include "platform/capture/MemoryFrameSource.h"
+#include "platform/capture/MetadataObjectType.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Strings.h"
+#include "platform/kit/AlertView.h"
+#include "platform/kit/BarButtonItem.h"
+#include "platform/kit/Button.h"
+#include "platform/kit/NavigationController.h"
+#include "platform/kit/NavigationItem.h"
+#include "platform/kit/Renderer.h"
+#include "platform/kit/Screen.h"
+#include "platform/kit/TabBar.h"
+#include "platform/kit/TabBarController.h"
+#include "platform/kit/TableView.h"
+#include "platform/kit/TextField.h"
+#include "platform/kit/TextView.h"
+#include "platform/kit/Window.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <sstream>
+#include <stop_token>
+#include <thread>
+
+namespace {
+
+using foundation::Error;
+using foundation::Result;
+
+std::pair<std::string, std::string> splitFirst(const std::string& text)
+{
+    auto space = text.find(' ');
+    if (space == std::string::npos)
+        return { text, {} };
+    return { text.substr(0, space), text.substr(space + 1) };
+}
+
+std::optional<long> parseIndex(const std::string& text)
+{
+    if (text.empty() || text.size() > 9)
+        return std::nullopt;
+    long value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+template<class T>
+void collectVisible(const std::shared_ptr<kit::View>& view, std::vector<std::shared_ptr<T>>& found)
+{
+    if (!view || view->isHidden())
+        return;
+    if (auto typed = std::dynamic_pointer_cast<T>(view); typed && typed->isVisibleInWindow())
+        found.push_back(typed);
+    for (const auto& sub : view->subviews())
+        collectVisible(sub, found);
+}
+
+template<class T> std::vector<std::shared_ptr<T>> visible(const std::shared_ptr<kit::View>& root)
+{
+    std::vector<std::shared_ptr<T>> found;
+    collectVisible(root, found);
+    return found;
+}
+
+template<class T>
+std::shared_ptr<T> visibleNamed(const std::shared_ptr<kit::View>& root, const std::string& name)
+{
+    for (auto& view : visible<T>(root)) {
+        if (view->name() == name)
+            return view;
+    }
+    return nullptr;
+}
+
+Result<void> noAlertUp()
+{
+    if (auto alert = kit::AlertView::visibleAlert())
+        return Error("the alert \"" + alert->title() + "\" covers the screen");
+    return {};
+}
+
+// One keystroke a code point, as a keyboard sends them.
+std::vector<std::string> keystrokes(const std::string& text)
+{
+    std::vector<std::string> keys;
+    auto points = foundation::decodeUtf8(text);
+    if (!points) {
+        keys.push_back(text);
+        return keys;
+    }
+    for (char32_t point : *points)
+        keys.push_back(foundation::encodeUtf8(point));
+    return keys;
+}
+
+template<class Input>
+Result<void> typeInto(Input& input, const std::string& text, const std::function<void()>& settle)
+{
+    if (!input.isFirstResponder() && !input.becomeFirstResponder())
+        return Error("the field does not take the keyboard");
+    settle();
+    for (const auto& key : keystrokes(text)) {
+        input.insertText(key);
+        settle();
+    }
+    return {};
+}
+
+} // namespace
+
+ScriptRunner::ScriptRunner(Environment environment)
+    : m_environment(std::move(environment))
+{
+}
+
+int ScriptRunner::run(std::istream& script)
+{
+    settle();
+    std::string line;
+    int number = 0;
+    while (std::getline(script, line)) {
+        ++number;
+        if (!runLine(number, line))
+            return exitCommandFailed;
+    }
+    // What the last command set going is reported before the run ends.
+    settle();
+    return exitOk;
+}
+
+bool ScriptRunner::runLine(int lineNumber, const std::string& rawLine)
+{
+    std::string line = rawLine;
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    auto first = line.find_first_not_of(" \t");
+    if (first == std::string::npos || line[first] == '#')
+        return true;
+    auto [command, rest] = splitFirst(line.substr(first));
+    auto result = execute(command, rest);
+    if (result.isError()) {
+        m_environment.transcript->line(
+            "error " + std::to_string(lineNumber) + ": " + result.error().message());
+        return false;
+    }
+    settle();
+    return true;
+}
+
+Result<void> ScriptRunner::execute(const std::string& command, const std::string& rest)
+{
+    if (!window())
+        return Error("the app has no window");
+    if (command == "tap")
+        return tap(rest);
+    if (command == "type")
+        return type(rest);
+    if (command == "clear")
+        return editField(rest, true);
+    if (command == "return")
+        return editField(rest, false);
+    if (command == "tab")
+        return tab(rest);
+    if (command == "back")
+        return back();
+    if (command == "row")
+        return row(rest);
+    if (command == "alert-type")
+        return alertType(rest);
+    if (command == "alert")
+        return alertButton(rest);
+    if (command == "scan")
+        return scan(rest, false);
+    if (command == "scan-image")
+        return scan(rest, true);
+    if (command == "pull-down")
+        return pull(true);
+    if (command == "pull-up")
+        return pull(false);
+    if (command == "wait")
+        return wait(rest);
+    if (command == "idle")
+        return idle();
+    if (command == "show")
+        return show();
+    if (command == "shot")
+        return shot(rest);
+    return Error("unknown command " + command);
+}
+
+std::shared_ptr<kit::Window> ScriptRunner::window() const
+{
+    return kit::Window::keyWindow();
+}
+
+Result<void> ScriptRunner::tap(const std::string& name)
+{
+    if (name.empty())
+        return Error("tap needs a name or a title");
+    TRY(noAlertUp());
+    auto root = window();
+    std::shared_ptr<kit::Control> control = visibleNamed<kit::Control>(root, name);
+    if (!control) {
+        for (auto& button : visible<kit::Button>(root)) {
+            if (button->currentTitle() == name) {
+                control = button;
+                break;
+            }
+        }
+    }
+    if (!control)
+        return Error("no visible control named or titled " + name);
+    if (!control->isEnabled())
+        return Error(name + " is disabled");
+
+    // A finger where the control is drawn, when nothing covers it there;
+    // otherwise (scrolled off, under another view) its touch-up-inside, so
+    // a control the spec names can always be pressed.
+    kit::View::runPendingPasses();
+    graphics::Point centre = control->convertPointToView(control->bounds().center(), nullptr);
+    auto hit = root->hitTest(root->convertPointFromView(centre, nullptr));
+    if (root->bounds().contains(centre) && hit && hit->isDescendantOfView(control.get())) {
+        root->touchDown(centre);
+        root->touchUp(centre);
+    } else {
+        control->sendActionsForControlEvents(kit::ControlEvent::TouchUpInside);
+    }
+    return {};
+}
+
+Result<void> ScriptRunner::type(const std::string& rest)
+{
+    auto [name, text] = splitFirst(rest);
+    if (name.empty())
+        return Error("type needs a field name and a text");
+    TRY(noAlertUp());
+    auto root = window();
+    auto settleNow = [this] { settle(); };
+    if (auto field = visibleNamed<kit::TextField>(root, name)) {
+        if (auto typed = typeInto(*field, text, settleNow); typed.isError())
+            return Error(name + ": " + typed.error().message());
+        return {};
+    }
+    if (auto view = visibleNamed<kit::TextView>(root, name)) {
+        if (auto typed = typeInto(*view, text, settleNow); typed.isError())
+            return Error(name + ": " + typed.error().message());
+        return {};
+    }
+    return Error("no visible field named " + name);
+}
+
+Result<void> ScriptRunner::editField(const std::string& name, bool clear)
+{
+    if (name.empty())
+        return Error(std::string(clear ? "clear" : "return") + " needs a field name");
+    TRY(noAlertUp());
+    auto field = visibleNamed<kit::TextField>(window(), name);
+    if (!field)
+        return Error("no visible field named " + name);
+    if (clear)
+        field->clearText();
+    else
+        field->returnKey();
+    return {};
+}
+
+Result<void> ScriptRunner::tab(const std::string& index)
+{
+    auto number = parseIndex(index);
+    if (!number)
+        return Error("tab needs a tab number");
+    TRY(noAlertUp());
+    auto top = ScreenInspector::topViewController(*window());
+    auto tabs = top ? top->tabBarController() : nullptr;
+    if (!tabs)
+        tabs = std::dynamic_pointer_cast<kit::TabBarController>(window()->rootViewController());
+    if (!tabs)
+        return Error("no tabs on screen");
+    if (tabs->isTabBarHidden())
+        return Error("the tab bar is hidden");
+    if (static_cast<std::size_t>(*number) >= tabs->viewControllers().size())
+        return Error("there is no tab " + index);
+    kit::View::runPendingPasses();
+    const auto& buttons = tabs->tabBar()->itemButtons();
+    if (static_cast<std::size_t>(*number) < buttons.size())
+        buttons[static_cast<std::size_t>(*number)]->sendActionsForControlEvents(
+            kit::ControlEvent::TouchUpInside);
+    else
+        tabs->setSelectedIndex(static_cast<std::size_t>(*number));
+    return {};
+}
+
+Result<void> ScriptRunner::back()
+{
+    TRY(noAlertUp());
+    auto top = ScreenInspector::topViewController(*window());
+    auto navigation = top ? top->navigationController() : nullptr;
+    if (!top || !navigation)
+        return Error("no way back from this screen");
+    // The screen's own back button first: screens put their leaving logic there.
+    if (auto item = top->navigationItem()->leftBarButtonItem()) {
+        if (auto button = std::dynamic_pointer_cast<kit::Control>(item->view())) {
+            button->sendActionsForControlEvents(kit::ControlEvent::TouchUpInside);
+            return {};
+        }
+    }
+    if (navigation->viewControllers().size() < 2 || top->navigationItem()->hidesBackButton())
+        return Error("no way back from this screen");
+    navigation->popViewControllerAnimated(true);
+    return {};
+}
+
+Result<void> ScriptRunner::row(const std::string& rest)
+{
+    auto [rowText, sectionText] = splitFirst(rest);
+    auto rowNumber = parseIndex(rowText);
+    auto section = sectionText.empty() ? std::optional<long>(0) : parseIndex(sectionText);
+    if (!rowNumber || !section)
+        return Error("row needs a row number and may take a section number");
+    TRY(noAlertUp());
+    auto top = ScreenInspector::topViewController(*window());
+    auto tables = visible<kit::TableView>(top ? top->view() : window());
+    if (tables.empty())
+        return Error("no list on screen");
+    auto& table = *tables.front();
+    if (*section >= table.numberOfSections()
+        || *rowNumber >= table.numberOfRowsInSection(static_cast<int>(*section)))
+        return Error("the list has no row " + rowText + " in section " + std::to_string(*section));
+    if (!table.tapRowAtIndexPath({ static_cast<int>(*section), static_cast<int>(*rowNumber) }))
+        return Error("row " + rowText + " does not take a tap");
+    return {};
+}
+
+Result<void> ScriptRunner::alertType(const std::string& rest)
+{
+    auto [indexText, text] = splitFirst(rest);
+    auto index = parseIndex(indexText);
+    if (!index)
+        return Error("alert-type needs a field number and a text");
+    auto alert = kit::AlertView::visibleAlert();
+    if (!alert)
+        return Error("no alert is up");
+    auto field = alert->textFieldAtIndex(static_cast<int>(*index));
+    if (!field)
+        return Error("the alert has no field " + indexText);
+    if (auto typed = typeInto(*field, text, [this] { settle(); }); typed.isError())
+        return Error("alert field " + indexText + ": " + typed.error().message());
+    return {};
+}
+
+Result<void> ScriptRunner::alertButton(const std::string& indexText)
+{
+    auto index = parseIndex(indexText);
+    if (!index)
+        return Error("alert needs a button number");
+    auto alert = kit::AlertView::visibleAlert();
+    if (!alert)
+        return Error("no alert is up");
+    if (*index >= alert->numberOfButtons())
+        return Error("the alert has no button " + indexText);
+    alert->pressButtonAtIndex(static_cast<int>(*index));
+    return {};
+}
+
+Result<void> ScriptRunner::scan(const std::string& argument, bool isImageFile)
+{
+    if (argument.empty())
+        return Error(isImageFile ? "scan-image needs a file" : "scan needs a code");
+    auto& camera = m_environment.camera;
+    auto top = ScreenInspector::topViewController(*window());
+    if (!camera || !top || ScreenInspector::className(*top) != "ScanViewController")
+        return Error("no scanner is open");
+    if (isImageFile) {
+        if (auto pushed = camera->pushImageFile(argument); pushed.isError())
+            return Error("cannot read " + argument + ": " + pushed.error().message());
+    } else {
+        camera->injectCode(capture::MetadataObjectType::QRCode, argument);
+    }
+    if (!camera->waitUntilConsumed(std::chrono::seconds(5)))
+        return Error("the scanner is not reading");
+    // The scanner hands the code to the main thread from its own queue and
+    // closes; wait for that, not for a fixed time.
+    std::weak_ptr<kit::ViewController> scanner = top;
+    runUntilOrTimeout(
+        [this, scanner] {
+            auto current = window() ? ScreenInspector::topViewController(*window()) : nullptr;
+            return current != scanner.lock();
+        },
+        5);
+    return {};
+}
+
+Result<void> ScriptRunner::pull(bool down)
+{
+    TRY(noAlertUp());
+    auto top = ScreenInspector::topViewController(*window());
+    auto lists = visible<kit::ScrollView>(top ? top->view() : window());
+    // Text views scroll too, but nobody pulls them to refresh.
+    std::erase_if(
+        lists, [](const auto& view) { return dynamic_cast<kit::TextView*>(view.get()) != nullptr; });
+    if (lists.empty())
+        return Error("no list on screen");
+    auto& list = *lists.front();
+    constexpr double distance = 150;
+    if (!down) {
+        // A pull-up starts where the list ends.
+        double bottom = list.contentSize().height + list.contentInset().bottom - list.bounds().height();
+        list.setContentOffset({ list.contentOffset().x, std::max(-list.contentInset().top, bottom) });
+        settle();
+    }
+    if (!list.beginDragging())
+        return Error("the list does not scroll");
+    settle();
+    constexpr int steps = 6;
+    for (int i = 0; i < steps; ++i) {
+        list.dragBy(0, (down ? distance : -distance) / steps);
+        settle();
+    }
+    list.endDragging();
+    return {};
+}
+
+Result<void> ScriptRunner::wait(const std::string& seconds)
+{
+    char* end = nullptr;
+    double value = std::strtod(seconds.c_str(), &end);
+    if (seconds.empty() || *end != '\0' || !std::isfinite(value) || value < 0 || value > 3600)
+        return Error("wait needs seconds (0 to 3600)");
+    letTimePass(value);
+    return {};
+}
+
+Result<void> ScriptRunner::idle()
+{
+    auto& loop = foundation::RunLoop::main();
+    double deadline = loop.now() + m_environment.idleLimit;
+    auto inFlight = [this] { return m_environment.inFlight ? m_environment.inFlight() : 0; };
+    for (;;) {
+        loop.runUntilIdle();
+        if (inFlight() == 0) {
+            // The last reply may have sent the next request.
+            loop.runUntilIdle();
+            if (inFlight() == 0)
+                return {};
+        }
+        double remaining = deadline - loop.now();
+        if (remaining <= 0)
+            return {};
+        if (m_environment.virtualTime)
+            loop.advance(std::min(remaining, 0.1));
+        else
+            runUntilOrTimeout([&] { return inFlight() == 0; }, remaining);
+    }
+}
+
+Result<void> ScriptRunner::show()
+{
+    kit::View::runPendingPasses();
+    std::istringstream lines(ScreenInspector::describe(*window()));
+    std::string line;
+    while (std::getline(lines, line))
+        m_environment.transcript->line(line);
+    return {};
+}
+
+Result<void> ScriptRunner::shot(const std::string& file)
+{
+    if (file.empty())
+        return Error("shot needs a file");
+    kit::View::runPendingPasses();
+    kit::Renderer renderer(kit::Screen::mainScreen().scale());
+    if (!renderer.renderPngFile(*window(), file))
+        return Error("cannot write " + file);
+    return {};
+}
+
+void ScriptRunner::settle()
+{
+    foundation::RunLoop::main().runUntilIdle();
+}
+
+void ScriptRunner::letTimePass(double seconds)
+{
+    auto& loop = foundation::RunLoop::main();
+    if (m_environment.virtualTime) {
+        loop.advance(seconds);
+        return;
+    }
+    double deadline = loop.now() + seconds;
+    runUntilOrTimeout([&] { return loop.now() >= deadline; }, seconds);
+    loop.runUntilIdle();
+}
+
+void ScriptRunner::runUntilOrTimeout(const std::function<bool()>& done, double wallSeconds)
+{
+    auto& loop = foundation::RunLoop::main();
+    auto until = std::chrono::steady_clock::now()
+        + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+            std::chrono::duration<double>(wallSeconds));
+    // The loop sleeps until work or a wake-up comes; this wakes it when the
+    // time is up, and is stopped (and joined) as soon as the wait ends.
+    std::mutex mutex;
+    std::condition_variable_any timeUp;
+    std::jthread waker([&](std::stop_token stop) {
+        std::unique_lock lock(mutex);
+        timeUp.wait_until(lock, stop, until, [] { return false; });
+        loop.wakeUp();
+    });
+    loop.runUntil([&] { return done() || std::chrono::steady_clock::now() >= until; });
+    waker.request_stop();
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "platform/foundation/Result.h"
+
+#include <functional>
+#include <istream>
+#include <memory>
+#include <string>
+
+class Transcript;
+
+namespace capture {
+class MemoryFrameSource;
+}
+
+namespace kit {
+class View;
+class Window;
+} // namespace kit
+
+// Drives the running app from a script, one command a line, the way a
+// person at the phone would: taps, typing, alert buttons, rows, pulls, the
+// camera, and waits. What the user is shown goes to the transcript; a command
+// that cannot be done ends the run.
+//
+//     tap loginBtn          type userNameField boss       alert 1
+//     idle                  show                          shot /tmp/a.png
+//
+// Main thread only.
+class ScriptRunner {
+public:
+    struct Environment {
+        Transcript* transcript = nullptr;
+        // Requests sent and not yet answered; `idle` waits for none.
+        std::function<int()> inFlight;
+        // The stand-in camera the scanner reads from; `scan` needs it.
+        std::shared_ptr<capture::MemoryFrameSource> camera;
+        // Tests run the main loop on virtual time: waits then move the clock
+        // instead of letting real time pass.
+        bool virtualTime = false;
+        double idleLimit = 15;
+    };
+
+    static constexpr int exitOk = 0;
+    static constexpr int exitCommandFailed = 2;
+
+    explicit ScriptRunner(Environment environment);
+
+    // Every line in turn; stops at the first command that cannot be done,
+    // after writing "error LINE: reason".
+    int run(std::istream& script);
+    // One line of a script; false after writing its error line.
+    bool runLine(int lineNumber, const std::string& line);
+
+private:
+    foundation::Result<void> execute(const std::string& command, const std::string& rest);
+
+    foundation::Result<void> tap(const std::string& name);
+    foundation::Result<void> type(const std::string& rest);
+    foundation::Result<void> editField(const std::string& name, bool clear);
+    foundation::Result<void> tab(const std::string& index);
+    foundation::Result<void> back();
+    foundation::Result<void> row(const std::string& rest);
+    foundation::Result<void> alertType(const std::string& rest);
+    foundation::Result<void> alertButton(const std::string& index);
+    foundation::Result<void> scan(const std::string& code, bool isImageFile);
+    foundation::Result<void> pull(bool down);
+    foundation::Result<void> wait(const std::string& seconds);
+    foundation::Result<void> idle();
+    foundation::Result<void> show();
+    foundation::Result<void> shot(const std::string& file);
+
+    std::shared_ptr<kit::Window> window() const;
+    // Runs whatever is due now, then lets `seconds` pass.
+    void settle();
+    void letTimePass(double seconds);
+    // Keeps the main loop turning until `done` or until `wallSeconds` of real
+    // time have gone, for work that other threads hand to the main queue.
+    void runUntilOrTimeout(const std::function<bool()>& done, double wallSeconds);
+
+    Environment m_environment;
+};

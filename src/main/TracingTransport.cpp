@@ -1,0 +1,94 @@
+#include "main/TracingTransport.h"
+
+#include "api/Constants.h"
+#include "api/DesCipher.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Strings.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/net/FakeTransport.h"
+
+#include <utility>
+
+TracingTransport::TracingTransport(std::shared_ptr<net::Transport> inner, TraceSink trace)
+    : m_inner(std::move(inner))
+    , m_trace(std::move(trace))
+{
+}
+
+net::Transport::TaskId TracingTransport::start(net::URLRequest request, Events events)
+{
+    if (m_trace)
+        m_trace(traceLine(request));
+    auto state = m_state;
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    // The id is only known once the inner transport has it; a completion
+    // that comes first (never from inside start) still finds it.
+    auto id = std::make_shared<std::atomic<TaskId>>(0);
+    state->inFlight.fetch_add(1);
+    auto complete = std::move(events.didComplete);
+    events.didComplete = [state, done, id, complete](const std::optional<net::URLError>& error) {
+        if (complete)
+            complete(error);
+        // After the inner handler has queued the reply for the main thread,
+        // so a wait that sees zero also finds the reply waiting.
+        finish(*state, id->load(), *done);
+    };
+    // Not under the lock: a transport shutting down completes inside start.
+    TaskId task = m_inner->start(std::move(request), std::move(events));
+    id->store(task);
+    std::lock_guard lock(state->mutex);
+    if (!done->load())
+        state->done[task] = done;
+    return task;
+}
+
+void TracingTransport::finish(State& state, TaskId task, std::atomic<bool>& done)
+{
+    if (done.exchange(true))
+        return;
+    state.inFlight.fetch_sub(1);
+    {
+        std::lock_guard lock(state.mutex);
+        state.done.erase(task);
+    }
+    foundation::RunLoop::main().wakeUp();
+}
+
+void TracingTransport::cancel(TaskId task)
+{
+    m_inner->cancel(task);
+    // A cancelled request never completes: it is done now.
+    std::shared_ptr<std::atomic<bool>> done;
+    {
+        std::lock_guard lock(m_state->mutex);
+        auto found = m_state->done.find(task);
+        if (found == m_state->done.end())
+            return;
+        done = found->second;
+    }
+    finish(*m_state, task, *done);
+}
+
+std::string TracingTransport::traceLine(const net::URLRequest& request)
+{
+    std::string line = "request " + net::FakeTransport::pathOf(request.url());
+    const auto& body = request.httpBody();
+    if (!body || body->empty())
+        return line;
+
+    auto qvkey = request.valueForHTTPHeaderField("qvkey");
+    if (!qvkey)
+        return line + " " + *body;
+
+    auto& defaults = foundation::UserDefaults::standard();
+    std::optional<std::string> encryptKey;
+    if (qvkey == defaults.stringForKey(KEY_RECEIVABLE))
+        encryptKey = defaults.stringForKey(KEY_RECEIVABLE_ENCRYPT);
+    else if (qvkey == defaults.stringForKey(KEY_MEMBER))
+        encryptKey = defaults.stringForKey(KEY_MEMBER_ENCRYPT);
+    auto cipherText = foundation::percentUnescape(*body);
+    auto plain = cipherText && encryptKey ? DesCipher::decode(*cipherText, encryptKey) : std::nullopt;
+    if (!plain || plain->empty())
+        return line;
+    return line + " " + *plain;
+}

@@ -1,0 +1,151 @@
+// cashier: the app. With --headless --script it runs without a display and
+// prints what the user would have been shown; --demo brings its own stand-in
+// back end on 127.0.0.1.
+
+#include "api/URLConfig.h"
+#include "app/AppDelegate.h"
+#include "cashier/CashierScreens.h"
+#include "main/ProgramOptions.h"
+#include "main/ScriptRunner.h"
+#include "main/TracingTransport.h"
+#include "main/Transcript.h"
+#include "platform/capture/CaptureDevice.h"
+#include "platform/capture/MemoryFrameSource.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/kit/AlertView.h"
+#include "platform/kit/Application.h"
+#include "platform/net/NetworkState.h"
+#include "platform/net/Transport.h"
+#include "server/MerchantHttpServer.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int usageStatus = 64;
+
+void writeLine(const std::string& line)
+{
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
+    // A reader of the transcript (a test, a terminal) sees each line as it happens.
+    std::fflush(stdout);
+}
+
+bool hasDisplay()
+{
+    for (const char* name : { "DISPLAY", "WAYLAND_DISPLAY" }) {
+        const char* value = std::getenv(name);
+        if (value && *value)
+            return true;
+    }
+    return false;
+}
+
+// Ends the app before the back end and the transport it talks through go.
+struct RunningApp {
+    ~RunningApp()
+    {
+        kit::AlertView::discardAll();
+        kit::Application::terminate();
+        foundation::RunLoop::main().reset();
+        capture::CaptureDevice::setVirtualDefaultDevice(nullptr);
+        net::Transport::install(nullptr);
+    }
+};
+
+} // namespace
+
+// fontconfig keeps its font patterns until the process ends; a sanitizer
+// build of the program must not fail its exit status over them. Read only
+// when the leak checker is linked in.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig\n";
+}
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    auto parsed = ProgramOptions::parse(arguments);
+    if (parsed.isError()) {
+        std::fprintf(stderr, "cashier: %s\n%s", parsed.error().message().c_str(), ProgramOptions::usage());
+        return usageStatus;
+    }
+    const ProgramOptions& options = parsed.value();
+    if (options.help) {
+        std::printf("%s", ProgramOptions::usage());
+        return 0;
+    }
+    if (!options.headless) {
+        std::fprintf(stderr,
+            "cashier: %s; this build has no window front end.\n"
+            "Drive the app from the terminal instead, one command a line (try \"show\"):\n"
+            "  cashier%s --headless --script -\n",
+            hasDisplay() ? "a display is there" : "no display", options.demo ? " --demo" : "");
+        return 1;
+    }
+
+    std::istream* script = &std::cin;
+    std::ifstream file;
+    if (*options.script != "-") {
+        file.open(*options.script);
+        if (!file) {
+            std::fprintf(stderr, "cashier: cannot read %s\n", options.script->c_str());
+            return usageStatus;
+        }
+        script = &file;
+    }
+
+    // Before anything reads the settings.
+    if (options.home)
+        foundation::Paths::setHome(*options.home);
+
+    std::unique_ptr<merchant::MerchantHttpServer> server;
+    if (options.demo) {
+        server
+            = std::make_unique<merchant::MerchantHttpServer>(std::make_shared<merchant::MerchantBackend>());
+        if (!server->start(0)) {
+            std::fprintf(stderr, "cashier: cannot start the demo back end on 127.0.0.1\n");
+            return 1;
+        }
+        std::fprintf(stderr, "cashier: demo back end on %s\n%s", server->host().c_str(),
+            server->backend().banner().c_str());
+    }
+    auto pick = [&](const std::optional<std::string>& given, std::string_view fallback) {
+        if (given)
+            return *given;
+        return server ? server->host() : std::string(fallback);
+    };
+    URLConfig::setApiHost(pick(options.apiHost, URLConfig::defaultApiHost));
+    URLConfig::setAgentHost(pick(options.agentHost, URLConfig::defaultAgentHost));
+    URLConfig::setWebHost(pick(options.webHost, URLConfig::defaultWebHost));
+    // A back end on this machine is reachable with no network up at all.
+    net::NetworkState::setServiceHosts(
+        { URLConfig::apiHost(), URLConfig::agentHost(), URLConfig::webHost() });
+
+    Transcript transcript(writeLine);
+    TracingTransport::TraceSink trace;
+    if (options.trace)
+        trace = [&transcript](const std::string& line) { transcript.line(line); };
+    auto tracing = std::make_shared<TracingTransport>(net::Transport::current(), trace);
+    net::Transport::install(tracing);
+
+    auto camera = std::make_shared<capture::MemoryFrameSource>();
+    capture::CaptureDevice::setVirtualDefaultDevice(
+        capture::CaptureDevice::virtualDevice("Stand-in camera", camera));
+
+    RunningApp running;
+    CashierScreens::registerScreens();
+    kit::Application::launch(std::make_shared<AppDelegate>());
+
+    ScriptRunner runner({ &transcript, [tracing] { return tracing->inFlight(); }, camera });
+    return runner.run(*script);
+}

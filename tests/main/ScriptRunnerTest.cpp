@@ -1,0 +1,264 @@
+#include "main/ScriptRunner.h"
+
+#include "api/Constants.h"
+#include "api/DesCipher.h"
+#include "hud/ProgressHUD.h"
+#include "hud/ToastView.h"
+#include "main/TracingTransport.h"
+#include "main/Transcript.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/kit/AlertView.h"
+#include "platform/kit/Button.h"
+#include "platform/kit/NavigationController.h"
+#include "platform/kit/TableView.h"
+#include "platform/kit/TableViewCell.h"
+#include "platform/kit/TableViewDataSource.h"
+#include "platform/kit/TableViewDelegate.h"
+#include "platform/kit/TextField.h"
+#include "platform/kit/TextFieldDelegate.h"
+#include "platform/net/FakeTransport.h"
+#include "platform/net/URLConnection.h"
+#include "support/ScreenTest.h"
+
+#include <gmock/gmock.h>
+#include <sstream>
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+
+// Takes letters only, as the app's amount fields take digits only: what the
+// runner types must pass the delegate key by key.
+class LettersOnly : public kit::TextFieldDelegate {
+public:
+    bool textFieldShouldChangeCharactersInRange(
+        kit::TextField&, kit::TextRange, const std::string& text) override
+    {
+        return text.find_first_of("0123456789") == std::string::npos;
+    }
+};
+
+} // namespace
+
+// Outside the anonymous namespace: the transcript names screens by class.
+class SampleScreen : public kit::ViewController,
+                     public kit::TableViewDataSource,
+                     public kit::TableViewDelegate {
+public:
+    std::vector<std::string> taps;
+    std::vector<int> rowsSelected;
+    std::shared_ptr<kit::Button> farButton;
+
+    void loadView() override
+    {
+        auto root = std::make_shared<kit::View>(graphics::Rect { 0, 0, 320, 568 });
+        auto button = [&](const char* name, const char* title, double y) {
+            auto b
+                = std::make_shared<kit::Button>(kit::ButtonType::Custom, graphics::Rect { 10, y, 140, 40 });
+            b->setName(name);
+            b->setTitle(title, kit::ControlState::Normal);
+            b->addAction([this, name = std::string(name)](kit::Control&) { taps.push_back(name); },
+                kit::ControlEvent::TouchUpInside);
+            root->addSubview(b);
+            return b;
+        };
+        button("btnOK", "确定", 20);
+        button("btnHidden", "隐藏", 70)->setHidden(true);
+        button("btnOff", "不可用", 120)->setEnabled(false);
+        // Past the window's right edge, as the guide's last page is.
+        farButton = button("btnFar", "远处", 170);
+        farButton->setFrame({ 1000, 170, 140, 40 });
+
+        auto field = std::make_shared<kit::TextField>(graphics::Rect { 10, 220, 300, 40 });
+        field->setName("nameField");
+        field->setDelegate(m_lettersOnly);
+        root->addSubview(field);
+
+        auto table = std::make_shared<kit::TableView>(graphics::Rect { 0, 300, 320, 268 });
+        table->setName("list");
+        table->setDataSource(std::static_pointer_cast<SampleScreen>(shared_from_this()));
+        table->setDelegate(std::static_pointer_cast<SampleScreen>(shared_from_this()));
+        root->addSubview(table);
+        setView(root);
+    }
+
+    int tableViewNumberOfRowsInSection(kit::TableView&, int) override { return 3; }
+    std::shared_ptr<kit::TableViewCell> tableViewCellForRowAtIndexPath(
+        kit::TableView&, kit::IndexPath path) override
+    {
+        auto cell = std::make_shared<kit::TableViewCell>(kit::TableViewCellStyle::Default);
+        cell->textLabel()->setText("第" + std::to_string(path.row) + "行");
+        return cell;
+    }
+    void tableViewDidSelectRowAtIndexPath(kit::TableView&, kit::IndexPath path) override
+    {
+        rowsSelected.push_back(path.row);
+    }
+
+private:
+    std::shared_ptr<LettersOnly> m_lettersOnly = std::make_shared<LettersOnly>();
+};
+
+class PushedScreen : public kit::ViewController { };
+
+namespace {
+
+class ScriptRunnerTest : public support::ScreenTest {
+protected:
+    void SetUp() override
+    {
+        screen = std::make_shared<SampleScreen>();
+        navigation = std::make_shared<kit::NavigationController>(screen);
+        harness.show(navigation);
+        transcript = std::make_unique<Transcript>([this](const std::string& line) { lines.push_back(line); });
+        net::Transport::install(tracing);
+        transcript->refresh();
+        lines.clear();
+    }
+    void TearDown() override { net::Transport::install(nullptr); }
+
+    int run(const std::string& script)
+    {
+        ScriptRunner runner({ transcript.get(), [this] { return tracing->inFlight(); }, nullptr, true });
+        std::istringstream in(script);
+        return runner.run(in);
+    }
+
+    std::shared_ptr<SampleScreen> screen;
+    std::shared_ptr<kit::NavigationController> navigation;
+    std::vector<std::string> lines;
+    std::unique_ptr<Transcript> transcript;
+    std::shared_ptr<net::FakeTransport> fake = std::make_shared<net::FakeTransport>();
+    std::shared_ptr<TracingTransport> tracing = std::make_shared<TracingTransport>(fake, nullptr);
+};
+
+TEST_F(ScriptRunnerTest, failing_command_stops_the_run_with_its_line_number_and_status_2)
+{
+    EXPECT_EQ(run("# a comment\n\n   \ntap btnOK\nfrobnicate now\ntap btnOK\n"), 2);
+    EXPECT_THAT(screen->taps, ElementsAre("btnOK"));
+    EXPECT_THAT(lines, ElementsAre("error 5: unknown command frobnicate"));
+}
+
+TEST_F(ScriptRunnerTest, tap_finds_by_outlet_name_then_by_title_and_refuses_what_no_finger_could_press)
+{
+    EXPECT_EQ(run("tap btnOK\ntap 确定\ntap btnFar\n"), 0);
+    // The control past the window's edge still gets its touch-up-inside.
+    EXPECT_THAT(screen->taps, ElementsAre("btnOK", "btnOK", "btnFar"));
+
+    EXPECT_EQ(run("tap btnHidden"), 2);
+    EXPECT_EQ(run("tap btnOff"), 2);
+    EXPECT_EQ(run("tap nothing"), 2);
+    EXPECT_THAT(screen->taps, ElementsAre("btnOK", "btnOK", "btnFar"));
+    EXPECT_THAT(lines,
+        ElementsAre("error 1: no visible control named or titled btnHidden", "error 1: btnOff is disabled",
+            "error 1: no visible control named or titled nothing"));
+}
+
+TEST_F(ScriptRunnerTest, an_alert_up_blocks_the_screen_until_a_button_closes_it)
+{
+    auto alert = kit::AlertView::create("设置收款key", "", {}, "确定", { "取消" });
+    alert->setAlertViewStyle(kit::AlertViewStyle::LoginAndPasswordInput);
+    alert->show();
+    harness.runUntilIdle();
+
+    EXPECT_EQ(run("alert-type 1 secret key\ntap btnOK\n"), 2);
+    EXPECT_EQ(alert->textFieldAtIndex(1)->text(), "secret key");
+    EXPECT_THAT(screen->taps, IsEmpty());
+
+    EXPECT_EQ(run("alert 2"), 2);
+    EXPECT_EQ(run("alert 1\ntap btnOK\nalert 0\n"), 2);
+    EXPECT_THAT(screen->taps, ElementsAre("btnOK"));
+    EXPECT_THAT(lines,
+        ElementsAre("alert 设置收款key", "error 2: the alert \"设置收款key\" covers the screen",
+            "error 1: the alert has no button 2", "error 3: no alert is up"));
+}
+
+TEST_F(ScriptRunnerTest, typing_goes_key_by_key_through_the_field_delegate)
+{
+    EXPECT_EQ(run("type nameField ab1 c2\n"), 0);
+    auto field = harness.find<kit::TextField>("nameField");
+    EXPECT_EQ(field->text(), "ab c");
+    EXPECT_EQ(run("clear nameField\ntype nameField 你好"), 0);
+    EXPECT_EQ(field->text(), "你好");
+    EXPECT_EQ(run("type missingField x"), 2);
+}
+
+TEST_F(ScriptRunnerTest, rows_are_checked_against_the_list_before_the_tap)
+{
+    EXPECT_EQ(run("row 2\nrow 0 0\n"), 0);
+    EXPECT_THAT(screen->rowsSelected, ElementsAre(2, 0));
+    EXPECT_EQ(run("row 3"), 2);
+    EXPECT_EQ(run("row 0 1"), 2);
+    EXPECT_EQ(run("row -1"), 2);
+    EXPECT_THAT(screen->rowsSelected, ElementsAre(2, 0));
+}
+
+TEST_F(ScriptRunnerTest, transcript_reports_screens_toasts_and_overlays_in_the_order_they_came)
+{
+    screen->farButton->addAction(
+        [this](kit::Control&) {
+            auto hud = ProgressHUD::showHUDAddedTo(harness.window(), true);
+            hud->setLabelText("正在登录...");
+            foundation::RunLoop::main().performAfterDelay(hud, 1.0, [this, hud] {
+                hud->hide(true);
+                ToastView::makeText("登录成功")->show();
+                navigation->pushViewController(std::make_shared<PushedScreen>(), true);
+            });
+        },
+        kit::ControlEvent::TouchUpInside);
+
+    EXPECT_EQ(run("tap btnFar\nwait 2\nback\n"), 0);
+    EXPECT_THAT(lines,
+        ElementsAre(
+            "hud 正在登录...", "hud-hide", "toast 登录成功", "screen PushedScreen", "screen SampleScreen"));
+}
+
+TEST_F(ScriptRunnerTest, idle_waits_for_the_reply_and_for_what_the_reply_sets_going)
+{
+    auto slow = net::FakeTransport::Reply::status(200, "ok");
+    slow.delay = 3.0;
+    fake->addReply("/slow", slow);
+    fake->addReply("/silent", net::FakeTransport::Reply::silence());
+    std::vector<std::string> heard;
+    screen->farButton->addAction(
+        [&](kit::Control&) {
+            net::URLRequest first("http://127.0.0.1:9/slow");
+            net::URLConnection::sendAsynchronousRequest(first, nullptr, [&](auto&, auto& data, auto&) {
+                heard.push_back(data.value_or("none"));
+                net::URLRequest second("http://127.0.0.1:9/silent");
+                second.setTimeoutInterval(10);
+                net::URLConnection::sendAsynchronousRequest(second, nullptr,
+                    [&](auto&, auto& data, auto&) { heard.push_back(data.value_or("none")); });
+            });
+        },
+        kit::ControlEvent::TouchUpInside);
+
+    double start = foundation::RunLoop::main().now();
+    EXPECT_EQ(run("tap btnFar\nidle\n"), 0);
+    EXPECT_THAT(heard, ElementsAre("ok", "none"));
+    EXPECT_EQ(tracing->inFlight(), 0);
+    EXPECT_LE(foundation::RunLoop::main().now() - start, 15.0);
+}
+
+TEST(TracingTransportTest, trace_shows_parameters_in_clear_and_never_the_merchant_keys)
+{
+    support::ScreenHarness harness;
+    auto& defaults = foundation::UserDefaults::standard();
+    defaults.setObject(std::string("pay-demo-key"), std::string(KEY_RECEIVABLE));
+    defaults.setObject(std::string("paysecret2026"), std::string(KEY_RECEIVABLE_ENCRYPT));
+
+    net::URLRequest request("http://127.0.0.1:8080/PayApi/OfflinePay/checkStaff/");
+    request.setHTTPMethod("POST");
+    request.setValueForHTTPHeaderField("pay-demo-key", "qvkey");
+    request.setHTTPBody(DesCipher::encode("username=boss&password=e10adc", std::string("paysecret2026")));
+    std::string line = TracingTransport::traceLine(request);
+    EXPECT_EQ(line, "request /PayApi/OfflinePay/checkStaff/ username=boss&password=e10adc");
+
+    // Sent under a key this device no longer holds: no cipher text, no key.
+    request.setValueForHTTPHeaderField("old-key", "qvkey");
+    EXPECT_EQ(TracingTransport::traceLine(request), "request /PayApi/OfflinePay/checkStaff/");
+}
+
+} // namespace
