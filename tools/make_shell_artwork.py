@@ -20,6 +20,9 @@ DARK_GREEN = (36, 124, 17)
 WHITE = (255, 255, 255)
 GREY = (160, 160, 160)
 LIGHT = (222, 222, 222)
+# The home tab bar's colour: the holes of the tab pictograms are painted in it.
+TAB_BAR = (47, 52, 55)
+TAB_ON = (98, 196, 70)
 
 
 class Canvas:
@@ -163,10 +166,10 @@ def tab_icons():
     size = 25
     for name, draw in (("TabbarReceivable", keypad), ("TabbarVip", person),
                        ("TabbarCard", card), ("IconSetting", gear)):
-        for suffix, color in (("", LIGHT), ("On", WHITE)):
+        for suffix, color in (("", GREY), ("On", TAB_ON)):
             c = Canvas(size, size)
             if draw in (card, gear):
-                draw(c, 2, 2, size - 4, color, GREEN if suffix else GREY)
+                draw(c, 2, 2, size - 4, color, TAB_BAR)
             else:
                 draw(c, 2, 2, size - 4, color)
             c.save(name + suffix)

@@ -1,0 +1,80 @@
+#include "app/AppDelegate.h"
+
+#include "api/Constants.h"
+#include "app/AppSignedClientUi.h"
+#include "app/GuideViewController.h"
+#include "app/HomeViewController.h"
+#include "app/MainStoryboard.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/kit/Registry.h"
+#include "platform/kit/Screen.h"
+#include "platform/kit/TabBar.h"
+#include "platform/kit/TabBarItem.h"
+#include "platform/kit/Window.h"
+#include "ui/BaseViewController.h"
+
+#include <string>
+#include <vector>
+
+std::shared_ptr<AppDelegate> AppDelegate::shared()
+{
+    auto* application = kit::Application::sharedApplication();
+    return application ? std::dynamic_pointer_cast<AppDelegate>(application->delegate()) : nullptr;
+}
+
+AppDelegate::~AppDelegate() = default;
+
+bool AppDelegate::applicationDidFinishLaunchingWithOptions(kit::Application&, const LaunchOptions&)
+{
+    auto& storyboard = kit::Registry::shared();
+    if (!storyboard.hasController(std::string(MainStoryboard::name)))
+        MainStoryboard::registerScreens();
+    m_window = std::make_shared<kit::Window>(kit::Screen::mainScreen().bounds());
+    auto firstLaunch = foundation::UserDefaults::standard().stringForKey(IS_FIRST_LAUNCH);
+    m_window->setBackgroundColor(graphics::Color::white());
+    m_homeViewController = storyboard.instantiate<HomeViewController>(std::string(MainStoryboard::name));
+    if (!m_homeViewController)
+        m_homeViewController = std::make_shared<HomeViewController>();
+    if (firstLaunch && !firstLaunch->empty())
+        m_window->setRootViewController(m_homeViewController);
+    else
+        m_window->setRootViewController(std::make_shared<GuideViewController>());
+    m_window->makeKeyAndVisible();
+    kit::TabBarItem::setAppearanceTitleColor(graphics::Color::white(), kit::ControlState::Normal);
+    applyTabBarItems();
+    m_userDefaults = &foundation::UserDefaults::standard();
+    m_isPaySuccessBack = false;
+
+    // The screens and the signed client reach this delegate only through
+    // the running application, so the hooks hold it weakly.
+    std::weak_ptr<AppDelegate> weak = shared_from_this();
+    BaseViewController::setAppearanceObserver([weak](const std::shared_ptr<BaseViewController>& screen) {
+        if (auto strong = weak.lock())
+            strong->setCurrentController(screen);
+    });
+    SignedClientUi::install(std::make_shared<AppSignedClientUi>());
+    return true;
+}
+
+void AppDelegate::applyTabBarItems()
+{
+    auto original = [](std::string_view name) {
+        auto image = graphics::Image::named(name);
+        return image ? image->withRenderingMode(graphics::Image::RenderingMode::AlwaysOriginal) : nullptr;
+    };
+    const auto& tabs = m_homeViewController->viewControllers();
+    std::vector<std::shared_ptr<kit::TabBarItem>> items;
+    for (std::size_t i = 0; i < tabs.size(); ++i) {
+        auto item = tabs[i]->tabBarItem();
+        if (i < MainStoryboard::tabs.size()) {
+            const auto& tab = MainStoryboard::tabs[i];
+            item->setTitle(std::string(tab.title));
+            item->setImage(original(tab.image));
+            item->setSelectedImage(original(tab.selectedImage));
+        }
+        items.push_back(item);
+    }
+    // The bar makes its buttons from the items when it is given them, so it
+    // is given them again now that they are dressed.
+    m_homeViewController->tabBar()->setItems(std::move(items));
+}

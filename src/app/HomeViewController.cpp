@@ -1,0 +1,7 @@
+#include "app/HomeViewController.h"
+
+void HomeViewController::viewDidLoad()
+{
+    kit::TabBarController::viewDidLoad();
+    initViews();
+}

@@ -1,0 +1,140 @@
+#include "ShellFixture.h"
+#include "api/DesCipher.h"
+#include "platform/kit/NavigationController.h"
+#include "platform/kit/TextField.h"
+#include "platform/net/FakeTransport.h"
+#include "support/InputDriver.h"
+#include "ui/LoginViewController.h"
+#include "ui/UICheckBox.h"
+
+using support::InputDriver;
+
+namespace {
+
+class SignInTest : public ShellFixture {
+protected:
+    void SetUp() override
+    {
+        setSetting("IS_FIRST_LAUNCH", "IS_FIRST_LAUNCH");
+        useDemoCollectionKeys();
+        launch();
+        m_home = std::dynamic_pointer_cast<BaseViewController>(topScreen());
+        ASSERT_TRUE(m_home);
+        m_home->toLogin();
+        m_login = std::dynamic_pointer_cast<LoginViewController>(topScreen());
+        ASSERT_TRUE(m_login);
+        m_toasts.clear();
+    }
+
+    void signIn(const std::string& user, const std::string& password)
+    {
+        InputDriver::clear(*m_login->tvUserName());
+        InputDriver::type(*m_login->tvUserName(), user);
+        InputDriver::type(*m_login->tvPassword(), password);
+        ASSERT_TRUE(tap("btnLogin"));
+        m_harness.runUntilIdle();
+    }
+
+    // Answers every signed request with this plain text, encrypted as the
+    // back end would.
+    void replyWith(const std::string& plain)
+    {
+        auto secret = m_backend->keys().collectionSecret;
+        m_transport->setHandler([plain, secret](const net::URLRequest&) {
+            return net::FakeTransport::Reply::status(200, DesCipher::encode(plain, secret));
+        });
+    }
+
+    std::shared_ptr<BaseViewController> m_home;
+    std::shared_ptr<LoginViewController> m_login;
+};
+
+TEST_F(SignInTest, success_stores_every_setting_and_returns_to_asking_screen)
+{
+    signIn("boss", "123456");
+
+    EXPECT_EQ(pathsRequested(),
+        (std::vector<std::string> { "/PayApi/OfflinePay/checkStaff/", "/PayApi/OfflinePay/getShopInfo/" }));
+    EXPECT_EQ(m_backend->requestLog().front().params["password"], "e10adc3949ba59abbe56e057f20f883e");
+    EXPECT_EQ(setting("USER_ID"), "7");
+    EXPECT_EQ(setting("TRUN_NAME"), "王店长");
+    EXPECT_EQ(setting("USER_NAME"), "boss");
+    EXPECT_EQ(setting("PASS_WORD"), "e10adc3949ba59abbe56e057f20f883e");
+    EXPECT_EQ(setting("USER_JOB"), "2");
+    EXPECT_EQ(setting("REMEBER_USERNAME"), "boss");
+    EXPECT_EQ(setting("COMPANY"), "演示商贸有限公司");
+    EXPECT_EQ(setting("SHOP_NAME"), "演示旗舰店");
+    EXPECT_EQ(setting("NICK_NAME"), "小演");
+    EXPECT_EQ(setting("DEVICE_NAME"), "收银台1号");
+    EXPECT_EQ(setting("IS_ALI_PAY"), "1");
+    EXPECT_EQ(setting("IS_WX_PAY"), "1");
+    EXPECT_EQ(setting("IS_ENABLE_BD_PAY"), "1");
+    EXPECT_EQ(m_toasts, (std::vector<std::string> { "登录成功！" }));
+    EXPECT_EQ(topScreen(), m_home);
+    EXPECT_TRUE(m_home->checkUserSessionIsEnable());
+}
+
+TEST_F(SignInTest, empty_fields_are_refused_before_any_request)
+{
+    InputDriver::clear(*m_login->tvUserName());
+    ASSERT_TRUE(tap("btnLogin"));
+    InputDriver::type(*m_login->tvUserName(), "boss");
+    ASSERT_TRUE(tap("btnLogin"));
+    EXPECT_EQ(m_toasts, (std::vector<std::string> { "用户名不可为空！", "密码不可为空！" }));
+    EXPECT_TRUE(pathsRequested().empty());
+}
+
+TEST_F(SignInTest, refusal_shows_server_text_and_stores_nothing)
+{
+    // Blanks count as typed: only emptiness is refused here.
+    signIn("boss", "   ");
+    EXPECT_EQ(m_toasts, (std::vector<std::string> { "用户名或密码错误" }));
+    EXPECT_FALSE(setting("USER_NAME"));
+    EXPECT_EQ(topScreen(), m_login);
+}
+
+TEST_F(SignInTest, unchecked_box_keeps_earlier_remembered_name)
+{
+    setSetting("REMEBER_USERNAME", "cashier");
+    ASSERT_TRUE(tap("cb"));
+    ASSERT_FALSE(m_login->cb()->checked());
+    signIn("boss", "123456");
+    EXPECT_EQ(setting("USER_NAME"), "boss");
+    EXPECT_EQ(setting("REMEBER_USERNAME"), "cashier");
+}
+
+TEST_F(SignInTest, shop_information_refusal_still_leaves_user_signed_in)
+{
+    failOnce(merchant::FaultKind::StatusZero, "/PayApi/OfflinePay/getShopInfo/", "店铺信息获取失败");
+    signIn("boss", "123456");
+    EXPECT_EQ(m_toasts, (std::vector<std::string> { "店铺信息获取失败" }));
+    EXPECT_EQ(setting("USER_NAME"), "boss");
+    EXPECT_FALSE(setting("SHOP_NAME"));
+    EXPECT_EQ(topScreen(), m_login);
+}
+
+TEST_F(SignInTest, remembered_name_fills_the_field_on_next_visit)
+{
+    signIn("cashier", "123456");
+    m_home->toLogin();
+    auto again = std::dynamic_pointer_cast<LoginViewController>(topScreen());
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->tvUserName()->text(), "cashier");
+    EXPECT_EQ(again->tvPassword()->text(), "");
+}
+
+TEST_F(SignInTest, malformed_replies_neither_crash_nor_sign_in)
+{
+    for (const char* plain : { "", "not json", "[]", "{\"status\":1}", "{\"status\":\"1\"}",
+             "{\"status\":\"1\",\"data\":\"boss\"}", "{\"status\":\"1\",\"data\":[1,2]}",
+             "{\"status\":\"1\",\"data\":{\"username\":[\"x\"],\"id\":{}}}",
+             "{\"status\":\"0\",\"info\":7}" }) {
+        SCOPED_TRACE(plain);
+        replyWith(plain);
+        signIn("boss", "123456");
+        EXPECT_NE(setting("USER_NAME").value_or(""), "boss");
+    }
+    EXPECT_EQ(topScreen(), m_login);
+}
+
+} // namespace
