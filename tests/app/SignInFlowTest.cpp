@@ -1,6 +1,7 @@
 #include "ShellFixture.h"
 #include "api/DesCipher.h"
 #include "platform/kit/NavigationController.h"
+#include "platform/kit/Screen.h"
 #include "platform/kit/TextField.h"
 #include "platform/net/FakeTransport.h"
 #include "support/InputDriver.h"
@@ -135,6 +136,34 @@ TEST_F(SignInTest, malformed_replies_neither_crash_nor_sign_in)
         EXPECT_NE(setting("USER_NAME").value_or(""), "boss");
     }
     EXPECT_EQ(topScreen(), m_login);
+}
+
+} // namespace
+
+namespace {
+
+// Only the 3.5-inch screen is too short to show the form above the keyboard.
+class ShortScreenSignInTest : public SignInTest {
+protected:
+    void SetUp() override
+    {
+        kit::Screen::mainScreen().configure({ 320, 480 }, 2);
+        SignInTest::SetUp();
+    }
+};
+
+TEST_F(ShortScreenSignInTest, form_moves_up_while_keyboard_is_up)
+{
+    InputDriver::type(*m_login->tvPassword(), "1");
+    EXPECT_EQ(m_login->view()->frame().origin.y, -80);
+    InputDriver::endEditing(*m_login->tvPassword());
+    EXPECT_EQ(m_login->view()->frame().origin.y, 0);
+}
+
+TEST_F(SignInTest, form_stays_put_for_keyboard_on_taller_screens)
+{
+    InputDriver::type(*m_login->tvPassword(), "1");
+    EXPECT_EQ(m_login->view()->frame().origin.y, 0);
 }
 
 } // namespace
