@@ -1,0 +1,249 @@
+#include "cashier/ScanViewController.h"
+
+#include "platform/capture/CaptureDevice.h"
+#include "platform/capture/CaptureDeviceInput.h"
+#include "platform/capture/CaptureMetadataOutput.h"
+#include "platform/capture/CaptureSession.h"
+#include "platform/capture/CaptureVideoPreviewLayer.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Timer.h"
+#include "platform/kit/BarButtonItem.h"
+#include "platform/kit/Button.h"
+#include "platform/kit/Label.h"
+#include "platform/kit/Layer.h"
+#include "platform/kit/NavigationBar.h"
+#include "platform/kit/NavigationController.h"
+#include "platform/kit/NavigationItem.h"
+#include "platform/kit/Screen.h"
+#include "ui/ColorUtil.h"
+#include "ui/ScanViewControllerDelegate.h"
+
+namespace {
+
+using capture::MetadataObjectType;
+
+// The kinds the camera looks for, in the order it is asked for them.
+const std::vector<MetadataObjectType>& wantedTypes()
+{
+    static const std::vector<MetadataObjectType> types {
+        MetadataObjectType::QRCode,
+        MetadataObjectType::Code39,
+        MetadataObjectType::Code128,
+        MetadataObjectType::EAN8,
+        MetadataObjectType::UPCE,
+        MetadataObjectType::PDF417,
+        MetadataObjectType::AztecCode,
+        MetadataObjectType::Code93,
+        MetadataObjectType::EAN13,
+        MetadataObjectType::Code39Mod43,
+    };
+    return types;
+}
+
+// A 300-point square 110 points from the top and 20 from the left of the
+// view, normalised on the camera's landscape picture and corrected for the
+// aspect-fill crop of a 16:9 picture on this screen's shape.
+graphics::Rect regionOfInterest(const graphics::Rect& bounds, const graphics::Rect& frame)
+{
+    double w = bounds.width();
+    double h = bounds.height();
+    if (w <= 0 || h <= 0)
+        return { 0, 0, 1, 1 };
+    if (h / w < 1.7777778) {
+        double fullHeight = frame.width() * 1920 / 1080;
+        double padding = (fullHeight - h) / 2;
+        return { (110 + padding) / fullHeight, 20 / w, 300 / fullHeight, 300 / w };
+    }
+    double fullWidth = frame.height() * 1080 / 1920;
+    double padding = (fullWidth - w) / 2;
+    return { 110 / h, (padding + 20) / fullWidth, 300 / h, 300 / fullWidth };
+}
+
+} // namespace
+
+ScanViewController::~ScanViewController()
+{
+    if (m_scanLineTimer)
+        m_scanLineTimer->invalidate();
+}
+
+void ScanViewController::loadView()
+{
+    auto bounds = kit::Screen::mainScreen().bounds();
+    auto root = std::make_shared<kit::View>(bounds);
+    root->setBackgroundColor(graphics::Color::black());
+    m_viewPreview = std::make_shared<kit::View>(graphics::Rect { 0, 0, bounds.width(), bounds.height() });
+    m_viewPreview->setName("viewPreview");
+    m_viewPreview->setBackgroundColor(graphics::Color::black());
+    root->addSubview(m_viewPreview);
+    setView(root);
+}
+
+void ScanViewController::viewDidLoad()
+{
+    kit::ViewController::viewDidLoad();
+    setTitle("扫一扫");
+    initBackButton();
+    m_captureSession.reset();
+    m_isReading = true;
+    startReading();
+}
+
+void ScanViewController::initBackButton()
+{
+    auto button = kit::Button::buttonWithType(kit::ButtonType::Custom);
+    button->setName("btnBack");
+    button->setTitle("返回", kit::ControlState::Normal);
+    button->titleLabel()->setFont(graphics::Font::systemFont(16));
+    button->setFrame({ 0, 0, 60, 44 });
+    button->setTitleColor(graphics::Color::white(), kit::ControlState::Normal);
+    button->setTitleColor(ColorUtil::getUIColorByHex("DEDEDE"), kit::ControlState::Highlighted);
+    button->setImage(graphics::Image::named("IconBack"), kit::ControlState::Normal);
+    button->setImage(graphics::Image::named("IconBackOn"), kit::ControlState::Highlighted);
+    button->setImageEdgeInsets({ 0, -8, 0, 0 });
+    button->addTarget(selfScan(), &ScanViewController::back, kit::ControlEvent::TouchUpInside);
+    navigationItem()->setLeftBarButtonItems(
+        { kit::BarButtonItem::fixedSpace(-10), std::make_shared<kit::BarButtonItem>(button) });
+}
+
+void ScanViewController::viewWillAppear(bool animated)
+{
+    kit::ViewController::viewWillAppear(animated);
+    if (auto navigation = navigationController()) {
+        auto bar = navigation->navigationBar();
+        bar->setBackgroundImage(ColorUtil::getUIImageByUIColor(ColorUtil::getUIColorByHex("3AAA24")));
+        bar->setBarStyle(kit::BarStyle::Default);
+    }
+}
+
+void ScanViewController::viewDidDisappear(bool animated)
+{
+    kit::ViewController::viewDidDisappear(animated);
+    // Once the screen is off the stack nothing can show its picture again:
+    // the camera and the line's timer would only keep running for nobody.
+    auto navigation = navigationController();
+    bool stillStacked = false;
+    if (navigation) {
+        for (const auto& controller : navigation->viewControllers())
+            stillStacked = stillStacked || controller.get() == this;
+    }
+    if (!stillStacked) {
+        m_isReading = false;
+        stopCamera();
+    }
+}
+
+void ScanViewController::back()
+{
+    if (auto navigation = navigationController())
+        navigation->popViewControllerAnimated(true);
+}
+
+bool ScanViewController::startReading()
+{
+    std::optional<foundation::Error> error;
+    auto device = capture::CaptureDevice::defaultDeviceWithMediaType(capture::MediaType::Video);
+    auto input = capture::CaptureDeviceInput::deviceInputWithDevice(device, &error);
+    if (!input)
+        return false;
+
+    auto output = std::make_shared<capture::CaptureMetadataOutput>();
+    m_captureSession = std::make_shared<capture::CaptureSession>();
+    m_captureSession->addInput(input);
+    m_captureSession->addOutput(output);
+    output->setMetadataObjectsDelegate(
+        std::static_pointer_cast<capture::CaptureMetadataOutputObjectsDelegate>(selfScan()),
+        foundation::DispatchQueue::createSerial(callbackQueueLabel));
+    output->setMetadataObjectTypes(wantedTypes());
+
+    auto preview = m_viewPreview->layer().frame();
+    m_videoPreviewLayer = capture::CaptureVideoPreviewLayer::layerWithSession(m_captureSession);
+    m_videoPreviewLayer->setVideoGravity(capture::LayerVideoGravity::ResizeAspectFill);
+    m_videoPreviewLayer->setFrame({ 0, 0, preview.width(), preview.height() });
+    m_viewPreview->layer().addSublayer(m_videoPreviewLayer);
+
+    output->setRectOfInterest(regionOfInterest(view()->bounds(), view()->frame()));
+
+    auto previewBounds = m_viewPreview->bounds();
+    double w = previewBounds.width();
+    double h = previewBounds.height();
+    double side = 0.8 * w;
+    m_boxView
+        = std::make_shared<kit::View>(graphics::Rect { (w - side) / 2, (h - side) / 2 - 20, side, side });
+    m_boxView->setName("boxView");
+    m_boxView->layer().setBorderColor(graphics::Color::greenColor());
+    m_boxView->layer().setBorderWidth(1);
+    m_viewPreview->addSubview(m_boxView);
+
+    m_scanLayer = std::make_shared<kit::Layer>();
+    m_scanLayer->setFrame({ 0, 0, side, 1 });
+    m_scanLayer->setBackgroundColor(graphics::Color::brown());
+    m_boxView->layer().addSublayer(m_scanLayer);
+
+    // Held weakly by its body, so a screen dropped without a code does not
+    // live on through its own timer.
+    m_scanLineTimer = foundation::Timer::scheduledWeak(scanLineInterval, true,
+        std::weak_ptr<ScanViewController>(selfScan()),
+        [](ScanViewController& scanner) { scanner.moveScanLayer(); });
+    m_scanLineTimer->fire();
+    m_captureSession->startRunning();
+    return true;
+}
+
+void ScanViewController::moveScanLayer()
+{
+    if (!m_boxView || !m_scanLayer)
+        return;
+    auto line = m_scanLayer->frame();
+    if (m_boxView->frame().height() < line.y())
+        line.origin.y = 0;
+    else
+        line.origin.y += scanLineStep;
+    m_scanLayer->setFrame(line);
+}
+
+void ScanViewController::captureOutputDidOutputMetadataObjectsFromConnection(capture::CaptureMetadataOutput&,
+    const std::vector<capture::MetadataMachineReadableCodeObject>& metadataObjects,
+    const capture::CaptureConnection&)
+{
+    if (metadataObjects.empty())
+        return;
+    // The test and the reset are one step, so two deliveries can never
+    // both take a code.
+    bool expected = true;
+    if (!m_isReading.compare_exchange_strong(expected, false))
+        return;
+    m_code = metadataObjects.front().stringValue();
+    std::weak_ptr<ScanViewController> weak = selfScan();
+    foundation::DispatchQueue::main()->async([weak] {
+        if (auto strong = weak.lock())
+            strong->stopReading();
+    });
+}
+
+void ScanViewController::stopCamera()
+{
+    if (m_scanLineTimer) {
+        m_scanLineTimer->invalidate();
+        m_scanLineTimer.reset();
+    }
+    if (m_captureSession) {
+        m_captureSession->stopRunning();
+        m_captureSession.reset();
+    }
+}
+
+void ScanViewController::stopReading()
+{
+    stopCamera();
+    if (m_scanLayer)
+        m_scanLayer->removeFromSuperlayer();
+    if (m_videoPreviewLayer)
+        m_videoPreviewLayer->removeFromSuperlayer();
+    // Kept alive across the pop: the stack may hold the last reference.
+    auto self = selfScan();
+    if (auto navigation = navigationController())
+        navigation->popViewControllerAnimated(true);
+    if (auto delegate = m_scanControllerDelegate.lock())
+        delegate->scanCallback(m_code); // May delete the delegate's own screens, never this one.
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "platform/capture/CaptureMetadataOutputObjectsDelegate.h"
+#include "platform/kit/ViewController.h"
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace capture {
+class CaptureSession;
+class CaptureVideoPreviewLayer;
+} // namespace capture
+namespace foundation {
+class Timer;
+}
+namespace kit {
+class Layer;
+class View;
+} // namespace kit
+class ScanViewControllerDelegate;
+
+// The app's one code scanner: shows the camera with a framing square and a
+// moving line, takes the first code the camera reads, closes itself and
+// hands the code to its delegate.
+class ScanViewController : public kit::ViewController, public capture::CaptureMetadataOutputObjectsDelegate {
+public:
+    static constexpr std::string_view nibName = "ScanViewController";
+    static constexpr const char* callbackQueueLabel = "myQueue";
+    static constexpr double scanLineInterval = 0.2;
+    static constexpr double scanLineStep = 5;
+
+    ~ScanViewController() override;
+
+    void loadView() override;
+    void viewDidLoad() override;
+    void viewWillAppear(bool animated) override;
+    void viewDidDisappear(bool animated) override;
+    bool shouldAutorotate() const override { return false; }
+
+    void back();
+    // False when the camera cannot be opened: the screen then stays without
+    // a picture until the user goes back.
+    bool startReading();
+    void stopReading();
+    void moveScanLayer();
+
+    // Runs on the "myQueue" queue, not the main thread.
+    void captureOutputDidOutputMetadataObjectsFromConnection(capture::CaptureMetadataOutput& output,
+        const std::vector<capture::MetadataMachineReadableCodeObject>& metadataObjects,
+        const capture::CaptureConnection& connection) override;
+
+    void setScanControllerDelegate(std::weak_ptr<ScanViewControllerDelegate> delegate)
+    {
+        m_scanControllerDelegate = std::move(delegate);
+    }
+    std::shared_ptr<ScanViewControllerDelegate> scanControllerDelegate() const
+    {
+        return m_scanControllerDelegate.lock();
+    }
+    // Written once, by the delivery that wins isReading, before it hands
+    // over to the main thread; read only there afterwards.
+    const std::string& code() const { return m_code; }
+    bool isReading() const { return m_isReading.load(); }
+    const std::shared_ptr<kit::View>& viewPreview() const { return m_viewPreview; }
+    const std::shared_ptr<capture::CaptureSession>& captureSession() const { return m_captureSession; }
+    const std::shared_ptr<capture::CaptureVideoPreviewLayer>& videoPreviewLayer() const
+    {
+        return m_videoPreviewLayer;
+    }
+    const std::shared_ptr<kit::View>& boxView() const { return m_boxView; }
+    const std::shared_ptr<kit::Layer>& scanLayer() const { return m_scanLayer; }
+
+private:
+    void initBackButton();
+    void stopCamera();
+    std::shared_ptr<ScanViewController> selfScan()
+    {
+        return std::static_pointer_cast<ScanViewController>(shared_from_this());
+    }
+
+    std::weak_ptr<ScanViewControllerDelegate> m_scanControllerDelegate;
+    std::string m_code;
+    std::atomic<bool> m_isReading { false };
+    std::shared_ptr<kit::View> m_viewPreview;
+    std::shared_ptr<capture::CaptureSession> m_captureSession;
+    std::shared_ptr<capture::CaptureVideoPreviewLayer> m_videoPreviewLayer;
+    std::shared_ptr<kit::View> m_boxView;
+    std::shared_ptr<kit::Layer> m_scanLayer;
+    std::shared_ptr<foundation::Timer> m_scanLineTimer;
+};

@@ -1,0 +1,187 @@
+#include "cashier/CashierScreens.h"
+#include "cashier/ScanViewController.h"
+#include "platform/capture/CaptureDevice.h"
+#include "platform/capture/CaptureMetadataOutput.h"
+#include "platform/capture/CaptureSession.h"
+#include "platform/capture/CaptureVideoPreviewLayer.h"
+#include "platform/capture/MemoryFrameSource.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/kit/Layer.h"
+#include "platform/kit/NavigationController.h"
+#include "support/ScreenTest.h"
+#include "ui/BaseViewController.h"
+
+#include <ZXing/BitMatrix.h>
+#include <ZXing/MultiFormatWriter.h>
+
+namespace {
+
+// A screen that opens the scanner and keeps what comes back.
+class CodeCatcher : public BaseViewController {
+public:
+    void scanCallback(const std::string& code) override { codes.push_back(code); }
+    std::vector<std::string> codes;
+};
+
+class Scanner : public support::ScreenTest {
+protected:
+    void SetUp() override
+    {
+        CashierScreens::registerScreens();
+        capture::CaptureDevice::setVirtualDefaultDevice(
+            capture::CaptureDevice::virtualDevice("test camera", camera));
+        catcher = std::make_shared<CodeCatcher>();
+        stack = std::make_shared<kit::NavigationController>(catcher);
+        harness.show(stack);
+    }
+
+    void TearDown() override
+    {
+        capture::CaptureDevice::setVirtualDefaultDevice(nullptr);
+        capture::CaptureDevice::setDeviceDirectory("/dev");
+    }
+
+    std::shared_ptr<ScanViewController> open()
+    {
+        catcher->toScanUI();
+        harness.runUntilIdle();
+        auto scanner = std::dynamic_pointer_cast<ScanViewController>(stack->topViewController());
+        if (scanner && scanner->captureSession() && !scanner->captureSession()->outputs().empty())
+            callbackQueue = scanner->captureSession()->outputs().front()->metadataObjectsCallbackQueue();
+        return scanner;
+    }
+
+    // Lets the camera thread, the scanner's queue and then the main loop
+    // finish with everything shown to the camera so far.
+    void settle()
+    {
+        ASSERT_TRUE(camera->waitUntilConsumed());
+        if (callbackQueue)
+            callbackQueue->syncFlush();
+        harness.runUntilIdle();
+    }
+
+    // A portrait picture of the screen's size, white, with a Code 128
+    // printed across it with its top at `top`.
+    static capture::VideoFrame pictureWithCode(const std::string& text, int top)
+    {
+        const int width = 320, height = 568, codeWidth = 260, codeHeight = 80;
+        auto bits = ZXing::MultiFormatWriter(ZXing::BarcodeFormat::Code128)
+                        .setMargin(0)
+                        .encode(text, codeWidth, codeHeight);
+        std::vector<std::uint8_t> luma(width * height, 255);
+        for (int y = 0; y < bits.height(); ++y) {
+            for (int x = 0; x < bits.width(); ++x) {
+                if (bits.get(x, y))
+                    luma[(top + y) * width + 40 + x] = 0;
+            }
+        }
+        return *capture::VideoFrame::fromLuma(
+            width, height, std::move(luma), capture::VideoFrame::Layout::Portrait);
+    }
+
+    std::shared_ptr<capture::MemoryFrameSource> camera = std::make_shared<capture::MemoryFrameSource>();
+    std::shared_ptr<CodeCatcher> catcher;
+    std::shared_ptr<kit::NavigationController> stack;
+    std::shared_ptr<foundation::DispatchQueue> callbackQueue;
+};
+
+TEST_F(Scanner, codes_in_quick_succession_reach_the_delegate_once_with_the_first)
+{
+    auto scanner = open();
+    ASSERT_TRUE(scanner);
+    EXPECT_EQ(callbackQueue->label(), "myQueue");
+    camera->injectCode(capture::MetadataObjectType::QRCode, "first");
+    camera->injectCode(capture::MetadataObjectType::Code128, "second");
+    settle();
+
+    EXPECT_EQ(catcher->codes, std::vector<std::string> { "first" });
+    EXPECT_EQ(stack->topViewController(), catcher);
+    EXPECT_EQ(stack->viewControllers().size(), 1u);
+    EXPECT_FALSE(scanner->captureSession());
+    EXPECT_FALSE(scanner->videoPreviewLayer()->superlayer());
+
+    // The camera is off: what it would still see goes nowhere.
+    camera->injectCode(capture::MetadataObjectType::QRCode, "third");
+    harness.runUntilIdle();
+    EXPECT_EQ(catcher->codes.size(), 1u);
+}
+
+TEST_F(Scanner, a_code_of_every_kind_is_taken_not_only_qr)
+{
+    for (auto type : capture::allMetadataObjectTypes()) {
+        std::string text = "code " + std::string(capture::metadataObjectTypeName(type));
+        SCOPED_TRACE(text);
+        ASSERT_TRUE(open());
+        camera->injectCode(type, text);
+        settle();
+        ASSERT_FALSE(catcher->codes.empty());
+        EXPECT_EQ(catcher->codes.back(), text);
+        EXPECT_EQ(stack->topViewController(), catcher);
+    }
+    EXPECT_EQ(catcher->codes.size(), capture::allMetadataObjectTypes().size());
+}
+
+TEST_F(Scanner, only_a_code_inside_the_square_is_read_from_the_picture)
+{
+    auto scanner = open();
+    ASSERT_TRUE(scanner);
+    // Above the square: the camera sees it, the scanner must not take it.
+    camera->pushFrame(pictureWithCode("ABOVE-1", 10));
+    settle();
+    EXPECT_TRUE(catcher->codes.empty());
+    EXPECT_EQ(stack->topViewController(), scanner);
+
+    camera->pushFrame(pictureWithCode("6901234567892", 240));
+    settle();
+    EXPECT_EQ(catcher->codes, std::vector<std::string> { "6901234567892" });
+}
+
+TEST_F(Scanner, the_scan_line_steps_down_and_jumps_back_after_passing_the_square)
+{
+    auto scanner = open();
+    ASSERT_TRUE(scanner);
+    double side = scanner->boxView()->frame().height();
+    // Fired once at start, then every 0.2 s.
+    EXPECT_DOUBLE_EQ(scanner->scanLayer()->frame().y(), 5);
+    harness.advance(0.2);
+    EXPECT_DOUBLE_EQ(scanner->scanLayer()->frame().y(), 10);
+
+    int steps = 0;
+    while (scanner->scanLayer()->frame().y() <= side && steps < 200) {
+        harness.advance(0.2);
+        ++steps;
+    }
+    double lowest = scanner->scanLayer()->frame().y();
+    EXPECT_GT(lowest, side);
+    EXPECT_LE(lowest, side + 5);
+    harness.advance(0.2);
+    EXPECT_DOUBLE_EQ(scanner->scanLayer()->frame().y(), 0);
+}
+
+TEST_F(Scanner, leaving_by_back_reports_nothing_and_turns_the_camera_off)
+{
+    auto scanner = open();
+    ASSERT_TRUE(scanner);
+    auto session = scanner->captureSession();
+    ASSERT_TRUE(session && session->isRunning());
+    EXPECT_TRUE(harness.tap("btnBack")) << harness.dumpTree();
+    harness.runUntilIdle();
+    EXPECT_FALSE(session->isRunning());
+    camera->injectCode(capture::MetadataObjectType::QRCode, "late");
+    harness.runUntilIdle();
+
+    // No camera at all: the scanner still opens, without a picture.
+    capture::CaptureDevice::setVirtualDefaultDevice(nullptr);
+    capture::CaptureDevice::setDeviceDirectory(harness.home());
+    scanner = open();
+    ASSERT_TRUE(scanner);
+    EXPECT_FALSE(scanner->captureSession());
+    EXPECT_FALSE(scanner->videoPreviewLayer());
+    EXPECT_TRUE(harness.tap("btnBack"));
+    harness.runUntilIdle();
+    EXPECT_EQ(stack->topViewController(), catcher);
+    EXPECT_TRUE(catcher->codes.empty());
+}
+
+} // namespace
