@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 
 namespace {
 
@@ -29,20 +28,10 @@ std::span<const std::uint8_t> asBytes(std::string_view text)
     return { reinterpret_cast<const std::uint8_t*>(text.data()), text.size() };
 }
 
-// Replies are mostly ASCII JSON: skipping the ASCII prefix a word at a time
-// before the full check keeps validation from dominating the decryption.
 std::optional<std::string> utf8Text(const DesCipher::Bytes& bytes)
 {
     std::string_view const text { reinterpret_cast<const char*>(bytes.data()), bytes.size() };
-    constexpr std::uint64_t highBits = 0x8080808080808080;
-    std::size_t ascii = 0;
-    for (; ascii + sizeof(highBits) <= text.size(); ascii += sizeof(highBits)) {
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + ascii, sizeof(word));
-        if (word & highBits)
-            break;
-    }
-    if (!foundation::isValidUtf8(text.substr(ascii)))
+    if (!foundation::isValidUtf8(text))
         return std::nullopt;
     return std::string(text);
 }

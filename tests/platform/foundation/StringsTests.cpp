@@ -41,6 +41,31 @@ TEST(Utf8Validation, RefusesEveryMalformedForm)
     EXPECT_EQ(fromUtf16(toUtf16("会😀")), "会😀");
 }
 
+// Runs of ASCII are skipped a word at a time, so every offset of a
+// non-ASCII byte within and just past a word must still reach the full check,
+// and the word skipping must resume in step after it.
+TEST(Utf8Validation, JudgesNonAsciiBytesAtEveryOffsetAfterAsciiRuns)
+{
+    struct Case {
+        std::string_view bytes;
+        bool valid;
+    };
+    constexpr Case cases[] = {
+        { "会", true }, { "😀", true }, { "\x80", false }, { "\xC0\xAF", false }, { "\xED\xA0\x80", false },
+        { "\xE4\xBC", false }, // cut short by the ASCII that follows
+    };
+    for (std::size_t offset = 0; offset <= 16; ++offset) {
+        std::string const before(offset, 'a');
+        for (auto const& c : cases) {
+            SCOPED_TRACE(
+                testing::Message() << "offset " << offset << ", " << testing::PrintToString(c.bytes));
+            EXPECT_EQ(isValidUtf8(before + std::string(c.bytes) + "0123456789abcdef"), c.valid);
+            EXPECT_EQ(isValidUtf8(before + std::string(c.bytes)), c.valid);
+            EXPECT_EQ(isValidUtf8(before + "会" + std::string(c.bytes) + "0123456789"), c.valid);
+        }
+    }
+}
+
 TEST(Trimming, RemovesUnicodeSpacesButNotOtherCharacters)
 {
     EXPECT_EQ(trimWhitespaceAndNewlines("\u3000 13800138000\t\r\n"), "13800138000");
