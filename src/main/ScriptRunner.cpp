@@ -128,14 +128,18 @@ int ScriptRunner::run(std::istream& script)
     settle();
     std::string line;
     int number = 0;
+    bool failed = false;
     while (std::getline(script, line)) {
         ++number;
-        if (!runLine(number, line))
-            return exitCommandFailed;
+        if (!runLine(number, line)) {
+            failed = true;
+            if (m_environment.stopAtError)
+                return exitCommandFailed;
+        }
     }
     // What the last command set going is reported before the run ends.
     settle();
-    return exitOk;
+    return failed ? exitCommandFailed : exitOk;
 }
 
 bool ScriptRunner::runLine(int lineNumber, const std::string& rawLine)

@@ -39,6 +39,9 @@ public:
         // instead of letting real time pass.
         bool virtualTime = false;
         double idleLimit = 15;
+        // Someone typing at a terminal gets to try again after a mistake;
+        // the status still says a command failed.
+        bool stopAtError = true;
     };
 
     static constexpr int exitOk = 0;
@@ -46,8 +49,8 @@ public:
 
     explicit ScriptRunner(Environment environment);
 
-    // Every line in turn; stops at the first command that cannot be done,
-    // after writing "error LINE: reason".
+    // Every line in turn; stops at the first command that cannot be done
+    // (unless told to go on), after writing "error LINE: reason".
     int run(std::istream& script);
     // One line of a script; false after writing its error line.
     bool runLine(int lineNumber, const std::string& line);

@@ -25,6 +25,7 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -146,6 +147,8 @@ int main(int argc, char** argv)
     CashierScreens::registerScreens();
     kit::Application::launch(std::make_shared<AppDelegate>());
 
-    ScriptRunner runner({ &transcript, [tracing] { return tracing->inFlight(); }, camera });
+    ScriptRunner::Environment environment { &transcript, [tracing] { return tracing->inFlight(); }, camera };
+    environment.stopAtError = script != &std::cin || !isatty(STDIN_FILENO);
+    ScriptRunner runner(environment);
     return runner.run(*script);
 }

@@ -119,9 +119,12 @@ protected:
     }
     void TearDown() override { net::Transport::install(nullptr); }
 
-    int run(const std::string& script)
+    int run(const std::string& script, bool stopAtError = true)
     {
-        ScriptRunner runner({ transcript.get(), [this] { return tracing->inFlight(); }, nullptr, true });
+        ScriptRunner::Environment environment { transcript.get(), [this] { return tracing->inFlight(); },
+            nullptr, true };
+        environment.stopAtError = stopAtError;
+        ScriptRunner runner(environment);
         std::istringstream in(script);
         return runner.run(in);
     }
@@ -139,6 +142,10 @@ TEST_F(ScriptRunnerTest, failing_command_stops_the_run_with_its_line_number_and_
     EXPECT_EQ(run("# a comment\n\n   \ntap btnOK\nfrobnicate now\ntap btnOK\n"), 2);
     EXPECT_THAT(screen->taps, ElementsAre("btnOK"));
     EXPECT_THAT(lines, ElementsAre("error 5: unknown command frobnicate"));
+
+    // At a terminal the run goes on, but the status still tells.
+    EXPECT_EQ(run("frobnicate\ntap btnOK\n", false), 2);
+    EXPECT_THAT(screen->taps, ElementsAre("btnOK", "btnOK"));
 }
 
 TEST_F(ScriptRunnerTest, tap_finds_by_outlet_name_then_by_title_and_refuses_what_no_finger_could_press)
