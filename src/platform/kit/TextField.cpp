@@ -1,7 +1,6 @@
 #include "platform/kit/TextField.h"
 
 #include "platform/foundation/Strings.h"
-#include "platform/kit/Keyboard.h"
 #include "platform/kit/Touch.h"
 
 namespace kit {
@@ -12,12 +11,6 @@ namespace {
 constexpr double borderInset = 7;
 
 } // namespace
-
-void TextField::setText(std::string_view text)
-{
-    m_buffer.setText(text);
-    setNeedsDisplay();
-}
 
 void TextField::setPlaceholder(std::string placeholder)
 {
@@ -86,33 +79,15 @@ std::string TextField::displayText() const
     return bullets;
 }
 
-bool TextField::replace(TextRange range, std::string_view replacement)
+bool TextField::shouldChangeText(TextRange range, const std::string& replacement)
 {
-    // The delegate may resign, release or reconfigure this field.
-    auto self = shared_from_this();
-    if (auto delegate = m_delegate.lock()) {
-        if (!delegate->textFieldShouldChangeCharactersInRange(*this, range, std::string(replacement)))
-            return false;
-    }
-    m_buffer.replace(range, replacement);
-    setNeedsDisplay();
+    auto delegate = m_delegate.lock();
+    return !delegate || delegate->textFieldShouldChangeCharactersInRange(*this, range, replacement);
+}
+
+void TextField::textDidChange()
+{
     sendActionsForControlEvents(ControlEvent::EditingChanged);
-    return true;
-}
-
-bool TextField::insertText(std::string_view text)
-{
-    if (text.empty())
-        return false;
-    return replace(m_buffer.insertionRange(), text);
-}
-
-bool TextField::deleteBackward()
-{
-    auto range = m_buffer.deletionRange();
-    if (!range)
-        return false;
-    return replace(*range, "");
 }
 
 bool TextField::clearText()
@@ -141,27 +116,14 @@ bool TextField::returnKey()
     return answer;
 }
 
-bool TextField::becomeFirstResponder()
+bool TextField::shouldBeginEditing()
 {
-    if (isFirstResponder())
-        return true;
-    if (!canBecomeFirstResponder())
-        return false;
-    auto self = shared_from_this();
-    if (auto delegate = m_delegate.lock()) {
-        if (!delegate->textFieldShouldBeginEditing(*this))
-            return false;
-    }
-    auto& keyboard = Keyboard::shared();
-    keyboard.textInputWillTakeFocus();
-    bool accepted = Control::becomeFirstResponder();
-    // Outside a window the request is only remembered; this method runs
-    // again, for real, when the view reaches one.
-    bool gotFocus = accepted && isFirstResponder();
-    keyboard.textInputDidTakeFocus(gotFocus);
-    if (!gotFocus)
-        return accepted;
-    m_editing = true;
+    auto delegate = m_delegate.lock();
+    return !delegate || delegate->textFieldShouldBeginEditing(*this);
+}
+
+void TextField::didBeginEditing()
+{
     if (m_clearsOnBeginEditing && !m_buffer.isEmpty()) {
         m_buffer.setText("");
         setNeedsDisplay();
@@ -170,27 +132,22 @@ bool TextField::becomeFirstResponder()
         delegate->textFieldDidBeginEditing(*this);
     sendActionsForControlEvents(ControlEvent::EditingDidBegin);
     setNeedsLayout();
-    return true;
 }
 
-bool TextField::resignFirstResponder()
+bool TextField::shouldEndEditing()
 {
-    if (!isFirstResponder())
-        return Control::resignFirstResponder();
-    auto self = shared_from_this();
-    if (auto delegate = m_delegate.lock()) {
-        if (!delegate->textFieldShouldEndEditing(*this))
-            return false;
-    }
-    if (!Control::resignFirstResponder())
-        return false;
-    m_editing = false;
-    Keyboard::shared().textInputDidResign();
+    auto delegate = m_delegate.lock();
+    return !delegate || delegate->textFieldShouldEndEditing(*this);
+}
+
+void TextField::didEndEditing(bool byResigning)
+{
     if (auto delegate = m_delegate.lock())
         delegate->textFieldDidEndEditing(*this);
     sendActionsForControlEvents(ControlEvent::EditingDidEnd);
-    setNeedsLayout();
-    return true;
+    // One that left its window is laid out again when it is added back.
+    if (byResigning)
+        setNeedsLayout();
 }
 
 void TextField::layoutSubviews()
@@ -199,8 +156,8 @@ void TextField::layoutSubviews()
     if (!m_leftView)
         return;
     bool shown = m_leftViewMode == TextFieldViewMode::Always
-        || (m_leftViewMode == TextFieldViewMode::WhileEditing && m_editing)
-        || (m_leftViewMode == TextFieldViewMode::UnlessEditing && !m_editing);
+        || (m_leftViewMode == TextFieldViewMode::WhileEditing && isEditing())
+        || (m_leftViewMode == TextFieldViewMode::UnlessEditing && !isEditing());
     m_leftView->setHidden(!shown);
     graphics::Rect own = m_leftView->frame();
     double x = m_borderStyle == TextBorderStyle::None ? 0 : borderInset;
@@ -212,21 +169,6 @@ void TextField::touchesEnded(const Touch& touch)
     Control::touchesEnded(touch);
     if (pointInside(touch.locationInView(this)))
         becomeFirstResponder();
-}
-
-void TextField::didMoveToWindow()
-{
-    Control::didMoveToWindow();
-    // Leaving the window takes focus away even from an input whose delegate
-    // would not let go; editing is over all the same.
-    if (!m_editing || isFirstResponder())
-        return;
-    auto self = shared_from_this();
-    m_editing = false;
-    Keyboard::shared().textInputDidResign();
-    if (auto delegate = m_delegate.lock())
-        delegate->textFieldDidEndEditing(*this);
-    sendActionsForControlEvents(ControlEvent::EditingDidEnd);
 }
 
 } // namespace kit

@@ -4,8 +4,8 @@
 #include "platform/graphics/Font.h"
 #include "platform/kit/Control.h"
 #include "platform/kit/KeyboardType.h"
-#include "platform/kit/TextBuffer.h"
 #include "platform/kit/TextFieldDelegate.h"
+#include "platform/kit/TextInput.h"
 
 #include <memory>
 #include <optional>
@@ -19,18 +19,12 @@ enum class TextFieldViewMode { Never = 0, WhileEditing = 1, UnlessEditing = 2, A
 // A one-line text input. Its text changes only through the keystroke path
 // (insertText, deleteBackward, clearText) when the delegate accepts, or
 // through setText from code, which asks nobody.
-class TextField : public Control {
+class TextField : public TextInput<TextField, Control> {
 public:
-    using Control::Control;
+    using TextInput::TextInput;
 
-    std::string text() const { return m_buffer.text(); }
-    // Programmatic: no delegate call and no editing-changed event.
-    void setText(std::string_view text);
-    std::size_t textLength() const { return m_buffer.length(); }
     const std::string& placeholder() const { return m_placeholder; }
     void setPlaceholder(std::string placeholder);
-    TextRange selectedRange() const { return m_buffer.selectedRange(); }
-    void setSelectedRange(TextRange range) { m_buffer.setSelectedRange(range); }
 
     std::shared_ptr<TextFieldDelegate> delegate() const { return m_delegate.lock(); }
     void setDelegate(std::weak_ptr<TextFieldDelegate> delegate) { m_delegate = std::move(delegate); }
@@ -60,28 +54,27 @@ public:
     // placeholder. The renderer and the transcript read it.
     std::string displayText() const;
     bool isShowingPlaceholder() const { return m_buffer.isEmpty(); }
-    bool isEditing() const { return m_editing; }
 
-    // The keyboard. Each returns whether the text changed (or, for
-    // returnKey, what the delegate answered).
-    bool insertText(std::string_view text);
-    bool deleteBackward();
+    // More keys: clearText returns whether the text changed, returnKey what
+    // the delegate answered.
     bool clearText();
     bool returnKey();
 
     bool canBecomeFirstResponder() const override { return isEnabled(); }
-    bool becomeFirstResponder() override;
-    bool resignFirstResponder() override;
-    void didMoveToWindow() override;
 
     void layoutSubviews() override;
     // Tapping a field puts the caret in it, as on the phone.
     void touchesEnded(const Touch& touch) override;
 
 private:
-    bool replace(TextRange range, std::string_view replacement);
+    friend class TextInput<TextField, Control>;
+    bool shouldChangeText(TextRange range, const std::string& replacement);
+    void textDidChange();
+    bool shouldBeginEditing();
+    void didBeginEditing();
+    bool shouldEndEditing();
+    void didEndEditing(bool byResigning);
 
-    TextBuffer m_buffer;
     std::string m_placeholder;
     std::weak_ptr<TextFieldDelegate> m_delegate;
     graphics::Font m_font = graphics::Font::systemFont(17);
@@ -94,7 +87,6 @@ private:
     std::shared_ptr<View> m_leftView;
     TextFieldViewMode m_leftViewMode = TextFieldViewMode::Never;
     bool m_clearsOnBeginEditing = false;
-    bool m_editing = false;
 };
 
 } // namespace kit

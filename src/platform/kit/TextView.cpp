@@ -1,15 +1,8 @@
 #include "platform/kit/TextView.h"
 
-#include "platform/kit/Keyboard.h"
 #include "platform/kit/Touch.h"
 
 namespace kit {
-
-void TextView::setText(std::string_view text)
-{
-    m_buffer.setText(text);
-    setNeedsDisplay();
-}
 
 void TextView::setFont(const graphics::Font& font)
 {
@@ -29,80 +22,42 @@ void TextView::setTextAlignment(graphics::TextAlignment alignment)
     setNeedsDisplay();
 }
 
-bool TextView::replace(TextRange range, std::string_view replacement)
+bool TextView::shouldChangeText(TextRange range, const std::string& replacement)
 {
     if (!m_editable)
         return false;
-    // The delegate may resign, release or reconfigure this view.
-    auto self = shared_from_this();
-    if (auto delegate = m_delegate.lock()) {
-        if (!delegate->textViewShouldChangeTextInRange(*this, range, std::string(replacement)))
-            return false;
-    }
-    m_buffer.replace(range, replacement);
-    setNeedsDisplay();
+    auto delegate = m_delegate.lock();
+    return !delegate || delegate->textViewShouldChangeTextInRange(*this, range, replacement);
+}
+
+void TextView::textDidChange()
+{
     if (auto delegate = m_delegate.lock())
         delegate->textViewDidChange(*this);
-    return true;
 }
 
-bool TextView::insertText(std::string_view text)
+bool TextView::shouldBeginEditing()
 {
-    if (text.empty())
-        return false;
-    return replace(m_buffer.insertionRange(), text);
+    auto delegate = m_delegate.lock();
+    return !delegate || delegate->textViewShouldBeginEditing(*this);
 }
 
-bool TextView::deleteBackward()
+void TextView::didBeginEditing()
 {
-    auto range = m_buffer.deletionRange();
-    if (!range)
-        return false;
-    return replace(*range, "");
-}
-
-bool TextView::becomeFirstResponder()
-{
-    if (isFirstResponder())
-        return true;
-    if (!canBecomeFirstResponder())
-        return false;
-    auto self = shared_from_this();
-    if (auto delegate = m_delegate.lock()) {
-        if (!delegate->textViewShouldBeginEditing(*this))
-            return false;
-    }
-    auto& keyboard = Keyboard::shared();
-    keyboard.textInputWillTakeFocus();
-    bool accepted = ScrollView::becomeFirstResponder();
-    // Outside a window the request is only remembered; this method runs
-    // again, for real, when the view reaches one.
-    bool gotFocus = accepted && isFirstResponder();
-    keyboard.textInputDidTakeFocus(gotFocus);
-    if (!gotFocus)
-        return accepted;
-    m_editing = true;
     if (auto delegate = m_delegate.lock())
         delegate->textViewDidBeginEditing(*this);
-    return true;
 }
 
-bool TextView::resignFirstResponder()
+bool TextView::shouldEndEditing()
 {
-    if (!isFirstResponder())
-        return ScrollView::resignFirstResponder();
-    auto self = shared_from_this();
-    if (auto delegate = m_delegate.lock()) {
-        if (!delegate->textViewShouldEndEditing(*this))
-            return false;
-    }
-    if (!ScrollView::resignFirstResponder())
-        return false;
-    m_editing = false;
-    Keyboard::shared().textInputDidResign();
+    auto delegate = m_delegate.lock();
+    return !delegate || delegate->textViewShouldEndEditing(*this);
+}
+
+void TextView::didEndEditing(bool)
+{
     if (auto delegate = m_delegate.lock())
         delegate->textViewDidEndEditing(*this);
-    return true;
 }
 
 void TextView::touchesEnded(const Touch& touch)
@@ -111,20 +66,6 @@ void TextView::touchesEnded(const Touch& touch)
         becomeFirstResponder();
     else
         ScrollView::touchesEnded(touch);
-}
-
-void TextView::didMoveToWindow()
-{
-    ScrollView::didMoveToWindow();
-    // Leaving the window takes focus away even from an input whose delegate
-    // would not let go; editing is over all the same.
-    if (!m_editing || isFirstResponder())
-        return;
-    auto self = shared_from_this();
-    m_editing = false;
-    Keyboard::shared().textInputDidResign();
-    if (auto delegate = m_delegate.lock())
-        delegate->textViewDidEndEditing(*this);
 }
 
 } // namespace kit

@@ -1,0 +1,100 @@
+#include "platform/kit/TextInput.h"
+
+#include "platform/kit/Keyboard.h"
+#include "platform/kit/TextField.h"
+#include "platform/kit/TextView.h"
+
+namespace kit {
+
+template<class Input, class Base> void TextInput<Input, Base>::setText(std::string_view text)
+{
+    m_buffer.setText(text);
+    this->setNeedsDisplay();
+}
+
+template<class Input, class Base>
+bool TextInput<Input, Base>::replace(TextRange range, std::string_view replacement)
+{
+    // The delegate may resign, release or reconfigure this input.
+    auto self = this->shared_from_this();
+    if (!input().shouldChangeText(range, std::string(replacement)))
+        return false;
+    m_buffer.replace(range, replacement);
+    this->setNeedsDisplay();
+    input().textDidChange();
+    return true;
+}
+
+template<class Input, class Base> bool TextInput<Input, Base>::insertText(std::string_view text)
+{
+    if (text.empty())
+        return false;
+    return replace(m_buffer.insertionRange(), text);
+}
+
+template<class Input, class Base> bool TextInput<Input, Base>::deleteBackward()
+{
+    auto range = m_buffer.deletionRange();
+    if (!range)
+        return false;
+    return replace(*range, "");
+}
+
+template<class Input, class Base> bool TextInput<Input, Base>::becomeFirstResponder()
+{
+    if (this->isFirstResponder())
+        return true;
+    if (!this->canBecomeFirstResponder())
+        return false;
+    auto self = this->shared_from_this();
+    if (!input().shouldBeginEditing())
+        return false;
+    auto& keyboard = Keyboard::shared();
+    keyboard.textInputWillTakeFocus();
+    bool accepted = Base::becomeFirstResponder();
+    // Outside a window the request is only remembered; this method runs
+    // again, for real, when the view reaches one.
+    bool gotFocus = accepted && this->isFirstResponder();
+    keyboard.textInputDidTakeFocus(gotFocus);
+    if (!gotFocus)
+        return accepted;
+    m_editing = true;
+    input().didBeginEditing();
+    return true;
+}
+
+template<class Input, class Base> bool TextInput<Input, Base>::resignFirstResponder()
+{
+    if (!this->isFirstResponder())
+        return Base::resignFirstResponder();
+    auto self = this->shared_from_this();
+    if (!input().shouldEndEditing())
+        return false;
+    if (!Base::resignFirstResponder())
+        return false;
+    finishEditing(true);
+    return true;
+}
+
+template<class Input, class Base> void TextInput<Input, Base>::didMoveToWindow()
+{
+    Base::didMoveToWindow();
+    // Leaving the window takes focus away even from an input whose delegate
+    // would not let go; editing is over all the same.
+    if (!m_editing || this->isFirstResponder())
+        return;
+    auto self = this->shared_from_this();
+    finishEditing(false);
+}
+
+template<class Input, class Base> void TextInput<Input, Base>::finishEditing(bool byResigning)
+{
+    m_editing = false;
+    Keyboard::shared().textInputDidResign();
+    input().didEndEditing(byResigning);
+}
+
+template class TextInput<TextField, Control>;
+template class TextInput<TextView, ScrollView>;
+
+} // namespace kit
