@@ -2,10 +2,13 @@
 
 #include "api/Constants.h"
 #include "api/DesCipher.h"
+#include "cashier/ScanViewController.h"
 #include "hud/ProgressHUD.h"
 #include "hud/ToastView.h"
 #include "main/TracingTransport.h"
 #include "main/Transcript.h"
+#include "platform/capture/CaptureDevice.h"
+#include "platform/capture/MemoryFrameSource.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/kit/AlertView.h"
@@ -20,6 +23,7 @@
 #include "platform/net/FakeTransport.h"
 #include "platform/net/URLConnection.h"
 #include "support/ScreenTest.h"
+#include "ui/ScanViewControllerDelegate.h"
 
 #include <gmock/gmock.h>
 #include <sstream>
@@ -45,9 +49,12 @@ public:
 // Outside the anonymous namespace: the transcript names screens by class.
 class SampleScreen : public kit::ViewController,
                      public kit::TableViewDataSource,
-                     public kit::TableViewDelegate {
+                     public kit::TableViewDelegate,
+                     public ScanViewControllerDelegate {
 public:
     std::vector<std::string> taps;
+    std::vector<std::string> scanned;
+    void scanCallback(const std::string& code) override { scanned.push_back(code); }
     std::vector<int> rowsSelected;
     std::shared_ptr<kit::Button> farButton;
 
@@ -117,12 +124,16 @@ protected:
         transcript->refresh();
         lines.clear();
     }
-    void TearDown() override { net::Transport::install(nullptr); }
+    void TearDown() override
+    {
+        net::Transport::install(nullptr);
+        capture::CaptureDevice::setVirtualDefaultDevice(nullptr);
+    }
 
     int run(const std::string& script, bool stopAtError = true)
     {
         ScriptRunner::Environment environment { transcript.get(), [this] { return tracing->inFlight(); },
-            nullptr, true };
+            camera, true };
         environment.stopAtError = stopAtError;
         ScriptRunner runner(environment);
         std::istringstream in(script);
@@ -135,6 +146,7 @@ protected:
     std::unique_ptr<Transcript> transcript;
     std::shared_ptr<net::FakeTransport> fake = std::make_shared<net::FakeTransport>();
     std::shared_ptr<TracingTransport> tracing = std::make_shared<TracingTransport>(fake, nullptr);
+    std::shared_ptr<capture::MemoryFrameSource> camera = std::make_shared<capture::MemoryFrameSource>();
 };
 
 TEST_F(ScriptRunnerTest, failing_command_stops_the_run_with_its_line_number_and_status_2)
@@ -247,6 +259,25 @@ TEST_F(ScriptRunnerTest, idle_waits_for_the_reply_and_for_what_the_reply_sets_go
     EXPECT_THAT(heard, ElementsAre("ok", "none"));
     EXPECT_EQ(tracing->inFlight(), 0);
     EXPECT_LE(foundation::RunLoop::main().now() - start, 15.0);
+}
+
+TEST_F(ScriptRunnerTest, scan_reaches_only_an_open_scanner_and_waits_for_it_to_hand_the_code_back)
+{
+    EXPECT_EQ(run("scan 6200000000001"), 2);
+    capture::CaptureDevice::setVirtualDefaultDevice(
+        capture::CaptureDevice::virtualDevice("test camera", camera));
+    auto scanner = std::make_shared<ScanViewController>();
+    scanner->setScanControllerDelegate(screen);
+    navigation->pushViewController(scanner, false);
+    harness.runUntilIdle();
+
+    EXPECT_EQ(run("scan-image /nonexistent/code.png"), 2);
+    EXPECT_EQ(run("scan 6200000000001\nscan 6200000000002\n"), 2);
+    EXPECT_THAT(screen->scanned, ElementsAre("6200000000001"));
+    EXPECT_THAT(lines,
+        ElementsAre("error 1: no scanner is open", "screen ScanViewController",
+            ::testing::StartsWith("error 1: cannot read /nonexistent/code.png"), "screen SampleScreen",
+            "error 2: no scanner is open"));
 }
 
 TEST(TracingTransportTest, trace_shows_parameters_in_clear_and_never_the_merchant_keys)
