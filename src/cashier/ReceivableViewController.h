@@ -46,7 +46,8 @@ public:
     const std::shared_ptr<kit::Label>& labelMoney() const { return m_labelMoney; }
 
 private:
-    // Why a key was refused; nothing is shown for any of them.
+    // Whether appending the key would break the amount's format; a refused
+    // key changes nothing and shows nothing.
     bool refusesKey(const std::string& amount, const std::string& key) const;
     void deleteLastCharacter();
     void confirmAmount();
