@@ -86,7 +86,9 @@ void describeTree(const kit::View& view, std::ostringstream& out)
         if (!label->text().empty())
             out << "  label" << nameSuffix(view) << " " << quoted(label->text()) << "\n";
     } else if (auto* field = dynamic_cast<const kit::TextField*>(&view)) {
-        out << "  field" << nameSuffix(view) << " " << quoted(field->text());
+        // A password prints as the bullets the screen shows, never in clear.
+        out << "  field" << nameSuffix(view) << " "
+            << quoted(field->isSecureTextEntry() ? field->displayText() : field->text());
         if (field->text().empty() && !field->placeholder().empty())
             out << " placeholder " << quoted(field->placeholder());
         out << "\n";
@@ -149,7 +151,8 @@ std::string ScreenInspector::describe(const kit::Window& window)
     if (auto alert = kit::AlertView::visibleAlert()) {
         out << "  alert " << quoted(alert->title()) << " " << quoted(alert->message()) << "\n";
         for (const auto& field : alert->textFields())
-            out << "    field " << quoted(field->text()) << "\n";
+            out << "    field " << quoted(field->isSecureTextEntry() ? field->displayText() : field->text())
+                << "\n";
         for (int i = 0; i < alert->numberOfButtons(); ++i)
             out << "    button " << i << " " << quoted(alert->buttonTitleAtIndex(i)) << "\n";
     }

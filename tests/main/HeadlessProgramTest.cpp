@@ -80,6 +80,7 @@ alert-type 1 paysecret2026
 alert 0
 type tvUserName boss
 type tvPassword 123456
+show
 tap btnLogin
 idle
 tap btnOne
@@ -101,6 +102,8 @@ show
         run.lines, ::testing::Contains(::testing::StartsWith("request /PayApi/OfflinePay/checkStaff/ ")));
     EXPECT_EQ(run.text.find("pay-demo-key"), std::string::npos);
     EXPECT_EQ(run.text.find("paysecret2026"), std::string::npos);
+    // Nor does the password typed on the sign-in screen.
+    EXPECT_EQ(run.text.find("123456"), std::string::npos);
 }
 
 TEST_F(HeadlessProgramTest, a_command_that_cannot_be_done_ends_the_run_with_status_2)
