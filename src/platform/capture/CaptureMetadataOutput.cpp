@@ -196,8 +196,14 @@ void CaptureMetadataOutput::processSample(
     queue->async([self = shared_from_this(), delegate = std::move(delegate), objects = std::move(objects),
                      run, connection, ticket = std::make_shared<DeliveryTicket>()]() mutable {
         if (run->load()) {
-            if (auto target = delegate.lock())
+            if (auto target = delegate.lock()) {
                 target->captureOutputDidOutputMetadataObjectsFromConnection(*self, objects, connection);
+                // The delegate is usually a screen, and it may have been closed
+                // during the call: if ours is the last reference, it must die on
+                // the main thread, not on the delivery queue.
+                if (!foundation::DispatchQueue::isMainThread())
+                    foundation::DispatchQueue::main()->async([target = std::move(target)] {});
+            }
         }
         // The queue may hold on to the block for a while after running it.
         ticket.reset();

@@ -11,6 +11,7 @@
 
 #include <ZXing/BitMatrix.h>
 #include <ZXing/MultiFormatWriter.h>
+#include <atomic>
 #include <cairo.h>
 #include <filesystem>
 #include <fstream>
@@ -280,6 +281,50 @@ TEST_F(CaptureSessionTest, delegate_that_is_gone_is_not_called)
     releaseQueue();
     m_source->pushFrame(codeFrame(BarcodeFormat::Code128, "1300002"));
     EXPECT_TRUE(settle().empty());
+}
+
+// A scanner screen closed while its delivery runs must not be destroyed on
+// the delivery queue: screens live and die on the main thread.
+TEST_F(CaptureSessionTest, delegate_released_during_its_delivery_dies_on_the_main_thread)
+{
+    class Closing final : public CaptureMetadataOutputObjectsDelegate {
+    public:
+        Closing(std::latch& entered, std::latch& released, std::atomic<int>& diedOffMain)
+            : m_entered(entered)
+            , m_released(released)
+            , m_diedOffMain(diedOffMain)
+        {
+        }
+        ~Closing() override
+        {
+            if (!foundation::DispatchQueue::isMainThread())
+                ++m_diedOffMain;
+        }
+        void captureOutputDidOutputMetadataObjectsFromConnection(
+            CaptureMetadataOutput&, const std::vector<Code>&, const CaptureConnection&) override
+        {
+            m_entered.count_down();
+            m_released.wait();
+        }
+
+    private:
+        std::latch& m_entered;
+        std::latch& m_released;
+        std::atomic<int>& m_diedOffMain;
+    };
+
+    std::latch entered { 1 };
+    std::latch released { 1 };
+    std::atomic<int> diedOffMain { 0 };
+    auto screen = std::make_shared<Closing>(entered, released, diedOffMain);
+    m_output->setMetadataObjectsDelegate(screen, m_queue);
+    m_source->injectCode(MetadataObjectType::QRCode, "1300001");
+    entered.wait();
+    screen.reset();
+    released.count_down();
+    m_queue->syncFlush();
+    foundation::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(diedOffMain.load(), 0);
 }
 
 TEST_F(CaptureSessionTest, pictures_and_injected_codes_reach_the_delegate)
