@@ -9,6 +9,9 @@
 #include "main/ScriptRunner.h"
 #include "main/TracingTransport.h"
 #include "main/Transcript.h"
+#ifdef CASHIER_WITH_X11
+#include "main/X11FrontEnd.h"
+#endif
 #include "platform/capture/CaptureDevice.h"
 #include "platform/capture/MemoryFrameSource.h"
 #include "platform/foundation/Paths.h"
@@ -85,18 +88,9 @@ int main(int argc, char** argv)
         std::printf("%s", ProgramOptions::usage());
         return 0;
     }
-    if (!options.headless) {
-        std::fprintf(stderr,
-            "cashier: %s; this build has no window front end.\n"
-            "Drive the app from the terminal instead, one command a line (try \"show\"):\n"
-            "  cashier%s --headless --script -\n",
-            hasDisplay() ? "a display is there" : "no display", options.demo ? " --demo" : "");
-        return 1;
-    }
-
     std::istream* script = &std::cin;
     std::ifstream file;
-    if (*options.script != "-") {
+    if (options.script && *options.script != "-") {
         file.open(*options.script);
         if (!file) {
             std::fprintf(stderr, "cashier: cannot read %s\n", options.script->c_str());
@@ -104,6 +98,30 @@ int main(int argc, char** argv)
         }
         script = &file;
     }
+    if (!options.headless && !hasDisplay()) {
+        std::fprintf(stderr,
+            "cashier: no display for a window. Drive the app from the terminal instead,\n"
+            "one command a line (try \"show\"):\n"
+            "  cashier%s --headless --script -\n",
+            options.demo ? " --demo" : "");
+        return 1;
+    }
+
+#ifdef CASHIER_WITH_X11
+    std::unique_ptr<X11FrontEnd> frontEnd;
+    if (!options.headless) {
+        frontEnd = X11FrontEnd::open();
+        if (!frontEnd) {
+            std::fprintf(stderr, "cashier: cannot open the display; try --headless --script -\n");
+            return 1;
+        }
+    }
+#else
+    if (!options.headless) {
+        std::fprintf(stderr, "cashier: this build has no window front end; try --headless --script -\n");
+        return 1;
+    }
+#endif
 
     // Before anything reads the settings.
     if (options.home)
@@ -139,13 +157,22 @@ int main(int argc, char** argv)
     auto tracing = std::make_shared<TracingTransport>(net::Transport::current(), trace);
     net::Transport::install(tracing);
 
+    // A script shows codes to a stand-in camera; a window uses the real one.
     auto camera = std::make_shared<capture::MemoryFrameSource>();
-    capture::CaptureDevice::setVirtualDefaultDevice(
-        capture::CaptureDevice::virtualDevice("Stand-in camera", camera));
+    if (options.headless)
+        capture::CaptureDevice::setVirtualDefaultDevice(
+            capture::CaptureDevice::virtualDevice("Stand-in camera", camera));
 
     RunningApp running;
     CashierScreens::registerScreens();
     kit::Application::launch(std::make_shared<AppDelegate>());
+
+#ifdef CASHIER_WITH_X11
+    if (frontEnd) {
+        frontEnd->run();
+        return 0;
+    }
+#endif
 
     ScriptRunner::Environment environment { &transcript, [tracing] { return tracing->inFlight(); }, camera };
     environment.stopAtError = script != &std::cin || !isatty(STDIN_FILENO);

@@ -7,6 +7,7 @@
 #include "hud/ToastView.h"
 #include "main/TracingTransport.h"
 #include "main/Transcript.h"
+#include "main/WindowInput.h"
 #include "platform/capture/CaptureDevice.h"
 #include "platform/capture/MemoryFrameSource.h"
 #include "platform/foundation/RunLoop.h"
@@ -278,6 +279,60 @@ TEST_F(ScriptRunnerTest, scan_reaches_only_an_open_scanner_and_waits_for_it_to_h
         ElementsAre("error 1: no scanner is open", "screen ScanViewController",
             ::testing::StartsWith("error 1: cannot read /nonexistent/code.png"), "screen SampleScreen",
             "error 2: no scanner is open"));
+}
+
+TEST_F(ScriptRunnerTest, window_mouse_is_the_finger_but_not_through_an_alert)
+{
+    WindowInput input;
+    auto& window = *harness.window();
+    auto field = harness.find<kit::TextField>("nameField");
+    kit::View::runPendingPasses();
+    graphics::Point centre = field->convertPointToView(field->bounds().center(), nullptr);
+
+    auto alert = kit::AlertView::create("提示", "", {}, "确定");
+    alert->show();
+    harness.runUntilIdle();
+    input.pointerDown(window, centre);
+    input.pointerUp(window, centre);
+    harness.runUntilIdle();
+    EXPECT_FALSE(field->isFirstResponder());
+    EXPECT_TRUE(alert->isVisible());
+
+    alert->pressButtonAtIndex(0);
+    harness.runUntilIdle();
+    input.pointerDown(window, centre);
+    input.pointerMove(window, { centre.x + 2, centre.y });
+    input.pointerUp(window, { centre.x + 2, centre.y });
+    harness.runUntilIdle();
+    EXPECT_TRUE(field->isFirstResponder());
+}
+
+TEST_F(ScriptRunnerTest, window_keys_reach_the_alert_fields_before_the_screen_under_it)
+{
+    WindowInput input;
+    auto& window = *harness.window();
+    auto field = harness.find<kit::TextField>("nameField");
+    field->becomeFirstResponder();
+    input.text(window, "a1");
+    input.backspace(window);
+    EXPECT_EQ(field->text(), "");
+
+    auto alert = kit::AlertView::create("设置收款key", "", {}, "确定", { "取消" });
+    alert->setAlertViewStyle(kit::AlertViewStyle::LoginAndPasswordInput);
+    alert->show();
+    harness.runUntilIdle();
+    input.text(window, "k");
+    input.tab();
+    input.text(window, "s");
+    input.text(window, "x");
+    input.backspace(window);
+    EXPECT_EQ(alert->textFieldAtIndex(0)->text(), "k");
+    EXPECT_EQ(alert->textFieldAtIndex(1)->text(), "s");
+    EXPECT_EQ(field->text(), "");
+    input.enter(window);
+    harness.runUntilIdle();
+    ASSERT_FALSE(harness.alerts().shown().empty());
+    EXPECT_EQ(harness.alerts().shown().back().closedWith, 0);
 }
 
 TEST(TracingTransportTest, trace_shows_parameters_in_clear_and_never_the_merchant_keys)
