@@ -158,6 +158,8 @@ bool ScriptRunner::runLine(int lineNumber, const std::string& rawLine)
         return false;
     }
     settle();
+    if (m_environment.idleAfterEachCommand)
+        (void)idle();
     return true;
 }
 

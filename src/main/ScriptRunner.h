@@ -42,6 +42,9 @@ public:
         // Someone typing at a terminal gets to try again after a mistake;
         // the status still says a command failed.
         bool stopAtError = true;
+        // Nothing runs while a terminal waits for the next line, so there
+        // each command also waits for the replies it asked for.
+        bool idleAfterEachCommand = false;
     };
 
     static constexpr int exitOk = 0;

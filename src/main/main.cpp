@@ -175,7 +175,9 @@ int main(int argc, char** argv)
 #endif
 
     ScriptRunner::Environment environment { &transcript, [tracing] { return tracing->inFlight(); }, camera };
-    environment.stopAtError = script != &std::cin || !isatty(STDIN_FILENO);
+    bool atTerminal = script == &std::cin && isatty(STDIN_FILENO);
+    environment.stopAtError = !atTerminal;
+    environment.idleAfterEachCommand = atTerminal;
     ScriptRunner runner(environment);
     return runner.run(*script);
 }
