@@ -33,6 +33,9 @@ namespace {
 using foundation::Error;
 using foundation::Result;
 
+// Longer than the refresh controls' inset animations.
+constexpr double pullSettleSeconds = 0.5;
+
 std::pair<std::string, std::string> splitFirst(const std::string& text)
 {
     auto space = text.find(' ');
@@ -433,6 +436,9 @@ Result<void> ScriptRunner::pull(bool down)
         settle();
     }
     list.endDragging();
+    // The list springs back and a refresh starts once its inset has moved:
+    // a released finger lets that happen before anything else.
+    letTimePass(pullSettleSeconds);
     return {};
 }
 

@@ -23,6 +23,9 @@
 #include "platform/kit/TextFieldDelegate.h"
 #include "platform/net/FakeTransport.h"
 #include "platform/net/URLConnection.h"
+#include "refresh/RefreshBackNormalFooter.h"
+#include "refresh/RefreshNormalHeader.h"
+#include "refresh/ScrollViewRefresh.h"
 #include "support/ScreenTest.h"
 #include "ui/ScanViewControllerDelegate.h"
 
@@ -333,6 +336,23 @@ TEST_F(ScriptRunnerTest, window_keys_reach_the_alert_fields_before_the_screen_un
     harness.runUntilIdle();
     ASSERT_FALSE(harness.alerts().shown().empty());
     EXPECT_EQ(harness.alerts().shown().back().closedWith, 0);
+}
+
+TEST_F(ScriptRunnerTest, pulls_drag_the_list_far_enough_to_refresh_it_from_either_end)
+{
+    int headerCalls = 0;
+    int footerCalls = 0;
+    auto table = harness.find<kit::TableView>("list");
+    setHeader(*table, RefreshNormalHeader::headerWithRefreshingBlock([&] { ++headerCalls; }));
+    setFooter(*table, RefreshBackNormalFooter::footerWithRefreshingBlock([&] { ++footerCalls; }));
+
+    EXPECT_EQ(run("pull-down\n"), 0);
+    EXPECT_EQ(headerCalls, 1);
+    header(*table)->endRefreshing();
+    harness.advance(1);
+    EXPECT_EQ(run("pull-up\n"), 0);
+    EXPECT_EQ(footerCalls, 1);
+    EXPECT_EQ(headerCalls, 1);
 }
 
 TEST(TracingTransportTest, trace_shows_parameters_in_clear_and_never_the_merchant_keys)
