@@ -160,10 +160,42 @@ void paintFieldBorder(TextBorderStyle style, const Rect& b, graphics::DrawingCon
     }
 }
 
+// Read from the mode rather than from the view's hidden flag, which is only
+// brought up to date by the field's next layout pass.
+bool showsLeftView(const TextField& field)
+{
+    if (!field.leftView())
+        return false;
+    switch (field.leftViewMode()) {
+    case TextFieldViewMode::Never:
+        return false;
+    case TextFieldViewMode::WhileEditing:
+        return field.isEditing();
+    case TextFieldViewMode::UnlessEditing:
+        return !field.isEditing();
+    case TextFieldViewMode::Always:
+        return true;
+    }
+    return false;
+}
+
+// Where a phone field lays out its text: clear of the border and of a
+// shown left view (whose icon is mostly transparent, so text under it would
+// show through), over the field's full height so a single line centres.
+Rect textFieldTextRect(const TextField& field)
+{
+    constexpr double inset = 7;
+    Rect b = field.bounds();
+    double left = b.minX() + (field.borderStyle() == TextBorderStyle::None ? 0 : inset);
+    double right = b.maxX() - (field.borderStyle() == TextBorderStyle::None ? 0 : inset);
+    if (showsLeftView(field))
+        left = std::max(left, field.leftView()->frame().maxX() + inset);
+    return { left, b.minY(), std::max(0.0, right - left), b.height() };
+}
+
 void paintTextField(const TextField& field, graphics::DrawingContext& context)
 {
-    Rect b = field.bounds();
-    paintFieldBorder(field.borderStyle(), b, context);
+    paintFieldBorder(field.borderStyle(), field.bounds(), context);
     std::string text = field.displayText();
     if (text.empty())
         return;
@@ -171,8 +203,8 @@ void paintTextField(const TextField& field, graphics::DrawingContext& context)
     style.font = field.font();
     style.color = field.isShowingPlaceholder() ? placeholderColor : field.textColor();
     style.alignment = field.textAlignment();
-    double inset = field.borderStyle() == TextBorderStyle::None ? 0 : 7;
-    context.drawTextInRect(text, b.insetBy(inset, 0), style);
+    style.centeredVertically = true;
+    context.drawTextInRect(text, textFieldTextRect(field), style);
 }
 
 void paintTextView(const TextView& view, graphics::DrawingContext& context)

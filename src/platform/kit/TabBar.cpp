@@ -7,6 +7,24 @@
 
 namespace kit {
 
+namespace {
+
+// The shared title colours are read here too, so an item changed after the
+// start-up set them shows them.
+void dress(Button& button, const TabBarItem& item)
+{
+    button.setTitle(item.title(), ControlState::Normal);
+    auto normalColor = TabBarItem::appearanceTitleColor(ControlState::Normal);
+    button.setTitleColor(normalColor.value_or(graphics::Color::gray()), ControlState::Normal);
+    auto selectedColor = TabBarItem::appearanceTitleColor(ControlState::Selected);
+    button.setTitleColor(selectedColor.value_or(normalColor.value_or(graphics::Color(0, 122.0 / 255, 1))),
+        ControlState::Selected);
+    button.setImage(item.image(), ControlState::Normal);
+    button.setImage(item.selectedImage() ? item.selectedImage() : item.image(), ControlState::Selected);
+}
+
+} // namespace
+
 TabBar::TabBar()
     : View(graphics::Rect(
         0, Screen::mainScreen().bounds().height() - height, Screen::mainScreen().bounds().width(), height))
@@ -17,7 +35,13 @@ TabBar::TabBar()
 void TabBar::setItems(std::vector<std::shared_ptr<TabBarItem>> items)
 {
     std::erase(items, nullptr);
+    for (auto& item : m_items)
+        item->removeBar(this);
     m_items = std::move(items);
+    if (auto self = std::static_pointer_cast<TabBar>(weak_from_this().lock())) {
+        for (auto& item : m_items)
+            item->addBar(self);
+    }
     rebuild();
 }
 
@@ -36,17 +60,8 @@ void TabBar::rebuild()
     for (std::size_t i = 0; i < m_items.size(); ++i) {
         const auto& item = m_items[i];
         auto button = std::make_shared<Button>(ButtonType::Custom);
-        button->setTitle(item->title(), ControlState::Normal);
         button->titleLabel()->setFont(graphics::Font::systemFont(10));
-        auto normalColor = TabBarItem::appearanceTitleColor(ControlState::Normal);
-        button->setTitleColor(normalColor.value_or(graphics::Color::gray()), ControlState::Normal);
-        auto selectedColor = TabBarItem::appearanceTitleColor(ControlState::Selected);
-        button->setTitleColor(
-            selectedColor.value_or(normalColor.value_or(graphics::Color(0, 122.0 / 255, 1))),
-            ControlState::Selected);
-        button->setImage(item->image(), ControlState::Normal);
-        button->setImage(
-            item->selectedImage() ? item->selectedImage() : item->image(), ControlState::Selected);
+        dress(*button, *item);
         // The bar owns the buttons, so the closure may refer to the bar
         // only weakly.
         std::weak_ptr<View> weakBar = weak_from_this();
@@ -62,6 +77,15 @@ void TabBar::rebuild()
     }
     setSelectedIndex(m_selectedIndex);
     setNeedsLayout();
+}
+
+void TabBar::itemDidChange(const TabBarItem& item)
+{
+    // The same item may stand in more than one tab.
+    for (std::size_t i = 0; i < m_items.size() && i < m_buttons.size(); ++i) {
+        if (m_items[i].get() == &item)
+            dress(*m_buttons[i], item);
+    }
 }
 
 void TabBar::layoutSubviews()

@@ -12,7 +12,7 @@ class Button;
 class TabBarItem;
 
 // The strip of tabs at the bottom. Each item is shown by a button so a
-// touch on it selects the tab.
+// touch on it selects the tab; the button follows later changes to its item.
 class TabBar : public View {
 public:
     static constexpr double height = 49;
@@ -30,7 +30,9 @@ public:
     void layoutSubviews() override;
 
 private:
+    friend class TabBarItem;
     void rebuild();
+    void itemDidChange(const TabBarItem& item);
 
     std::vector<std::shared_ptr<TabBarItem>> m_items;
     std::vector<std::shared_ptr<Button>> m_buttons;

@@ -1,5 +1,7 @@
 #include "platform/kit/TabBarItem.h"
 
+#include "platform/kit/TabBar.h"
+
 #include <map>
 
 namespace kit {
@@ -19,6 +21,52 @@ TabBarItem::TabBarItem(std::string title, ImagePtr image, ImagePtr selectedImage
     , m_image(std::move(image))
     , m_selectedImage(std::move(selectedImage))
 {
+}
+
+void TabBarItem::setTitle(std::string title)
+{
+    m_title = std::move(title);
+    notifyBars();
+}
+
+void TabBarItem::setImage(ImagePtr image)
+{
+    m_image = std::move(image);
+    notifyBars();
+}
+
+void TabBarItem::setSelectedImage(ImagePtr image)
+{
+    m_selectedImage = std::move(image);
+    notifyBars();
+}
+
+void TabBarItem::addBar(const std::shared_ptr<TabBar>& bar)
+{
+    std::erase_if(m_bars, [](const std::weak_ptr<TabBar>& weak) { return weak.expired(); });
+    for (const auto& weak : m_bars) {
+        if (weak.lock() == bar)
+            return;
+    }
+    m_bars.push_back(bar);
+}
+
+void TabBarItem::removeBar(const TabBar* bar)
+{
+    std::erase_if(m_bars, [bar](const std::weak_ptr<TabBar>& weak) {
+        auto strong = weak.lock();
+        return !strong || strong.get() == bar;
+    });
+}
+
+void TabBarItem::notifyBars()
+{
+    std::erase_if(m_bars, [](const std::weak_ptr<TabBar>& weak) { return weak.expired(); });
+    // A copy: a refresh that hands a bar new items edits this list.
+    for (const auto& weak : std::vector(m_bars)) {
+        if (auto bar = weak.lock())
+            bar->itemDidChange(*this);
+    }
 }
 
 void TabBarItem::setAppearanceTitleColor(const std::optional<graphics::Color>& color, ControlState state)

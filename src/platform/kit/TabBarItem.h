@@ -7,8 +7,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kit {
+
+class TabBar;
 
 // A tab's entry in the tab bar.
 class TabBarItem {
@@ -17,12 +20,13 @@ public:
 
     TabBarItem(std::string title, ImagePtr image, ImagePtr selectedImage);
 
+    // Changes show at once in the bars the item is in.
     const std::string& title() const { return m_title; }
-    void setTitle(std::string title) { m_title = std::move(title); }
+    void setTitle(std::string title);
     const ImagePtr& image() const { return m_image; }
-    void setImage(ImagePtr image) { m_image = std::move(image); }
+    void setImage(ImagePtr image);
     const ImagePtr& selectedImage() const { return m_selectedImage; }
-    void setSelectedImage(ImagePtr image) { m_selectedImage = std::move(image); }
+    void setSelectedImage(ImagePtr image);
     int tag() const { return m_tag; }
     void setTag(int tag) { m_tag = tag; }
 
@@ -32,10 +36,18 @@ public:
     static std::optional<graphics::Color> appearanceTitleColor(ControlState state);
 
 private:
+    // A bar registers with the items it shows; it owns its buttons, not the
+    // items, so it is held weakly and one that is gone is dropped.
+    friend class TabBar;
+    void addBar(const std::shared_ptr<TabBar>& bar);
+    void removeBar(const TabBar* bar);
+    void notifyBars();
+
     std::string m_title;
     ImagePtr m_image;
     ImagePtr m_selectedImage;
     int m_tag = 0;
+    std::vector<std::weak_ptr<TabBar>> m_bars;
 };
 
 } // namespace kit

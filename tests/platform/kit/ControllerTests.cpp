@@ -1,4 +1,5 @@
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/graphics/Image.h"
 #include "platform/kit/Application.h"
 #include "platform/kit/BarButtonItem.h"
 #include "platform/kit/Button.h"
@@ -221,6 +222,31 @@ TEST_F(ControllerTest, TabsTellAppearanceOnSelectionAndHideTheBarForPushedScreen
     EXPECT_EQ(log,
         (std::vector<std::string> {
             "second willDisappear", "first willAppear", "second didDisappear", "first didAppear" }));
+}
+
+TEST_F(ControllerTest, TabButtonsFollowTheirItemsChangedAfterTheBarWasBuilt)
+{
+    auto first = std::make_shared<Logged>("first");
+    auto second = std::make_shared<Logged>("second");
+    auto tabs = std::make_shared<kit::TabBarController>();
+    tabs->setViewControllers({ first, second });
+    harness.show(tabs);
+
+    auto icon = graphics::Image::fromColor(graphics::Color::gray());
+    auto chosen = graphics::Image::fromColor(graphics::Color::white());
+    second->setTitle("会员");
+    second->tabBarItem()->setImage(icon);
+    second->tabBarItem()->setSelectedImage(chosen);
+    harness.runUntilIdle();
+
+    const auto& buttons = tabs->tabBar()->itemButtons();
+    ASSERT_EQ(buttons.size(), 2u);
+    EXPECT_EQ(buttons[0]->titleForState(kit::ControlState::Normal), "") << "only the changed tab's button";
+    EXPECT_EQ(buttons[0]->currentImage(), nullptr);
+    EXPECT_EQ(buttons[1]->currentImage(), icon);
+    EXPECT_TRUE(harness.tapTitle("会员"));
+    EXPECT_EQ(tabs->selectedIndex(), 1u);
+    EXPECT_EQ(buttons[1]->currentImage(), chosen);
 }
 
 TEST_F(ControllerTest, ReplacingTheWindowRootShowsOnlyTheRootInPlace)

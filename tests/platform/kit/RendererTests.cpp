@@ -9,6 +9,7 @@
 #include "platform/kit/TableView.h"
 #include "platform/kit/TableViewCell.h"
 #include "platform/kit/TableViewDataSource.h"
+#include "platform/kit/TextField.h"
 #include "platform/kit/View.h"
 #include "platform/kit/ViewController.h"
 #include "platform/kit/Window.h"
@@ -252,4 +253,42 @@ TEST_F(RenderedScreen, VisibleAlertIsDrawnOverTheDimmedWindowOnlyWhileShown)
         for (int y = 200; y < 370; ++y)
             ink += shown->pixelAt(x, y).red() < 0.3 && shown->pixelAt(x, y).blue() < 0.3;
     EXPECT_GT(ink, 100) << "the title and message on the panel";
+}
+
+// Icons beside a field's text are mostly transparent, so text laid out
+// under them shows through: the sign-in fields' placeholders did.
+TEST(Renderer, FieldTextStartsAfterAShownLeftViewAndIsCentredInTheField)
+{
+    auto window = std::make_shared<Window>(Rect(0, 0, 320, 200));
+    window->setBackgroundColor(Color::white());
+    auto makeField = [&](double y, TextFieldViewMode mode) {
+        auto field = std::make_shared<TextField>(Rect(10, y, 260, 44));
+        field->setPlaceholder("请输入会员卡号");
+        auto icon = std::make_shared<View>(Rect(0, 0, 36, 36));
+        icon->layer().setBorderWidth(1);
+        icon->layer().setBorderColor(Color::blueColor());
+        field->setLeftView(icon);
+        field->setLeftViewMode(mode);
+        window->addSubview(field);
+    };
+    makeField(10, TextFieldViewMode::Always);
+    makeField(70, TextFieldViewMode::WhileEditing);
+    View::runPendingPasses();
+
+    auto image = Renderer(2).renderImage(*window);
+    ASSERT_TRUE(image);
+    // The placeholder's grey, not the icon's blue outline or the white.
+    auto ink = [&](const Rect& r) {
+        int n = 0;
+        for (int y = static_cast<int>(r.minY() * 2); y < r.maxY() * 2; ++y)
+            for (int x = static_cast<int>(r.minX() * 2); x < r.maxX() * 2; ++x) {
+                Color c = image->pixelAt(x, y);
+                n += c.red() < 0.9 && c.blue() < 0.9;
+            }
+        return n;
+    };
+    EXPECT_EQ(ink({ 10, 10, 36, 44 }), 0) << "nothing under the left view";
+    EXPECT_GT(ink({ 46, 10, 40, 44 }), 50) << "the placeholder right after it";
+    EXPECT_EQ(ink({ 10, 10, 260, 8 }) + ink({ 10, 46, 260, 8 }), 0) << "centred in the field's height";
+    EXPECT_GT(ink({ 10, 70, 36, 44 }), 50) << "a left view shown only while editing leaves the room free";
 }
