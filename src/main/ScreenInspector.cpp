@@ -136,11 +136,6 @@ std::string ScreenInspector::className(const kit::ViewController& controller)
     return demangle(typeid(controller));
 }
 
-std::string ScreenInspector::className(const kit::View& view)
-{
-    return demangle(typeid(view));
-}
-
 std::string ScreenInspector::describe(const kit::Window& window)
 {
     std::ostringstream out;

@@ -16,10 +16,9 @@ public:
     // The screen the user sees: the root, then down through the selected tab
     // and the top of each navigation stack.
     static std::shared_ptr<kit::ViewController> topViewController(const kit::Window& window);
-    // The class name without namespaces of the app's own screens ("kit::"
-    // stays, so platform containers are told apart from app screens).
+    // The class name as the program spells it: app screens are bare names,
+    // platform containers keep their "kit::".
     static std::string className(const kit::ViewController& controller);
-    static std::string className(const kit::View& view);
     // The top screen's class, then one line for each shown label, field,
     // button and table row with its text, in tree order.
     static std::string describe(const kit::Window& window);

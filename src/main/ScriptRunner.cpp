@@ -234,7 +234,7 @@ Result<void> ScriptRunner::tap(const std::string& name)
 
     // A finger where the control is drawn, when nothing covers it there;
     // otherwise (scrolled off, under another view) its touch-up-inside, so
-    // a control the spec names can always be pressed.
+    // any named control can be pressed, as scripts expect.
     kit::View::runPendingPasses();
     graphics::Point centre = control->convertPointToView(control->bounds().center(), nullptr);
     auto hit = root->hitTest(root->convertPointFromView(centre, nullptr));

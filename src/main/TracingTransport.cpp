@@ -21,8 +21,9 @@ net::Transport::TaskId TracingTransport::start(net::URLRequest request, Events e
         m_trace(traceLine(request));
     auto state = m_state;
     auto done = std::make_shared<std::atomic<bool>>(false);
-    // The id is only known once the inner transport has it; a completion
-    // that comes first (never from inside start) still finds it.
+    // The id is only known once the inner transport has it, and a transport
+    // shutting down completes inside start: the flag, not the id, decides
+    // whether the request is still counted.
     auto id = std::make_shared<std::atomic<TaskId>>(0);
     state->inFlight.fetch_add(1);
     auto complete = std::move(events.didComplete);
