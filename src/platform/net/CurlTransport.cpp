@@ -174,7 +174,7 @@ std::optional<URLError> CurlTransport::Transfer::configure()
 
     for (auto const& [name, value] : request.allHTTPHeaderFields().fields()) {
         if (std::any_of(std::begin(framingFields), std::end(framingFields),
-                [&](std::string_view field) { return HTTPHeaders::namesEqual(field, name); }))
+                [&fieldName = name](std::string_view field) { return HTTPHeaders::namesEqual(field, fieldName); }))
             continue;
         if (!isToken(name) || !isSafeFieldValue(value))
             return URLError(URLError::Unknown, url, "A header field cannot be sent as written.");
