@@ -147,20 +147,25 @@ bool isValidUtf8(std::string_view bytes)
 {
     // Replies are mostly ASCII JSON: runs of eight ASCII bytes are passed a
     // word at a time so that validation does not dominate their decryption.
+    // The word loop is kept apart from the byte-wise steps so that its index
+    // never waits on a loaded byte.
     constexpr std::uint64_t highBits = 0x8080808080808080;
-    for (std::size_t i = 0; i < bytes.size();) {
-        if (static_cast<unsigned char>(bytes[i]) < 0x80 && bytes.size() - i >= sizeof(highBits)) {
-            std::uint64_t word;
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        for (std::uint64_t word; bytes.size() - i >= sizeof(word); i += sizeof(word)) {
             std::memcpy(&word, bytes.data() + i, sizeof(word));
-            if ((word & highBits) == 0) {
-                i += sizeof(word);
-                continue;
-            }
+            if (word & highBits)
+                break;
         }
-        Decoded d = decodeAt(bytes, i);
-        if (!d.valid)
-            return false;
-        i += d.length;
+        if (i == bytes.size())
+            break;
+        // At least one code point, then on until ASCII comes back.
+        do {
+            Decoded d = decodeAt(bytes, i);
+            if (!d.valid)
+                return false;
+            i += d.length;
+        } while (i < bytes.size() && static_cast<unsigned char>(bytes[i]) >= 0x80);
     }
     return true;
 }
