@@ -243,8 +243,14 @@ std::shared_ptr<const Image> Image::named(std::string_view name)
 
 std::shared_ptr<const Image> Image::fromColor(const Color& color, Size size)
 {
-    int w = std::isfinite(size.width) && size.width >= 1 ? static_cast<int>(std::ceil(size.width)) : 1;
-    int h = std::isfinite(size.height) && size.height >= 1 ? static_cast<int>(std::ceil(size.height)) : 1;
+    // Checked as doubles first: converting a huge size to int is undefined.
+    auto side = [](double points) { return std::isfinite(points) && points >= 1 ? std::ceil(points) : 1.0; };
+    double const width = side(size.width);
+    double const height = side(size.height);
+    if (width * height > static_cast<double>(MaxPixels))
+        return nullptr;
+    int const w = static_cast<int>(width);
+    int const h = static_cast<int>(height);
     if (!sizeAcceptable(w, h))
         return nullptr;
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w) * h, color.premultipliedArgb());

@@ -185,6 +185,8 @@ TEST(Image, OnePixelColourAndDerivedVariants)
     EXPECT_FALSE(pixel->hasAlpha());
     EXPECT_EQ(pixel->pixelAt(0, 0), Color::fromRgb24(0x3aaa24));
     EXPECT_TRUE(Image::fromColor(Color::black().withAlpha(0.5))->hasAlpha());
+    EXPECT_FALSE(Image::fromColor(Color::black(), Size(1e20, 2))) << "a huge size is refused, not wrapped";
+    EXPECT_FALSE(Image::fromColor(Color::black(), Size(10000, 10000)));
 
     auto wide = Image::fromData(pngBytes(40, 20));
     auto turned = wide->withScale(2, Image::Orientation::Left);
