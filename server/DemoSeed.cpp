@@ -260,10 +260,10 @@ Seconds DemoSeed::localDayStart(Seconds now)
 MerchantState DemoSeed::build(Seconds now)
 {
     MerchantState state;
-    state.collectionKey = "pay-demo-key";
-    state.collectionSecret = "paysecret2026";
-    state.memberKey = "member-demo-key";
-    state.memberSecret = "mbr12345";
+    state.keys.collectionKey = "pay-demo-key";
+    state.keys.collectionSecret = "paysecret2026";
+    state.keys.memberKey = "member-demo-key";
+    state.keys.memberSecret = "mbr12345";
     state.shop = { "演示商贸有限公司", "演示旗舰店", "小演", "收银台1号", true, true, true };
     state.staff = {
         { "7", "boss", "王店长", "2", kPasswordMd5 },
@@ -285,9 +285,9 @@ std::string DemoSeed::banner(const MerchantState& state)
 {
     std::string text;
     text += "Demo merchant: " + state.shop.company + " / " + state.shop.shopname + "\n";
-    text
-        += "  collection key: " + state.collectionKey + "   encryption key: " + state.collectionSecret + "\n";
-    text += "  member key:     " + state.memberKey + "   encryption key: " + state.memberSecret + "\n";
+    const MerchantState::KeyPairs& keys = state.keys;
+    text += "  collection key: " + keys.collectionKey + "   encryption key: " + keys.collectionSecret + "\n";
+    text += "  member key:     " + keys.memberKey + "   encryption key: " + keys.memberSecret + "\n";
     for (const Staff& staff : state.staff) {
         text += "  login " + staff.username + " / " + kPassword
             + (staff.job == "2" ? "  (shop owner)" : "  (cashier)") + "\n";

@@ -27,6 +27,15 @@ public:
         reply["info"] = info;
         return reply;
     }
+    // A list screen's reply: "count" is text like every other number, and
+    // what it counts is the caller's choice.
+    static Json page(Json list, std::size_t count, const std::string& info = "成功")
+    {
+        Json data = Json::object();
+        data["count"] = std::to_string(count);
+        data["list"] = std::move(list);
+        return success(std::move(data), info);
+    }
     static Json statusOnly(const std::string& info)
     {
         Json reply = Json::object();

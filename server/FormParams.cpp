@@ -1,20 +1,24 @@
 #include "server/FormParams.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace merchant {
 
 namespace {
 
-int hexValue(char c)
+// The byte a "%XX" at the index stands for, or nullopt when it is cut short
+// or XX is not two hex digits.
+std::optional<char> escapedByte(std::string_view text, std::size_t at)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+    if (at + 2 >= text.size())
+        return std::nullopt;
+    const char* digits = text.data() + at + 1;
+    unsigned value = 0;
+    auto [end, error] = std::from_chars(digits, digits + 2, value, 16);
+    if (error != std::errc() || end != digits + 2)
+        return std::nullopt;
+    return static_cast<char>(value);
 }
 
 std::vector<std::string_view> splitOnAmpersand(std::string_view text)
@@ -34,21 +38,18 @@ std::vector<std::string_view> splitOnAmpersand(std::string_view text)
 
 } // namespace
 
+// Not foundation::percentUnescape: that one refuses the whole text over one
+// bad escape or a result that is not UTF-8, whereas the stand-in must still
+// read what a careless or hostile client sent, byte for byte.
 std::string FormParams::percentDecode(std::string_view text)
 {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size()) {
-            int high = hexValue(text[i + 1]);
-            int low = hexValue(text[i + 2]);
-            if (high >= 0 && low >= 0) {
-                out.push_back(static_cast<char>(high * 16 + low));
-                i += 2;
-                continue;
-            }
-        }
-        out.push_back(text[i]);
+        std::optional<char> byte = text[i] == '%' ? escapedByte(text, i) : std::nullopt;
+        out.push_back(byte.value_or(text[i]));
+        if (byte)
+            i += 2;
     }
     return out;
 }

@@ -1,5 +1,6 @@
 #include "server/MemberApiHandlers.h"
 
+#include "platform/foundation/Strings.h"
 #include "server/EntityJson.h"
 #include "server/MoneyText.h"
 #include "server/PayApiHandlers.h"
@@ -22,6 +23,12 @@ std::optional<Mills> rateOf(const std::string& text)
 Mills applyRate(Mills total, Mills rate)
 {
     return MoneyText::roundToCent(total * rate / 10'000);
+}
+
+// A member without a card, or with an unreadable rate, pays full price.
+Mills cardRate(const CardType* card)
+{
+    return card ? rateOf(card->discountrate).value_or(10'000) : 10'000;
 }
 
 // A member's coupon that can still be used, or nullptr.
@@ -92,25 +99,59 @@ Json settledReply(const std::string& orderid)
     return Envelope::success(data, "结账成功");
 }
 
+// Where a settlement is remembered under the client's order number, or ""
+// when the client sent none.
+std::string replayKey(const std::string& scope, const FormParams& params)
+{
+    std::string reverseid = params.value("reverseid");
+    return reverseid.empty() ? "" : scope + ":" + reverseid;
+}
+
 // A repeated client order number gets the first answer again and changes
 // nothing, so a retried submission never charges twice.
 std::optional<Json> replayed(HandlerContext& context, const std::string& scope, const FormParams& params)
 {
-    std::string reverseid = params.value("reverseid");
-    if (reverseid.empty())
+    std::string key = replayKey(scope, params);
+    if (key.empty())
         return std::nullopt;
-    auto it = context.state.settledByReverseId.find(scope + ":" + reverseid);
+    auto it = context.state.settledByReverseId.find(key);
     if (it == context.state.settledByReverseId.end())
         return std::nullopt;
     return settledReply(it->second);
 }
 
-void remember(
-    HandlerContext& context, const std::string& scope, const FormParams& params, const std::string& orderid)
+// Why no price can be quoted for the member and total, or "" when it can.
+std::string quoteRefusal(const Member* member, const std::optional<Mills>& total)
 {
-    std::string reverseid = params.value("reverseid");
-    if (!reverseid.empty())
-        context.state.settledByReverseId[scope + ":" + reverseid] = orderid;
+    if (!member)
+        return "会员不存在";
+    if (!total || *total <= 0)
+        return "消费金额不正确";
+    return "";
+}
+
+// Why the member cannot pay or top up, or "" when it can.
+std::string settlingRefusal(const Member* member)
+{
+    if (!member)
+        return "会员不存在";
+    if (member->status != "1")
+        return "会员状态异常";
+    return "";
+}
+
+// Numbers a settlement whose money has already moved, spends the mobile
+// payment on it and remembers it for a retried submission.
+Json settle(HandlerContext& context, const FormParams& params, const std::string& scope, const char* prefix,
+    Order* mobileOrder)
+{
+    std::string orderid = prefix + std::to_string(context.now) + std::to_string(context.nextSerial());
+    if (mobileOrder)
+        mobileOrder->usedBy = orderid;
+    std::string key = replayKey(scope, params);
+    if (!key.empty())
+        context.state.settledByReverseId[key] = orderid;
+    return settledReply(orderid);
 }
 
 bool matchesKeyword(const Member& member, const std::string& keyword)
@@ -158,12 +199,9 @@ Json MemberApiHandlers::getMemberList(HandlerContext& context, const FormParams&
     Json list = Json::array();
     for (const Member* member : page)
         list.push_back(EntityJson::memberRow(*member, context));
-    Json data = Json::object();
     // Unlike the order list, count is the number of all matches: the search
     // screen shows the server's info when it is 0.
-    data["count"] = std::to_string(matches.size());
-    data["list"] = std::move(list);
-    return Envelope::success(data, matches.empty() ? "没有找到相关会员" : "成功");
+    return Envelope::page(std::move(list), matches.size(), matches.empty() ? "没有找到相关会员" : "成功");
 }
 
 Json MemberApiHandlers::getCardList(HandlerContext& context, const FormParams&)
@@ -202,13 +240,11 @@ Json MemberApiHandlers::getCoupon(HandlerContext& context, const FormParams& par
 Json MemberApiHandlers::memcOrder(HandlerContext& context, const FormParams& params)
 {
     const Member* member = findMember(context.state, params.value("memberid"));
-    if (!member)
-        return Envelope::failure("会员不存在");
     auto total = MoneyText::parse(params.value("totalprice"));
-    if (!total || *total <= 0)
-        return Envelope::failure("消费金额不正确");
+    if (std::string refusal = quoteRefusal(member, total); !refusal.empty())
+        return Envelope::failure(refusal);
     const CardType* card = EntityJson::cardOf(context.state, *member);
-    Mills rate = card ? rateOf(card->discountrate).value_or(10'000) : 10'000;
+    Mills rate = cardRate(card);
     Json data = Json::object();
     data["cardid"] = card ? card->cardid : "";
     data["cardname"] = card ? card->cardname : "";
@@ -222,11 +258,9 @@ Json MemberApiHandlers::memcOrder(HandlerContext& context, const FormParams& par
 Json MemberApiHandlers::calcOrder(HandlerContext& context, const FormParams& params)
 {
     const Member* member = findMember(context.state, params.value("memberid"));
-    if (!member)
-        return Envelope::failure("会员不存在");
     auto total = MoneyText::parse(params.value("totalprice"));
-    if (!total || *total <= 0)
-        return Envelope::failure("消费金额不正确");
+    if (std::string refusal = quoteRefusal(member, total); !refusal.empty())
+        return Envelope::failure(refusal);
     PlatPass* pass = usableCoupon(context, *member, params.value("couponid"));
     const PlatPassTemplate* model = pass ? EntityJson::templateOf(context.state, *pass) : nullptr;
     if (!model)
@@ -248,10 +282,8 @@ Json MemberApiHandlers::payOrder(HandlerContext& context, const FormParams& para
     if (auto reply = replayed(context, "pay", params))
         return *reply;
     Member* member = findMember(context.state, params.value("memberid"));
-    if (!member)
-        return Envelope::failure("会员不存在");
-    if (member->status != "1")
-        return Envelope::failure("会员状态异常");
+    if (std::string refusal = settlingRefusal(member); !refusal.empty())
+        return Envelope::failure(refusal);
     auto total = MoneyText::parse(params.value("totalprice"));
     auto actual = MoneyText::parse(params.value("actualprice"));
     if (!total || *total <= 0 || !actual)
@@ -266,9 +298,7 @@ Json MemberApiHandlers::payOrder(HandlerContext& context, const FormParams& para
             return Envelope::failure("优惠券不可用");
         expected = couponPrice(*model, totalCents);
     } else if (params.has("cardid")) {
-        const CardType* card = EntityJson::cardOf(context.state, *member);
-        Mills rate = card ? rateOf(card->discountrate).value_or(10'000) : 10'000;
-        expected = applyRate(totalCents, rate);
+        expected = applyRate(totalCents, cardRate(EntityJson::cardOf(context.state, *member)));
     }
     if (!MoneyText::sameToTheCent(*actual, expected))
         return Envelope::failure("实付金额不正确");
@@ -296,11 +326,7 @@ Json MemberApiHandlers::payOrder(HandlerContext& context, const FormParams& para
         coupon->status = "-1";
         coupon->usetime = context.now;
     }
-    std::string orderid = "M" + std::to_string(context.now) + std::to_string(context.nextSerial());
-    if (mobileOrder)
-        mobileOrder->usedBy = orderid;
-    remember(context, "pay", params, orderid);
-    return settledReply(orderid);
+    return settle(context, params, "pay", "M", mobileOrder);
 }
 
 Json MemberApiHandlers::getRuleList(HandlerContext& context, const FormParams&)
@@ -325,10 +351,8 @@ Json MemberApiHandlers::recharge(HandlerContext& context, const FormParams& para
     if (auto reply = replayed(context, "recharge", params))
         return *reply;
     Member* member = findMember(context.state, params.value("memberid"));
-    if (!member)
-        return Envelope::failure("会员不存在");
-    if (member->status != "1")
-        return Envelope::failure("会员状态异常");
+    if (std::string refusal = settlingRefusal(member); !refusal.empty())
+        return Envelope::failure(refusal);
     auto total = MoneyText::parse(params.value("totalprice"));
     if (!total || *total <= 0)
         return Envelope::failure("充值金额不正确");
@@ -360,11 +384,7 @@ Json MemberApiHandlers::recharge(HandlerContext& context, const FormParams& para
         member->score += rule->freescore;
         member->availScore += rule->freescore;
     }
-    std::string orderid = "R" + std::to_string(context.now) + std::to_string(context.nextSerial());
-    if (mobileOrder)
-        mobileOrder->usedBy = orderid;
-    remember(context, "recharge", params, orderid);
-    return settledReply(orderid);
+    return settle(context, params, "recharge", "R", mobileOrder);
 }
 
 Json MemberApiHandlers::reasons(HandlerContext& context, const FormParams&)
@@ -403,10 +423,7 @@ Json MemberApiHandlers::memberPaypwd(HandlerContext& context, const FormParams& 
     const Member* member = findMember(context.state, params.value("memberid"));
     if (!member)
         return Envelope::failure("会员不存在");
-    std::string sent = params.value("password");
-    for (char& c : sent)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (sent != member->payPasswordMd5)
+    if (foundation::asciiLowercase(params.value("password")) != member->payPasswordMd5)
         return Envelope::failure("消费密码错误");
     return Envelope::statusOnly("验证成功");
 }

@@ -319,8 +319,7 @@ std::string MerchantBackend::banner() const
 MerchantState::KeyPairs MerchantBackend::keys() const
 {
     std::lock_guard lock(m_mutex);
-    const MerchantState& state = m_merchants.front();
-    return { state.collectionKey, state.collectionSecret, state.memberKey, state.memberSecret };
+    return m_merchants.front().keys;
 }
 
 bool MerchantBackend::settleOrder(const std::string& orderid, bool paid)
@@ -382,7 +381,7 @@ MerchantState* MerchantBackend::merchantFor(KeyPair pair, const std::string& key
     if (key.empty())
         return nullptr;
     for (MerchantState& state : m_merchants) {
-        if ((pair == KeyPair::Collection ? state.collectionKey : state.memberKey) == key)
+        if ((pair == KeyPair::Collection ? state.keys.collectionKey : state.keys.memberKey) == key)
             return &state;
     }
     return nullptr;
@@ -451,7 +450,8 @@ BackendReply MerchantBackend::handleSigned(
                       : (entry.qvkey.empty() ? "none" : "unknown");
     const std::string* secret = nullptr;
     if (state)
-        secret = route.pair == KeyPair::Collection ? &state->collectionSecret : &state->memberSecret;
+        secret
+            = route.pair == KeyPair::Collection ? &state->keys.collectionSecret : &state->keys.memberSecret;
     std::optional<std::string> plain;
     if (secret) {
         std::string text = bodyText(request.body);
@@ -512,7 +512,7 @@ BackendReply MerchantBackend::handleAgent(const BackendRequest& request, LoggedR
     }
     MerchantState* state = nullptr;
     for (MerchantState& candidate : m_merchants) {
-        if (candidate.collectionKey == params.value("key"))
+        if (candidate.keys.collectionKey == params.value("key"))
             state = &candidate;
     }
     // The agent answers 200 whatever happens: the app's engine turns any

@@ -1,8 +1,10 @@
 #include "server/MerchantHttpServer.h"
 
+#include "platform/foundation/Strings.h"
+
 #include <arpa/inet.h>
-#include <cctype>
 #include <chrono>
+#include <cstdlib>
 #include <dirent.h>
 #include <httplib.h>
 #include <netinet/in.h>
@@ -12,13 +14,6 @@
 namespace merchant {
 
 namespace {
-
-std::string lowercase(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 int portOf(const sockaddr_storage& address)
 {
@@ -82,7 +77,7 @@ MerchantHttpServer::MerchantHttpServer(std::shared_ptr<MerchantBackend> backend)
         backendRequest.path = request.path;
         backendRequest.body = request.body;
         for (const auto& [name, value] : request.headers)
-            backendRequest.headers[lowercase(name)] = value;
+            backendRequest.headers[foundation::asciiLowercase(name)] = value;
         BackendReply reply = m_backend->handle(backendRequest);
         if (reply.delayMs > 0)
             waitFor(reply.delayMs);

@@ -189,10 +189,7 @@ struct MerchantState {
         std::string memberSecret;
     };
 
-    std::string collectionKey;
-    std::string collectionSecret;
-    std::string memberKey;
-    std::string memberSecret;
+    KeyPairs keys;
     ShopInfo shop;
     std::vector<Staff> staff;
     std::vector<Order> orders;

@@ -31,24 +31,39 @@ Json walletPassLog(HandlerContext& context, const FormParams& params, const std:
     Json list = Json::array();
     for (const WalletPass* pass : Paging::read(params).slice(rows))
         list.push_back(EntityJson::walletPassRecord(*pass, context));
-    Json data = Json::object();
-    data["count"] = std::to_string(rows.size());
-    data["list"] = std::move(list);
-    return Envelope::success(data);
+    return Envelope::page(std::move(list), rows.size());
+}
+
+// What tells an Alipay pass from a WeChat one: its code prefix and the
+// wallet's own status words.
+struct WalletWords {
+    const char* codePrefix;
+    const char* unused;
+    const char* used;
+};
+constexpr WalletWords kAliWords { "7701", "ZERO", "USED" };
+constexpr WalletWords kWxWords { "8801", "0", "1" };
+
+Json issueWalletPass(HandlerContext& context, std::vector<WalletPass>& passes, const WalletWords& words,
+    const Member& member, const std::string& title)
+{
+    passes.push_back({ std::to_string(passes.size() + 1), title, member.id,
+        newCode(context, words.codePrefix), context.now, 0, words.unused });
+    return Envelope::statusOnly("发放成功");
 }
 
 // Writes off an Alipay or WeChat pass: unused -> used, refused otherwise.
-Json verifyWalletPass(HandlerContext& context, std::vector<WalletPass>& passes, const std::string& code,
-    const char* unused, const char* used)
+Json verifyWalletPass(HandlerContext& context, std::vector<WalletPass>& passes, const WalletWords& words,
+    const std::string& code)
 {
     for (WalletPass& pass : passes) {
         if (pass.verifyCode != code)
             continue;
-        if (pass.status == used)
+        if (pass.status == words.used)
             return Envelope::failure("该券已使用");
-        if (pass.status != unused)
+        if (pass.status != words.unused)
             return Envelope::failure(pass.status == "CLOSED" ? "该券已过期" : "该券已转赠");
-        pass.status = used;
+        pass.status = words.used;
         pass.usetime = context.now;
         return Envelope::statusOnly("核销成功");
     }
@@ -134,10 +149,7 @@ Json PassApiHandlers::getCouponSendLog(HandlerContext& context, const FormParams
     Json list = Json::array();
     for (const PlatPass* pass : Paging::read(params).slice(rows))
         list.push_back(EntityJson::platPassRecord(*pass, context));
-    Json data = Json::object();
-    data["count"] = std::to_string(rows.size());
-    data["list"] = std::move(list);
-    return Envelope::success(data);
+    return Envelope::page(std::move(list), rows.size());
 }
 
 Json PassApiHandlers::verifyCode(HandlerContext& context, const FormParams& params)
@@ -147,9 +159,9 @@ Json PassApiHandlers::verifyCode(HandlerContext& context, const FormParams& para
     if (code.empty())
         return Envelope::failure("核销码无效");
     if (type == "aliPass")
-        return verifyWalletPass(context, context.state.aliPasses, code, "ZERO", "USED");
+        return verifyWalletPass(context, context.state.aliPasses, kAliWords, code);
     if (type == "wxPass")
-        return verifyWalletPass(context, context.state.wxPasses, code, "0", "1");
+        return verifyWalletPass(context, context.state.wxPasses, kWxWords, code);
     if (type != "platPass")
         return Envelope::failure("卡券类型错误");
     for (PlatPass& pass : context.state.platPasses) {
@@ -186,11 +198,8 @@ Json PassApiHandlers::sendAlipass(HandlerContext& context, const FormParams& par
     if (!member)
         return Envelope::failure("会员未开通支付宝服务窗");
     for (const AliPassTemplate& model : context.state.aliTemplates) {
-        if (model.tplId != params.value("tpl_id"))
-            continue;
-        context.state.aliPasses.push_back({ std::to_string(context.state.aliPasses.size() + 1),
-            model.grantTitle, member->id, newCode(context, "7701"), context.now, 0, "ZERO" });
-        return Envelope::statusOnly("发放成功");
+        if (model.tplId == params.value("tpl_id"))
+            return issueWalletPass(context, context.state.aliPasses, kAliWords, *member, model.grantTitle);
     }
     return Envelope::failure("卡券不存在");
 }
@@ -218,11 +227,8 @@ Json PassApiHandlers::sendWxpass(HandlerContext& context, const FormParams& para
     if (!member)
         return Envelope::failure("会员未关注微信");
     for (const WxPassTemplate& model : context.state.wxTemplates) {
-        if (model.cardId != params.value("card_id"))
-            continue;
-        context.state.wxPasses.push_back({ std::to_string(context.state.wxPasses.size() + 1), model.cardTitle,
-            member->id, newCode(context, "8801"), context.now, 0, "0" });
-        return Envelope::statusOnly("发放成功");
+        if (model.cardId == params.value("card_id"))
+            return issueWalletPass(context, context.state.wxPasses, kWxWords, *member, model.cardTitle);
     }
     return Envelope::failure("卡券不存在");
 }

@@ -1,5 +1,6 @@
 #include "server/PayApiHandlers.h"
 
+#include "platform/foundation/Strings.h"
 #include "server/DemoSeed.h"
 #include "server/EntityJson.h"
 #include "server/MoneyText.h"
@@ -11,18 +12,11 @@ namespace merchant {
 
 namespace {
 
-std::string lowercase(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
 const Staff* findStaff(
     const MerchantState& state, const std::string& username, const std::string& passwordMd5)
 {
     for (const Staff& staff : state.staff) {
-        if (staff.username == username && staff.passwordMd5 == lowercase(passwordMd5))
+        if (staff.username == username && staff.passwordMd5 == foundation::asciiLowercase(passwordMd5))
             return &staff;
     }
     return nullptr;
@@ -43,6 +37,15 @@ std::string walletRefusal(const ShopInfo& shop, const std::string& wallet)
     if (wallet == "bdpay" && !shop.bdEnabled)
         return "商户未开通百度钱包支付";
     return isWallet(wallet) ? "" : "不支持的支付方式";
+}
+
+// Why no order can be opened for the request's amount and wallet, or "".
+std::string collectionRefusal(const ShopInfo& shop, const FormParams& params)
+{
+    auto money = MoneyText::parse(params.value("money"));
+    if (!money || *money <= 0)
+        return "金额不正确";
+    return walletRefusal(shop, params.value("m_paytype"));
 }
 
 // Decimal Unix seconds as the app sends day bounds ("1733500000" or with a
@@ -68,16 +71,35 @@ std::optional<Seconds> readSeconds(const std::string& text)
     return value;
 }
 
-Order newOrder(HandlerContext& context, const std::string& wallet, Mills money, const std::string& paytype)
+// The bounds of a report, both included.
+struct Period {
+    Seconds start = 0;
+    Seconds end = 0;
+
+    bool contains(Seconds when) const { return when >= start && when <= end; }
+};
+
+std::optional<Period> readPeriod(const FormParams& params)
+{
+    auto start = readSeconds(params.value("starttime"));
+    auto end = readSeconds(params.value("endtime"));
+    if (!start || !end)
+        return std::nullopt;
+    return Period { *start, *end };
+}
+
+// The order a request opens, once collectionRefusal has let it through.
+Order newOrder(HandlerContext& context, const FormParams& params, const std::string& paytype)
 {
     Order order;
     std::int64_t serial = context.nextSerial();
     order.orderid = DemoSeed::orderNumber(context.now, serial);
     order.tradeNo = "2026" + std::to_string(990000000 + serial);
-    order.payment = wallet;
+    order.payment = params.value("m_paytype");
     order.paytype = paytype;
-    order.paymoney = money;
+    order.paymoney = MoneyText::roundToCent(MoneyText::parse(params.value("money")).value_or(0));
     order.addtime = context.now;
+    order.mid = params.value("mid");
     return order;
 }
 
@@ -161,15 +183,9 @@ Json PayApiHandlers::getShopInfo(HandlerContext& context, const FormParams&)
 
 Json PayApiHandlers::qrcode(HandlerContext& context, const FormParams& params)
 {
-    auto money = MoneyText::parse(params.value("money"));
-    if (!money || *money <= 0)
-        return Envelope::failure("金额不正确");
-    std::string wallet = params.value("m_paytype");
-    std::string refusal = walletRefusal(context.state.shop, wallet);
-    if (!refusal.empty())
+    if (std::string refusal = collectionRefusal(context.state.shop, params); !refusal.empty())
         return Envelope::failure(refusal);
-    Order order = newOrder(context, wallet, MoneyText::roundToCent(*money), "2");
-    order.mid = params.value("mid");
+    Order order = newOrder(context, params, "2");
     order.picGeneration = 1;
     order.plan = context.state.outcomes.qrPlan;
     order.pollsLeft = context.state.outcomes.qrPolls;
@@ -184,12 +200,7 @@ Json PayApiHandlers::qrcode(HandlerContext& context, const FormParams& params)
 
 Json PayApiHandlers::barcode(HandlerContext& context, const FormParams& params)
 {
-    auto money = MoneyText::parse(params.value("money"));
-    if (!money || *money <= 0)
-        return Envelope::failure("金额不正确");
-    std::string wallet = params.value("m_paytype");
-    std::string refusal = walletRefusal(context.state.shop, wallet);
-    if (!refusal.empty())
+    if (std::string refusal = collectionRefusal(context.state.shop, params); !refusal.empty())
         return Envelope::failure(refusal);
     std::string code = params.value("dynamic_id");
     // The last digit of the customer's code picks the outcome, so the demo and
@@ -197,9 +208,8 @@ Json PayApiHandlers::barcode(HandlerContext& context, const FormParams& params)
     char last = code.empty() ? '6' : code.back();
     if (last == '6')
         return Envelope::failure("支付码无效");
-    Order order = newOrder(context, wallet, MoneyText::roundToCent(*money), "1");
+    Order order = newOrder(context, params, "1");
     order.dynamicId = code;
-    order.mid = params.value("mid");
     std::string info;
     switch (last) {
     case '9':
@@ -248,17 +258,15 @@ Json PayApiHandlers::getOrderStatus(HandlerContext& context, const FormParams& p
 
 Json PayApiHandlers::getMoneySum(HandlerContext& context, const FormParams& params)
 {
-    auto start = readSeconds(params.value("starttime"));
-    auto end = readSeconds(params.value("endtime"));
-    if (!start || !end)
+    auto period = readPeriod(params);
+    if (!period)
         return Envelope::failure("时间参数错误");
     Json data = Json::object();
     for (const char* wallet : { "alipay", "wxpay", "bdpay" }) {
         Mills sum = 0;
         bool any = false;
         for (const Order& order : context.state.orders) {
-            if (order.payment == wallet && order.paystatus == "1" && order.paytime >= *start
-                && order.paytime <= *end) {
+            if (order.payment == wallet && order.paystatus == "1" && period->contains(order.paytime)) {
                 sum += order.priPaymoney;
                 any = true;
             }
@@ -271,14 +279,13 @@ Json PayApiHandlers::getMoneySum(HandlerContext& context, const FormParams& para
 
 Json PayApiHandlers::getOrderList(HandlerContext& context, const FormParams& params)
 {
-    auto start = readSeconds(params.value("starttime"));
-    auto end = readSeconds(params.value("endtime"));
-    if (!start || !end)
+    auto period = readPeriod(params);
+    if (!period)
         return Envelope::failure("时间参数错误");
     std::string wallet = params.value("m_paytype");
     std::vector<const Order*> rows;
     for (const Order& order : context.state.orders) {
-        if (order.payment == wallet && order.addtime >= *start && order.addtime <= *end)
+        if (order.payment == wallet && period->contains(order.addtime))
             rows.push_back(&order);
     }
     std::stable_sort(rows.begin(), rows.end(), [](const Order* a, const Order* b) {
@@ -288,12 +295,9 @@ Json PayApiHandlers::getOrderList(HandlerContext& context, const FormParams& par
     Json list = Json::array();
     for (const Order* order : page)
         list.push_back(EntityJson::order(*order, context));
-    Json data = Json::object();
     // The app only asks whether count < 1, and must hear "0" exactly when the
     // page is empty, so count is the number of rows on this page.
-    data["count"] = std::to_string(page.size());
-    data["list"] = std::move(list);
-    return Envelope::success(data);
+    return Envelope::page(std::move(list), page.size());
 }
 
 Json PayApiHandlers::getOrderDetails(HandlerContext& context, const FormParams& params)
@@ -382,16 +386,16 @@ Json PayApiHandlers::repay(HandlerContext& context, const FormParams& params)
 
 Json PayApiHandlers::modifyStaffPassword(MerchantState& state, const FormParams& params)
 {
-    if (params.value("key") != state.collectionKey)
+    if (params.value("key") != state.keys.collectionKey)
         return Envelope::failure("key无效");
-    std::string newPassword = lowercase(params.value("newpassword"));
+    std::string newPassword = foundation::asciiLowercase(params.value("newpassword"));
     bool isMd5 = newPassword.size() == 32 && std::all_of(newPassword.begin(), newPassword.end(), [](char c) {
         return std::isxdigit(static_cast<unsigned char>(c));
     });
     for (Staff& staff : state.staff) {
         if (staff.username != params.value("username"))
             continue;
-        if (staff.passwordMd5 != lowercase(params.value("password")))
+        if (staff.passwordMd5 != foundation::asciiLowercase(params.value("password")))
             return Envelope::failure("原密码错误");
         if (!isMd5)
             return Envelope::failure("新密码格式错误");

@@ -26,9 +26,7 @@ protected:
     }
     std::string paidOrder(const std::string& money)
     {
-        Json reply = client.call("/PayApi/OfflinePay/barcode",
-            { { "money", money }, { "dynamic_id", "1300000000000001" }, { "m_paytype", "wxpay" } });
-        return text(reply["data"]["orderid"]);
+        return text(barcode("1300000000000001", money, "wxpay")["data"]["orderid"]);
     }
     Json verify(const std::string& type, const std::string& code)
     {
@@ -148,8 +146,7 @@ TEST_F(MemberFlowTest, paid_collection_order_pays_one_member_purchase_only)
     purchase[5].second = "115.00";
     EXPECT_EQ(client.call(kPay, purchase)["status"], "0") << "the same payment twice";
 
-    std::string waiting = text(client.call("/PayApi/OfflinePay/barcode",
-        { { "money", "10.00" }, { "dynamic_id", "287" }, { "m_paytype", "alipay" } })["data"]["orderid"]);
+    std::string waiting = text(barcode("287", "10.00")["data"]["orderid"]);
     StandInClient::Params recharge { { "memberid", "3" }, { "ruleid", "0" }, { "reverseid", "5" },
         { "totalprice", "10.00" }, { "m_money", "10.00" }, { "m_orderid", waiting } };
     EXPECT_EQ(client.call(kRecharge, recharge)["status"], "0") << "an unpaid order pays nothing";

@@ -8,7 +8,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-constexpr const char* kBarcode = "/PayApi/OfflinePay/barcode";
 constexpr const char* kQrcode = "/PayApi/OfflinePay/qrcode/";
 constexpr const char* kStatus = "/PayApi/OfflinePay/getOrderStatus/";
 constexpr const char* kDetails = "/PayApi/OfflinePay/getOrderDetails";
@@ -21,11 +20,6 @@ constexpr const char* kOwnerMd5 = merchant::DemoSeed::kPasswordMd5;
 
 class OrderFlowTest : public StandInTest {
 protected:
-    Json barcode(
-        const std::string& code, const std::string& money = "12.00", const std::string& wallet = "alipay")
-    {
-        return client.call(kBarcode, { { "money", money }, { "dynamic_id", code }, { "m_paytype", wallet } });
-    }
     Json poll(const std::string& orderid) { return client.call(kStatus, { { "orderid", orderid } }); }
     Json details(const std::string& orderid, const std::string& wallet = "alipay")
     {

@@ -105,6 +105,14 @@ protected:
     {
     }
 
+    // A barcode payment; the code's last digit picks the outcome.
+    nlohmann::ordered_json barcode(
+        const std::string& code, const std::string& money = "12.00", const std::string& wallet = "alipay")
+    {
+        return client.call("/PayApi/OfflinePay/barcode",
+            { { "money", money }, { "dynamic_id", code }, { "m_paytype", wallet } });
+    }
+
     static std::string text(const nlohmann::ordered_json& value)
     {
         return value.is_string() ? value.get<std::string>() : value.dump();

@@ -233,8 +233,7 @@ TEST_F(FaultTest, clock_hook_sets_and_advances_the_stand_in_time)
     EXPECT_EQ(client.hook("clock")["now"], kNow);
     EXPECT_EQ(client.hook("clock", { { "now", 1000 } })["now"], 1000);
     EXPECT_EQ(client.hook("clock", { { "advance", "60" } })["now"], 1060);
-    std::string orderid = client.call("/PayApi/OfflinePay/barcode",
-        { { "money", "1.00" }, { "dynamic_id", "1" }, { "m_paytype", "alipay" } })["data"]["orderid"];
+    std::string orderid = barcode("1", "1.00")["data"]["orderid"];
     EXPECT_EQ(client.call("/PayApi/OfflinePay/getOrderDetails",
                   { { "orderid", orderid }, { "m_paytype", "alipay" } })["data"]["paytime"],
         "1060");
