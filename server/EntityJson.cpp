@@ -204,8 +204,16 @@ const PlatPassTemplate* EntityJson::templateOf(const MerchantState& state, const
 
 const Member* EntityJson::memberById(const MerchantState& state, const std::string& id)
 {
+    return memberWith(state, &Member::id, id);
+}
+
+const Member* EntityJson::memberWith(
+    const MerchantState& state, std::string Member::*field, const std::string& value)
+{
+    if (value.empty())
+        return nullptr;
     for (const Member& member : state.members) {
-        if (member.id == id)
+        if (member.*field == value)
             return &member;
     }
     return nullptr;

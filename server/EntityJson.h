@@ -28,6 +28,9 @@ public:
     static const CardType* cardOf(const MerchantState& state, const Member& member);
     static const PlatPassTemplate* templateOf(const MerchantState& state, const PlatPass& pass);
     static const Member* memberById(const MerchantState& state, const std::string& id);
+    // The member whose field holds the value; an empty value finds no one.
+    static const Member* memberWith(
+        const MerchantState& state, std::string Member::*field, const std::string& value);
 };
 
 } // namespace merchant

@@ -214,12 +214,10 @@ Json MemberApiHandlers::getCardList(HandlerContext& context, const FormParams&)
 
 Json MemberApiHandlers::getUserInfo(HandlerContext& context, const FormParams& params)
 {
-    std::string cardnum = params.value("cardnum");
-    for (const Member& member : context.state.members) {
-        if (!cardnum.empty() && member.cardnum == cardnum)
-            return Envelope::success(EntityJson::memberDetail(member, context));
-    }
-    return Envelope::failure("会员不存在");
+    const Member* member = EntityJson::memberWith(context.state, &Member::cardnum, params.value("cardnum"));
+    if (!member)
+        return Envelope::failure("会员不存在");
+    return Envelope::success(EntityJson::memberDetail(*member, context));
 }
 
 Json MemberApiHandlers::getCoupon(HandlerContext& context, const FormParams& params)

@@ -510,11 +510,7 @@ BackendReply MerchantBackend::handleAgent(const BackendRequest& request, LoggedR
         if (faulted)
             return *faulted;
     }
-    MerchantState* state = nullptr;
-    for (MerchantState& candidate : m_merchants) {
-        if (candidate.keys.collectionKey == params.value("key"))
-            state = &candidate;
-    }
+    MerchantState* state = merchantFor(KeyPair::Collection, params.value("key"));
     // The agent answers 200 whatever happens: the app's engine turns any
     // error status into "no connection" and never shows the server's words.
     BackendReply reply = jsonReply(

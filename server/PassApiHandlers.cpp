@@ -70,17 +70,6 @@ Json verifyWalletPass(HandlerContext& context, std::vector<WalletPass>& passes, 
     return Envelope::failure("核销码无效");
 }
 
-const Member* memberWith(const MerchantState& state, std::string Member::*field, const std::string& value)
-{
-    if (value.empty())
-        return nullptr;
-    for (const Member& member : state.members) {
-        if (member.*field == value)
-            return &member;
-    }
-    return nullptr;
-}
-
 } // namespace
 
 Json PassApiHandlers::platPassList(HandlerContext& context, const FormParams&)
@@ -194,7 +183,7 @@ Json PassApiHandlers::alipassList(HandlerContext& context, const FormParams&)
 
 Json PassApiHandlers::sendAlipass(HandlerContext& context, const FormParams& params)
 {
-    const Member* member = memberWith(context.state, &Member::openId, params.value("open_id"));
+    const Member* member = EntityJson::memberWith(context.state, &Member::openId, params.value("open_id"));
     if (!member)
         return Envelope::failure("会员未开通支付宝服务窗");
     for (const AliPassTemplate& model : context.state.aliTemplates) {
@@ -223,7 +212,7 @@ Json PassApiHandlers::wxpassList(HandlerContext& context, const FormParams&)
 
 Json PassApiHandlers::sendWxpass(HandlerContext& context, const FormParams& params)
 {
-    const Member* member = memberWith(context.state, &Member::wechaId, params.value("wecha_id"));
+    const Member* member = EntityJson::memberWith(context.state, &Member::wechaId, params.value("wecha_id"));
     if (!member)
         return Envelope::failure("会员未关注微信");
     for (const WxPassTemplate& model : context.state.wxTemplates) {
