@@ -134,14 +134,7 @@ void NavigationController::runTransition()
     auto to = topViewController();
     if (isAppearing() && from != to) {
         m_shown = to;
-        if (from)
-            from->beginAppearanceTransition(false, animated);
-        if (to)
-            to->beginAppearanceTransition(true, animated);
-        if (from)
-            from->endAppearanceTransition();
-        if (to)
-            to->endAppearanceTransition();
+        swapAppearance(from, to, animated);
     }
     for (auto& gone : leaving) {
         if (std::find(m_stack.begin(), m_stack.end(), gone) == m_stack.end()

@@ -75,14 +75,7 @@ void TabBarController::runTransition()
     if (!isAppearing() || from == to)
         return;
     m_shown = to;
-    if (from)
-        from->beginAppearanceTransition(false, false);
-    if (to)
-        to->beginAppearanceTransition(true, false);
-    if (from)
-        from->endAppearanceTransition();
-    if (to)
-        to->endAppearanceTransition();
+    swapAppearance(from, to, false);
 }
 
 std::shared_ptr<ViewController> TabBarController::childForAppearance(bool appearing)

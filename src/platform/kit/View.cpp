@@ -547,20 +547,6 @@ void View::setDisplayContextFactory(std::function<std::unique_ptr<graphics::Draw
     passState().contextFactory = std::move(factory);
 }
 
-void View::layoutPass()
-{
-    if (m_needsLayout) {
-        m_needsLayout = false;
-        layoutSubviews();
-        // Adding or resizing subviews inside layoutSubviews marks this view
-        // again; honouring that would lay it out forever.
-        m_needsLayout = false;
-    }
-    std::vector<std::shared_ptr<View>> subs = m_subviews;
-    for (auto& sub : subs)
-        sub->layoutPass();
-}
-
 void View::displayPass()
 {
     if (m_hidden)
@@ -594,7 +580,7 @@ void View::runPendingPasses()
     // forever on a view that always re-marks itself.
     for (int round = 0; round < 8; ++round) {
         for (auto& w : Window::allWindows())
-            w->layoutPass();
+            w->layoutIfNeeded();
         if (!state.dirty)
             break;
         state.dirty = false;

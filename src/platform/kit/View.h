@@ -194,7 +194,6 @@ private:
     void attach(const std::shared_ptr<View>& view, std::size_t index);
     std::size_t indexOf(const View* view) const;
     graphics::AffineTransform transformToWindow() const;
-    void layoutPass();
     void displayPass();
 
     graphics::Rect m_bounds;

@@ -116,6 +116,19 @@ void ViewController::beginAppearanceTransition(bool appearing, bool animated)
         child->beginAppearanceTransition(appearing, animated);
 }
 
+void ViewController::swapAppearance(
+    const std::shared_ptr<ViewController>& from, const std::shared_ptr<ViewController>& to, bool animated)
+{
+    if (from)
+        from->beginAppearanceTransition(false, animated);
+    if (to)
+        to->beginAppearanceTransition(true, animated);
+    if (from)
+        from->endAppearanceTransition();
+    if (to)
+        to->endAppearanceTransition();
+}
+
 void ViewController::endAppearanceTransition()
 {
     auto keep = weak_from_this().lock();

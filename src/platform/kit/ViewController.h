@@ -70,6 +70,11 @@ public:
     // Containers drive their children's appearance with these.
     void beginAppearanceTransition(bool appearing, bool animated);
     void endAppearanceTransition();
+    // Hands the screen from one child to another. Both begin before either
+    // ends, so each sees its will-callback before the other's did-callback,
+    // as with the phone toolkit's containers. Either may be null.
+    static void swapAppearance(const std::shared_ptr<ViewController>& from,
+        const std::shared_ptr<ViewController>& to, bool animated);
 
     Responder* nextResponder() const override;
 

@@ -80,14 +80,7 @@ void Window::runRootTransition()
     if (from == to)
         return;
     m_shownRoot = to;
-    if (from)
-        from->beginAppearanceTransition(false, false);
-    if (to)
-        to->beginAppearanceTransition(true, false);
-    if (from)
-        from->endAppearanceTransition();
-    if (to)
-        to->endAppearanceTransition();
+    ViewController::swapAppearance(from, to, false);
 }
 
 void Window::makeKeyAndVisible()
