@@ -46,10 +46,9 @@ Reachability::Reachability(std::shared_ptr<NetworkReachability> ref)
 
 Reachability::~Reachability()
 {
-    if (m_reachabilityRef) {
-        m_reachabilityRef->setCallback(nullptr);
-        m_reachabilityRef->setDispatchQueue(nullptr);
-    }
+    // Nothing holds this object any more, so the self-reference is already
+    // gone and stopping cannot end it twice.
+    stopNotifier();
 }
 
 Reachability::Block Reachability::reachableBlock() const

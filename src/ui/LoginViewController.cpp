@@ -166,24 +166,24 @@ void LoginViewController::keyboardWillHide()
 
 void LoginViewController::textFieldDidBeginEditing(kit::TextField& textField)
 {
-    if (&textField == m_tvUserName.get())
-        m_ivUserName->setImage(m_imgUsernameOn);
-    else if (&textField == m_tvPassword.get())
-        m_ivPwd->setImage(m_imgPwdOn);
-    textField.layer().setBorderWidth(1);
-    textField.layer().setCornerRadius(8);
-    textField.layer().setBorderColor(graphics::Color::black());
+    showEditing(textField, true);
 }
 
 void LoginViewController::textFieldDidEndEditing(kit::TextField& textField)
 {
+    showEditing(textField, false);
+}
+
+void LoginViewController::showEditing(kit::TextField& textField, bool editing)
+{
     if (&textField == m_tvUserName.get())
-        m_ivUserName->setImage(m_imgUsername);
+        m_ivUserName->setImage(editing ? m_imgUsernameOn : m_imgUsername);
     else if (&textField == m_tvPassword.get())
-        m_ivPwd->setImage(m_imgPwd);
+        m_ivPwd->setImage(editing ? m_imgPwdOn : m_imgPwd);
     textField.layer().setBorderWidth(1);
     textField.layer().setCornerRadius(8);
-    textField.layer().setBorderColor(ColorUtil::getUIColorByHex("CDCDCD"));
+    textField.layer().setBorderColor(
+        editing ? graphics::Color::black() : ColorUtil::getUIColorByHex("CDCDCD"));
 }
 
 void LoginViewController::touchesEnded(const kit::Touch&)
@@ -243,20 +243,28 @@ void LoginViewController::login()
         });
 }
 
-void LoginViewController::staffCheckReplied(
-    const std::optional<std::string>& text, const std::string& passwordMd5)
+std::optional<foundation::Json> LoginViewController::successfulRecord(const std::optional<std::string>& text)
 {
     auto reply = JsonUtil::getJSONObject(text);
     if (!JsonUtil::isSuccess(reply)) {
         PromptUtil::toast(JsonUtil::info(reply));
-        return;
+        return std::nullopt;
     }
-    // A reply without a staff record, or one naming nobody, signs nobody in;
-    // going on would report a sign-in that did not happen.
     const auto& data = JsonUtil::data(reply);
     if (!data.is_object())
+        return std::nullopt;
+    return data;
+}
+
+void LoginViewController::staffCheckReplied(
+    const std::optional<std::string>& text, const std::string& passwordMd5)
+{
+    // A reply without a staff record, or one naming nobody, signs nobody in;
+    // going on would report a sign-in that did not happen.
+    auto data = successfulRecord(text);
+    if (!data)
         return;
-    auto entity = LoginEntity::initWithJSON(data);
+    auto entity = LoginEntity::initWithJSON(*data);
     if (!entity->username() || entity->username()->empty())
         return;
     auto& defaults = userDefaults();
@@ -284,15 +292,10 @@ void LoginViewController::getUserOtherInfo()
 
 void LoginViewController::shopInfoReplied(const std::optional<std::string>& text)
 {
-    auto reply = JsonUtil::getJSONObject(text);
-    if (!JsonUtil::isSuccess(reply)) {
-        PromptUtil::toast(JsonUtil::info(reply));
+    auto data = successfulRecord(text);
+    if (!data)
         return;
-    }
-    const auto& data = JsonUtil::data(reply);
-    if (!data.is_object())
-        return;
-    auto entity = UserInfoEntity::initWithJSON(data);
+    auto entity = UserInfoEntity::initWithJSON(*data);
     auto& defaults = userDefaults();
     defaults.setObject(entity->company(), COMPANY);
     defaults.setObject(entity->shopname(), SHOP_NAME);

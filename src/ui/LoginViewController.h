@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/foundation/Json.h"
 #include "platform/foundation/Subscription.h"
 #include "ui/BaseViewController.h"
 #include "ui/UICheckBoxDelegate.h"
@@ -52,6 +53,10 @@ private:
     void staffCheckReplied(const std::optional<std::string>& reply, const std::string& passwordMd5);
     void shopInfoReplied(const std::optional<std::string>& reply);
     void setLoginBorder(const char* hex);
+    void showEditing(kit::TextField& textField, bool editing);
+    // The record a successful reply carries; a failed reply is toasted and,
+    // like one without a record, gives nothing.
+    static std::optional<foundation::Json> successfulRecord(const std::optional<std::string>& text);
     std::shared_ptr<LoginViewController> selfLogin()
     {
         return std::static_pointer_cast<LoginViewController>(shared_from_this());
