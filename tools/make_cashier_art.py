@@ -6,12 +6,9 @@
 - DeleteInput / DeleteInputOn: the keypad's delete key, a left-pointing tag
   with a cross (dark grey; white when pressed, on the green key).
 
-Plain standard library: shapes are sampled 4 x 4 per pixel for smooth edges
-and written as 8-bit RGBA PNG."""
+Shapes are sampled 4 x 4 per pixel."""
 
-import pathlib
-import struct
-import zlib
+import artkit
 
 SCALE = 2
 SAMPLES = 4
@@ -56,33 +53,6 @@ def delete_tag(x, y):
     return False
 
 
-def render(shape, width, height, colour):
-    w, h = int(width * SCALE), int(height * SCALE)
-    rows = []
-    for py in range(h):
-        row = bytearray([0])
-        for px in range(w):
-            hits = 0
-            for sy in range(SAMPLES):
-                for sx in range(SAMPLES):
-                    x = (px + (sx + 0.5) / SAMPLES) / SCALE
-                    y = (py + (sy + 0.5) / SAMPLES) / SCALE
-                    hits += shape(x, y)
-            alpha = round(255 * hits / (SAMPLES * SAMPLES))
-            row += bytes(colour) + bytes([alpha])
-        rows.append(bytes(row))
-    return w, h, b"".join(rows)
-
-
-def png(width, height, raw):
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
-
-    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
-    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
-
-
 ART = [
     ("IconBillList", receipt, 22, 22, (255, 255, 255)),
     ("IconBillListOn", receipt, 22, 22, (200, 235, 195)),
@@ -92,11 +62,8 @@ ART = [
 
 
 def main():
-    assets = pathlib.Path(__file__).resolve().parent.parent / "assets"
-    assets.mkdir(exist_ok=True)
     for name, shape, width, height, colour in ART:
-        w, h, raw = render(shape, width, height, colour)
-        (assets / f"{name}@2x.png").write_bytes(png(w, h, raw))
+        artkit.write_png(artkit.ASSETS / f"{name}@2x.png", *artkit.fill(shape, width, height, SCALE, SAMPLES, colour))
 
 
 if __name__ == "__main__":

@@ -2,18 +2,16 @@
 """Draws the artwork of the app shell (home tabs, first-launch guide, back
 button, sign-in screen) into assets/ as @2x PNG files.
 
-Plain standard library: every shape is an inside-test over its bounding box,
-sampled 3 x 3 per pixel for smooth edges, blended onto an RGBA canvas and
-written as 8-bit RGBA PNG. Run from anywhere: python3 tools/make_shell_artwork.py"""
+Every shape is an inside-test over its bounding box, sampled 3 x 3 per pixel
+and blended onto an RGBA canvas. Run from anywhere:
+python3 tools/make_shell_artwork.py"""
 
 import math
-import pathlib
-import struct
-import zlib
+
+import artkit
 
 SCALE = 2
 SAMPLES = 3
-ASSETS = pathlib.Path(__file__).resolve().parent.parent / "assets"
 
 GREEN = (58, 170, 36)
 DARK_GREEN = (36, 124, 17)
@@ -46,11 +44,7 @@ class Canvas:
         n = SAMPLES * SAMPLES
         for py in range(py0, py1):
             for px in range(px0, px1):
-                hits = 0
-                for sy in range(SAMPLES):
-                    for sx in range(SAMPLES):
-                        if inside((px + (sx + 0.5) / SAMPLES) / SCALE, (py + (sy + 0.5) / SAMPLES) / SCALE):
-                            hits += 1
+                hits = artkit.hits(inside, px, py, SCALE, SAMPLES)
                 if hits:
                     self.blend(px, py, color, alpha * hits / n)
 
@@ -64,20 +58,7 @@ class Canvas:
         self.px[i + 3] = int(round(oa * 255))
 
     def save(self, name):
-        raw = bytearray()
-        for y in range(self.h):
-            raw.append(0)
-            raw += self.px[y * self.w * 4:(y + 1) * self.w * 4]
-
-        def chunk(kind, data):
-            body = kind + data
-            return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
-
-        png = b"\x89PNG\r\n\x1a\n"
-        png += chunk(b"IHDR", struct.pack(">IIBBBBB", self.w, self.h, 8, 6, 0, 0, 0))
-        png += chunk(b"IDAT", zlib.compress(bytes(raw), 9))
-        png += chunk(b"IEND", b"")
-        (ASSETS / f"{name}@2x.png").write_bytes(png)
+        artkit.write_png(artkit.ASSETS / f"{name}@2x.png", self.w, self.h, self.px)
 
 
 # ---- Shapes (inside-tests and their boxes, in points) -----------------------
@@ -106,9 +87,7 @@ def ring(cx, cy, r, width):
 def segment(ax, ay, bx, by, width):
     """A line of the given width with round ends."""
     def inside(px, py):
-        dx, dy = bx - ax, by - ay
-        t = max(0.0, min(1.0, ((px - ax) * dx + (py - ay) * dy) / (dx * dx + dy * dy)))
-        return math.hypot(px - ax - t * dx, py - ay - t * dy) <= width / 2
+        return artkit.segment_distance(px, py, ax, ay, bx, by) <= width / 2
     pad = width / 2
     return inside, (min(ax, bx) - pad, min(ay, by) - pad, max(ax, bx) + pad, max(ay, by) + pad)
 
@@ -242,7 +221,6 @@ def login_art():
 
 
 def main():
-    ASSETS.mkdir(exist_ok=True)
     tab_icons()
     back_icons()
     guide_button()
