@@ -15,6 +15,7 @@
 #include "platform/kit/NavigationController.h"
 #include "platform/kit/NavigationItem.h"
 #include "platform/kit/Screen.h"
+#include "platform/kit/View.h"
 #include "ui/ColorUtil.h"
 #include "ui/ScanViewControllerDelegate.h"
 
@@ -85,7 +86,7 @@ void ScanViewController::viewDidLoad()
     setTitle("扫一扫");
     initBackButton();
     m_captureSession.reset();
-    m_isReading = true;
+    m_reading = Reading::Waiting;
     startReading();
 }
 
@@ -128,15 +129,36 @@ void ScanViewController::viewDidDisappear(bool animated)
             stillStacked = stillStacked || controller.get() == this;
     }
     if (!stillStacked) {
-        m_isReading = false;
+        endWaiting(Reading::Off);
         stopCamera();
     }
 }
 
+bool ScanViewController::endWaiting(Reading how)
+{
+    auto expected = Reading::Waiting;
+    return m_reading.compare_exchange_strong(expected, how);
+}
+
+bool ScanViewController::isTopOfStack()
+{
+    // A popped screen keeps its navigation controller until the next turn,
+    // so having one does not mean being shown.
+    auto navigation = navigationController();
+    return navigation && navigation->topViewController().get() == this;
+}
+
 void ScanViewController::back()
 {
-    if (auto navigation = navigationController())
-        navigation->popViewControllerAnimated(true);
+    // The screen only disappears a turn after the pop; a code read in that
+    // turn must already find the wait over and the camera off, or it would
+    // reach the delegate after the user chose to leave.
+    endWaiting(Reading::Off);
+    stopCamera();
+    // A code handled earlier in this turn has closed the screen already;
+    // popping again would close the caller's screen as well.
+    if (isTopOfStack())
+        navigationController()->popViewControllerAnimated(true);
 }
 
 bool ScanViewController::startReading()
@@ -195,11 +217,15 @@ void ScanViewController::moveScanLayer()
     if (!m_boxView || !m_scanLayer)
         return;
     auto line = m_scanLayer->frame();
-    if (m_boxView->frame().height() < line.y())
+    if (m_boxView->frame().height() < line.y()) {
+        // A jump: gliding back up would sweep the square the wrong way.
         line.origin.y = 0;
-    else
-        line.origin.y += scanLineStep;
-    m_scanLayer->setFrame(line);
+        m_scanLayer->setFrame(line);
+        return;
+    }
+    line.origin.y += scanLineStep;
+    // Half the timer's period, so the line glides and rests before the next step.
+    kit::View::animate(scanLineStepDuration, [&] { m_scanLayer->setFrame(line); });
 }
 
 void ScanViewController::captureOutputDidOutputMetadataObjectsFromConnection(capture::CaptureMetadataOutput&,
@@ -208,10 +234,9 @@ void ScanViewController::captureOutputDidOutputMetadataObjectsFromConnection(cap
 {
     if (metadataObjects.empty())
         return;
-    // The test and the reset are one step, so two deliveries can never
-    // both take a code.
-    bool expected = true;
-    if (!m_isReading.compare_exchange_strong(expected, false))
+    // The test and the reset are one step, so two deliveries, or a delivery
+    // and the back button, can never both end the wait.
+    if (!endWaiting(Reading::CodeTaken))
         return;
     m_code = metadataObjects.front().stringValue();
     std::weak_ptr<ScanViewController> weak = selfScan();
@@ -240,10 +265,13 @@ void ScanViewController::stopReading()
         m_scanLayer->removeFromSuperlayer();
     if (m_videoPreviewLayer)
         m_videoPreviewLayer->removeFromSuperlayer();
+    // Back may have won the race on the main thread after the code was taken:
+    // the user has left, and neither a second pop nor the delegate may follow.
+    if (m_reading.load() != Reading::CodeTaken || !isTopOfStack())
+        return;
     // Kept alive across the pop: the stack may hold the last reference.
     auto self = selfScan();
-    if (auto navigation = navigationController())
-        navigation->popViewControllerAnimated(true);
+    navigationController()->popViewControllerAnimated(true);
     if (auto delegate = m_scanControllerDelegate.lock())
         delegate->scanCallback(m_code); // May delete the delegate's own screens, never this one.
 }

@@ -30,6 +30,7 @@ public:
     static constexpr const char* callbackQueueLabel = "myQueue";
     static constexpr double scanLineInterval = 0.2;
     static constexpr double scanLineStep = 5;
+    static constexpr double scanLineStepDuration = 0.1;
 
     ~ScanViewController() override;
 
@@ -59,10 +60,10 @@ public:
     {
         return m_scanControllerDelegate.lock();
     }
-    // Written once, by the delivery that wins isReading, before it hands
+    // Written once, by the delivery that ends the wait, before it hands
     // over to the main thread; read only there afterwards.
     const std::string& code() const { return m_code; }
-    bool isReading() const { return m_isReading.load(); }
+    bool isReading() const { return m_reading.load() == Reading::Waiting; }
     const std::shared_ptr<kit::View>& viewPreview() const { return m_viewPreview; }
     const std::shared_ptr<capture::CaptureSession>& captureSession() const { return m_captureSession; }
     const std::shared_ptr<capture::CaptureVideoPreviewLayer>& videoPreviewLayer() const
@@ -73,8 +74,14 @@ public:
     const std::shared_ptr<kit::Layer>& scanLayer() const { return m_scanLayer; }
 
 private:
+    // One value for who ended the wait, so the camera's queue and the back
+    // button settle it in a single exchange and the loser can tell.
+    enum class Reading { Off, Waiting, CodeTaken };
+
     void initBackButton();
     void stopCamera();
+    bool endWaiting(Reading how);
+    bool isTopOfStack();
     std::shared_ptr<ScanViewController> selfScan()
     {
         return std::static_pointer_cast<ScanViewController>(shared_from_this());
@@ -82,7 +89,7 @@ private:
 
     std::weak_ptr<ScanViewControllerDelegate> m_scanControllerDelegate;
     std::string m_code;
-    std::atomic<bool> m_isReading { false };
+    std::atomic<Reading> m_reading { Reading::Off };
     std::shared_ptr<kit::View> m_viewPreview;
     std::shared_ptr<capture::CaptureSession> m_captureSession;
     std::shared_ptr<capture::CaptureVideoPreviewLayer> m_videoPreviewLayer;

@@ -6,6 +6,7 @@
 #include "platform/capture/CaptureVideoPreviewLayer.h"
 #include "platform/capture/MemoryFrameSource.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/kit/Button.h"
 #include "platform/kit/Layer.h"
 #include "platform/kit/NavigationController.h"
 #include "support/ScreenTest.h"
@@ -30,9 +31,12 @@ protected:
         CashierScreens::registerScreens();
         capture::CaptureDevice::setVirtualDefaultDevice(
             capture::CaptureDevice::virtualDevice("test camera", camera));
-        catcher = std::make_shared<CodeCatcher>();
-        stack = std::make_shared<kit::NavigationController>(catcher);
+        // A screen below the caller shows when a pop goes one screen too far.
+        stack = std::make_shared<kit::NavigationController>(std::make_shared<kit::ViewController>());
         harness.show(stack);
+        catcher = std::make_shared<CodeCatcher>();
+        stack->pushViewController(catcher, false);
+        harness.runUntilIdle();
     }
 
     void TearDown() override
@@ -80,6 +84,29 @@ protected:
             width, height, std::move(luma), capture::VideoFrame::Layout::Portrait);
     }
 
+    // The camera reads a code and the scanner's queue takes it; the main
+    // loop has not turned since, so the hand-over to it is still pending.
+    void takeCodeWithoutTurning(const std::string& text)
+    {
+        camera->injectCode(capture::MetadataObjectType::QRCode, text);
+        ASSERT_TRUE(camera->waitUntilConsumed());
+        callbackQueue->sync([] {});
+    }
+
+    // A touch on back that is already on its way: its action runs on its
+    // own, without the tap helper turning the loop after it.
+    std::shared_ptr<kit::Button> backButton() { return harness.find<kit::Button>("btnBack"); }
+    static void pressBack(kit::Button& button)
+    {
+        button.sendActionsForControlEvents(kit::ControlEvent::TouchUpInside);
+    }
+
+    void expectOnlyTheScannerPopped()
+    {
+        EXPECT_EQ(stack->topViewController().get(), catcher.get());
+        EXPECT_EQ(stack->viewControllers().size(), 2u);
+    }
+
     std::shared_ptr<capture::MemoryFrameSource> camera = std::make_shared<capture::MemoryFrameSource>();
     std::shared_ptr<CodeCatcher> catcher;
     std::shared_ptr<kit::NavigationController> stack;
@@ -96,8 +123,7 @@ TEST_F(Scanner, codes_in_quick_succession_reach_the_delegate_once_with_the_first
     settle();
 
     EXPECT_EQ(catcher->codes, std::vector<std::string> { "first" });
-    EXPECT_EQ(stack->topViewController(), catcher);
-    EXPECT_EQ(stack->viewControllers().size(), 1u);
+    expectOnlyTheScannerPopped();
     EXPECT_FALSE(scanner->captureSession());
     EXPECT_FALSE(scanner->videoPreviewLayer()->superlayer());
 
@@ -182,6 +208,49 @@ TEST_F(Scanner, leaving_by_back_reports_nothing_and_turns_the_camera_off)
     harness.runUntilIdle();
     EXPECT_EQ(stack->topViewController(), catcher);
     EXPECT_TRUE(catcher->codes.empty());
+}
+
+TEST_F(Scanner, a_code_and_then_back_in_one_turn_pop_once_and_report_the_code_once)
+{
+    ASSERT_TRUE(open());
+    auto back = backButton();
+    ASSERT_TRUE(back);
+    ASSERT_NO_FATAL_FAILURE(takeCodeWithoutTurning("paid"));
+    foundation::DispatchQueue::main()->async([back] { pressBack(*back); });
+    harness.runUntilIdle();
+    EXPECT_EQ(catcher->codes, std::vector<std::string> { "paid" });
+    expectOnlyTheScannerPopped();
+}
+
+TEST_F(Scanner, back_before_the_code_reaches_the_screen_pops_only_the_scanner_and_reports_nothing)
+{
+    // The code arrives on the scanner's queue after back, before the screen
+    // has disappeared: the delivery passed the camera just before it stopped.
+    auto scanner = open();
+    ASSERT_TRUE(scanner);
+    auto session = scanner->captureSession();
+    auto output = session->outputs().front();
+    auto back = backButton();
+    ASSERT_TRUE(back);
+    pressBack(*back);
+    EXPECT_FALSE(session->isRunning());
+    callbackQueue->sync([&] {
+        scanner->captureOutputDidOutputMetadataObjectsFromConnection(*output,
+            { { capture::MetadataObjectType::QRCode, "late" } }, capture::CaptureConnection({}, output));
+    });
+    harness.runUntilIdle();
+    EXPECT_TRUE(catcher->codes.empty());
+    expectOnlyTheScannerPopped();
+
+    // The code was taken first, but back runs before the screen acts on it.
+    ASSERT_TRUE(open());
+    back = backButton();
+    ASSERT_TRUE(back);
+    ASSERT_NO_FATAL_FAILURE(takeCodeWithoutTurning("early"));
+    pressBack(*back);
+    harness.runUntilIdle();
+    EXPECT_TRUE(catcher->codes.empty());
+    expectOnlyTheScannerPopped();
 }
 
 } // namespace
