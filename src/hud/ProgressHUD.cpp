@@ -271,9 +271,11 @@ void ProgressHUD::show(bool animated)
         m_graceTimer->invalidate();
     double grace = graceTime();
     if (grace > 0) {
-        std::weak_ptr<ProgressHUD> weak = std::static_pointer_cast<ProgressHUD>(shared_from_this());
-        m_graceTimer = foundation::Timer::scheduledWeak(
-            grace, false, weak, [](ProgressHUD& hud) { hud.handleGraceTimer(); });
+        // Held strongly, as by the phone's timers: an overlay nobody else keeps
+        // still shows when its grace time is up.
+        auto self = std::static_pointer_cast<ProgressHUD>(shared_from_this());
+        m_graceTimer = foundation::Timer::scheduledTimer(
+            grace, false, [self = std::move(self)] { self->handleGraceTimer(); });
         return;
     }
     showUsingAnimation(animated);
@@ -322,9 +324,11 @@ void ProgressHUD::hide(bool animated)
         if (elapsed < minimum) {
             if (m_minShowTimer)
                 m_minShowTimer->invalidate();
-            std::weak_ptr<ProgressHUD> weak = std::static_pointer_cast<ProgressHUD>(shared_from_this());
-            m_minShowTimer = foundation::Timer::scheduledWeak(
-                minimum - elapsed, false, weak, [](ProgressHUD& hud) { hud.handleMinShowTimer(); });
+            // Held strongly, so a dropped overlay still finishes its hide and
+            // reports it; firing or invalidating the timer breaks the cycle.
+            auto self = std::static_pointer_cast<ProgressHUD>(shared_from_this());
+            m_minShowTimer = foundation::Timer::scheduledTimer(
+                minimum - elapsed, false, [self = std::move(self)] { self->handleMinShowTimer(); });
             return;
         }
     }

@@ -243,6 +243,40 @@ TEST_F(ProgressHUDTest, delayed_hide_keeps_a_dropped_overlay_alive_until_it_runs
     EXPECT_TRUE(weak.expired());
 }
 
+TEST_F(ProgressHUDTest, pending_timers_keep_a_dropped_overlay_alive_until_they_fire)
+{
+    auto hud = ProgressHUD::initWithView(window);
+    auto delegate = std::make_shared<HiddenCounter>();
+    hud->setDelegate(delegate);
+    int completions = 0;
+    hud->setCompletionBlock([&] { ++completions; });
+    hud->setMinShowTime(1.0f);
+    hud->show(false);
+    advance(0.2);
+    hud->hide(false);
+    std::weak_ptr<ProgressHUD> weak = hud;
+    hud.reset();
+    advance(0.79);
+    EXPECT_EQ(completions, 0);
+    ASSERT_FALSE(weak.expired());
+    advance(0.01);
+    EXPECT_EQ(completions, 1);
+    EXPECT_EQ(delegate->count, 1);
+    EXPECT_TRUE(weak.expired());
+
+    auto waiting = ProgressHUD::initWithView(window);
+    waiting->setGraceTime(0.5f);
+    waiting->setTaskInProgress(true);
+    waiting->show(false);
+    weak = waiting;
+    waiting.reset();
+    advance(0.49);
+    ASSERT_FALSE(weak.expired());
+    EXPECT_EQ(weak.lock()->alpha(), 0);
+    advance(0.01);
+    EXPECT_TRUE(weak.expired());
+}
+
 TEST_F(ProgressHUDTest, grace_time_shows_only_while_a_task_still_runs)
 {
     auto idle = addHUD();
