@@ -294,11 +294,16 @@ Json MemberApiHandlers::payOrder(HandlerContext& context, const FormParams& para
         const PlatPassTemplate* model = coupon ? EntityJson::templateOf(context.state, *coupon) : nullptr;
         if (!model)
             return Envelope::failure("优惠券不可用");
+        // Below the threshold the coupon takes nothing off, so using it up
+        // would only cost the member the coupon.
+        if (totalCents < model->conditionprice)
+            return Envelope::failure("未达到优惠券使用条件");
         expected = couponPrice(*model, totalCents);
     } else if (params.has("cardid")) {
         expected = applyRate(totalCents, cardRate(EntityJson::cardOf(context.state, *member)));
     }
-    if (!MoneyText::sameToTheCent(*actual, expected))
+    // The app sends its own estimate when the quote was refused.
+    if (!MoneyText::withinOneCent(*actual, expected))
         return Envelope::failure("实付金额不正确");
     auto cash = optionalAmount(params, "bycash");
     auto balance = optionalAmount(params, "bymoney");
@@ -307,17 +312,20 @@ Json MemberApiHandlers::payOrder(HandlerContext& context, const FormParams& para
         return Envelope::failure("支付金额不正确");
     if (!MoneyText::sameToTheCent(*cash + *balance + *mobile, *actual))
         return Envelope::failure("支付金额与实付金额不符");
-    if (*balance > member->money + member->freemoney)
+    // The app offers the stored money plus the gift money rounded to the
+    // cent, so a gift of 12.345 lets 12.35 be spent.
+    if (*balance > member->money + MoneyText::roundToCent(member->freemoney))
         return Envelope::failure("会员余额不足");
     Order* mobileOrder = nullptr;
     std::string refusal = checkMobilePart(context, params, *mobile, &mobileOrder);
     if (!refusal.empty())
         return Envelope::failure(refusal);
 
-    // Stored money goes first, then the gift money.
+    // Stored money goes first, then the gift money; the part of a cent that
+    // rounding added to the gift is forgiven rather than owed.
     Mills fromMoney = std::min(*balance, member->money);
     member->money -= fromMoney;
-    member->freemoney -= *balance - fromMoney;
+    member->freemoney -= std::min(*balance - fromMoney, member->freemoney);
     member->expensecount += 1;
     member->lastexpensetime = context.now;
     if (coupon) {

@@ -82,4 +82,9 @@ bool MoneyText::sameToTheCent(Mills a, Mills b)
     return std::llabs(a - b) < 10;
 }
 
+bool MoneyText::withinOneCent(Mills a, Mills b)
+{
+    return std::llabs(a - b) <= 10;
+}
+
 } // namespace merchant

@@ -26,6 +26,9 @@ public:
     static Mills roundToCent(Mills amount);
     // True when the two amounts differ by less than one cent.
     static bool sameToTheCent(Mills a, Mills b);
+    // True when the two amounts differ by one cent at most: a price the app
+    // estimated in doubles may land a cent off the exact one.
+    static bool withinOneCent(Mills a, Mills b);
 };
 
 } // namespace merchant

@@ -133,6 +133,46 @@ TEST_F(MemberFlowTest, balance_spends_stored_money_before_gift_money)
     EXPECT_EQ(after["freemoney"], "10.00");
 }
 
+TEST_F(MemberFlowTest, balance_is_checked_against_the_total_the_app_shows)
+{
+    auto pay = [&](const std::string& reverseid, const std::string& amount) {
+        return client.call(kPay,
+            { { "memberid", "4" }, { "reverseid", reverseid }, { "totalprice", amount },
+                { "actualprice", amount }, { "bymoney", amount } });
+    };
+    EXPECT_EQ(pay("40", "252.36")["info"], "会员余额不足");
+    Json paid = pay("41", "252.35");
+    ASSERT_EQ(paid["status"], "1") << "240.00 + 12.345 is shown as 252.35: " << paid;
+    Json after = member("88000004");
+    EXPECT_EQ(after["money"], "0.00");
+    EXPECT_EQ(after["freemoney"], "0.00") << "the half cent that rounding added is not owed";
+}
+
+TEST_F(MemberFlowTest, coupon_below_its_condition_is_refused_and_kept)
+{
+    Json refused = client.call(kPay,
+        { { "memberid", "1" }, { "reverseid", "50" }, { "totalprice", "80.00" }, { "couponid", "1" },
+            { "actualprice", "80.00" }, { "bycash", "80.00" } });
+    EXPECT_EQ(refused["status"], "0");
+    EXPECT_EQ(refused["info"], "未达到优惠券使用条件");
+    EXPECT_EQ(couponIds("1"), (std::vector<std::string> { "1", "2", "3" }));
+    EXPECT_EQ(member("88000001")["expensecount"], "1");
+}
+
+TEST_F(MemberFlowTest, price_estimated_by_the_app_may_be_one_cent_off)
+{
+    // 0.30 at 9.5 is 0.285: the stand-in quotes 0.29, the app's double
+    // arithmetic gives 0.28.
+    auto pay = [&](const std::string& reverseid, const std::string& actual) {
+        return client.call(kPay,
+            { { "memberid", "1" }, { "reverseid", reverseid }, { "totalprice", "0.30" }, { "cardid", "101" },
+                { "actualprice", actual }, { "bycash", actual } });
+    };
+    EXPECT_EQ(pay("60", "0.27")["status"], "0");
+    EXPECT_EQ(pay("61", "0.28")["status"], "1");
+    EXPECT_EQ(pay("62", "0.30")["status"], "1");
+}
+
 TEST_F(MemberFlowTest, paid_collection_order_pays_one_member_purchase_only)
 {
     std::string orderid = paidOrder("100.00");
