@@ -5,6 +5,7 @@
 #include "platform/kit/Button.h"
 #include "platform/kit/Label.h"
 #include "platform/kit/TableView.h"
+#include "platform/kit/TableViewCell.h"
 #include "ui/ColorUtil.h"
 #include "ui/PromptUtil.h"
 #include "ui/UICheckBox.h"
@@ -131,16 +132,50 @@ public:
     std::vector<std::string> phases;
 };
 
+// Three rows whose selection is written to the same log as the touches.
+class LoggedRows : public kit::TableViewDataSource, public kit::TableViewDelegate {
+public:
+    explicit LoggedRows(std::vector<std::string>& log)
+        : m_log(log)
+    {
+    }
+    int tableViewNumberOfRowsInSection(kit::TableView&, int) override { return 3; }
+    std::shared_ptr<kit::TableViewCell> tableViewCellForRowAtIndexPath(
+        kit::TableView&, kit::IndexPath) override
+    {
+        return std::make_shared<kit::TableViewCell>(kit::TableViewCellStyle::Default, "row");
+    }
+    void tableViewDidSelectRowAtIndexPath(kit::TableView&, kit::IndexPath path) override
+    {
+        m_log.push_back("select " + std::to_string(path.row));
+    }
+
+private:
+    std::vector<std::string>& m_log;
+};
+
 TEST_F(PromptsTest, touches_on_a_list_reach_the_view_that_holds_it)
 {
     auto root = std::make_shared<TouchLog>(window->bounds());
     window->addSubview(root);
-    root->addSubview(std::make_shared<kit::TableView>(graphics::Rect(0, 100, 320, 300)));
+    auto table = std::make_shared<kit::TableView>(graphics::Rect(0, 100, 320, 300));
+    root->addSubview(table);
     runUntilIdle();
     window->touchDown({ 160, 200 });
     window->touchMove({ 160, 210 });
     window->touchUp({ 160, 210 });
     EXPECT_EQ(root->phases, (std::vector<std::string> { "began", "moved", "ended" }));
+
+    // A tap on a row too, once, and before the row's delegate may leave the screen.
+    auto rows = std::make_shared<LoggedRows>(root->phases);
+    table->setDataSource(rows);
+    table->setDelegate(rows);
+    table->reloadData();
+    runUntilIdle();
+    root->phases.clear();
+    window->touchDown({ 160, 160 });
+    window->touchUp({ 160, 160 });
+    EXPECT_EQ(root->phases, (std::vector<std::string> { "began", "ended", "select 1" }));
 }
 
 } // namespace

@@ -392,14 +392,15 @@ bool TableView::tapRowAtIndexPath(IndexPath indexPath)
 void TableView::touchesEnded(const Touch& touch)
 {
     graphics::Point point = touch.locationInView(this);
-    if (!pointInside(point)) {
-        ScrollView::touchesEnded(touch);
+    // The views above see every touch, rows included (a screen closes the
+    // keyboard on any touch), and before the row's delegate may push a
+    // screen. The inherited behaviour is the only place that passes it on.
+    auto protect = weak_from_this().lock();
+    ScrollView::touchesEnded(touch);
+    if (!pointInside(point))
         return;
-    }
     if (auto indexPath = indexPathForRowAtPoint(point))
         tapRowAtIndexPath(*indexPath);
-    else
-        ScrollView::touchesEnded(touch);
 }
 
 } // namespace kit
