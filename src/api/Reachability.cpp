@@ -8,25 +8,21 @@
 
 using namespace net;
 
-namespace {
-
-std::shared_ptr<Reachability> reachabilityFor(std::shared_ptr<NetworkReachability> ref)
+std::shared_ptr<Reachability> Reachability::create(std::shared_ptr<NetworkReachability> ref)
 {
     if (!ref)
         return nullptr;
-    return std::make_shared<Reachability>(std::move(ref));
+    return std::make_shared<Reachability>(Private {}, std::move(ref));
 }
-
-} // namespace
 
 std::shared_ptr<Reachability> Reachability::reachabilityWithHostname(const std::string& hostname)
 {
-    return reachabilityFor(NetworkReachability::createWithName(hostname));
+    return create(NetworkReachability::createWithName(hostname));
 }
 
 std::shared_ptr<Reachability> Reachability::reachabilityWithAddress(const SocketAddress& hostAddress)
 {
-    return reachabilityFor(NetworkReachability::createWithAddress(hostAddress));
+    return create(NetworkReachability::createWithAddress(hostAddress));
 }
 
 std::shared_ptr<Reachability> Reachability::reachabilityForInternetConnection()
@@ -39,7 +35,7 @@ std::shared_ptr<Reachability> Reachability::reachabilityForLocalWiFi()
     return reachabilityWithAddress(SocketAddress::ipv4({ 169, 254, 0, 0 }));
 }
 
-Reachability::Reachability(std::shared_ptr<NetworkReachability> ref)
+Reachability::Reachability(Private, std::shared_ptr<NetworkReachability> ref)
     : m_reachabilityRef(std::move(ref))
 {
 }

@@ -37,8 +37,19 @@ public:
     static std::shared_ptr<Reachability> reachabilityForInternetConnection();
     static std::shared_ptr<Reachability> reachabilityForLocalWiFi();
 
-    // initWithReachabilityRef:
-    explicit Reachability(std::shared_ptr<net::NetworkReachability> ref);
+    // initWithReachabilityRef: nullptr without a target. The only way in
+    // besides the factories above: startNotifier needs shared ownership.
+    static std::shared_ptr<Reachability> create(std::shared_ptr<net::NetworkReachability> ref);
+
+private:
+    // Keeps construction to create() while still allowing std::make_shared;
+    // the explicit constructor stops outside code building one from {}.
+    struct Private {
+        explicit Private() = default;
+    };
+
+public:
+    Reachability(Private, std::shared_ptr<net::NetworkReachability> ref);
     ~Reachability();
     Reachability(const Reachability&) = delete;
     Reachability& operator=(const Reachability&) = delete;
