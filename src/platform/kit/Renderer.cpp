@@ -111,14 +111,14 @@ void paintLabel(const Label& label, graphics::DrawingContext& context)
     context.drawTextInRect(text, label.bounds(), style);
 }
 
-// Twelve spokes fading round the circle, the phone's spinner at rest.
+// Twelve spokes fading round the circle, the phone's spinner at rest. Drawn
+// at the style's size around the bounds' centre whatever the bounds: callers
+// hand spinners frames of other shapes (the refresh header its arrow's, empty
+// when the artwork is missing) and it must still show whole.
 void paintSpinner(const ActivityIndicatorView& spinner, graphics::DrawingContext& context)
 {
-    Rect b = spinner.bounds();
-    double side = std::min(b.width(), b.height());
-    if (side <= 0)
-        return;
-    graphics::Point c = b.center();
+    double side = ActivityIndicatorView::sideForStyle(spinner.activityIndicatorViewStyle());
+    graphics::Point c = spinner.bounds().center();
     context.saveGState();
     context.setLineWidth(side / 12);
     context.setLineCap(graphics::LineCap::Round);

@@ -1,4 +1,5 @@
 #include "platform/graphics/Image.h"
+#include "platform/kit/ActivityIndicatorView.h"
 #include "platform/kit/AlertView.h"
 #include "platform/kit/Button.h"
 #include "platform/kit/ImageView.h"
@@ -14,6 +15,7 @@
 #include "platform/kit/ViewController.h"
 #include "platform/kit/Window.h"
 
+#include <algorithm>
 #include <cairo.h>
 #include <functional>
 #include <gtest/gtest.h>
@@ -257,6 +259,36 @@ TEST_F(RenderedScreen, VisibleAlertIsDrawnOverTheDimmedWindowOnlyWhileShown)
 
 // Icons beside a field's text are mostly transparent, so text laid out
 // under them shows through: the sign-in fields' placeholders did.
+TEST(Renderer, SpinnerDrawsAtItsStyleSizeCentredWhateverItsBounds)
+{
+    // The refresh header gives its spinner the arrow's narrow frame, and a
+    // zero one while the arrow artwork is missing.
+    for (Rect frame : { Rect(42.5, 30, 15, 40), Rect(50, 50, 0, 0) }) {
+        auto window = std::make_shared<Window>(Rect(0, 0, 100, 100));
+        window->setBackgroundColor(Color::white());
+        auto spinner = std::make_shared<ActivityIndicatorView>(ActivityIndicatorViewStyle::Gray);
+        spinner->setFrame(frame);
+        spinner->startAnimating();
+        window->addSubview(spinner);
+
+        auto image = Renderer(2).renderImage(*window);
+        ASSERT_TRUE(image);
+        double minX = 100, maxX = 0, minY = 100, maxY = 0;
+        for (int y = 0; y < image->pixelHeight(); ++y)
+            for (int x = 0; x < image->pixelWidth(); ++x)
+                if (image->pixelAt(x, y).red() < 0.95) {
+                    minX = std::min(minX, x / 2.0);
+                    maxX = std::max(maxX, (x + 1) / 2.0);
+                    minY = std::min(minY, y / 2.0);
+                    maxY = std::max(maxY, (y + 1) / 2.0);
+                }
+        EXPECT_NEAR(minX, 40, 1) << frame.width() << "x" << frame.height();
+        EXPECT_NEAR(maxX, 60, 1) << frame.width() << "x" << frame.height();
+        EXPECT_NEAR(minY, 40, 1) << frame.width() << "x" << frame.height();
+        EXPECT_NEAR(maxY, 60, 1) << frame.width() << "x" << frame.height();
+    }
+}
+
 TEST(Renderer, FieldTextStartsAfterAShownLeftViewAndIsCentredInTheField)
 {
     auto window = std::make_shared<Window>(Rect(0, 0, 320, 200));
