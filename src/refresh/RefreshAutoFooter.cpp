@@ -90,6 +90,7 @@ void RefreshAutoFooter::setState(RefreshState state)
         return;
     RefreshFooter::setState(state);
     if (state == RefreshState::Refreshing) {
+        // Weak: a footer released meanwhile left with its list, so there is nothing left to load.
         auto weak = weakSelf<RefreshAutoFooter>();
         foundation::DispatchQueue::main()->after(callbackDelay, [weak] {
             if (auto self = weak.lock())

@@ -139,6 +139,7 @@ void RefreshComponent::scrollViewPanStateDidChange(kit::GestureRecognizerState, 
 
 void RefreshComponent::executeRefreshingCallback()
 {
+    // Weak: a control released meanwhile left with its list, so there is nothing left to refresh.
     auto weak = weakSelf<RefreshComponent>();
     foundation::DispatchQueue::main()->async([weak] {
         auto self = weak.lock();
@@ -180,6 +181,7 @@ void RefreshComponent::followDrag(const kit::ScrollView& scrollView, double perc
 void RefreshComponent::animateInsetOpen(const std::function<void(kit::ScrollView&)>& openInset)
 {
     auto scrollView = this->scrollView();
+    // Weak: a control released meanwhile left with its list, so there is nothing left to refresh.
     auto weak = weakSelf<RefreshComponent>();
     kit::View::animate(
         RefreshFastAnimationDuration,
