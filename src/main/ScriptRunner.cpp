@@ -316,9 +316,11 @@ Result<void> ScriptRunner::back()
     auto navigation = top ? top->navigationController() : nullptr;
     if (!top || !navigation)
         return Error("no way back from this screen");
-    // The screen's own back button first: screens put their leaving logic there.
-    if (auto item = top->navigationItem()->leftBarButtonItem()) {
-        if (auto button = std::dynamic_pointer_cast<kit::Control>(item->view())) {
+    // The screen's own back button first: screens put their leaving logic
+    // there (a scanner stops its camera). Screens lead the left items with a
+    // fixed space that pulls the button to the edge, so it need not be first.
+    for (const auto& item : top->navigationItem()->leftBarButtonItems()) {
+        if (auto button = std::dynamic_pointer_cast<kit::Control>(item->customView())) {
             button->sendActionsForControlEvents(kit::ControlEvent::TouchUpInside);
             return {};
         }

@@ -13,8 +13,10 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/kit/AlertView.h"
+#include "platform/kit/BarButtonItem.h"
 #include "platform/kit/Button.h"
 #include "platform/kit/NavigationController.h"
+#include "platform/kit/NavigationItem.h"
 #include "platform/kit/TableView.h"
 #include "platform/kit/TableViewCell.h"
 #include "platform/kit/TableViewDataSource.h"
@@ -236,6 +238,28 @@ TEST_F(ScriptRunnerTest, transcript_reports_screens_toasts_and_overlays_in_the_o
     EXPECT_THAT(lines,
         ElementsAre(
             "hud 正在登录...", "hud-hide", "toast 登录成功", "screen PushedScreen", "screen SampleScreen"));
+}
+
+TEST_F(ScriptRunnerTest, back_presses_the_screens_own_back_button_behind_a_fixed_space_else_pops)
+{
+    auto pushed = std::make_shared<PushedScreen>();
+    int pressed = 0;
+    auto backButton = kit::Button::buttonWithType(kit::ButtonType::Custom);
+    backButton->addAction([&](kit::Control&) { ++pressed; }, kit::ControlEvent::TouchUpInside);
+    pushed->navigationItem()->setLeftBarButtonItems(
+        { kit::BarButtonItem::fixedSpace(-10), std::make_shared<kit::BarButtonItem>(backButton) });
+    navigation->pushViewController(pushed, false);
+    harness.runUntilIdle();
+
+    // The button decides whether to leave; this one only counts.
+    EXPECT_EQ(run("back\n"), 0);
+    EXPECT_EQ(pressed, 1);
+    EXPECT_EQ(navigation->topViewController(), pushed);
+
+    pushed->navigationItem()->setLeftBarButtonItems({ kit::BarButtonItem::fixedSpace(-10) });
+    EXPECT_EQ(run("back\n"), 0);
+    EXPECT_EQ(pressed, 1);
+    EXPECT_EQ(navigation->topViewController(), screen);
 }
 
 TEST_F(ScriptRunnerTest, idle_waits_for_the_reply_and_for_what_the_reply_sets_going)
