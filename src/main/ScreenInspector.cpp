@@ -10,6 +10,7 @@
 #include "platform/kit/TextField.h"
 #include "platform/kit/TextView.h"
 #include "platform/kit/Window.h"
+#include "ui/UICheckBox.h"
 
 #include <cstdlib>
 #include <cxxabi.h>
@@ -95,6 +96,10 @@ void describeTree(const kit::View& view, std::ostringstream& out)
         return;
     } else if (auto* text = dynamic_cast<const kit::TextView*>(&view)) {
         out << "  field" << nameSuffix(view) << " " << quoted(text->text()) << "\n";
+        return;
+    } else if (auto* box = dynamic_cast<const UICheckBox*>(&view)) {
+        out << "  checkbox" << nameSuffix(view) << " " << quoted(box->text())
+            << (box->checked() ? " checked" : " unchecked") << "\n";
         return;
     } else if (auto* button = dynamic_cast<const kit::Button*>(&view)) {
         out << "  button" << nameSuffix(view) << " " << quoted(button->currentTitle().value_or(""));

@@ -20,6 +20,6 @@ public:
     // platform containers keep their "kit::".
     static std::string className(const kit::ViewController& controller);
     // The top screen's class, then one line for each shown label, field,
-    // button and table row with its text, in tree order.
+    // button, check box and table row with its text, in tree order.
     static std::string describe(const kit::Window& window);
 };

@@ -218,31 +218,42 @@ Result<void> ScriptRunner::tap(const std::string& name)
         return Error("tap needs a name or a title");
     TRY(noAlertUp());
     auto root = window();
-    std::shared_ptr<kit::Control> control = visibleNamed<kit::Control>(root, name);
-    if (!control) {
+    std::shared_ptr<kit::View> target = visibleNamed<kit::Control>(root, name);
+    // Views that handle their own touches (the sign-in screen's check box)
+    // are no controls, yet a finger presses them all the same.
+    if (!target) {
+        auto view = visibleNamed<kit::View>(root, name);
+        if (view && view->isUserInteractionEnabled())
+            target = view;
+    }
+    if (!target) {
         for (auto& button : visible<kit::Button>(root)) {
             if (button->currentTitle() == name) {
-                control = button;
+                target = button;
                 break;
             }
         }
     }
-    if (!control)
+    if (!target)
         return Error("no visible control named or titled " + name);
-    if (!control->isEnabled())
+    auto control = std::dynamic_pointer_cast<kit::Control>(target);
+    if (control && !control->isEnabled())
         return Error(name + " is disabled");
 
-    // A finger where the control is drawn, when nothing covers it there;
-    // otherwise (scrolled off, under another view) its touch-up-inside, so
-    // any named control can be pressed, as scripts expect.
+    // A finger where the view is drawn, when nothing covers it there;
+    // otherwise (scrolled off, under another view) a control's
+    // touch-up-inside, so any named control can be pressed, as scripts
+    // expect. Other views know only touches.
     kit::View::runPendingPasses();
-    graphics::Point centre = control->convertPointToView(control->bounds().center(), nullptr);
+    graphics::Point centre = target->convertPointToView(target->bounds().center(), nullptr);
     auto hit = root->hitTest(root->convertPointFromView(centre, nullptr));
-    if (root->bounds().contains(centre) && hit && hit->isDescendantOfView(control.get())) {
+    if (root->bounds().contains(centre) && hit && hit->isDescendantOfView(target.get())) {
         root->touchDown(centre);
         root->touchUp(centre);
-    } else {
+    } else if (control) {
         control->sendActionsForControlEvents(kit::ControlEvent::TouchUpInside);
+    } else {
+        return Error(name + " is out of reach of a finger");
     }
     return {};
 }

@@ -30,10 +30,12 @@
 #include "refresh/ScrollViewRefresh.h"
 #include "support/ScreenTest.h"
 #include "ui/ScanViewControllerDelegate.h"
+#include "ui/UICheckBox.h"
 
 #include <gmock/gmock.h>
 #include <sstream>
 
+using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
@@ -48,6 +50,12 @@ public:
     {
         return text.find_first_of("0123456789") == std::string::npos;
     }
+};
+
+class CheckBoxListener : public UICheckBoxDelegate {
+public:
+    std::vector<bool> heard;
+    void onChangeIsChecked(UICheckBox&, bool isChecked) override { heard.push_back(isChecked); }
 };
 
 } // namespace
@@ -179,6 +187,25 @@ TEST_F(ScriptRunnerTest, tap_finds_by_outlet_name_then_by_title_and_refuses_what
     EXPECT_THAT(lines,
         ElementsAre("error 1: no visible control named or titled btnHidden", "error 1: btnOff is disabled",
             "error 1: no visible control named or titled nothing"));
+}
+
+TEST_F(ScriptRunnerTest, a_view_that_handles_its_own_touches_is_tapped_by_a_finger_and_shown_with_its_state)
+{
+    auto box = std::make_shared<UICheckBox>("记住登录账号", graphics::Rect { 160, 265, 130, 30 });
+    box->setName("cb");
+    auto listener = std::make_shared<CheckBoxListener>();
+    box->setDelegate(listener);
+    screen->view()->addSubview(box);
+
+    EXPECT_EQ(run("tap cb\nshow\ntap cb\n"), 0);
+    EXPECT_FALSE(box->checked());
+    EXPECT_THAT(listener->heard, ElementsAre(true, false));
+    EXPECT_THAT(lines, Contains("  checkbox cb \"记住登录账号\" checked"));
+
+    // It knows no touch-up-inside to fall back on when covered.
+    screen->view()->addSubview(std::make_shared<kit::View>(graphics::Rect { 150, 260, 160, 40 }));
+    EXPECT_EQ(run("tap cb"), 2);
+    EXPECT_THAT(listener->heard, ElementsAre(true, false));
 }
 
 TEST_F(ScriptRunnerTest, an_alert_up_blocks_the_screen_until_a_button_closes_it)
