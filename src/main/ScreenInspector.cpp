@@ -46,6 +46,18 @@ std::string nameSuffix(const kit::View& view)
     return view.name().empty() ? std::string() : " " + view.name();
 }
 
+// The text, then the placeholder while the text is empty. A password prints
+// as the bullets the screen shows, never in clear; an empty one prints as
+// empty, not as the placeholder the screen draws in its place.
+std::string fieldContents(const kit::TextField& field)
+{
+    const std::string& text = field.text();
+    std::string out = quoted(field.isSecureTextEntry() && !text.empty() ? field.displayText() : text);
+    if (text.empty() && !field.placeholder().empty())
+        out += " placeholder " + quoted(field.placeholder());
+    return out;
+}
+
 void collectCellTexts(const kit::View& view, std::vector<std::string>& texts)
 {
     if (view.isHidden())
@@ -87,12 +99,7 @@ void describeTree(const kit::View& view, std::ostringstream& out)
         if (!label->text().empty())
             out << "  label" << nameSuffix(view) << " " << quoted(label->text()) << "\n";
     } else if (auto* field = dynamic_cast<const kit::TextField*>(&view)) {
-        // A password prints as the bullets the screen shows, never in clear.
-        out << "  field" << nameSuffix(view) << " "
-            << quoted(field->isSecureTextEntry() ? field->displayText() : field->text());
-        if (field->text().empty() && !field->placeholder().empty())
-            out << " placeholder " << quoted(field->placeholder());
-        out << "\n";
+        out << "  field" << nameSuffix(view) << " " << fieldContents(*field) << "\n";
         return;
     } else if (auto* text = dynamic_cast<const kit::TextView*>(&view)) {
         out << "  field" << nameSuffix(view) << " " << quoted(text->text()) << "\n";
@@ -151,8 +158,7 @@ std::string ScreenInspector::describe(const kit::Window& window)
     if (auto alert = kit::AlertView::visibleAlert()) {
         out << "  alert " << quoted(alert->title()) << " " << quoted(alert->message()) << "\n";
         for (const auto& field : alert->textFields())
-            out << "    field " << quoted(field->isSecureTextEntry() ? field->displayText() : field->text())
-                << "\n";
+            out << "    field " << fieldContents(*field) << "\n";
         for (int i = 0; i < alert->numberOfButtons(); ++i)
             out << "    button " << i << " " << quoted(alert->buttonTitleAtIndex(i)) << "\n";
     }

@@ -227,6 +227,31 @@ TEST_F(ScriptRunnerTest, an_alert_up_blocks_the_screen_until_a_button_closes_it)
             "error 1: the alert has no button 2", "error 3: no alert is up"));
 }
 
+TEST_F(ScriptRunnerTest, show_prints_a_fields_text_then_its_placeholder_never_the_placeholder_as_text)
+{
+    auto password = std::make_shared<kit::TextField>(graphics::Rect { 160, 265, 150, 30 });
+    password->setName("tvPassword");
+    password->setPlaceholder("密码");
+    password->setSecureTextEntry(true);
+    screen->view()->addSubview(password);
+    auto alert = kit::AlertView::create("设置收款key", "", {}, "确定", { "取消" });
+    alert->setAlertViewStyle(kit::AlertViewStyle::LoginAndPasswordInput);
+    alert->textFieldAtIndex(0)->setPlaceholder("收款key");
+    alert->textFieldAtIndex(1)->setPlaceholder("加密key");
+    alert->show();
+    harness.runUntilIdle();
+
+    EXPECT_EQ(run("show\nalert-type 1 ab\nshow\nalert 1\ntype tvPassword 123\nshow\n"), 0);
+    std::vector<std::string> fields;
+    std::copy_if(lines.begin(), lines.end(), std::back_inserter(fields), [](const std::string& line) {
+        return line.find("field ") != std::string::npos && line.find("nameField") == std::string::npos;
+    });
+    EXPECT_THAT(fields,
+        ElementsAre("  field tvPassword \"\" placeholder \"密码\"", "    field \"\" placeholder \"收款key\"",
+            "    field \"\" placeholder \"加密key\"", "  field tvPassword \"\" placeholder \"密码\"",
+            "    field \"\" placeholder \"收款key\"", "    field \"••\"", "  field tvPassword \"•••\""));
+}
+
 TEST_F(ScriptRunnerTest, typing_goes_key_by_key_through_the_field_delegate)
 {
     EXPECT_EQ(run("type nameField ab1 c2\n"), 0);
