@@ -179,6 +179,11 @@ bool ScreenHarness::landOn(kit::View& view, graphics::Point& point)
         ADD_FAILURE() << "tap on a view that is not shown in the window (" << view.name() << ")";
         return false;
     }
+    if (auto alert = kit::AlertView::visibleAlert()) {
+        ADD_FAILURE() << "tap on " << (view.name().empty() ? "a view" : view.name()) << " under the alert \""
+                      << alert->title() << "\", which takes every touch while it is up";
+        return false;
+    }
     point = view.convertPointToView(view.bounds().center(), nullptr);
     auto hit = m_window->hitTest(m_window->convertPointFromView(point, nullptr));
     if (!hit || !hit->isDescendantOfView(&view)) {

@@ -77,7 +77,7 @@ public:
     // A finger down and up at the centre of the view. It lands on whatever
     // is on top there, as a real one would: the tap fails the test (and
     // returns false) when the view is hidden, out of the window, or covered
-    // by something that takes the touch.
+    // by something that takes the touch, or when an alert is up.
     bool tap(kit::View& view);
     bool tap(const std::string& name);
     bool tapTitle(const std::string& buttonTitle);

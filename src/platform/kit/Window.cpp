@@ -1,6 +1,7 @@
 #include "platform/kit/Window.h"
 
 #include "platform/foundation/RunLoop.h"
+#include "platform/kit/AlertView.h"
 #include "platform/kit/Application.h"
 #include "platform/kit/Touch.h"
 #include "platform/kit/ViewController.h"
@@ -130,10 +131,23 @@ void Window::clearFirstResponder(View* view)
         m_firstResponder.reset();
 }
 
+namespace {
+
+// An alert is modal: while one is up, nothing under it may take a touch.
+bool alertCoversScreen()
+{
+    return AlertView::visibleAlert() != nullptr;
+}
+
+} // namespace
+
 std::shared_ptr<View> Window::touchDown(const graphics::Point& point)
 {
     if (auto previous = m_touchView.lock())
         previous->touchesCancelled(Touch(previous, point, TouchPhase::Cancelled));
+    m_touchView.reset();
+    if (alertCoversScreen())
+        return nullptr;
     auto hit = hitTest(convertPointFromView(point, nullptr));
     m_touchView = hit;
     if (hit)
@@ -143,12 +157,22 @@ std::shared_ptr<View> Window::touchDown(const graphics::Point& point)
 
 void Window::touchMove(const graphics::Point& point)
 {
+    // A touch that an alert came up under is taken from its view, as the
+    // phone cancels it; the view must not see it slide or lift.
+    if (alertCoversScreen()) {
+        touchCancel();
+        return;
+    }
     if (auto view = m_touchView.lock())
         view->touchesMoved(Touch(view, point, TouchPhase::Moved));
 }
 
 void Window::touchUp(const graphics::Point& point)
 {
+    if (alertCoversScreen()) {
+        touchCancel();
+        return;
+    }
     auto view = m_touchView.lock();
     m_touchView.reset();
     if (view)

@@ -37,7 +37,9 @@ public:
 
     // One finger at a point in window coordinates. touchDown returns the
     // view the touch landed on (null when nothing takes touches there);
-    // moves and the lift go to that same view.
+    // moves and the lift go to that same view. While an alert is up no
+    // view takes touches: a touch starting then lands nowhere, and one in
+    // progress is cancelled.
     std::shared_ptr<View> touchDown(const graphics::Point& point);
     void touchMove(const graphics::Point& point);
     void touchUp(const graphics::Point& point);

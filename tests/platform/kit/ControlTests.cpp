@@ -1,4 +1,5 @@
 #include "platform/graphics/Image.h"
+#include "platform/kit/AlertView.h"
 #include "platform/kit/Button.h"
 #include "platform/kit/ImageView.h"
 #include "platform/kit/Label.h"
@@ -188,4 +189,34 @@ TEST_F(ControlTest, UnhandledTouchesClimbToTheScreen)
 
     EXPECT_TRUE(harness.tap("panel"));
     EXPECT_EQ(screen->touches, 1);
+}
+
+TEST_F(ControlTest, AVisibleAlertTakesEveryTouchFromTheScreenUnderIt)
+{
+    auto button = addButton("确定", { 10, 10, 100, 40 });
+    std::vector<std::string> events;
+    button->addAction([&](kit::Control&) { events.push_back("down"); }, ControlEvent::TouchDown);
+    button->addAction([&](kit::Control&) { events.push_back("inside"); }, ControlEvent::TouchUpInside);
+    button->addAction([&](kit::Control&) { events.push_back("cancel"); }, ControlEvent::TouchCancel);
+    auto alert = kit::AlertView::create("网络错误", "", {}, std::string("确定"));
+    alert->show();
+
+    EXPECT_NONFATAL_FAILURE(harness.tap(*button), "under the alert");
+    graphics::Point centre(60, 30);
+    EXPECT_EQ(harness.window()->touchDown(centre), nullptr);
+    harness.window()->touchUp(centre);
+    EXPECT_TRUE(events.empty());
+
+    // One that comes up while a finger is down cancels that touch.
+    alert->dismissWithClickedButtonIndex(0, false);
+    EXPECT_EQ(harness.window()->touchDown(centre), button);
+    alert->show();
+    harness.window()->touchUp(centre);
+    EXPECT_EQ(events, (std::vector<std::string> { "down", "cancel" }));
+    EXPECT_FALSE(button->isHighlighted());
+
+    alert->dismissWithClickedButtonIndex(0, false);
+    events.clear();
+    EXPECT_TRUE(harness.tap(*button));
+    EXPECT_EQ(events, (std::vector<std::string> { "down", "inside" }));
 }
