@@ -71,6 +71,18 @@ void collectCellTexts(const kit::View& view, std::vector<std::string>& texts)
         collectCellTexts(*sub, texts);
 }
 
+// The title; a button without one may carry its text in a label of its own
+// (the toast does).
+std::string buttonText(const kit::Button& button)
+{
+    if (auto title = button.currentTitle(); title && !title->empty())
+        return *title;
+    std::vector<std::string> texts;
+    for (const auto& sub : button.subviews())
+        collectCellTexts(*sub, texts);
+    return texts.empty() ? std::string() : texts.front();
+}
+
 void describeTree(const kit::View& view, std::ostringstream& out)
 {
     if (view.isHidden() || view.alpha() <= 0)
@@ -109,11 +121,11 @@ void describeTree(const kit::View& view, std::ostringstream& out)
             << (box->checked() ? " checked" : " unchecked") << "\n";
         return;
     } else if (auto* button = dynamic_cast<const kit::Button*>(&view)) {
-        out << "  button" << nameSuffix(view) << " " << quoted(button->currentTitle().value_or(""));
+        out << "  button" << nameSuffix(view) << " " << quoted(buttonText(*button));
         if (!button->isEnabled())
             out << " disabled";
         out << "\n";
-        // Its title label is the title printed above.
+        // Its labels are the text printed above.
         return;
     }
     for (const auto& sub : view.subviews())

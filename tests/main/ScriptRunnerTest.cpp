@@ -252,6 +252,14 @@ TEST_F(ScriptRunnerTest, show_prints_a_fields_text_then_its_placeholder_never_th
             "    field \"\" placeholder \"收款key\"", "    field \"••\"", "  field tvPassword \"•••\""));
 }
 
+TEST_F(ScriptRunnerTest, show_reads_a_toast_from_the_label_its_untitled_button_holds)
+{
+    ToastView::makeText("登录成功")->show();
+    EXPECT_EQ(run("show\n"), 0);
+    EXPECT_THAT(lines, Contains("  button \"登录成功\""));
+    EXPECT_THAT(lines, Contains("  button btnOK \"确定\""));
+}
+
 TEST_F(ScriptRunnerTest, typing_goes_key_by_key_through_the_field_delegate)
 {
     EXPECT_EQ(run("type nameField ab1 c2\n"), 0);
