@@ -121,10 +121,12 @@ void RunLoop::cancelPreviousPerformRequests(const void* target)
 
 void RunLoop::addTimer(const std::shared_ptr<Timer>& timer)
 {
-    if (!timer || !timer->isValid())
+    if (!timer)
         return;
     std::lock_guard lock(m_mutex);
-    if (timer->m_scheduledKey)
+    // Checked under the lock: invalidate() on another thread between a check and the
+    // lock would otherwise leave a dead timer scheduled, due for ever.
+    if (!timer->isValid() || timer->m_scheduledKey)
         return;
     scheduleLocked(timer, timer->m_fireDate);
     m_wake.notify_all();
@@ -233,14 +235,23 @@ void RunLoop::runOneTurn()
     double const turnTime = now();
 
     std::vector<std::shared_ptr<Timer>> due;
+    std::vector<std::shared_ptr<Timer>> dead;
     {
         std::lock_guard lock(m_mutex);
-        for (auto& [key, timer] : m_timers) {
-            if (key.first > turnTime + dueTolerance)
-                break;
-            due.push_back(timer);
+        for (auto it = m_timers.begin();
+             it != m_timers.end() && it->first.first <= turnTime + dueTolerance;) {
+            if (it->second->isValid()) {
+                due.push_back((it++)->second);
+                continue;
+            }
+            // Nothing would ever run or remove an invalid timer, and being due it would
+            // keep the loop busy for ever.
+            it->second->m_scheduledKey.reset();
+            dead.push_back(std::move(it->second));
+            it = m_timers.erase(it);
         }
     }
+    dead.clear(); // Out of the lock: the last reference may go here.
     for (auto& timer : due) {
         {
             std::lock_guard lock(m_mutex);

@@ -101,6 +101,9 @@ public:
 private:
     friend class Timer;
     friend class WorkerPool;
+    // Tests set up states that only a race between threads reaches, which no sequence
+    // of calls from one thread can produce.
+    friend struct RunLoopTestAccess;
     using TimerKey = std::pair<double, uint64_t>;
 
     RunLoop() = default;

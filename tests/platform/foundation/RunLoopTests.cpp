@@ -2,11 +2,29 @@
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Timer.h"
 
+#include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 using namespace foundation;
+
+namespace foundation {
+
+struct RunLoopTestAccess {
+    // What addTimer() on one thread and invalidate() on another could leave behind when
+    // the invalidation fell between the validity check and the scheduling.
+    static void scheduleInvalidated(RunLoop& loop, const std::shared_ptr<Timer>& timer)
+    {
+        double const due = timer->fireDate();
+        timer->invalidate();
+        std::lock_guard lock(loop.m_mutex);
+        loop.scheduleLocked(timer, due);
+    }
+};
+
+} // namespace foundation
 
 namespace {
 
@@ -138,6 +156,22 @@ TEST_F(TimerTest, ZeroIntervalRepeatingTimerDoesNotHangTheLoop)
     loop().advance(0.001);
     EXPECT_GE(calls, 1);
     EXPECT_LE(calls, 11);
+}
+
+TEST_F(TimerTest, InvalidTimerLeftInTheScheduleIsDroppedInsteadOfKeepingTheLoopBusy)
+{
+    int calls = 0;
+    auto dueNow = Timer::create(0, false, [&] { ++calls; });
+    auto dueLater = Timer::create(1.0, true, [&] { ++calls; });
+    RunLoopTestAccess::scheduleInvalidated(loop(), dueNow);
+    RunLoopTestAccess::scheduleInvalidated(loop(), dueLater);
+
+    EXPECT_TRUE(loop().runUntilIdle());
+    EXPECT_EQ(dueNow.use_count(), 1) << "the loop still holds the invalid timer";
+    loop().advance(2.0);
+    EXPECT_EQ(dueLater.use_count(), 1);
+    EXPECT_DOUBLE_EQ(now(), 2.0);
+    EXPECT_EQ(calls, 0);
 }
 
 using PerformTest = VirtualLoopTest;
