@@ -3,6 +3,7 @@
 #include "platform/foundation/SystemClock.h"
 
 #include <mutex>
+#include <new>
 
 namespace foundation {
 
@@ -13,10 +14,22 @@ struct InstalledClock {
     std::shared_ptr<Clock> clock { std::make_shared<SystemClock>() };
 };
 
+// Never destroyed: jobs the worker pool drains at exit, after every static made later
+// than it is gone, still ask for the time.
+struct InstalledClockStorage {
+    InstalledClockStorage() { new (&m_installed) InstalledClock(); }
+    ~InstalledClockStorage() { }
+    InstalledClockStorage(const InstalledClockStorage&) = delete;
+    InstalledClockStorage& operator=(const InstalledClockStorage&) = delete;
+    union {
+        InstalledClock m_installed;
+    };
+};
+
 InstalledClock& installedClock()
 {
-    static InstalledClock installed;
-    return installed;
+    static InstalledClockStorage storage;
+    return storage.m_installed;
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "platform/foundation/WorkerPool.h"
 
 #include <algorithm>
+#include <new>
 #include <vector>
 
 namespace foundation {
@@ -61,18 +62,48 @@ DispatchQueue::DispatchQueue(Private, Kind kind, std::string label, Priority pri
 {
 }
 
+namespace {
+
+struct StandardQueues {
+    using Kind = DispatchQueue::Kind;
+    using Priority = DispatchQueue::Priority;
+    std::shared_ptr<DispatchQueue> main { std::make_shared<DispatchQueue>(
+        DispatchQueue::Private {}, Kind::Main, "main") };
+    std::shared_ptr<DispatchQueue> normal { std::make_shared<DispatchQueue>(
+        DispatchQueue::Private {}, Kind::Global, "global.default") };
+    std::shared_ptr<DispatchQueue> high { std::make_shared<DispatchQueue>(
+        DispatchQueue::Private {}, Kind::Global, "global.high", Priority::High) };
+};
+
+// Never destroyed: the worker pool drains its jobs at exit, after every static made
+// later than it is gone, and those jobs still ask for these queues.
+struct StandardQueuesStorage {
+    StandardQueuesStorage() { new (&m_queues) StandardQueues(); }
+    ~StandardQueuesStorage() { }
+    StandardQueuesStorage(const StandardQueuesStorage&) = delete;
+    StandardQueuesStorage& operator=(const StandardQueuesStorage&) = delete;
+    union {
+        StandardQueues m_queues;
+    };
+};
+
+StandardQueues& standardQueues()
+{
+    static StandardQueuesStorage storage;
+    return storage.m_queues;
+}
+
+} // namespace
+
 std::shared_ptr<DispatchQueue> DispatchQueue::main()
 {
-    static auto queue = std::make_shared<DispatchQueue>(Private {}, Kind::Main, "main");
-    return queue;
+    return standardQueues().main;
 }
 
 std::shared_ptr<DispatchQueue> DispatchQueue::global(Priority priority)
 {
-    static auto normal = std::make_shared<DispatchQueue>(Private {}, Kind::Global, "global.default");
-    static auto high
-        = std::make_shared<DispatchQueue>(Private {}, Kind::Global, "global.high", Priority::High);
-    return priority == Priority::High ? high : normal;
+    auto& queues = standardQueues();
+    return priority == Priority::High ? queues.high : queues.normal;
 }
 
 std::shared_ptr<DispatchQueue> DispatchQueue::createSerial(std::string label)

@@ -1,11 +1,29 @@
 #include "platform/foundation/NotificationCenter.h"
 
+#include <new>
+
 namespace foundation {
+
+namespace {
+
+// Never destroyed: jobs the worker pool drains at exit, after every static made later
+// than it is gone, may still post.
+struct DefaultCenterStorage {
+    DefaultCenterStorage() { new (&m_center) NotificationCenter(); }
+    ~DefaultCenterStorage() { }
+    DefaultCenterStorage(const DefaultCenterStorage&) = delete;
+    DefaultCenterStorage& operator=(const DefaultCenterStorage&) = delete;
+    union {
+        NotificationCenter m_center;
+    };
+};
+
+} // namespace
 
 NotificationCenter& NotificationCenter::defaultCenter()
 {
-    static NotificationCenter center;
-    return center;
+    static DefaultCenterStorage storage;
+    return storage.m_center;
 }
 
 Subscription NotificationCenter::addObserverForName(const std::string& name, const void* sender, Block block)
