@@ -155,10 +155,8 @@ void DispatchQueue::after(double seconds, Block block)
 {
     if (!block)
         return;
-    if (m_kind == Kind::Main) {
-        Timer::scheduledTimer(seconds, false, std::move(block));
-        return;
-    }
+    // Even on the main queue the block is queued when it comes due rather than run by
+    // the timer, which would put it ahead of blocks queued earlier.
     Timer::scheduledTimer(seconds, false,
         [queue = shared_from_this(), block = std::move(block)]() mutable { queue->async(std::move(block)); });
 }

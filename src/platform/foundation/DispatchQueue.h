@@ -38,7 +38,9 @@ public:
     // On the main queue from the main thread, or on a queue from one of its own blocks,
     // the block runs at once instead of waiting for itself for ever.
     void sync(const Block& block);
-    // Delays are measured on the main loop's clock, so virtual time drives them too.
+    // Queues the block once the delay has passed, so on the main queue it runs after the
+    // blocks queued before it came due. Delays are measured on the main loop's clock, so
+    // virtual time drives them too.
     void after(double seconds, Block block);
     void barrierAsync(Block block);
     void barrierSync(const Block& block);

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <string>
 #include <vector>
 
 using namespace foundation;
@@ -167,4 +168,21 @@ TEST_F(DispatchQueueTest, DispatchAfterFollowsTheLoopClock)
     EXPECT_EQ(log, (std::vector<std::string> { "worker" }));
     loop().advance(0.1);
     EXPECT_EQ(log, (std::vector<std::string> { "worker", "main" }));
+}
+
+TEST_F(DispatchQueueTest, MainQueueBlockComingDueWaitsBehindBlocksAlreadyQueued)
+{
+    std::vector<std::string> log;
+    auto main = DispatchQueue::main();
+    main->async([&] { log.push_back("B"); });
+    main->after(0, [&] { log.push_back("C"); });
+    loop().runUntilIdle();
+    EXPECT_EQ(log, (std::vector<std::string> { "B", "C" }));
+
+    log.clear();
+    main->after(1.0, [&] { log.push_back("C"); });
+    m_clock->advanceTo(1.0); // Time passes while the loop is busy elsewhere.
+    main->async([&] { log.push_back("B"); });
+    loop().runUntilIdle();
+    EXPECT_EQ(log, (std::vector<std::string> { "B", "C" }));
 }
