@@ -26,6 +26,8 @@ std::string_view URLError::standardDescription(int code)
         return "Could not connect to the server.";
     case NetworkConnectionLost:
         return "The network connection was lost.";
+    case HTTPTooManyRedirects:
+        return "There were too many redirects.";
     case NotConnectedToInternet:
         return "The device is not connected to a network.";
     case BadServerResponse:

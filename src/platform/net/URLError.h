@@ -20,6 +20,7 @@ public:
         CannotFindHost = -1003,
         CannotConnectToHost = -1004,
         NetworkConnectionLost = -1005,
+        HTTPTooManyRedirects = -1007,
         NotConnectedToInternet = -1009,
         BadServerResponse = -1011,
         FileDoesNotExist = -1100,

@@ -110,7 +110,7 @@ struct Received {
     bool onMainThread { false };
 };
 
-// What the server saw of the last POST to /echo.
+// What the server saw of the last request to /echo or /seen.
 struct Seen {
     std::mutex mutex;
     std::string method, qvkey, contentType, body;
@@ -149,6 +149,33 @@ protected:
         server.Get("/redirect", [](const httplib::Request&, httplib::Response& res) {
             res.set_redirect("/ok", 302);
             res.set_content("moved", "text/plain");
+        });
+        // Three hops, each naming the next another way: relative, path-absolute, absolute.
+        server.Get(R"(/chain/(\d+))", [](const httplib::Request& req, httplib::Response& res) {
+            auto const hop = std::stoi(req.matches[1]);
+            res.status = 302;
+            res.set_header("Location", hop == 3 ? "2" : hop == 2 ? "/chain/1" : url("/ok"));
+        });
+        server.Get("/loop", [](const httplib::Request&, httplib::Response& res) {
+            ++s_loopHits;
+            res.status = 302;
+            res.set_header("Location", "/loop");
+        });
+        server.Post("/see-other", [](const httplib::Request&, httplib::Response& res) {
+            res.status = 303;
+            res.set_header("Location", "/seen");
+        });
+        server.Post("/temporary", [](const httplib::Request&, httplib::Response& res) {
+            res.status = 307;
+            res.set_header("Location", "/echo");
+        });
+        server.Get("/seen", [](const httplib::Request& req, httplib::Response& res) {
+            std::lock_guard lock(s_seen.mutex);
+            s_seen.method = req.method;
+            s_seen.qvkey = req.get_header_value("qvkey");
+            s_seen.contentType = req.get_header_value("Content-Type");
+            s_seen.body = req.body;
+            res.set_content("seen", "text/plain");
         });
         server.Post("/echo", [](const httplib::Request& req, httplib::Response& res) {
             std::lock_guard lock(s_seen.mutex);
@@ -223,7 +250,30 @@ protected:
 
     static Received get(const std::string& path) { return send(URLRequest(url(path))); }
 
+    // Sends through the transport itself, below the following of redirects.
+    static Received fetchThroughTransport(const std::string& path)
+    {
+        struct Fetch {
+            std::optional<HTTPURLResponse> response;
+            std::string body;
+        };
+        auto fetch = std::make_shared<Fetch>();
+        std::optional<Received> received;
+        Transport::Events events;
+        events.didReceiveResponse = [fetch](const HTTPURLResponse& response) { fetch->response = response; };
+        events.didReceiveData = [fetch](std::string_view bytes) { fetch->body.append(bytes); };
+        events.didComplete = [fetch, &received](const std::optional<URLError>& error) {
+            foundation::DispatchQueue::main()->async([fetch, error, &received] {
+                received = Received { fetch->response, fetch->body, error };
+            });
+        };
+        Transport::current()->start(URLRequest(url(path)), std::move(events));
+        EXPECT_TRUE(runUntil([&] { return received.has_value(); }));
+        return received.value_or(Received {});
+    }
+
     static inline std::unique_ptr<httplib::Server> s_server;
+    static inline std::atomic<int> s_loopHits { 0 };
     static inline std::thread s_thread;
     static inline int s_port { 0 };
     static inline Seen s_seen;
@@ -272,12 +322,62 @@ TEST_F(URLConnectionLoopbackTest, a_body_sent_in_several_chunks_arrives_whole)
     EXPECT_EQ(result.response->expectedContentLength(), -1);
 }
 
-TEST_F(URLConnectionLoopbackTest, a_redirect_is_handed_back_rather_than_followed)
+TEST_F(URLConnectionLoopbackTest, the_transport_hands_a_redirect_back_unfollowed)
 {
-    auto result = get("/redirect");
+    auto result = fetchThroughTransport("/redirect");
     ASSERT_TRUE(result.response);
     EXPECT_EQ(result.response->statusCode(), 302);
     EXPECT_EQ(result.response->valueForHTTPHeaderField("Location"), "/ok");
+    EXPECT_EQ(result.data, "moved");
+}
+
+TEST_F(URLConnectionLoopbackTest, both_entry_points_follow_a_chain_of_redirects_to_the_final_body)
+{
+    auto result = get("/chain/3");
+    ASSERT_TRUE(result.response);
+    EXPECT_EQ(result.response->statusCode(), 200);
+    EXPECT_EQ(result.response->url(), url("/ok"));
+    EXPECT_EQ(result.data, "hello");
+    EXPECT_FALSE(result.error);
+
+    EXPECT_EQ(URLConnection::dataWithContentsOfURL(url("/chain/3")), "hello");
+}
+
+TEST_F(URLConnectionLoopbackTest, a_post_goes_on_as_a_get_after_303_and_unchanged_after_307)
+{
+    URLRequest request(url("/see-other"));
+    request.setHTTPMethod("POST");
+    request.setValueForHTTPHeaderField("application/x-www-form-urlencoded", "Content-Type");
+    request.setValueForHTTPHeaderField("merchant-key", "qvkey");
+    request.setHTTPBody(std::string("order=1"));
+    EXPECT_EQ(send(request).data, "seen");
+    {
+        std::lock_guard lock(s_seen.mutex);
+        EXPECT_EQ(s_seen.method, "GET");
+        EXPECT_EQ(s_seen.body, "");
+        EXPECT_EQ(s_seen.contentType, "");
+        EXPECT_EQ(s_seen.qvkey, "merchant-key");
+    }
+
+    request.setURL(url("/temporary"));
+    EXPECT_EQ(send(request).data, "order=1");
+    std::lock_guard lock(s_seen.mutex);
+    EXPECT_EQ(s_seen.method, "POST");
+    EXPECT_EQ(s_seen.contentType, "application/x-www-form-urlencoded");
+    EXPECT_EQ(s_seen.qvkey, "merchant-key");
+}
+
+TEST_F(URLConnectionLoopbackTest, a_redirect_loop_fails_after_sixteen_redirects)
+{
+    s_loopHits = 0;
+    auto result = get("/loop");
+    EXPECT_FALSE(result.response);
+    EXPECT_FALSE(result.data);
+    ASSERT_TRUE(result.error);
+    EXPECT_EQ(result.error->code(), URLError::HTTPTooManyRedirects);
+    EXPECT_EQ(s_loopHits, 17);
+
+    EXPECT_EQ(URLConnection::dataWithContentsOfURL(url("/loop")), std::nullopt);
 }
 
 TEST_F(URLConnectionLoopbackTest, a_signed_post_reaches_the_server_with_its_headers_and_body)
