@@ -190,8 +190,11 @@ void View::attach(const std::shared_ptr<View>& view, std::size_t index)
     Window* newWindow = window().get();
     Window* oldWindow = keep->window().get();
     keep->willMoveToSuperview(this);
-    if (oldWindow != newWindow)
+    if (oldWindow != newWindow) {
         keep->willMoveToWindow(newWindow);
+        if (oldWindow)
+            keep->giveUpFocusLeaving(*oldWindow);
+    }
     keep->detachFromSuperview();
     index = std::min(index, m_subviews.size());
     m_subviews.insert(m_subviews.begin() + static_cast<std::ptrdiff_t>(index), keep);
@@ -229,17 +232,24 @@ void View::removeFromSuperview()
     willMoveToSuperview(nullptr);
     if (oldWindow)
         willMoveToWindow(nullptr);
-    if (oldWindow) {
-        endEditing(true);
-        // A view leaving the window cannot keep the keyboard, even if it
-        // refused to resign.
-        if (View* responder = oldWindow->firstResponder(); responder && responder->isDescendantOfView(this))
-            oldWindow->clearFirstResponder(responder);
-    }
+    if (oldWindow)
+        giveUpFocusLeaving(*oldWindow);
     detachFromSuperview();
     if (oldWindow)
         moveToWindow(nullptr);
     didMoveToSuperview();
+}
+
+void View::giveUpFocusLeaving(Window& oldWindow)
+{
+    // The responder is asked first, so a willing one ends editing as on any
+    // resign.
+    endEditing(false);
+    // A view leaving the window cannot keep the keyboard, even if it
+    // refused to resign: the window would point at a view it no longer
+    // holds and no other input could ever take focus.
+    if (View* responder = oldWindow.firstResponder(); responder && responder->isDescendantOfView(this))
+        oldWindow.clearFirstResponder(responder);
 }
 
 void View::moveToWindow(Window* newWindow)

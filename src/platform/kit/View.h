@@ -190,6 +190,8 @@ protected:
 private:
     friend class Window;
     void moveToWindow(Window* newWindow);
+    // Called while this subtree is still in `oldWindow`, about to leave it.
+    void giveUpFocusLeaving(Window& oldWindow);
     void detachFromSuperview();
     void attach(const std::shared_ptr<View>& view, std::size_t index);
     std::size_t indexOf(const View* view) const;

@@ -210,6 +210,29 @@ TEST_F(TextInputTest, keyboardShowsOnceAcrossFocusMovesAndHidesWithTheLast)
     EXPECT_FALSE(first->isEditing());
 }
 
+TEST_F(TextInputTest, fieldMovedOutOfTheWindowWhileFocusedLetsOthersTakeFocus)
+{
+    auto panel = std::make_shared<kit::View>(graphics::Rect(0, 0, 320, 100));
+    window->addSubview(panel);
+    panel->addSubview(first);
+    ASSERT_TRUE(first->becomeFirstResponder());
+    delegate->allowEnd = false;
+
+    // Moved, not removed: a panel outside any window takes the field's panel.
+    auto offscreen = std::make_shared<kit::View>(graphics::Rect(0, 0, 320, 100));
+    offscreen->addSubview(panel);
+    EXPECT_EQ(window->firstResponder(), nullptr);
+    EXPECT_FALSE(first->isEditing());
+    EXPECT_EQ(delegate->calls.back(), "didEnd");
+    EXPECT_FALSE(kit::Keyboard::shared().isVisible());
+
+    EXPECT_TRUE(second->becomeFirstResponder());
+    EXPECT_TRUE(second->isFirstResponder());
+    // Back in the window, it takes focus only when asked.
+    window->addSubview(panel);
+    EXPECT_TRUE(second->isFirstResponder());
+}
+
 TEST_F(TextInputTest, focusAskedBeforeTheWindowArrivesIsTakenThen)
 {
     auto later = std::make_shared<TextField>(graphics::Rect(0, 0, 100, 30));
