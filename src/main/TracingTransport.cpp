@@ -7,7 +7,36 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/net/FakeTransport.h"
 
+#include <algorithm>
+#include <string_view>
 #include <utility>
+
+namespace {
+
+// Cipher text is Base64, whose only '=' pad its end; form text is name=value
+// pairs joined by '&'. Text that could be either is taken for cipher text.
+bool isPlainFormText(std::string_view body)
+{
+    constexpr std::string_view base64Letters
+        = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    auto unpadded = body.substr(0, body.find_last_not_of('=') + 1);
+    if (body.size() % 4 == 0 && body.size() - unpadded.size() <= 2
+        && unpadded.find_first_not_of(base64Letters) == std::string_view::npos)
+        return false;
+    constexpr std::string_view nameLetters
+        = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_.-";
+    while (!body.empty()) {
+        auto pair = body.substr(0, body.find('&'));
+        auto equals = pair.find('=');
+        if (equals == 0 || equals == std::string_view::npos
+            || pair.substr(0, equals).find_first_not_of(nameLetters) != std::string_view::npos)
+            return false;
+        body.remove_prefix(std::min(body.size(), pair.size() + 1));
+    }
+    return true;
+}
+
+} // namespace
 
 TracingTransport::TracingTransport(std::shared_ptr<net::Transport> inner, TraceSink trace)
     : m_inner(std::move(inner))
@@ -78,8 +107,11 @@ std::string TracingTransport::traceLine(const net::URLRequest& request)
         return line;
 
     auto qvkey = request.valueForHTTPHeaderField("qvkey");
-    if (!qvkey)
-        return line + " " + *body;
+    if (!qvkey) {
+        // Only the agent's plain POST goes without a key; a signed request
+        // made while none is stored still carries cipher text.
+        return isPlainFormText(*body) ? line + " " + *body : line;
+    }
 
     auto& defaults = foundation::UserDefaults::standard();
     std::optional<std::string> encryptKey;

@@ -27,7 +27,8 @@ public:
 
     // "request PATH" and the form text as the app wrote it before it was
     // encrypted; a body that does not decrypt under the stored key of its
-    // pair is left out rather than shown as cipher text.
+    // pair, or that is sent without a key and is not plain form text, is
+    // left out rather than shown as cipher text.
     static std::string traceLine(const net::URLRequest& request);
 
 private:

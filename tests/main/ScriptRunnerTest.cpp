@@ -11,6 +11,7 @@
 #include "platform/capture/CaptureDevice.h"
 #include "platform/capture/MemoryFrameSource.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Strings.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/kit/AlertView.h"
 #include "platform/kit/BarButtonItem.h"
@@ -456,6 +457,20 @@ TEST(TracingTransportTest, trace_shows_parameters_in_clear_and_never_the_merchan
     // Sent under a key this device no longer holds: no cipher text, no key.
     request.setValueForHTTPHeaderField("old-key", "qvkey");
     EXPECT_EQ(TracingTransport::traceLine(request), "request /PayApi/OfflinePay/checkStaff/");
+
+    // Without a merchant key: plain form text is what was sent; cipher text,
+    // signed while only the cipher key of the pair is stored, is not shown.
+    net::URLRequest keyless("http://127.0.0.1:8080/agent/login/");
+    keyless.setHTTPMethod("POST");
+    keyless.setHTTPBody("mobile=13800000000&password=e10adc");
+    EXPECT_EQ(
+        TracingTransport::traceLine(keyless), "request /agent/login/ mobile=13800000000&password=e10adc");
+    // Cipher texts of 16, 24 and 32 bytes: Base64 with two, none and one '='.
+    for (const char* form : { "username=boss", "username=boss&pw=123", "username=boss&password=e10adc" }) {
+        keyless.setHTTPBody(
+            foundation::addingPercentEscapes(DesCipher::encode(form, std::string("paysecret2026"))));
+        EXPECT_EQ(TracingTransport::traceLine(keyless), "request /agent/login/") << form;
+    }
 }
 
 } // namespace
