@@ -9,8 +9,9 @@
 
 namespace net {
 
-// The final response to a request: its status line and header fields, never a
-// 1xx interim answer and, since redirects are not followed, never a later hop.
+// The response to one request as the transport sent it: its status line and
+// header fields, never a 1xx interim answer. The transport hands a redirect
+// back as it is; following it is the caller's choice.
 class HTTPURLResponse {
 public:
     HTTPURLResponse(std::string url, int statusCode, HTTPHeaders headers);
