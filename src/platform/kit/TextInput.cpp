@@ -87,6 +87,15 @@ template<class Input, class Base> void TextInput<Input, Base>::didMoveToWindow()
     finishEditing(false);
 }
 
+template<class Input, class Base> void TextInput<Input, Base>::firstResponderTakenAway()
+{
+    Base::firstResponderTakenAway();
+    if (!m_editing)
+        return;
+    auto self = this->shared_from_this();
+    finishEditing(true);
+}
+
 template<class Input, class Base> void TextInput<Input, Base>::finishEditing(bool byResigning)
 {
     m_editing = false;

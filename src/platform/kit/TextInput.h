@@ -42,6 +42,8 @@ public:
     void didMoveToWindow() override;
 
 protected:
+    void firstResponderTakenAway() override;
+
     TextBuffer m_buffer;
 
 private:

@@ -496,15 +496,31 @@ bool View::isFirstResponder() const
     return w && w->firstResponder() == this;
 }
 
-bool View::endEditing(bool)
+bool View::endEditing(bool force)
 {
     auto w = window();
     if (!w)
         return true;
-    View* responder = w->firstResponder();
-    if (!responder || !responder->isDescendantOfView(this))
+    View* found = w->firstResponder();
+    if (!found || !found->isDescendantOfView(this))
         return true;
-    return responder->resignFirstResponder();
+    // The responder's delegate may drop it while it is asked.
+    auto responder = found->shared_from_this();
+    if (responder->resignFirstResponder())
+        return true;
+    if (!force)
+        return false;
+    // Forced, the refusal is overruled: the keyboard goes all the same.
+    if (w->firstResponder() == responder.get()) {
+        w->clearFirstResponder(responder.get());
+        responder->m_wantsFirstResponder = false;
+        responder->firstResponderTakenAway();
+    }
+    return true;
+}
+
+void View::firstResponderTakenAway()
+{
 }
 
 void View::animate(

@@ -156,7 +156,8 @@ public:
     bool becomeFirstResponder() override;
     bool resignFirstResponder() override;
     bool isFirstResponder() const override;
-    // Resigns the first responder if it is this view or inside it.
+    // Resigns the first responder if it is this view or inside it. Without
+    // `force` a responder may refuse (false); with it, it loses focus anyway.
     bool endEditing(bool force);
     std::shared_ptr<ViewController> viewController() const { return m_viewController.lock(); }
 
@@ -186,6 +187,9 @@ protected:
     // Called by ViewController when it adopts or releases this view.
     friend class ViewController;
     void setViewController(const std::weak_ptr<ViewController>& controller) { m_viewController = controller; }
+    // The first responder refused to resign but a forced endEditing took the
+    // focus from it anyway; inputs end their editing here.
+    virtual void firstResponderTakenAway();
 
 private:
     friend class Window;

@@ -183,6 +183,22 @@ TEST_F(TextInputTest, editingBeginsAndEndsOnlyWhenTheDelegateAllows)
     EXPECT_EQ(InputDriver::type(*second, "1"), 0u);
 }
 
+TEST_F(TextInputTest, forcedEndEditingOverrulesADelegateThatWillNotLetGo)
+{
+    ASSERT_TRUE(first->becomeFirstResponder());
+    delegate->allowEnd = false;
+    EXPECT_FALSE(window->endEditing(false));
+    EXPECT_TRUE(first->isFirstResponder());
+
+    EXPECT_TRUE(window->endEditing(true));
+    EXPECT_FALSE(first->isFirstResponder());
+    EXPECT_FALSE(first->isEditing());
+    EXPECT_EQ(delegate->calls, (std::vector<std::string> { "didBegin", "shouldEnd", "shouldEnd", "didEnd" }));
+    EXPECT_FALSE(kit::Keyboard::shared().isVisible());
+    EXPECT_EQ(posted.back(), kit::Keyboard::willHideNotification);
+    EXPECT_TRUE(second->becomeFirstResponder());
+}
+
 TEST_F(TextInputTest, keyboardShowsOnceAcrossFocusMovesAndHidesWithTheLast)
 {
     first->becomeFirstResponder();
