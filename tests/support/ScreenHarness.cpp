@@ -10,6 +10,7 @@
 #include "platform/kit/Application.h"
 #include "platform/kit/Registry.h"
 #include "platform/kit/Screen.h"
+#include "support/InputDriver.h"
 
 #include <cstdlib>
 #include <cxxabi.h>
@@ -40,6 +41,9 @@ std::filesystem::path makeTemporaryHome()
 
 ScreenHarness::ScreenHarness()
 {
+    // Code run before the harness (a plain test, a static) may have left
+    // the keyboard up or resized, or alerts up or waiting.
+    InputDriver::resetState();
     m_clock = foundation::RunLoop::main().useVirtualClock();
     m_home = makeTemporaryHome();
     foundation::Paths::setHome(m_home);
@@ -64,6 +68,9 @@ ScreenHarness::~ScreenHarness()
     // What the screens left queued (timers, replies) must not reach the
     // next test.
     foundation::RunLoop::main().reset();
+    // The window went without its inputs resigning, so the keyboard may
+    // still be up; and leaving screens may have shown alerts.
+    InputDriver::resetState();
     kit::Registry::shared().clear();
     graphics::TextMeasurer::setShared(nullptr);
     foundation::Paths::setHome(std::nullopt);

@@ -5,8 +5,10 @@
 #include "platform/kit/AlertView.h"
 #include "platform/kit/Control.h"
 #include "platform/kit/ImageView.h"
+#include "platform/kit/Keyboard.h"
 #include "platform/kit/Label.h"
 #include "platform/kit/Screen.h"
+#include "platform/kit/TextField.h"
 #include "platform/kit/Window.h"
 #include "support/ScreenTest.h"
 
@@ -480,6 +482,29 @@ TEST_F(ViewTreeTest, HarnessStartsEachTestClean)
     EXPECT_NE(
         harness.dumpTree().find("kit::Label 'amountLabel' (10, 20, 100, 30) \"0.00\""), std::string::npos)
         << harness.dumpTree();
+}
+
+TEST(ScreenHarnessTest, KeyboardAndAlertsDoNotLeakIntoOrOutOfAHarness)
+{
+    auto& keyboard = kit::Keyboard::shared();
+    keyboard.setHeight(300);
+    kit::AlertView::create("left before", "", {}, std::string("OK"))->show();
+    {
+        support::ScreenHarness harness;
+        EXPECT_EQ(kit::AlertView::visibleAlert(), nullptr);
+        EXPECT_EQ(keyboard.height(), kit::Keyboard::defaultHeight);
+
+        auto field = std::make_shared<kit::TextField>(Rect(10, 10, 200, 30));
+        harness.window()->addSubview(field);
+        ASSERT_TRUE(field->becomeFirstResponder());
+        keyboard.setHeight(260);
+        kit::AlertView::create("left up", "", {}, std::string("OK"))->show();
+        kit::AlertView::create("left waiting", "", {}, std::string("OK"))->show();
+    }
+    EXPECT_FALSE(keyboard.isVisible());
+    EXPECT_EQ(keyboard.height(), kit::Keyboard::defaultHeight);
+    EXPECT_EQ(kit::AlertView::visibleAlert(), nullptr);
+    EXPECT_TRUE(kit::AlertView::waitingAlerts().empty());
 }
 
 TEST_F(ViewTreeTest, ImageViewSizesToItsImage)
