@@ -4,14 +4,23 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/kit/Window.h"
 
+#include <atomic>
+
 namespace kit {
 
 namespace {
 
-std::unique_ptr<Application>& current()
+// The owner is touched only by launch and terminate on the main thread; other
+// threads read the atomic copy of its pointer.
+struct Current {
+    std::unique_ptr<Application> owner;
+    std::atomic<Application*> pointer { nullptr };
+};
+
+Current& current()
 {
-    static std::unique_ptr<Application> app;
-    return app;
+    static Current instance;
+    return instance;
 }
 
 } // namespace
@@ -23,14 +32,18 @@ Application::Application(Private, std::shared_ptr<ApplicationDelegate> delegate)
 
 Application* Application::sharedApplication()
 {
-    return current().get();
+    return current().pointer.load(std::memory_order_acquire);
 }
 
 Application& Application::launch(
     std::shared_ptr<ApplicationDelegate> delegate, const ApplicationDelegate::LaunchOptions& options)
 {
-    current() = std::make_unique<Application>(Private {}, std::move(delegate));
-    Application& app = *current();
+    auto& now = current();
+    auto replaced = std::move(now.owner);
+    now.owner = std::make_unique<Application>(Private {}, std::move(delegate));
+    now.pointer.store(now.owner.get(), std::memory_order_release);
+    replaced.reset();
+    Application& app = *now.owner;
     if (app.m_delegate)
         app.m_delegate->applicationDidFinishLaunchingWithOptions(app, options);
     return app;
@@ -38,13 +51,14 @@ Application& Application::launch(
 
 void Application::terminate()
 {
-    auto& app = current();
+    auto& app = current().owner;
     if (!app)
         return;
     // The delegate may look the application up while it is told.
     if (auto delegate = app->m_delegate)
         delegate->applicationWillTerminate(*app);
     foundation::NotificationCenter::defaultCenter().postNotificationName(willTerminateNotification);
+    current().pointer.store(nullptr, std::memory_order_release);
     app.reset();
 }
 
@@ -84,6 +98,7 @@ std::shared_ptr<Window> Application::keyWindow() const
 Application::BackgroundTaskIdentifier Application::beginBackgroundTask(
     std::function<void()> expirationHandler)
 {
+    std::lock_guard lock(m_backgroundTasksMutex);
     BackgroundTaskIdentifier id = m_nextBackgroundTask++;
     m_backgroundTasks.emplace(id, std::move(expirationHandler));
     return id;
@@ -91,7 +106,18 @@ Application::BackgroundTaskIdentifier Application::beginBackgroundTask(
 
 void Application::endBackgroundTask(BackgroundTaskIdentifier identifier)
 {
-    m_backgroundTasks.erase(identifier);
+    std::map<BackgroundTaskIdentifier, std::function<void()>>::node_type ended;
+    {
+        std::lock_guard lock(m_backgroundTasksMutex);
+        ended = m_backgroundTasks.extract(identifier);
+    }
+    // The handler is destroyed unlocked: what it captured may end tasks too.
+}
+
+std::size_t Application::backgroundTaskCount() const
+{
+    std::lock_guard lock(m_backgroundTasksMutex);
+    return m_backgroundTasks.size();
 }
 
 int applicationMain(int, char**, const std::function<std::shared_ptr<ApplicationDelegate>()>& makeDelegate)

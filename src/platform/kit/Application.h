@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -40,7 +41,9 @@ public:
     static constexpr BackgroundTaskIdentifier invalidBackgroundTask = 0;
     static constexpr int portraitOrientation = 1;
 
-    // The running application, or null.
+    // The running application, or null. Safe to read from any thread; the
+    // application itself is made and dropped on the main thread, so a worker
+    // must not outlive it.
     static Application* sharedApplication();
     // Makes the application with `delegate` and tells the delegate it has
     // launched. Replaces any previous application (tests start one each).
@@ -76,10 +79,11 @@ public:
     void setNetworkActivityIndicatorVisible(bool visible) { m_networkActivityIndicatorVisible = visible; }
 
     // Background time is unlimited here: tasks never expire, and ending one
-    // twice, or an unknown one, does nothing.
+    // twice, or an unknown one, does nothing. Network work begins and ends
+    // them from its own threads, so these three may be called from any.
     BackgroundTaskIdentifier beginBackgroundTask(std::function<void()> expirationHandler);
     void endBackgroundTask(BackgroundTaskIdentifier identifier);
-    std::size_t backgroundTaskCount() const { return m_backgroundTasks.size(); }
+    std::size_t backgroundTaskCount() const;
 
     Responder* nextResponder() const override { return m_delegate.get(); }
 
@@ -90,6 +94,7 @@ public:
 private:
     std::shared_ptr<ApplicationDelegate> m_delegate;
     bool m_networkActivityIndicatorVisible = false;
+    mutable std::mutex m_backgroundTasksMutex;
     BackgroundTaskIdentifier m_nextBackgroundTask = 1;
     std::map<BackgroundTaskIdentifier, std::function<void()>> m_backgroundTasks;
 };

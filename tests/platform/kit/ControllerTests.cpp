@@ -15,7 +15,9 @@
 
 #include <gtest/gtest.h>
 #include <memory>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 using graphics::Rect;
@@ -347,6 +349,39 @@ TEST_F(ControllerTest, BackgroundTasksEndOnceAndUnknownOnesAreIgnored)
     app->endBackgroundTask(id);
     app->endBackgroundTask(id);
     app->endBackgroundTask(12345);
+    EXPECT_EQ(app->backgroundTaskCount(), 0u);
+}
+
+TEST_F(ControllerTest, BackgroundTasksFromManyThreadsGetDistinctIdentifiersAndAllEnd)
+{
+    using Task = kit::Application::BackgroundTaskIdentifier;
+    constexpr int threads = 4;
+    constexpr int perThread = 400;
+    std::vector<std::vector<Task>> kept(threads);
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t) {
+        workers.emplace_back([&kept, t] {
+            for (int i = 0; i < perThread; ++i) {
+                auto* app = kit::Application::sharedApplication();
+                Task id = app->beginBackgroundTask([] {});
+                // Half end at once, racing the other threads' begins.
+                if (i % 2)
+                    app->endBackgroundTask(id);
+                kept[static_cast<std::size_t>(t)].push_back(id);
+            }
+        });
+    }
+    for (auto& worker : workers)
+        worker.join();
+
+    auto* app = kit::Application::sharedApplication();
+    std::set<Task> distinct;
+    for (const auto& ids : kept)
+        distinct.insert(ids.begin(), ids.end());
+    EXPECT_EQ(distinct.size(), static_cast<std::size_t>(threads * perThread));
+    EXPECT_EQ(app->backgroundTaskCount(), static_cast<std::size_t>(threads * perThread / 2));
+    for (Task id : distinct)
+        app->endBackgroundTask(id);
     EXPECT_EQ(app->backgroundTaskCount(), 0u);
 }
 
