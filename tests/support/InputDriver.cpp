@@ -3,8 +3,10 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Strings.h"
 #include "platform/kit/Keyboard.h"
+#include "platform/kit/Window.h"
 
 #include <algorithm>
+#include <gtest/gtest.h>
 
 namespace support {
 
@@ -146,9 +148,36 @@ std::size_t InputDriver::typeIntoAlertField(int fieldIndex, std::string_view tex
 
 bool InputDriver::selectRow(kit::TableView& table, kit::IndexPath indexPath)
 {
-    bool selected = table.tapRowAtIndexPath(indexPath);
+    // Asking for a row the list lacks is a question tests ask on purpose.
+    if (indexPath.section < 0 || indexPath.section >= table.numberOfSections() || indexPath.row < 0
+        || indexPath.row >= table.numberOfRowsInSection(indexPath.section))
+        return false;
+    const std::string row = "row " + std::to_string(indexPath.section) + "." + std::to_string(indexPath.row);
+    if (auto alert = kit::AlertView::visibleAlert()) {
+        ADD_FAILURE() << row << " is under the alert \"" << alert->title() << "\"";
+        return false;
+    }
+    // Rows are tiled by the layout pass: a finger lands where they are drawn.
+    kit::View::runPendingPasses();
+    auto window = table.window();
+    auto cell = table.cellForRowAtIndexPath(indexPath);
+    if (!window || !cell || !cell->isVisibleInWindow()) {
+        ADD_FAILURE() << row << " is not shown in a window (scroll to it first)";
+        return false;
+    }
+    // The middle of the row's part inside the list's visible area.
+    graphics::Rect inTable = cell->convertRectToView(cell->bounds(), &table).intersection(table.bounds());
+    graphics::Point point = table.convertPointToView(inTable.center(), nullptr);
+    auto hit = window->hitTest(window->convertPointFromView(point, nullptr));
+    if (inTable.isEmpty() || !hit || !hit->isDescendantOfView(cell.get())) {
+        ADD_FAILURE() << row << " is out of view or covered by another view";
+        return false;
+    }
+    bool selectable = table.allowsSelection();
+    window->touchDown(point);
+    window->touchUp(point);
     finishTurn();
-    return selected;
+    return selectable;
 }
 
 void InputDriver::drag(kit::ScrollView& scrollView, double dy, int steps)

@@ -46,6 +46,10 @@ public:
     // Types into a field of the visible alert; what was there stays.
     static std::size_t typeIntoAlertField(int fieldIndex, std::string_view text);
 
+    // A finger on the row's cell, through hit testing and the responder
+    // chain. Fails the test when the row is not on screen or is covered;
+    // false, quietly, for a row the list does not have or when selection
+    // is off.
     static bool selectRow(kit::TableView& table, kit::IndexPath indexPath);
     // A finger on the list moving down by dy (negative: up) in `steps`
     // moves, then lifting.

@@ -7,6 +7,7 @@
 #include "support/InputDriver.h"
 
 #include <cmath>
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 #include <limits>
 #include <string>
@@ -215,6 +216,8 @@ TEST_F(TableViewTest, onlyVisibleRowsHaveCellsAndScrolledOutCellsAreReused)
 
 TEST_F(TableViewTest, rowTapDeselectsThePreviousRowFirst)
 {
+    auto window = std::make_shared<kit::Window>(graphics::Rect(0, 0, 320, 568));
+    window->addSubview(table);
     table->reloadData();
     EXPECT_TRUE(InputDriver::selectRow(*table, { 0, 1 }));
     EXPECT_TRUE(InputDriver::selectRow(*table, { 0, 2 }));
@@ -225,11 +228,33 @@ TEST_F(TableViewTest, rowTapDeselectsThePreviousRowFirst)
     EXPECT_FALSE(table->cellForRowAtIndexPath({ 0, 1 })->isSelected());
 
     // A finger on the row's area reaches the table through the cell.
-    auto window = std::make_shared<kit::Window>(graphics::Rect(0, 0, 320, 568));
-    window->addSubview(table);
     window->touchDown({ 100, 25 });
     window->touchUp({ 100, 25 });
     EXPECT_EQ(rows->taps.back(), "select 0.0");
+}
+
+TEST_F(TableViewTest, selectingARowIsAFingerThatMustLandOnIt)
+{
+    struct Screen : kit::View {
+        using View::View;
+        int touches = 0;
+        void touchesEnded(const kit::Touch&) override { ++touches; }
+    };
+    auto window = std::make_shared<kit::Window>(graphics::Rect(0, 0, 320, 568));
+    auto screen = std::make_shared<Screen>(graphics::Rect(0, 0, 320, 568));
+    window->addSubview(screen);
+    screen->addSubview(table);
+    rows->rows = { 30 };
+    table->reloadData();
+
+    // The views above the list see it, as they do a real finger.
+    EXPECT_TRUE(InputDriver::selectRow(*table, { 0, 2 }));
+    EXPECT_EQ(screen->touches, 1);
+    EXPECT_NONFATAL_FAILURE(InputDriver::selectRow(*table, { 0, 20 }), "not shown");
+    auto cover = std::make_shared<kit::View>(graphics::Rect(0, 0, 320, 120));
+    screen->addSubview(cover);
+    EXPECT_NONFATAL_FAILURE(InputDriver::selectRow(*table, { 0, 1 }), "covered");
+    EXPECT_EQ(rows->taps, (std::vector<std::string> { "select 0.2" }));
 }
 
 TEST_F(TableViewTest, countsAreLoadedOnFirstAskAndBadAnswersDoNotBreakTheTable)
