@@ -340,6 +340,8 @@ TEST_F(SignedClientTest, list_posts_pass_any_status_on_and_stop_the_list_after_t
     }
     fault(Kind::Drop, orders);
     NetUtilSign::doPostForNotLoading(orders, kCollection, {}, recordReply());
+    // Settled apart: two requests in flight at once may finish in either order.
+    settle();
     // A list gone before its reply is simply left alone.
     NetUtilSign::doPostForDownRefresh(orders, list, kCollection, {}, recordReply());
     list->removeFromSuperview();
