@@ -30,18 +30,21 @@ void Keyboard::textInputDidTakeFocus(bool gotFocus)
     if (m_takingOver > 0)
         --m_takingOver;
     bool resignedMeanwhile = std::exchange(m_resignDuringTakeOver, false);
-    if (gotFocus) {
-        if (!m_visible) {
-            m_visible = true;
-            post(willShowNotification);
-        }
+    if (gotFocus)
         return;
-    }
     // The old input let go but the new one did not take over: nobody types now.
     if (resignedMeanwhile && m_visible) {
         m_visible = false;
         post(willHideNotification);
     }
+}
+
+void Keyboard::textInputDidBeginEditing()
+{
+    if (m_visible)
+        return;
+    m_visible = true;
+    post(willShowNotification);
 }
 
 void Keyboard::textInputDidResign()

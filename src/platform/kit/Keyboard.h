@@ -31,6 +31,8 @@ public:
     // so the one that resigns leaves the keyboard up.
     void textInputWillTakeFocus() { ++m_takingOver; }
     void textInputDidTakeFocus(bool gotFocus);
+    // After the input's did-begin-editing: brings the keyboard up if none is.
+    void textInputDidBeginEditing();
     void textInputDidResign();
 
     // Tests start each case with the keyboard down, at the default height.

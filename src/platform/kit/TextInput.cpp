@@ -59,7 +59,12 @@ template<class Input, class Base> bool TextInput<Input, Base>::becomeFirstRespon
     if (!gotFocus)
         return accepted;
     m_editing = true;
+    // On the phone the delegate hears of editing before the keyboard comes
+    // up, so screens may set themselves up for it first; a delegate that
+    // ends editing right away leaves the keyboard down.
     input().didBeginEditing();
+    if (m_editing && this->isFirstResponder())
+        keyboard.textInputDidBeginEditing();
     return true;
 }
 

@@ -226,6 +226,28 @@ TEST_F(TextInputTest, keyboardShowsOnceAcrossFocusMovesAndHidesWithTheLast)
     EXPECT_FALSE(first->isEditing());
 }
 
+TEST_F(TextInputTest, delegateHearsOfEditingBeforeTheKeyboardComesUp)
+{
+    auto heard = foundation::NotificationCenter::defaultCenter().addObserverForName(
+        kit::Keyboard::willShowNotification, nullptr,
+        [this](const foundation::Notification&) { delegate->calls.push_back("willShow"); });
+    ASSERT_TRUE(first->becomeFirstResponder());
+    EXPECT_EQ(delegate->calls, (std::vector<std::string> { "didBegin", "willShow" }));
+
+    // A delegate that ends editing as it begins leaves the keyboard down.
+    first->resignFirstResponder();
+    struct EndsAtOnce : RecordingDelegate {
+        void textFieldDidBeginEditing(TextField& field) override { field.resignFirstResponder(); }
+    };
+    auto quitter = std::make_shared<EndsAtOnce>();
+    second->setDelegate(quitter);
+    posted.clear();
+    second->becomeFirstResponder();
+    EXPECT_FALSE(second->isFirstResponder());
+    EXPECT_TRUE(posted.empty());
+    EXPECT_FALSE(kit::Keyboard::shared().isVisible());
+}
+
 TEST_F(TextInputTest, fieldMovedOutOfTheWindowWhileFocusedLetsOthersTakeFocus)
 {
     auto panel = std::make_shared<kit::View>(graphics::Rect(0, 0, 320, 100));
