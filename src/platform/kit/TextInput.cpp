@@ -46,14 +46,16 @@ template<class Input, class Base> bool TextInput<Input, Base>::becomeFirstRespon
         return true;
     if (!this->canBecomeFirstResponder())
         return false;
+    // Outside a window the request is only remembered; this method runs
+    // again when the view reaches one, and the delegate is asked then, once.
+    if (!this->window())
+        return Base::becomeFirstResponder();
     auto self = this->shared_from_this();
     if (!input().shouldBeginEditing())
         return false;
     auto& keyboard = Keyboard::shared();
     keyboard.textInputWillTakeFocus();
     bool accepted = Base::becomeFirstResponder();
-    // Outside a window the request is only remembered; this method runs
-    // again, for real, when the view reaches one.
     bool gotFocus = accepted && this->isFirstResponder();
     keyboard.textInputDidTakeFocus(gotFocus);
     if (!gotFocus)

@@ -26,10 +26,16 @@ public:
     std::vector<std::string> calls;
     std::vector<std::pair<TextRange, std::string>> changes;
     bool allowDigitsOnly = false;
+    bool allowBegin = true;
     bool allowEnd = true;
     bool returnAnswer = true;
     bool allowClear = true;
 
+    bool textFieldShouldBeginEditing(TextField&) override
+    {
+        calls.push_back("shouldBegin");
+        return allowBegin;
+    }
     void textFieldDidBeginEditing(TextField&) override { calls.push_back("didBegin"); }
     bool textFieldShouldEndEditing(TextField&) override
     {
@@ -177,7 +183,7 @@ TEST_F(TextInputTest, editingBeginsAndEndsOnlyWhenTheDelegateAllows)
     EXPECT_TRUE(first->resignFirstResponder());
     EXPECT_EQ(delegate->calls,
         (std::vector<std::string> {
-            "didBegin", "shouldEnd", "shouldEnd", "shouldEnd", "shouldEnd", "didEnd" }));
+            "shouldBegin", "didBegin", "shouldEnd", "shouldEnd", "shouldEnd", "shouldEnd", "didEnd" }));
 
     second->setEnabled(false);
     EXPECT_EQ(InputDriver::type(*second, "1"), 0u);
@@ -193,7 +199,8 @@ TEST_F(TextInputTest, forcedEndEditingOverrulesADelegateThatWillNotLetGo)
     EXPECT_TRUE(window->endEditing(true));
     EXPECT_FALSE(first->isFirstResponder());
     EXPECT_FALSE(first->isEditing());
-    EXPECT_EQ(delegate->calls, (std::vector<std::string> { "didBegin", "shouldEnd", "shouldEnd", "didEnd" }));
+    EXPECT_EQ(delegate->calls,
+        (std::vector<std::string> { "shouldBegin", "didBegin", "shouldEnd", "shouldEnd", "didEnd" }));
     EXPECT_FALSE(kit::Keyboard::shared().isVisible());
     EXPECT_EQ(posted.back(), kit::Keyboard::willHideNotification);
     EXPECT_TRUE(second->becomeFirstResponder());
@@ -232,7 +239,7 @@ TEST_F(TextInputTest, delegateHearsOfEditingBeforeTheKeyboardComesUp)
         kit::Keyboard::willShowNotification, nullptr,
         [this](const foundation::Notification&) { delegate->calls.push_back("willShow"); });
     ASSERT_TRUE(first->becomeFirstResponder());
-    EXPECT_EQ(delegate->calls, (std::vector<std::string> { "didBegin", "willShow" }));
+    EXPECT_EQ(delegate->calls, (std::vector<std::string> { "shouldBegin", "didBegin", "willShow" }));
 
     // A delegate that ends editing as it begins leaves the keyboard down.
     first->resignFirstResponder();
@@ -282,8 +289,19 @@ TEST_F(TextInputTest, focusAskedBeforeTheWindowArrivesIsTakenThen)
 
     window->addSubview(later);
     EXPECT_TRUE(later->isFirstResponder());
-    EXPECT_EQ(laterDelegate->calls, (std::vector<std::string> { "didBegin" }));
+    EXPECT_EQ(laterDelegate->calls, (std::vector<std::string> { "shouldBegin", "didBegin" }));
     EXPECT_EQ(posted.size(), 1u);
+
+    // The delegate's answer on arrival is the one that counts.
+    auto refused = std::make_shared<TextField>(graphics::Rect(0, 0, 100, 30));
+    auto refusing = std::make_shared<RecordingDelegate>();
+    refusing->allowBegin = false;
+    refused->setDelegate(refusing);
+    EXPECT_TRUE(refused->becomeFirstResponder());
+    window->addSubview(refused);
+    EXPECT_FALSE(refused->isFirstResponder());
+    EXPECT_TRUE(later->isFirstResponder());
+    EXPECT_EQ(refusing->calls, (std::vector<std::string> { "shouldBegin" }));
 }
 
 TEST_F(TextInputTest, textViewTakesLineBreaksThroughItsDelegate)
