@@ -73,43 +73,49 @@ void NavigationBar::layoutSubviews()
 
 void NavigationBar::placeItems()
 {
-    for (auto& view : m_placed) {
-        if (view->superview().get() == this)
-            view->removeFromSuperview();
-    }
-    m_placed.clear();
-    m_titleLabel.reset();
-    m_backButton.reset();
-    auto top = topItem();
-    if (!top)
-        return;
-
+    // Views kept from the last pass are only moved and re-added, which
+    // reorders them without marking the bar again; only a view that is new to
+    // the bar asks for one more pass, so an unchanged bar settles at once.
+    std::vector<std::shared_ptr<View>> placed;
     double rowCenterY = statusBarHeight + barHeight / 2;
     auto place = [&](const std::shared_ptr<View>& view, double x) {
         graphics::Rect f = view->frame();
         view->setFrame({ x, rowCenterY - f.height() / 2, f.width(), f.height() });
-        addSubview(view);
-        m_placed.push_back(view);
+        placed.push_back(view);
     };
 
+    auto top = topItem();
+    std::vector<std::shared_ptr<BarButtonItem>> left;
+    if (top)
+        left = top->leftBarButtonItems();
     double x = edgeMargin;
-    auto left = top->leftBarButtonItems();
-    if (left.empty() && backItem() && !top->hidesBackButton()) {
-        m_backButton = std::make_shared<Button>(ButtonType::System);
+    if (top && left.empty() && backItem() && !top->hidesBackButton()) {
+        if (!m_backButton) {
+            m_backButton = std::make_shared<Button>(ButtonType::System);
+            std::weak_ptr<View> weakBar = weak_from_this();
+            m_backButton->addAction(
+                [weakBar](Control&) {
+                    auto bar = weakBar.lock();
+                    if (!bar)
+                        return;
+                    // Copied: the action usually pops the screen, which may
+                    // replace it.
+                    auto action = static_cast<NavigationBar&>(*bar).m_backAction;
+                    if (action)
+                        action();
+                },
+                ControlEvent::TouchUpInside);
+        }
         std::string title = backItem()->title().empty() ? "返回" : backItem()->title();
-        m_backButton->setTitle(title, ControlState::Normal);
+        if (m_backButton->titleForState(ControlState::Normal) != title)
+            m_backButton->setTitle(title, ControlState::Normal);
         m_backButton->setTitleColor(tintColor().value_or(graphics::Color::white()), ControlState::Normal);
         graphics::Size size = m_backButton->sizeThatFits({ 0, 0 });
         m_backButton->setFrame({ 0, 0, std::max(size.width + 8, 44.0), barHeight });
-        auto action = m_backAction;
-        m_backButton->addAction(
-            [action](Control&) {
-                if (action)
-                    action();
-            },
-            ControlEvent::TouchUpInside);
         place(m_backButton, x);
         x += m_backButton->frame().width();
+    } else {
+        m_backButton.reset();
     }
     for (auto& item : left) {
         if (item->isFixedSpace()) {
@@ -122,29 +128,44 @@ void NavigationBar::placeItems()
         }
     }
     double right = bounds().width() - edgeMargin;
-    for (auto& item : top->rightBarButtonItems()) {
-        if (item->isFixedSpace()) {
-            right -= item->width();
-            continue;
-        }
-        if (auto view = item->view()) {
-            right -= view->frame().width();
-            place(view, right);
+    if (top) {
+        for (auto& item : top->rightBarButtonItems()) {
+            if (item->isFixedSpace()) {
+                right -= item->width();
+                continue;
+            }
+            if (auto view = item->view()) {
+                right -= view->frame().width();
+                place(view, right);
+            }
         }
     }
 
     double centerX = bounds().width() / 2;
-    if (auto titleView = top->titleView()) {
+    auto titleView = top ? top->titleView() : nullptr;
+    if (titleView) {
+        m_titleLabel.reset();
         place(titleView, centerX - titleView->frame().width() / 2);
-    } else if (!top->title().empty()) {
-        m_titleLabel = std::make_shared<Label>();
+    } else if (top && !top->title().empty()) {
+        if (!m_titleLabel)
+            m_titleLabel = std::make_shared<Label>();
         m_titleLabel->setText(top->title());
         m_titleLabel->setFont(m_titleFont.value_or(graphics::Font::boldSystemFont(17)));
         m_titleLabel->setTextColor(m_titleTextColor.value_or(graphics::Color::black()));
         m_titleLabel->setTextAlignment(graphics::TextAlignment::Center);
         m_titleLabel->setFrame({ 0, 0, 200, barHeight });
         place(m_titleLabel, centerX - 100);
+    } else {
+        m_titleLabel.reset();
     }
+
+    for (auto& view : m_placed) {
+        if (view->superview().get() == this && std::find(placed.begin(), placed.end(), view) == placed.end())
+            view->removeFromSuperview();
+    }
+    for (auto& view : placed)
+        addSubview(view);
+    m_placed = std::move(placed);
 }
 
 } // namespace kit

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iostream>
 
 namespace kit {
 
@@ -350,11 +351,10 @@ void View::layoutIfNeeded()
 {
     auto keep = weak_from_this().lock();
     if (m_needsLayout) {
+        // Cleared first: a view that marks itself again while it lays out
+        // (say, after resizing itself) gets another pass, as on the phone.
         m_needsLayout = false;
         layoutSubviews();
-        // Adding or resizing subviews inside layoutSubviews marks this view
-        // again; honouring that would lay it out forever.
-        m_needsLayout = false;
     }
     std::vector<std::shared_ptr<View>> subs = m_subviews;
     for (auto& sub : subs)
@@ -602,15 +602,19 @@ void View::runPendingPasses()
         return;
     state.running = true;
     state.dirty = false;
-    // Layout may mark more views; a few rounds settle it without looping
-    // forever on a view that always re-marks itself.
-    for (int round = 0; round < 8; ++round) {
+    // Layout may mark more views; a few rounds settle it, and the limit
+    // keeps a view that re-marks itself on every pass from hanging the app.
+    constexpr int maxLayoutRounds = 8;
+    bool settled = false;
+    for (int round = 0; round < maxLayoutRounds && !settled; ++round) {
         for (auto& w : Window::allWindows())
             w->layoutIfNeeded();
-        if (!state.dirty)
-            break;
+        settled = !state.dirty;
         state.dirty = false;
     }
+    if (!settled)
+        std::cerr << "kit: layout still pending after " << maxLayoutRounds
+                  << " rounds; a view marks itself for layout on every pass\n";
     for (auto& w : Window::allWindows())
         w->displayPass();
     state.running = false;

@@ -43,7 +43,8 @@ enum class ContentMode {
 //
 // Layout (`layoutSubviews`) and display (`drawRect`) never run inside the
 // call that asked for them: they run at the end of the current turn of the
-// main run loop, and display only for views in a window.
+// main run loop, and display only for views in a window. A view marked for
+// layout during its own layoutSubviews is laid out again before the turn ends.
 class View : public Responder, public std::enable_shared_from_this<View> {
 public:
     View();

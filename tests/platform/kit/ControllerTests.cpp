@@ -303,9 +303,16 @@ TEST_F(ControllerTest, BarOffersABackButtonOnlyWhenTheScreenHasNoLeftItems)
     auto bar = nav->navigationBar();
     ASSERT_NE(bar->backButton(), nullptr);
     EXPECT_EQ(bar->backButton()->currentTitle(), "收款");
+    // Laying the bar out again keeps its views and does not mark it again.
+    auto back = bar->backButton();
+    bar->setNeedsLayout();
+    harness.runUntilIdle();
+    EXPECT_FALSE(bar->needsLayout());
+    EXPECT_EQ(bar->backButton(), back);
     EXPECT_TRUE(harness.tap(*bar->backButton()));
     EXPECT_EQ(nav->topViewController(), root);
     EXPECT_EQ(bar->backButton(), nullptr);
+    EXPECT_EQ(back->superview(), nullptr);
 
     auto custom = std::make_shared<Logged>("custom");
     auto right = std::make_shared<kit::View>(Rect(0, 0, 40, 30));
@@ -319,6 +326,8 @@ TEST_F(ControllerTest, BarOffersABackButtonOnlyWhenTheScreenHasNoLeftItems)
     EXPECT_EQ(bar->backButton(), nullptr);
     EXPECT_EQ(right->frame(), Rect(320 - kit::NavigationBar::edgeMargin + 5 - 40, 27, 40, 30));
     EXPECT_EQ(logo->frame(), Rect(100, 27, 120, 30));
+    EXPECT_EQ(bar->titleLabel(), nullptr);
+    EXPECT_FALSE(bar->needsLayout());
 }
 
 TEST_F(ControllerTest, RegistryBuildsByNameAndWakesViews)

@@ -50,11 +50,15 @@ public:
         // Adding a subview marks this view for layout again.
         if (addsChildOnLayout)
             addSubview(std::make_shared<View>(Rect(0, 0, 1, 1)));
+        // So does a view resizing itself, as a label fitting its text would.
+        if (growsOnFirstLayout && layouts == 1)
+            setFrame({ frame().x(), frame().y(), frame().width() * 2, frame().height() });
     }
     void drawRect(graphics::DrawingContext&, const Rect&) override { ++draws; }
     int layouts = 0;
     int draws = 0;
     bool addsChildOnLayout = false;
+    bool growsOnFirstLayout = false;
 };
 
 class Editor : public View {
@@ -227,13 +231,26 @@ TEST_F(ViewTreeTest, DrawingWaitsUntilTheViewIsInAWindowAndShown)
     EXPECT_EQ(v->draws, 1);
 }
 
-TEST_F(ViewTreeTest, LayoutThatAddsSubviewsDoesNotLoopForever)
+TEST_F(ViewTreeTest, ViewMarkedDuringItsOwnLayoutIsLaidOutAgainInTheSamePass)
 {
-    auto v = std::make_shared<HookView>(Rect(0, 0, 10, 10));
-    v->addsChildOnLayout = true;
-    harness.window()->addSubview(v);
+    auto grower = std::make_shared<HookView>(Rect(0, 0, 10, 10));
+    grower->growsOnFirstLayout = true;
+    harness.window()->addSubview(grower);
+    View::runPendingPasses();
+    EXPECT_EQ(grower->layouts, 2);
+    EXPECT_EQ(grower->frame().width(), 20);
+    EXPECT_FALSE(grower->needsLayout());
+
+    // One that marks itself on every pass is cut off, and says so, rather
+    // than hanging the app.
+    auto looper = std::make_shared<HookView>(Rect(0, 0, 10, 10));
+    looper->addsChildOnLayout = true;
+    harness.window()->addSubview(looper);
+    testing::internal::CaptureStderr();
     harness.runUntilIdle();
-    EXPECT_EQ(v->layouts, 1);
+    std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(looper->layouts, 8);
+    EXPECT_NE(said.find("layout still pending"), std::string::npos);
 }
 
 TEST_F(ViewTreeTest, HitTestingSkipsViewsThatCannotTakeTouches)
