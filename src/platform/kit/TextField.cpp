@@ -18,24 +18,6 @@ void TextField::setPlaceholder(std::string placeholder)
     setNeedsDisplay();
 }
 
-void TextField::setFont(const graphics::Font& font)
-{
-    m_font = font;
-    setNeedsDisplay();
-}
-
-void TextField::setTextColor(const graphics::Color& color)
-{
-    m_textColor = color;
-    setNeedsDisplay();
-}
-
-void TextField::setTextAlignment(graphics::TextAlignment alignment)
-{
-    m_textAlignment = alignment;
-    setNeedsDisplay();
-}
-
 void TextField::setBorderStyle(TextBorderStyle style)
 {
     m_borderStyle = style;

@@ -29,18 +29,10 @@ public:
     std::shared_ptr<TextFieldDelegate> delegate() const { return m_delegate.lock(); }
     void setDelegate(std::weak_ptr<TextFieldDelegate> delegate) { m_delegate = std::move(delegate); }
 
-    const graphics::Font& font() const { return m_font; }
-    void setFont(const graphics::Font& font);
-    graphics::Color textColor() const { return m_textColor; }
-    void setTextColor(const graphics::Color& color);
-    graphics::TextAlignment textAlignment() const { return m_textAlignment; }
-    void setTextAlignment(graphics::TextAlignment alignment);
     TextBorderStyle borderStyle() const { return m_borderStyle; }
     void setBorderStyle(TextBorderStyle style);
     bool isSecureTextEntry() const { return m_secureTextEntry; }
     void setSecureTextEntry(bool secure);
-    KeyboardType keyboardType() const { return m_keyboardType; }
-    void setKeyboardType(KeyboardType type) { m_keyboardType = type; }
     ReturnKeyType returnKeyType() const { return m_returnKeyType; }
     void setReturnKeyType(ReturnKeyType type) { m_returnKeyType = type; }
     std::shared_ptr<View> leftView() const { return m_leftView; }
@@ -68,6 +60,7 @@ public:
 
 private:
     friend class TextInput<TextField, Control>;
+    static constexpr double defaultFontSize = 17;
     bool shouldChangeText(TextRange range, const std::string& replacement);
     void textDidChange();
     bool shouldBeginEditing();
@@ -77,12 +70,8 @@ private:
 
     std::string m_placeholder;
     std::weak_ptr<TextFieldDelegate> m_delegate;
-    graphics::Font m_font = graphics::Font::systemFont(17);
-    graphics::Color m_textColor = graphics::Color::black();
-    graphics::TextAlignment m_textAlignment = graphics::TextAlignment::Left;
     TextBorderStyle m_borderStyle = TextBorderStyle::None;
     bool m_secureTextEntry = false;
-    KeyboardType m_keyboardType = KeyboardType::Default;
     ReturnKeyType m_returnKeyType = ReturnKeyType::Default;
     std::shared_ptr<View> m_leftView;
     TextFieldViewMode m_leftViewMode = TextFieldViewMode::Never;

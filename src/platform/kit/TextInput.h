@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/graphics/DrawingContext.h"
+#include "platform/graphics/Font.h"
+#include "platform/kit/KeyboardType.h"
 #include "platform/kit/TextBuffer.h"
 
 #include <string>
@@ -20,7 +23,8 @@ namespace kit {
 //     bool shouldEndEditing();
 //     void didEndEditing(bool byResigning); // false: the input left its window
 //
-// The members are defined for the two inputs only (see TextInput.cpp).
+// The members are defined for the two inputs only (see TextInput.cpp). Each
+// input also names its `defaultFontSize`.
 template<class Input, class Base> class TextInput : public Base {
 public:
     using Base::Base;
@@ -32,6 +36,27 @@ public:
     TextRange selectedRange() const { return m_buffer.selectedRange(); }
     void setSelectedRange(TextRange range) { m_buffer.setSelectedRange(range); }
     bool isEditing() const { return m_editing; }
+
+    const graphics::Font& font() const { return m_font; }
+    void setFont(const graphics::Font& font)
+    {
+        m_font = font;
+        this->setNeedsDisplay();
+    }
+    graphics::Color textColor() const { return m_textColor; }
+    void setTextColor(const graphics::Color& color)
+    {
+        m_textColor = color;
+        this->setNeedsDisplay();
+    }
+    graphics::TextAlignment textAlignment() const { return m_textAlignment; }
+    void setTextAlignment(graphics::TextAlignment alignment)
+    {
+        m_textAlignment = alignment;
+        this->setNeedsDisplay();
+    }
+    KeyboardType keyboardType() const { return m_keyboardType; }
+    void setKeyboardType(KeyboardType type) { m_keyboardType = type; }
 
     // The keyboard. Each returns whether the text changed.
     bool insertText(std::string_view text);
@@ -45,6 +70,10 @@ protected:
     void firstResponderTakenAway() override;
 
     TextBuffer m_buffer;
+    graphics::Font m_font = graphics::Font::systemFont(Input::defaultFontSize);
+    graphics::Color m_textColor = graphics::Color::black();
+    graphics::TextAlignment m_textAlignment = graphics::TextAlignment::Left;
+    KeyboardType m_keyboardType = KeyboardType::Default;
 
 private:
     bool replace(TextRange range, std::string_view replacement);

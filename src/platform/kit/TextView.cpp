@@ -4,24 +4,6 @@
 
 namespace kit {
 
-void TextView::setFont(const graphics::Font& font)
-{
-    m_font = font;
-    setNeedsDisplay();
-}
-
-void TextView::setTextColor(const graphics::Color& color)
-{
-    m_textColor = color;
-    setNeedsDisplay();
-}
-
-void TextView::setTextAlignment(graphics::TextAlignment alignment)
-{
-    m_textAlignment = alignment;
-    setNeedsDisplay();
-}
-
 bool TextView::shouldChangeText(TextRange range, const std::string& replacement)
 {
     if (!m_editable)

@@ -21,16 +21,8 @@ public:
     std::shared_ptr<TextViewDelegate> delegate() const { return m_delegate.lock(); }
     void setDelegate(std::weak_ptr<TextViewDelegate> delegate) { m_delegate = std::move(delegate); }
 
-    const graphics::Font& font() const { return m_font; }
-    void setFont(const graphics::Font& font);
-    graphics::Color textColor() const { return m_textColor; }
-    void setTextColor(const graphics::Color& color);
-    graphics::TextAlignment textAlignment() const { return m_textAlignment; }
-    void setTextAlignment(graphics::TextAlignment alignment);
     bool isEditable() const { return m_editable; }
     void setEditable(bool editable) { m_editable = editable; }
-    KeyboardType keyboardType() const { return m_keyboardType; }
-    void setKeyboardType(KeyboardType type) { m_keyboardType = type; }
 
     bool returnKey() { return insertText("\n"); }
 
@@ -39,6 +31,7 @@ public:
 
 private:
     friend class TextInput<TextView, ScrollView>;
+    static constexpr double defaultFontSize = 12;
     // Also refuses every change while the view is not editable.
     bool shouldChangeText(TextRange range, const std::string& replacement);
     void textDidChange();
@@ -48,11 +41,7 @@ private:
     void didEndEditing(bool byResigning);
 
     std::weak_ptr<TextViewDelegate> m_delegate;
-    graphics::Font m_font = graphics::Font::systemFont(12);
-    graphics::Color m_textColor = graphics::Color::black();
-    graphics::TextAlignment m_textAlignment = graphics::TextAlignment::Left;
     bool m_editable = true;
-    KeyboardType m_keyboardType = KeyboardType::Default;
 };
 
 } // namespace kit
