@@ -1,5 +1,6 @@
 #pragma once
 
+#include "api/NetUtilSign.h"
 #include "ui/BaseViewController.h"
 
 #include <memory>
@@ -23,6 +24,15 @@ public:
     void setMoney(double money) { m_money = money; }
     int consumeType() const { return m_consumeType; }
     void setConsumeType(int type) { m_consumeType = type; }
+    double rechargeMoney() const { return m_rechargeMoney; }
+    void setRechargeMoney(double money) { m_rechargeMoney = money; }
+    // The member request whose mobile part is paid here (see
+    // MobilePayCallbackReceiver); absent for a plain collection.
+    const std::shared_ptr<NetUtilSign::Parameters>& requestPayParams() const { return m_requestPayParams; }
+    void setRequestPayParams(std::shared_ptr<NetUtilSign::Parameters> params)
+    {
+        m_requestPayParams = std::move(params);
+    }
 
     const std::shared_ptr<kit::Label>& labelMoney() const { return m_labelMoney; }
 
@@ -30,5 +40,7 @@ private:
     double m_money = 0;
     // 0 a plain collection, 1 a member purchase, 2 a member recharge.
     int m_consumeType = 0;
+    double m_rechargeMoney = 0;
+    std::shared_ptr<NetUtilSign::Parameters> m_requestPayParams;
     std::shared_ptr<kit::Label> m_labelMoney;
 };

@@ -1,0 +1,28 @@
+#include "cashier/MobilePayHandOff.h"
+
+#include "cashier/MobilePayCallbackReceiver.h"
+#include "platform/kit/NavigationController.h"
+
+bool MobilePayHandOff::returnPaidRequest(kit::NavigationController& navigation, int consumeType,
+    const std::shared_ptr<NetUtilSign::Parameters>& request, const foundation::Json& order,
+    const std::optional<std::string>& wallet)
+{
+    if (!request)
+        return false;
+    for (const auto& screen : navigation.viewControllers()) {
+        auto receiver = std::dynamic_pointer_cast<MobilePayCallbackReceiver>(screen);
+        if (!receiver || receiver->mobilePayConsumeType() != consumeType)
+            continue;
+        if (wallet)
+            (*request)["m_paytype"] = *wallet;
+        // Set by key-value on the phone: no order number leaves the key absent.
+        if (auto orderid = foundation::optionalText(order, "orderid"))
+            (*request)["m_orderid"] = *orderid;
+        else
+            request->erase("m_orderid");
+        receiver->setMobilePayCallbackParams(request);
+        navigation.popToViewController(screen, true);
+        return true;
+    }
+    return false;
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "api/NetUtilSign.h"
+#include "platform/foundation/Json.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace kit {
+class NavigationController;
+}
+
+// Returns a paid member request to the member screen that asked for it
+// (see MobilePayCallbackReceiver). Shared by the barcode and QR payments.
+class MobilePayHandOff {
+public:
+    // Puts `wallet` (when given) under "m_paytype" and the order's "orderid"
+    // (when it has one) under "m_orderid", then gives the request to the
+    // first receiver of `consumeType` from the bottom of the stack and pops
+    // to it, animated. False, and the stack untouched, when no such screen
+    // is in the stack or the request is missing.
+    static bool returnPaidRequest(kit::NavigationController& navigation, int consumeType,
+        const std::shared_ptr<NetUtilSign::Parameters>& request, const foundation::Json& order,
+        const std::optional<std::string>& wallet);
+};
