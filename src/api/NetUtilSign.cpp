@@ -2,7 +2,7 @@
 
 #include "api/Constants.h"
 #include "api/DesCipher.h"
-#include "api/Reachability.h"
+#include "reachability/Reachability.h"
 #include "api/SignedClientUi.h"
 #include "api/URLConfig.h"
 #include "platform/foundation/DispatchQueue.h"

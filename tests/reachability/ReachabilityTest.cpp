@@ -1,4 +1,4 @@
-#include "api/Reachability.h"
+#include "reachability/Reachability.h"
 
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/NotificationCenter.h"
