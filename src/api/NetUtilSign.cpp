@@ -109,6 +109,11 @@ void NetUtilSign::post(Variant variant, std::string_view path, const std::option
     net::URLRequest request(URLConfig::apiBase() + std::string(path),
         net::URLRequestCachePolicy::ReloadIgnoringLocalCacheData, timeoutInterval);
     request.setHTTPMethod("POST");
+    request.setDeadlineInterval(timeoutInterval);
+    request.setMaximumResponseBytes(maximumReplyBytes);
+    request.setRedirectPolicy(net::URLRequestRedirectPolicy::FollowSameOrigin);
+    // Cipher text in Base64 hardly shrinks; decompressing it costs more than it saves.
+    request.setAllowsCompression(false);
     request.setValueForHTTPHeaderField("application/x-www-form-urlencoded", "Content-Type");
     request.setValueForHTTPHeaderField(keys.headerKey, "qvkey");
     if (auto text = formText(parameters))
@@ -177,6 +182,8 @@ void NetUtilSign::getImage(const std::string& url, const std::optional<std::stri
     auto ui = SignedClientUi::current();
     auto progress = showProgress(ui, progressText);
     net::URLRequest request(url, net::URLRequestCachePolicy::ReloadIgnoringLocalCacheData, timeoutInterval);
+    request.setDeadlineInterval(timeoutInterval);
+    request.setMaximumResponseBytes(maximumImageBytes);
     if (explicitGet)
         request.setHTTPMethod("GET");
     net::URLConnection::sendAsynchronousRequest(std::move(request), foundation::DispatchQueue::main(),

@@ -2,6 +2,7 @@
 
 #include "api/RequestCallbacks.h"
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <nlohmann/ordered_map.hpp>
@@ -24,6 +25,9 @@ class ScrollView;
 //     NetUtilSign::doPost(URLConfig::GET_USER_INFO, "加载中...", NetUtilSign::memberKeyFlag, parameters,
 //         [weakScreen](const std::optional<std::string>& reply) { ... });
 //
+// Replies come only from the API host itself: a redirect to another origin is a
+// failed request, so the key header and the body never leave for elsewhere.
+//
 // Main thread only. Nothing is cancelled: a callback that must not outlive
 // its screen captures a weak pointer.
 class NetUtilSign {
@@ -36,7 +40,13 @@ public:
     static constexpr int receivableKeyFlag = 0;
     static constexpr int memberKeyFlag = 1;
 
+    // Each request's time-out, both as silence and as the whole exchange: a server
+    // dripping bytes cannot hold the overlay up longer than a silent one.
     static constexpr double timeoutInterval = 10.0;
+    // The largest reply taken (cipher text; a list page is a few KiB) and the largest
+    // QR code picture; past them the request fails as a dead server does.
+    static constexpr size_t maximumReplyBytes = size_t { 4 } << 20;
+    static constexpr size_t maximumImageBytes = size_t { 16 } << 20;
     static constexpr std::string_view noNetworkMessage = "连接失败，请检查您的网络连接！";
     static constexpr std::string_view serverBusyMessage = "服务器繁忙，请稍后再试！";
     static constexpr std::string_view keyInvalidMessage = "key无效,请重新设置！";

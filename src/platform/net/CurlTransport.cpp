@@ -1,5 +1,7 @@
 #include "platform/net/CurlTransport.h"
 
+#include "platform/net/HTTPResponseHead.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -38,15 +40,6 @@ bool isToken(std::string_view text)
 bool isSafeFieldValue(std::string_view value)
 {
     return value.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
-}
-
-std::string_view trimmed(std::string_view text)
-{
-    auto const first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    auto const last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
 }
 
 int urlErrorCode(CURLcode result, long osErrno)
@@ -122,13 +115,19 @@ struct CurlTransport::Transfer {
     bool added { false };
     double timeout { 0 };
     SteadyClock::time_point lastActivity;
+    SteadyClock::time_point deadline;
     curl_off_t lastUploaded { 0 };
     curl_off_t lastDownloaded { 0 };
     char errorBuffer[CURL_ERROR_SIZE] {};
+    // Why a callback of ours stopped the transfer, when one did.
+    std::optional<int> abortCode;
+    std::string abortDescription;
+    size_t bodyBytes { 0 };
+    // Requests made on a connection for this transfer: curl makes another when an auth
+    // challenge asks for it, or when a reused connection died before any answer.
+    int attempts { 0 };
 
-    // The header block being read; an interim 1xx block is thrown away.
-    int statusCode { 0 };
-    std::vector<HTTPHeaders::Field> fields;
+    HTTPResponseHead head;
     bool responseDelivered { false };
 
     Transfer(TaskId id, URLRequest request, Events events)
@@ -138,6 +137,9 @@ struct CurlTransport::Transfer {
         , cancelled(std::make_shared<std::atomic<bool>>(false))
         , timeout(Transport::effectiveTimeout(this->request.timeoutInterval()))
         , lastActivity(SteadyClock::now())
+        , deadline(lastActivity
+              + std::chrono::duration_cast<SteadyClock::duration>(
+                  std::chrono::duration<double>(Transport::effectiveDeadline(this->request))))
     {
     }
 
@@ -154,15 +156,35 @@ struct CurlTransport::Transfer {
 
     bool isCancelled() const { return cancelled->load(); }
     void touch() { lastActivity = SteadyClock::now(); }
+    // Returns what a curl callback returns to stop the transfer.
+    size_t abort(int code, std::string description)
+    {
+        if (!abortCode) {
+            abortCode = code;
+            abortDescription = std::move(description);
+        }
+        return 0;
+    }
+    bool repeatsRequestWithoutAnswer() const;
 
     std::optional<URLError> configure();
-    void headerLine(std::string_view line);
     void deliverResponse();
 
     static size_t onHeader(char* data, size_t size, size_t count, void* self);
     static size_t onBody(char* data, size_t size, size_t count, void* self);
     static int onProgress(void* self, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off_t uploaded);
+    static int onRequestStart(void* self, char*, char*, int, int);
 };
+
+// A request that changes something (a payment) must never go out twice unasked. curl
+// sends a request again when the kept-alive connection it went out on died before any
+// answer; only GET and HEAD may be repeated so, and another request goes out again only
+// after an answer asked for it (an authentication challenge).
+bool CurlTransport::Transfer::repeatsRequestWithoutAnswer() const
+{
+    auto const& method = request.httpMethod();
+    return attempts > 1 && head.statusCode() == 0 && method != "GET" && method != "HEAD";
+}
 
 std::optional<URLError> CurlTransport::Transfer::configure()
 {
@@ -202,7 +224,10 @@ std::optional<URLError> CurlTransport::Transfer::configure()
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
-    curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
+    if (request.allowsCompression())
+        curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "gzip, deflate");
+    curl_easy_setopt(easy, CURLOPT_PREREQFUNCTION, &Transfer::onRequestStart);
+    curl_easy_setopt(easy, CURLOPT_PREREQDATA, this);
     // A proxy from the environment must never stand between the app and a local server.
     curl_easy_setopt(easy, CURLOPT_NOPROXY, "localhost,127.0.0.1,::1");
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, timeoutMs);
@@ -221,10 +246,6 @@ std::optional<URLError> CurlTransport::Transfer::configure()
     } else if (method == "HEAD") {
         curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
     } else {
-        // curl resends a request that dies unanswered on a reused connection; a POST may
-        // have been acted on (a payment made), so it gets a connection of its own.
-        curl_easy_setopt(easy, CURLOPT_FRESH_CONNECT, 1L);
-        curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, 1L);
         // The request keeps the bytes alive until the transfer is cleaned up.
         auto const& body = request.httpBody();
         curl_easy_setopt(easy, CURLOPT_POST, 1L);
@@ -236,53 +257,13 @@ std::optional<URLError> CurlTransport::Transfer::configure()
     return std::nullopt;
 }
 
-void CurlTransport::Transfer::headerLine(std::string_view line)
-{
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
-        line.remove_suffix(1);
-    if (responseDelivered)
-        return; // Trailers after a chunked body.
-
-    if (line.starts_with("HTTP/")) {
-        statusCode = 0;
-        fields.clear();
-        auto const space = line.find(' ');
-        if (space != std::string_view::npos && line.size() >= space + 4) {
-            auto const code = line.substr(space + 1, 3);
-            if (std::all_of(code.begin(), code.end(), [](char c) { return c >= '0' && c <= '9'; }))
-                statusCode = std::stoi(std::string(code));
-        }
-        return;
-    }
-    if (line.empty()) {
-        if (statusCode >= 200)
-            deliverResponse();
-        else
-            fields.clear();
-        return;
-    }
-    if ((line.front() == ' ' || line.front() == '\t') && !fields.empty()) {
-        fields.back().second.append(" ").append(trimmed(line));
-        return;
-    }
-    auto const colon = line.find(':');
-    if (colon == std::string_view::npos)
-        return;
-    fields.emplace_back(
-        std::string(trimmed(line.substr(0, colon))), std::string(trimmed(line.substr(colon + 1))));
-}
-
 void CurlTransport::Transfer::deliverResponse()
 {
     if (responseDelivered)
         return;
     responseDelivered = true;
-    HTTPHeaders headers;
-    for (auto& [name, value] : fields)
-        headers.add(name, value);
-    fields.clear();
     if (events.didReceiveResponse && !isCancelled())
-        events.didReceiveResponse(HTTPURLResponse(request.url(), statusCode, std::move(headers)));
+        events.didReceiveResponse(HTTPURLResponse(request.url(), head.statusCode(), head.takeHeaders()));
 }
 
 size_t CurlTransport::Transfer::onHeader(char* data, size_t size, size_t count, void* self)
@@ -291,7 +272,17 @@ size_t CurlTransport::Transfer::onHeader(char* data, size_t size, size_t count, 
     if (transfer.isCancelled())
         return 0; // Aborts the transfer; nobody listens any more.
     transfer.touch();
-    transfer.headerLine(std::string_view(data, size * count));
+    bool const wasComplete = transfer.head.state() == HTTPResponseHead::State::Complete;
+    switch (transfer.head.addLine(std::string_view(data, size * count))) {
+    case HTTPResponseHead::State::Refused:
+        return transfer.abort(URLError::BadServerResponse, transfer.head.refusal());
+    case HTTPResponseHead::State::Complete:
+        if (!wasComplete)
+            transfer.deliverResponse();
+        break;
+    case HTTPResponseHead::State::Reading:
+        break;
+    }
     return size * count;
 }
 
@@ -301,6 +292,9 @@ size_t CurlTransport::Transfer::onBody(char* data, size_t size, size_t count, vo
     if (transfer.isCancelled())
         return 0;
     transfer.touch();
+    transfer.bodyBytes += size * count;
+    if (transfer.bodyBytes > transfer.request.maximumResponseBytes())
+        return transfer.abort(URLError::DataLengthExceedsMaximum, {});
     transfer.deliverResponse();
     if (transfer.events.didReceiveData && size * count > 0 && !transfer.isCancelled())
         transfer.events.didReceiveData(std::string_view(data, size * count));
@@ -321,6 +315,18 @@ int CurlTransport::Transfer::onProgress(
         transfer.touch();
     }
     return 0;
+}
+
+int CurlTransport::Transfer::onRequestStart(void* self, char*, char*, int, int)
+{
+    auto& transfer = *static_cast<Transfer*>(self);
+    ++transfer.attempts;
+    if (transfer.repeatsRequestWithoutAnswer()) {
+        transfer.abort(URLError::NetworkConnectionLost,
+            "The connection was lost before an answer; the request is not sent again.");
+        return CURL_PREREQFUNC_ABORT;
+    }
+    return CURL_PREREQFUNC_OK;
 }
 
 CurlTransport::CurlTransport()
@@ -424,7 +430,9 @@ void CurlTransport::run()
                 continue;
             auto const result = message->data.result;
             std::optional<URLError> error;
-            if (result != CURLE_OK) {
+            if (transfer->abortCode) {
+                error = URLError(*transfer->abortCode, transfer->request.url(), transfer->abortDescription);
+            } else if (result != CURLE_OK) {
                 long osErrno = 0;
                 curl_easy_getinfo(transfer->easy, CURLINFO_OS_ERRNO, &osErrno);
                 std::string description
@@ -470,7 +478,7 @@ void CurlTransport::finish(Transfer& transfer, std::optional<URLError> error)
         transfer.added = false;
     }
     if (!error && !transfer.responseDelivered) {
-        if (transfer.statusCode >= 200)
+        if (transfer.head.statusCode() >= 200)
             transfer.deliverResponse();
         else
             error = URLError(URLError::BadServerResponse, transfer.request.url());
@@ -497,7 +505,7 @@ void CurlTransport::expireIdleTransfers()
     std::vector<Transfer*> expired;
     for (auto& [id, transfer] : m_multi->active) {
         std::chrono::duration<double> const idle = now - transfer->lastActivity;
-        if (idle.count() >= transfer->timeout)
+        if (idle.count() >= transfer->timeout || now >= transfer->deadline)
             expired.push_back(transfer.get());
     }
     for (auto* transfer : expired)
@@ -510,7 +518,8 @@ int CurlTransport::pollTimeoutMilliseconds() const
     double wait = maxPollMilliseconds;
     for (auto& [id, transfer] : m_multi->active) {
         std::chrono::duration<double, std::milli> const idle = now - transfer->lastActivity;
-        wait = std::min(wait, transfer->timeout * 1000 - idle.count());
+        std::chrono::duration<double, std::milli> const left = transfer->deadline - now;
+        wait = std::min({ wait, transfer->timeout * 1000 - idle.count(), left.count() });
     }
     // One millisecond late rather than early: an early wake-up finds nothing expired.
     return std::clamp(static_cast<int>(std::ceil(wait)) + 1, 0, maxPollMilliseconds);

@@ -15,14 +15,24 @@ namespace net {
 // over libcurl, and reports events on that thread.
 //
 // Requests are sent as the phone's URL loading sends them: redirects are handed
-// back rather than followed, no cookies are kept, compressed bodies are decoded,
-// a POST never waits for "100 Continue", and only http and https are spoken.
-// Requests other than GET and HEAD go out on a connection of their own, so a
-// request that dies unanswered is reported lost and never silently sent again.
-// The time-out is one of inactivity: a request fails with TimedOut once its
-// time-out passes without a byte moving either way (connecting included), so a
-// server that answers slowly but steadily is not cut off, while one that stays
-// silent for 10 s after a 10 s request went out is.
+// back rather than followed, no cookies are kept, gzip and deflate bodies are asked
+// for (unless the request declines) and decoded, a POST never waits for
+// "100 Continue", and only http and https are spoken.
+//
+// Connections are kept alive and reused per host through the one multi handle.
+// A request other than GET and HEAD whose reused connection dies before any answer
+// fails with NetworkConnectionLost: it may have been acted on, so it is never sent
+// again silently.
+//
+// Two clocks end a request with TimedOut: its time-out, as inactivity (no byte moving
+// either way, connecting included), so a server that answers slowly but steadily is
+// not cut off while one that stays silent is; and its deadline for the whole exchange
+// (URLRequest::deadlineInterval), so a server dripping a byte now and then is.
+//
+// A reply body larger than the request's maximumResponseBytes (counted after
+// decoding) aborts the transfer with DataLengthExceedsMaximum; a response with over
+// 100 header fields in a block or 64 KiB of header lines in all fails with
+// BadServerResponse.
 class CurlTransport final : public Transport {
 public:
     CurlTransport();

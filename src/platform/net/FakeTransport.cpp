@@ -115,10 +115,9 @@ Transport::TaskId FakeTransport::start(URLRequest request, Events events)
     auto& pending = m_pending[id];
     pending.events = std::move(events);
     // Even an immediate answer comes on a later turn of the loop, never inside start().
-    pending.timer = foundation::Timer::scheduledWeak(
-        delay, false, weak_from_this(), [id, url = request.url(), reply, timesOut](FakeTransport& self) {
-            self.deliver(id, url, reply, timesOut);
-        });
+    pending.timer = foundation::Timer::scheduledWeak(delay, false, weak_from_this(),
+        [id, url = request.url(), reply, timesOut, limit = request.maximumResponseBytes()](
+            FakeTransport& self) { self.deliver(id, url, reply, timesOut, limit); });
     return id;
 }
 
@@ -148,7 +147,8 @@ FakeTransport::~FakeTransport()
     }
 }
 
-void FakeTransport::deliver(TaskId task, const std::string& url, const Reply& reply, bool timedOut)
+void FakeTransport::deliver(
+    TaskId task, const std::string& url, const Reply& reply, bool timedOut, size_t responseLimit)
 {
     Events events;
     std::shared_ptr<std::atomic<bool>> cancelled;
@@ -167,6 +167,8 @@ void FakeTransport::deliver(TaskId task, const std::string& url, const Reply& re
         error = URLError(URLError::TimedOut, url);
     else if (reply.errorCode)
         error = URLError(*reply.errorCode, url);
+    else if (reply.body.size() > responseLimit)
+        error = URLError(URLError::DataLengthExceedsMaximum, url);
     if (!error) {
         if (events.didReceiveResponse && !*cancelled)
             events.didReceiveResponse(HTTPURLResponse(url, reply.statusCode, reply.headers));

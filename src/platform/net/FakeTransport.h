@@ -40,7 +40,8 @@ public:
         HTTPHeaders headers;
         std::string body;
         // Virtual seconds between the request and the answer. An answer due at or after
-        // the request's time-out never comes: the request times out instead.
+        // the request's time-out or deadline never comes: the request times out instead.
+        // A body over the request's maximumResponseBytes fails as the network's would.
         double delay { 0 };
         // Fails with this URL error code instead of answering.
         std::optional<int> errorCode;
@@ -85,7 +86,8 @@ private:
     };
 
     Reply replyFor(const URLRequest& request);
-    void deliver(TaskId task, const std::string& url, const Reply& reply, bool timedOut);
+    void deliver(
+        TaskId task, const std::string& url, const Reply& reply, bool timedOut, size_t responseLimit);
 
     mutable std::mutex m_mutex;
     std::map<std::string, std::deque<Reply>> m_script;

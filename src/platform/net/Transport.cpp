@@ -86,4 +86,11 @@ double Transport::effectiveTimeout(double requested)
     return std::min(requested, 365.0 * 24 * 3600);
 }
 
+double Transport::effectiveDeadline(const URLRequest& request)
+{
+    if (request.deadlineInterval() > 0)
+        return effectiveTimeout(request.deadlineInterval());
+    return effectiveTimeout(request.timeoutInterval()) * URLRequest::defaultDeadlineMultiple;
+}
+
 } // namespace net

@@ -47,6 +47,9 @@ public:
 
     // The time-out actually applied: a request without a usable one gets the default.
     static double effectiveTimeout(double requested);
+    // The seconds the whole exchange may take: the request's deadline, else
+    // URLRequest::defaultDeadlineMultiple times its effective time-out.
+    static double effectiveDeadline(const URLRequest& request);
 };
 
 } // namespace net

@@ -17,12 +17,11 @@ namespace net {
 
 // Loading a URL in one go, through whatever transport is installed.
 //
-// Both ways follow redirects (301, 302, 303, 307 and 308 with a Location), as the
-// phone's do: the response handed back is the last one, from the URL it names. A POST
-// redirected by a 301, 302 or 303 (and any method but HEAD by a 303) goes on as a GET
-// without its body or the fields describing it; a 307 or 308 keeps method and body; the
-// other header fields go along. Each hop has the whole time-out; past 16 redirects the
-// request fails with HTTPTooManyRedirects.
+// Both ways follow redirects (301, 302, 303, 307 and 308 with a Location) hop by hop
+// under the request's redirect policy (HTTPRedirect says how): the response handed
+// back is the last one, from the URL it names. Each hop has the whole time-out,
+// deadline and reply limit; past 16 redirects the request fails with
+// HTTPTooManyRedirects.
 class URLConnection {
 public:
     // The response and the data are both present exactly when a complete response

@@ -34,6 +34,8 @@ std::string_view URLError::standardDescription(int code)
         return "The server sent a response that could not be read.";
     case FileDoesNotExist:
         return "The requested resource does not exist.";
+    case DataLengthExceedsMaximum:
+        return "The response is larger than the request allows.";
     case CannotDecodeContentData:
         return "The response's content encoding could not be decoded.";
     case SecureConnectionFailed:

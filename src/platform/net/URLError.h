@@ -24,6 +24,7 @@ public:
         NotConnectedToInternet = -1009,
         BadServerResponse = -1011,
         FileDoesNotExist = -1100,
+        DataLengthExceedsMaximum = -1103,
         CannotDecodeContentData = -1016,
         SecureConnectionFailed = -1200,
         ServerCertificateUntrusted = -1202,

@@ -2,6 +2,7 @@
 
 #include "platform/net/HTTPHeaders.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,10 +18,31 @@ enum class URLRequestCachePolicy {
     ReturnCacheDataDontLoad = 3,
 };
 
+// What a redirect (301, 302, 303, 307, 308 with a Location) does to a request that
+// is loaded whole. Whatever the policy, no header field set by the caller, no
+// credentials and no body ever go to another origin (scheme, host and port).
+enum class URLRequestRedirectPolicy {
+    // Followed hop by hop; a hop to another origin goes without the caller's header
+    // fields and fails when it would have to carry the body (307, 308).
+    Follow = 0,
+    // Followed within the origin only; a redirect to another origin fails the
+    // request (a signed request is answered by its own host or not at all).
+    FollowSameOrigin = 1,
+    // The redirect response itself is the answer.
+    HandBack = 2,
+};
+
 // What to send: a value type, copied into the transport when a request starts.
 class URLRequest {
 public:
     static constexpr double defaultTimeoutInterval = 60.0;
+    // A request without a deadline of its own must be over within this many times its
+    // time-out, however steadily the bytes drip in.
+    static constexpr double defaultDeadlineMultiple = 3.0;
+    // The largest body (after decoding any content encoding) taken from a reply unless
+    // the request says otherwise; past it the transfer is aborted and fails with
+    // DataLengthExceedsMaximum.
+    static constexpr size_t defaultMaximumResponseBytes = size_t { 4 } << 20;
 
     explicit URLRequest(std::string url = {},
         URLRequestCachePolicy cachePolicy = URLRequestCachePolicy::UseProtocolCachePolicy,
@@ -40,6 +62,22 @@ public:
     // Seconds without any byte moving before the request fails as timed out.
     double timeoutInterval() const { return m_timeoutInterval; }
     void setTimeoutInterval(double seconds) { m_timeoutInterval = seconds; }
+
+    // Seconds from the start to the end of the whole exchange, connecting included; 0
+    // (the default) means defaultDeadlineMultiple times the time-out.
+    double deadlineInterval() const { return m_deadlineInterval; }
+    void setDeadlineInterval(double seconds) { m_deadlineInterval = seconds; }
+
+    size_t maximumResponseBytes() const { return m_maximumResponseBytes; }
+    void setMaximumResponseBytes(size_t bytes) { m_maximumResponseBytes = bytes; }
+
+    URLRequestRedirectPolicy redirectPolicy() const { return m_redirectPolicy; }
+    void setRedirectPolicy(URLRequestRedirectPolicy policy) { m_redirectPolicy = policy; }
+
+    // Whether the reply may come compressed (gzip or deflate, decoded before any
+    // event). Off for replies that would not shrink, such as cipher text.
+    bool allowsCompression() const { return m_allowsCompression; }
+    void setAllowsCompression(bool allowed) { m_allowsCompression = allowed; }
 
     URLRequestCachePolicy cachePolicy() const { return m_cachePolicy; }
     void setCachePolicy(URLRequestCachePolicy policy) { m_cachePolicy = policy; }
@@ -62,6 +100,10 @@ private:
     std::string m_httpMethod { "GET" };
     std::optional<std::string> m_httpBody;
     double m_timeoutInterval;
+    double m_deadlineInterval { 0 };
+    size_t m_maximumResponseBytes { defaultMaximumResponseBytes };
+    URLRequestRedirectPolicy m_redirectPolicy { URLRequestRedirectPolicy::Follow };
+    bool m_allowsCompression { true };
     URLRequestCachePolicy m_cachePolicy;
     HTTPHeaders m_headers;
 };

@@ -18,6 +18,7 @@
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
+#include <zlib.h>
 
 using namespace net;
 
@@ -64,6 +65,7 @@ public:
         if (waiting.size() < 2 || !(waiting[1].revents & POLLIN)) {
             m_client = ::accept(m_fd, nullptr, nullptr);
             m_clients.push_back(m_client);
+            ++m_accepted;
         }
         std::string head;
         char buffer[1024];
@@ -90,6 +92,30 @@ public:
         std::erase(m_clients, m_client);
         m_client = -1;
     }
+    int connectionsAccepted() const { return m_accepted; }
+    // Sends the bytes one at a time, `interval` apart, until `stop` is set.
+    std::thread drip(std::string bytes, std::chrono::milliseconds interval, const std::atomic<bool>& stop)
+    {
+        return std::thread([this, bytes = std::move(bytes), interval, &stop] {
+            for (char c : bytes) {
+                if (stop)
+                    return;
+                send(std::string_view(&c, 1));
+                std::this_thread::sleep_for(interval);
+            }
+        });
+    }
+    // True unless a connection waiting to be accepted carries request bytes.
+    bool noRequestWaiting()
+    {
+        if (!hasWaitingConnection())
+            return true;
+        int const client = ::accept(m_fd, nullptr, nullptr);
+        m_clients.push_back(client);
+        pollfd reading { client, POLLIN, 0 };
+        char byte;
+        return ::poll(&reading, 1, 2000) != 1 || ::recv(client, &byte, 1, 0) <= 0;
+    }
     bool hasWaitingConnection() const
     {
         pollfd waiting { m_fd, POLLIN, 0 };
@@ -101,6 +127,7 @@ private:
     int m_client { -1 };
     std::vector<int> m_clients;
     int m_port { 0 };
+    int m_accepted { 0 };
 };
 
 struct Received {
@@ -168,6 +195,15 @@ protected:
         server.Post("/temporary", [](const httplib::Request&, httplib::Response& res) {
             res.status = 307;
             res.set_header("Location", "/echo");
+        });
+        // The same server under another origin name: a hop there leaves the API host.
+        server.Get("/to-other-origin", [](const httplib::Request&, httplib::Response& res) {
+            res.status = 302;
+            res.set_header("Location", "http://localhost:" + std::to_string(s_port) + "/seen");
+        });
+        server.Post("/post-to-other-origin", [](const httplib::Request&, httplib::Response& res) {
+            res.status = 307;
+            res.set_header("Location", "http://localhost:" + std::to_string(s_port) + "/echo");
         });
         server.Get("/seen", [](const httplib::Request& req, httplib::Response& res) {
             std::lock_guard lock(s_seen.mutex);
@@ -481,7 +517,7 @@ TEST_F(URLConnectionLoopbackTest, a_post_whose_connection_dies_is_reported_lost_
 
     ASSERT_TRUE(received.error);
     EXPECT_EQ(received.error->code(), URLError::NetworkConnectionLost);
-    EXPECT_FALSE(listener.hasWaitingConnection());
+    EXPECT_TRUE(listener.noRequestWaiting());
 }
 
 TEST_F(URLConnectionLoopbackTest, a_server_that_stays_silent_times_out_after_the_request_time_out)
@@ -544,4 +580,130 @@ TEST_F(URLConnectionLoopbackTest, shutting_down_ends_requests_under_way_and_sile
     // A request after the end is refused at once rather than left hanging for ever.
     transport->start(URLRequest(listener.url()), waiting);
     EXPECT_EQ(cancelledCompletions, 2);
+}
+
+TEST_F(URLConnectionLoopbackTest, a_redirect_to_another_origin_carries_no_key_and_no_body)
+{
+    URLRequest request(url("/to-other-origin"));
+    request.setValueForHTTPHeaderField("merchant-key", "qvkey");
+    request.setValueForHTTPHeaderField("Basic c2VjcmV0", "Authorization");
+    request.setValueForHTTPHeaderField("text/plain", "Accept");
+    EXPECT_EQ(send(request).data, "seen");
+    {
+        std::lock_guard lock(s_seen.mutex);
+        EXPECT_EQ(s_seen.qvkey, "");
+    }
+
+    // A 307 would have to carry the body there: refused before anything is sent.
+    URLRequest post(url("/post-to-other-origin"));
+    post.setHTTPMethod("POST");
+    post.setHTTPBody(std::string("refund=all"));
+    {
+        std::lock_guard lock(s_seen.mutex);
+        s_seen.body.clear();
+    }
+    auto carried = send(post);
+    EXPECT_FALSE(carried.data);
+    ASSERT_TRUE(carried.error);
+    {
+        std::lock_guard lock(s_seen.mutex);
+        EXPECT_EQ(s_seen.body, "");
+    }
+
+    // A signed request takes no answer from another host at all.
+    request.setRedirectPolicy(URLRequestRedirectPolicy::FollowSameOrigin);
+    auto refused = send(request);
+    EXPECT_FALSE(refused.response);
+    EXPECT_FALSE(refused.data);
+    ASSERT_TRUE(refused.error);
+    EXPECT_EQ(refused.error->code(), URLError::BadServerResponse);
+}
+
+TEST_F(URLConnectionLoopbackTest, a_reply_past_its_limit_fails_counted_after_decoding)
+{
+    std::string const body(4000, 'a');
+    uLongf packedSize = compressBound(body.size());
+    std::string packed(packedSize, '\0');
+    ASSERT_EQ(compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize,
+                  reinterpret_cast<const Bytef*>(body.data()), body.size(), 9),
+        Z_OK);
+    packed.resize(packedSize);
+
+    for (bool compressed : { false, true }) {
+        for (size_t limit : { body.size(), body.size() - 1 }) {
+            RawListener listener;
+            URLRequest request(listener.url());
+            request.setMaximumResponseBytes(limit);
+            auto pending = start(request);
+            ASSERT_TRUE(listener.takeRequest());
+            auto const& sent = compressed ? packed : body;
+            listener.send("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(sent.size())
+                + (compressed ? "\r\nContent-Encoding: deflate" : "") + "\r\n\r\n" + sent);
+            auto received = await(pending);
+            if (limit == body.size()) {
+                EXPECT_EQ(received.data, body) << "compressed " << compressed;
+            } else {
+                EXPECT_FALSE(received.data) << "compressed " << compressed;
+                ASSERT_TRUE(received.error);
+                EXPECT_EQ(received.error->code(), URLError::DataLengthExceedsMaximum);
+            }
+        }
+    }
+}
+
+TEST_F(URLConnectionLoopbackTest, a_response_with_endless_header_fields_fails)
+{
+    for (auto const& [field, count] : { std::pair { std::string("X-Pad: 1\r\n"), 200 },
+             std::pair { "X-Pad: " + std::string(8000, 'p') + "\r\n", 10 } }) {
+        RawListener listener;
+        auto pending = start(URLRequest(listener.url()));
+        ASSERT_TRUE(listener.takeRequest());
+        std::string head = "HTTP/1.1 200 OK\r\n";
+        for (int i = 0; i < count; ++i)
+            head += field;
+        listener.send(head + "Content-Length: 2\r\n\r\nok");
+        auto received = await(pending);
+        EXPECT_FALSE(received.data);
+        ASSERT_TRUE(received.error);
+        EXPECT_EQ(received.error->code(), URLError::BadServerResponse);
+    }
+}
+
+TEST_F(URLConnectionLoopbackTest, a_server_dripping_bytes_is_cut_off_at_the_deadline)
+{
+    RawListener listener;
+    URLRequest request(listener.url());
+    request.setTimeoutInterval(5);
+    request.setDeadlineInterval(0.5);
+    auto const started = std::chrono::steady_clock::now();
+    auto pending = start(request);
+    ASSERT_TRUE(listener.takeRequest());
+    std::atomic<bool> stop { false };
+    auto dripping = listener.drip("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n" + std::string(100, 'x'),
+        std::chrono::milliseconds(20), stop);
+    auto received = await(pending);
+    stop = true;
+    dripping.join();
+    std::chrono::duration<double> const elapsed = std::chrono::steady_clock::now() - started;
+
+    EXPECT_GE(elapsed.count(), 0.5);
+    EXPECT_LT(elapsed.count(), 5.0);
+    EXPECT_FALSE(received.data);
+    ASSERT_TRUE(received.error);
+    EXPECT_EQ(received.error->code(), URLError::TimedOut);
+}
+
+TEST_F(URLConnectionLoopbackTest, posts_reuse_the_kept_alive_connection)
+{
+    RawListener listener;
+    for (auto method : { "GET", "POST", "POST" }) {
+        URLRequest request(listener.url("/PayApi/pay"));
+        request.setHTTPMethod(method);
+        request.setHTTPBody(std::string("order=1"));
+        auto pending = start(request);
+        ASSERT_TRUE(listener.takeRequest());
+        listener.send("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok");
+        EXPECT_EQ(await(pending).data, "ok") << method;
+    }
+    EXPECT_EQ(listener.connectionsAccepted(), 1);
 }
