@@ -1,40 +1,130 @@
 #include "platform/foundation/Json.h"
 
 #include <cmath>
+#include <cstddef>
 #include <limits>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace foundation {
 
 namespace {
 
-// Nesting depth of the containers in a JSON text, counted outside strings.
-// Runs before the parser so that hostile input is refused cheaply.
-bool nestingWithinLimit(std::string_view text)
-{
-    int depth = 0;
-    bool inString = false;
-    bool escaped = false;
-    for (char c : text) {
-        if (inString) {
-            if (escaped)
-                escaped = false;
-            else if (c == '\\')
-                escaped = true;
-            else if (c == '"')
-                inString = false;
-            continue;
-        }
-        if (c == '"') {
-            inString = true;
-        } else if (c == '[' || c == '{') {
-            if (++depth > kMaxJsonDepth)
-                return false;
-        } else if (c == ']' || c == '}') {
-            --depth;
-        }
+// Builds the value as the parser reads it. nlohmann's own builder inserts each key
+// of an ordered object with a linear search for it, which makes an object of n keys
+// cost n squared; here a key is appended, and only an object grown past a few keys
+// gets a hash index of its keys, kept while the object is open (duplicate keys: the
+// last value wins, in the first one's place). The depth limit is checked as
+// containers open, so hostile nesting stops at once.
+class LinearBuilder {
+public:
+    using string_t = Json::string_t;
+
+    explicit LinearBuilder(Json& root)
+        : m_root(root)
+    {
     }
-    return true;
-}
+
+    bool null() { return add(Json(nullptr)); }
+    bool boolean(bool value) { return add(Json(value)); }
+    bool number_integer(Json::number_integer_t value) { return add(Json(value)); }
+    bool number_unsigned(Json::number_unsigned_t value) { return add(Json(value)); }
+    bool number_float(Json::number_float_t value, const string_t&) { return add(Json(value)); }
+    bool string(string_t& value) { return add(Json(std::move(value))); }
+    bool binary(Json::binary_t& value) { return add(Json(Json::binary_t(std::move(value)))); }
+
+    bool start_object(std::size_t) { return open(Json::object()); }
+    bool start_array(std::size_t) { return open(Json::array()); }
+    bool end_object() { return close(); }
+    bool end_array() { return close(); }
+    bool key(string_t& key)
+    {
+        m_open.back().key = std::move(key);
+        return true;
+    }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) { return false; }
+
+private:
+    // Objects smaller than this are searched in place: cheaper than hashing.
+    static constexpr size_t indexFrom = 16;
+
+    using Entries = Json::object_t::Container;
+
+    struct Open {
+        Json* container;
+        string_t key;
+        std::unordered_map<string_t, size_t> index;
+    };
+
+    bool open(Json container)
+    {
+        if (m_open.size() >= static_cast<size_t>(kMaxJsonDepth))
+            return false;
+        Json* placed = place(std::move(container));
+        m_open.push_back(Open { placed, {}, {} });
+        return true;
+    }
+
+    bool close()
+    {
+        m_open.pop_back();
+        return true;
+    }
+
+    bool add(Json value)
+    {
+        place(std::move(value));
+        return true;
+    }
+
+    Json* place(Json value)
+    {
+        if (m_open.empty()) {
+            m_root = std::move(value);
+            return &m_root;
+        }
+        auto& open = m_open.back();
+        if (open.container->is_array()) {
+            auto& array = open.container->get_ref<Json::array_t&>();
+            array.push_back(std::move(value));
+            return &array.back();
+        }
+        // The ordered object is a vector of entries underneath; it is used as one.
+        auto& object = static_cast<Entries&>(open.container->get_ref<Json::object_t&>());
+        if (auto existing = find(open, object); existing != object.size()) {
+            object[existing].second = std::move(value);
+            return &object[existing].second;
+        }
+        object.emplace_back(open.key, std::move(value));
+        if (!open.index.empty() || object.size() == indexFrom) {
+            if (open.index.empty()) {
+                for (size_t i = 0; i < object.size(); ++i)
+                    open.index.emplace(object[i].first, i);
+            } else {
+                open.index.emplace(std::move(open.key), object.size() - 1);
+            }
+        }
+        return &object.back().second;
+    }
+
+    // The position of the pending key in the object, or its size when it is new.
+    static size_t find(const Open& open, const Entries& object)
+    {
+        if (!open.index.empty()) {
+            auto it = open.index.find(open.key);
+            return it == open.index.end() ? object.size() : it->second;
+        }
+        for (size_t i = 0; i < object.size(); ++i) {
+            if (object[i].first == open.key)
+                return i;
+        }
+        return object.size();
+    }
+
+    Json& m_root;
+    std::vector<Open> m_open;
+};
 
 const Json& nullJson()
 {
@@ -72,10 +162,11 @@ template<typename Int> Int saturate(const Json& value)
 
 std::optional<Json> parseJsonObject(std::string_view text)
 {
-    if (!isValidUtf8(text) || !nestingWithinLimit(text))
+    if (!isValidUtf8(text))
         return std::nullopt;
-    Json value = Json::parse(text.begin(), text.end(), nullptr, /*allow_exceptions=*/false);
-    if (value.is_discarded() || !(value.is_object() || value.is_array()))
+    Json value;
+    LinearBuilder builder(value);
+    if (!Json::sax_parse(text.begin(), text.end(), &builder) || !(value.is_object() || value.is_array()))
         return std::nullopt;
     return value;
 }

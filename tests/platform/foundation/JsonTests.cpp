@@ -48,6 +48,32 @@ TEST(JsonParsing, KeepsNullAndKeyOrder)
     EXPECT_EQ(reply->dump(), R"({"status":"1","qq":null,"b":2,"a":1})");
 }
 
+// A parse that searched the object for each new key took minutes here.
+TEST(JsonParsing, AHugeObjectParsesInOrderWithTheLastOfDuplicateKeysWinning)
+{
+    constexpr int keys = 300000;
+    std::string text = "{";
+    for (int i = 0; i < keys; ++i)
+        text += "\"k" + std::to_string(i) + "\":" + std::to_string(i) + ",";
+    text += "\"k7\":\"last\",\"k20\":\"late\",\"nested\":{\"a\":1,\"a\":2}}";
+    auto parsed = parseJsonObject(text);
+    ASSERT_TRUE(parsed);
+    ASSERT_EQ(parsed->size(), size_t { keys } + 1);
+    EXPECT_EQ(parsed->begin().key(), "k0");
+    EXPECT_EQ(std::next(parsed->begin(), 7).key(), "k7");
+    EXPECT_EQ(optionalText(*parsed, "k7"), "last");
+    EXPECT_EQ(optionalText(*parsed, "k20"), "late");
+    EXPECT_EQ(intValue(valueForKey(*parsed, "k299999")), 299999);
+    EXPECT_EQ(valueForKey(*parsed, "nested").dump(), R"({"a":2})");
+}
+
+TEST(JsonParsing, NestingStopsAtTheLimit)
+{
+    auto nested = [](int depth) { return std::string(depth, '[') + std::string(depth, ']'); };
+    EXPECT_TRUE(parseJsonObject(nested(kMaxJsonDepth)));
+    EXPECT_FALSE(parseJsonObject(nested(kMaxJsonDepth + 1)));
+}
+
 TEST(JsonReaders, AbsentValuesGiveNeutralAnswers)
 {
     auto reply = parseJsonObject(R"({"status":"1","count":"12","n":3,"data":{"list":[]},"qq":null})");
