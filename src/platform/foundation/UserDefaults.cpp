@@ -76,8 +76,15 @@ void UserDefaults::loadLocked()
     m_dirty = false;
     m_setAside.reset();
     m_writeBlocked.reset();
+    removeLeftoverTemporaryFiles();
     if (!pathExists(m_file))
         return;
+    std::error_code sizeError;
+    auto const size = std::filesystem::file_size(m_file, sizeError);
+    if (!sizeError && size > kMaxFileBytes) {
+        setAsideLocked("larger than " + std::to_string(kMaxFileBytes) + " bytes");
+        return;
+    }
     auto content = Paths::readFile(m_file);
     if (content.isError()) {
         setAsideLocked(content.error().message());
@@ -99,10 +106,28 @@ void UserDefaults::setAsideLocked(const std::string& reason)
         target = base + "-" + std::to_string(n);
     if (std::rename(m_file.c_str(), target.c_str()) == 0) {
         m_setAside = target;
+        std::fprintf(stderr, "settings: %s (%s) was set aside as %s; starting with empty settings\n",
+            m_file.c_str(), reason.c_str(), target.c_str());
         return;
     }
     m_writeBlocked = "settings file " + m_file.string() + " (" + reason
         + ") could not be set aside: " + std::generic_category().message(errno);
+}
+
+// A save is a write to "<file>.tmp-XXXXXX" and a rename; a process killed in between
+// leaves the temporary file behind, and nothing else would ever remove it.
+void UserDefaults::removeLeftoverTemporaryFiles() const
+{
+    auto const prefix = m_file.filename().string() + ".tmp-";
+    std::error_code error;
+    std::filesystem::directory_iterator entries(m_file.parent_path(), error);
+    if (error)
+        return;
+    for (auto const& entry : entries) {
+        auto const name = entry.path().filename().string();
+        if (name.starts_with(prefix) && name.size() == prefix.size() + 6 && entry.is_regular_file(error))
+            std::filesystem::remove(entry.path(), error);
+    }
 }
 
 void UserDefaults::setObject(std::string text, std::string_view key)

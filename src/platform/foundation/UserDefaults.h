@@ -5,9 +5,11 @@
 // 0600: it holds merchant keys). Setters change memory only; writers call
 // synchronize() to make their values durable.
 //
-// A settings file that cannot be read or parsed is never overwritten: it is
-// renamed to "<file>.corrupt-<UTC time>" and the settings start empty. When
-// even that rename fails, synchronize() refuses to write and says why.
+// A settings file that cannot be read or parsed, or is larger than
+// kMaxFileBytes, is never overwritten: it is renamed to
+// "<file>.corrupt-<UTC time>" (said on standard error) and the settings start
+// empty. When even that rename fails, synchronize() refuses to write and says
+// why. Temporary files of a save cut short by a kill are removed on loading.
 //
 // Entries of other types found in the file are kept and written back, but
 // the typed readers do not see them.
@@ -16,6 +18,7 @@
 #include "platform/foundation/Result.h"
 #include "platform/foundation/Strings.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <mutex>
 #include <optional>
@@ -27,6 +30,9 @@ namespace foundation {
 
 class UserDefaults {
 public:
+    // A few dozen short texts take a few KiB; a file far past that is not ours.
+    static constexpr uintmax_t kMaxFileBytes = 1 << 20;
+
     struct Date {
         double secondsSince1970;
         bool operator==(const Date&) const = default;
@@ -69,6 +75,7 @@ public:
 
 private:
     void loadLocked();
+    void removeLeftoverTemporaryFiles() const;
     void setAsideLocked(const std::string& reason);
     void reloadFrom(std::filesystem::path file);
 

@@ -121,6 +121,29 @@ TEST_F(SettingsTest, CorruptFileIsSetAsideNotOverwritten)
     EXPECT_EQ(readAll(*aside), garbage);
 }
 
+TEST_F(SettingsTest, AnOversizedFileIsSetAsideAndSaidSoAndLeftoverSavesGo)
+{
+    std::string huge
+        = "{\"USER_NAME\":\"boss\",\"pad\":\"" + std::string(UserDefaults::kMaxFileBytes, 'x') + "\"}";
+    writeAll(settingsFile(), huge);
+    // Left by a kill between the write of a save and its rename.
+    auto const leftover = settingsFile().parent_path() / "defaults.json.tmp-a1B2c3";
+    auto const unrelated = settingsFile().parent_path() / "defaults.json.tmp-keep-me";
+    writeAll(leftover, "{}");
+    writeAll(unrelated, "{}");
+
+    testing::internal::CaptureStderr();
+    restart();
+    auto const said = testing::internal::GetCapturedStderr();
+    auto& defaults = UserDefaults::standard();
+    EXPECT_EQ(defaults.stringForKey("USER_NAME"), std::nullopt);
+    ASSERT_TRUE(defaults.setAsideFile());
+    EXPECT_EQ(readAll(*defaults.setAsideFile()), huge);
+    EXPECT_NE(said.find(defaults.setAsideFile()->string()), std::string::npos) << said;
+    EXPECT_FALSE(fs::exists(leftover));
+    EXPECT_TRUE(fs::exists(unrelated));
+}
+
 TEST_F(SettingsTest, EntriesOfOtherTypesAreKept)
 {
     writeAll(settingsFile(), R"({"count": 5, "USER_NAME": "a", "odd": {"date": "x"}})");
