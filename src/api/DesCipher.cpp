@@ -131,7 +131,10 @@ std::string DesCipher::urlEncode(std::string_view text)
 {
     std::string escaped = foundation::addingPercentEscapes(text);
     escaped = foundation::replaceAll(escaped, "+", "%2B");
-    return foundation::replaceAll(escaped, "/", "%2F");
+    escaped = foundation::replaceAll(escaped, "/", "%2F");
+    // The form body is cut at "&" and "=": a value must carry neither bare.
+    escaped = foundation::replaceAll(escaped, "&", "%26");
+    return foundation::replaceAll(escaped, "=", "%3D");
 }
 
 void DesCipher::formatSpecialCharacters(std::string& text)

@@ -6,6 +6,7 @@
 #include "app/AppDelegate.h"
 #include "cashier/CashierScreens.h"
 #include "main/ProgramOptions.h"
+#include "members/MemberScreens.h"
 #include "main/ScriptRunner.h"
 #include "main/TracingTransport.h"
 #include "main/Transcript.h"
@@ -165,6 +166,7 @@ int main(int argc, char** argv)
 
     RunningApp running;
     CashierScreens::registerScreens();
+    MemberScreens::registerScreens();
     kit::Application::launch(std::make_shared<AppDelegate>());
 
 #ifdef CASHIER_WITH_X11

@@ -236,6 +236,7 @@ void BaseViewController::alertViewClickedButtonAtIndex(kit::AlertView& alertView
         defaults.setObject(key, KEY_MEMBER);
         defaults.setObject(encryptKey, KEY_MEMBER_ENCRYPT);
         (void)defaults.synchronize();
+        memberKeyDidSave();
     }
     PromptUtil::toast("设置成功！");
 }

@@ -44,7 +44,8 @@ public:
 
     virtual void initViews() { }
     void initNavigatonBackButton();
-    void back();
+    // The standard back button's action; screens that lead elsewhere replace it.
+    virtual void back();
 
     // YES when the collection key and a user name are both set; asks nothing.
     bool checkUserSessionIsEnable() const;
@@ -74,6 +75,9 @@ public:
     const std::shared_ptr<kit::AlertView>& alertViewMemberKey() const { return m_alertViewMemberKey; }
 
 protected:
+    // Runs when the member key alert has stored a new pair, before "设置成功！":
+    // screens that need the member key load what waited for it here.
+    virtual void memberKeyDidSave() { }
     // A settings value counts only when present and not empty; no trimming.
     bool isSet(std::string_view key) const;
     std::shared_ptr<BaseViewController> self()

@@ -63,6 +63,12 @@ void SingleChoiceList::btnSelectCheckbox(const std::shared_ptr<UICheckBox>& chec
     onChangeIsChecked(*checkBox, checked);
 }
 
+void SingleChoiceList::toggleRow(kit::IndexPath indexPath)
+{
+    if (auto box = checkboxAt(indexPath))
+        btnSelectCheckbox(box);
+}
+
 void SingleChoiceList::onChangeIsChecked(UICheckBox& checkBox, bool isChecked)
 {
     // Held: the handler may reload the list, which hands the boxes to other rows.

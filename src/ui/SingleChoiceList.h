@@ -43,6 +43,10 @@ public:
         int tag, double rowWidth, double rowHeight);
 
     void onChangeIsChecked(UICheckBox& checkBox, bool isChecked) override;
+    // What a touch on the row's tap area does: flips the row's box and
+    // reports it as a touch on the box would. Lists selected by their own
+    // rows (a scripted tap) call this from did-select.
+    void toggleRow(kit::IndexPath indexPath);
 
     // The boxes of the rows made so far.
     std::vector<std::shared_ptr<UICheckBox>> checkboxArray() const;

@@ -103,9 +103,9 @@ TEST(DesCipherBase64, TolerantDecoderQuirks)
     EXPECT_EQ(DesCipher::encodeBase64WithString(""), "");
 }
 
-TEST(DesCipherText, UrlEncodeEscapesPlusSlashAndNonAsciiButKeepsFormSeparators)
+TEST(DesCipherText, UrlEncodeEscapesFormSeparatorsSoAValueCannotSplitTheBody)
 {
-    EXPECT_EQ(DesCipher::urlEncode("a+b/c d&e=f"), "a%2Bb%2Fc%20d&e=f");
+    EXPECT_EQ(DesCipher::urlEncode("a+b/c d&e=f"), "a%2Bb%2Fc%20d%26e%3Df");
     EXPECT_EQ(DesCipher::urlEncode("会员"), "%E4%BC%9A%E5%91%98");
     EXPECT_EQ(DesCipher::urlEncode("#%\"<>"), "%23%25%22%3C%3E");
     EXPECT_EQ(DesCipher::urlEncode("?@;:$,-_.!~*'()"), "?@;:$,-_.!~*'()");

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace kit {
+class ImageView;
+}
+
+// A member's portrait in an image view: the default photo for a member
+// without one.
+class MemberPortrait {
+public:
+    static constexpr const char* defaultPhotoName = "MemberDefaultPhoto";
+
+    static void show(kit::ImageView& imageView, const std::optional<std::string>& portrait);
+};
