@@ -299,6 +299,10 @@ Json MemberApiHandlers::payOrder(HandlerContext& context, const FormParams& para
         if (totalCents < model->conditionprice)
             return Envelope::failure("未达到优惠券使用条件");
         expected = couponPrice(*model, totalCents);
+        // A money-off coupon worth more than the total takes nothing off:
+        // the member pays the total and keeps the coupon.
+        if (expected == totalCents)
+            coupon = nullptr;
     } else if (params.has("cardid")) {
         expected = applyRate(totalCents, cardRate(EntityJson::cardOf(context.state, *member)));
     }

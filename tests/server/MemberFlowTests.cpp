@@ -159,6 +159,15 @@ TEST_F(MemberFlowTest, coupon_below_its_condition_is_refused_and_kept)
     EXPECT_EQ(member("88000001")["expensecount"], "1");
 }
 
+TEST_F(MemberFlowTest, money_off_coupon_worth_more_than_the_total_charges_the_total_and_is_kept)
+{
+    Json paid = client.call(kPay,
+        { { "memberid", "1" }, { "reverseid", "51" }, { "totalprice", "3.00" }, { "couponid", "3" },
+            { "actualprice", "3.00" }, { "bycash", "3.00" } });
+    ASSERT_EQ(paid["status"], "1") << paid;
+    EXPECT_EQ(couponIds("1"), (std::vector<std::string> { "1", "2", "3" }));
+}
+
 TEST_F(MemberFlowTest, price_estimated_by_the_app_may_be_one_cent_off)
 {
     // 0.30 at 9.5 is 0.285: the stand-in quotes 0.29, the app's double
