@@ -156,14 +156,15 @@ show
         "--trace");
     ASSERT_EQ(run.status, 0) << run.text;
     EXPECT_TRUE(inOrder(run.lines,
-        { "screen VipViewController", "alert 设置商家key", "request /UserApi/Index/getCardList", "toast 设置成功！",
-            "request /UserApi/Index/getMemberList currentpage=1&pagesize=10",
+        { "screen VipViewController", "alert 设置商家key", "request /UserApi/Index/getCardList",
+            "toast 设置成功！", "request /UserApi/Index/getMemberList currentpage=1&pagesize=10",
             "request /UserApi/Index/getMemberList currentpage=1&pagesize=10&cardid=101",
             "request /UserApi/Index/getMemberList currentpage=2&pagesize=10&cardid=101",
             "screen VipSearchViewController",
             "request /UserApi/Index/getMemberList currentpage=1&pagesize=10&keyword=13800130002&urlencode=1",
             "  row 0 0 \"王芳 | 88000002\"",
-            "request /UserApi/Index/getMemberList currentpage=1&pagesize=10&keyword=%E7%8E%8B%E8%8A%B3&urlencode=1",
+            "request /UserApi/Index/getMemberList "
+            "currentpage=1&pagesize=10&keyword=%E7%8E%8B%E8%8A%B3&urlencode=1",
             "screen VipDetailViewController", "request /UserApi/Index/getUserInfo cardnum=88000002",
             "  label labelUserName \"王芳\"", "  label labelVipMoney \"220.00\"" }))
         << run.text;
@@ -215,8 +216,9 @@ show
             "  label labelOrderMoney \"255.00\"", "screen VipDetailViewController",
             "  label labelVipMoney \"185.00\"" }))
         << run.text;
-    EXPECT_EQ(std::count_if(run.lines.begin(), run.lines.end(),
-                  [](const std::string& line) { return line.starts_with("request /UserApi/Index/payOrder/"); }),
+    EXPECT_EQ(
+        std::count_if(run.lines.begin(), run.lines.end(),
+            [](const std::string& line) { return line.starts_with("request /UserApi/Index/payOrder/"); }),
         1)
         << run.text;
     EXPECT_THAT(run.lines,
@@ -274,8 +276,9 @@ show
             "toast 授予积分成功！", "screen VipDetailViewController", "  label labelVipPoint \"250\"" }))
         << run.text;
     EXPECT_THAT(run.lines,
-        ::testing::Contains(::testing::MatchesRegex("request /UserApi/Index/payOrder/ memberid=2&mark=&reverseid="
-                                                    "[0-9]+&totalprice=120.00&couponid=6&actualprice=100.00&bycash=100.00")))
+        ::testing::Contains(
+            ::testing::MatchesRegex("request /UserApi/Index/payOrder/ memberid=2&mark=&reverseid="
+                                    "[0-9]+&totalprice=120.00&couponid=6&actualprice=100.00&bycash=100.00")))
         << run.text;
 }
 
