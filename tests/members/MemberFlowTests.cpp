@@ -2,7 +2,9 @@
 #include "api/URLConfig.h"
 #include "cashier/CashierScreens.h"
 #include "cashier/ChoosePayWayViewController.h"
+#include "members/ChoosePreferentialWayViewController.h"
 #include "members/GiveCreditViewController.h"
+#include "members/MemberConsumeResultViewController.h"
 #include "members/MemberScreens.h"
 #include "members/VipConsumeViewController.h"
 #include "members/VipDetailViewController.h"
@@ -14,8 +16,11 @@
 #include "platform/kit/Button.h"
 #include "platform/kit/NavigationController.h"
 #include "platform/kit/TabBarController.h"
+#include "platform/kit/TableView.h"
 #include "platform/kit/TextField.h"
 #include "support/InputDriver.h"
+#include "ui/SingleChoiceList.h"
+#include "ui/UICheckBox.h"
 
 #include <algorithm>
 
@@ -227,6 +232,48 @@ TEST_F(MemberFlow, points_without_a_chosen_reason_send_none_not_the_labels_promp
     ASSERT_EQ(grants.size(), 1u);
     EXPECT_EQ(sent(grants[0], "reason"), "无");
     EXPECT_EQ(sent(grants[0], "info"), "无");
+}
+
+TEST_F(MemberFlow, discount_chooser_keeps_one_way_and_asks_for_one_when_none_is_left)
+{
+    auto purchase = openPurchase();
+    ASSERT_TRUE(purchase);
+    ASSERT_TRUE(tap("btnPreferentialWay"));
+    auto chooser = std::dynamic_pointer_cast<ChoosePreferentialWayViewController>(topScreen());
+    ASSERT_TRUE(chooser);
+    auto table = std::dynamic_pointer_cast<kit::TableView>(find("tableViewPreferential"));
+    ASSERT_TRUE(table);
+    ASSERT_TRUE(chooser->choices()->checkboxAt({ 0, 0 })->checked()) << "the card discount is the default";
+    ASSERT_TRUE(InputDriver::selectRow(*table, { 1, 0 }));
+    EXPECT_FALSE(chooser->choices()->checkboxAt({ 0, 0 })->checked());
+    EXPECT_TRUE(chooser->choices()->checkboxAt({ 1, 0 })->checked());
+    ASSERT_TRUE(InputDriver::selectRow(*table, { 1, 0 }));
+    EXPECT_FALSE(chooser->currentEntity());
+    ASSERT_TRUE(tap("btnOk"));
+    EXPECT_EQ(m_toasts.back(), "请选择优惠券！");
+    EXPECT_EQ(topScreen(), chooser);
+    EXPECT_TRUE(VipConsumePricing::isCardDiscount(*purchase->preferentialWayEntity()));
+}
+
+TEST_F(MemberFlow, purchase_result_leads_back_to_the_detail_or_to_the_purchase)
+{
+    auto purchase = openPurchase();
+    ASSERT_TRUE(purchase);
+    for (const char* status : { "0", "1" }) {
+        auto result = std::make_shared<MemberConsumeResultViewController>();
+        foundation::Json data = foundation::Json::object();
+        data["status"] = status;
+        data["orderid"] = "M1";
+        result->setData(data);
+        stack()->pushViewController(result, false);
+        m_harness.runUntilIdle();
+        result->back();
+        m_harness.runUntilIdle();
+        if (std::string(status) == "0")
+            EXPECT_EQ(topScreen(), purchase);
+        else
+            EXPECT_TRUE(std::dynamic_pointer_cast<VipDetailViewController>(topScreen()));
+    }
 }
 
 } // namespace
