@@ -1,0 +1,36 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace capture {
+class MemoryFrameSource;
+}
+namespace net {
+class FakeTransport;
+}
+
+// The app running in process for a fuzz program, as `cashier --headless` runs it
+// but on a virtual clock, with every request answered by a reply the fuzzer sets:
+// each run starts the app afresh (settings with both key pairs, signed in or not)
+// and plays a script in the program's script language. FUZZ_APP_TRANSCRIPT=1 in the
+// environment prints each run's transcript on standard error.
+class AppFuzzFrame {
+public:
+    // Made once per process: the settings home, the hosts and the stand-in camera.
+    static AppFuzzFrame& shared();
+
+    // The reply every request gets: the text encrypted under the requested pair's
+    // key as the back end would send it, or the bytes as they are.
+    void setReply(std::string text, bool encrypted, int status);
+    void run(bool signedIn, const std::string& script);
+
+private:
+    AppFuzzFrame();
+
+    std::shared_ptr<net::FakeTransport> m_transport;
+    std::shared_ptr<capture::MemoryFrameSource> m_camera;
+    std::string m_reply;
+    bool m_encrypted = true;
+    int m_status = 200;
+};
