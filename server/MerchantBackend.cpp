@@ -240,6 +240,14 @@ const std::vector<MerchantBackend::Route>& MerchantBackend::routes()
     return table;
 }
 
+std::vector<std::pair<std::string, bool>> MerchantBackend::signedPaths()
+{
+    std::vector<std::pair<std::string, bool>> paths;
+    for (auto const& route : routes())
+        paths.emplace_back(route.path, route.pair == KeyPair::Member);
+    return paths;
+}
+
 const MerchantBackend::Route* MerchantBackend::findRoute(const std::string& path)
 {
     for (const Route& route : routes()) {

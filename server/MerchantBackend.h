@@ -64,6 +64,10 @@ public:
     // The merchant's keys, for tests and the banner.
     MerchantState::KeyPairs keys() const;
 
+    // Every signed path the stand-in serves, with whether it takes the member key
+    // pair (else the collection pair): for checking against the app's own table.
+    static std::vector<std::pair<std::string, bool>> signedPaths();
+
 private:
     enum class KeyPair { Collection, Member };
     struct Route;
