@@ -6,6 +6,7 @@
 #include "app/AppDelegate.h"
 #include "cashier/CashierScreens.h"
 #include "main/ScriptRunner.h"
+#include "members/MemberScreens.h"
 #include "main/Transcript.h"
 #include "platform/capture/CaptureDevice.h"
 #include "platform/capture/MemoryFrameSource.h"
@@ -91,6 +92,7 @@ void AppFuzzFrame::run(bool signedIn, const std::string& script)
     }
     kit::Screen::mainScreen().reset();
     CashierScreens::registerScreens();
+    MemberScreens::registerScreens();
     kit::Application::launch(std::make_shared<AppDelegate>());
 
     // FUZZ_APP_TRANSCRIPT=1 shows what a run did: for checking that a driver reaches its screen.
