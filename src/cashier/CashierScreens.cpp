@@ -1,22 +1,48 @@
 #include "cashier/CashierScreens.h"
 
+#include "cashier/BillTableViewCell.h"
+#include "cashier/BillViewController.h"
 #include "cashier/ChoosePayWayViewController.h"
+#include "cashier/Order404ViewController.h"
+#include "cashier/OrderDetailViewController.h"
+#include "cashier/OrderSearchViewController.h"
+#include "cashier/PayResultViewController.h"
+#include "cashier/QRCodePayViewController.h"
+#include "cashier/RePayViewController.h"
 #include "cashier/ReceivableViewController.h"
+#include "cashier/RefundViewController.h"
 #include "cashier/ScanViewController.h"
 #include "platform/kit/Registry.h"
 #include "ui/BaseViewController.h"
 
 #include <string>
 
+namespace {
+
+template<class Screen> void registerScreen(kit::Registry& registry)
+{
+    registry.registerController(std::string(Screen::nibName), [] { return std::make_shared<Screen>(); });
+}
+
+} // namespace
+
 void CashierScreens::registerScreens()
 {
     auto& registry = kit::Registry::shared();
     registry.registerController(
         "ReceivableViewController", [] { return std::make_shared<ReceivableViewController>(); });
-    registry.registerController(std::string(ChoosePayWayViewController::nibName),
-        [] { return std::make_shared<ChoosePayWayViewController>(); });
-    registry.registerController(
-        std::string(ScanViewController::nibName), [] { return std::make_shared<ScanViewController>(); });
+    registerScreen<ChoosePayWayViewController>(registry);
+    registerScreen<ScanViewController>(registry);
+    registerScreen<QRCodePayViewController>(registry);
+    registerScreen<RePayViewController>(registry);
+    registerScreen<PayResultViewController>(registry);
+    registerScreen<OrderDetailViewController>(registry);
+    registerScreen<RefundViewController>(registry);
+    registerScreen<BillViewController>(registry);
+    registerScreen<OrderSearchViewController>(registry);
+    registerScreen<Order404ViewController>(registry);
+    registry.registerView(
+        std::string(BillTableViewCell::nibName), [] { return std::make_shared<BillTableViewCell>(); });
     BaseViewController::setScannerFactory([](std::weak_ptr<ScanViewControllerDelegate> delegate) {
         auto scanner = kit::Registry::shared().instantiate<ScanViewController>(
             std::string(ScanViewController::nibName));

@@ -1,46 +1,114 @@
 #pragma once
 
 #include "api/NetUtilSign.h"
+#include "platform/foundation/Json.h"
 #include "ui/BaseViewController.h"
 
+#include <cstdint>
 #include <memory>
 #include <string_view>
 
-namespace kit {
-class Label;
-}
+class OrderStatusPoller;
+class SubmitGuard;
+class ProgressHUD;
 
-// Where an amount is collected. For now it only shows the amount it was
-// given and goes back: choosing a wallet, scanning the customer's code and
-// following the order come with the payment screens.
+namespace kit {
+class Button;
+class Control;
+class ImageView;
+class Label;
+class View;
+} // namespace kit
+
+// Where an amount is collected: scan the customer's payment code (paid here,
+// following the order until it is paid or failed) or show a wallet's QR
+// code on the next screen. Member screens open it for the part of a member
+// payment paid by mobile wallet and get their request back once it is paid
+// (MobilePayCallbackReceiver).
 class ChoosePayWayViewController : public BaseViewController {
 public:
     static constexpr std::string_view nibName = "ChoosePayWayViewController";
+    static constexpr std::string_view barcodePath = "/PayApi/OfflinePay/barcode";
+    static constexpr std::string_view waitingText = "等待用户确认...";
+    static constexpr double moneyViewShare = 0.28;
 
+    ChoosePayWayViewController();
+    ~ChoosePayWayViewController() override;
+
+    void loadView() override;
     void viewDidLoad() override;
+    void viewWillAppear(bool animated) override;
+    void viewWillDisappear(bool animated) override;
+    void viewDidDisappear(bool animated) override;
     void initViews() override;
+    void screenAdapter() override;
+
+    void btnClick(kit::Control& sender);
+    void scanCallback(const std::string& code) override;
+    void requestBarCodePay();
+    void toPayResult(const foundation::Json& order);
+    void memberConsume(const foundation::Json& order);
+    void memberRecharge(const foundation::Json& order);
 
     double money() const { return m_money; }
     void setMoney(double money) { m_money = money; }
+    // MobilePayCallbackReceiver::consumeType*: 0 a plain collection, 1 a
+    // member purchase, 2 a member recharge.
     int consumeType() const { return m_consumeType; }
     void setConsumeType(int type) { m_consumeType = type; }
     double rechargeMoney() const { return m_rechargeMoney; }
     void setRechargeMoney(double money) { m_rechargeMoney = money; }
-    // The member request whose mobile part is paid here (see
-    // MobilePayCallbackReceiver); absent for a plain collection.
+    // The member request whose mobile part is paid here; absent for a plain
+    // collection.
     const std::shared_ptr<NetUtilSign::Parameters>& requestPayParams() const { return m_requestPayParams; }
     void setRequestPayParams(std::shared_ptr<NetUtilSign::Parameters> params)
     {
         m_requestPayParams = std::move(params);
     }
 
+    const foundation::Json& orderData() const { return m_orderData; }
+    bool isPolling() const;
     const std::shared_ptr<kit::Label>& labelMoney() const { return m_labelMoney; }
+    const std::shared_ptr<kit::Button>& btnScan() const { return m_btnScan; }
 
 private:
+    void startPolling();
+    void stopPolling();
+    void showWaitingHud();
+    void handleBarcodeReply(std::uint64_t generation, const std::optional<std::string>& reply);
+    // Whether the wallet is switched on; toasts when it is not.
+    bool checkWalletEnabled(std::string_view wallet);
+    void openQrCode(std::string_view wallet);
+    std::shared_ptr<kit::Button> makeWalletButton(std::string_view name, const char* icon, const char* title);
+    std::shared_ptr<ChoosePayWayViewController> selfPayWay()
+    {
+        return std::static_pointer_cast<ChoosePayWayViewController>(shared_from_this());
+    }
+
     double m_money = 0;
-    // 0 a plain collection, 1 a member purchase, 2 a member recharge.
     int m_consumeType = 0;
     double m_rechargeMoney = 0;
     std::shared_ptr<NetUtilSign::Parameters> m_requestPayParams;
+
+    foundation::Json m_orderData;
+    std::shared_ptr<OrderStatusPoller> m_poller;
+    std::shared_ptr<ProgressHUD> m_hud;
+    // The scan button stays blocked while a barcode request is out, and a
+    // reply from before the screen last went away is dropped.
+    std::shared_ptr<SubmitGuard> m_submitGuard;
+    std::uint64_t m_barcodeGeneration = 0;
+
+    std::shared_ptr<kit::View> m_moneyView;
+    std::shared_ptr<kit::View> m_bottomView;
+    std::shared_ptr<kit::View> m_scanView;
+    std::shared_ptr<kit::ImageView> m_ivScanIcon;
+    std::shared_ptr<kit::Label> m_labelScan;
+    std::shared_ptr<kit::Button> m_btnScan;
+    std::shared_ptr<kit::View> m_codeViewContainer;
+    std::shared_ptr<kit::Label> m_labelCodeTitle;
+    std::shared_ptr<kit::Label> m_labelMoneyFlag;
     std::shared_ptr<kit::Label> m_labelMoney;
+    std::shared_ptr<kit::Button> m_btnAlipayCode;
+    std::shared_ptr<kit::Button> m_btnWxpayCode;
+    std::shared_ptr<kit::Button> m_btnBdpayCode;
 };

@@ -8,6 +8,7 @@
 #include "platform/foundation/Strings.h"
 #include "platform/kit/AlertView.h"
 #include "platform/kit/BarButtonItem.h"
+#include "platform/kit/DatePicker.h"
 #include "platform/kit/Button.h"
 #include "platform/kit/NavigationController.h"
 #include "platform/kit/NavigationItem.h"
@@ -23,7 +24,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <condition_variable>
+#include <ctime>
 #include <sstream>
 #include <stop_token>
 #include <thread>
@@ -192,6 +195,8 @@ Result<void> ScriptRunner::execute(const std::string& command, const std::string
         return scan(rest, false);
     if (command == "scan-image")
         return scan(rest, true);
+    if (command == "pick-date")
+        return pickDate(rest);
     if (command == "pull-down")
         return pull(true);
     if (command == "pull-up")
@@ -419,6 +424,35 @@ Result<void> ScriptRunner::scan(const std::string& argument, bool isImageFile)
             return current != scanner.lock();
         },
         5);
+    return {};
+}
+
+Result<void> ScriptRunner::pickDate(const std::string& day)
+{
+    int year = 0, month = 0, date = 0;
+    char extra = 0;
+    if (std::sscanf(day.c_str(), "%4d-%2d-%2d%c", &year, &month, &date, &extra) != 3 || month < 1 || month > 12
+        || date < 1 || date > 31)
+        return Error("pick-date needs a day as YYYY-MM-DD");
+    TRY(noAlertUp());
+    auto top = ScreenInspector::topViewController(*window());
+    auto pickers = visible<kit::DatePicker>(top ? top->view() : window());
+    if (pickers.empty())
+        return Error("no date chooser on screen");
+    auto& picker = *pickers.front();
+    // The wheels move the day and leave the time of day as it was.
+    std::time_t shown = static_cast<std::time_t>(picker.date());
+    std::tm local {};
+    localtime_r(&shown, &local);
+    local.tm_year = year - 1900;
+    local.tm_mon = month - 1;
+    local.tm_mday = date;
+    local.tm_isdst = -1;
+    std::tm wanted = local;
+    std::time_t picked = std::mktime(&local);
+    if (picked == -1 || local.tm_mday != wanted.tm_mday || local.tm_mon != wanted.tm_mon)
+        return Error("there is no day " + day);
+    picker.pickDate(static_cast<double>(picked));
     return {};
 }
 

@@ -70,6 +70,7 @@ private:
     foundation::Result<void> alertType(const std::string& rest);
     foundation::Result<void> alertButton(const std::string& index);
     foundation::Result<void> scan(const std::string& code, bool isImageFile);
+    foundation::Result<void> pickDate(const std::string& day);
     foundation::Result<void> pull(bool down);
     foundation::Result<void> wait(const std::string& seconds);
     foundation::Result<void> idle();

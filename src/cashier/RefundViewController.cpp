@@ -1,0 +1,229 @@
+#include "cashier/RefundViewController.h"
+
+#include "api/Constants.h"
+#include "api/JsonUtil.h"
+#include "api/Md5Util.h"
+#include "api/NetUtilSign.h"
+#include "cashier/CashierViews.h"
+#include "cashier/CollectInputRules.h"
+#include "cashier/ScreenAction.h"
+#include "cashier/SubmitGuard.h"
+#include "platform/foundation/Strings.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/kit/AlertView.h"
+#include "platform/kit/Button.h"
+#include "platform/kit/Label.h"
+#include "platform/kit/NavigationBar.h"
+#include "platform/kit/NavigationController.h"
+#include "platform/kit/Screen.h"
+#include "platform/kit/TextField.h"
+#include "ui/AmountFilter.h"
+#include "ui/ColorUtil.h"
+#include "ui/PromptUtil.h"
+
+RefundViewController::RefundViewController()
+    : m_submitGuard(SubmitGuard::create())
+{
+}
+
+void RefundViewController::loadView()
+{
+    auto bounds = kit::Screen::mainScreen().bounds();
+    auto root = std::make_shared<kit::View>(bounds);
+    root->setBackgroundColor(ColorUtil::getUIColorByHex(CashierViews::pageHex));
+    setView(root);
+    double width = bounds.width();
+    double y = CashierViews::navigationBarHeight + 20;
+    m_tvRefundMoney = std::make_shared<kit::TextField>(graphics::Rect { 15, y, width - 30, 44 });
+    m_tvRefundMoney->setName("tvRefundMoney");
+    m_tvRefundMoney->setBorderStyle(kit::TextBorderStyle::RoundedRect);
+    m_tvRefundMoney->setBackgroundColor(graphics::Color::white());
+    root->addSubview(m_tvRefundMoney);
+    m_labelMsg = CashierViews::label("labelMsg", 14, "666666");
+    m_labelMsg->setNumberOfLines(0);
+    m_labelMsg->setFrame({ 15, y + 60, width - 30, 120 });
+    root->addSubview(m_labelMsg);
+    m_btnOk = CashierViews::greenButton("btnOk", "确定");
+    m_btnOk->setFrame({ 15, y + 200, width - 30, 44 });
+    root->addSubview(m_btnOk);
+}
+
+void RefundViewController::viewDidLoad()
+{
+    BaseViewController::viewDidLoad();
+    initViews();
+    initNavigatonBackButton();
+}
+
+void RefundViewController::initViews()
+{
+    setTitle("订单退款");
+    if (auto navigation = navigationController())
+        navigation->navigationBar()->setTitleTextColor(graphics::Color::white());
+    m_submitGuard->setControls({ m_btnOk });
+    m_btnOk->addTarget(selfRefund(), &RefundViewController::btnClick, kit::ControlEvent::TouchUpInside);
+    m_tvRefundMoney->setDelegate(std::static_pointer_cast<kit::TextFieldDelegate>(selfRefund()));
+    m_tvRefundMoney->setKeyboardType(kit::KeyboardType::DecimalPad);
+    double received = foundation::doubleValue(m_pri_paymoney);
+    m_tvRefundMoney->setPlaceholder("当前可退" + foundation::formatFixed(received, 2) + "元");
+    m_labelMsg->setText("订单金额：" + foundation::formatFixed(foundation::doubleValue(m_paymoney), 2)
+        + "元 , 实收金额：" + foundation::formatFixed(received, 2) + "元 \n\n订单号：    " + m_orderId
+        + " \n\n支付时间： " + m_payTime);
+}
+
+void RefundViewController::viewWillDisappear(bool animated)
+{
+    BaseViewController::viewWillDisappear(animated);
+    // A reply that comes back once the screen has gone changes nothing here.
+    ++m_generation;
+    m_submitGuard->release();
+}
+
+bool RefundViewController::textFieldShouldChangeCharactersInRange(
+    kit::TextField& textField, kit::TextRange range, const std::string& replacement)
+{
+    return AmountFilter::shouldChangeCharacters(
+        textField.text(), range, replacement, AmountFilter::Variant::Refund);
+}
+
+void RefundViewController::touchesEnded(const kit::Touch&)
+{
+    if (!m_tvRefundMoney->isExclusiveTouch())
+        m_tvRefundMoney->resignFirstResponder();
+}
+
+bool RefundViewController::isShopOwner() const
+{
+    return userDefaults().stringForKey(USER_JOB) == "2";
+}
+
+bool RefundViewController::checkAmount()
+{
+    std::string amount = m_tvRefundMoney->text();
+    if (amount.empty()) {
+        PromptUtil::toast("请输入退款金额！");
+        return false;
+    }
+    // In cents, so that the whole amount received passes and a cent more does not.
+    auto cents = CollectInputRules::cents(amount);
+    if (!cents || *cents <= 0) {
+        PromptUtil::toast("请输入正确的退款金额！");
+        return false;
+    }
+    if (*cents > CollectInputRules::centsOfValue(foundation::doubleValue(m_pri_paymoney))) {
+        PromptUtil::toast("退款金额不可大于实收金额！");
+        return false;
+    }
+    return true;
+}
+
+void RefundViewController::btnClick()
+{
+    if (m_submitGuard->isBlocked() || !checkAmount())
+        return;
+    if (isShopOwner())
+        showConfirmAlert();
+    else
+        checkIsShopOwner();
+}
+
+void RefundViewController::checkIsShopOwner()
+{
+    // Kept and shown again, with what was typed.
+    if (!m_validateShopownerAlertView) {
+        m_validateShopownerAlertView = kit::AlertView::create("验证店长权限", "",
+            std::static_pointer_cast<kit::AlertViewDelegate>(selfRefund()), std::string("确定"), { "取消" });
+        m_validateShopownerAlertView->setAlertViewStyle(kit::AlertViewStyle::LoginAndPasswordInput);
+        m_validateShopownerAlertView->textFieldAtIndex(0)->setPlaceholder("请输入用户名");
+        m_validateShopownerAlertView->textFieldAtIndex(1)->setPlaceholder("请输入密码");
+    }
+    m_validateShopownerAlertView->show();
+}
+
+void RefundViewController::showConfirmAlert()
+{
+    m_confirmAlertView = kit::AlertView::create("您确定要退款吗？", "",
+        std::static_pointer_cast<kit::AlertViewDelegate>(selfRefund()), std::string("确定"), { "取消" });
+    m_confirmAlertView->show();
+}
+
+void RefundViewController::alertViewClickedButtonAtIndex(kit::AlertView& alertView, int buttonIndex)
+{
+    if (m_confirmAlertView && &alertView == m_confirmAlertView.get()) {
+        if (buttonIndex == 0)
+            refundRequest();
+        return;
+    }
+    if (!m_validateShopownerAlertView || &alertView != m_validateShopownerAlertView.get()) {
+        BaseViewController::alertViewClickedButtonAtIndex(alertView, buttonIndex);
+        return;
+    }
+    if (buttonIndex != 0 || m_submitGuard->isBlocked())
+        return;
+    m_ownerUsername = foundation::trimWhitespaceAndNewlines(alertView.textFieldAtIndex(0)->text());
+    m_ownerPassword = foundation::trimWhitespaceAndNewlines(alertView.textFieldAtIndex(1)->text());
+    if (m_ownerUsername.empty()) {
+        PromptUtil::toast("用户名不可为空！");
+        alertView.show();
+        return;
+    }
+    if (m_ownerPassword.empty()) {
+        PromptUtil::toast("密码不可为空！");
+        alertView.show();
+        return;
+    }
+    NetUtilSign::Parameters parameters;
+    parameters["username"] = m_ownerUsername;
+    parameters["password"] = Md5Util::md5_32(m_ownerPassword);
+    auto token = m_submitGuard->block();
+    std::weak_ptr<RefundViewController> weak = selfRefund();
+    std::uint64_t generation = m_generation;
+    NetUtilSign::doPost(checkStaffPath, std::nullopt, NetUtilSign::receivableKeyFlag, parameters,
+        [weak, generation, token](const std::optional<std::string>& reply) {
+            auto screen = weak.lock();
+            if (!screen || generation != screen->m_generation)
+                return;
+            auto json = JsonUtil::getJSONObject(reply);
+            auto& ownerAlert = *screen->m_validateShopownerAlertView;
+            if (JsonUtil::isSuccess(json) && foundation::optionalText(JsonUtil::data(json), "job") == "2") {
+                ownerAlert.textFieldAtIndex(0)->setText("");
+                ownerAlert.textFieldAtIndex(1)->setText("");
+                PromptUtil::toast("验证成功！");
+                screen->showConfirmAlert();
+                return;
+            }
+            PromptUtil::toast("验证失败,您不是店长,没有此权限！");
+            ownerAlert.show();
+        });
+}
+
+void RefundViewController::refundRequest()
+{
+    if (m_submitGuard->isBlocked() || !checkAmount())
+        return;
+    auto& defaults = userDefaults();
+    NetUtilSign::Parameters parameters;
+    parameters["orderid"] = m_orderId;
+    parameters["reason"] = "";
+    parameters["mid"] = defaults.stringForKey(USER_ID).value_or("");
+    parameters["refundmoney"] = m_tvRefundMoney->text();
+    if (isShopOwner()) {
+        parameters["username"] = defaults.stringForKey(USER_NAME).value_or("");
+        parameters["password"] = defaults.stringForKey(PASS_WORD).value_or("");
+    } else {
+        parameters["username"] = m_ownerUsername;
+        parameters["password"] = Md5Util::md5_32(m_ownerPassword);
+    }
+    std::weak_ptr<RefundViewController> weak = selfRefund();
+    auto isCurrent = [weak, generation = m_generation] {
+        auto screen = weak.lock();
+        return screen && screen->m_generation == generation;
+    };
+    ScreenAction::post(refundPath, std::nullopt, parameters, m_submitGuard->block(), isCurrent,
+        [weak](const foundation::Json&) {
+            PromptUtil::toast("退款成功！");
+            auto screen = weak.lock();
+            if (auto navigation = screen ? screen->navigationController() : nullptr)
+                navigation->popViewControllerAnimated(true);
+        });
+}

@@ -1,0 +1,256 @@
+#include "CollectFlowFixture.h"
+#include "cashier/Order404ViewController.h"
+#include "cashier/OrderDetailViewController.h"
+#include "cashier/OrderSearchViewController.h"
+#include "cashier/PayResultViewController.h"
+#include "cashier/RePayViewController.h"
+#include "cashier/RefundViewController.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/kit/Button.h"
+#include "platform/kit/TextField.h"
+#include "support/InputDriver.h"
+
+namespace {
+
+using support::InputDriver;
+
+class Orders : public CollectFlow {
+protected:
+    std::shared_ptr<OrderDetailViewController> openDetail(const foundation::Json& order)
+    {
+        auto detail
+            = kit::Registry::shared().instantiate<OrderDetailViewController>("OrderDetailViewController");
+        detail->setOrderId(order.value("orderid", ""));
+        detail->setOrderType(order.value("payment", ""));
+        push(detail);
+        return detail;
+    }
+
+    // The action buttons shown, left to right.
+    std::vector<std::string> actions() const
+    {
+        std::vector<std::pair<double, std::string>> found;
+        for (auto& button : harness.findAll<kit::Button>()) {
+            auto container = button->superview();
+            if (container && container->name() == "operationContainer" && !button->isHidden())
+                found.emplace_back(button->frame().x(), button->currentTitle().value_or(""));
+        }
+        std::sort(found.begin(), found.end());
+        std::vector<std::string> titles;
+        for (auto& [x, title] : found)
+            titles.push_back(title);
+        return titles;
+    }
+
+    std::shared_ptr<RefundViewController> openRefund(const foundation::Json& order)
+    {
+        openDetail(order);
+        EXPECT_TRUE(harness.tap("btnRefund"));
+        return top<RefundViewController>();
+    }
+
+    // Set as it stands: the checks on OK must hold whatever reached the field.
+    void typeAmount(RefundViewController& refund, const std::string& amount)
+    {
+        refund.tvRefundMoney()->setText(amount);
+        settle();
+    }
+
+    std::string search(const std::string& number)
+    {
+        auto screen = top<OrderSearchViewController>();
+        InputDriver::clear(*screen->tvOrderNum());
+        InputDriver::paste(*screen->tvOrderNum(), number);
+        EXPECT_TRUE(harness.tap("btnSearch"));
+        settle();
+        if (top<OrderDetailViewController>())
+            return "detail " + harness.labelText("labelOrderId");
+        if (top<Order404ViewController>())
+            return "not found";
+        return "stayed";
+    }
+};
+
+TEST_F(Orders, the_actions_shown_follow_the_order_state_and_refused_actions_say_why)
+{
+    struct Case {
+        const char* paystatus;
+        const char* isRefund;
+        const char* paytype;
+        std::vector<std::string> actions;
+    };
+    const Case cases[] = {
+        { "0", "0", "2", { "更新订单", "重新付款", "撤销" } },
+        { "0", "0", "1", { "更新订单", "撤销" } },
+        { "1", "0", "1", { "更新订单", "退款" } },
+        { "1", "2", "1", { "更新订单", "退款" } }, // refunded in part
+        { "1", "2", "2", { "更新订单" } }, // refunded whole
+        { "2", "0", "1", { "更新订单" } },
+        { "0", "1", "2", { "更新订单" } },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.paystatus) + "/" + c.isRefund + "/" + c.paytype);
+        openDetail(seededOrder("alipay", c.paystatus, c.isRefund, c.paytype));
+        EXPECT_EQ(actions(), c.actions);
+        pressBack();
+    }
+    // A failed order answers every action with its reason.
+    auto detail = openDetail(seededOrder("wxpay", "2", "0"));
+    detail->restartPay();
+    detail->cancelOrder();
+    detail->refund();
+    EXPECT_EQ(takeToasts(),
+        (std::vector<std::string> {
+            "只有待付款订单才能重新支付！", "只有待付款的订单才能撤销！", "该订单还未付款,无法进行退款！" }));
+}
+
+TEST_F(Orders, the_detail_shows_no_merchant_key_even_when_one_is_stored_as_the_device_key)
+{
+    auto& defaults = foundation::UserDefaults::standard();
+    defaults.setObject(defaults.stringForKey("KEY_RECEIVABLE").value_or(""), "APP_KEY");
+    openDetail(seededOrder("alipay", "1", "0"));
+    for (auto& text : harness.visibleTexts())
+        EXPECT_EQ(text.find(m_backend->keys().collectionKey), std::string::npos) << text;
+    pressBack();
+    defaults.setObject(std::string("device-7"), "APP_KEY");
+    openDetail(seededOrder("alipay", "1", "0"));
+    EXPECT_EQ(harness.labelText("labelKey"), "device-7");
+}
+
+TEST_F(Orders, a_cancel_is_sent_once_however_often_it_is_confirmed_and_the_order_reloads)
+{
+    openDetail(seededOrder("alipay", "0", "0", "1"));
+    delayReplies("/PayApi/OfflinePay/cancel", 1.0);
+    ASSERT_TRUE(harness.tap("btnCancelOrder"));
+    ASSERT_TRUE(InputDriver::pressAlertButton("确定"));
+    // The overlay lets touches through; the button is blocked instead.
+    EXPECT_FALSE(harness.find<kit::Button>("btnCancelOrder")->isEnabled());
+    top<OrderDetailViewController>()->cancelOrder();
+    top<OrderDetailViewController>()->cancelRequest();
+    settle();
+    EXPECT_FALSE(InputDriver::visibleAlert());
+    harness.advance(1.0);
+    EXPECT_EQ(count("/PayApi/OfflinePay/cancel"), 1u);
+    EXPECT_EQ(takeToasts(), (std::vector<std::string> { "撤销订单成功！" }));
+    EXPECT_EQ(harness.labelText("labelIsRefund"), "已撤销");
+    EXPECT_EQ(actions(), (std::vector<std::string> { "更新订单" }));
+}
+
+TEST_F(Orders, refund_amounts_are_checked_in_cents)
+{
+    auto order = seededOrder("alipay", "1", "2", "1");
+    ASSERT_EQ(order.value("pri_paymoney", ""), "70.00"); // of 100.00, refunded in part
+    auto refund = openRefund(order);
+    ASSERT_TRUE(refund);
+    for (const char* amount : { "", "0", ".", "0.00", "1.2.3" }) {
+        typeAmount(*refund, amount);
+        ASSERT_TRUE(harness.tap("btnOk"));
+    }
+    typeAmount(*refund, "70.01");
+    ASSERT_TRUE(harness.tap("btnOk"));
+    EXPECT_EQ(takeToasts(),
+        (std::vector<std::string> { "请输入退款金额！", "请输入正确的退款金额！", "请输入正确的退款金额！",
+            "请输入正确的退款金额！", "请输入正确的退款金额！", "退款金额不可大于实收金额！" }));
+    EXPECT_FALSE(InputDriver::visibleAlert());
+    typeAmount(*refund, "70");
+    ASSERT_TRUE(harness.tap("btnOk"));
+    auto alert = InputDriver::visibleAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->title(), "您确定要退款吗？");
+}
+
+TEST_F(Orders, an_owner_refunds_at_once_and_the_order_detail_shows_the_new_state_on_return)
+{
+    auto order = seededOrder("alipay", "1", "0", "1");
+    auto refund = openRefund(order);
+    auto detail = stack()->viewControllers()[stack()->viewControllers().size() - 2];
+    typeAmount(*refund, order.value("pri_paymoney", ""));
+    delayReplies("/PayApi/OfflinePay/refund", 1.0);
+    ASSERT_TRUE(harness.tap("btnOk"));
+    ASSERT_TRUE(InputDriver::pressAlertButton("确定"));
+    // A second OK while the refund is out opens nothing and sends nothing.
+    EXPECT_FALSE(refund->btnOk()->isEnabled());
+    refund->btnClick();
+    refund->refundRequest();
+    harness.advance(1.5);
+    auto refunds = sent("/PayApi/OfflinePay/refund");
+    ASSERT_EQ(refunds.size(), 1u);
+    EXPECT_EQ(refunds[0].params.value("username", ""), "boss");
+    EXPECT_EQ(refunds[0].params.value("password", ""), "e10adc3949ba59abbe56e057f20f883e");
+    EXPECT_EQ(refunds[0].params.value("mid", ""), "7");
+    EXPECT_EQ(top(), detail);
+    EXPECT_EQ(harness.labelText("labelIsRefund"), "已退款");
+    EXPECT_EQ(actions(), (std::vector<std::string> { "更新订单" }));
+}
+
+TEST_F(Orders, a_cashier_needs_an_owner_login_and_a_staff_login_is_refused)
+{
+    signIn(Staff::Cashier);
+    auto refund = openRefund(seededOrder("wxpay", "1", "0", "1"));
+    typeAmount(*refund, "1");
+    ASSERT_TRUE(harness.tap("btnOk"));
+    ASSERT_EQ(InputDriver::visibleAlert()->title(), "验证店长权限");
+    InputDriver::typeIntoAlertField(0, "cashier");
+    InputDriver::typeIntoAlertField(1, "123456");
+    ASSERT_TRUE(InputDriver::pressAlertButton("确定"));
+    EXPECT_EQ(takeToasts().back(), "验证失败,您不是店长,没有此权限！");
+    ASSERT_EQ(InputDriver::visibleAlert()->title(), "验证店长权限");
+    ASSERT_TRUE(InputDriver::pressAlertButton("取消"));
+
+    ASSERT_TRUE(harness.tap("btnOk"));
+    InputDriver::visibleAlert()->textFieldAtIndex(0)->setText("");
+    InputDriver::typeIntoAlertField(0, " boss ");
+    ASSERT_TRUE(InputDriver::pressAlertButton("确定"));
+    EXPECT_EQ(takeToasts().back(), "验证成功！");
+    ASSERT_TRUE(InputDriver::pressAlertButton("确定"));
+    auto refunds = sent("/PayApi/OfflinePay/refund");
+    ASSERT_EQ(refunds.size(), 1u);
+    EXPECT_EQ(refunds[0].params.value("username", ""), "boss");
+    EXPECT_EQ(refunds[0].params.value("refundmoney", ""), "1");
+    EXPECT_EQ(takeToasts().back(), "退款成功！");
+}
+
+TEST_F(Orders, a_baidu_re_payment_is_shown_and_polled_as_baidu_and_back_returns_to_the_detail)
+{
+    openDetail(seededOrder("bdpay", "0", "0", "2"));
+    ASSERT_TRUE(harness.tap("btnRePay"));
+    auto repay = top<RePayViewController>();
+    ASSERT_TRUE(repay);
+    EXPECT_EQ(harness.labelText("labelPayWay"), "请顾客使用百度钱包");
+    auto polls = sent("/PayApi/OfflinePay/getOrderStatus/");
+    ASSERT_EQ(polls.size(), 1u);
+    EXPECT_EQ(polls[0].params.value("m_paytype", ""), "bdpay");
+    harness.advance(4.6);
+    ASSERT_TRUE(top<PayResultViewController>());
+    EXPECT_EQ(harness.labelText("labelPayResult"), "支付成功");
+    pressBack();
+    ASSERT_TRUE(top<OrderDetailViewController>());
+    EXPECT_EQ(harness.labelText("labelPayStatus"), "支付成功");
+}
+
+TEST_F(Orders, search_finds_by_number_refuses_blanks_and_reloads_the_order_it_opened)
+{
+    open<OrderSearchViewController>("OrderSearchViewController");
+    EXPECT_EQ(search("   "), "stayed");
+    EXPECT_EQ(takeToasts(), (std::vector<std::string> { "请输入订单号！" }));
+    EXPECT_EQ(count("/PayApi/OfflinePay/getOrderDetails"), 0u);
+    // Baidu orders are not looked up; a number holding "&" is not sent.
+    EXPECT_EQ(search(seededOrder("bdpay", "1", "0").value("orderid", "")), "not found");
+    pressBack();
+    EXPECT_EQ(search("1&m_paytype=bdpay"), "not found");
+    pressBack();
+    EXPECT_EQ(count("/PayApi/OfflinePay/getOrderDetails"), 2u);
+
+    auto order = seededOrder("wxpay", "1", "0", "1");
+    EXPECT_EQ(search(" " + order.value("orderid", "") + "\n"), "detail " + order.value("orderid", ""));
+    // Refunded in full through the detail, it no longer offers a refund.
+    ASSERT_TRUE(harness.tap("btnRefund"));
+    typeAmount(*top<RefundViewController>(), order.value("pri_paymoney", ""));
+    ASSERT_TRUE(harness.tap("btnOk"));
+    ASSERT_TRUE(InputDriver::pressAlertButton("确定"));
+    ASSERT_TRUE(top<OrderDetailViewController>());
+    EXPECT_EQ(harness.labelText("labelIsRefund"), "已退款");
+    EXPECT_EQ(actions(), (std::vector<std::string> { "更新订单" }));
+}
+
+} // namespace

@@ -1,0 +1,259 @@
+#include "CollectFlowFixture.h"
+#include "cashier/ChoosePayWayViewController.h"
+#include "cashier/MobilePayCallbackReceiver.h"
+#include "cashier/PayResultViewController.h"
+#include "cashier/QRCodePayViewController.h"
+#include "cashier/ScanViewController.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/kit/Label.h"
+
+namespace {
+
+// A member screen waiting for its mobile part to be paid.
+class MemberScreen : public BaseViewController, public MobilePayCallbackReceiver {
+public:
+    explicit MemberScreen(int type)
+        : m_type(type)
+    {
+    }
+    int mobilePayConsumeType() const override { return m_type; }
+    void setMobilePayCallbackParams(std::shared_ptr<NetUtilSign::Parameters> params) override
+    {
+        received = std::move(params);
+    }
+    std::shared_ptr<NetUtilSign::Parameters> received;
+
+private:
+    int m_type;
+};
+
+class Payment : public CollectFlow {
+protected:
+    std::shared_ptr<ChoosePayWayViewController> openPayWay(
+        double money = 12, int consumeType = 0, std::shared_ptr<NetUtilSign::Parameters> request = nullptr)
+    {
+        auto payWay
+            = kit::Registry::shared().instantiate<ChoosePayWayViewController>("ChoosePayWayViewController");
+        payWay->setMoney(money);
+        payWay->setConsumeType(consumeType);
+        payWay->setRequestPayParams(std::move(request));
+        push(payWay);
+        return payWay;
+    }
+
+    // The code as the scanner hands it back.
+    void scan(ChoosePayWayViewController& payWay, const std::string& code)
+    {
+        payWay.scanCallback(code);
+        settle();
+    }
+
+    std::string polledOrder(std::size_t index) const
+    {
+        auto polls = sent("/PayApi/OfflinePay/getOrderStatus/");
+        return index < polls.size() ? polls[index].params.value("orderid", "") : "";
+    }
+
+    std::string resultText() const
+    {
+        auto result = top<PayResultViewController>();
+        return result ? harness.labelText("labelPayResult") : "<no result>";
+    }
+};
+
+TEST_F(Payment, the_code_prefix_picks_the_wallet_a_switched_off_wallet_sends_nothing_and_a_repeat_is_ignored)
+{
+    foundation::UserDefaults::standard().setObject(std::string("0"), "IS_ENABLE_BD_PAY");
+    auto payWay = openPayWay();
+    for (const char* code : { "1300000001", "2800000001", "1400000001", "" })
+        scan(*payWay, code);
+    scan(*payWay, "3100000001");
+    EXPECT_EQ(takeToasts().back(), "您还没有开通百度钱包支付！");
+    // The same code twice in a row goes out once; another code in between lets it go again.
+    scan(*payWay, "2800000001");
+    scan(*payWay, "2800000001");
+    scan(*payWay, "2800000002");
+    scan(*payWay, "2800000001");
+
+    std::vector<std::string> wallets;
+    for (const auto& request : sent("/PayApi/OfflinePay/barcode"))
+        wallets.push_back(
+            request.params.value("m_paytype", "") + ":" + request.params.value("dynamic_id", ""));
+    EXPECT_EQ(wallets,
+        (std::vector<std::string> { "wxpay:1300000001", "alipay:2800000001", "alipay:1400000001",
+            "alipay:", "alipay:2800000001", "alipay:2800000002", "alipay:2800000001" }));
+    EXPECT_EQ(sent("/PayApi/OfflinePay/barcode").front().params.value("money", ""), "12.00");
+}
+
+TEST_F(Payment, a_waiting_order_is_polled_at_once_then_every_two_seconds_until_paid_and_never_after)
+{
+    auto payWay = openPayWay();
+    scan(*payWay, "2800000008");
+    EXPECT_EQ(count("/PayApi/OfflinePay/getOrderStatus/"), 1u);
+    EXPECT_TRUE(payWay->isPolling());
+    EXPECT_TRUE(shows("等待用户确认..."));
+    harness.advance(2.0);
+    EXPECT_EQ(count("/PayApi/OfflinePay/getOrderStatus/"), 2u);
+    EXPECT_EQ(resultText(), "支付成功");
+    EXPECT_EQ(harness.labelText("labelOrderMoney"), "12.00");
+    harness.advance(10);
+    EXPECT_EQ(count("/PayApi/OfflinePay/getOrderStatus/"), 2u);
+    EXPECT_FALSE(payWay->isPolling());
+    EXPECT_FALSE(shows("等待用户确认..."));
+}
+
+TEST_F(Payment, a_reply_without_an_order_or_with_a_failed_payment_does_not_poll)
+{
+    auto payWay = openPayWay();
+    scan(*payWay, "2800000006");
+    EXPECT_EQ(takeToasts().back(), "支付码无效");
+    scan(*payWay, "2800000009");
+    EXPECT_EQ(takeToasts().back(), "用户余额不足");
+    failOnce(merchant::FaultKind::StatusZero, "/PayApi/OfflinePay/barcode", "系统繁忙");
+    scan(*payWay, "2800000008");
+    harness.advance(6);
+    EXPECT_EQ(count("/PayApi/OfflinePay/getOrderStatus/"), 0u);
+    EXPECT_EQ(top(), payWay);
+}
+
+TEST_F(Payment, a_second_barcode_reply_replaces_the_polling_without_leaving_a_timer_behind)
+{
+    auto payWay = openPayWay();
+    scan(*payWay, "2800000007");
+    scan(*payWay, "2800000017");
+    EXPECT_EQ(count("/PayApi/OfflinePay/getOrderStatus/"), 2u);
+    harness.advance(2.0);
+    harness.advance(2.0);
+    // One poll a tick, all about the newer order.
+    ASSERT_EQ(count("/PayApi/OfflinePay/getOrderStatus/"), 4u);
+    EXPECT_NE(polledOrder(0), polledOrder(1));
+    EXPECT_EQ(polledOrder(2), polledOrder(1));
+    EXPECT_EQ(polledOrder(3), polledOrder(1));
+    // The first order being paid now must not settle the second's screen.
+    m_backend->settleOrder(polledOrder(0), true);
+    harness.advance(2.0);
+    EXPECT_EQ(top(), payWay);
+    m_backend->settleOrder(polledOrder(1), false);
+    harness.advance(2.0);
+    EXPECT_EQ(resultText(), "支付失败");
+}
+
+TEST_F(Payment, a_poll_reply_that_arrives_after_leaving_opens_no_result)
+{
+    auto payWay = openPayWay();
+    delayReplies("/PayApi/OfflinePay/getOrderStatus/", 1.0);
+    scan(*payWay, "2800000008");
+    harness.advance(2.5);
+    // The second poll, the one that would settle the order, is on its way.
+    ASSERT_EQ(count("/PayApi/OfflinePay/getOrderStatus/"), 2u);
+    pressBack();
+    harness.advance(10);
+    EXPECT_FALSE(top<PayResultViewController>());
+    EXPECT_EQ(count("/PayApi/OfflinePay/getOrderStatus/"), 2u);
+    EXPECT_FALSE(shows("等待用户确认..."));
+}
+
+TEST_F(Payment, the_scan_button_is_blocked_while_a_barcode_request_is_out_even_when_it_fails)
+{
+    auto payWay = openPayWay();
+    delayReplies("/PayApi/OfflinePay/barcode", 1.0);
+    scan(*payWay, "2800000007");
+    EXPECT_FALSE(payWay->btnScan()->isEnabled());
+    payWay->btnScan()->sendActionsForControlEvents(kit::ControlEvent::TouchUpInside);
+    settle();
+    EXPECT_EQ(top(), payWay);
+    harness.advance(1.0);
+    EXPECT_TRUE(payWay->btnScan()->isEnabled());
+
+    // A server error never reaches the screen, yet the button comes back.
+    failOnce(merchant::FaultKind::Http500, "/PayApi/OfflinePay/barcode");
+    scan(*payWay, "2800000001");
+    harness.advance(1.0);
+    EXPECT_EQ(takeToasts().back(), "服务器繁忙，请稍后再试！");
+    EXPECT_TRUE(payWay->btnScan()->isEnabled());
+    ASSERT_TRUE(harness.tap("btnScan"));
+    EXPECT_TRUE(top<ScanViewController>());
+}
+
+TEST_F(Payment, a_code_that_would_add_form_parameters_is_refused_unsent)
+{
+    auto payWay = openPayWay();
+    scan(*payWay, "28000001&m_paytype=wxpay");
+    scan(*payWay, "2800=1");
+    EXPECT_EQ(count("/PayApi/OfflinePay/barcode"), 0u);
+    EXPECT_EQ(takeToasts(),
+        (std::vector<std::string> { "无效的付款码,请重新扫描！", "无效的付款码,请重新扫描！" }));
+}
+
+TEST_F(Payment, a_qr_order_is_polled_until_paid_and_a_broken_or_empty_picture_starts_no_polling)
+{
+    auto payWay = openPayWay(8.5);
+    ASSERT_TRUE(harness.tap("btnWxpayCode"));
+    auto qr = top<QRCodePayViewController>();
+    ASSERT_TRUE(qr);
+    EXPECT_EQ(harness.labelText("labelPayWay"), "请顾客使用微信钱包");
+    auto created = sent("/PayApi/OfflinePay/qrcode/");
+    ASSERT_EQ(created.size(), 1u);
+    EXPECT_EQ(created[0].params.value("money", ""), "8.50");
+    EXPECT_EQ(created[0].params.value("mid", ""), "7");
+    harness.advance(4.0);
+    harness.advance(0.6);
+    EXPECT_EQ(count("/PayApi/OfflinePay/getOrderStatus/"), 3u);
+    EXPECT_EQ(resultText(), "支付成功");
+    pressBack();
+    EXPECT_EQ(top(), stack()->viewControllers().front());
+    EXPECT_TRUE(m_app->isPaySuccessBack());
+
+    clearLog();
+    openPayWay();
+    failOnce(merchant::FaultKind::EmptyImage, "/qr/*");
+    ASSERT_TRUE(harness.tap("btnAlipayCode"));
+    pressBack();
+    serveBrokenImages();
+    ASSERT_TRUE(harness.tap("btnBdpayCode")) << harness.dumpTree();
+    harness.advance(6);
+    EXPECT_EQ(count("/PayApi/OfflinePay/getOrderStatus/"), 0u);
+    auto toasts = takeToasts();
+    EXPECT_EQ(std::count(toasts.begin(), toasts.end(), "生成支付码失败,请重试！"), 2);
+}
+
+TEST_F(Payment, paid_member_parts_go_back_to_their_member_screen_and_failed_ones_to_the_pay_way)
+{
+    auto purchase = std::make_shared<MemberScreen>(MobilePayCallbackReceiver::consumeTypePurchase);
+    push(purchase);
+    auto request = std::make_shared<NetUtilSign::Parameters>();
+    (*request)["cardid"] = "88000001";
+    auto payWay = openPayWay(5, MobilePayCallbackReceiver::consumeTypePurchase, request);
+    scan(*payWay, "2800000001");
+    EXPECT_EQ(top(), purchase);
+    ASSERT_EQ(purchase->received, request);
+    EXPECT_EQ(request->count("m_paytype"), 0u);
+    EXPECT_FALSE(request->at("m_orderid").empty());
+
+    // By QR code the wallet goes along; a failed payment shows the result, whose
+    // back returns to this pay-way screen, not to the member screens below.
+    auto recharge = std::make_shared<MemberScreen>(MobilePayCallbackReceiver::consumeTypeRecharge);
+    push(recharge);
+    auto rechargeRequest = std::make_shared<NetUtilSign::Parameters>();
+    auto rechargePayWay = openPayWay(100, MobilePayCallbackReceiver::consumeTypeRecharge, rechargeRequest);
+    scan(*rechargePayWay, "2800000005");
+    harness.advance(2.0);
+    EXPECT_EQ(resultText(), "支付失败");
+    pressBack();
+    EXPECT_EQ(top(), rechargePayWay);
+    ASSERT_TRUE(harness.tap("btnBdpayCode"));
+    harness.advance(4.6);
+    EXPECT_EQ(top(), recharge);
+    EXPECT_EQ(rechargeRequest->at("m_paytype"), "bdpay");
+    EXPECT_FALSE(rechargeRequest->at("m_orderid").empty());
+
+    // With no such screen in the stack the paying screen stays.
+    auto lonePayWay = openPayWay(
+        3, MobilePayCallbackReceiver::consumeTypePurchase, std::make_shared<NetUtilSign::Parameters>());
+    stack()->setViewControllers({ stack()->viewControllers().front(), lonePayWay }, false);
+    settle();
+    scan(*lonePayWay, "2800000001");
+    EXPECT_EQ(top(), lonePayWay);
+}
+
+} // namespace
