@@ -81,6 +81,6 @@ std::string OrderStatusTexts::moneyText(const std::optional<std::string>& paysta
 {
     if (is(paystatus, "0"))
         return foundation::describe(paymoney);
-    return foundation::describe(paymoney) + "（实收" + foundation::formatFixed(foundation::doubleValue(priPaymoney), 2)
-        + "）";
+    return foundation::describe(paymoney) + "（实收"
+        + foundation::formatFixed(foundation::doubleValue(priPaymoney), 2) + "）";
 }
