@@ -7,12 +7,10 @@
 #include "cashier/ChoosePayWayViewController.h"
 #include "cashier/OrderDetailViewController.h"
 #include "hud/ProgressHUD.h"
-#include "platform/kit/BarButtonItem.h"
 #include "platform/kit/Button.h"
 #include "platform/kit/ImageView.h"
 #include "platform/kit/Label.h"
 #include "platform/kit/NavigationController.h"
-#include "platform/kit/NavigationItem.h"
 #include "platform/kit/Registry.h"
 #include "platform/kit/Screen.h"
 #include "ui/ColorUtil.h"
@@ -111,13 +109,6 @@ void PayResultViewController::viewDidLoad()
     BaseViewController::viewDidLoad();
     initViews();
     initNavigatonBackButton();
-    // The base button pops one screen; this one decides where back goes.
-    for (const auto& item : navigationItem()->leftBarButtonItems()) {
-        if (auto button = std::dynamic_pointer_cast<kit::Button>(item->customView())) {
-            button->removeTarget(nullptr, kit::ControlEvent::TouchUpInside);
-            button->addTarget(selfResult(), &PayResultViewController::back, kit::ControlEvent::TouchUpInside);
-        }
-    }
 }
 
 void PayResultViewController::initViews()

@@ -32,7 +32,8 @@ public:
     void loadView() override;
     void viewDidLoad() override;
     void initViews() override;
-    void back();
+    // Where back goes depends on how the payment went (see the class comment).
+    void back() override;
 
     const foundation::Json& data() const { return m_data; }
     void setData(foundation::Json data) { m_data = std::move(data); }
@@ -44,11 +45,6 @@ public:
     void setIsFromOrderDetailInto(bool fromDetail) { m_isFromOrderDetailInto = fromDetail; }
 
 private:
-    std::shared_ptr<PayResultViewController> selfResult()
-    {
-        return std::static_pointer_cast<PayResultViewController>(shared_from_this());
-    }
-
     foundation::Json m_data = foundation::Json::object();
     std::string m_money;
     bool m_isRestartPay = false;

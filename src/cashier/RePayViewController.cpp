@@ -1,5 +1,6 @@
 #include "cashier/RePayViewController.h"
 
+#include "api/NetUtil.h"
 #include "api/NetUtilSign.h"
 #include "cashier/OrderStatusPoller.h"
 #include "cashier/PayResultViewController.h"
@@ -74,7 +75,7 @@ void RePayViewController::getQrCodeImage()
 {
     std::weak_ptr<RePayViewController> weak = selfRePay();
     std::uint64_t generation = m_generation;
-    NetUtilSign::getQrcodeImage(m_imgUrl, std::string(QRCodePayViewController::loadingText),
+    NetUtil::getNetImage(m_imgUrl, std::string(QRCodePayViewController::loadingText),
         [weak, generation](const std::string& bytes) {
             if (auto screen = weak.lock())
                 screen->handleImage(generation, bytes);

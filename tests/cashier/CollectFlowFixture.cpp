@@ -5,6 +5,7 @@
 #include "app/HomeViewController.h"
 #include "cashier/CashierScreens.h"
 #include "hud/ToastView.h"
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Strings.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/foundation/VirtualClock.h"
@@ -104,6 +105,12 @@ void CollectFlow::push(const std::shared_ptr<kit::ViewController>& screen)
 {
     screen->setHidesBottomBarWhenPushed(true);
     m_stack->pushViewController(screen, true);
+    settle();
+}
+
+void CollectFlow::settleWorkers()
+{
+    foundation::DispatchQueue::global()->syncFlush();
     settle();
 }
 

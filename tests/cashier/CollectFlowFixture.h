@@ -43,6 +43,9 @@ protected:
     void push(const std::shared_ptr<kit::ViewController>& screen);
     void pressBack();
     void settle() { harness.runUntilIdle(); }
+    // Lets the worker queue finish (the re-payment reads its picture there),
+    // turning the main loop meanwhile, then settles.
+    void settleWorkers();
 
     // What the back end received on a path, in order.
     std::vector<merchant::LoggedRequest> sent(const std::string& path) const;

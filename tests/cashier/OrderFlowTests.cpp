@@ -214,6 +214,7 @@ TEST_F(Orders, a_baidu_re_payment_is_shown_and_polled_as_baidu_and_back_returns_
 {
     openDetail(seededOrder("bdpay", "0", "0", "2"));
     ASSERT_TRUE(harness.tap("btnRePay"));
+    settleWorkers();
     auto repay = top<RePayViewController>();
     ASSERT_TRUE(repay);
     EXPECT_EQ(harness.labelText("labelPayWay"), "请顾客使用百度钱包");
