@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <unistd.h>
 #include <unordered_map>
 #include <vector>
 
@@ -84,10 +85,17 @@ BENCHMARK(MemoryCacheHit);
 // Keeps the console output and remembers each benchmark's time per iteration.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    RatioReporter()
+        : ConsoleReporter(isatty(fileno(stdout)) ? OO_Defaults : OO_None)
+    {
+    }
     void ReportRuns(const std::vector<Run>& runs) override
     {
-        for (auto& run : runs)
-            m_nanoseconds[run.benchmark_name()] = run.GetAdjustedRealTime();
+        // With repetitions, the mean stands for the benchmark.
+        for (auto& run : runs) {
+            if (run.aggregate_name.empty() || run.aggregate_name == "mean")
+                m_nanoseconds[run.run_name.function_name] = run.GetAdjustedRealTime();
+        }
         ConsoleReporter::ReportRuns(runs);
     }
     double nanoseconds(const std::string& name) const
