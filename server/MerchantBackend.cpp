@@ -261,6 +261,8 @@ MerchantBackend::MerchantBackend(WallClock clock)
     : m_clock(clock ? std::move(clock) : WallClock([] { return static_cast<Seconds>(std::time(nullptr)); }))
 {
     m_merchants.push_back(DemoSeed::build(nowLocked()));
+    for (const MerchantState& state : m_merchants)
+        m_keys.push_back(state.keys);
 }
 
 Seconds MerchantBackend::nowLocked() const
@@ -299,9 +301,12 @@ void MerchantBackend::useRealClock()
 
 void MerchantBackend::reset()
 {
-    std::lock_guard lock(m_mutex);
-    m_merchants.clear();
-    m_merchants.push_back(DemoSeed::build(nowLocked()));
+    {
+        std::lock_guard lock(m_mutex);
+        m_merchants.clear();
+        m_merchants.push_back(DemoSeed::build(nowLocked()));
+    }
+    std::lock_guard lock(m_recordMutex);
     m_faults.clear();
     m_log.clear();
 }
@@ -326,8 +331,7 @@ std::string MerchantBackend::banner() const
 
 MerchantState::KeyPairs MerchantBackend::keys() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_merchants.front().keys;
+    return m_keys.front();
 }
 
 bool MerchantBackend::settleOrder(const std::string& orderid, bool paid)
@@ -362,26 +366,38 @@ void MerchantBackend::setWalletEnabled(const std::string& wallet, bool enabled)
 
 void MerchantBackend::addFault(FaultRule rule)
 {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_recordMutex);
     m_faults.add(std::move(rule));
 }
 
 void MerchantBackend::clearFaults()
 {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_recordMutex);
     m_faults.clear();
 }
 
 std::vector<LoggedRequest> MerchantBackend::requestLog() const
 {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_recordMutex);
     return { m_log.entries().begin(), m_log.entries().end() };
 }
 
 void MerchantBackend::clearLog()
 {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_recordMutex);
     m_log.clear();
+}
+
+std::optional<FaultRule> MerchantBackend::takeFault(const std::string& path, bool isImage)
+{
+    std::lock_guard lock(m_recordMutex);
+    return m_faults.take(path, isImage);
+}
+
+void MerchantBackend::record(LoggedRequest entry)
+{
+    std::lock_guard lock(m_recordMutex);
+    m_log.append(std::move(entry));
 }
 
 MerchantState* MerchantBackend::merchantFor(KeyPair pair, const std::string& key)
@@ -395,11 +411,27 @@ MerchantState* MerchantBackend::merchantFor(KeyPair pair, const std::string& key
     return nullptr;
 }
 
+const std::string* MerchantBackend::secretFor(KeyPair pair, const std::string& key) const
+{
+    if (key.empty())
+        return nullptr;
+    for (const MerchantState::KeyPairs& keys : m_keys) {
+        if (pair == KeyPair::Collection && keys.collectionKey == key)
+            return &keys.collectionSecret;
+        if (pair == KeyPair::Member && keys.memberKey == key)
+            return &keys.memberSecret;
+    }
+    return nullptr;
+}
+
 std::string MerchantBackend::undecryptableBody(const std::string& secret)
 {
-    auto cached = m_undecryptable.find(secret);
-    if (cached != m_undecryptable.end())
-        return cached->second;
+    {
+        std::lock_guard lock(m_recordMutex);
+        auto cached = m_undecryptable.find(secret);
+        if (cached != m_undecryptable.end())
+            return cached->second;
+    }
     // Text encrypted under another key, checked to fail under this one, so the
     // fault never decrypts by the one-in-256 chance of valid padding.
     std::string body = "AAAAAAAAAAA=";
@@ -412,6 +444,7 @@ std::string MerchantBackend::undecryptableBody(const std::string& secret)
             break;
         }
     }
+    std::lock_guard lock(m_recordMutex);
     m_undecryptable[secret] = body;
     return body;
 }
@@ -422,7 +455,6 @@ BackendReply MerchantBackend::handle(const BackendRequest& request)
     if (startsWith(path, kHookPrefix))
         return handleHook(request);
 
-    std::lock_guard lock(m_mutex);
     LoggedRequest entry;
     entry.method = request.method;
     entry.path = path;
@@ -438,7 +470,7 @@ BackendReply MerchantBackend::handle(const BackendRequest& request)
         entry.key = "none";
         int delayMs = 0;
         std::optional<BackendReply> faulted;
-        if (auto fault = m_faults.take(path, false)) {
+        if (auto fault = takeFault(path, false)) {
             entry.fault = FaultSwitches::nameOf(fault->kind);
             faulted = faultReply(*fault, "", std::nullopt, reply.contentType, delayMs);
         }
@@ -446,20 +478,16 @@ BackendReply MerchantBackend::handle(const BackendRequest& request)
         reply.delayMs = delayMs;
     }
     entry.httpStatus = reply.dropConnection ? 0 : reply.status;
-    m_log.append(std::move(entry));
+    record(std::move(entry));
     return reply;
 }
 
 BackendReply MerchantBackend::handleSigned(
     const BackendRequest& request, const Route& route, LoggedRequest& entry)
 {
-    MerchantState* state = merchantFor(route.pair, entry.qvkey);
-    entry.key = state ? (route.pair == KeyPair::Collection ? "collection" : "member")
-                      : (entry.qvkey.empty() ? "none" : "unknown");
-    const std::string* secret = nullptr;
-    if (state)
-        secret
-            = route.pair == KeyPair::Collection ? &state->keys.collectionSecret : &state->keys.memberSecret;
+    const std::string* secret = secretFor(route.pair, entry.qvkey);
+    entry.key = secret ? (route.pair == KeyPair::Collection ? "collection" : "member")
+                       : (entry.qvkey.empty() ? "none" : "unknown");
     std::optional<std::string> plain;
     if (secret) {
         std::string text = bodyText(request.body);
@@ -484,22 +512,32 @@ BackendReply MerchantBackend::handleSigned(
     }
 
     int delayMs = 0;
-    if (auto fault = m_faults.take(entry.path, false)) {
+    if (auto fault = takeFault(entry.path, false)) {
         entry.fault = FaultSwitches::nameOf(fault->kind);
         std::optional<std::string> refusal;
-        if (secret)
+        if (secret && fault->kind == FaultKind::StatusZero)
             refusal = DesCipher::encode(Envelope::dump(Envelope::failure(fault->info)), *secret);
-        auto faulted = faultReply(
-            *fault, undecryptableBody(secret ? *secret : ""), refusal, BackendReply().contentType, delayMs);
+        std::string garbage;
+        if (fault->kind == FaultKind::Undecryptable)
+            garbage = undecryptableBody(secret ? *secret : "");
+        auto faulted = faultReply(*fault, garbage, refusal, BackendReply().contentType, delayMs);
         if (faulted)
             return *faulted;
     }
     if (!secret || !plain)
         return emptyReply(403);
 
-    HandlerContext context { *state, nowLocked(), m_selfHost };
+    Json answer;
+    {
+        std::lock_guard lock(m_mutex);
+        MerchantState* state = merchantFor(route.pair, entry.qvkey);
+        if (!state)
+            return emptyReply(403);
+        HandlerContext context { *state, nowLocked(), m_selfHost };
+        answer = route.handler(context, params);
+    }
     BackendReply reply;
-    reply.body = DesCipher::encode(Envelope::dump(route.handler(context, params)), *secret);
+    reply.body = DesCipher::encode(Envelope::dump(answer), *secret);
     reply.delayMs = delayMs;
     return reply;
 }
@@ -511,18 +549,22 @@ BackendReply MerchantBackend::handleAgent(const BackendRequest& request, LoggedR
     entry.plain = request.body;
     entry.params = params.toJson();
     int delayMs = 0;
-    if (auto fault = m_faults.take(entry.path, false)) {
+    if (auto fault = takeFault(entry.path, false)) {
         entry.fault = FaultSwitches::nameOf(fault->kind);
         auto faulted = faultReply(*fault, "<html>not json</html>",
             Envelope::dump(Envelope::failure(fault->info)), "application/json; charset=utf-8", delayMs);
         if (faulted)
             return *faulted;
     }
-    MerchantState* state = merchantFor(KeyPair::Collection, params.value("key"));
+    Json answer;
+    {
+        std::lock_guard lock(m_mutex);
+        MerchantState* state = merchantFor(KeyPair::Collection, params.value("key"));
+        answer = state ? PayApiHandlers::modifyStaffPassword(*state, params) : Envelope::failure("key无效");
+    }
     // The agent answers 200 whatever happens: the app's engine turns any
     // error status into "no connection" and never shows the server's words.
-    BackendReply reply = jsonReply(
-        200, state ? PayApiHandlers::modifyStaffPassword(*state, params) : Envelope::failure("key无效"));
+    BackendReply reply = jsonReply(200, answer);
     reply.delayMs = delayMs;
     return reply;
 }
@@ -531,7 +573,7 @@ BackendReply MerchantBackend::handleImage(const std::string& path, LoggedRequest
 {
     entry.key = "none";
     int delayMs = 0;
-    if (auto fault = m_faults.take(path, true)) {
+    if (auto fault = takeFault(path, true)) {
         entry.fault = FaultSwitches::nameOf(fault->kind);
         // A refusal on an image path is an empty image, garbage is not a PNG.
         auto faulted = faultReply(*fault, "not an image", std::string(), "image/png", delayMs);
@@ -546,13 +588,18 @@ BackendReply MerchantBackend::handleImage(const std::string& path, LoggedRequest
         std::string orderid = name.substr(0, dash);
         bool wellFormed
             = dash != std::string::npos && name.size() > 4 && name.compare(name.size() - 4, 4, ".png") == 0;
-        for (MerchantState& state : m_merchants) {
-            const Order* order = wellFormed ? PayApiHandlers::findOrder(state, orderid) : nullptr;
-            if (order && order->paytype == "2") {
-                png = PngImage::qrCode("cashier-pay:" + order->payment + ":" + order->orderid + ":"
-                    + MoneyText::format(order->paymoney));
+        std::optional<std::string> payload;
+        if (wellFormed) {
+            std::lock_guard lock(m_mutex);
+            for (MerchantState& state : m_merchants) {
+                const Order* order = PayApiHandlers::findOrder(state, orderid);
+                if (order && order->paytype == "2")
+                    payload = "cashier-pay:" + order->payment + ":" + order->orderid + ":"
+                        + MoneyText::format(order->paymoney);
             }
         }
+        if (payload)
+            png = PngImage::qrCode(*payload);
     } else {
         std::string name = path.substr(std::string(kPortraitPrefix).size());
         std::size_t digits = 0;
@@ -638,7 +685,7 @@ BackendReply MerchantBackend::handleHook(const BackendRequest& request)
     } else if (name == "faults/clear") {
         clearFaults();
     } else if (name == "log") {
-        std::lock_guard lock(m_mutex);
+        std::lock_guard lock(m_recordMutex);
         answer["log"] = m_log.toJson();
     } else if (name == "log/clear") {
         clearLog();

@@ -31,7 +31,11 @@ struct BackendReply {
 
 // The stand-in merchant back end without any HTTP: every path of the app,
 // the images its replies point at, and test hooks under kHookPrefix (plain
-// JSON, never encrypted, never faulted). Thread-safe: one lock guards all.
+// JSON, never encrypted, never faulted). Thread-safe: the merchants' state
+// is locked only while a handler changes or reads it; decrypting, parsing,
+// encrypting and drawing images run outside that lock, so requests served
+// on several threads overlap. Faults and the request log have a lock of
+// their own.
 class MerchantBackend {
 public:
     using WallClock = std::function<Seconds()>;
@@ -76,18 +80,28 @@ private:
 
     Seconds nowLocked() const;
     MerchantState* merchantFor(KeyPair pair, const std::string& key);
+    const std::string* secretFor(KeyPair pair, const std::string& key) const;
     BackendReply handleSigned(const BackendRequest& request, const Route& route, LoggedRequest& entry);
     BackendReply handleAgent(const BackendRequest& request, LoggedRequest& entry);
     BackendReply handleImage(const std::string& path, LoggedRequest& entry);
     BackendReply handleHook(const BackendRequest& request);
+    std::optional<FaultRule> takeFault(const std::string& path, bool isImage);
+    void record(LoggedRequest entry);
     std::string undecryptableBody(const std::string& secret);
 
+    // The merchants' state, the clock and the image host.
     mutable std::mutex m_mutex;
     WallClock m_clock;
     std::optional<Seconds> m_fixedNow;
     Seconds m_clockOffset = 0;
     std::string m_selfHost = "127.0.0.1";
     std::vector<MerchantState> m_merchants;
+    // Never changes after construction (a reset seeds the same merchants),
+    // so a request finds its secret without any lock.
+    std::vector<MerchantState::KeyPairs> m_keys;
+
+    // Faults, the request log and the cached undecryptable bodies.
+    mutable std::mutex m_recordMutex;
     FaultSwitches m_faults;
     RequestLog m_log;
     std::map<std::string, std::string> m_undecryptable;

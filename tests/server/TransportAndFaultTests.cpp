@@ -3,6 +3,11 @@
 #include "server/FormParams.h"
 #include "server/MoneyText.h"
 
+#include <condition_variable>
+#include <future>
+#include <mutex>
+#include <thread>
+
 namespace {
 
 using Json = nlohmann::ordered_json;
@@ -237,6 +242,59 @@ TEST_F(FaultTest, clock_hook_sets_and_advances_the_stand_in_time)
     EXPECT_EQ(client.call("/PayApi/OfflinePay/getOrderDetails",
                   { { "orderid", orderid }, { "m_paytype", "alipay" } })["data"]["paytime"],
         "1060");
+}
+
+// A request that holds the merchants' state (here stopped inside its handler
+// by the clock) must not hold up work that needs none of it: decrypting a
+// body, drawing a portrait, reading the request log.
+TEST(LockScopeTest, work_outside_the_merchant_state_goes_on_while_a_handler_runs)
+{
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool armed = false;
+    bool inside = false;
+    bool released = false;
+    merchant::MerchantBackend backend([&] {
+        std::unique_lock lock(mutex);
+        if (armed) {
+            armed = false;
+            inside = true;
+            changed.notify_all();
+            changed.wait(lock, [&] { return released; });
+        }
+        return merchant::Seconds { 1'765'008'000 };
+    });
+    StandInClient client(backend);
+    {
+        std::lock_guard lock(mutex);
+        armed = true;
+    }
+    std::thread held([&] { client.send(kShop); });
+    {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return inside; });
+    }
+
+    auto others = std::async(std::launch::async, [&] {
+        merchant::BackendRequest wrongSecret = client.request(kShop, {});
+        wrongSecret.body = DesCipher::encode("a=1", "not-the-secret");
+        merchant::BackendRequest portrait;
+        portrait.method = "GET";
+        portrait.path = "/images/portrait/3.png";
+        merchant::BackendRequest log;
+        log.path = "/__stand-in/log";
+        return std::vector<int> { backend.handle(wrongSecret).status, backend.handle(portrait).status,
+            backend.handle(log).status };
+    });
+    bool finished = others.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    {
+        std::lock_guard lock(mutex);
+        released = true;
+    }
+    changed.notify_all();
+    held.join();
+    EXPECT_TRUE(finished) << "held up behind the handler";
+    EXPECT_EQ(others.get(), (std::vector<int> { 403, 200, 200 }));
 }
 
 } // namespace
