@@ -24,7 +24,7 @@ struct LoggedRequest {
 // Bounded so that a long demo or a fuzz run cannot grow it without end.
 class RequestLog {
 public:
-    explicit RequestLog(std::size_t capacity = 5000)
+    explicit RequestLog(std::size_t capacity = 20000)
         : m_capacity(capacity)
     {
     }

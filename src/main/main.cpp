@@ -130,8 +130,11 @@ int main(int argc, char** argv)
 
     std::unique_ptr<merchant::MerchantHttpServer> server;
     if (options.demo) {
-        server
-            = std::make_unique<merchant::MerchantHttpServer>(std::make_shared<merchant::MerchantBackend>());
+        // The hooks stay on: end-to-end tests drive the demo back end through them.
+        merchant::MerchantHttpOptions serving;
+        serving.testHooks = true;
+        server = std::make_unique<merchant::MerchantHttpServer>(
+            std::make_shared<merchant::MerchantBackend>(), serving);
         if (!server->start(0)) {
             std::fprintf(stderr, "cashier: cannot start the demo back end on 127.0.0.1\n");
             return 1;

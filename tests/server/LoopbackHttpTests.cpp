@@ -48,6 +48,13 @@ CurlReply exchange(const std::string& url, const std::string* body, const std::v
     return reply;
 }
 
+merchant::MerchantHttpOptions hooksOn()
+{
+    merchant::MerchantHttpOptions options;
+    options.testHooks = true;
+    return options;
+}
+
 class LoopbackTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -82,7 +89,7 @@ protected:
     }
 
     std::shared_ptr<merchant::MerchantBackend> backend = std::make_shared<merchant::MerchantBackend>();
-    merchant::MerchantHttpServer server { backend };
+    merchant::MerchantHttpServer server { backend, hooksOn() };
     merchant::MerchantState::KeyPairs keys;
 };
 
