@@ -1,6 +1,9 @@
 #include "refresh/RefreshAutoStateFooter.h"
 
+#include "platform/kit/Label.h"
 #include "platform/kit/Touch.h"
+
+#include <cmath>
 
 RefreshAutoStateFooter::RefreshAutoStateFooter(Token token)
     : RefreshAutoFooter(token)
@@ -28,14 +31,52 @@ void RefreshAutoStateFooter::prepare()
     stateLabel()->setUserInteractionEnabled(true);
 }
 
+namespace {
+
+// How far a finger may wander and still tap.
+constexpr double tapSlop = 10;
+
+bool isLabelTouch(const std::shared_ptr<kit::Label>& label, const kit::Touch& touch)
+{
+    return label && touch.view() == label;
+}
+
+} // namespace
+
+void RefreshAutoStateFooter::touchesBegan(const kit::Touch& touch)
+{
+    auto label = m_titles.labelIfMade();
+    if (!isLabelTouch(label, touch))
+        return RefreshAutoFooter::touchesBegan(touch);
+    m_tapStart = touch.locationInView(nullptr);
+}
+
+void RefreshAutoStateFooter::touchesMoved(const kit::Touch& touch)
+{
+    auto label = m_titles.labelIfMade();
+    if (!isLabelTouch(label, touch))
+        return RefreshAutoFooter::touchesMoved(touch);
+    auto const at = touch.locationInView(nullptr);
+    if (m_tapStart && std::hypot(at.x - m_tapStart->x, at.y - m_tapStart->y) > tapSlop)
+        m_tapStart.reset();
+}
+
 void RefreshAutoStateFooter::touchesEnded(const kit::Touch& touch)
 {
     auto label = m_titles.labelIfMade();
-    if (label && touch.view() == label) {
+    if (!isLabelTouch(label, touch))
+        return RefreshAutoFooter::touchesEnded(touch);
+    touchesMoved(touch);
+    bool const tapped = m_tapStart.has_value();
+    m_tapStart.reset();
+    if (tapped && label->pointInside(touch.locationInView(label.get())))
         stateLabelClick();
-        return;
-    }
-    RefreshAutoFooter::touchesEnded(touch);
+}
+
+void RefreshAutoStateFooter::touchesCancelled(const kit::Touch& touch)
+{
+    m_tapStart.reset();
+    RefreshAutoFooter::touchesCancelled(touch);
 }
 
 void RefreshAutoStateFooter::stateLabelClick()

@@ -31,8 +31,13 @@ public:
     void setRefreshingTitleHidden(bool hidden) { m_titles.setRefreshingTitleHidden(hidden); }
 
     void setState(RefreshState state) override;
-    // Touches on the state label come up the responder chain to here.
+    // Touches on the state label come up the responder chain to here. Only a tap
+    // counts: a touch that ends on the label after sliding more than a finger's
+    // width (or that ends away from it) does not load.
+    void touchesBegan(const kit::Touch& touch) override;
+    void touchesMoved(const kit::Touch& touch) override;
     void touchesEnded(const kit::Touch& touch) override;
+    void touchesCancelled(const kit::Touch& touch) override;
 
 protected:
     void prepare() override;
@@ -42,4 +47,6 @@ private:
     void stateLabelClick();
 
     RefreshStateTitles m_titles { *this };
+    // Where a touch on the label began, while it still counts as a tap.
+    std::optional<graphics::Point> m_tapStart;
 };

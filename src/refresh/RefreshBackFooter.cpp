@@ -1,5 +1,6 @@
 #include "refresh/RefreshBackFooter.h"
 
+#include "platform/kit/CollectionView.h"
 #include "platform/kit/TableView.h"
 #include "refresh/FrameShorthand.h"
 
@@ -34,14 +35,22 @@ double RefreshBackFooter::happenOffsetY() const
 
 int RefreshBackFooter::totalDataCountInScrollView() const
 {
-    auto table = std::dynamic_pointer_cast<kit::TableView>(scrollView());
-    if (!table)
-        return 0;
     int total = 0;
-    int sections = table->numberOfSections();
-    for (int section = 0; section < sections; ++section)
-        total += table->numberOfRowsInSection(section);
+    if (auto table = std::dynamic_pointer_cast<kit::TableView>(scrollView())) {
+        int sections = table->numberOfSections();
+        for (int section = 0; section < sections; ++section)
+            total += table->numberOfRowsInSection(section);
+    } else if (auto collection = std::dynamic_pointer_cast<kit::CollectionView>(scrollView())) {
+        int sections = collection->numberOfSections();
+        for (int section = 0; section < sections; ++section)
+            total += collection->numberOfItemsInSection(section);
+    }
     return total;
+}
+
+void RefreshBackFooter::endRefreshing()
+{
+    endRefreshingAfterCollectionLayout();
 }
 
 void RefreshBackFooter::scrollViewContentSizeDidChange(graphics::Size oldSize, graphics::Size newSize)

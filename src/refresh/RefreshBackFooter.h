@@ -28,10 +28,11 @@ public:
     double heightForContentBreakView() const;
     // The offset at which the footer starts to come into view.
     double happenOffsetY() const;
-    // Rows of a table view; 0 for any other scroll view.
+    // Rows of a table view or items of a collection view; 0 for any other scroll view.
     int totalDataCountInScrollView() const;
 
     void setState(RefreshState state) override;
+    void endRefreshing() override;
 
 protected:
     void scrollViewContentSizeDidChange(graphics::Size oldSize, graphics::Size newSize) override;

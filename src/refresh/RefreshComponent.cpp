@@ -1,6 +1,7 @@
 #include "refresh/RefreshComponent.h"
 
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/kit/CollectionView.h"
 #include "refresh/FrameShorthand.h"
 #include "refresh/ScrollSettling.h"
 
@@ -63,6 +64,21 @@ void RefreshComponent::beginRefreshing()
 void RefreshComponent::endRefreshing()
 {
     setState(RefreshState::Idle);
+}
+
+void RefreshComponent::endRefreshingAfterCollectionLayout()
+{
+    if (!std::dynamic_pointer_cast<kit::CollectionView>(scrollView())) {
+        setState(RefreshState::Idle);
+        return;
+    }
+    // Weak: a control released meanwhile has no list left to close.
+    auto weak = weakSelf<RefreshComponent>();
+    constexpr double collectionEndDelay = 0.1;
+    foundation::DispatchQueue::main()->after(collectionEndDelay, [weak] {
+        if (auto self = weak.lock())
+            self->setState(RefreshState::Idle);
+    });
 }
 
 void RefreshComponent::drawRect(graphics::DrawingContext& context, const graphics::Rect& rect)

@@ -75,6 +75,11 @@ public:
     void drawRect(graphics::DrawingContext& context, const graphics::Rect& rect) override;
 
 protected:
+    // Back to idle: on a collection view 0.1 s later on the main queue, so that a
+    // reload it just began has laid out its items before the inset closes; on any
+    // other scroll view at once.
+    void endRefreshingAfterCollectionLayout();
+
     template<class T> static std::shared_ptr<T> makeWithBlock(RefreshingBlock block)
     {
         auto control = create<T>();

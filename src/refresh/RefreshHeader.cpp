@@ -55,6 +55,11 @@ void RefreshHeader::scrollViewContentOffsetDidChange(graphics::Point oldOffset, 
     followDrag(*scrollView, percent, offsetY < happen - height);
 }
 
+void RefreshHeader::endRefreshing()
+{
+    endRefreshingAfterCollectionLayout();
+}
+
 void RefreshHeader::setState(RefreshState state)
 {
     RefreshState old = this->state();

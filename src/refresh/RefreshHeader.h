@@ -26,6 +26,7 @@ public:
     std::optional<double> lastUpdatedTime() const;
 
     void setState(RefreshState state) override;
+    void endRefreshing() override;
 
 protected:
     void prepare() override;
