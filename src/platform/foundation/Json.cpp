@@ -96,14 +96,16 @@ private:
             object[existing].second = std::move(value);
             return &object[existing].second;
         }
+        if (open.index.empty() && object.size() + 1 < indexFrom) {
+            object.emplace_back(std::move(open.key), std::move(value));
+            return &object.back().second;
+        }
         object.emplace_back(open.key, std::move(value));
-        if (!open.index.empty() || object.size() == indexFrom) {
-            if (open.index.empty()) {
-                for (size_t i = 0; i < object.size(); ++i)
-                    open.index.emplace(object[i].first, i);
-            } else {
-                open.index.emplace(std::move(open.key), object.size() - 1);
-            }
+        if (open.index.empty()) {
+            for (size_t i = 0; i < object.size(); ++i)
+                open.index.emplace(object[i].first, i);
+        } else {
+            open.index.emplace(std::move(open.key), object.size() - 1);
         }
         return &object.back().second;
     }
@@ -162,8 +164,8 @@ template<typename Int> Int saturate(const Json& value)
 
 std::optional<Json> parseJsonObject(std::string_view text)
 {
-    if (!isValidUtf8(text))
-        return std::nullopt;
+    // No separate UTF-8 check: the parser refuses ill-formed UTF-8 in strings (overlong
+    // forms and surrogates included), and any byte above 0x7F elsewhere is a syntax error.
     Json value;
     LinearBuilder builder(value);
     if (!Json::sax_parse(text.begin(), text.end(), &builder) || !(value.is_object() || value.is_array()))

@@ -96,7 +96,7 @@ std::string HTTPRedirect::resolvedURL(std::string_view base, std::string_view re
     else
         path = std::string(basePath.substr(0, basePath.rfind('/') + 1)).append(reference.substr(0, pathEnd));
     if (path.front() != '/')
-        path.insert(0, "/");
+        path = std::string("/").append(path);
     return std::string(origin).append(withoutDotSegments(path)).append(reference.substr(pathEnd));
 }
 
@@ -124,7 +124,9 @@ std::optional<std::string> HTTPRedirect::origin(std::string_view url)
     std::string portText(port);
     if (portText.empty())
         portText = scheme == "https" ? "443" : scheme == "http" ? "80" : "";
-    return scheme + "://" + lowercased(host) + ":" + portText;
+    std::string result = scheme;
+    result.append("://").append(lowercased(host)).append(":").append(portText);
+    return result;
 }
 
 bool HTTPRedirect::isSameOrigin(std::string_view a, std::string_view b)

@@ -1,0 +1,266 @@
+// What the signed client costs over the libraries under it, each pair measured in
+// the same run and printed as a ratio at the end:
+// - a signed round trip on loopback (encrypt, POST through the transport on a
+//   kept-alive connection, main-queue hand-off, decrypt) against raw libcurl POSTing
+//   the same body on a kept-alive connection;
+// - a 10-row list reply read as a screen reads it (decrypt, JSON, envelope,
+//   entities) against the decryption of the same reply alone;
+// - a JSON object parsed by the app's parser against nlohmann's own parse.
+
+#include "api/Constants.h"
+#include "api/DesCipher.h"
+#include "api/JsonUtil.h"
+#include "api/NetUtilSign.h"
+#include "api/URLConfig.h"
+#include "model/OrderEntity.h"
+#include "platform/foundation/Json.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/net/FakeNetworkStateSource.h"
+#include "platform/net/NetworkState.h"
+#include "platform/net/Transport.h"
+
+#include <benchmark/benchmark.h>
+#include <condition_variable>
+#include <curl/curl.h>
+#include <filesystem>
+#include <httplib.h>
+#include <map>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+const std::string secret = "benchkey";
+const std::string path(URLConfig::GET_ORDER_STATUS);
+
+std::string orderListReply(int rows)
+{
+    foundation::Json list = foundation::Json::array();
+    for (int i = 0; i < rows; ++i) {
+        foundation::Json order = foundation::Json::object();
+        for (auto key : { "seller_id", "seller_account", "refundmoney", "refundtime", "reason", "company",
+                 "nickname", "shopname", "orderid", "trade_no", "paymoney", "buyer_id", "buyer_account",
+                 "paytype", "addtime", "paytime", "paystatus", "is_refund", "payment", "pri_paymoney" })
+            order[key] = std::string(key) + "-" + std::to_string(i) + "-值";
+        list.push_back(order);
+    }
+    foundation::Json reply { { "status", "1" }, { "info", "成功" },
+        { "data", { { "count", "10" }, { "list", list } } } };
+    return reply.dump();
+}
+
+// A back end on loopback that answers every POST with the same cipher text and keeps
+// connections open.
+class LoopbackServer {
+public:
+    LoopbackServer()
+    {
+        m_server.set_keep_alive_max_count(1 << 30);
+        // Otherwise its separate head and body writes wait on delayed acknowledgements.
+        m_server.set_tcp_nodelay(true);
+        m_server.Post(path,
+            [reply = DesCipher::encode(R"({"status":"1","info":"","data":{"paystatus":"1"}})", secret)](
+                const httplib::Request&, httplib::Response& res) { res.set_content(reply, "text/html"); });
+        m_port = m_server.bind_to_any_port("127.0.0.1");
+        m_thread = std::thread([this] { m_server.listen_after_bind(); });
+    }
+    ~LoopbackServer()
+    {
+        m_server.stop();
+        m_thread.join();
+    }
+    std::string host() const { return "127.0.0.1:" + std::to_string(m_port); }
+
+private:
+    httplib::Server m_server;
+    int m_port { 0 };
+    std::thread m_thread;
+};
+
+LoopbackServer& server()
+{
+    static LoopbackServer running;
+    return running;
+}
+
+std::string formBody()
+{
+    return foundation::addingPercentEscapes(DesCipher::encode("orderid=2026120700001234", secret));
+}
+
+size_t append(char* data, size_t size, size_t count, void* target)
+{
+    static_cast<std::string*>(target)->append(data, size * count);
+    return size * count;
+}
+
+void RawCurlPost(benchmark::State& state)
+{
+    auto const url = "http://" + server().host() + path;
+    auto const body = formBody();
+    CURL* easy = curl_easy_init();
+    curl_slist* headers = curl_slist_append(nullptr, "Content-Type: application/x-www-form-urlencoded");
+    headers = curl_slist_append(headers, "qvkey: bench");
+    headers = curl_slist_append(headers, "Expect:");
+    std::string reply;
+    curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(easy, CURLOPT_POSTFIELDS, body.c_str());
+    curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &append);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &reply);
+    for (auto _ : state) {
+        reply.clear();
+        if (curl_easy_perform(easy) != CURLE_OK)
+            state.SkipWithError("raw POST failed");
+        benchmark::DoNotOptimize(reply);
+    }
+    curl_slist_free_all(headers);
+    curl_easy_cleanup(easy);
+}
+
+void SignedRoundTrip(benchmark::State& state)
+{
+    auto home = std::filesystem::temp_directory_path() / "bench-client-home";
+    foundation::Paths::setHome(home);
+    foundation::UserDefaults::resetStandard();
+    auto& defaults = foundation::UserDefaults::standard();
+    defaults.setObject(std::string("bench"), KEY_RECEIVABLE);
+    defaults.setObject(secret, KEY_RECEIVABLE_ENCRYPT);
+    URLConfig::setApiHost(server().host());
+    net::NetworkState::setSource(std::make_shared<net::FakeNetworkStateSource>());
+    net::NetworkState::setServiceHosts({ server().host() });
+    NetUtilSign::Parameters parameters;
+    parameters["orderid"] = "2026120700001234";
+    for (auto _ : state) {
+        std::optional<std::string> reply;
+        bool done = false;
+        NetUtilSign::doPostForNotLoading(
+            path, NetUtilSign::receivableKeyFlag, parameters, [&](const std::optional<std::string>& text) {
+                reply = text;
+                done = true;
+            });
+        foundation::RunLoop::main().runUntil([&] { return done; });
+        if (!reply)
+            state.SkipWithError("signed POST failed");
+    }
+    std::filesystem::remove_all(home);
+}
+
+void TransportOnly(benchmark::State& state)
+{
+    auto const url = "http://" + server().host() + path;
+    auto const body = formBody();
+    auto transport = net::Transport::current();
+    for (auto _ : state) {
+        net::URLRequest request(url);
+        request.setHTTPMethod("POST");
+        request.setHTTPBody(body);
+        request.setAllowsCompression(false);
+        std::mutex mutex;
+        std::condition_variable finished;
+        bool done = false;
+        net::Transport::Events events;
+        events.didComplete = [&](const std::optional<net::URLError>&) {
+            std::lock_guard lock(mutex);
+            done = true;
+            finished.notify_one();
+        };
+        transport->start(std::move(request), std::move(events));
+        std::unique_lock lock(mutex);
+        finished.wait(lock, [&] { return done; });
+    }
+}
+
+void ListReplyDecryptOnly(benchmark::State& state)
+{
+    auto const cipher = DesCipher::encode(orderListReply(10), secret);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(DesCipher::decode(cipher, secret));
+}
+
+void ListReplyAsTheScreenReadsIt(benchmark::State& state)
+{
+    auto const cipher = DesCipher::encode(orderListReply(10), secret);
+    for (auto _ : state) {
+        auto const reply = JsonUtil::getJSONObject(DesCipher::decode(cipher, secret));
+        if (!JsonUtil::isSuccess(reply))
+            state.SkipWithError("reply not read");
+        std::vector<std::shared_ptr<OrderEntity>> orders;
+        for (auto const& row : foundation::valueForKey(JsonUtil::data(reply), "list"))
+            orders.push_back(OrderEntity::initWithJSON(row));
+        benchmark::DoNotOptimize(orders);
+    }
+}
+
+std::string bigObject(int keys)
+{
+    std::string text = "{";
+    for (int i = 0; i < keys; ++i)
+        text += (i ? ",\"k" : "\"k") + std::to_string(i) + "\":\"v\"";
+    return text + "}";
+}
+
+void JsonRawNlohmannParse(benchmark::State& state)
+{
+    auto const text = bigObject(static_cast<int>(state.range(0)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(nlohmann::json::parse(text));
+}
+
+void JsonAppParse(benchmark::State& state)
+{
+    auto const text = bigObject(static_cast<int>(state.range(0)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(foundation::parseJsonObject(text));
+}
+
+BENCHMARK(RawCurlPost)->Unit(benchmark::kMicrosecond)->MinTime(2);
+BENCHMARK(SignedRoundTrip)->Unit(benchmark::kMicrosecond)->MinTime(2);
+BENCHMARK(TransportOnly)->Unit(benchmark::kMicrosecond)->MinTime(2);
+BENCHMARK(ListReplyDecryptOnly)->Unit(benchmark::kMicrosecond);
+BENCHMARK(ListReplyAsTheScreenReadsIt)->Unit(benchmark::kMicrosecond);
+BENCHMARK(JsonRawNlohmannParse)->Arg(20)->Arg(80000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(JsonAppParse)->Arg(20)->Arg(80000)->Unit(benchmark::kMicrosecond);
+
+// Keeps each run's time per iteration, to print the ratios after the table.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (auto const& run : runs)
+            m_times[run.benchmark_name()] = run.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    void Finalize() override
+    {
+        ConsoleReporter::Finalize();
+        ratio("signed round trip / raw libcurl POST", "SignedRoundTrip/min_time:2.000",
+            "RawCurlPost/min_time:2.000");
+        ratio("list reply read / decrypt only", "ListReplyAsTheScreenReadsIt", "ListReplyDecryptOnly");
+        ratio("JSON 20 keys: app / nlohmann", "JsonAppParse/20", "JsonRawNlohmannParse/20");
+        ratio("JSON 80000 keys: app / nlohmann", "JsonAppParse/80000", "JsonRawNlohmannParse/80000");
+    }
+
+private:
+    void ratio(const char* what, const std::string& ours, const std::string& raw)
+    {
+        if (m_times.contains(ours) && m_times.contains(raw) && m_times[raw] > 0)
+            std::printf("ratio %s: %.2f\n", what, m_times[ours] / m_times[raw]);
+    }
+    std::map<std::string, double> m_times;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}
