@@ -68,12 +68,15 @@ void BillViewController::loadView()
         = { "viewAlipayCursor", "viewWxpayCursor", "viewBdpayCursor" };
     static constexpr const char* titles[3] = { "支付宝", "微信支付", "百度钱包" };
     static constexpr std::string_view codes[3] = { PAY_TYPE_ALIPAY, PAY_TYPE_WXPAY, PAY_TYPE_BDPAY };
+    // The labels sit in a white strip under bare buttons, so each reads as
+    // itself (a button shows only its own title).
+    m_tabsView = CashierViews::panel("tabsView", "FFFFFF");
+    root->addSubview(m_tabsView);
     for (int i = 0; i < 3; ++i) {
         auto& tab = m_tabs[i];
         tab.code = codes[i];
         tab.button = kit::Button::buttonWithType(kit::ButtonType::Custom);
         tab.button->setName(buttonNames[i]);
-        tab.button->setBackgroundColor(graphics::Color::white());
         tab.name = CashierViews::label(
             nameNames[i], 13, CashierViews::darkTextHex, graphics::TextAlignment::Center, titles[i]);
         tab.sum = CashierViews::label(
@@ -82,10 +85,11 @@ void BillViewController::loadView()
         for (const std::shared_ptr<kit::View>& part : { std::static_pointer_cast<kit::View>(tab.name),
                  std::static_pointer_cast<kit::View>(tab.sum), tab.cursor }) {
             part->setUserInteractionEnabled(false);
-            tab.button->addSubview(part);
+            m_tabsView->addSubview(part);
         }
-        root->addSubview(tab.button);
     }
+    for (auto& tab : m_tabs)
+        m_tabsView->addSubview(tab.button);
 
     m_dateBar = CashierViews::panel("dateBar", CashierViews::pageHex);
     m_labelDate
@@ -169,12 +173,14 @@ void BillViewController::screenAdapter()
     m_topView->setFrame({ 0, top, width, topHeight });
     setMoneyLabelPosition(m_labelMoney->text());
     double tabWidth = width / 3;
+    m_tabsView->setFrame({ 0, top + topHeight, width, tabsHeight });
     for (int i = 0; i < 3; ++i) {
         auto& tab = m_tabs[i];
-        tab.button->setFrame({ i * tabWidth, top + topHeight, tabWidth, tabsHeight });
-        tab.sum->setFrame({ 0, 6, tabWidth, 22 });
-        tab.name->setFrame({ 0, 28, tabWidth, 20 });
-        tab.cursor->setFrame({ 0, tabsHeight - 2, tabWidth, 2 });
+        double x = i * tabWidth;
+        tab.button->setFrame({ x, 0, tabWidth, tabsHeight });
+        tab.sum->setFrame({ x, 6, tabWidth, 22 });
+        tab.name->setFrame({ x, 28, tabWidth, 20 });
+        tab.cursor->setFrame({ x, tabsHeight - 2, tabWidth, 2 });
     }
     double dateTop = top + topHeight + tabsHeight;
     m_dateBar->setFrame({ 0, dateTop, width, dateBarHeight });
@@ -357,6 +363,8 @@ void BillViewController::handleFirstPage(std::uint64_t generation, const std::op
     if (list.is_array())
         m_billdata.assign(list.begin(), list.end());
     m_tableView->reloadData();
+    // A new first page starts at its top, not where the last list was left.
+    m_tableView->setContentOffset({ 0, -m_tableView->contentInset().top });
 }
 
 void BillViewController::downGetMoreData(bool down)

@@ -103,6 +103,7 @@ private:
     std::shared_ptr<kit::View> m_topView;
     std::shared_ptr<kit::Label> m_labelMoneyFlag;
     std::shared_ptr<kit::Label> m_labelMoney;
+    std::shared_ptr<kit::View> m_tabsView;
     WalletTab m_tabs[3];
     std::shared_ptr<kit::View> m_dateBar;
     std::shared_ptr<kit::Label> m_labelDate;

@@ -257,3 +257,21 @@ TEST_F(Payment, paid_member_parts_go_back_to_their_member_screen_and_failed_ones
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Payment, a_result_whose_way_back_has_no_screen_in_the_stack_still_leaves)
+{
+    auto below = std::make_shared<MemberScreen>(MobilePayCallbackReceiver::consumeTypePurchase);
+    push(below);
+    auto result = kit::Registry::shared().instantiate<PayResultViewController>("PayResultViewController");
+    result->setData({ { "paystatus", "1" }, { "orderid", "1" }, { "paytime", "1796620000.9" } });
+    result->setIsRestartPay(true);
+    push(result);
+    // Whole seconds of the time: the fraction is cut.
+    EXPECT_EQ(harness.labelText("labelPayTime").substr(17), "40");
+    pressBack();
+    EXPECT_EQ(top(), below);
+}
+
+} // namespace

@@ -1,0 +1,318 @@
+// The collection flows run through the `cashier` program itself, as a user
+// starts it: its own demo back end, a fresh home, a headless script.
+
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace {
+
+using ::testing::Contains;
+using ::testing::HasSubstr;
+using ::testing::Not;
+using ::testing::StartsWith;
+
+struct ProgramRun {
+    int status = -1;
+    std::vector<std::string> lines;
+    std::string text;
+
+    // Index of the first line from `from` on that starts with `prefix`, or -1.
+    long find(const std::string& prefix, long from = 0) const
+    {
+        for (auto i = static_cast<std::size_t>(std::max(from, 0L)); i < lines.size(); ++i) {
+            if (lines[i].rfind(prefix, 0) == 0)
+                return static_cast<long>(i);
+        }
+        return -1;
+    }
+    long count(const std::string& prefix) const
+    {
+        return std::count_if(
+            lines.begin(), lines.end(), [&](auto& line) { return line.rfind(prefix, 0) == 0; });
+    }
+    // The prefixes occur in this order (other lines may come between).
+    bool inOrder(const std::vector<std::string>& prefixes) const
+    {
+        long at = 0;
+        for (const auto& prefix : prefixes) {
+            at = find(prefix, at);
+            if (at < 0)
+                return false;
+            ++at;
+        }
+        return true;
+    }
+};
+
+class CollectProgram : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "cashier-collect-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        m_dir = pattern;
+    }
+    void TearDown() override
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_dir, ignored);
+    }
+
+    // From the guide to the collect tab, signed in with the demo keys.
+    static std::string signedIn(const std::string& user = "boss")
+    {
+        return "tap btnGoHome\ntap btnOne\nalert-type 0 pay-demo-key\nalert-type 1 paysecret2026\nalert 0\n"
+               "type tvUserName "
+            + user + "\ntype tvPassword 123456\ntap btnLogin\nidle\n";
+    }
+
+    // The demo's order numbers: today's date and the seed's serial.
+    static std::string seededOrder(int serial)
+    {
+        std::time_t now = std::time(nullptr);
+        std::tm local {};
+        localtime_r(&now, &local);
+        char day[16];
+        std::strftime(day, sizeof day, "%Y%m%d", &local);
+        char number[32];
+        std::snprintf(number, sizeof number, "%s%06d", day, serial);
+        return number;
+    }
+
+    ProgramRun run(const std::string& script)
+    {
+        auto scriptFile = m_dir / "script.txt";
+        std::ofstream(scriptFile) << script;
+        std::string command = std::string(CASHIER_PROGRAM) + " --demo --headless --trace --home '"
+            + (m_dir / "home").string() + "' --script '" + scriptFile.string() + "' 2>'"
+            + (m_dir / "stderr").string() + "'";
+        ProgramRun result;
+        FILE* pipe = popen(command.c_str(), "r");
+        if (!pipe)
+            return result;
+        char buffer[4096];
+        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            result.text.append(buffer, got);
+        int status = pclose(pipe);
+        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        std::istringstream lines(result.text);
+        for (std::string line; std::getline(lines, line);)
+            result.lines.push_back(line);
+        return result;
+    }
+
+    std::filesystem::path m_dir;
+};
+
+constexpr const char* statusPoll = "request /PayApi/OfflinePay/getOrderStatus/";
+
+TEST_F(CollectProgram, barcode_payments_paid_at_once_after_polls_refused_and_left_while_polling)
+{
+    ProgramRun r = run(signedIn() + R"(tap btnOne
+tap btnTwo
+tap btnOK
+tap btnScan
+scan 2800000001
+idle
+show
+back
+tap btnFive
+tap btnOK
+tap btnScan
+scan 2800000018
+idle
+wait 2.2
+idle
+show
+back
+tap btnThree
+tap btnOK
+tap btnScan
+scan 2800000016
+idle
+tap btnScan
+scan 2800000027
+idle
+back
+wait 4.5
+idle
+show
+)");
+    ASSERT_EQ(r.status, 0) << r.text;
+    EXPECT_TRUE(
+        r.inOrder({ "request /PayApi/OfflinePay/barcode money=12.00&dynamic_id=2800000001&m_paytype=alipay",
+            "screen PayResultViewController", "show PayResultViewController",
+            "  label labelPayResult \"支付成功\"", "screen ReceivableViewController" }))
+        << r.text;
+    // Waits, then paid on the second poll, two seconds after the first.
+    EXPECT_TRUE(r.inOrder(
+        { "request /PayApi/OfflinePay/barcode money=5.00&dynamic_id=2800000018", "hud 等待用户确认...",
+            statusPoll, statusPoll, "screen PayResultViewController", "  label labelOrderMoney \"5.00\"" }))
+        << r.text;
+    EXPECT_TRUE(r.inOrder(
+        { "request /PayApi/OfflinePay/barcode money=3.00&dynamic_id=2800000016", "toast 支付码无效" }))
+        << r.text;
+    // Back during polling: no poll after the pay-way screen has gone.
+    long waiting = r.find("request /PayApi/OfflinePay/barcode money=3.00&dynamic_id=2800000027");
+    ASSERT_GE(waiting, 0) << r.text;
+    long left = r.find("screen ReceivableViewController", waiting);
+    ASSERT_GT(left, waiting) << r.text;
+    EXPECT_GE(r.find(statusPoll, waiting), 0) << r.text;
+    EXPECT_LT(r.find(statusPoll, waiting), left);
+    EXPECT_EQ(r.find(statusPoll, left), -1) << r.text;
+    EXPECT_EQ(r.find("hud 等待用户确认...", left), -1) << r.text;
+}
+
+TEST_F(CollectProgram, a_qr_payment_is_paid_after_polls_and_the_takings_show_sums_and_a_second_page)
+{
+    ProgramRun r = run(signedIn() + R"(tap btnAight
+tap btnOK
+tap btnWxpayCode
+idle
+wait 2.2
+idle
+wait 2.2
+idle
+wait 1
+show
+back
+tap btnBillList
+idle
+show
+pull-up
+idle
+tap btnWxpayBill
+idle
+show
+)");
+    ASSERT_EQ(r.status, 0) << r.text;
+    EXPECT_TRUE(r.inOrder(
+        { "screen QRCodePayViewController", "request /PayApi/OfflinePay/qrcode/ money=8.00&m_paytype=wxpay",
+            statusPoll, statusPoll, statusPoll, "screen PayResultViewController",
+            "  label labelPayResult \"支付成功\"", "screen ReceivableViewController" }))
+        << r.text;
+    EXPECT_TRUE(r.inOrder({ "screen BillViewController", "request /PayApi/OfflinePay/getMoneySum",
+        "request /PayApi/OfflinePay/getOrderList m_paytype=alipay", "show BillViewController",
+        "  label labelAliMoney \"￥", "  row 0 0 ",
+        "request /PayApi/OfflinePay/getOrderList m_paytype=alipay",
+        "request /PayApi/OfflinePay/getOrderList m_paytype=wxpay" }))
+        << r.text;
+    EXPECT_THAT(r.text, HasSubstr("currentpage=2&pagesize=10")) << r.text;
+    EXPECT_THAT(r.lines, Contains("hud 处理支付中...")) << r.text;
+    // The WeChat Pay takings include the 8.00 just paid.
+    EXPECT_THAT(r.lines, Contains(StartsWith("  row 0 0 \"微信账号 | 扫码支付 | "))) << r.text;
+    EXPECT_THAT(r.lines, Not(Contains(StartsWith("  label labelMoney \"0.00\"")))) << r.text;
+}
+
+TEST_F(CollectProgram, a_shop_owner_refunds_part_of_an_order_from_its_detail)
+{
+    ProgramRun r = run(signedIn() + R"(tap btnBillList
+idle
+row 0
+idle
+tap btnRefund
+type tvRefundMoney 0.5
+tap btnOk
+alert 0
+idle
+show
+)");
+    ASSERT_EQ(r.status, 0) << r.text;
+    EXPECT_TRUE(r.inOrder({ "screen OrderDetailViewController", "screen RefundViewController",
+        "alert 您确定要退款吗？", "request /PayApi/OfflinePay/refund ", "toast 退款成功！",
+        "screen OrderDetailViewController", "request /PayApi/OfflinePay/getOrderDetails",
+        "show OrderDetailViewController", "  label labelIsRefund \"已退款\"" }))
+        << r.text;
+    EXPECT_THAT(r.text, HasSubstr("refundmoney=0.5&username=boss&password=e10adc3949ba59abbe56e057f20f883e"));
+    EXPECT_THAT(r.lines, Contains("  button btnRefund \"退款\"")) << r.text;
+}
+
+TEST_F(CollectProgram, a_cashier_refunds_once_a_shop_owner_has_signed_the_check)
+{
+    ProgramRun r = run(signedIn("cashier") + R"(tap btnBillList
+idle
+row 1
+idle
+tap btnRefund
+type tvRefundMoney 1
+tap btnOk
+alert-type 0 boss
+alert-type 1 123456
+alert 0
+idle
+alert 0
+idle
+show
+)");
+    ASSERT_EQ(r.status, 0) << r.text;
+    EXPECT_TRUE(r.inOrder({ "screen RefundViewController", "alert 验证店长权限",
+        "request /PayApi/OfflinePay/checkStaff/ username=boss&password=e10adc3949ba59abbe56e057f20f883e",
+        "toast 验证成功！", "alert 您确定要退款吗？", "request /PayApi/OfflinePay/refund ",
+        "toast 退款成功！", "screen OrderDetailViewController", "  label labelIsRefund \"已退款\"" }))
+        << r.text;
+    EXPECT_THAT(r.text, HasSubstr("refundmoney=1&username=boss&password=e10adc3949ba59abbe56e057f20f883e"));
+}
+
+TEST_F(CollectProgram, search_finds_orders_re_pays_one_cancels_another_and_finds_none_for_a_stranger)
+{
+    ProgramRun r
+        = run(signedIn() + "tap btnBillList\nidle\ntap btnSearch\ntype tvOrderNum " + seededOrder(8) + R"(
+tap btnSearch
+idle
+tap btnRePay
+idle
+wait 2.2
+idle
+wait 2.2
+idle
+wait 1
+show
+back
+idle
+show
+back
+clear tvOrderNum
+type tvOrderNum )"
+            + seededOrder(4) + R"(
+tap btnSearch
+idle
+tap btnCancelOrder
+alert 0
+idle
+show
+back
+clear tvOrderNum
+type tvOrderNum 12345
+tap btnSearch
+idle
+show
+back
+)");
+    ASSERT_EQ(r.status, 0) << r.text;
+    EXPECT_TRUE(r.inOrder({ "screen OrderSearchViewController",
+        "request /PayApi/OfflinePay/getOrderDetails m_paytype=alipay&orderid=" + seededOrder(8),
+        "screen OrderDetailViewController", "request /PayApi/OfflinePay/repay orderid=" + seededOrder(8),
+        "screen RePayViewController", statusPoll, statusPoll, statusPoll, "screen PayResultViewController",
+        "  label labelPayResult \"支付成功\"", "screen OrderDetailViewController",
+        "request /PayApi/OfflinePay/getOrderDetails orderid=" + seededOrder(8),
+        "  label labelPayStatus \"支付成功\"" }))
+        << r.text;
+    EXPECT_TRUE(
+        r.inOrder({ "request /PayApi/OfflinePay/getOrderDetails m_paytype=alipay&orderid=" + seededOrder(4),
+            "alert 您确定要撤销该订单吗？", "request /PayApi/OfflinePay/cancel orderid=" + seededOrder(4),
+            "toast 撤销订单成功！", "  label labelIsRefund \"已撤销\"" }))
+        << r.text;
+    EXPECT_TRUE(r.inOrder({ "request /PayApi/OfflinePay/getOrderDetails m_paytype=alipay&orderid=12345",
+        "request /PayApi/OfflinePay/getOrderDetails m_paytype=wxpay&orderid=12345",
+        "screen Order404ViewController", "show Order404ViewController", "screen OrderSearchViewController" }))
+        << r.text;
+}
+
+} // namespace
