@@ -10,6 +10,7 @@
 #include "main/Transcript.h"
 #include "platform/capture/CaptureDevice.h"
 #include "platform/capture/MemoryFrameSource.h"
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
@@ -108,6 +109,9 @@ void AppFuzzFrame::run(bool signedIn, const std::string& script)
     ScriptRunner runner(environment);
     std::istringstream lines(script);
     runner.run(lines);
+    // A screen may still be reading on the worker queue (the re-payment's
+    // picture): it must be done before the next run replaces the reply.
+    foundation::DispatchQueue::global()->syncFlush();
 
     kit::AlertView::discardAll();
     kit::Application::terminate();
