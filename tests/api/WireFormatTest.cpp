@@ -5,6 +5,7 @@
 #include "api/Constants.h"
 #include "api/DesCipher.h"
 #include "api/NetUtilSign.h"
+#include "api/SignedClientUi.h"
 #include "api/URLConfig.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
@@ -236,4 +237,96 @@ TEST_F(WireFormatTest, a_signed_request_skips_any_cache_and_gives_up_after_ten_s
     EXPECT_EQ(sent[0].redirectPolicy(), net::URLRequestRedirectPolicy::FollowSameOrigin);
     // No parameters, no body: not even an empty cipher text.
     EXPECT_FALSE(sent[0].httpBody());
+}
+
+namespace {
+
+// Toasts and key alerts as the client asks for them; overlays are counted open.
+class ToastLog final : public SignedClientUi {
+public:
+    std::shared_ptr<void> showProgressDialog(const std::optional<std::string>&) override
+    {
+        ++open;
+        return std::make_shared<int>(0);
+    }
+    void closeProgressDialog(const std::shared_ptr<void>&) override { --open; }
+    void toast(const std::string& text) override { shown.push_back(text); }
+    void setReceivableKey() override { shown.push_back("key alert"); }
+    void setMemberKey() override { shown.push_back("key alert"); }
+
+    std::vector<std::string> shown;
+    int open = 0;
+};
+
+class SignedClientBranchTest : public WireFormatTest {
+protected:
+    void SetUp() override
+    {
+        WireFormatTest::SetUp();
+        net::NetworkState::setSource(network);
+        net::Transport::install(fake);
+        SignedClientUi::install(ui);
+        URLConfig::setApiHost("api.test");
+    }
+    void TearDown() override
+    {
+        SignedClientUi::install(nullptr);
+        WireFormatTest::TearDown();
+    }
+
+    std::optional<std::optional<std::string>> post(const std::string& answer, int status)
+    {
+        fake->clearReplies();
+        fake->addReply(
+            std::string(URLConfig::CHECK_STAFF), net::FakeTransport::Reply::status(status, answer));
+        std::optional<std::optional<std::string>> reply;
+        NetUtilSign::doPost(URLConfig::CHECK_STAFF, std::string("加载中..."), NetUtilSign::receivableKeyFlag,
+            {}, [&](const std::optional<std::string>& text) { reply = text; });
+        foundation::RunLoop::main().runUntil([&] { return fake->pendingCount() == 0; });
+        foundation::RunLoop::main().runUntilIdle();
+        return reply;
+    }
+
+    std::shared_ptr<net::FakeNetworkStateSource> network = std::make_shared<net::FakeNetworkStateSource>();
+    std::shared_ptr<net::FakeTransport> fake = std::make_shared<net::FakeTransport>();
+    std::shared_ptr<ToastLog> ui = std::make_shared<ToastLog>();
+};
+
+} // namespace
+
+TEST_F(SignedClientBranchTest, the_internet_without_wifi_is_a_network_and_neither_is_none)
+{
+    network->setFlags("169.254.0.0", 0);
+    network->setFlags("0.0.0.0", net::kReachabilityFlagsReachable);
+    EXPECT_TRUE(NetUtilSign::isConnectionAvailable());
+    EXPECT_TRUE(ui->shown.empty());
+
+    network->setFlags("0.0.0.0", 0);
+    EXPECT_FALSE(NetUtilSign::isConnectionAvailable());
+    EXPECT_EQ(ui->shown, std::vector<std::string> { std::string(NetUtilSign::noNetworkMessage) });
+}
+
+TEST_F(SignedClientBranchTest, a_redirect_or_another_client_error_reaches_the_callback_decrypted)
+{
+    network->setFlags("0.0.0.0", net::kReachabilityFlagsReachable);
+    auto const cipher = DesCipher::encode(R"({"status":"0","info":"x"})", std::string("s3cret!!"));
+    for (int status : { 302, 304, 400, 401, 409 }) {
+        auto reply = post(cipher, status);
+        ASSERT_TRUE(reply) << status;
+        EXPECT_EQ(*reply, R"({"status":"0","info":"x"})") << status;
+        EXPECT_TRUE(ui->shown.empty()) << status;
+        EXPECT_EQ(ui->open, 0) << status;
+    }
+    // Only the refused-key statuses end in the key alert.
+    EXPECT_FALSE(post(cipher, 403));
+    EXPECT_EQ(
+        ui->shown, (std::vector<std::string> { std::string(NetUtilSign::keyInvalidMessage), "key alert" }));
+}
+
+TEST_F(SignedClientBranchTest, a_reply_over_the_limit_is_a_failed_request)
+{
+    network->setFlags("0.0.0.0", net::kReachabilityFlagsReachable);
+    EXPECT_FALSE(post(std::string(NetUtilSign::maximumReplyBytes + 1, 'A'), 200));
+    EXPECT_EQ(ui->shown, std::vector<std::string> { std::string(NetUtilSign::noNetworkMessage) });
+    EXPECT_EQ(ui->open, 0);
 }
