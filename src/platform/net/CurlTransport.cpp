@@ -126,6 +126,8 @@ struct CurlTransport::Transfer {
     // Requests made on a connection for this transfer: curl makes another when an auth
     // challenge asks for it, or when a reused connection died before any answer.
     int attempts { 0 };
+    // The last attempt whose answer began (a status line came back for it).
+    int answeredAttempt { 0 };
 
     HTTPResponseHead head;
     bool responseDelivered { false };
@@ -183,7 +185,7 @@ struct CurlTransport::Transfer {
 bool CurlTransport::Transfer::repeatsRequestWithoutAnswer() const
 {
     auto const& method = request.httpMethod();
-    return attempts > 1 && head.statusCode() == 0 && method != "GET" && method != "HEAD";
+    return attempts > 1 && answeredAttempt != attempts - 1 && method != "GET" && method != "HEAD";
 }
 
 std::optional<URLError> CurlTransport::Transfer::configure()
@@ -272,6 +274,8 @@ size_t CurlTransport::Transfer::onHeader(char* data, size_t size, size_t count, 
     if (transfer.isCancelled())
         return 0; // Aborts the transfer; nobody listens any more.
     transfer.touch();
+    if (std::string_view(data, size * count).starts_with("HTTP/"))
+        transfer.answeredAttempt = transfer.attempts;
     bool const wasComplete = transfer.head.state() == HTTPResponseHead::State::Complete;
     switch (transfer.head.addLine(std::string_view(data, size * count))) {
     case HTTPResponseHead::State::Refused:
