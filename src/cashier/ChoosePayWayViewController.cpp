@@ -338,15 +338,13 @@ void ChoosePayWayViewController::showWaitingHud()
 
 void ChoosePayWayViewController::toPayResult(const foundation::Json& order)
 {
-    if (foundation::optionalText(order, "paystatus") == "1") {
-        if (m_consumeType == MobilePayCallbackReceiver::consumeTypePurchase) {
+    // A paid member part goes back to its member screen; anything else shows the result.
+    if (MobilePayHandOff::isPaidMemberPart(m_consumeType, order)) {
+        if (m_consumeType == MobilePayCallbackReceiver::consumeTypePurchase)
             memberConsume(order);
-            return;
-        }
-        if (m_consumeType == MobilePayCallbackReceiver::consumeTypeRecharge) {
+        else
             memberRecharge(order);
-            return;
-        }
+        return;
     }
     PayResultViewController::push(*this, order, foundation::formatFixed(m_money, 2), false, false);
 }

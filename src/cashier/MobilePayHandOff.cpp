@@ -3,6 +3,13 @@
 #include "cashier/MobilePayCallbackReceiver.h"
 #include "platform/kit/NavigationController.h"
 
+bool MobilePayHandOff::isPaidMemberPart(int consumeType, const foundation::Json& order)
+{
+    bool member = consumeType == MobilePayCallbackReceiver::consumeTypePurchase
+        || consumeType == MobilePayCallbackReceiver::consumeTypeRecharge;
+    return member && foundation::optionalText(order, "paystatus") == "1";
+}
+
 bool MobilePayHandOff::returnPaidRequest(kit::NavigationController& navigation, int consumeType,
     const std::shared_ptr<NetUtilSign::Parameters>& request, const foundation::Json& order,
     const std::optional<std::string>& wallet)

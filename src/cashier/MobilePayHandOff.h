@@ -15,6 +15,9 @@ class NavigationController;
 // (see MobilePayCallbackReceiver). Shared by the barcode and QR payments.
 class MobilePayHandOff {
 public:
+    // Whether the order is paid and the payment is a member purchase or
+    // recharge, whose request goes back rather than to a result screen.
+    static bool isPaidMemberPart(int consumeType, const foundation::Json& order);
     // Puts `wallet` (when given) under "m_paytype" and the order's "orderid"
     // (when it has one) under "m_orderid", then gives the request to the
     // first receiver of `consumeType` from the bottom of the stack and pops

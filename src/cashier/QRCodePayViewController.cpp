@@ -138,15 +138,13 @@ void QRCodePayViewController::handleImage(std::uint64_t generation, const std::s
 
 void QRCodePayViewController::toPayResult(const foundation::Json& order)
 {
-    if (foundation::optionalText(order, "paystatus") == "1") {
-        if (m_consumeType == MobilePayCallbackReceiver::consumeTypePurchase) {
+    // A paid member part goes back to its member screen; anything else shows the result.
+    if (MobilePayHandOff::isPaidMemberPart(m_consumeType, order)) {
+        if (m_consumeType == MobilePayCallbackReceiver::consumeTypePurchase)
             memberConsume(order);
-            return;
-        }
-        if (m_consumeType == MobilePayCallbackReceiver::consumeTypeRecharge) {
+        else
             memberRecharge(order);
-            return;
-        }
+        return;
     }
     PayResultViewController::showAfterProcessing(*this, order, m_money, false, false);
 }
