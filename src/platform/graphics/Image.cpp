@@ -1,5 +1,7 @@
 #include "platform/graphics/Image.h"
 
+#include "platform/graphics/GifDecoder.h"
+
 #include <bit>
 #include <cmath>
 #include <csetjmp>
@@ -8,6 +10,8 @@
 #include <fstream>
 #include <iterator>
 #include <jpeglib.h>
+// After jpeglib.h, which it needs.
+#include <jerror.h>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -75,13 +79,24 @@ struct JpegError {
     std::jmp_buf jump;
 };
 
+// Warnings that mean rows were made up: libjpeg fills what it could not read
+// with grey and carries on, which for a download cut short would show (and
+// cache) a half-grey picture.
+bool damagesPicture(int code)
+{
+    return code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER || code == JWRN_HUFF_BAD_CODE
+        || code == JWRN_MUST_RESYNC || code == JWRN_ARITH_BAD_CODE;
+}
+
 [[noreturn]] void jpegFail(j_common_ptr info)
 {
     std::longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1);
 }
 
-void jpegQuiet(j_common_ptr, int)
+void jpegWarning(j_common_ptr info, int level)
 {
+    if (level < 0 && damagesPicture(info->err->msg_code))
+        std::longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1);
 }
 void jpegNoOutput(j_common_ptr)
 {
@@ -96,7 +111,7 @@ bool decodeJpegInto(
     JpegError error {};
     info.err = jpeg_std_error(&error.manager);
     error.manager.error_exit = jpegFail;
-    error.manager.emit_message = jpegQuiet;
+    error.manager.emit_message = jpegWarning;
     error.manager.output_message = jpegNoOutput;
     if (setjmp(error.jump)) {
         jpeg_destroy_decompress(&info);
@@ -129,6 +144,22 @@ std::optional<Bitmap> decodeJpeg(std::span<const std::uint8_t> bytes)
     Bitmap bitmap;
     if (!decodeJpegInto(bytes, bitmap.pixels, bitmap.width, bitmap.height))
         return std::nullopt;
+    return bitmap;
+}
+
+std::optional<Bitmap> decodeGifFirstFrame(std::span<const std::uint8_t> bytes)
+{
+    GifDecoder::Limits limits;
+    limits.maxCanvasPixels = MaxPixels;
+    limits.maxFrames = 1;
+    auto animation = GifDecoder::decode(bytes, limits);
+    if (!animation)
+        return std::nullopt;
+    Bitmap bitmap;
+    bitmap.width = animation->width;
+    bitmap.height = animation->height;
+    bitmap.hasAlpha = animation->hasAlpha;
+    bitmap.pixels = std::move(animation->frames.front().pixels);
     return bitmap;
 }
 
@@ -191,6 +222,8 @@ std::shared_ptr<const Image> Image::fromData(std::span<const std::uint8_t> bytes
         bitmap = decodePng(bytes);
     else if (startsWith(bytes, { 0xff, 0xd8 }))
         bitmap = decodeJpeg(bytes);
+    else if (GifDecoder::hasSignature(bytes))
+        bitmap = decodeGifFirstFrame(bytes);
     if (!bitmap)
         return nullptr;
     return fromPixels(bitmap->width, bitmap->height, std::move(bitmap->pixels), scale, bitmap->hasAlpha);

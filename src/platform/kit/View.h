@@ -2,6 +2,7 @@
 
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Geometry.h"
+#include "platform/kit/AttachedValues.h"
 #include "platform/kit/Layer.h"
 #include "platform/kit/Responder.h"
 
@@ -177,6 +178,9 @@ public:
     static constexpr double defaultAnimationDuration = 0.2;
 
     // Runs the layout pass and then the display pass for every window now.
+    // Values other libraries keep on this view for its lifetime.
+    AttachedValues& attachedValues() const { return m_attachedValues; }
+
     // The run loop does this at the end of each turn.
     static void runPendingPasses();
     // The context handed to drawRect during the display pass; none means
@@ -224,6 +228,7 @@ private:
     std::weak_ptr<View> m_superview;
     std::vector<std::shared_ptr<View>> m_subviews;
     std::weak_ptr<ViewController> m_viewController;
+    mutable AttachedValues m_attachedValues;
 };
 
 } // namespace kit

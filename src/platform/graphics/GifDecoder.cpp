@@ -1,0 +1,205 @@
+#include "platform/graphics/GifDecoder.h"
+
+#include <algorithm>
+#include <cstring>
+#include <gif_lib.h>
+#include <memory>
+
+namespace graphics {
+
+namespace {
+
+struct Reader {
+    std::span<const std::uint8_t> bytes;
+    std::size_t position = 0;
+};
+
+int readFromMemory(GifFileType* gif, GifByteType* buffer, int length)
+{
+    auto* reader = static_cast<Reader*>(gif->UserData);
+    if (length <= 0)
+        return 0;
+    std::size_t const count
+        = std::min<std::size_t>(static_cast<std::size_t>(length), reader->bytes.size() - reader->position);
+    std::memcpy(buffer, reader->bytes.data() + reader->position, count);
+    reader->position += count;
+    return static_cast<int>(count);
+}
+
+struct GifCloser {
+    void operator()(GifFileType* gif) const { DGifCloseFile(gif, nullptr); }
+};
+
+enum class Disposal { Unspecified = 0, Keep = 1, Background = 2, Previous = 3 };
+
+struct Control {
+    Disposal disposal = Disposal::Unspecified;
+    int transparentIndex = -1;
+    std::optional<double> delay;
+};
+
+Control readControl(const GifByteType* extension)
+{
+    Control control;
+    // extension[0] is the block's length; the block is flags, delay (2), index.
+    if (!extension || extension[0] < 4)
+        return control;
+    GifByteType const flags = extension[1];
+    int const disposal = (flags >> 2) & 7;
+    control.disposal = disposal <= 3 ? static_cast<Disposal>(disposal) : Disposal::Unspecified;
+    if (flags & 1)
+        control.transparentIndex = extension[4];
+    control.delay = (extension[2] | extension[3] << 8) / 100.0;
+    return control;
+}
+
+struct Rect {
+    int left, top, width, height;
+};
+
+// Clipped to the canvas, so drawing and clearing never step outside it.
+Rect clip(const GifImageDesc& desc, int canvasWidth, int canvasHeight)
+{
+    int const left = std::clamp(desc.Left, 0, canvasWidth);
+    int const top = std::clamp(desc.Top, 0, canvasHeight);
+    int const right = std::clamp(desc.Left + desc.Width, left, canvasWidth);
+    int const bottom = std::clamp(desc.Top + desc.Height, top, canvasHeight);
+    return { left, top, right - left, bottom - top };
+}
+
+bool readRaster(GifFileType* gif, std::vector<GifPixelType>& raster, int width, int height, bool interlaced)
+{
+    raster.resize(static_cast<std::size_t>(width) * height);
+    auto readRow = [&](int row) {
+        return DGifGetLine(gif, raster.data() + static_cast<std::size_t>(row) * width, width) == GIF_OK;
+    };
+    if (!interlaced) {
+        for (int row = 0; row < height; ++row) {
+            if (!readRow(row))
+                return false;
+        }
+        return true;
+    }
+    static constexpr int start[] = { 0, 4, 2, 1 };
+    static constexpr int step[] = { 8, 8, 4, 2 };
+    for (int pass = 0; pass < 4; ++pass) {
+        for (int row = start[pass]; row < height; row += step[pass]) {
+            if (!readRow(row))
+                return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool GifDecoder::hasSignature(std::span<const std::uint8_t> bytes)
+{
+    return bytes.size() >= 6 && std::memcmp(bytes.data(), "GIF8", 4) == 0
+        && (bytes[4] == '7' || bytes[4] == '9') && bytes[5] == 'a';
+}
+
+std::optional<GifDecoder::Animation> GifDecoder::decode(std::span<const std::uint8_t> bytes, Limits limits)
+{
+    if (!hasSignature(bytes))
+        return std::nullopt;
+    Reader reader { bytes };
+    int error = 0;
+    std::unique_ptr<GifFileType, GifCloser> gif(DGifOpen(&reader, readFromMemory, &error));
+    if (!gif)
+        return std::nullopt;
+    long long const canvasPixels = static_cast<long long>(gif->SWidth) * gif->SHeight;
+    if (gif->SWidth <= 0 || gif->SHeight <= 0 || canvasPixels > limits.maxCanvasPixels)
+        return std::nullopt;
+
+    Animation animation;
+    animation.width = gif->SWidth;
+    animation.height = gif->SHeight;
+    std::vector<std::uint32_t> canvas(static_cast<std::size_t>(canvasPixels), 0);
+    std::vector<std::uint32_t> saved;
+    std::vector<GifPixelType> raster;
+    Control control;
+    Rect previousRect {};
+    Disposal previousDisposal = Disposal::Unspecified;
+
+    for (;;) {
+        GifRecordType type;
+        if (DGifGetRecordType(gif.get(), &type) != GIF_OK)
+            break;
+        if (type == TERMINATE_RECORD_TYPE)
+            break;
+        if (type == EXTENSION_RECORD_TYPE) {
+            int code = 0;
+            GifByteType* extension = nullptr;
+            if (DGifGetExtension(gif.get(), &code, &extension) != GIF_OK)
+                break;
+            if (code == GRAPHICS_EXT_FUNC_CODE)
+                control = readControl(extension);
+            bool broken = false;
+            while (extension) {
+                if (DGifGetExtensionNext(gif.get(), &extension) != GIF_OK) {
+                    broken = true;
+                    break;
+                }
+            }
+            if (broken)
+                break;
+            continue;
+        }
+        if (type != IMAGE_DESC_RECORD_TYPE)
+            continue;
+
+        if (DGifGetImageDesc(gif.get()) != GIF_OK)
+            break;
+        GifImageDesc const desc = gif->Image;
+        long long const framePixels = static_cast<long long>(desc.Width) * desc.Height;
+        if (desc.Width <= 0 || desc.Height <= 0 || framePixels > limits.maxCanvasPixels)
+            break;
+        if (static_cast<int>(animation.frames.size()) >= limits.maxFrames
+            || static_cast<long long>(animation.frames.size() + 1) * canvasPixels > limits.maxTotalPixels)
+            break;
+        if (!readRaster(gif.get(), raster, desc.Width, desc.Height, desc.Interlace))
+            break;
+
+        // What the previous frame asked to leave behind.
+        if (previousDisposal == Disposal::Background) {
+            for (int y = previousRect.top; y < previousRect.top + previousRect.height; ++y)
+                std::fill_n(
+                    canvas.begin() + static_cast<std::ptrdiff_t>(y) * animation.width + previousRect.left,
+                    previousRect.width, 0u);
+        } else if (previousDisposal == Disposal::Previous && !saved.empty()) {
+            canvas = saved;
+        }
+        if (control.disposal == Disposal::Previous)
+            saved = canvas;
+
+        ColorMapObject const* colors = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
+        Rect const rect = clip(desc, animation.width, animation.height);
+        for (int y = rect.top; y < rect.top + rect.height; ++y) {
+            GifPixelType const* source = raster.data() + static_cast<std::size_t>(y - desc.Top) * desc.Width
+                + (rect.left - desc.Left);
+            std::uint32_t* target = canvas.data() + static_cast<std::size_t>(y) * animation.width + rect.left;
+            for (int x = 0; x < rect.width; ++x) {
+                int const index = source[x];
+                // An index without a colour is drawn as nothing, like the
+                // transparent one.
+                if (index == control.transparentIndex || !colors || index >= colors->ColorCount)
+                    continue;
+                GifColorType const c = colors->Colors[index];
+                target[x] = 0xff000000u | std::uint32_t(c.Red) << 16 | std::uint32_t(c.Green) << 8 | c.Blue;
+            }
+        }
+        if (!animation.hasAlpha)
+            animation.hasAlpha
+                = std::any_of(canvas.begin(), canvas.end(), [](std::uint32_t p) { return p >> 24 != 0xff; });
+        animation.frames.push_back({ canvas, control.delay });
+        previousRect = rect;
+        previousDisposal = control.disposal;
+        control = {};
+    }
+    if (animation.frames.empty())
+        return std::nullopt;
+    return animation;
+}
+
+} // namespace graphics
