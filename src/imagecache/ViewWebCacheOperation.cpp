@@ -1,0 +1,77 @@
+#include "imagecache/ViewWebCacheOperation.h"
+
+#include "platform/kit/View.h"
+
+#include <map>
+#include <mutex>
+
+namespace imagecache {
+
+namespace {
+
+constexpr std::string_view dictionaryKey = "imagecache.operationDictionary";
+
+struct OperationDictionary {
+    std::mutex mutex;
+    std::map<std::string, std::vector<ViewWebCacheOperation::OperationPtr>, std::less<>> operations;
+};
+
+std::shared_ptr<OperationDictionary> dictionaryOf(const kit::View& view)
+{
+    return view.attachedValues().getOrMake<OperationDictionary>(
+        dictionaryKey, [] { return std::make_shared<OperationDictionary>(); });
+}
+
+std::vector<ViewWebCacheOperation::OperationPtr> take(OperationDictionary& dictionary, std::string_view key)
+{
+    std::lock_guard lock(dictionary.mutex);
+    auto it = dictionary.operations.find(key);
+    if (it == dictionary.operations.end())
+        return {};
+    auto operations = std::move(it->second);
+    dictionary.operations.erase(it);
+    return operations;
+}
+
+} // namespace
+
+void ViewWebCacheOperation::ic_setImageLoadOperation(
+    const kit::View& view, OperationPtr operation, std::string_view key)
+{
+    std::vector<OperationPtr> operations;
+    if (operation)
+        operations.push_back(std::move(operation));
+    ic_setImageLoadOperations(view, std::move(operations), key);
+}
+
+void ViewWebCacheOperation::ic_setImageLoadOperations(
+    const kit::View& view, std::vector<OperationPtr> operations, std::string_view key)
+{
+    ic_cancelImageLoadOperationWithKey(view, key);
+    auto dictionary = dictionaryOf(view);
+    std::lock_guard lock(dictionary->mutex);
+    dictionary->operations[std::string(key)] = std::move(operations);
+}
+
+void ViewWebCacheOperation::ic_cancelImageLoadOperationWithKey(const kit::View& view, std::string_view key)
+{
+    // Cancelled outside the lock: a cancel may come back to this view.
+    for (const OperationPtr& operation : take(*dictionaryOf(view), key))
+        operation->cancel();
+}
+
+void ViewWebCacheOperation::ic_removeImageLoadOperationWithKey(const kit::View& view, std::string_view key)
+{
+    take(*dictionaryOf(view), key);
+}
+
+std::vector<ViewWebCacheOperation::OperationPtr> ViewWebCacheOperation::ic_imageLoadOperations(
+    const kit::View& view, std::string_view key)
+{
+    auto dictionary = dictionaryOf(view);
+    std::lock_guard lock(dictionary->mutex);
+    auto it = dictionary->operations.find(key);
+    return it == dictionary->operations.end() ? std::vector<OperationPtr> {} : it->second;
+}
+
+} // namespace imagecache

@@ -1,0 +1,125 @@
+#pragma once
+
+#include "support/ImageSamples.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <httplib.h>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+// Pictures over loopback HTTP, with the answers a picture server can give:
+// redirects, 304, 404, 500, a lying or endless body, and a slow answer held
+// until the test lets it go. Counts the requests for each path.
+class ImageTestServer {
+public:
+    ImageTestServer()
+    {
+        using support::ImageSamples;
+        auto png = [](std::uint32_t argb) { return ImageSamples::png(4, 4, argb); };
+        m_server.Get(R"(/img/(\w+)\.png)", [this, png](const httplib::Request& req, httplib::Response& res) {
+            count(req.path);
+            res.set_content(png(req.matches[1] == "blue" ? 0xff0000ff : 0xffff0000), "image/png");
+        });
+        m_server.Get(R"(/slow/(\w+)\.png)", [this, png](const httplib::Request& req, httplib::Response& res) {
+            count(req.path);
+            std::unique_lock lock(m_mutex);
+            m_gate.wait_for(lock, std::chrono::seconds(5), [this] { return m_open; });
+            res.set_content(png(0xff00ff00), "image/png");
+        });
+        m_server.Get("/pic@2x.png", [this, png](const httplib::Request& req, httplib::Response& res) {
+            count(req.path);
+            res.set_content(png(0xff000000), "image/png");
+        });
+        m_server.Get("/turned.jpg", [this](const httplib::Request& req, httplib::Response& res) {
+            count(req.path);
+            res.set_content(ImageSamples::jpeg(6, 4, 0x808080, 6), "image/jpeg");
+        });
+        m_server.Get("/moving.gif", [this](const httplib::Request& req, httplib::Response& res) {
+            count(req.path);
+            res.set_content(ImageSamples::gif(2, 2,
+                                { { .width = 2, .height = 2, .colour = 1, .delay = 5 },
+                                    { .width = 2, .height = 2, .colour = 2, .delay = 5 } }),
+                "image/gif");
+        });
+        m_server.Get("/moved.png", [this](const httplib::Request& req, httplib::Response& res) {
+            count(req.path);
+            res.set_redirect("/img/blue.png", 302);
+        });
+        m_server.Get(R"(/status/(\d+)\.png)", [this](const httplib::Request& req, httplib::Response& res) {
+            count(req.path);
+            res.status = std::stoi(req.matches[1]);
+        });
+        m_server.Get("/garbage.png", [this](const httplib::Request& req, httplib::Response& res) {
+            count(req.path);
+            res.set_content("this is no picture", "image/png");
+        });
+        // Says nothing of its length and never stops sending.
+        m_server.Get("/endless.png", [this](const httplib::Request& req, httplib::Response& res) {
+            count(req.path);
+            res.set_chunked_content_provider("image/png", [](std::size_t, httplib::DataSink& sink) {
+                std::string const chunk(4096, 'x');
+                return sink.write(chunk.data(), chunk.size());
+            });
+        });
+        m_port = m_server.bind_to_any_port("127.0.0.1");
+        m_thread = std::thread([this] { m_server.listen_after_bind(); });
+    }
+
+    ~ImageTestServer()
+    {
+        release();
+        m_server.stop();
+        m_thread.join();
+    }
+
+    std::string url(const std::string& path) const
+    {
+        return "http://127.0.0.1:" + std::to_string(m_port) + path;
+    }
+
+    int hits(const std::string& path)
+    {
+        std::lock_guard lock(m_mutex);
+        return m_hits[path];
+    }
+    std::vector<std::string> order()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_order;
+    }
+    void reset()
+    {
+        std::lock_guard lock(m_mutex);
+        m_hits.clear();
+        m_order.clear();
+        m_open = false;
+    }
+    // Lets every held slow answer go, and later ones through at once.
+    void release()
+    {
+        std::lock_guard lock(m_mutex);
+        m_open = true;
+        m_gate.notify_all();
+    }
+
+private:
+    void count(const std::string& path)
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_hits[path];
+        m_order.push_back(path);
+    }
+
+    httplib::Server m_server;
+    int m_port = 0;
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::condition_variable m_gate;
+    bool m_open = false;
+    std::map<std::string, int> m_hits;
+    std::vector<std::string> m_order;
+};

@@ -1,0 +1,161 @@
+#include "LoopbackFixture.h"
+#include "imagecache/ButtonWebCache.h"
+#include "imagecache/ImagePrefetcher.h"
+#include "imagecache/ImageViewWebCache.h"
+#include "platform/kit/Button.h"
+#include "platform/kit/ImageView.h"
+
+using namespace imagecache;
+
+namespace {
+
+// The view conveniences go through the shared manager and cache: each test
+// starts with both empty.
+class ViewLoading : public LoopbackFixture {
+protected:
+    void SetUp() override
+    {
+        LoopbackFixture::SetUp();
+        auto shared = ImageManager::sharedManager();
+        shared->imageCache()->clearMemory();
+        bool cleared = false;
+        shared->imageCache()->clearDiskOnCompletion([&] { cleared = true; });
+        ASSERT_TRUE(runUntil([&] { return cleared; }));
+    }
+    void TearDown() override
+    {
+        s_server->release();
+        ImageManager::sharedManager()->cancelAll();
+        runUntil([] { return ImageDownloader::sharedDownloader()->currentDownloadCount() == 0; });
+        LoopbackFixture::TearDown();
+    }
+
+    static std::uint32_t colourOf(const ImagePtr& image)
+    {
+        return image ? image->pixelAt(0, 0).premultipliedArgb() : 0;
+    }
+};
+
+} // namespace
+
+TEST_F(ViewLoading, AReusedCellShowsOnlyItsLastPortrait)
+{
+    auto cell = std::make_shared<kit::ImageView>();
+    cell->setImage(support::ImageSamples::solid(1, 1, 0xff123456));
+    ImageViewWebCache::ic_setImageWithURL(cell, url("/slow/old.png"));
+    // No placeholder: the view is emptied at once.
+    EXPECT_FALSE(cell->image());
+    ASSERT_TRUE(runUntil([&] { return s_server->hits("/slow/old.png") == 1; }));
+    ImageViewWebCache::ic_setImageWithURL(cell, url("/img/blue.png"));
+    EXPECT_EQ(ImageViewWebCache::ic_imageURL(*cell), url("/img/blue.png"));
+    ASSERT_TRUE(runUntil([&] { return cell->image() != nullptr; }));
+    s_server->release();
+    EXPECT_TRUE(runUntil([] { return ImageDownloader::sharedDownloader()->currentDownloadCount() == 0; }));
+    foundation::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(colourOf(cell->image()), 0xff0000ffu);
+}
+
+TEST_F(ViewLoading, NilUrlReportsItsErrorAndCancelsThePreviousLoad)
+{
+    auto view = std::make_shared<kit::ImageView>();
+    ImageViewWebCache::ic_setImageWithURL(view, url("/slow/gone.png"));
+    std::optional<ImageError> reported;
+    ImageViewWebCache::ic_setImageWithURL(
+        view, "", [&](auto const&, auto const& error, auto, auto const&) { reported = error; });
+    ASSERT_TRUE(reported);
+    EXPECT_EQ(reported->code, -1);
+    EXPECT_EQ(reported->description, "Trying to load a nil url");
+    EXPECT_FALSE(ImageManager::sharedManager()->isRunning());
+}
+
+TEST_F(ViewLoading, DelayedPlaceholderShowsOnlyWhenNothingLoads)
+{
+    auto old = support::ImageSamples::solid(1, 1, 0xff111111);
+    auto placeholder = support::ImageSamples::solid(1, 1, 0xff222222);
+    auto view = std::make_shared<kit::ImageView>();
+    view->setImage(old);
+    bool done = false;
+    ImageViewWebCache::ic_setImageWithURL(view, url("/status/404.png"), placeholder, LoadDelayPlaceholder,
+        nullptr, [&](auto const&, auto const&, auto, auto const&) { done = true; });
+    EXPECT_EQ(view->image(), old);
+    ASSERT_TRUE(runUntil([&] { return done; }));
+    EXPECT_EQ(view->image(), placeholder);
+
+    // With a completion, avoiding the automatic set leaves the view alone.
+    ImagePtr delivered;
+    ImageViewWebCache::ic_setImageWithURL(view, url("/img/red.png"), nullptr,
+        LoadAvoidAutoSetImage | LoadDelayPlaceholder, nullptr,
+        [&](auto const& image, auto const&, auto, auto const&) { delivered = image; });
+    ASSERT_TRUE(runUntil([&] { return delivered != nullptr; }));
+    EXPECT_EQ(view->image(), placeholder);
+}
+
+TEST_F(ViewLoading, AnimationFramesKeepTheOrderOfTheirUrls)
+{
+    auto view = std::make_shared<kit::ImageView>();
+    view->setAnimationImages({ support::ImageSamples::solid(1, 1, 0xff999999) });
+    // The slow first frame arrives last.
+    ImageViewWebCache::ic_setAnimationImagesWithURLs(view, { url("/slow/first.png"), url("/img/blue.png") });
+    ASSERT_TRUE(runUntil([&] { return view->animationImages().size() == 1; }));
+    EXPECT_EQ(colourOf(view->animationImages()[0]), 0xff0000ffu);
+    s_server->release();
+    ASSERT_TRUE(runUntil([&] { return view->animationImages().size() == 2; }));
+    EXPECT_EQ(colourOf(view->animationImages()[0]), 0xff00ff00u);
+    EXPECT_EQ(colourOf(view->animationImages()[1]), 0xff0000ffu);
+    EXPECT_TRUE(view->isAnimating());
+}
+
+TEST_F(ViewLoading, ButtonsLoadPerStateAndFallBackToTheNormalUrl)
+{
+    auto button = std::make_shared<kit::Button>();
+    ButtonWebCache::ic_setImageWithURL(button, url("/img/red.png"), kit::ControlState::Normal);
+    ButtonWebCache::ic_setBackgroundImageWithURL(button, url("/img/blue.png"), kit::ControlState::Normal);
+    button->setHighlighted(true);
+    EXPECT_EQ(ButtonWebCache::ic_currentImageURL(*button), url("/img/red.png"));
+    ASSERT_TRUE(runUntil([&] {
+        return button->imageForState(kit::ControlState::Normal)
+            && button->backgroundImageForState(kit::ControlState::Normal);
+    }));
+    EXPECT_EQ(colourOf(button->backgroundImageForState(kit::ControlState::Normal)), 0xff0000ffu);
+}
+
+TEST_F(ViewLoading, PrefetcherLoadsAFewAtATimeAndCountsFailuresAsSkipped)
+{
+    auto prefetcher = ImagePrefetcher::create(m_manager);
+    std::optional<std::pair<std::size_t, std::size_t>> finished;
+    prefetcher->prefetchURLs({}, nullptr, [&](std::size_t done, std::size_t skipped) {
+        finished = { done, skipped };
+    });
+    ASSERT_TRUE(finished);
+    EXPECT_EQ(*finished, std::make_pair(std::size_t(0), std::size_t(0)));
+
+    finished.reset();
+    std::vector<std::string> urls;
+    for (auto name : { "/slow/p1.png", "/slow/p2.png", "/slow/p3.png", "/slow/p4.png", "/status/404.png" })
+        urls.push_back(url(name));
+    prefetcher->prefetchURLs(urls, nullptr, [&](std::size_t done, std::size_t skipped) {
+        finished = { done, skipped };
+    });
+    EXPECT_EQ(prefetcher->requestedCount(), 3u);
+    ASSERT_TRUE(runUntil([&] { return s_server->hits("/slow/p3.png") == 1; }));
+    EXPECT_EQ(s_server->hits("/slow/p4.png"), 0);
+    s_server->release();
+    ASSERT_TRUE(runUntil([&] { return finished.has_value(); }));
+    EXPECT_EQ(*finished, std::make_pair(std::size_t(5), std::size_t(1)));
+}
+
+TEST_F(ViewLoading, ANewPrefetchListDropsTheOldOneSilently)
+{
+    auto prefetcher = ImagePrefetcher::create(m_manager);
+    bool firstDone = false;
+    prefetcher->prefetchURLs({ url("/slow/q1.png") }, nullptr, [&](auto, auto) { firstDone = true; });
+    ASSERT_TRUE(runUntil([&] { return s_server->hits("/slow/q1.png") == 1; }));
+    std::optional<std::size_t> secondDone;
+    prefetcher->prefetchURLs(
+        { url("/img/red.png") }, nullptr, [&](std::size_t done, auto) { secondDone = done; });
+    s_server->release();
+    ASSERT_TRUE(runUntil([&] { return secondDone.has_value(); }));
+    EXPECT_EQ(*secondDone, 1u);
+    EXPECT_TRUE(runUntil([&] { return m_downloader->currentDownloadCount() == 0; }));
+    EXPECT_FALSE(firstDone);
+}
