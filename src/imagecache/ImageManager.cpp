@@ -3,6 +3,7 @@
 #include "imagecache/NeverDestroyed.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Operation.h"
+#include "platform/foundation/RunLoop.h"
 
 #include <algorithm>
 
@@ -252,13 +253,21 @@ void ImageManager::downloaded(const WeakCombined& weakOperation, const std::stri
 void ImageManager::removeRunning(const ImageCombinedOperation* operation)
 {
     CombinedPtr removed;
-    std::lock_guard lock(m_runningOperationsMutex);
-    auto it = std::find_if(m_runningOperations.begin(), m_runningOperations.end(),
-        [operation](const CombinedPtr& running) { return running.get() == operation; });
-    if (it != m_runningOperations.end()) {
-        removed = std::move(*it);
-        m_runningOperations.erase(it);
+    bool nowIdle = false;
+    {
+        std::lock_guard lock(m_runningOperationsMutex);
+        auto it = std::find_if(m_runningOperations.begin(), m_runningOperations.end(),
+            [operation](const CombinedPtr& running) { return running.get() == operation; });
+        if (it != m_runningOperations.end()) {
+            removed = std::move(*it);
+            m_runningOperations.erase(it);
+            nowIdle = m_runningOperations.empty();
+        }
     }
+    // Often called on a download's thread: a main loop waiting for the loads
+    // to end (a script's idle) is told to look again.
+    if (nowIdle)
+        foundation::RunLoop::main().wakeUp();
 }
 
 void ImageManager::saveImageToCache(const ImagePtr& image, const std::string& url)

@@ -5,6 +5,7 @@
 #include "api/URLConfig.h"
 #include "app/AppDelegate.h"
 #include "cashier/CashierScreens.h"
+#include "imagecache/ImageManager.h"
 #include "main/ProgramOptions.h"
 #include "members/MemberScreens.h"
 #include "main/ScriptRunner.h"
@@ -179,7 +180,13 @@ int main(int argc, char** argv)
     }
 #endif
 
-    ScriptRunner::Environment environment { &transcript, [tracing] { return tracing->inFlight(); }, camera };
+    // Image loads count as requests under way from the cache look-up on.
+    auto imageManager = imagecache::ImageManager::sharedManager();
+    ScriptRunner::Environment environment { &transcript,
+        [tracing, imageManager] {
+            return tracing->inFlight() + static_cast<int>(imageManager->runningOperationCount());
+        },
+        camera };
     bool atTerminal = script == &std::cin && isatty(STDIN_FILENO);
     environment.stopAtError = !atTerminal;
     environment.idleAfterEachCommand = atTerminal;

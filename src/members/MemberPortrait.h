@@ -7,8 +7,8 @@ namespace kit {
 class ImageView;
 }
 
-// A member's portrait in an image view: the default photo for a member
-// without one.
+// A member's portrait in an image view, loaded through the image cache; the
+// default photo for a member without one.
 class MemberPortrait {
 public:
     static constexpr const char* defaultPhotoName = "MemberDefaultPhoto";
