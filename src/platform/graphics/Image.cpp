@@ -2,6 +2,7 @@
 
 #include "platform/graphics/GifDecoder.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <csetjmp>
@@ -32,9 +33,9 @@ struct Bitmap {
     bool hasAlpha = false;
 };
 
-bool sizeAcceptable(long long width, long long height)
+bool sizeAcceptable(long long width, long long height, long long maxPixels = MaxPixels)
 {
-    return width > 0 && height > 0 && width * height <= MaxPixels;
+    return width > 0 && height > 0 && width * height <= std::min(maxPixels, MaxPixels);
 }
 
 void premultiply(std::vector<std::uint32_t>& pixels)
@@ -48,7 +49,7 @@ void premultiply(std::vector<std::uint32_t>& pixels)
     }
 }
 
-std::optional<Bitmap> decodePng(std::span<const std::uint8_t> bytes)
+std::optional<Bitmap> decodePng(std::span<const std::uint8_t> bytes, long long maxPixels)
 {
     png_image image {};
     image.version = PNG_IMAGE_VERSION;
@@ -59,7 +60,7 @@ std::optional<Bitmap> decodePng(std::span<const std::uint8_t> bytes)
     // One 32-bit word per pixel as 0xAARRGGBB: byte order BGRA on a
     // little-endian machine.
     image.format = std::endian::native == std::endian::little ? PNG_FORMAT_BGRA : PNG_FORMAT_ARGB;
-    if (!sizeAcceptable(image.width, image.height)) {
+    if (!sizeAcceptable(image.width, image.height, maxPixels)) {
         png_image_free(&image);
         return std::nullopt;
     }
@@ -104,8 +105,8 @@ void jpegNoOutput(j_common_ptr)
 
 // Kept free of objects with destructors between setjmp and the decode
 // calls, since a decode error longjmps back over this frame.
-bool decodeJpegInto(
-    std::span<const std::uint8_t> bytes, std::vector<std::uint32_t>& out, int& width, int& height)
+bool decodeJpegInto(std::span<const std::uint8_t> bytes, long long maxPixels, std::vector<std::uint32_t>& out,
+    int& width, int& height)
 {
     jpeg_decompress_struct info {};
     JpegError error {};
@@ -120,7 +121,7 @@ bool decodeJpegInto(
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
     if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK
-        || !sizeAcceptable(info.image_width, info.image_height)) {
+        || !sizeAcceptable(info.image_width, info.image_height, maxPixels)) {
         jpeg_destroy_decompress(&info);
         return false;
     }
@@ -139,18 +140,18 @@ bool decodeJpegInto(
     return true;
 }
 
-std::optional<Bitmap> decodeJpeg(std::span<const std::uint8_t> bytes)
+std::optional<Bitmap> decodeJpeg(std::span<const std::uint8_t> bytes, long long maxPixels)
 {
     Bitmap bitmap;
-    if (!decodeJpegInto(bytes, bitmap.pixels, bitmap.width, bitmap.height))
+    if (!decodeJpegInto(bytes, maxPixels, bitmap.pixels, bitmap.width, bitmap.height))
         return std::nullopt;
     return bitmap;
 }
 
-std::optional<Bitmap> decodeGifFirstFrame(std::span<const std::uint8_t> bytes)
+std::optional<Bitmap> decodeGifFirstFrame(std::span<const std::uint8_t> bytes, long long maxPixels)
 {
     GifDecoder::Limits limits;
-    limits.maxCanvasPixels = MaxPixels;
+    limits.maxCanvasPixels = std::min(maxPixels, MaxPixels);
     limits.maxFrames = 1;
     auto animation = GifDecoder::decode(bytes, limits);
     if (!animation)
@@ -217,13 +218,19 @@ Image::Image(Private, int width, int height, std::shared_ptr<const std::vector<s
 
 std::shared_ptr<const Image> Image::fromData(std::span<const std::uint8_t> bytes, double scale)
 {
+    return fromData(bytes, scale, MaxPixels);
+}
+
+std::shared_ptr<const Image> Image::fromData(
+    std::span<const std::uint8_t> bytes, double scale, long long maxPixels)
+{
     std::optional<Bitmap> bitmap;
     if (startsWith(bytes, { 0x89, 'P', 'N', 'G', 0x0d, 0x0a, 0x1a, 0x0a }))
-        bitmap = decodePng(bytes);
+        bitmap = decodePng(bytes, maxPixels);
     else if (startsWith(bytes, { 0xff, 0xd8 }))
-        bitmap = decodeJpeg(bytes);
+        bitmap = decodeJpeg(bytes, maxPixels);
     else if (GifDecoder::hasSignature(bytes))
-        bitmap = decodeGifFirstFrame(bytes);
+        bitmap = decodeGifFirstFrame(bytes, maxPixels);
     if (!bitmap)
         return nullptr;
     return fromPixels(bitmap->width, bitmap->height, std::move(bitmap->pixels), scale, bitmap->hasAlpha);

@@ -33,9 +33,12 @@ public:
     };
     enum class RenderingMode { Automatic = 0, AlwaysOriginal = 1, AlwaysTemplate = 2 };
 
-    // PNG or JPEG; nullptr for anything else, truncated or corrupt data
-    // included.
+    // PNG, JPEG or the first frame of a GIF; nullptr for anything else,
+    // truncated or corrupt data included.
     static std::shared_ptr<const Image> fromData(std::span<const std::uint8_t> bytes, double scale = 1.0);
+    // Refuses pictures of more pixels than `maxPixels` before decoding them.
+    static std::shared_ptr<const Image> fromData(
+        std::span<const std::uint8_t> bytes, double scale, long long maxPixels);
     static std::shared_ptr<const Image> fromData(std::string_view bytes, double scale = 1.0);
     static std::shared_ptr<const Image> fromFile(const std::filesystem::path& path, double scale = 1.0);
     // assets/<name>.png, else assets/<name>@2x.png at scale 2; nullptr when
