@@ -197,6 +197,15 @@ void InputDriver::swipe(kit::ScrollView& scrollView, double dx, double dy, int s
     }
     scrollView.endDragging();
     finishTurn();
+    settleScrolling(scrollView);
+}
+
+void InputDriver::settleScrolling(kit::ScrollView& scrollView)
+{
+    // Gliding and springing back end within a second or two.
+    constexpr int frames = 300;
+    for (int i = 0; i < frames && scrollView.isDecelerating(); ++i)
+        foundation::RunLoop::main().advance(1.0 / 60);
 }
 
 void InputDriver::resetState()

@@ -52,10 +52,13 @@ public:
     // is off.
     static bool selectRow(kit::TableView& table, kit::IndexPath indexPath);
     // A finger on the list moving down by dy (negative: up) in `steps`
-    // moves, then lifting.
+    // moves at one instant (so it lifts at rest), then lifting; the clock
+    // then moves on while the list springs back or glides onto its page.
     static void drag(kit::ScrollView& scrollView, double dy, int steps = 1);
     // The same in both directions: a negative dx swipes to the next page.
     static void swipe(kit::ScrollView& scrollView, double dx, double dy, int steps = 1);
+    // Moves the clock on until the content stops gliding.
+    static void settleScrolling(kit::ScrollView& scrollView);
     static void pickDate(kit::DatePicker& picker, double date);
 
     // Keyboard down, no alert up or waiting: what each test should start from.

@@ -1,5 +1,7 @@
 #include "platform/kit/AlertView.h"
 
+#include "platform/kit/DisplayGeneration.h"
+
 #include <algorithm>
 #include <deque>
 
@@ -22,6 +24,8 @@ AlertQueue& queue()
 
 void announce(AlertView& alert, AlertView::Event event, int buttonIndex)
 {
+    // Alerts are painted over the window, not held in it.
+    DisplayGeneration::bump();
     queue().observers.notify(&alert, event, buttonIndex);
 }
 
@@ -197,6 +201,7 @@ void AlertView::discardAll()
     auto visible = std::move(q.visible);
     auto waiting = std::move(q.waiting);
     q.waiting.clear();
+    DisplayGeneration::bump();
 }
 
 foundation::Subscription AlertView::observe(std::function<void(AlertView&, Event, int)> observer)

@@ -13,6 +13,7 @@ void Layer::addSublayer(const std::shared_ptr<Layer>& layer)
     keep->removeFromSuperlayer();
     keep->m_superlayer = weak_from_this();
     m_sublayers.push_back(std::move(keep));
+    DisplayGeneration::bump();
 }
 
 void Layer::removeFromSuperlayer()
@@ -22,6 +23,7 @@ void Layer::removeFromSuperlayer()
     if (!parent)
         return;
     std::erase_if(parent->m_sublayers, [this](const std::shared_ptr<Layer>& l) { return l.get() == this; });
+    DisplayGeneration::bump();
 }
 
 } // namespace kit

@@ -218,21 +218,33 @@ void paintTextView(const TextView& view, graphics::DrawingContext& context)
     context.drawTextInRect(view.text(), view.bounds().insetBy(5, 8), style);
 }
 
+// The wheels side by side, each with the chosen value in a band across the
+// middle and its neighbours fading above and below.
 void paintDatePicker(const DatePicker& picker, graphics::DrawingContext& context)
 {
-    std::time_t seconds = static_cast<std::time_t>(std::clamp(picker.date(), -1e11, 1e11));
-    std::tm local {};
-    if (!localtime_r(&seconds, &local))
+    Rect b = picker.bounds();
+    double row = picker.rowHeight();
+    if (!(row > 0))
         return;
-    char text[32];
-    const char* format = picker.datePickerMode() == DatePickerMode::Date ? "%Y-%m-%d"
-        : picker.datePickerMode() == DatePickerMode::Time                ? "%H:%M"
-                                                                         : "%Y-%m-%d %H:%M";
-    std::strftime(text, sizeof text, format, &local);
+    Rect band { b.minX(), b.midY() - row / 2, b.width(), row };
+    context.setFillColor(separatorColor);
+    context.fillRect({ band.minX(), band.minY(), band.width(), 0.5 });
+    context.fillRect({ band.minX(), band.maxY() - 0.5, band.width(), 0.5 });
+    auto wheels = picker.wheels();
+    auto rects = picker.wheelRects();
+    constexpr int reach = DatePicker::visibleRows / 2;
     graphics::TextStyle style;
-    style.font = graphics::Font::systemFont(21);
     style.alignment = graphics::TextAlignment::Center;
-    context.drawTextInRect(text, picker.bounds(), style);
+    style.centeredVertically = true;
+    for (std::size_t i = 0; i < wheels.size() && i < rects.size(); ++i) {
+        for (int k = -reach; k <= reach; ++k) {
+            double date = DatePicker::turned(picker.date(), wheels[i], k);
+            style.font = graphics::Font::systemFont(k == 0 ? 21 : 16);
+            style.color = k == 0 ? Color::black() : Color::fromWhite(0.35 + 0.15 * std::abs(k));
+            context.drawTextInRect(picker.wheelText(wheels[i], date),
+                { rects[i].minX(), band.minY() + k * row, rects[i].width(), row }, style);
+        }
+    }
 }
 
 // A bar with a background image shows only the image (the member screens
@@ -286,15 +298,38 @@ void paintLayerBox(const Layer& layer, const Rect& b, graphics::DrawingContext& 
     }
 }
 
+ContentMode contentModeFor(ContentsGravity gravity)
+{
+    switch (gravity) {
+    case ContentsGravity::ResizeAspect:
+        return ContentMode::ScaleAspectFit;
+    case ContentsGravity::ResizeAspectFill:
+        return ContentMode::ScaleAspectFill;
+    case ContentsGravity::Resize:
+        break;
+    }
+    return ContentMode::ScaleToFill;
+}
+
 void paintLayer(const Layer& layer, graphics::DrawingContext& context)
 {
     if (layer.isHidden() || layer.opacity() < 0.01)
         return;
     Rect frame = layer.frame();
+    Rect box { 0, 0, frame.width(), frame.height() };
     context.saveGState();
     context.translate(frame.x(), frame.y());
     context.setAlpha(layer.opacity());
-    paintLayerBox(layer, { 0, 0, frame.width(), frame.height() }, context, layer.backgroundColor(), [] {});
+    paintLayerBox(layer, box, context, layer.backgroundColor(), [&] {
+        const auto& image = layer.contents();
+        if (!image)
+            return;
+        // A filling picture overflows its frame; the overflow is not shown.
+        context.saveGState();
+        context.clipToRect(box);
+        context.drawImage(*image, placeImage(image->size(), box, contentModeFor(layer.contentsGravity())));
+        context.restoreGState();
+    });
     context.restoreGState();
 }
 
@@ -389,10 +424,21 @@ void Renderer::paint(View& view, cairo_t* cairo) const
 {
     graphics::CairoDrawingContext context(cairo);
     paintTree(view, context, true);
-    if (m_showsAlerts && dynamic_cast<Window*>(&view)) {
+    if (!dynamic_cast<Window*>(&view))
+        return;
+    if (m_showsAlerts) {
         if (auto alert = AlertView::visibleAlert())
             paintAlert(*alert, view.bounds(), context);
     }
+    // Views that float above alerts come last, over the dimming.
+    Rect b = view.bounds();
+    context.saveGState();
+    context.translate(-b.x(), -b.y());
+    for (const auto& subview : std::vector(view.subviews())) {
+        if (subview->floatsAboveAlerts())
+            paintTree(*subview, context, false);
+    }
+    context.restoreGState();
 }
 
 void Renderer::paintTree(View& view, graphics::CairoDrawingContext& context, bool isRoot) const
@@ -426,8 +472,11 @@ void Renderer::paintTree(View& view, graphics::CairoDrawingContext& context, boo
         context.restoreGState();
         // A copy: nothing here should change the tree, but a drawRect
         // that does must not invalidate the loop.
-        for (const auto& subview : std::vector(view.subviews()))
-            paintTree(*subview, context, false);
+        bool window = isRoot && dynamic_cast<Window*>(&view);
+        for (const auto& subview : std::vector(view.subviews())) {
+            if (!window || !subview->floatsAboveAlerts())
+                paintTree(*subview, context, false);
+        }
         if (auto* cell = dynamic_cast<TableViewCell*>(&view)) {
             auto table = enclosingTable(*cell);
             if (table && table->separatorStyle() != TableViewCellSeparatorStyle::None) {

@@ -4,7 +4,13 @@
 #include "platform/kit/PanGestureRecognizer.h"
 #include "platform/kit/View.h"
 
+#include <deque>
 #include <memory>
+#include <optional>
+
+namespace foundation {
+class Timer;
+}
 
 namespace kit {
 
@@ -13,19 +19,31 @@ namespace kit {
 // when nothing changed: the pull-to-refresh controls rely on a report of an
 // unchanged offset to settle.
 //
-// Finger drags are simulated: beginDragging, dragBy (as often as wanted),
-// endDragging, with the dragging flag and the pan state going through the
-// values a real finger gives. The content follows the finger one to one
-// (no rubber-band damping), and on release settles into its resting range,
-// on the nearest page boundary when paging is on.
+// A drag is beginDragging, dragBy (as often as the finger moves), then
+// endDragging; the window calls these for a touch that moved past the slop
+// (Window.h), and scripts and tests call them directly. The dragging flag
+// and the pan state go through the values a real finger gives, and the
+// content follows the finger one to one (no rubber-band damping). On release
+// the speed of the last tenth of a second decides what follows, on the main
+// loop's clock: a paging view glides onto the nearest page (the speed picks
+// between the two pages around the release point), others coast to a stop
+// and spring back inside their content when they went beyond it.
 class ScrollView : public View {
 public:
+    // How far a touch must move before it becomes a drag, in points.
+    static constexpr double touchSlop = 10;
+    // Points a wheel notch scrolls.
+    static constexpr double wheelStep = 40;
+
     ScrollView();
     explicit ScrollView(const graphics::Rect& frame);
+    ~ScrollView() override;
 
     graphics::Point contentOffset() const { return bounds().origin; }
+    // Either form stops a glide in progress: the caller now decides where
+    // the content is. Animated scrolling takes the final value at once, like
+    // every animation here.
     void setContentOffset(const graphics::Point& offset);
-    // Animated scrolling takes the final value at once, like every animation here.
     void setContentOffset(const graphics::Point& offset, bool animated);
     graphics::Size contentSize() const { return m_contentSize; }
     void setContentSize(const graphics::Size& size);
@@ -49,7 +67,9 @@ public:
 
     bool isDragging() const { return m_dragging; }
     bool isTracking() const { return m_dragging; }
-    bool isDecelerating() const { return false; }
+    // True while the content moves by itself after a release: coasting,
+    // springing back or gliding onto a page.
+    bool isDecelerating() const { return m_settleTimer != nullptr; }
     // Shared so an observer may keep it while it watches the state.
     const std::shared_ptr<PanGestureRecognizer>& panGestureRecognizer() const { return m_pan; }
 
@@ -58,18 +78,38 @@ public:
     [[nodiscard]] foundation::Subscription observeContentSize(
         std::function<void(graphics::Size oldSize, graphics::Size newSize)> observer);
 
-    // Drag simulation. A positive dy moves the finger down, which pulls the
-    // content down and lowers the offset. Returns false when scrolling is off.
+    // A positive dy moves the finger down, which pulls the content down and
+    // lowers the offset. beginDragging returns false when scrolling is off.
+    // Movements are stamped with the main loop's time unless given one
+    // (seconds on that clock), and the release likewise.
     bool beginDragging();
     void dragBy(double dy) { dragBy(0, dy); }
     void dragBy(double dx, double dy);
+    void dragBy(double dx, double dy, double timestamp);
     void endDragging();
+    void endDragging(double timestamp);
+    // The content's speed a release now would give, in points a second
+    // (the offset's rate of change, so opposite to the finger's).
+    graphics::Point releaseVelocity(double timestamp) const;
+
+    // A finger landing on moving content stops it where it is; true when it
+    // was moving. settle() then puts it back where it may rest (on its page,
+    // inside its content) when the finger lifts without dragging.
+    bool stopMoving();
+    void settle();
+
+    // Scrolls by whole wheel movements (in points, positive moves the
+    // content up or left): within the content, or a page a turn when paging.
+    bool scrollWheel(const graphics::Point& point, double dx, double dy) override;
 
     // The offsets the content comes to rest between, given size and inset.
     double minimumOffsetY() const;
     double maximumOffsetY() const;
     double minimumOffsetX() const;
     double maximumOffsetX() const;
+    // Whether a drag along the axis moves the content.
+    bool canScrollVertically() const;
+    bool canScrollHorizontally() const;
 
     void setBounds(const graphics::Rect& bounds) override;
 
@@ -79,9 +119,18 @@ protected:
     virtual void contentOffsetDidChange() { }
 
 private:
-    bool canScrollVertically() const;
-    bool canScrollHorizontally() const;
+    struct Sample {
+        double time;
+        graphics::Point translation;
+    };
+
+    // Stores and reports an offset without touching a glide.
+    void moveContent(graphics::Point offset);
     graphics::Point restingOffset(graphics::Point offset) const;
+    graphics::Point pageFor(graphics::Point offset, graphics::Point velocity) const;
+    void startSettling(graphics::Point velocity, std::optional<graphics::Point> target);
+    void stopSettling();
+    void settleStep();
 
     graphics::Size m_contentSize;
     graphics::EdgeInsets m_contentInset;
@@ -96,6 +145,15 @@ private:
     std::shared_ptr<PanGestureRecognizer> m_pan = std::make_shared<PanGestureRecognizer>();
     foundation::ObserverList<graphics::Point, graphics::Point> m_offsetObservers;
     foundation::ObserverList<graphics::Size, graphics::Size> m_sizeObservers;
+
+    // The finger's path in the last moments of a drag, for its speed.
+    std::deque<Sample> m_samples;
+    // The glide after a release: speed, the page it heads for, and the time
+    // of its last step.
+    std::shared_ptr<foundation::Timer> m_settleTimer;
+    graphics::Point m_velocity;
+    std::optional<graphics::Point> m_target;
+    double m_lastStep = 0;
 };
 
 } // namespace kit

@@ -389,9 +389,26 @@ bool TableView::tapRowAtIndexPath(IndexPath indexPath)
     return true;
 }
 
+void TableView::touchesBegan(const Touch& touch)
+{
+    graphics::Point point = touch.locationInView(this);
+    releaseTouchedRow();
+    if (pointInside(point) && m_allowsSelection) {
+        m_touchedRow = indexPathForRowAtPoint(point);
+        if (m_touchedRow) {
+            if (auto cell = cellForRowAtIndexPath(*m_touchedRow))
+                cell->setHighlighted(true, false);
+        }
+    }
+    auto protect = weak_from_this().lock();
+    ScrollView::touchesBegan(touch);
+}
+
 void TableView::touchesEnded(const Touch& touch)
 {
     graphics::Point point = touch.locationInView(this);
+    auto touched = m_touchedRow;
+    releaseTouchedRow();
     // The views above see every touch, rows included (a screen closes the
     // keyboard on any touch), and before the row's delegate may push a
     // screen. The inherited behaviour is the only place that passes it on.
@@ -399,8 +416,26 @@ void TableView::touchesEnded(const Touch& touch)
     ScrollView::touchesEnded(touch);
     if (!pointInside(point))
         return;
-    if (auto indexPath = indexPathForRowAtPoint(point))
+    // A finger that slid onto another row (on a list too short to scroll)
+    // chose neither.
+    if (auto indexPath = indexPathForRowAtPoint(point); indexPath && indexPath == touched)
         tapRowAtIndexPath(*indexPath);
+}
+
+void TableView::touchesCancelled(const Touch& touch)
+{
+    releaseTouchedRow();
+    auto protect = weak_from_this().lock();
+    ScrollView::touchesCancelled(touch);
+}
+
+void TableView::releaseTouchedRow()
+{
+    auto touched = std::exchange(m_touchedRow, std::nullopt);
+    if (!touched)
+        return;
+    if (auto cell = cellForRowAtIndexPath(*touched))
+        cell->setHighlighted(false, false);
 }
 
 } // namespace kit

@@ -93,7 +93,12 @@ public:
     bool tapRowAtIndexPath(IndexPath indexPath);
 
     void layoutSubviews() override;
+    // A row is tapped when a touch lifts on the row it went down on; a
+    // touch that turned into a drag is cancelled and taps nothing. The
+    // touched row's cell is highlighted meanwhile.
+    void touchesBegan(const Touch& touch) override;
     void touchesEnded(const Touch& touch) override;
+    void touchesCancelled(const Touch& touch) override;
 
 protected:
     void contentOffsetDidChange() override;
@@ -102,6 +107,7 @@ private:
     void reloadIfNeeded();
     void tile();
     void recycle(const std::shared_ptr<TableViewCell>& cell);
+    void releaseTouchedRow();
     std::shared_ptr<View> makeHeaderView(int section, double height);
 
     TableViewStyle m_style = TableViewStyle::Plain;
@@ -121,6 +127,7 @@ private:
     std::map<IndexPath, std::shared_ptr<TableViewCell>> m_visibleCells;
     std::map<int, std::shared_ptr<View>> m_headerViews;
     std::optional<IndexPath> m_selected;
+    std::optional<IndexPath> m_touchedRow;
     bool m_needsReload = true;
     bool m_reloading = false;
     bool m_tiling = false;

@@ -30,6 +30,7 @@ PassState& passState()
 
 void schedulePasses()
 {
+    DisplayGeneration::bump();
     auto& state = passState();
     state.dirty = true;
     if (!state.hook.isActive())
@@ -87,6 +88,7 @@ void View::setFrame(const graphics::Rect& frame)
     graphics::Rect old = m_bounds;
     m_center = frame.center();
     m_bounds.size = frame.size;
+    DisplayGeneration::bump();
     if (old.size != m_bounds.size)
         setNeedsLayout();
 }
@@ -95,6 +97,7 @@ void View::setBounds(const graphics::Rect& bounds)
 {
     graphics::Rect old = m_bounds;
     m_bounds = bounds;
+    DisplayGeneration::bump();
     if (old.size != bounds.size)
         setNeedsLayout();
 }
@@ -102,21 +105,25 @@ void View::setBounds(const graphics::Rect& bounds)
 void View::setCenter(const graphics::Point& center)
 {
     m_center = center;
+    DisplayGeneration::bump();
 }
 
 void View::setTransform(const graphics::AffineTransform& transform)
 {
     m_transform = transform;
+    DisplayGeneration::bump();
 }
 
 void View::setAlpha(double alpha)
 {
     m_alpha = std::isfinite(alpha) ? std::clamp(alpha, 0.0, 1.0) : 1.0;
+    DisplayGeneration::bump();
 }
 
 void View::setHidden(bool hidden)
 {
     m_hidden = hidden;
+    DisplayGeneration::bump();
     // A view marked for display while hidden draws once it is shown.
     if (!hidden && m_needsDisplay)
         schedulePasses();
@@ -125,11 +132,13 @@ void View::setHidden(bool hidden)
 void View::setBackgroundColor(const graphics::Color& color)
 {
     m_backgroundColor = color;
+    DisplayGeneration::bump();
 }
 
 void View::setContentMode(ContentMode mode)
 {
     m_contentMode = mode;
+    DisplayGeneration::bump();
     if (mode == ContentMode::Redraw)
         setNeedsDisplay();
 }
@@ -179,6 +188,7 @@ void View::insertSubviewAbove(const std::shared_ptr<View>& view, const View* sib
 
 void View::attach(const std::shared_ptr<View>& view, std::size_t index)
 {
+    DisplayGeneration::bump();
     auto keep = view;
     if (keep->m_superview.lock().get() == this) {
         // Re-adding a subview only reorders it, as on the phone.
@@ -216,6 +226,7 @@ void View::detachFromSuperview()
     if (!parent)
         return;
     parent->willRemoveSubview(this);
+    DisplayGeneration::bump();
     std::size_t index = parent->indexOf(this);
     m_superview.reset();
     if (index < parent->m_subviews.size())
@@ -277,6 +288,7 @@ void View::bringSubviewToFront(const View* view)
     auto keep = m_subviews[index];
     m_subviews.erase(m_subviews.begin() + static_cast<std::ptrdiff_t>(index));
     m_subviews.push_back(std::move(keep));
+    DisplayGeneration::bump();
 }
 
 void View::sendSubviewToBack(const View* view)
@@ -287,6 +299,7 @@ void View::sendSubviewToBack(const View* view)
     auto keep = m_subviews[index];
     m_subviews.erase(m_subviews.begin() + static_cast<std::ptrdiff_t>(index));
     m_subviews.insert(m_subviews.begin(), std::move(keep));
+    DisplayGeneration::bump();
 }
 
 bool View::isDescendantOfView(const View* view) const
@@ -385,6 +398,22 @@ void View::sizeToFit()
     graphics::Size size = sizeThatFits(m_bounds.size);
     graphics::Rect f = frame();
     setFrame({ f.origin, size });
+}
+
+bool View::handlesOwnDrag(bool) const
+{
+    return false;
+}
+
+bool View::scrollWheel(const graphics::Point&, double, double)
+{
+    return false;
+}
+
+void View::setFloatsAboveAlerts(bool floats)
+{
+    m_floatsAboveAlerts = floats;
+    DisplayGeneration::bump();
 }
 
 bool View::pointInside(const graphics::Point& point) const

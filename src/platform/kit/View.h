@@ -75,7 +75,11 @@ public:
     graphics::Color backgroundColor() const { return m_backgroundColor; }
     virtual void setBackgroundColor(const graphics::Color& color);
     std::optional<graphics::Color> tintColor() const { return m_tintColor; }
-    void setTintColor(const std::optional<graphics::Color>& color) { m_tintColor = color; }
+    void setTintColor(const std::optional<graphics::Color>& color)
+    {
+        m_tintColor = color;
+        DisplayGeneration::bump();
+    }
     ContentMode contentMode() const { return m_contentMode; }
     void setContentMode(ContentMode mode);
     // Stored only: views that must follow their superview's width lay
@@ -98,6 +102,17 @@ public:
     void setUserInteractionEnabled(bool enabled) { m_userInteractionEnabled = enabled; }
     bool isExclusiveTouch() const { return m_exclusiveTouch; }
     void setExclusiveTouch(bool exclusive) { m_exclusiveTouch = exclusive; }
+    // A view that turns a finger's drag along the axis into its own values
+    // (a date wheel) keeps such drags from the scroll views around it.
+    virtual bool handlesOwnDrag(bool vertical) const;
+    // A turn of the mouse wheel or a touchpad swipe over the view, in points
+    // (positive dy moves content up, positive dx moves it left); `point` is
+    // in this view's coordinates. False passes it to the superview.
+    virtual bool scrollWheel(const graphics::Point& point, double dx, double dy);
+    // Painted above a visible alert, as toasts are, instead of under its
+    // dimming; only for subviews of a window.
+    bool floatsAboveAlerts() const { return m_floatsAboveAlerts; }
+    void setFloatsAboveAlerts(bool floats);
 
     // The tree.
     std::shared_ptr<View> superview() const { return m_superview.lock(); }
@@ -222,6 +237,7 @@ private:
     std::string m_name;
     bool m_userInteractionEnabled = true;
     bool m_exclusiveTouch = false;
+    bool m_floatsAboveAlerts = false;
     bool m_needsLayout = false;
     bool m_needsDisplay = false;
     bool m_wantsFirstResponder = false;

@@ -3,10 +3,12 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/kit/AlertView.h"
 #include "platform/kit/Application.h"
+#include "platform/kit/ScrollView.h"
 #include "platform/kit/Touch.h"
 #include "platform/kit/ViewController.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace kit {
 
@@ -141,8 +143,19 @@ bool alertCoversScreen()
 
 } // namespace
 
-std::shared_ptr<View> Window::touchDown(const graphics::Point& point)
+namespace {
+
+double stamped(double timestamp)
 {
+    return std::isfinite(timestamp) ? timestamp : foundation::RunLoop::main().now();
+}
+
+} // namespace
+
+std::shared_ptr<View> Window::touchDown(const graphics::Point& point, double timestamp)
+{
+    // A finger that went down again without lifting: the old touch is over.
+    endTouchTrack(nullptr, timestamp);
     if (auto previous = m_touchView.lock())
         previous->touchesCancelled(Touch(previous, point, TouchPhase::Cancelled));
     m_touchView.reset();
@@ -150,12 +163,33 @@ std::shared_ptr<View> Window::touchDown(const graphics::Point& point)
         return nullptr;
     auto hit = hitTest(convertPointFromView(point, nullptr));
     m_touchView = hit;
-    if (hit)
+    m_track.start = point;
+    m_track.last = point;
+    for (auto view = hit; view; view = view->superview()) {
+        auto scrollView = std::dynamic_pointer_cast<ScrollView>(view);
+        if (scrollView && scrollView->stopMoving())
+            m_track.stopped.push_back(scrollView);
+    }
+    if (hit && m_track.stopped.empty())
         hit->touchesBegan(Touch(hit, point, TouchPhase::Began));
     return hit;
 }
 
-void Window::touchMove(const graphics::Point& point)
+std::shared_ptr<ScrollView> Window::scrollViewFor(const std::shared_ptr<View>& view, bool vertical) const
+{
+    for (auto v = view; v; v = v->superview()) {
+        if (auto scrollView = std::dynamic_pointer_cast<ScrollView>(v)) {
+            bool fits = vertical ? scrollView->canScrollVertically() : scrollView->canScrollHorizontally();
+            if (fits && scrollView->isScrollEnabled() && scrollView->panGestureRecognizer()->isEnabled())
+                return scrollView;
+        }
+        if (v->handlesOwnDrag(vertical))
+            return nullptr;
+    }
+    return nullptr;
+}
+
+void Window::touchMove(const graphics::Point& point, double timestamp)
 {
     // A touch that an alert came up under is taken from its view, as the
     // phone cancels it; the view must not see it slide or lift.
@@ -163,28 +197,85 @@ void Window::touchMove(const graphics::Point& point)
         touchCancel();
         return;
     }
-    if (auto view = m_touchView.lock())
+    if (auto dragged = m_track.dragging.lock()) {
+        dragged->dragBy(point.x - m_track.last.x, point.y - m_track.last.y, stamped(timestamp));
+        m_track.last = point;
+        return;
+    }
+    m_track.last = point;
+    auto view = m_touchView.lock();
+    double dx = point.x - m_track.start.x;
+    double dy = point.y - m_track.start.y;
+    if (!m_track.axisChosen && std::hypot(dx, dy) > ScrollView::touchSlop) {
+        m_track.axisChosen = true;
+        auto scrollView = scrollViewFor(view, std::abs(dy) >= std::abs(dx));
+        if (scrollView && scrollView->beginDragging()) {
+            // The content moves from here on: the slop is not made up.
+            m_track.dragging = scrollView;
+            m_track.stopped.clear();
+            m_touchView.reset();
+            if (view)
+                view->touchesCancelled(Touch(view, point, TouchPhase::Cancelled));
+            return;
+        }
+    }
+    if (view && m_track.stopped.empty())
         view->touchesMoved(Touch(view, point, TouchPhase::Moved));
 }
 
-void Window::touchUp(const graphics::Point& point)
+void Window::touchUp(const graphics::Point& point, double timestamp)
 {
     if (alertCoversScreen()) {
         touchCancel();
         return;
     }
+    bool swallowed = !m_track.dragging.expired() || !m_track.stopped.empty();
+    endTouchTrack(&point, timestamp);
     auto view = m_touchView.lock();
     m_touchView.reset();
-    if (view)
+    if (view && !swallowed)
         view->touchesEnded(Touch(view, point, TouchPhase::Ended));
 }
 
 void Window::touchCancel()
 {
+    bool swallowed = !m_track.dragging.expired() || !m_track.stopped.empty();
+    endTouchTrack(nullptr, currentTime);
     auto view = m_touchView.lock();
     m_touchView.reset();
-    if (view)
+    if (view && !swallowed)
         view->touchesCancelled(Touch(view, {}, TouchPhase::Cancelled));
+}
+
+void Window::endTouchTrack(const graphics::Point* lift, double timestamp)
+{
+    TouchTrack track = std::exchange(m_track, {});
+    if (auto dragged = track.dragging.lock()) {
+        // The lift's own position is the finger's last move.
+        if (lift && *lift != track.last)
+            dragged->dragBy(lift->x - track.last.x, lift->y - track.last.y, stamped(timestamp));
+        dragged->endDragging(stamped(timestamp));
+    }
+    for (const auto& weak : track.stopped) {
+        if (auto scrollView = weak.lock())
+            scrollView->settle();
+    }
+}
+
+std::shared_ptr<ScrollView> Window::draggedScrollView() const
+{
+    return m_track.dragging.lock();
+}
+
+bool Window::scrollWheelAt(const graphics::Point& point, double dx, double dy)
+{
+    if (alertCoversScreen())
+        return false;
+    for (auto view = hitTest(convertPointFromView(point, nullptr)); view; view = view->superview()) {
+        if (view->scrollWheel(view->convertPointFromView(point, nullptr), dx, dy))
+            return true;
+    }
+    return false;
 }
 
 Responder* Window::nextResponder() const

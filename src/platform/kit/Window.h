@@ -2,11 +2,13 @@
 
 #include "platform/kit/View.h"
 
+#include <limits>
 #include <memory>
 #include <vector>
 
 namespace kit {
 
+class ScrollView;
 class ViewController;
 
 // The root of a view tree that is on screen. It holds the first responder,
@@ -40,11 +42,29 @@ public:
     // moves and the lift go to that same view. While an alert is up no
     // view takes touches: a touch starting then lands nowhere, and one in
     // progress is cancelled.
-    std::shared_ptr<View> touchDown(const graphics::Point& point);
-    void touchMove(const graphics::Point& point);
-    void touchUp(const graphics::Point& point);
+    //
+    // Scroll views around that view watch the touch. Once it has moved
+    // farther than ScrollView::touchSlop, the innermost of them that scrolls
+    // along the movement's main axis takes it as a drag, and the view is
+    // told the touch was cancelled; a view between them that handles such
+    // drags itself keeps it. The axis is chosen once: a touch that found no
+    // scroll view stays with its view. A finger landing on content that is
+    // still moving stops it and does nothing else; lifting it without a
+    // drag lets the content settle.
+    //
+    // Timestamps are seconds on the main loop's clock (the release speed is
+    // measured with them); left out, the loop's present time is taken.
+    static constexpr double currentTime = std::numeric_limits<double>::quiet_NaN();
+    std::shared_ptr<View> touchDown(const graphics::Point& point, double timestamp = currentTime);
+    void touchMove(const graphics::Point& point, double timestamp = currentTime);
+    void touchUp(const graphics::Point& point, double timestamp = currentTime);
     void touchCancel();
     std::shared_ptr<View> touchedView() const { return m_touchView.lock(); }
+    // The scroll view the present touch drags, if any.
+    std::shared_ptr<ScrollView> draggedScrollView() const;
+    // A wheel turn at a window point goes to the view under it, then up its
+    // superviews until one takes it. False when none did (or an alert is up).
+    bool scrollWheelAt(const graphics::Point& point, double dx, double dy);
 
     Responder* nextResponder() const override;
 
@@ -59,7 +79,20 @@ private:
     bool m_rootTransitionPending = false;
     std::weak_ptr<View> m_firstResponder;
     View* m_incoming = nullptr;
+    // What the present touch does besides going to its view.
+    struct TouchTrack {
+        graphics::Point start;
+        graphics::Point last;
+        bool axisChosen = false;
+        // Scroll views it stopped when it landed: they settle on the lift.
+        std::vector<std::weak_ptr<ScrollView>> stopped;
+        std::weak_ptr<ScrollView> dragging;
+    };
+    std::shared_ptr<ScrollView> scrollViewFor(const std::shared_ptr<View>& view, bool vertical) const;
+    void endTouchTrack(const graphics::Point* lift, double timestamp);
+
     std::weak_ptr<View> m_touchView;
+    TouchTrack m_track;
 };
 
 } // namespace kit

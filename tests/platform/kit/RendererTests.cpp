@@ -234,6 +234,11 @@ TEST(Renderer, NavigationBarShowsItsBackgroundImageAndTitleOverTheScreen)
 
 TEST_F(RenderedScreen, VisibleAlertIsDrawnOverTheDimmedWindowOnlyWhileShown)
 {
+    // A toast, which must be read while the alert is up.
+    auto floating = std::make_shared<View>(Rect(0, 540, 40, 20));
+    floating->setBackgroundColor(Color::redColor());
+    floating->setFloatsAboveAlerts(true);
+    window->addSubview(floating);
     auto alert = AlertView::create("提示", "key无效,请重新设置！", {}, "确定", { "取消" });
     alert->setAlertViewStyle(AlertViewStyle::SecureTextInput);
     alert->show();
@@ -250,11 +255,35 @@ TEST_F(RenderedScreen, VisibleAlertIsDrawnOverTheDimmedWindowOnlyWhileShown)
     EXPECT_NEAR(shown->pixelAt(300, 550).red(), 0.6, 0.02) << "white dimmed by the backdrop";
     EXPECT_EQ(without->pixelAt(300, 550), Color::white());
     EXPECT_EQ(after->pixelAt(300, 550), Color::white()) << "a dismissed alert leaves no trace";
+    EXPECT_EQ(shown->pixelAt(20, 550), Color::redColor()) << "floating views stay bright over the dimming";
     int ink = 0;
     for (int x = 40; x < 280; ++x)
         for (int y = 200; y < 370; ++y)
             ink += shown->pixelAt(x, y).red() < 0.3 && shown->pixelAt(x, y).blue() < 0.3;
     EXPECT_GT(ink, 100) << "the title and message on the panel";
+}
+
+TEST(Renderer, LayerPictureCoversItsFrameByGravityAndIsCutAtItsEdges)
+{
+    // Left half red, right half blue, square: filling a wide frame it is
+    // scaled up and its top and bottom are cut off.
+    std::vector<std::uint32_t> pixels(100);
+    for (int i = 0; i < 100; ++i)
+        pixels[static_cast<std::size_t>(i)] = i % 10 < 5 ? 0xffff0000u : 0xff0000ffu;
+    auto picture = graphics::Image::fromPixels(10, 10, std::move(pixels), 1.0, false);
+    auto view = std::make_shared<View>(Rect(0, 0, 100, 100));
+    view->setBackgroundColor(Color::white());
+    auto layer = std::make_shared<kit::Layer>();
+    layer->setFrame({ 0, 20, 100, 50 });
+    layer->setContents(picture);
+    layer->setContentsGravity(kit::ContentsGravity::ResizeAspectFill);
+    view->layer().addSublayer(layer);
+    auto image = Renderer(1).renderImage(*view);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->pixelAt(20, 45), Color::redColor());
+    EXPECT_EQ(image->pixelAt(80, 45), Color::blueColor());
+    EXPECT_EQ(image->pixelAt(20, 10), Color::white()) << "the overflow above the frame";
+    EXPECT_EQ(image->pixelAt(80, 85), Color::white()) << "the overflow below the frame";
 }
 
 // Icons beside a field's text are mostly transparent, so text laid out
