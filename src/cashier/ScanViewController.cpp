@@ -166,8 +166,10 @@ bool ScanViewController::startReading()
     std::optional<foundation::Error> error;
     auto device = capture::CaptureDevice::defaultDeviceWithMediaType(capture::MediaType::Video);
     auto input = capture::CaptureDeviceInput::deviceInputWithDevice(device, &error);
-    if (!input)
+    if (!input) {
+        showCameraTrouble(noCameraText);
         return false;
+    }
 
     auto output = std::make_shared<capture::CaptureMetadataOutput>();
     m_captureSession = std::make_shared<capture::CaptureSession>();
@@ -209,7 +211,25 @@ bool ScanViewController::startReading()
         [](ScanViewController& scanner) { scanner.moveScanLayer(); });
     m_scanLineTimer->fire();
     m_captureSession->startRunning();
+    if (!m_captureSession->isRunning())
+        showCameraTrouble(cameraFailedText);
     return true;
+}
+
+void ScanViewController::showCameraTrouble(std::string_view text)
+{
+    // A black square with a moving line and no picture looks like a
+    // camera pointed at nothing: say what is wrong instead.
+    auto bounds = m_viewPreview->bounds();
+    auto label = std::make_shared<kit::Label>(
+        graphics::Rect { 20, bounds.height() / 2 - 30, bounds.width() - 40, 60 });
+    label->setName("labelNoCamera");
+    label->setText(std::string(text));
+    label->setTextColor(graphics::Color::white());
+    label->setFont(graphics::Font::systemFont(16));
+    label->setTextAlignment(graphics::TextAlignment::Center);
+    label->setNumberOfLines(0);
+    m_viewPreview->addSubview(label);
 }
 
 void ScanViewController::moveScanLayer()

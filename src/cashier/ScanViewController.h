@@ -31,6 +31,9 @@ public:
     static constexpr double scanLineInterval = 0.2;
     static constexpr double scanLineStep = 5;
     static constexpr double scanLineStepDuration = 0.1;
+    // Shown over the preview when there is no picture to show.
+    static constexpr std::string_view noCameraText = "没有找到可用的摄像头";
+    static constexpr std::string_view cameraFailedText = "摄像头无法打开，请检查后重试";
 
     ~ScanViewController() override;
 
@@ -79,6 +82,7 @@ private:
     enum class Reading { Off, Waiting, CodeTaken };
 
     void initBackButton();
+    void showCameraTrouble(std::string_view text);
     void stopCamera();
     bool endWaiting(Reading how);
     bool isTopOfStack();

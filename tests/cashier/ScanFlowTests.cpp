@@ -204,6 +204,8 @@ TEST_F(Scanner, leaving_by_back_reports_nothing_and_turns_the_camera_off)
     ASSERT_TRUE(scanner);
     EXPECT_FALSE(scanner->captureSession());
     EXPECT_FALSE(scanner->videoPreviewLayer());
+    EXPECT_EQ(harness.labelText("labelNoCamera"), ScanViewController::noCameraText)
+        << "a black screen says nothing";
     EXPECT_TRUE(harness.tap("btnBack"));
     harness.runUntilIdle();
     EXPECT_EQ(stack->topViewController(), catcher);

@@ -150,6 +150,11 @@ bool CaptureSession::isRunning() const
     return m_running;
 }
 
+foundation::Subscription CaptureSession::observeFrames(FrameObserver observer)
+{
+    return m_frameObservers.add(std::move(observer));
+}
+
 std::optional<foundation::Error> CaptureSession::lastRuntimeError() const
 {
     std::lock_guard lock(m_mutex);
@@ -205,6 +210,8 @@ void CaptureSession::captureLoop(std::stop_token stop, std::shared_ptr<FrameSour
         auto sample = source->nextSample(stop);
         if (!sample || stop.stop_requested())
             return;
+        if (sample->frame)
+            m_frameObservers.notify(sample->frame);
         for (const auto& output : outputs())
             output->processSample(*sample, run, CaptureConnection(input, output));
     }

@@ -2,6 +2,7 @@
 
 #include "platform/capture/CaptureDeviceInput.h"
 #include "platform/capture/CaptureMetadataOutput.h"
+#include "platform/foundation/ObserverList.h"
 #include "platform/foundation/Result.h"
 
 #include <atomic>
@@ -50,6 +51,11 @@ public:
     bool isRunning() const;
     std::optional<foundation::Error> lastRuntimeError() const;
 
+    // Every picture the session reads, on its capture thread, before the
+    // outputs look for codes in it: what a preview shows.
+    using FrameObserver = std::function<void(const std::shared_ptr<const VideoFrame>& frame)>;
+    [[nodiscard]] foundation::Subscription observeFrames(FrameObserver observer);
+
 private:
     using RunToken = std::shared_ptr<std::atomic<bool>>;
 
@@ -67,6 +73,7 @@ private:
     bool m_running { false };
     std::optional<foundation::Error> m_lastRuntimeError;
     RunToken m_run;
+    foundation::ObserverList<std::shared_ptr<const VideoFrame>> m_frameObservers;
     // Declared last: it must end before the members it reads go away.
     std::jthread m_captureThread;
 };

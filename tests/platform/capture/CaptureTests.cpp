@@ -2,12 +2,14 @@
 #include "platform/capture/CaptureDeviceInput.h"
 #include "platform/capture/CaptureMetadataOutput.h"
 #include "platform/capture/CaptureSession.h"
+#include "platform/capture/CaptureVideoPreviewLayer.h"
 #include "platform/capture/CodeReader.h"
 #include "platform/capture/ImageFileFrameSource.h"
 #include "platform/capture/MemoryFrameSource.h"
 #include "platform/capture/V4L2FrameSource.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/graphics/Image.h"
 
 #include <ZXing/BitMatrix.h>
 #include <ZXing/MultiFormatWriter.h>
@@ -355,6 +357,29 @@ TEST_F(CaptureSessionTest, pictures_and_injected_codes_reach_the_delegate)
     EXPECT_TRUE(still.value()->nextSample(stop.get_token()));
     EXPECT_FALSE(still.value()->nextSample(stop.get_token()));
     EXPECT_TRUE(ImageFileFrameSource::open(directory.path() / "broken.png").isError());
+}
+
+TEST_F(CaptureSessionTest, preview_shows_the_pictures_the_session_reads_on_the_main_thread)
+{
+    auto preview = CaptureVideoPreviewLayer::layerWithSession(m_session);
+    std::vector<std::uint8_t> luma { 0, 64, 128, 255, 10, 20, 30, 40 };
+    m_source->pushFrame(*VideoFrame::fromLuma(4, 2, luma, VideoFrame::Layout::Landscape));
+    // Read only after the picture before it was handed over.
+    m_source->injectCode(MetadataObjectType::QRCode, "after the picture");
+    ASSERT_TRUE(m_source->waitUntilConsumed());
+    EXPECT_FALSE(preview->contents()) << "the layer changes on the main thread only";
+    foundation::RunLoop::main().runUntilIdle();
+    ASSERT_TRUE(preview->contents());
+    EXPECT_EQ(preview->contents()->pixelWidth(), 4);
+    EXPECT_EQ(preview->contents()->pixelAt(2, 0), graphics::Color::fromRgb24(0x808080));
+    EXPECT_EQ(preview->contents()->pixelAt(3, 0), graphics::Color::white());
+
+    // A camera's full picture is thinned out to what a screen can show.
+    auto wide = *VideoFrame::fromLuma(
+        2600, 4, std::vector<std::uint8_t>(2600 * 4, 200), VideoFrame::Layout::Landscape);
+    auto thinned = CaptureVideoPreviewLayer::previewImage(wide, 1280);
+    EXPECT_EQ(thinned->pixelWidth(), 867);
+    EXPECT_EQ(thinned->pixelHeight(), 2);
 }
 
 TEST_F(CaptureSessionTest, swapping_the_camera_of_a_running_session_reads_the_new_one)
