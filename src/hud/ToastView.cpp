@@ -22,6 +22,59 @@ foundation::ObserverList<std::string>& shownObservers()
     return observers;
 }
 
+// Toasts shown close together are each there long enough to read.
+constexpr std::size_t maximumStacked = 3;
+constexpr double stackGap = 8;
+
+std::string textOf(const kit::View& box)
+{
+    for (const auto& sub : box.subviews()) {
+        if (auto* label = dynamic_cast<const kit::Label*>(sub.get()))
+            return label->text();
+    }
+    return {};
+}
+
+// A new toast goes below the toasts still up (above them when the window
+// has no room below), keeping its own time; one with the same text as a
+// toast still up takes that one's place, and beyond three the oldest goes.
+void makeRoom(kit::Window& host, kit::View& box, const std::string& text)
+{
+    std::vector<std::shared_ptr<kit::View>> shown;
+    // A copy: a toast with the same text leaves the window on the way.
+    for (const auto& view : std::vector(host.subviews())) {
+        if (view->tag() != ToastView::toastTag)
+            continue;
+        if (textOf(*view) == text)
+            view->removeFromSuperview();
+        else
+            shown.push_back(view);
+    }
+    while (shown.size() >= maximumStacked) {
+        shown.front()->removeFromSuperview();
+        shown.erase(shown.begin());
+    }
+    if (shown.empty())
+        return;
+    double top = shown.front()->frame().minY();
+    double bottom = shown.front()->frame().maxY();
+    for (const auto& view : shown) {
+        top = std::min(top, view->frame().minY());
+        bottom = std::max(bottom, view->frame().maxY());
+    }
+    graphics::Rect frame = box.frame();
+    double shift = 0;
+    if (bottom + stackGap + frame.height() <= host.bounds().height()) {
+        shift = bottom + stackGap - frame.minY();
+    } else if (top - stackGap - frame.height() >= 0) {
+        shift = top - stackGap - frame.height() - frame.minY();
+    } else {
+        for (const auto& view : shown)
+            view->removeFromSuperview();
+    }
+    box.setCenter({ box.center().x, box.center().y + shift });
+}
+
 } // namespace
 
 std::shared_ptr<ToastView> ToastView::makeText(std::optional<std::string> text)
@@ -270,8 +323,9 @@ void ToastView::show(int type)
     foundation::Timer::scheduledTimer(seconds, false, [self] { self->hideToast(); });
 
     box->setTag(toastTag);
-    if (auto previous = host->viewWithTag(toastTag))
-        previous->removeFromSuperview();
+    makeRoom(*host, *box, *m_text);
+    // Read even while an alert is up: the text often says why it came back.
+    box->setFloatsAboveAlerts(true);
     box->setAlpha(0);
     host->addSubview(box);
     kit::View::beginAnimations();

@@ -15,8 +15,9 @@ class Button;
 }
 
 // One short message in a dark rounded box on the application's first
-// window; it goes by itself after the settings' duration, and a newer toast
-// replaces it at once.
+// window, drawn above any alert; it goes by itself after the settings'
+// duration. Toasts shown while others are up stack below them, so each is
+// read; a newer toast with the same text replaces the older one.
 //
 //     ToastView::makeText("连接失败，请检查您的网络连接！")->setGravity(ToastGravityCenter).setDuration(1000).show();
 //
@@ -24,7 +25,7 @@ class Button;
 class ToastView : public std::enable_shared_from_this<ToastView> {
 public:
     using ImagePtr = ToastSettings::ImagePtr;
-    // Marks the toast's view in the window, so the next toast finds the last one.
+    // Marks the toast's view in the window, so the next toast finds those still up.
     static constexpr int toastTag = 6984678;
     static constexpr graphics::Size textBounds { 280, 60 };
 

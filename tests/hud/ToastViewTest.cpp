@@ -67,18 +67,33 @@ TEST_F(ToastViewTest, text_box_is_centred_on_whole_points_and_goes_after_its_dur
     EXPECT_TRUE(weak.expired());
 }
 
-TEST_F(ToastViewTest, newer_toast_replaces_the_visible_one_and_survives_the_old_timers)
+TEST_F(ToastViewTest, toasts_shown_together_stack_so_each_is_read_for_its_own_time)
 {
-    ToastView::makeText("first")->show();
+    auto first = ToastView::makeText("key不可为空！");
+    first->show();
     advance(0.5);
-    auto second = ToastView::makeText("second");
+    auto second = ToastView::makeText("加密key不可为空！");
     second->show();
+    ASSERT_EQ(toastsOnWindow().size(), 2u);
+    EXPECT_GE(second->toastView()->frame().minY(), first->toastView()->frame().maxY());
+    EXPECT_EQ(second->toastView()->frame().midX(), 160);
+    advance(0.5);
     EXPECT_EQ(toastsOnWindow(), std::vector<std::shared_ptr<kit::View>> { second->toastView() });
     advance(0.5);
-    EXPECT_EQ(toastsOnWindow().size(), 1u);
-    EXPECT_EQ(second->toastView()->alpha(), 1);
-    advance(0.5);
     EXPECT_TRUE(toastsOnWindow().empty());
+
+    // The same text again takes the place of the one still up.
+    auto again = ToastView::makeText("设置成功！");
+    again->show();
+    auto repeat = ToastView::makeText("设置成功！");
+    repeat->show();
+    EXPECT_EQ(toastsOnWindow(), std::vector<std::shared_ptr<kit::View>> { repeat->toastView() });
+    EXPECT_EQ(repeat->toastView()->frame(), again->toastView()->frame());
+
+    // A burst keeps the newest three.
+    for (const char* text : { "一", "二", "三", "四" })
+        ToastView::makeText(text)->show();
+    EXPECT_EQ(toastsOnWindow().size(), 3u);
 }
 
 TEST_F(ToastViewTest, absent_or_empty_text_shows_nothing)
