@@ -2,9 +2,11 @@
 
 #include "app/HomeViewController.h"
 #include "app/PlaceholderViewController.h"
+#include "platform/kit/NavigationBar.h"
 #include "platform/kit/NavigationController.h"
 #include "platform/kit/Registry.h"
 #include "platform/kit/TabBar.h"
+#include "ui/BaseViewController.h"
 #include "ui/ColorUtil.h"
 
 #include <string>
@@ -19,7 +21,13 @@ void MainStoryboard::registerScreens()
             auto root = kit::Registry::shared().instantiate(std::string(tab.rootScreen));
             if (!root)
                 root = std::make_shared<PlaceholderViewController>(std::string(tab.title));
-            stacks.push_back(std::make_shared<kit::NavigationController>(root));
+            auto stack = std::make_shared<kit::NavigationController>(root);
+            // The bars start green: the collect tab never runs the screens'
+            // shared appearance step that makes them so, and its white bill
+            // icon must show from the first start.
+            stack->navigationBar()->setBackgroundImage(
+                ColorUtil::getUIImageByUIColor(ColorUtil::getUIColorByHex(BaseViewController::barColorHex)));
+            stacks.push_back(std::move(stack));
         }
         home->setViewControllers(std::move(stacks));
         // Dark, so that the white tab titles read on it.

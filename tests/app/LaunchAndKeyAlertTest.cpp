@@ -4,6 +4,7 @@
 #include "app/GuideViewController.h"
 #include "app/HomeViewController.h"
 #include "platform/kit/AlertView.h"
+#include "platform/kit/NavigationBar.h"
 #include "platform/kit/NavigationController.h"
 #include "platform/kit/Registry.h"
 #include "platform/kit/ScrollView.h"
@@ -77,6 +78,13 @@ TEST_F(LaunchTest, home_tabs_have_titles_artwork_and_registered_roots)
     ASSERT_TRUE(membersStack);
     EXPECT_EQ(membersStack->topViewController(), members);
     EXPECT_EQ(kit::TabBarItem::appearanceTitleColor(kit::ControlState::Normal), graphics::Color::white());
+    // The collect tab's white bill icon needs the green bar from the start,
+    // though that screen never runs the step that makes bars green.
+    auto collectStack = std::dynamic_pointer_cast<kit::NavigationController>(tabs[0]);
+    ASSERT_TRUE(collectStack);
+    auto bar = collectStack->navigationBar()->backgroundImage();
+    ASSERT_TRUE(bar);
+    EXPECT_EQ(bar->pixelAt(0, 0), graphics::Color::fromRgb24(0x3AAA24));
 }
 
 class KeyAlertTest : public ShellFixture {
