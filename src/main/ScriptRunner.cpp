@@ -197,6 +197,10 @@ Result<void> ScriptRunner::execute(const std::string& command, const std::string
         return scan(rest, true);
     if (command == "pick-date")
         return pickDate(rest);
+    if (command == "drag")
+        return drag(rest);
+    if (command == "frame")
+        return frame(rest);
     if (command == "pull-down")
         return pull(true);
     if (command == "pull-up")
@@ -217,11 +221,8 @@ std::shared_ptr<kit::Window> ScriptRunner::window() const
     return kit::Window::keyWindow();
 }
 
-Result<void> ScriptRunner::tap(const std::string& name)
+std::shared_ptr<kit::View> ScriptRunner::findTarget(const std::string& name) const
 {
-    if (name.empty())
-        return Error("tap needs a name or a title");
-    TRY(noAlertUp());
     auto root = window();
     std::shared_ptr<kit::View> target = visibleNamed<kit::Control>(root, name);
     // Views that handle their own touches (the sign-in screen's check box)
@@ -233,12 +234,20 @@ Result<void> ScriptRunner::tap(const std::string& name)
     }
     if (!target) {
         for (auto& button : visible<kit::Button>(root)) {
-            if (button->currentTitle() == name) {
-                target = button;
-                break;
-            }
+            if (button->currentTitle() == name)
+                return button;
         }
     }
+    return target;
+}
+
+Result<void> ScriptRunner::tap(const std::string& name)
+{
+    if (name.empty())
+        return Error("tap needs a name or a title");
+    TRY(noAlertUp());
+    auto root = window();
+    auto target = findTarget(name);
     if (!target)
         return Error("no visible control named or titled " + name);
     auto control = std::dynamic_pointer_cast<kit::Control>(target);
@@ -261,6 +270,67 @@ Result<void> ScriptRunner::tap(const std::string& name)
         return Error(name + " is out of reach of a finger");
     }
     return {};
+}
+
+Result<void> ScriptRunner::frame(const std::string& name)
+{
+    if (name.empty())
+        return Error("frame needs a name or a title");
+    auto target = findTarget(name);
+    if (!target)
+        return Error("no visible control named or titled " + name);
+    kit::View::runPendingPasses();
+    graphics::Rect rect = target->convertRectToView(target->bounds(), nullptr);
+    char numbers[96];
+    std::snprintf(numbers, sizeof numbers, "%g %g %g %g", rect.x(), rect.y(), rect.width(), rect.height());
+    m_environment.transcript->line("frame " + name + " " + numbers);
+    return {};
+}
+
+Result<void> ScriptRunner::drag(const std::string& rest)
+{
+    std::istringstream in(rest);
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    std::string extra;
+    if (!(in >> x1 >> y1 >> x2 >> y2) || (in >> extra) || !std::isfinite(x1) || !std::isfinite(y1)
+        || !std::isfinite(x2) || !std::isfinite(y2))
+        return Error("drag needs four numbers: from x y, to x y (window points)");
+    TRY(noAlertUp());
+    auto root = window();
+    kit::View::runPendingPasses();
+    // A finger moving steadily for a fifth of a second: fast enough to
+    // flick a page over, as a person's swipe does.
+    constexpr int steps = 8;
+    constexpr double duration = 0.2;
+    root->touchDown({ x1, y1 });
+    settle();
+    for (int i = 1; i <= steps; ++i) {
+        letTimePass(duration / steps);
+        double t = static_cast<double>(i) / steps;
+        root->touchMove({ x1 + (x2 - x1) * t, y1 + (y2 - y1) * t });
+        settle();
+    }
+    root->touchUp({ x2, y2 });
+    settle();
+    settleScrolling();
+    return {};
+}
+
+void ScriptRunner::settleScrolling()
+{
+    // Content coasting or springing back comes to rest well within this.
+    constexpr double limit = 3;
+    constexpr double step = 0.05;
+    for (double waited = 0; waited < limit; waited += step) {
+        auto root = window();
+        auto scrollViews
+            = root ? visible<kit::ScrollView>(root) : std::vector<std::shared_ptr<kit::ScrollView>> {};
+        bool moving = std::any_of(
+            scrollViews.begin(), scrollViews.end(), [](const auto& view) { return view->isDecelerating(); });
+        if (!moving)
+            return;
+        letTimePass(step);
+    }
 }
 
 Result<void> ScriptRunner::type(const std::string& rest)
@@ -486,6 +556,7 @@ Result<void> ScriptRunner::pull(bool down)
     // The list springs back and a refresh starts once its inset has moved:
     // a released finger lets that happen before anything else.
     letTimePass(pullSettleSeconds);
+    settleScrolling();
     return {};
 }
 

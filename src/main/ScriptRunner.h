@@ -19,8 +19,8 @@ class Window;
 } // namespace kit
 
 // Drives the running app from a script, one command a line, the way a
-// person at the phone would: taps, typing, alert buttons, rows, pulls, the
-// camera, and waits. What the user is shown goes to the transcript; a command
+// person at the phone would: taps, drags, typing, alert buttons, rows,
+// pulls, the camera, and waits. What the user is shown goes to the transcript; a command
 // that cannot be done ends the run.
 //
 //     tap loginBtn          type userNameField boss       alert 1
@@ -62,6 +62,8 @@ private:
     foundation::Result<void> execute(const std::string& command, const std::string& rest);
 
     foundation::Result<void> tap(const std::string& name);
+    foundation::Result<void> frame(const std::string& name);
+    foundation::Result<void> drag(const std::string& rest);
     foundation::Result<void> type(const std::string& rest);
     foundation::Result<void> editField(const std::string& name, bool clear);
     foundation::Result<void> tab(const std::string& index);
@@ -78,6 +80,11 @@ private:
     foundation::Result<void> shot(const std::string& file);
 
     std::shared_ptr<kit::Window> window() const;
+    // A shown control by outlet name, else a shown view of that name that
+    // takes touches, else a shown button with that title.
+    std::shared_ptr<kit::View> findTarget(const std::string& name) const;
+    // Lets content that coasts or springs back after a release come to rest.
+    void settleScrolling();
     // Runs whatever is due now, then lets `seconds` pass.
     void settle();
     void letTimePass(double seconds);

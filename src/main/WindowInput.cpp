@@ -1,11 +1,44 @@
 #include "main/WindowInput.h"
 
+#include "platform/foundation/Strings.h"
 #include "platform/kit/AlertView.h"
 #include "platform/kit/TextField.h"
 #include "platform/kit/TextView.h"
 #include "platform/kit/Window.h"
 
+#include <optional>
+
 namespace {
+
+struct Decoded {
+    char32_t codePoint;
+    std::size_t length;
+};
+
+// One UTF-8 character at the start of `bytes`; none for a malformed start
+// (overlong forms, surrogates and values past U+10FFFF included).
+std::optional<Decoded> decodeFirst(std::string_view bytes)
+{
+    if (bytes.empty())
+        return std::nullopt;
+    auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    unsigned char lead = byte(0);
+    if (lead < 0x80)
+        return Decoded { lead, 1 };
+    std::size_t length = lead >= 0xf0 ? 4 : lead >= 0xe0 ? 3 : lead >= 0xc0 ? 2 : 0;
+    if (length == 0 || lead > 0xf4 || bytes.size() < length)
+        return std::nullopt;
+    char32_t point = lead & (0x7f >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xc0) != 0x80)
+            return std::nullopt;
+        point = point << 6 | (byte(i) & 0x3f);
+    }
+    static constexpr char32_t smallest[] = { 0, 0, 0x80, 0x800, 0x10000 };
+    if (point < smallest[length] || point > 0x10ffff || (point >= 0xd800 && point <= 0xdfff))
+        return std::nullopt;
+    return Decoded { point, length };
+}
 
 template<class Action> void withFirstResponder(kit::Window& window, Action action)
 {
@@ -27,22 +60,22 @@ std::shared_ptr<kit::TextField> WindowInput::alertField() const
     return alert->textFieldAtIndex(((m_alertField % count) + count) % count);
 }
 
-void WindowInput::pointerDown(kit::Window& window, graphics::Point point)
+void WindowInput::pointerDown(kit::Window& window, graphics::Point point, double timestamp)
 {
     // An alert is modal: the screen under it takes no touches.
     if (kit::AlertView::visibleAlert())
         return;
     m_pointerDown = true;
-    window.touchDown(point);
+    window.touchDown(point, timestamp);
 }
 
-void WindowInput::pointerMove(kit::Window& window, graphics::Point point)
+void WindowInput::pointerMove(kit::Window& window, graphics::Point point, double timestamp)
 {
     if (m_pointerDown)
-        window.touchMove(point);
+        window.touchMove(point, timestamp);
 }
 
-void WindowInput::pointerUp(kit::Window& window, graphics::Point point)
+void WindowInput::pointerUp(kit::Window& window, graphics::Point point, double timestamp)
 {
     if (!m_pointerDown)
         return;
@@ -51,7 +84,14 @@ void WindowInput::pointerUp(kit::Window& window, graphics::Point point)
     if (kit::AlertView::visibleAlert())
         window.touchCancel();
     else
-        window.touchUp(point);
+        window.touchUp(point, timestamp);
+}
+
+void WindowInput::wheel(kit::Window& window, graphics::Point point, double dx, double dy)
+{
+    // A finger on the glass owns the scrolling until it lifts.
+    if (!m_pointerDown)
+        window.scrollWheelAt(point, dx, dy);
 }
 
 void WindowInput::text(kit::Window& window, const std::string& utf8)
@@ -67,6 +107,61 @@ void WindowInput::text(kit::Window& window, const std::string& utf8)
         return;
     }
     withFirstResponder(window, [&](auto& input) { input.insertText(utf8); });
+}
+
+void WindowInput::paste(kit::Window& window, std::string_view clipboard)
+{
+    if (kit::AlertView::visibleAlert()) {
+        text(window, pasteText(clipboard, false));
+        return;
+    }
+    kit::View* responder = window.firstResponder();
+    if (auto* field = dynamic_cast<kit::TextField*>(responder))
+        field->insertText(pasteText(clipboard, false));
+    else if (auto* view = dynamic_cast<kit::TextView*>(responder))
+        view->insertText(pasteText(clipboard, true));
+}
+
+std::string WindowInput::keysymText(std::uint32_t keysym)
+{
+    // Latin-1 key symbols are their own code points; Unicode ones carry
+    // theirs under this flag (the X keyboard encoding).
+    constexpr std::uint32_t unicodeFlag = 0x01000000;
+    char32_t point = 0;
+    if ((keysym >= 0x20 && keysym <= 0x7e) || (keysym >= 0xa0 && keysym <= 0xff))
+        point = keysym;
+    else if ((keysym & 0xff000000) == unicodeFlag)
+        point = keysym & 0x00ffffff;
+    if (point < 0x20 || (point >= 0x7f && point < 0xa0) || point > 0x10ffff
+        || (point >= 0xd800 && point <= 0xdfff))
+        return {};
+    return foundation::encodeUtf8(point);
+}
+
+std::string WindowInput::pasteText(std::string_view clipboard, bool multiline)
+{
+    std::string out;
+    std::size_t at = 0;
+    while (at < clipboard.size()) {
+        auto point = decodeFirst(clipboard.substr(at));
+        if (!point) {
+            ++at; // A byte that starts no character is dropped.
+            continue;
+        }
+        at += point->length;
+        char32_t c = point->codePoint;
+        if (c == '\r' && at < clipboard.size() && clipboard[at] == '\n')
+            continue; // The \n that follows stands for both.
+        std::string piece;
+        if (c == '\n' || c == '\r' || c == '\t')
+            piece = multiline && c != '\t' ? "\n" : " ";
+        else if (c >= 0x20 && c != 0x7f && !(c >= 0x80 && c < 0xa0))
+            piece = foundation::encodeUtf8(c);
+        if (out.size() + piece.size() > maximumPaste)
+            break;
+        out += piece;
+    }
+    return out;
 }
 
 void WindowInput::backspace(kit::Window& window)

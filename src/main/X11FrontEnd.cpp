@@ -1,32 +1,66 @@
 #include "main/X11FrontEnd.h"
 
+#include "main/DescriptorWatcher.h"
 #include "main/WindowInput.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Strings.h"
 #include "platform/foundation/Timer.h"
+#include "platform/kit/DisplayGeneration.h"
 #include "platform/kit/Renderer.h"
 #include "platform/kit/Screen.h"
+#include "platform/kit/ScrollView.h"
 #include "platform/kit/Window.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
-#include <cairo-xlib.h>
+#include <bit>
 #include <cairo.h>
+#include <clocale>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
 
 // Closes what it opened, whichever way the run ends.
 struct X11FrontEnd::Connection {
     Display* display = nullptr;
     ::Window window = 0;
-    cairo_surface_t* surface = nullptr;
+    Colormap colormap = 0;
+    GC gc = nullptr;
+    // Frames are painted here, then put on the window whole.
+    cairo_surface_t* frame = nullptr;
+    XImage* image = nullptr;
     Atom deleteWindow = None;
+    Atom clipboard = None;
+    Atom utf8String = None;
+    Atom incremental = None;
+    Atom pasteProperty = None;
+    XIM inputMethod = nullptr;
+    XIC inputContext = nullptr;
 
     ~Connection()
     {
-        if (surface)
-            cairo_surface_destroy(surface);
+        if (inputContext)
+            XDestroyIC(inputContext);
+        if (inputMethod)
+            XCloseIM(inputMethod);
+        if (image) {
+            // The pixels are the frame surface's.
+            image->data = nullptr;
+            XDestroyImage(image);
+        }
+        if (frame)
+            cairo_surface_destroy(frame);
+        if (gc)
+            XFreeGC(display, gc);
         if (display && window)
             XDestroyWindow(display, window);
+        if (display && colormap)
+            XFreeColormap(display, colormap);
         if (display)
             XCloseDisplay(display);
     }
@@ -36,51 +70,168 @@ namespace {
 
 using Connection = X11FrontEnd::Connection;
 
+// Faster than this the eye gains nothing and the processor pays.
+constexpr double minimumFrameInterval = 1.0 / 60;
+
+bool isUtf8Locale(const char* name)
+{
+    if (!name)
+        return false;
+    std::string text(name);
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text.find("utf-8") != std::string::npos || text.find("utf8") != std::string::npos;
+}
+
+// Typed text in UTF-8 needs a UTF-8 locale and an input method (a pinyin one
+// where the desktop runs it, else the built-in one that maps keys alone).
+void openInputMethod(Connection& connection)
+{
+    if (!isUtf8Locale(std::setlocale(LC_CTYPE, "")))
+        std::setlocale(LC_CTYPE, "C.UTF-8");
+    if (!XSupportsLocale())
+        return;
+    XSetLocaleModifiers("");
+    connection.inputMethod = XOpenIM(connection.display, nullptr, nullptr, nullptr);
+    if (!connection.inputMethod) {
+        XSetLocaleModifiers("@im=none");
+        connection.inputMethod = XOpenIM(connection.display, nullptr, nullptr, nullptr);
+    }
+    if (!connection.inputMethod)
+        return;
+    // The input method draws its own candidate window; the app shows the
+    // text once it is chosen.
+    XIMStyle wanted = XIMPreeditNothing | XIMStatusNothing;
+    XIMStyle fallback = XIMPreeditNone | XIMStatusNone;
+    XIMStyle chosen = 0;
+    XIMStyles* styles = nullptr;
+    if (!XGetIMValues(connection.inputMethod, XNQueryInputStyle, &styles, nullptr) && styles) {
+        for (unsigned short i = 0; i < styles->count_styles; ++i) {
+            XIMStyle style = styles->supported_styles[i];
+            if (style == wanted || (style == fallback && chosen == 0))
+                chosen = style;
+        }
+        XFree(styles);
+    }
+    if (chosen == 0)
+        return;
+    connection.inputContext = XCreateIC(connection.inputMethod, XNInputStyle, chosen, XNClientWindow,
+        connection.window, XNFocusWindow, connection.window, nullptr);
+}
+
+std::string latin1ToUtf8(std::string_view text)
+{
+    std::string out;
+    for (char c : text)
+        out += foundation::encodeUtf8(static_cast<unsigned char>(c));
+    return out;
+}
+
+// Reads the X connection when it has something, hands the events to the
+// app, and paints the window at the end of a main-loop turn in which
+// something it shows changed (or the display asked for a repaint).
 class EventPump {
 public:
-    EventPump(Connection& connection, double scale, Atom deleteWindow)
+    EventPump(Connection& connection, double scale)
         : m_connection(connection)
         , m_scale(scale)
-        , m_deleteWindow(deleteWindow)
     {
+        auto& loop = foundation::RunLoop::main();
+        m_endOfTurn = loop.addEndOfTurnHook([this] { paintIfChanged(); });
+        m_watcher
+            = std::make_unique<DescriptorWatcher>(ConnectionNumber(connection.display), [this] { drain(); });
+        // Events queued while the app started, and the first picture.
+        m_exposed = true;
+        postDrain();
     }
 
-    // The X events queued since the last call, then one frame.
-    void tick()
+    ~EventPump()
     {
-        auto window = kit::Window::keyWindow();
-        while (XPending(m_connection.display) > 0) {
-            XEvent event;
-            XNextEvent(m_connection.display, &event);
-            if (window)
-                handle(*window, event);
-        }
-        if (window)
-            paint(*window);
+        m_watcher.reset();
+        m_endOfTurn.reset();
+        if (m_paintLater)
+            m_paintLater->invalidate();
     }
+
+    EventPump(const EventPump&) = delete;
+    EventPump& operator=(const EventPump&) = delete;
 
 private:
     graphics::Point point(int x, int y) const { return { x / m_scale, y / m_scale }; }
 
-    void handle(kit::Window& window, XEvent& event)
+    void postDrain()
     {
+        std::weak_ptr<int> alive = m_alive;
+        foundation::RunLoop::main().post([this, alive] {
+            if (!alive.expired())
+                drain();
+        });
+    }
+
+    void drain()
+    {
+        Display* display = m_connection.display;
+        while (XPending(display) > 0) {
+            XEvent event;
+            XNextEvent(display, &event);
+            // The input method takes the keys that make up a character.
+            if (XFilterEvent(&event, None))
+                continue;
+            handle(event);
+        }
+    }
+
+    // X server milliseconds on the main loop's clock, for the speed of a
+    // drag; the two are tied at the first event and again whenever they
+    // drift apart (the server's count wraps every 49 days).
+    double eventTime(Time serverTime)
+    {
+        double now = foundation::RunLoop::main().now();
+        double seconds = static_cast<double>(serverTime) / 1000.0;
+        if (!m_timeBase || std::abs(*m_timeBase + seconds - now) > 1.0)
+            m_timeBase = now - seconds;
+        return std::min(*m_timeBase + seconds, now);
+    }
+
+    void handle(XEvent& event)
+    {
+        auto window = kit::Window::keyWindow();
         switch (event.type) {
+        case Expose:
+            m_exposed = true;
+            break;
+        case FocusIn:
+            if (m_connection.inputContext)
+                XSetICFocus(m_connection.inputContext);
+            break;
+        case FocusOut:
+            if (m_connection.inputContext)
+                XUnsetICFocus(m_connection.inputContext);
+            break;
         case ButtonPress:
-            if (event.xbutton.button == Button1)
-                m_input.pointerDown(window, point(event.xbutton.x, event.xbutton.y));
+            if (window)
+                button(*window, event.xbutton);
             break;
         case MotionNotify:
-            m_input.pointerMove(window, point(event.xmotion.x, event.xmotion.y));
+            if (window)
+                m_input.pointerMove(
+                    *window, point(event.xmotion.x, event.xmotion.y), eventTime(event.xmotion.time));
             break;
         case ButtonRelease:
-            if (event.xbutton.button == Button1)
-                m_input.pointerUp(window, point(event.xbutton.x, event.xbutton.y));
+            if (window && event.xbutton.button == Button1)
+                m_input.pointerUp(
+                    *window, point(event.xbutton.x, event.xbutton.y), eventTime(event.xbutton.time));
             break;
         case KeyPress:
-            key(window, event.xkey);
+            if (window)
+                key(*window, event.xkey);
+            break;
+        case SelectionNotify:
+            if (window)
+                pasteArrived(*window, event.xselection);
             break;
         case ClientMessage:
-            if (static_cast<Atom>(event.xclient.data.l[0]) == m_deleteWindow)
+            if (static_cast<Atom>(event.xclient.data.l[0]) == m_connection.deleteWindow)
                 foundation::RunLoop::main().quit();
             break;
         default:
@@ -88,11 +239,69 @@ private:
         }
     }
 
+    void button(kit::Window& window, const XButtonEvent& event)
+    {
+        graphics::Point at = point(event.x, event.y);
+        if (event.button == Button1) {
+            m_input.pointerDown(window, at, eventTime(event.time));
+            return;
+        }
+        // Wheel notches (and a touchpad's swipes, which arrive as notches):
+        // 4 up, 5 down, 6 left, 7 right; with Shift the wheel goes sideways.
+        double dx = 0;
+        double dy = 0;
+        constexpr double step = kit::ScrollView::wheelStep;
+        switch (event.button) {
+        case Button4:
+            dy = -step;
+            break;
+        case Button5:
+            dy = step;
+            break;
+        case 6:
+            dx = -step;
+            break;
+        case 7:
+            dx = step;
+            break;
+        default:
+            return;
+        }
+        if (event.state & ShiftMask)
+            std::swap(dx, dy);
+        m_input.wheel(window, at, dx, dy);
+    }
+
     void key(kit::Window& window, XKeyEvent& event)
     {
-        char text[32] = {};
         KeySym symbol = NoSymbol;
-        int length = XLookupString(&event, text, sizeof text - 1, &symbol, nullptr);
+        std::string typed;
+        if (m_connection.inputContext) {
+            char buffer[64];
+            Status status = 0;
+            int length = Xutf8LookupString(
+                m_connection.inputContext, &event, buffer, sizeof buffer, &symbol, &status);
+            if (status == XBufferOverflow && length > 0) {
+                std::string longer(static_cast<std::size_t>(length), '\0');
+                length = Xutf8LookupString(
+                    m_connection.inputContext, &event, longer.data(), length, &symbol, &status);
+                longer.resize(static_cast<std::size_t>(std::max(length, 0)));
+                typed = longer;
+            } else if ((status == XLookupChars || status == XLookupBoth) && length > 0) {
+                typed.assign(buffer, static_cast<std::size_t>(length));
+            }
+            if (status == XLookupChars)
+                symbol = NoSymbol;
+        } else {
+            char ignored[32];
+            XLookupString(&event, ignored, sizeof ignored, &symbol, nullptr);
+            typed = WindowInput::keysymText(static_cast<std::uint32_t>(symbol));
+        }
+        bool control = (event.state & ControlMask) != 0;
+        if (control && (symbol == XK_v || symbol == XK_V)) {
+            askForClipboard(event.time);
+            return;
+        }
         switch (symbol) {
         case XK_Return:
         case XK_KP_Enter:
@@ -105,39 +314,115 @@ private:
             m_input.escape();
             return;
         case XK_Tab:
+        case XK_ISO_Left_Tab:
             m_input.tab();
             return;
         default:
             break;
         }
-        // Without an input method the keyboard gives Latin-1: keep ASCII.
-        std::string typed;
-        for (int i = 0; i < length; ++i) {
-            unsigned char c = static_cast<unsigned char>(text[i]);
-            if (c >= 0x20 && c < 0x7f)
-                typed += static_cast<char>(c);
-        }
-        m_input.text(window, typed);
+        // Other shortcuts type nothing, and neither do control characters.
+        if (control)
+            return;
+        m_input.text(window, WindowInput::pasteText(typed, false));
     }
 
-    void paint(kit::Window& window)
+    void askForClipboard(Time time)
+    {
+        m_pasteTarget = m_connection.utf8String;
+        XConvertSelection(m_connection.display, m_connection.clipboard, m_pasteTarget,
+            m_connection.pasteProperty, m_connection.window, time);
+    }
+
+    void pasteArrived(kit::Window& window, const XSelectionEvent& event)
+    {
+        if (event.property == None) {
+            // An owner that has no UTF-8 may still have Latin-1 text.
+            if (m_pasteTarget == m_connection.utf8String) {
+                m_pasteTarget = XA_STRING;
+                XConvertSelection(m_connection.display, m_connection.clipboard, XA_STRING,
+                    m_connection.pasteProperty, m_connection.window, event.time);
+            }
+            return;
+        }
+        Atom type = None;
+        int format = 0;
+        unsigned long items = 0;
+        unsigned long after = 0;
+        unsigned char* data = nullptr;
+        constexpr long words = static_cast<long>(WindowInput::maximumPaste / 4 + 1);
+        if (XGetWindowProperty(m_connection.display, m_connection.window, m_connection.pasteProperty, 0,
+                words, True, AnyPropertyType, &type, &format, &items, &after, &data)
+            != Success)
+            return;
+        std::unique_ptr<unsigned char, int (*)(void*)> owned(data, XFree);
+        // A transfer in pieces is far more text than any field takes.
+        if (!data || type == m_connection.incremental || format != 8)
+            return;
+        std::string text(reinterpret_cast<const char*>(data), items);
+        if (type == XA_STRING)
+            text = latin1ToUtf8(text);
+        m_input.paste(window, text);
+    }
+
+    void paintIfChanged()
     {
         kit::View::runPendingPasses();
-        cairo_t* cairo = cairo_create(m_connection.surface);
+        auto generation = kit::DisplayGeneration::current();
+        if (!m_exposed && m_painted == generation)
+            return;
+        auto& loop = foundation::RunLoop::main();
+        double now = loop.now();
+        double wait = m_lastPaint + minimumFrameInterval - now;
+        if (wait > 0) {
+            // The turn the timer brings paints.
+            if (!m_paintLater)
+                m_paintLater
+                    = foundation::Timer::scheduledTimer(wait, false, [this] { m_paintLater.reset(); });
+            return;
+        }
+        auto window = kit::Window::keyWindow();
+        if (!window)
+            return;
+        paint(*window);
+        m_painted = generation;
+        m_exposed = false;
+        m_lastPaint = now;
+        // Xlib may have read events while it drew; the watcher sees only
+        // what is still unread on the connection.
+        if (XEventsQueued(m_connection.display, QueuedAlready) > 0)
+            postDrain();
+    }
+
+    // Painted off screen, then put on the window whole, so it never shows
+    // half a frame.
+    void paint(kit::Window& window)
+    {
+        cairo_t* cairo = cairo_create(m_connection.frame);
         cairo_set_source_rgb(cairo, 0, 0, 0);
         cairo_paint(cairo);
         cairo_scale(cairo, m_scale, m_scale);
         m_renderer.paint(window, cairo);
         cairo_destroy(cairo);
-        cairo_surface_flush(m_connection.surface);
+        cairo_surface_flush(m_connection.frame);
+        XImage& image = *m_connection.image;
+        XPutImage(m_connection.display, m_connection.window, m_connection.gc, &image, 0, 0, 0, 0,
+            static_cast<unsigned>(image.width), static_cast<unsigned>(image.height));
         XFlush(m_connection.display);
     }
 
     Connection& m_connection;
     double m_scale;
-    Atom m_deleteWindow;
     WindowInput m_input;
     kit::Renderer m_renderer { 1.0 };
+    std::shared_ptr<int> m_alive = std::make_shared<int>(0);
+    foundation::Subscription m_endOfTurn;
+    std::unique_ptr<DescriptorWatcher> m_watcher;
+    std::optional<std::uint64_t> m_painted;
+    bool m_exposed = false;
+    double m_lastPaint = -1;
+    std::shared_ptr<foundation::Timer> m_paintLater;
+    std::optional<double> m_timeBase;
+    Atom m_pasteTarget = None;
 };
 
 } // namespace
@@ -152,12 +437,39 @@ std::unique_ptr<X11FrontEnd> X11FrontEnd::open(double scale)
         return nullptr;
     Display* display = connection->display;
     int screen = DefaultScreen(display);
+    // Frames are 32-bit pixels of red, green and blue bytes, which a
+    // true-colour visual of depth 24 takes as they are.
+    XVisualInfo visual {};
+    if (!XMatchVisualInfo(display, screen, 24, TrueColor, &visual) || visual.red_mask != 0xff0000
+        || visual.green_mask != 0xff00 || visual.blue_mask != 0xff) {
+        std::fprintf(stderr, "cashier: the display offers no 24-bit true-colour visual\n");
+        return nullptr;
+    }
     auto bounds = kit::Screen::mainScreen().bounds();
     int width = static_cast<int>(std::lround(bounds.width() * scale));
     int height = static_cast<int>(std::lround(bounds.height() * scale));
+    ::Window root = RootWindow(display, screen);
+    connection->colormap = XCreateColormap(display, root, visual.visual, AllocNone);
+    XSetWindowAttributes attributes {};
+    attributes.colormap = connection->colormap;
+    attributes.background_pixel = 0;
+    attributes.border_pixel = 0;
     connection->window
-        = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, static_cast<unsigned>(width),
-            static_cast<unsigned>(height), 0, BlackPixel(display, screen), BlackPixel(display, screen));
+        = XCreateWindow(display, root, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height), 0,
+            visual.depth, InputOutput, visual.visual, CWColormap | CWBackPixel | CWBorderPixel, &attributes);
+    connection->gc = XCreateGC(display, connection->window, 0, nullptr);
+    connection->frame = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    if (cairo_surface_status(connection->frame) != CAIRO_STATUS_SUCCESS)
+        return nullptr;
+    connection->image = XCreateImage(display, visual.visual, static_cast<unsigned>(visual.depth), ZPixmap, 0,
+        reinterpret_cast<char*>(cairo_image_surface_get_data(connection->frame)),
+        static_cast<unsigned>(width), static_cast<unsigned>(height), 32,
+        cairo_image_surface_get_stride(connection->frame));
+    if (!connection->image)
+        return nullptr;
+    // cairo's pixels are in the machine's own byte order; Xlib swaps them
+    // for a server that wants the other.
+    connection->image->byte_order = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
     XStoreName(display, connection->window, "cashier");
     // A phone does not change size.
     XSizeHints hints {};
@@ -167,11 +479,20 @@ std::unique_ptr<X11FrontEnd> X11FrontEnd::open(double scale)
     XSetWMNormalHints(display, connection->window, &hints);
     connection->deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(display, connection->window, &connection->deleteWindow, 1);
-    XSelectInput(display, connection->window,
-        ExposureMask | ButtonPressMask | ButtonReleaseMask | Button1MotionMask | KeyPressMask);
+    connection->clipboard = XInternAtom(display, "CLIPBOARD", False);
+    connection->utf8String = XInternAtom(display, "UTF8_STRING", False);
+    connection->incremental = XInternAtom(display, "INCR", False);
+    connection->pasteProperty = XInternAtom(display, "CASHIER_PASTE", False);
+    openInputMethod(*connection);
+    long mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | Button1MotionMask | KeyPressMask
+        | FocusChangeMask;
+    if (connection->inputContext) {
+        long filtered = 0;
+        if (!XGetICValues(connection->inputContext, XNFilterEvents, &filtered, nullptr))
+            mask |= filtered;
+    }
+    XSelectInput(display, connection->window, mask);
     XMapWindow(display, connection->window);
-    connection->surface = cairo_xlib_surface_create(
-        display, connection->window, DefaultVisual(display, screen), width, height);
     return std::unique_ptr<X11FrontEnd>(new X11FrontEnd(std::move(connection), scale));
 }
 
@@ -185,10 +506,8 @@ X11FrontEnd::~X11FrontEnd() = default;
 
 void X11FrontEnd::run()
 {
-    // The loop sleeps between its own timers and posts; a frame timer looks
-    // at the display's events and paints, about 30 times a second.
-    EventPump pump(*m_connection, m_scale, m_connection->deleteWindow);
-    auto frames = foundation::Timer::scheduledTimer(1.0 / 30, true, [&pump] { pump.tick(); });
+    // The loop sleeps until the display has events or the app has work;
+    // nothing looks at either on a timer.
+    EventPump pump(*m_connection, m_scale);
     foundation::RunLoop::main().run();
-    frames->invalidate();
 }

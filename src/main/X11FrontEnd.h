@@ -3,8 +3,10 @@
 #include <memory>
 
 // The app in a desktop window of the X display: the window of the app
-// painted through the renderer, the mouse as the finger, the keyboard for
-// text.
+// painted through the renderer whenever what it shows changed (an unchanged
+// window costs nothing), the mouse as the finger and its wheel for
+// scrolling, the keyboard (through the desktop's input method) for text,
+// and Ctrl+V pasting the clipboard into the field being edited.
 class X11FrontEnd {
 public:
     static constexpr double defaultScale = 1.5;

@@ -440,6 +440,51 @@ TEST_F(ScriptRunnerTest, pulls_drag_the_list_far_enough_to_refresh_it_from_eithe
     EXPECT_EQ(headerCalls, 1);
 }
 
+TEST_F(
+    ScriptRunnerTest, drag_is_a_finger_through_the_windows_touch_handling_and_frame_says_where_a_control_is)
+{
+    int headerCalls = 0;
+    auto table = harness.find<kit::TableView>("list");
+    setHeader(*table, RefreshNormalHeader::headerWithRefreshingBlock([&] { ++headerCalls; }));
+    kit::View::runPendingPasses();
+    graphics::Point top = table->convertPointToView({ 160, 10 }, nullptr);
+    std::ostringstream pull;
+    pull << "drag " << top.x << " " << top.y << " " << top.x << " " << top.y + 200 << "\nframe btnOK\n";
+    EXPECT_EQ(run(pull.str()), 0);
+    EXPECT_EQ(headerCalls, 1);
+    graphics::Rect ok = harness.find("btnOK")->convertRectToView({ 0, 0, 140, 40 }, nullptr);
+    std::ostringstream where;
+    where << "frame btnOK " << ok.x() << " " << ok.y() << " 140 40";
+    EXPECT_THAT(lines, Contains(where.str()));
+
+    EXPECT_EQ(run("drag 1 2 3\n"), ScriptRunner::exitCommandFailed);
+    EXPECT_EQ(run("frame nothingHere\n"), ScriptRunner::exitCommandFailed);
+}
+
+TEST_F(ScriptRunnerTest, window_text_is_utf8_and_a_paste_is_clean_text_put_in_at_once)
+{
+    EXPECT_EQ(WindowInput::keysymText('a'), "a");
+    EXPECT_EQ(WindowInput::keysymText(0xe9), "é");
+    EXPECT_EQ(WindowInput::keysymText(0x01004e2d), "中");
+    EXPECT_EQ(WindowInput::keysymText(0xff0d), "") << "Return types no text";
+    EXPECT_EQ(WindowInput::keysymText(0x0100d800), "") << "a lone surrogate is no character";
+
+    EXPECT_EQ(WindowInput::pasteText("收款\r\n12\t3\x01\xff\xc0\xaf", false), "收款 12 3");
+    EXPECT_EQ(WindowInput::pasteText("a\r\nb\rc", true), "a\nb\nc");
+    std::string huge(WindowInput::maximumPaste - 1, 'x');
+    EXPECT_EQ(WindowInput::pasteText(huge + "中", false), huge) << "a character is never cut in half";
+
+    WindowInput input;
+    auto& window = *harness.window();
+    auto field = harness.find<kit::TextField>("nameField");
+    field->becomeFirstResponder();
+    // The field takes letters only: a paste with a digit is refused whole.
+    input.paste(window, "ab1");
+    EXPECT_EQ(field->text(), "");
+    input.paste(window, "ab\ncd");
+    EXPECT_EQ(field->text(), "ab cd");
+}
+
 TEST(TracingTransportTest, trace_shows_parameters_in_clear_and_never_the_merchant_keys)
 {
     support::ScreenHarness harness;

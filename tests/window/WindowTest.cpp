@@ -1,0 +1,533 @@
+// The cashier program in a real X window, on an Xvfb display of its own,
+// driven by real pointer and key events (XTest) the way a person at the
+// desktop would, and watched through pictures of the window and the
+// transcript the program prints.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+// After the test framework: Xlib's macros (None, Bool, Status) would
+// otherwise rename its types.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+std::string readFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// A child process whose standard output and error go to files.
+class Child {
+public:
+    Child(const std::vector<std::string>& arguments, const std::string& display,
+        const std::filesystem::path& out)
+        : m_out(out)
+    {
+        m_pid = fork();
+        if (m_pid != 0)
+            return;
+        freopen(out.c_str(), "w", stdout);
+        freopen((out.string() + ".err").c_str(), "w", stderr);
+        if (!display.empty())
+            setenv("DISPLAY", display.c_str(), 1);
+        std::vector<char*> argv;
+        for (const auto& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+
+    ~Child()
+    {
+        if (m_pid > 0 && !m_status) {
+            kill(m_pid, SIGKILL);
+            waitFor(5s);
+        }
+    }
+
+    std::vector<std::string> lines() const
+    {
+        std::ifstream in(m_out);
+        std::vector<std::string> all;
+        for (std::string line; std::getline(in, line);)
+            all.push_back(line);
+        return all;
+    }
+
+    std::string transcript() const { return readFile(m_out) + readFile(m_out.string() + ".err"); }
+
+    // Whether a line from line `from` on matches, within the limit.
+    bool waitForLine(const std::function<bool(const std::string&)>& match, std::size_t from = 0,
+        std::chrono::milliseconds limit = 15s) const
+    {
+        for (auto until = Clock::now() + limit; Clock::now() < until; std::this_thread::sleep_for(20ms)) {
+            auto all = lines();
+            for (std::size_t i = from; i < all.size(); ++i) {
+                if (match(all[i]))
+                    return true;
+            }
+        }
+        return false;
+    }
+
+    bool waitForLine(const std::string& wanted, std::size_t from = 0) const
+    {
+        return waitForLine([&](const std::string& line) { return line == wanted; }, from);
+    }
+
+    // The exit status, or nothing if it still runs at the deadline.
+    std::optional<int> waitFor(std::chrono::milliseconds limit)
+    {
+        for (auto until = Clock::now() + limit; !m_status && Clock::now() < until;) {
+            int status = 0;
+            if (waitpid(m_pid, &status, WNOHANG) == m_pid)
+                m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            else
+                std::this_thread::sleep_for(10ms);
+        }
+        return m_status;
+    }
+
+    // Processor seconds used so far: user and system time, fields 14 and
+    // 15 of the process's stat line (after its parenthesised name).
+    double cpuSeconds() const
+    {
+        std::string text = readFile("/proc/" + std::to_string(m_pid) + "/stat");
+        std::istringstream fields(text.substr(text.rfind(')') + 2));
+        std::vector<std::string> words { std::istream_iterator<std::string>(fields), {} };
+        if (words.size() < 13)
+            return -1;
+        return static_cast<double>(std::stol(words[11]) + std::stol(words[12]))
+            / static_cast<double>(sysconf(_SC_CLK_TCK));
+    }
+
+private:
+    std::filesystem::path m_out;
+    pid_t m_pid = -1;
+    std::optional<int> m_status;
+};
+
+struct Frame {
+    double x = 0, y = 0, width = 0, height = 0;
+    double midX() const { return x + width / 2; }
+    double midY() const { return y + height / 2; }
+};
+
+// The X server of the test and the program's window on it.
+class Desktop {
+public:
+    explicit Desktop(const std::filesystem::path& dir)
+    {
+        // Xvfb picks a free display itself and writes its number here.
+        int numbers[2];
+        if (pipe(numbers) != 0)
+            return;
+        m_server = fork();
+        if (m_server == 0) {
+            dup2(numbers[1], 3);
+            int quiet = open((dir / "xvfb.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            if (quiet >= 0) {
+                dup2(quiet, STDOUT_FILENO);
+                dup2(quiet, STDERR_FILENO);
+            }
+            execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "600x900x24", "-nolisten", "tcp",
+                static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        ::close(numbers[1]);
+        std::string number;
+        char c;
+        while (::read(numbers[0], &c, 1) == 1 && c != '\n')
+            number += c;
+        ::close(numbers[0]);
+        if (number.empty())
+            return;
+        m_name = ":" + number;
+        m_display = XOpenDisplay(m_name.c_str());
+    }
+
+    ~Desktop()
+    {
+        if (m_display)
+            XCloseDisplay(m_display);
+        if (m_server > 0) {
+            kill(m_server, SIGTERM);
+            waitpid(m_server, nullptr, 0);
+        }
+    }
+
+    Display* display() const { return m_display; }
+    const std::string& name() const { return m_name; }
+
+    // The program's window, once it is mapped (there is no window manager:
+    // it is a child of the root).
+    bool findWindow(std::chrono::milliseconds limit)
+    {
+        for (auto until = Clock::now() + limit; !m_window && Clock::now() < until;
+             std::this_thread::sleep_for(20ms)) {
+            ::Window root = DefaultRootWindow(m_display), parent = 0, *children = nullptr;
+            unsigned count = 0;
+            XQueryTree(m_display, root, &root, &parent, &children, &count);
+            for (unsigned i = 0; i < count; ++i) {
+                char* name = nullptr;
+                XWindowAttributes attributes;
+                if (XFetchName(m_display, children[i], &name) && std::string(name) == "cashier"
+                    && XGetWindowAttributes(m_display, children[i], &attributes)
+                    && attributes.map_state == IsViewable) {
+                    m_window = children[i];
+                    m_width = attributes.width;
+                    m_height = attributes.height;
+                }
+                if (name)
+                    XFree(name);
+            }
+            if (children)
+                XFree(children);
+        }
+        return m_window != 0;
+    }
+
+    // Window pixels per point.
+    double scale() const { return m_width / 320.0; }
+
+    std::vector<std::uint32_t> picture()
+    {
+        std::vector<std::uint32_t> pixels;
+        XImage* image = XGetImage(m_display, m_window, 0, 0, static_cast<unsigned>(m_width),
+            static_cast<unsigned>(m_height), AllPlanes, ZPixmap);
+        if (!image)
+            return pixels;
+        pixels.reserve(static_cast<std::size_t>(m_width * m_height));
+        for (int y = 0; y < m_height; ++y)
+            for (int x = 0; x < m_width; ++x)
+                pixels.push_back(static_cast<std::uint32_t>(XGetPixel(image, x, y)));
+        XDestroyImage(image);
+        return pixels;
+    }
+
+    // The picture once the program has answered what was just sent (it
+    // differs from `before`) and has come to rest (it holds still for a
+    // moment); if nothing changes at all, the picture at the deadline.
+    std::vector<std::uint32_t> pictureAfter(const std::vector<std::uint32_t>& before)
+    {
+        auto until = Clock::now() + 4s;
+        auto now = picture();
+        while (now == before && Clock::now() < until) {
+            std::this_thread::sleep_for(25ms);
+            now = picture();
+        }
+        return settled(now);
+    }
+
+    std::vector<std::uint32_t> settled(
+        std::vector<std::uint32_t> now, std::chrono::milliseconds quiet = 150ms)
+    {
+        auto until = Clock::now() + 5s;
+        auto stillSince = Clock::now();
+        while (Clock::now() < until) {
+            std::this_thread::sleep_for(25ms);
+            auto next = picture();
+            if (next != now) {
+                now = std::move(next);
+                stillSince = Clock::now();
+            } else if (Clock::now() - stillSince >= quiet) {
+                break;
+            }
+        }
+        return now;
+    }
+
+    void moveTo(double x, double y)
+    {
+        XTestFakeMotionEvent(m_display, DefaultScreen(m_display), static_cast<int>(x * scale()),
+            static_cast<int>(y * scale()), CurrentTime);
+        XSync(m_display, False);
+    }
+
+    void button(bool down)
+    {
+        XTestFakeButtonEvent(m_display, 1, down ? True : False, CurrentTime);
+        XSync(m_display, False);
+    }
+
+    // Points of the phone-sized screen, as the program lays it out.
+    void click(double x, double y)
+    {
+        moveTo(x, y);
+        button(true);
+        std::this_thread::sleep_for(30ms);
+        button(false);
+    }
+
+    void click(const Frame& frame) { click(frame.midX(), frame.midY()); }
+
+    // A mouse drag at the pace of a quick swipe.
+    void drag(double x1, double y1, double x2, double y2)
+    {
+        constexpr int steps = 12;
+        moveTo(x1, y1);
+        button(true);
+        for (int i = 1; i <= steps; ++i) {
+            std::this_thread::sleep_for(20ms);
+            double t = static_cast<double>(i) / steps;
+            moveTo(x1 + (x2 - x1) * t, y1 + (y2 - y1) * t);
+        }
+        button(false);
+    }
+
+    // One notch of the mouse wheel, down (towards later dates, further
+    // down a list) or up.
+    void wheel(bool down)
+    {
+        unsigned button = down ? 5 : 4;
+        XTestFakeButtonEvent(m_display, button, True, CurrentTime);
+        XTestFakeButtonEvent(m_display, button, False, CurrentTime);
+        XSync(m_display, False);
+    }
+
+    void key(KeySym symbol)
+    {
+        KeyCode code = XKeysymToKeycode(m_display, symbol);
+        XTestFakeKeyEvent(m_display, code, True, CurrentTime);
+        XTestFakeKeyEvent(m_display, code, False, CurrentTime);
+        XSync(m_display, False);
+    }
+
+    void type(const std::string& ascii)
+    {
+        for (char c : ascii) {
+            key(c == '-' ? XK_minus : static_cast<KeySym>(c));
+            std::this_thread::sleep_for(5ms);
+        }
+    }
+
+    // What the window manager's close button sends.
+    void close()
+    {
+        XEvent event {};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = m_window;
+        event.xclient.message_type = XInternAtom(m_display, "WM_PROTOCOLS", False);
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = static_cast<long>(XInternAtom(m_display, "WM_DELETE_WINDOW", False));
+        XSendEvent(m_display, m_window, False, NoEventMask, &event);
+        XSync(m_display, False);
+    }
+
+private:
+    pid_t m_server = -1;
+    std::string m_name;
+    Display* m_display = nullptr;
+    ::Window m_window = 0;
+    int m_width = 0, m_height = 0;
+};
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "cashier-window-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        m_dir = pattern;
+    }
+    void TearDown() override
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_dir, ignored);
+    }
+
+    // Where the controls are: the same flow run headless, asked for frames
+    // at the moments the window test presses them (a keyboard that came up
+    // moves a screen's fields).
+    std::map<std::string, Frame> framesFromHeadlessRun(const std::string& script)
+    {
+        std::ofstream(m_dir / "frames.txt") << script;
+        Child run({ CASHIER_PROGRAM, "--demo", "--headless", "--home", (m_dir / "headless").string(),
+                      "--script", (m_dir / "frames.txt").string() },
+            {}, m_dir / "headless.err");
+        EXPECT_EQ(run.waitFor(60s), 0) << run.transcript();
+        std::map<std::string, Frame> frames;
+        for (const auto& line : run.lines()) {
+            std::istringstream in(line);
+            std::string word, name;
+            Frame f;
+            if (in >> word >> name >> f.x >> f.y >> f.width >> f.height && word == "frame")
+                frames[name] = f;
+        }
+        return frames;
+    }
+
+    static double changedShare(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b)
+    {
+        if (a.size() != b.size() || a.empty())
+            return 1;
+        std::size_t differ = 0;
+        for (std::size_t i = 0; i < a.size(); ++i)
+            differ += a[i] != b[i];
+        return static_cast<double>(differ) / static_cast<double>(a.size());
+    }
+
+    std::filesystem::path m_dir;
+};
+
+TEST_F(WindowTest,
+    a_person_pages_the_guide_signs_in_types_an_amount_and_pulls_the_takings_with_mouse_and_keyboard)
+{
+    auto frames = framesFromHeadlessRun(R"(drag 280 300 40 300
+drag 280 300 40 300
+drag 280 300 40 300
+frame btnGoHome
+tap btnGoHome
+tap btnOne
+alert-type 0 pay-demo-key
+alert-type 1 paysecret2026
+alert 0
+frame tvUserName
+type tvUserName boss
+frame tvPassword
+type tvPassword 123456
+frame btnLogin
+tap btnLogin
+idle
+frame btnOne
+frame btnTwo
+frame btnPoint
+frame btnFive
+frame btnBillList
+tap btnBillList
+idle
+frame tableView
+frame btnChooseDate
+tap btnChooseDate
+frame datePicker
+frame btnDateOK
+)");
+    for (const char* name : { "btnGoHome", "tvUserName", "tvPassword", "btnLogin", "btnOne", "btnPoint",
+             "btnBillList", "tableView", "datePicker", "btnDateOK" })
+        ASSERT_TRUE(frames.contains(name)) << name << " was not found in the headless run";
+
+    Desktop desktop(m_dir);
+    ASSERT_NE(desktop.display(), nullptr) << "Xvfb did not start (is the xvfb package installed?)";
+    Child app({ CASHIER_PROGRAM, "--demo", "--trace", "--home", (m_dir / "window").string() }, desktop.name(),
+        m_dir / "window.out");
+    ASSERT_TRUE(app.waitForLine("screen GuideViewController")) << app.transcript();
+    ASSERT_TRUE(desktop.findWindow(10s)) << "no window named cashier appeared";
+    auto page = desktop.settled(desktop.picture());
+
+    // The four guide pages, one drag at a time; past the last it springs back.
+    std::vector<std::vector<std::uint32_t>> pages { page };
+    for (int turn = 1; turn <= 3; ++turn) {
+        desktop.drag(280, 300, 40, 300);
+        pages.push_back(desktop.pictureAfter(pages.back()));
+        ASSERT_GT(changedShare(pages[pages.size() - 2], pages.back()), 0.05)
+            << "drag " << turn << " did not turn the guide page";
+    }
+    EXPECT_GT(changedShare(pages[0], pages[3]), 0.05) << "the last page looks like the first";
+    desktop.drag(280, 300, 40, 300);
+    EXPECT_EQ(changedShare(desktop.pictureAfter(pages[3]), pages[3]), 0)
+        << "the guide did not come back onto its last page";
+
+    desktop.click(frames["btnGoHome"]);
+    ASSERT_TRUE(app.waitForLine("screen ReceivableViewController")) << app.transcript();
+
+    // A key without a collection key asks for one; the keyboard fills it in.
+    std::size_t seen = app.lines().size();
+    desktop.click(frames["btnOne"]);
+    ASSERT_TRUE(app.waitForLine("alert 设置收款key", seen)) << app.transcript();
+    desktop.type("pay-demo-key");
+    desktop.key(XK_Tab);
+    desktop.type("paysecret2026");
+    desktop.key(XK_Return);
+    ASSERT_TRUE(app.waitForLine("screen LoginViewController", seen)) << app.transcript();
+    // The toast "设置成功！" sits over the fields until it goes by itself.
+    desktop.settled(desktop.picture(), 1500ms);
+    desktop.click(frames["tvUserName"]);
+    desktop.type("boss");
+    desktop.click(frames["tvPassword"]);
+    desktop.type("123456");
+    seen = app.lines().size();
+    desktop.click(frames["btnLogin"]);
+    ASSERT_TRUE(app.waitForLine("toast 登录成功！", seen)) << app.transcript();
+    ASSERT_TRUE(app.waitForLine("screen ReceivableViewController", seen)) << app.transcript();
+    // Until the toast has gone by itself.
+    auto keypad = desktop.settled(desktop.picture(), 1500ms);
+
+    for (const char* key : { "btnOne", "btnTwo", "btnPoint", "btnFive" }) {
+        desktop.click(frames[key]);
+        auto typed = desktop.pictureAfter(keypad);
+        EXPECT_GT(changedShare(keypad, typed), 0) << key << " changed nothing on screen";
+        keypad = typed;
+    }
+
+    // The day's takings: pulled down far enough, the list asks again.
+    auto orderList = [](const std::string& line) {
+        return line.rfind("request /PayApi/OfflinePay/getOrderList", 0) == 0;
+    };
+    seen = app.lines().size();
+    desktop.click(frames["btnBillList"]);
+    ASSERT_TRUE(app.waitForLine("screen BillViewController", seen)) << app.transcript();
+    ASSERT_TRUE(app.waitForLine(orderList, seen)) << app.transcript();
+    auto list = desktop.settled(desktop.picture(), 500ms);
+    seen = app.lines().size();
+    const Frame& table = frames["tableView"];
+    desktop.drag(table.midX(), table.y + 30, table.midX(), table.y + 250);
+    EXPECT_TRUE(app.waitForLine(orderList, seen, 10s)) << "pulling the list down did not refresh it\n"
+                                                       << app.transcript();
+    list = desktop.settled(desktop.picture(), 500ms);
+
+    // The date chooser turns by the wheel and by a drag on its wheels.
+    desktop.click(frames["btnChooseDate"]);
+    auto chooser = desktop.pictureAfter(list);
+    const Frame& picker = frames["datePicker"];
+    desktop.moveTo(picker.x + picker.width * 0.85, picker.midY());
+    desktop.wheel(true);
+    auto turned = desktop.pictureAfter(chooser);
+    EXPECT_GT(changedShare(chooser, turned), 0) << "the mouse wheel did not turn the day";
+    desktop.drag(picker.x + picker.width * 0.55, picker.midY(), picker.x + picker.width * 0.55,
+        picker.midY() - picker.height * 0.45);
+    EXPECT_GT(changedShare(turned, desktop.pictureAfter(turned)), 0) << "a drag did not turn the month";
+    seen = app.lines().size();
+    desktop.click(frames["btnDateOK"]);
+    EXPECT_TRUE(app.waitForLine(orderList, seen, 10s)) << app.transcript();
+    desktop.settled(desktop.picture(), 500ms);
+
+    // Left alone, the window costs next to nothing.
+    double before = app.cpuSeconds();
+    std::this_thread::sleep_for(10s);
+    double idle = (app.cpuSeconds() - before) / 10;
+    std::printf("idle window: %.2f%% of a core over 10 s\n", idle * 100);
+    RecordProperty("idle_cpu_percent", std::to_string(idle * 100));
+    EXPECT_LT(idle, 0.01);
+
+    desktop.close();
+    EXPECT_EQ(app.waitFor(10s), 0) << "closing the window did not end the program well:\n"
+                                   << app.transcript();
+}
+
+} // namespace
