@@ -180,7 +180,8 @@ bool ScanViewController::startReading()
         foundation::DispatchQueue::createSerial(callbackQueueLabel));
     output->setMetadataObjectTypes(wantedTypes());
 
-    auto preview = m_viewPreview->layer().frame();
+    // A view's own layer has the view's geometry, not a frame of its own.
+    auto preview = m_viewPreview->bounds();
     m_videoPreviewLayer = capture::CaptureVideoPreviewLayer::layerWithSession(m_captureSession);
     m_videoPreviewLayer->setVideoGravity(capture::LayerVideoGravity::ResizeAspectFill);
     m_videoPreviewLayer->setFrame({ 0, 0, preview.width(), preview.height() });

@@ -9,6 +9,7 @@
 #include "platform/kit/Button.h"
 #include "platform/kit/Layer.h"
 #include "platform/kit/NavigationController.h"
+#include "platform/kit/Renderer.h"
 #include "support/ScreenTest.h"
 #include "ui/BaseViewController.h"
 
@@ -131,6 +132,28 @@ TEST_F(Scanner, codes_in_quick_succession_reach_the_delegate_once_with_the_first
     camera->injectCode(capture::MetadataObjectType::QRCode, "third");
     harness.runUntilIdle();
     EXPECT_EQ(catcher->codes.size(), 1u);
+}
+
+TEST_F(Scanner, the_camera_picture_fills_the_preview_under_the_square)
+{
+    auto scanner = open();
+    ASSERT_TRUE(scanner);
+    // Two grey pictures without a code: once the second is read, the
+    // first has been handed to the main thread.
+    auto grey = [] {
+        return *capture::VideoFrame::fromLuma(
+            4, 4, std::vector<std::uint8_t>(16, 0x40), capture::VideoFrame::Layout::Portrait);
+    };
+    camera->pushFrame(grey());
+    camera->pushFrame(grey());
+    settle();
+    auto picture = kit::Renderer(1).renderImage(*harness.window());
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->pixelAt(160, 540), graphics::Color::fromRgb24(0x404040)) << "the picture";
+    graphics::Rect square = scanner->boxView()->convertRectToView(scanner->boxView()->bounds(), nullptr);
+    EXPECT_EQ(picture->pixelAt(static_cast<int>(square.minX()), static_cast<int>(square.midY())),
+        graphics::Color::greenColor())
+        << "the square drawn over it";
 }
 
 TEST_F(Scanner, a_code_of_every_kind_is_taken_not_only_qr)

@@ -267,11 +267,13 @@ void paintNavigationBar(const NavigationBar& bar, graphics::DrawingContext& cont
 
 void paintLayer(const Layer& layer, graphics::DrawingContext& context);
 
-// Background, then the caller's content, then sublayers and the border on
-// top, as a layer composites.
-template<class Content>
+// Background, the caller's own content, sublayers, what the caller puts
+// above them (a view's subviews, added after its layer's sublayers where
+// the app builds them: the scanner's square over its camera picture), and
+// the border on top, as a layer composites.
+template<class Content, class Above>
 void paintLayerBox(const Layer& layer, const Rect& b, graphics::DrawingContext& context,
-    const Color& background, Content&& content)
+    const Color& background, Content&& content, Above&& above)
 {
     double radius = std::clamp(layer.cornerRadius(), 0.0, std::min(b.width(), b.height()) / 2);
     if (!background.isClear()) {
@@ -288,6 +290,7 @@ void paintLayerBox(const Layer& layer, const Rect& b, graphics::DrawingContext& 
     content();
     for (const auto& sublayer : std::vector(layer.sublayers()))
         paintLayer(*sublayer, context);
+    above();
     double width = layer.borderWidth();
     if (width > 0 && !layer.borderColor().isClear()) {
         context.setStrokeColor(layer.borderColor());
@@ -320,16 +323,20 @@ void paintLayer(const Layer& layer, graphics::DrawingContext& context)
     context.saveGState();
     context.translate(frame.x(), frame.y());
     context.setAlpha(layer.opacity());
-    paintLayerBox(layer, box, context, layer.backgroundColor(), [&] {
-        const auto& image = layer.contents();
-        if (!image)
-            return;
-        // A filling picture overflows its frame; the overflow is not shown.
-        context.saveGState();
-        context.clipToRect(box);
-        context.drawImage(*image, placeImage(image->size(), box, contentModeFor(layer.contentsGravity())));
-        context.restoreGState();
-    });
+    paintLayerBox(
+        layer, box, context, layer.backgroundColor(),
+        [&] {
+            const auto& image = layer.contents();
+            if (!image)
+                return;
+            // A filling picture overflows its frame; the overflow is not shown.
+            context.saveGState();
+            context.clipToRect(box);
+            context.drawImage(
+                *image, placeImage(image->size(), box, contentModeFor(layer.contentsGravity())));
+            context.restoreGState();
+        },
+        [] {});
     context.restoreGState();
 }
 
@@ -462,7 +469,7 @@ void Renderer::paintTree(View& view, graphics::CairoDrawingContext& context, boo
 
     Color background
         = view.backgroundColor().isClear() ? view.layer().backgroundColor() : view.backgroundColor();
-    paintLayerBox(view.layer(), b, context, background, [&] {
+    auto own = [&] {
         paintContent(view, context);
         context.saveGState();
         {
@@ -470,6 +477,8 @@ void Renderer::paintTree(View& view, graphics::CairoDrawingContext& context, boo
             view.drawRect(context, b);
         }
         context.restoreGState();
+    };
+    paintLayerBox(view.layer(), b, context, background, own, [&] {
         // A copy: nothing here should change the tree, but a drawRect
         // that does must not invalidate the loop.
         bool window = isRoot && dynamic_cast<Window*>(&view);
