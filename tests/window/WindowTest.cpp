@@ -3,8 +3,6 @@
 // desktop would, and watched through pictures of the window and the
 // transcript the program prints.
 
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -13,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <map>
 #include <optional>
@@ -327,6 +326,50 @@ public:
         }
     }
 
+    // Holds `text` on the clipboard as a desktop program would, presses
+    // Ctrl+V, and answers the program's request for it as UTF-8 text.
+    bool pasteFromClipboard(const std::string& text)
+    {
+        Atom clipboard = XInternAtom(m_display, "CLIPBOARD", False);
+        Atom utf8 = XInternAtom(m_display, "UTF8_STRING", False);
+        ::Window owner = XCreateSimpleWindow(m_display, DefaultRootWindow(m_display), 0, 0, 1, 1, 0, 0, 0);
+        XSetSelectionOwner(m_display, clipboard, owner, CurrentTime);
+        KeyCode control = XKeysymToKeycode(m_display, XK_Control_L);
+        XTestFakeKeyEvent(m_display, control, True, CurrentTime);
+        key(XK_v);
+        XTestFakeKeyEvent(m_display, control, False, CurrentTime);
+        XSync(m_display, False);
+        bool answered = false;
+        for (auto until = Clock::now() + 5s; !answered && Clock::now() < until;) {
+            if (XPending(m_display) == 0) {
+                std::this_thread::sleep_for(10ms);
+                continue;
+            }
+            XEvent event;
+            XNextEvent(m_display, &event);
+            if (event.type != SelectionRequest)
+                continue;
+            XSelectionRequestEvent& request = event.xselectionrequest;
+            XSelectionEvent reply {};
+            reply.type = SelectionNotify;
+            reply.requestor = request.requestor;
+            reply.selection = request.selection;
+            reply.target = request.target;
+            reply.time = request.time;
+            reply.property = None;
+            if (request.target == utf8) {
+                XChangeProperty(m_display, request.requestor, request.property, utf8, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
+                reply.property = request.property;
+                answered = true;
+            }
+            XSendEvent(m_display, request.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&reply));
+            XSync(m_display, False);
+        }
+        XDestroyWindow(m_display, owner);
+        return answered;
+    }
+
     // What the window manager's close button sends.
     void close()
     {
@@ -467,8 +510,9 @@ frame btnDateOK
     ASSERT_TRUE(app.waitForLine("screen LoginViewController", seen)) << app.transcript();
     // The toast "设置成功！" sits over the fields until it goes by itself.
     desktop.settled(desktop.picture(), 1500ms);
+    // The user name comes from the clipboard: Ctrl+V.
     desktop.click(frames["tvUserName"]);
-    desktop.type("boss");
+    ASSERT_TRUE(desktop.pasteFromClipboard("boss")) << "the program never asked for the clipboard";
     desktop.click(frames["tvPassword"]);
     desktop.type("123456");
     seen = app.lines().size();
