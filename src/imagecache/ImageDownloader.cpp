@@ -193,6 +193,10 @@ std::shared_ptr<ImageDownloaderOperation> ImageDownloader::makeOperation(
     };
     auto operation
         = m_operationClass(request, options, std::move(progress), std::move(completed), std::move(cancelled));
+    // The transport of the moment the image was asked for, taken on the
+    // asking thread: a download that starts later on a worker neither
+    // outlives a test's stand-in transport nor sets up the real network there.
+    operation->setTransport(net::Transport::current());
     operation->setShouldDecompressImages(m_shouldDecompressImages);
     operation->setMaximumBodySize(m_maximumImageBytes);
     if (m_username && m_password)

@@ -98,7 +98,8 @@ void ImageDownloaderOperation::begin()
             });
         }
     }
-    m_transport = net::Transport::current();
+    if (!m_transport)
+        m_transport = net::Transport::current();
     send(m_request);
     progress(0, -1);
     postOnMain(startNotification);

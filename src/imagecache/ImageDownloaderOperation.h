@@ -68,6 +68,9 @@ public:
     // Sent (as Basic authorisation) when the server asks for credentials, once.
     void setCredential(std::optional<std::pair<std::string, std::string>> userAndPassword);
     void setMaximumBodySize(std::size_t bytes) { m_maximumBodySize = bytes; }
+    // The transport to send through; without one, the one installed when the
+    // download starts. Set before the operation is queued.
+    void setTransport(std::shared_ptr<net::Transport> transport) { m_transport = std::move(transport); }
 
     // Set by the time the receive-response notification is posted.
     std::int64_t expectedSize() const { return m_expectedSize; }
