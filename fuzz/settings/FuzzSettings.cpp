@@ -16,7 +16,11 @@ namespace {
 const std::filesystem::path& folder()
 {
     static const std::filesystem::path made = [] {
-        std::string pattern = (std::filesystem::temp_directory_path() / "fuzz-settings-XXXXXX").string();
+        // Memory-backed where there is one: each run saves with a sync to disk.
+        std::error_code error;
+        auto const base = std::filesystem::is_directory("/dev/shm", error) ? std::filesystem::path("/dev/shm")
+                                                                           : std::filesystem::temp_directory_path();
+        std::string pattern = (base / "fuzz-settings-XXXXXX").string();
         if (!::mkdtemp(pattern.data()))
             std::abort();
         return std::filesystem::path(pattern);
