@@ -29,6 +29,11 @@ TEST(JsonParsing, BadInputIsRefusedWithoutThrowing)
         std::string("{\0}", 3),
         std::string(100000, '['),
         "{\"a\":\"\\ud800\"}",
+        // Ill-formed UTF-8: an overlong form, an encoded surrogate, past U+10FFFF, cut short.
+        "{\"a\":\"\xC0\x80\"}",
+        "{\"a\":\"\xED\xA0\x80\"}",
+        "{\"a\":\"\xF4\x90\x80\x80\"}",
+        "{\"\xE2\x82\":1}",
     };
     for (const std::string& input : inputs) {
         EXPECT_NO_THROW(EXPECT_EQ(parseJsonObject(input), std::nullopt) << input.substr(0, 20));
