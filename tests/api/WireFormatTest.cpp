@@ -21,6 +21,7 @@
 #include <set>
 #include <sys/socket.h>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -329,4 +330,40 @@ TEST_F(SignedClientBranchTest, a_reply_over_the_limit_is_a_failed_request)
     EXPECT_FALSE(post(std::string(NetUtilSign::maximumReplyBytes + 1, 'A'), 200));
     EXPECT_EQ(ui->shown, std::vector<std::string> { std::string(NetUtilSign::noNetworkMessage) });
     EXPECT_EQ(ui->open, 0);
+}
+
+TEST_F(SignedClientBranchTest, each_qr_image_fetch_gets_its_own_url_plainly_and_toasts_only_when_nothing_came)
+{
+    network->setFlags("0.0.0.0", net::kReachabilityFlagsReachable);
+    fake->addReply("http://img.test/qr.png", net::FakeTransport::Reply::status(404, "not a picture"));
+    fake->addReply("http://img.test/static.png", net::FakeTransport::Reply::status(200, "\x89PNG"));
+    using Fetch = void (*)(const std::string&, const std::optional<std::string>&, ImageDataCallback);
+    for (auto [fetch, url, bytes] :
+        { std::tuple<Fetch, std::string, std::string> {
+              &NetUtilSign::getQrcodeImage, "http://img.test/qr.png", "not a picture" },
+            { &NetUtilSign::getStaticQrcodeImage, "http://img.test/static.png", "\x89PNG" },
+            { &NetUtilSign::getQrcodeImage, "http://img.test/gone.png", "" } }) {
+        fake->clearSentRequests();
+        ui->shown.clear();
+        std::optional<std::string> received;
+        fetch(url, std::string("加载中..."), [&](const std::string& data) { received = data; });
+        foundation::RunLoop::main().runUntil([&] { return fake->pendingCount() == 0; });
+        foundation::RunLoop::main().runUntilIdle();
+
+        auto const sent = fake->sentRequests();
+        ASSERT_EQ(sent.size(), 1u) << url;
+        EXPECT_EQ(sent[0].url(), url);
+        EXPECT_EQ(sent[0].httpMethod(), "GET");
+        EXPECT_FALSE(sent[0].httpBody());
+        EXPECT_TRUE(sent[0].allHTTPHeaderFields().empty());
+        EXPECT_EQ(sent[0].timeoutInterval(), 10.0);
+        EXPECT_EQ(ui->open, 0);
+        if (bytes.empty()) {
+            EXPECT_FALSE(received) << url;
+            EXPECT_EQ(ui->shown, std::vector<std::string> { std::string(NetUtilSign::noNetworkMessage) });
+        } else {
+            EXPECT_EQ(received, bytes) << url;
+            EXPECT_TRUE(ui->shown.empty()) << url;
+        }
+    }
 }
