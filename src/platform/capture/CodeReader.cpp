@@ -96,7 +96,9 @@ std::vector<MetadataMachineReadableCodeObject> CodeReader::read(
     ZXing::ImageView whole(frame.luma().data(), frame.width(), frame.height(), ZXing::ImageFormat::Lum);
     ZXing::ImageView cropped = whole.cropped(region.x, region.y, region.width, region.height);
     ZXing::DecodeHints hints;
-    hints.setFormats(formats).setTryHarder(true).setTryRotate(true);
+    // One code a frame: the scanner takes the first anyway, and the reader's merging of
+    // a second find into the first asserts (aborting the app) on some pictures.
+    hints.setFormats(formats).setTryHarder(true).setTryRotate(true).setMaxNumberOfSymbols(1);
 
     std::vector<MetadataMachineReadableCodeObject> found;
     try {
