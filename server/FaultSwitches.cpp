@@ -7,12 +7,13 @@ namespace merchant {
 
 namespace {
 
-constexpr std::array<std::pair<FaultKind, const char*>, 9> kNames { {
+constexpr std::array<std::pair<FaultKind, const char*>, 10> kNames { {
     { FaultKind::Http500, "http500" },
     { FaultKind::Http403, "http403" },
     { FaultKind::Http404, "http404" },
     { FaultKind::Slow, "slow" },
     { FaultKind::Drop, "drop" },
+    { FaultKind::DropReply, "dropReply" },
     { FaultKind::EmptyBody, "empty" },
     { FaultKind::Undecryptable, "undecryptable" },
     { FaultKind::StatusZero, "status0" },

@@ -12,6 +12,7 @@ enum class FaultKind {
     Http404,
     Slow, // the request is served, but the reply comes after delayMs
     Drop, // the connection is closed without a reply
+    DropReply, // served, then the connection closes before the reply (not on image paths)
     EmptyBody, // 200 with no bytes
     Undecryptable, // 200 with Base64 that does not decrypt under the merchant's key
     StatusZero, // a well-formed refusal with the given info

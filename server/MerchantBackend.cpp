@@ -151,6 +151,8 @@ std::optional<BackendReply> faultReply(const FaultRule& fault, const std::string
     case FaultKind::Slow:
         delayMs = std::max(0, fault.delayMs);
         return std::nullopt;
+    case FaultKind::DropReply:
+        return std::nullopt;
     }
     return std::nullopt;
 }
@@ -512,8 +514,10 @@ BackendReply MerchantBackend::handleSigned(
     }
 
     int delayMs = 0;
+    bool replyLost = false;
     if (auto fault = takeFault(entry.path, false)) {
         entry.fault = FaultSwitches::nameOf(fault->kind);
+        replyLost = fault->kind == FaultKind::DropReply;
         std::optional<std::string> refusal;
         if (secret && fault->kind == FaultKind::StatusZero)
             refusal = DesCipher::encode(Envelope::dump(Envelope::failure(fault->info)), *secret);
@@ -539,6 +543,8 @@ BackendReply MerchantBackend::handleSigned(
     BackendReply reply;
     reply.body = DesCipher::encode(Envelope::dump(answer), *secret);
     reply.delayMs = delayMs;
+    // Settled here, yet the client never learns it: what a retry must not pay twice.
+    reply.dropConnection = replyLost;
     return reply;
 }
 
@@ -549,8 +555,10 @@ BackendReply MerchantBackend::handleAgent(const BackendRequest& request, LoggedR
     entry.plain = request.body;
     entry.params = params.toJson();
     int delayMs = 0;
+    bool replyLost = false;
     if (auto fault = takeFault(entry.path, false)) {
         entry.fault = FaultSwitches::nameOf(fault->kind);
+        replyLost = fault->kind == FaultKind::DropReply;
         auto faulted = faultReply(*fault, "<html>not json</html>",
             Envelope::dump(Envelope::failure(fault->info)), "application/json; charset=utf-8", delayMs);
         if (faulted)
@@ -566,6 +574,7 @@ BackendReply MerchantBackend::handleAgent(const BackendRequest& request, LoggedR
     // error status into "no connection" and never shows the server's words.
     BackendReply reply = jsonReply(200, answer);
     reply.delayMs = delayMs;
+    reply.dropConnection = replyLost;
     return reply;
 }
 

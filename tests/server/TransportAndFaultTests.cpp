@@ -195,6 +195,19 @@ TEST_F(FaultTest, drop_fault_asks_the_transport_to_close_without_reply)
     EXPECT_FALSE(client.send(kCards).dropConnection);
 }
 
+TEST_F(FaultTest, dropped_reply_fault_settles_the_request_it_hides)
+{
+    const char* payOrder = "/UserApi/Index/payOrder/";
+    StandInClient::Params purchase { { "memberid", "1" }, { "reverseid", "77" }, { "totalprice", "10.00" },
+        { "actualprice", "10.00" }, { "bycash", "10.00" } };
+    fault("dropReply", payOrder);
+    merchant::BackendReply lost = client.send(payOrder, purchase);
+    EXPECT_TRUE(lost.dropConnection);
+    std::string settled = client.decrypt(payOrder, lost.body)["data"]["orderid"];
+    EXPECT_EQ(client.call(payOrder, purchase)["data"]["orderid"], settled)
+        << "the retry learns the settlement";
+}
+
 TEST_F(FaultTest, empty_image_fault_blanks_only_images)
 {
     Json created = client.call(
