@@ -94,7 +94,8 @@ std::shared_ptr<kit::TableViewCell> ChooseCreditReasonViewController::tableViewC
     cell->setClipsToBounds(true);
     cell->setSeparatorInset({ 0, 0, 0, 0 });
     cell->labelTitle()->setText(reason.reason());
-    bool checked = m_currentEntity && m_currentEntity->id() == reason.id();
+    // Matched by id; two reasons that both lack one are not the same reason.
+    bool checked = m_currentEntity && m_currentEntity->id() && m_currentEntity->id() == reason.id();
     m_choices->attach(*cell, indexPath, checked, indexPath.row, view()->bounds().width(), 50);
     return cell;
 }

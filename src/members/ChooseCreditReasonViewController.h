@@ -42,6 +42,7 @@ public:
     const std::shared_ptr<ScoreReasonEntity>& currentEntity() const { return m_currentEntity; }
     void setCurrentEntity(std::shared_ptr<ScoreReasonEntity> reason) { m_currentEntity = std::move(reason); }
     const std::vector<std::shared_ptr<ScoreReasonEntity>>& datas() const { return m_datas; }
+    const std::shared_ptr<SingleChoiceList>& choices() const { return m_choices; }
 
 private:
     std::shared_ptr<ChooseCreditReasonViewController> selfChooser()

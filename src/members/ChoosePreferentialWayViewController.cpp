@@ -81,10 +81,12 @@ void ChoosePreferentialWayViewController::handleCoupons(const std::optional<std:
         m_sectionCount = 1;
         return;
     }
-    m_sectionCount = 2;
     const auto& data = JsonUtil::data(reply);
+    // Without coupons there is no coupon section, however soon the list is
+    // first laid out.
     if (!data.is_array() || data.empty())
         return;
+    m_sectionCount = 2;
     for (const auto& item : data)
         m_couponArray.push_back(PreferentialWayEntity::initWithJSON(item));
     m_tableViewPreferential->reloadData();

@@ -16,6 +16,7 @@
 #include "platform/kit/NavigationItem.h"
 #include "platform/kit/TextField.h"
 #include "ui/ColorUtil.h"
+#include "ui/GreenButton.h"
 #include "ui/PromptUtil.h"
 #include "ui/TitleLabel.h"
 
@@ -121,10 +122,7 @@ void GiveCreditViewController::initViews()
     m_btnOk->setName("btnOk");
     m_btnOk->setTitle("确定", kit::ControlState::Normal);
     m_btnOk->setTitleColor(graphics::Color::white(), kit::ControlState::Normal);
-    m_btnOk->setBackgroundImage(
-        ColorUtil::getUIImageByUIColor(ColorUtil::getUIColorByHex("2ca612")), kit::ControlState::Normal);
-    m_btnOk->setBackgroundImage(
-        ColorUtil::getUIImageByUIColor(ColorUtil::getUIColorByHex("2b861b")), kit::ControlState::Highlighted);
+    GreenButton::style(*m_btnOk);
     m_btnOk->addTarget(selfCredit(), &GiveCreditViewController::btnOkClick, kit::ControlEvent::TouchUpInside);
     root->addSubview(m_btnOk);
 }

@@ -8,6 +8,7 @@
 #include "platform/kit/TextField.h"
 #include "ui/AmountFilter.h"
 #include "ui/ColorUtil.h"
+#include "ui/GreenButton.h"
 #include "ui/TitleLabel.h"
 
 #include <algorithm>
@@ -60,10 +61,7 @@ void InputPayMoneyViewController::initViews()
     m_btnOk->setName("btnOk");
     m_btnOk->setTitle("确定", kit::ControlState::Normal);
     m_btnOk->setTitleColor(graphics::Color::white(), kit::ControlState::Normal);
-    m_btnOk->setBackgroundImage(
-        ColorUtil::getUIImageByUIColor(ColorUtil::getUIColorByHex("2ca612")), kit::ControlState::Normal);
-    m_btnOk->setBackgroundImage(
-        ColorUtil::getUIImageByUIColor(ColorUtil::getUIColorByHex("2b861b")), kit::ControlState::Highlighted);
+    GreenButton::style(*m_btnOk);
     m_btnOk->addTarget(std::static_pointer_cast<InputPayMoneyViewController>(self()),
         &InputPayMoneyViewController::btnClick, kit::ControlEvent::TouchUpInside);
     root->addSubview(m_btnOk);

@@ -29,6 +29,7 @@
 #include "platform/kit/TextField.h"
 #include "ui/AmountFilter.h"
 #include "ui/ColorUtil.h"
+#include "ui/GreenButton.h"
 #include "ui/PromptUtil.h"
 #include "ui/TitleLabel.h"
 
@@ -65,7 +66,6 @@ void VipConsumeViewController::viewWillAppear(bool animated)
     MemberCardView::applyTransparentBar(*this);
     if (auto paid = std::move(m_mobilePayCallbackParams)) {
         m_mobilePayCallbackParams = nullptr;
-        m_paidRequest = paid;
         finishResume(paid);
     }
 }
@@ -224,9 +224,14 @@ bool VipConsumeViewController::textFieldShouldChangeCharactersInRange(
 
 void VipConsumeViewController::textFieldDidChange(kit::Control&)
 {
+    estimatePrice();
+}
+
+void VipConsumeViewController::estimatePrice()
+{
     std::string text = m_tvPayMoney->text();
     m_totalMoney = foundation::doubleValue(text);
-    // A price asked for an earlier total no longer applies.
+    // A price asked for an earlier total or way no longer applies.
     ++m_priceGeneration;
     if (isCardWay()) {
         if (m_vipEntity)
@@ -281,6 +286,9 @@ void VipConsumeViewController::chooseCouponWayCallback(const std::shared_ptr<Pre
     m_preferentialWayEntity = way;
     if (m_vipEntity)
         m_labelPreferentialWay->setText(VipConsumePricing::wayLabel(*way, *m_vipEntity));
+    // Priced under the new way at once: until the server's price comes (or
+    // when it is refused) the line must not show another coupon's price.
+    estimatePrice();
     getPayPriceAfterDiscount();
 }
 
@@ -382,10 +390,7 @@ void VipConsumeViewController::setOkBtnStyle(bool enabled)
     m_btnOk->setEnabled(enabled);
     if (enabled) {
         m_btnOk->setTitleColor(graphics::Color::white(), kit::ControlState::Disabled);
-        m_btnOk->setBackgroundImage(
-            ColorUtil::getUIImageByUIColor(ColorUtil::getUIColorByHex("2ca612")), kit::ControlState::Normal);
-        m_btnOk->setBackgroundImage(ColorUtil::getUIImageByUIColor(ColorUtil::getUIColorByHex("2b861b")),
-            kit::ControlState::Highlighted);
+        GreenButton::style(*m_btnOk);
     } else {
         m_btnOk->setTitleColor(ColorUtil::getUIColorByHex("888888"), kit::ControlState::Disabled);
         auto grey = ColorUtil::getUIImageByUIColor(ColorUtil::getUIColorByHex("dfdfdf"));
@@ -485,12 +490,6 @@ void VipConsumeViewController::requestConsume()
         PromptUtil::toast("会员余额不足,请选择其它方式支付！");
         return;
     }
-    // The customer has paid the mobile part of this purchase already: send
-    // that request again rather than collect the money a second time.
-    if (m_paidRequest) {
-        finishResume(m_paidRequest);
-        return;
-    }
     VipConsumeRequest::Input input;
     input.totalMoney = m_totalMoney;
     input.actualprice = pricedAmount().value_or(0);
@@ -499,9 +498,11 @@ void VipConsumeViewController::requestConsume()
     input.mobile = m_mobilePayMoney;
     input.mark = m_tvDescription->text();
     input.reverseid = VipConsumeRequest::newReverseId();
-    m_requestPayParams = std::make_shared<NetUtilSign::Parameters>(
-        VipConsumeRequest::build(*m_vipEntity, *m_preferentialWayEntity, input));
-    if (m_mobilePayMoney <= 0) {
+    // A request whose answer was lost goes again as it was; a paid mobile
+    // part is carried into a new one rather than collected again.
+    m_requestPayParams = m_attempt.requestFor(std::make_shared<NetUtilSign::Parameters>(
+        VipConsumeRequest::build(*m_vipEntity, *m_preferentialWayEntity, input)));
+    if (!VipConsumeAttempt::needsMobilePayment(*m_requestPayParams)) {
         finishResume(m_requestPayParams);
         return;
     }
@@ -522,6 +523,7 @@ void VipConsumeViewController::finishResume(const std::shared_ptr<NetUtilSign::P
     if (!params)
         return;
     m_requestPayParams = params;
+    m_attempt.willSend(params);
     std::weak_ptr<VipConsumeViewController> weak = selfConsume();
     NetUtilSign::doPost(URLConfig::PAY_ORDER, std::string("请求支付中..."), NetUtilSign::memberKeyFlag,
         *params, [weak, token = m_submitGate.close()](const std::optional<std::string>& reply) {
@@ -533,6 +535,7 @@ void VipConsumeViewController::finishResume(const std::shared_ptr<NetUtilSign::P
 void VipConsumeViewController::handlePurchase(const std::optional<std::string>& replyText)
 {
     auto reply = JsonUtil::getJSONObject(replyText);
+    m_attempt.answered(VipConsumeAttempt::answerOf(reply));
     if (!JsonUtil::isSuccess(reply)) {
         PromptUtil::toast(JsonUtil::info(reply));
         return;
@@ -540,8 +543,6 @@ void VipConsumeViewController::handlePurchase(const std::optional<std::string>& 
     const auto& data = JsonUtil::data(reply);
     if (!data.is_object() || data.empty())
         return;
-    if (foundation::intValue(foundation::valueForKey(data, "status")) == 1)
-        m_paidRequest = nullptr;
     auto result = std::make_shared<MemberConsumeResultViewController>();
     result->setData(data);
     auto actual = m_requestPayParams->find("actualprice");

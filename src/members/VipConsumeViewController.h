@@ -5,6 +5,7 @@
 #include "members/ChooseCouponWayDelegate.h"
 #include "members/InputDescriptionDelegate.h"
 #include "members/InputPayMoneyDelegate.h"
+#include "members/VipConsumeAttempt.h"
 #include "members/VipConsumePricing.h"
 #include "members/VipEntityReceiver.h"
 #include "platform/foundation/Subscription.h"
@@ -91,6 +92,7 @@ public:
     std::optional<double> pricedAmount() const;
     const std::shared_ptr<NetUtilSign::Parameters>& requestPayParams() const { return m_requestPayParams; }
     const std::shared_ptr<kit::AlertView>& inputPayPwdAlertView() const { return m_inputPayPwdAlertView; }
+    const VipConsumeAttempt& attempt() const { return m_attempt; }
 
 private:
     std::shared_ptr<VipConsumeViewController> selfConsume()
@@ -98,6 +100,7 @@ private:
         return std::static_pointer_cast<VipConsumeViewController>(shared_from_this());
     }
     bool isCardWay() const;
+    void estimatePrice();
     std::shared_ptr<kit::Button> addPartRow(const char* buttonName, const char* title, const char* labelName,
         std::shared_ptr<kit::Label>& label, double y);
     void handlePrice(std::uint64_t generation, bool cardWay, const std::optional<std::string>& reply);
@@ -116,9 +119,9 @@ private:
     std::shared_ptr<CouponDiscountPriceEntity> m_couponDiscountEntity;
     std::shared_ptr<NetUtilSign::Parameters> m_requestPayParams;
     std::shared_ptr<NetUtilSign::Parameters> m_mobilePayCallbackParams;
-    // A request whose mobile part the customer has paid, kept until the
-    // server settles it: a retry sends it again instead of collecting twice.
-    std::shared_ptr<NetUtilSign::Parameters> m_paidRequest;
+    // A request whose answer was lost, and a paid mobile part, kept for the
+    // retry so that the member is charged once.
+    VipConsumeAttempt m_attempt;
     std::shared_ptr<kit::AlertView> m_inputPayPwdAlertView;
 
     std::shared_ptr<MemberCardView> m_card;

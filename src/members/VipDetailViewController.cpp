@@ -19,6 +19,7 @@
 #include "platform/kit/Registry.h"
 #include "platform/kit/TableView.h"
 #include "ui/ColorUtil.h"
+#include "ui/GreenButton.h"
 #include "ui/PromptUtil.h"
 #include "ui/TitleLabel.h"
 
@@ -172,10 +173,7 @@ void VipDetailViewController::initViews()
 
 void VipDetailViewController::setBtnStyle(kit::Button& button)
 {
-    button.setBackgroundImage(
-        ColorUtil::getUIImageByUIColor(ColorUtil::getUIColorByHex("2ca612")), kit::ControlState::Normal);
-    button.setBackgroundImage(
-        ColorUtil::getUIImageByUIColor(ColorUtil::getUIColorByHex("2b861b")), kit::ControlState::Highlighted);
+    GreenButton::style(button);
 }
 
 void VipDetailViewController::getVipInfo()

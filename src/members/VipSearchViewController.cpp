@@ -21,6 +21,7 @@
 #include "refresh/RefreshNormalHeader.h"
 #include "refresh/ScrollViewRefresh.h"
 #include "ui/ColorUtil.h"
+#include "ui/GreenButton.h"
 #include "ui/PromptUtil.h"
 #include "ui/TitleLabel.h"
 
@@ -64,10 +65,7 @@ void VipSearchViewController::initViews()
     m_btnSearch->setName("btnSearch");
     m_btnSearch->setTitle("搜索", kit::ControlState::Normal);
     m_btnSearch->setTitleColor(graphics::Color::white(), kit::ControlState::Normal);
-    m_btnSearch->setBackgroundImage(
-        ColorUtil::getUIImageByUIColor(ColorUtil::getUIColorByHex("2ca612")), kit::ControlState::Normal);
-    m_btnSearch->setBackgroundImage(
-        ColorUtil::getUIImageByUIColor(ColorUtil::getUIColorByHex("2b861b")), kit::ControlState::Highlighted);
+    GreenButton::style(*m_btnSearch);
     m_btnSearch->addTarget(selfSearch(), &VipSearchViewController::search, kit::ControlEvent::TouchUpInside);
     root->addSubview(m_btnSearch);
 

@@ -145,10 +145,9 @@ void VipViewController::memberKeyDidSave()
 
 void VipViewController::getShopCardList()
 {
-    m_cardListLoading = true;
     std::weak_ptr<VipViewController> weak = selfVip();
     NetUtilSign::doPost(URLConfig::GET_CARD_LIST, std::nullopt, NetUtilSign::memberKeyFlag, {},
-        [weak](const std::optional<std::string>& reply) {
+        [weak, token = m_cardListRequest.close()](const std::optional<std::string>& reply) {
             if (auto strong = weak.lock())
                 strong->handleCardList(reply);
         });
@@ -156,7 +155,6 @@ void VipViewController::getShopCardList()
 
 void VipViewController::handleCardList(const std::optional<std::string>& replyText)
 {
-    m_cardListLoading = false;
     if (!replyText || replyText->empty())
         return;
     auto reply = JsonUtil::getJSONObject(replyText);

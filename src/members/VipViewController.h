@@ -3,6 +3,7 @@
 #include "platform/kit/TableViewDataSource.h"
 #include "platform/kit/TableViewDelegate.h"
 #include "ui/BaseViewController.h"
+#include "ui/SubmitGate.h"
 
 #include <cstdint>
 #include <memory>
@@ -68,7 +69,7 @@ private:
     {
         return std::static_pointer_cast<VipViewController>(shared_from_this());
     }
-    bool needsCardList() const { return m_vipCardArray.empty() && !m_cardListLoading; }
+    bool needsCardList() const { return m_vipCardArray.empty() && m_cardListRequest.isOpen(); }
     void handleCardList(const std::optional<std::string>& reply);
     void handleFirstPage(std::uint64_t generation, const std::optional<std::string>& reply);
     void handleMorePage(
@@ -87,7 +88,10 @@ private:
     std::vector<std::shared_ptr<kit::Button>> m_tabButtonList;
     std::vector<std::shared_ptr<kit::View>> m_tabCursorList;
     int m_page = 1;
-    bool m_cardListLoading = false;
+    // Closed while the card list is asked for; it opens again when the
+    // request ends, answered or dropped by the client, so a lost request
+    // does not leave the tabs blank for good.
+    SubmitGate m_cardListRequest;
     // Bumped when the list starts over (another tab, a pull-down), so a
     // reply for the list as it was is dropped.
     std::uint64_t m_listGeneration = 0;

@@ -3,6 +3,7 @@
 #include "platform/kit/Button.h"
 #include "platform/kit/TableViewCell.h"
 #include "ui/ColorUtil.h"
+#include "ui/GreenButton.h"
 #include "ui/PromptUtil.h"
 #include "ui/UICheckBox.h"
 
@@ -112,10 +113,7 @@ std::shared_ptr<kit::View> SingleChoiceList::makeFooter(double width, std::funct
     ok->setTitle("确定", kit::ControlState::Normal);
     ok->setTintColor(graphics::Color::white());
     ok->setTitleColor(graphics::Color::white(), kit::ControlState::Normal);
-    ok->setBackgroundImage(
-        ColorUtil::getUIImageByUIColor(ColorUtil::getUIColorByHex("2ca612")), kit::ControlState::Normal);
-    ok->setBackgroundImage(
-        ColorUtil::getUIImageByUIColor(ColorUtil::getUIColorByHex("2b861b")), kit::ControlState::Highlighted);
+    GreenButton::style(*ok);
     ok->addAction([onOk = std::move(onOk)](kit::Control&) { onOk(); }, kit::ControlEvent::TouchUpInside);
     footer->addSubview(ok);
     return footer;

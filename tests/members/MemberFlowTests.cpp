@@ -2,8 +2,10 @@
 #include "api/URLConfig.h"
 #include "cashier/CashierScreens.h"
 #include "cashier/ChoosePayWayViewController.h"
+#include "members/ChooseCreditReasonViewController.h"
 #include "members/ChoosePreferentialWayViewController.h"
 #include "members/GiveCreditViewController.h"
+#include "members/MemberBaseInfoCell.h"
 #include "members/MemberConsumeResultViewController.h"
 #include "members/MemberScreens.h"
 #include "members/VipConsumeViewController.h"
@@ -12,8 +14,10 @@
 #include "members/VipViewController.h"
 #include "model/VipDetailEntity.h"
 #include "model/VipListEntity.h"
+#include "platform/foundation/Strings.h"
 #include "platform/kit/AlertView.h"
 #include "platform/kit/Button.h"
+#include "platform/kit/Label.h"
 #include "platform/kit/NavigationController.h"
 #include "platform/kit/TabBarController.h"
 #include "platform/kit/TableView.h"
@@ -75,13 +79,38 @@ protected:
         return entry.params.contains(key) ? entry.params[key].get<std::string>() : std::string("<absent>");
     }
 
-    // The purchase screen of the demo member 2 (balance 220, gift 20, card rate 8.5).
-    std::shared_ptr<VipConsumeViewController> openPurchase()
+    void faultOnce(merchant::FaultKind kind, std::string_view path)
     {
-        VipDetailViewController::open(stack(), "88000002");
+        merchant::FaultRule rule;
+        rule.kind = kind;
+        rule.path = std::string(path);
+        rule.remaining = 1;
+        m_backend->addFault(rule);
+    }
+
+    // The purchase screen of a demo member: by default member 2 (balance 220,
+    // gift 20, card rate 8.5); member 1 needs no password (balance 210, rate 9.5).
+    std::shared_ptr<VipConsumeViewController> openPurchase(const std::string& cardnum = "88000002")
+    {
+        VipDetailViewController::open(stack(), cardnum);
         m_harness.runUntilIdle();
         EXPECT_TRUE(tap("btnVipConsume"));
         return std::dynamic_pointer_cast<VipConsumeViewController>(topScreen());
+    }
+    std::string labelText(const std::string& name) const
+    {
+        auto label = std::dynamic_pointer_cast<kit::Label>(find(name));
+        return label ? label->text() : "<no label " + name + ">";
+    }
+    // Picks the member's coupon at `row` in the discount chooser and confirms.
+    void chooseCoupon(int row)
+    {
+        ASSERT_TRUE(tap("btnPreferentialWay"));
+        m_harness.runUntilIdle();
+        auto table = std::dynamic_pointer_cast<kit::TableView>(find("tableViewPreferential"));
+        ASSERT_TRUE(table && InputDriver::selectRow(*table, { 1, row }));
+        ASSERT_TRUE(tap("btnOk"));
+        m_harness.runUntilIdle();
     }
     void typeTotal(const std::string& total)
     {
@@ -96,16 +125,19 @@ protected:
 
 TEST_F(MemberFlow, failed_card_list_is_asked_again_and_a_late_page_of_a_left_tab_is_dropped)
 {
-    // The first load happened at launch; start again from a refused one.
+    // The first load happened at launch; start again from a lost one, then a refused one.
     auto fresh = std::make_shared<VipViewController>();
-    failOnce(merchant::FaultKind::StatusZero, std::string(URLConfig::GET_CARD_LIST), "稍后再试");
+    for (auto fault : { merchant::FaultKind::Drop, merchant::FaultKind::StatusZero }) {
+        failOnce(fault, std::string(URLConfig::GET_CARD_LIST), "稍后再试");
+        stack()->pushViewController(fresh, false);
+        m_harness.runUntilIdle();
+        EXPECT_TRUE(fresh->vipCardArray().empty());
+        stack()->popViewControllerAnimated(false);
+        m_harness.runUntilIdle();
+    }
     stack()->pushViewController(fresh, false);
     m_harness.runUntilIdle();
-    EXPECT_TRUE(fresh->vipCardArray().empty());
-    stack()->popViewControllerAnimated(false);
-    m_harness.runUntilIdle();
-    stack()->pushViewController(fresh, false);
-    m_harness.runUntilIdle();
+    EXPECT_EQ(requestsTo(URLConfig::GET_CARD_LIST).size(), 4u) << "the launch's and one per appearance";
     ASSERT_EQ(fresh->tabButtonList().size(), 4u);
     EXPECT_EQ(fresh->tabButtonList()[0]->currentTitle(), "全部");
 
@@ -184,7 +216,57 @@ TEST_F(MemberFlow, second_tap_while_a_purchase_is_out_sends_nothing_and_the_pass
     EXPECT_EQ(requestsTo(URLConfig::PAY_ORDER).size(), 1u);
 }
 
-TEST_F(MemberFlow, refused_purchase_after_a_paid_mobile_part_retries_without_collecting_again)
+TEST_F(MemberFlow, purchase_whose_reply_is_lost_is_sent_again_as_it_was_and_charged_once)
+{
+    auto purchase = openPurchase("88000001");
+    ASSERT_TRUE(purchase);
+    typeTotal("100");
+    m_harness.runUntilIdle();
+    purchase->inputPayMoneyCallback(InputPayMoneyDelegate::balanceType, 95);
+    // Settled both times, but first the reply times out, then the connection drops.
+    slowOnce(URLConfig::PAY_ORDER, 11000);
+    ASSERT_TRUE(tap("btnOk"));
+    m_harness.advance(12);
+    faultOnce(merchant::FaultKind::DropReply, URLConfig::PAY_ORDER);
+    // Edited meanwhile; the retry still carries what the server may have settled.
+    purchase->inputPayMoneyCallback(InputPayMoneyDelegate::cashType, 5);
+    purchase->inputPayMoneyCallback(InputPayMoneyDelegate::balanceType, 90);
+    ASSERT_TRUE(tap("btnOk"));
+    m_harness.runUntilIdle();
+    EXPECT_EQ(topScreen(), purchase);
+    ASSERT_TRUE(tap("btnOk"));
+    m_harness.runUntilIdle();
+
+    auto attempts = requestsTo(URLConfig::PAY_ORDER);
+    ASSERT_EQ(attempts.size(), 3u);
+    for (const auto& attempt : attempts) {
+        EXPECT_EQ(sent(attempt, "reverseid"), sent(attempts[0], "reverseid"));
+        EXPECT_EQ(sent(attempt, "bymoney"), "95.00");
+    }
+    auto result = std::dynamic_pointer_cast<MemberConsumeResultViewController>(topScreen());
+    ASSERT_TRUE(result);
+    result->back();
+    m_harness.runUntilIdle();
+    auto detail = std::dynamic_pointer_cast<VipDetailViewController>(topScreen());
+    ASSERT_TRUE(detail && detail->vipEntity());
+    EXPECT_DOUBLE_EQ(foundation::doubleValue(detail->vipEntity()->money()), 210.0 - 95.0);
+
+    // Settled and known: the next purchase is a new one.
+    ASSERT_TRUE(tap("btnVipConsume"));
+    purchase = std::dynamic_pointer_cast<VipConsumeViewController>(topScreen());
+    ASSERT_TRUE(purchase);
+    typeTotal("10");
+    m_harness.runUntilIdle();
+    purchase->inputPayMoneyCallback(InputPayMoneyDelegate::cashType, 9.5);
+    m_harness.advance(0.01);
+    ASSERT_TRUE(tap("btnOk"));
+    m_harness.runUntilIdle();
+    attempts = requestsTo(URLConfig::PAY_ORDER);
+    ASSERT_EQ(attempts.size(), 4u);
+    EXPECT_NE(sent(attempts[3], "reverseid"), sent(attempts[0], "reverseid"));
+}
+
+TEST_F(MemberFlow, paid_mobile_part_is_carried_into_a_retry_after_a_refusal_or_a_new_total)
 {
     auto purchase = openPurchase();
     ASSERT_TRUE(purchase);
@@ -203,15 +285,33 @@ TEST_F(MemberFlow, refused_purchase_after_a_paid_mobile_part_retries_without_col
     stack()->popToViewController(purchase, false);
     m_harness.runUntilIdle();
     ASSERT_EQ(requestsTo(URLConfig::PAY_ORDER).size(), 1u);
-    EXPECT_EQ(topScreen(), purchase);
+    EXPECT_EQ(topScreen(), purchase) << "refused: the paid order is unknown";
 
+    // Refused, so a new number; the paid order goes along and nothing is collected.
+    m_harness.advance(0.01);
     ASSERT_TRUE(tap("btnOk"));
     m_harness.runUntilIdle();
     EXPECT_EQ(topScreen(), purchase);
+    // Lost, then the total changes: another purchase, still with the paid order.
+    m_harness.advance(0.01);
+    faultOnce(merchant::FaultKind::Drop, URLConfig::PAY_ORDER);
+    ASSERT_TRUE(tap("btnOk"));
+    m_harness.runUntilIdle();
+    typeTotal("110");
+    m_harness.runUntilIdle();
+    purchase->inputPayMoneyCallback(InputPayMoneyDelegate::cashType, 53.5);
+    m_harness.advance(0.01);
+    ASSERT_TRUE(tap("btnOk"));
+    m_harness.runUntilIdle();
+
     auto attempts = requestsTo(URLConfig::PAY_ORDER);
-    ASSERT_EQ(attempts.size(), 2u);
-    EXPECT_EQ(sent(attempts[1], "m_orderid"), "NOSUCHORDER");
-    EXPECT_EQ(sent(attempts[1], "reverseid"), sent(attempts[0], "reverseid"));
+    ASSERT_EQ(attempts.size(), 4u);
+    for (const auto& attempt : attempts)
+        EXPECT_EQ(sent(attempt, "m_orderid"), "NOSUCHORDER");
+    for (std::size_t i = 1; i < attempts.size(); ++i)
+        EXPECT_NE(sent(attempts[i], "reverseid"), sent(attempts[i - 1], "reverseid")) << i;
+    EXPECT_EQ(sent(attempts[3], "totalprice"), "110.00");
+    EXPECT_FALSE(std::dynamic_pointer_cast<ChoosePayWayViewController>(topScreen()));
 }
 
 TEST_F(MemberFlow, points_without_a_chosen_reason_send_none_not_the_labels_prompt)
@@ -274,6 +374,181 @@ TEST_F(MemberFlow, purchase_result_leads_back_to_the_detail_or_to_the_purchase)
         else
             EXPECT_TRUE(std::dynamic_pointer_cast<VipDetailViewController>(topScreen()));
     }
+}
+
+TEST_F(MemberFlow, pages_count_on_past_the_last_and_start_over_with_another_tab)
+{
+    ASSERT_EQ(members->vipUserArray().size(), 10u);
+    for (int pull = 0; pull < 3; ++pull) {
+        members->getShopMemberListForDownRefresh(false);
+        m_harness.runUntilIdle();
+    }
+    // Page 4 of 25 members is empty: the rows stay, the counter moves on.
+    EXPECT_EQ(members->vipUserArray().size(), 25u);
+    EXPECT_EQ(members->page(), 4);
+    ASSERT_TRUE(tap("tab1"));
+    m_harness.runUntilIdle();
+    members->getShopMemberListForDownRefresh(false);
+    m_harness.runUntilIdle();
+    auto lists = requestsTo(URLConfig::GET_MEMBER_LIST);
+    EXPECT_EQ(sent(lists.back(), "currentpage"), "2");
+    EXPECT_EQ(sent(lists.back(), "cardid"), "101");
+    EXPECT_EQ(sent(lists.front(), "cardid"), "<absent>") << "全部 names no card";
+}
+
+TEST_F(MemberFlow, search_refresh_before_any_search_and_without_matches_keeps_the_rows)
+{
+    ASSERT_TRUE(tap("tvSearchContent"));
+    auto search = std::dynamic_pointer_cast<VipSearchViewController>(topScreen());
+    ASSERT_TRUE(search);
+    search->getMoreOrRefreshData(true);
+    m_harness.runUntilIdle();
+    EXPECT_EQ(sent(requestsTo(URLConfig::GET_MEMBER_LIST).back(), "keyword"), "");
+    ASSERT_EQ(search->vipArray().size(), 10u);
+    failOnce(merchant::FaultKind::StatusZero, std::string(URLConfig::GET_MEMBER_LIST), "没有更多");
+    search->getMoreOrRefreshData(true);
+    m_harness.runUntilIdle();
+    EXPECT_EQ(search->vipArray().size(), 10u);
+    EXPECT_EQ(m_toasts.back(), "没有更多");
+}
+
+TEST_F(MemberFlow, detail_shows_no_expiry_as_none_and_leaves_a_missing_last_purchase_blank)
+{
+    // Member 7: a card that never expires is member 3's; member 7 has no
+    // purchase yet and an empty balance.
+    for (const char* cardnum : { "88000003", "88000007" }) {
+        VipDetailViewController::open(stack(), cardnum);
+        m_harness.runUntilIdle();
+        auto detail = std::dynamic_pointer_cast<VipDetailViewController>(topScreen());
+        ASSERT_TRUE(detail);
+        auto table = std::dynamic_pointer_cast<kit::TableView>(find("tableView"));
+        ASSERT_TRUE(table);
+        auto lastPurchase
+            = std::dynamic_pointer_cast<MemberBaseInfoCell>(table->cellForRowAtIndexPath({ 0, 5 }));
+        ASSERT_TRUE(lastPurchase);
+        if (std::string(cardnum) == "88000003") {
+            EXPECT_EQ(labelText("labelCardTimeOut"), "无");
+            EXPECT_FALSE(lastPurchase->labelValue()->text().empty());
+        } else {
+            EXPECT_NE(labelText("labelCardTimeOut"), "无");
+            EXPECT_EQ(lastPurchase->labelValue()->text(), "");
+            EXPECT_EQ(labelText("labelVipMoney"), "0.00");
+        }
+        stack()->popToRootViewControllerAnimated(false);
+        m_harness.runUntilIdle();
+    }
+}
+
+TEST_F(MemberFlow, balance_part_may_use_all_the_balance_but_not_a_cent_more)
+{
+    auto purchase = openPurchase();
+    ASSERT_TRUE(purchase);
+    typeTotal("300");
+    m_harness.runUntilIdle();
+    // 220 stored and 20 given: 240.00 to spend on a price of 255.00.
+    for (double balance : { 240.01, 240.0 }) {
+        purchase->inputPayMoneyCallback(InputPayMoneyDelegate::balanceType, balance);
+        purchase->inputPayMoneyCallback(InputPayMoneyDelegate::cashType, 255 - balance);
+        ASSERT_TRUE(tap("btnOk"));
+        InputDriver::typeIntoAlertField(0, "123456");
+        ASSERT_TRUE(InputDriver::pressAlertButton(0));
+        m_harness.runUntilIdle();
+    }
+    EXPECT_NE(
+        std::find(m_toasts.begin(), m_toasts.end(), "会员余额不足,请选择其它方式支付！"), m_toasts.end());
+    auto attempts = requestsTo(URLConfig::PAY_ORDER);
+    ASSERT_EQ(attempts.size(), 1u);
+    EXPECT_EQ(sent(attempts[0], "bymoney"), "240.00");
+    EXPECT_EQ(sent(attempts[0], "bycash"), "15.00");
+}
+
+TEST_F(MemberFlow, refused_price_of_a_new_coupon_never_leaves_the_last_coupons_price)
+{
+    auto purchase = openPurchase("88000001");
+    ASSERT_TRUE(purchase);
+    typeTotal("100");
+    m_harness.runUntilIdle();
+    chooseCoupon(0);
+    EXPECT_DOUBLE_EQ(purchase->pricedAmount().value_or(0), 80.0) << "满100减20";
+    failOnce(merchant::FaultKind::StatusZero, std::string(URLConfig::CALC_ORDER), "优惠券不可用");
+    chooseCoupon(1);
+    EXPECT_EQ(m_toasts.back(), "优惠券不可用");
+    EXPECT_DOUBLE_EQ(purchase->pricedAmount().value_or(0), 90.0) << "the 9折 coupon's own estimate";
+}
+
+TEST_F(MemberFlow, chooser_shows_the_coupon_chosen_before_and_no_coupon_section_for_a_member_without)
+{
+    auto purchase = openPurchase();
+    ASSERT_TRUE(purchase);
+    chooseCoupon(0);
+    ASSERT_TRUE(tap("btnPreferentialWay"));
+    m_harness.runUntilIdle();
+    auto chooser = std::dynamic_pointer_cast<ChoosePreferentialWayViewController>(topScreen());
+    ASSERT_TRUE(chooser);
+    EXPECT_FALSE(chooser->choices()->checkboxAt({ 0, 0 })->checked());
+    EXPECT_TRUE(chooser->choices()->checkboxAt({ 1, 0 })->checked());
+
+    stack()->popToRootViewControllerAnimated(false);
+    m_harness.runUntilIdle();
+    openPurchase("88000007");
+    ASSERT_TRUE(tap("btnPreferentialWay"));
+    m_harness.runUntilIdle();
+    auto table = std::dynamic_pointer_cast<kit::TableView>(find("tableViewPreferential"));
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->numberOfSections(), 1);
+}
+
+TEST_F(MemberFlow, part_editor_proposes_what_is_open_and_an_emptied_part_counts_as_none)
+{
+    auto purchase = openPurchase();
+    ASSERT_TRUE(purchase);
+    typeTotal("100");
+    m_harness.runUntilIdle();
+    purchase->inputPayMoneyCallback(InputPayMoneyDelegate::cashType, 12.5);
+    ASSERT_TRUE(tap("btnVipMoneyPay"));
+    auto field = std::dynamic_pointer_cast<kit::TextField>(find("tvMoney"));
+    ASSERT_TRUE(field);
+    EXPECT_EQ(field->text(), "72.50");
+    stack()->popViewControllerAnimated(false);
+    m_harness.runUntilIdle();
+    ASSERT_TRUE(tap("btnCashPay"));
+    field = std::dynamic_pointer_cast<kit::TextField>(find("tvMoney"));
+    ASSERT_TRUE(field);
+    EXPECT_EQ(field->text(), "12.50");
+    InputDriver::clear(*field);
+    ASSERT_TRUE(tap("btnOk"));
+    m_harness.runUntilIdle();
+    EXPECT_EQ(topScreen(), purchase);
+    EXPECT_DOUBLE_EQ(purchase->parts().cash, 0);
+    EXPECT_EQ(labelText("labelCashMoney"), "0");
+}
+
+TEST_F(MemberFlow, points_are_checked_before_sending_and_the_chosen_reason_is_shown_again)
+{
+    VipDetailViewController::open(stack(), "88000002");
+    m_harness.runUntilIdle();
+    ASSERT_TRUE(tap("btnAddCredit"));
+    auto field = std::dynamic_pointer_cast<kit::TextField>(find("tvCreditCount"));
+    ASSERT_TRUE(field);
+    for (const char* typed : { "", "0", "abc" }) {
+        InputDriver::clear(*field);
+        InputDriver::type(*field, typed);
+        ASSERT_TRUE(tap("btnOk"));
+        EXPECT_EQ(m_toasts.back(), *typed ? "授予积分必须大于0！" : "请输入授予积分！") << typed;
+    }
+    ASSERT_TRUE(tap("btnOperationReason"));
+    m_harness.runUntilIdle();
+    auto table = std::dynamic_pointer_cast<kit::TableView>(find("tableView"));
+    ASSERT_TRUE(table && InputDriver::selectRow(*table, { 0, 1 }));
+    ASSERT_TRUE(tap("btnOk"));
+    m_harness.runUntilIdle();
+    ASSERT_TRUE(tap("btnOperationReason"));
+    m_harness.runUntilIdle();
+    auto chooser = std::dynamic_pointer_cast<ChooseCreditReasonViewController>(topScreen());
+    ASSERT_TRUE(chooser);
+    EXPECT_TRUE(chooser->choices()->checkboxAt({ 0, 1 })->checked());
+    EXPECT_FALSE(chooser->choices()->checkboxAt({ 0, 0 })->checked());
+    EXPECT_TRUE(requestsTo(URLConfig::RE_SCORE).empty());
 }
 
 } // namespace
