@@ -1,0 +1,73 @@
+#pragma once
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <thread>
+#include <vector>
+
+// The `cashier` program as a user starts it: its own demo back end, a fresh
+// home, a headless script read from its standard input. Between the start
+// and the script a test may set the demo back end up through its test hooks
+// (a fault on a path, an outcome), as no script command can.
+//
+//     DemoProgram program(tempDir);
+//     ASSERT_TRUE(program.start({ "--trace" }));
+//     program.hook("fault", R"({"kind":"dropReply","path":"/UserApi/Index/payOrder/","count":1})");
+//     DemoProgram::Run run = program.finish(script);
+class DemoProgram {
+public:
+    struct Run {
+        int status = -1;
+        std::vector<std::string> lines;
+        std::string text;
+        std::string errors;
+    };
+
+    explicit DemoProgram(std::filesystem::path home);
+    ~DemoProgram();
+    DemoProgram(const DemoProgram&) = delete;
+    DemoProgram& operator=(const DemoProgram&) = delete;
+
+    // False when the program did not come up with its back end.
+    bool start(const std::vector<std::string>& extraArguments = {});
+    // A plain JSON POST to /__stand-in/NAME; the HTTP status, or -1.
+    int hook(const std::string& name, const std::string& jsonBody) const;
+    // Gives the program the script, then waits for its end.
+    Run finish(const std::string& script);
+
+    // Runs a script from start to end with no hooks.
+    static Run run(const std::filesystem::path& home, const std::string& script,
+        const std::vector<std::string>& extraArguments = {});
+
+private:
+    void stop();
+
+    std::filesystem::path m_home;
+    int m_pid = -1;
+    int m_input = -1;
+    int m_output = -1;
+    int m_errors = -1;
+    int m_port = 0;
+    std::string m_errorText;
+    std::thread m_errorReader;
+};
+
+// True when `wanted` occur in `lines` in this order (others may come between).
+bool inOrder(const std::vector<std::string>& lines, const std::vector<std::string>& wanted);
+
+// A test of the program, each with a fresh folder for its home.
+class DemoProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    DemoProgram::Run runProgram(
+        const std::string& script, const std::vector<std::string>& extraArguments = {})
+    {
+        return DemoProgram::run(home(), script, extraArguments);
+    }
+    std::filesystem::path home() const { return m_dir / "home"; }
+
+    std::filesystem::path m_dir;
+};

@@ -1,0 +1,225 @@
+// The member screens run through the `cashier` program itself, as a user
+// starts it: its own demo back end, a fresh home, a headless script.
+
+#include "main/DemoProgram.h"
+
+#include <algorithm>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+using MemberProgram = DemoProgramTest;
+
+// Signed in, the member key set on the members tab: the tab's card list and
+// first page load at once.
+const std::string membersTabOpened = R"(tap btnGoHome
+tap btnOne
+alert-type 0 pay-demo-key
+alert-type 1 paysecret2026
+alert 0
+type tvUserName boss
+type tvPassword 123456
+tap btnLogin
+idle
+tab 1
+alert-type 0 member-demo-key
+alert-type 1 mbr12345
+alert 0
+idle
+)";
+// 王芳's detail (88000002: balance 220.00, gift 20.00, gold card 8.5), then her purchase.
+const std::string purchaseOfMember2 = "row 1\nidle\ntap btnVipConsume\nidle\n";
+// Confirm, typing the member's payment password.
+const std::string confirmWithPassword = "tap btnOk\nalert-type 0 123456\nalert 0\nidle\n";
+// The result, then the member's detail it leads back to.
+const std::string resultThenDetail = "show\nback\nidle\nshow\n";
+
+long linesStartingWith(const DemoProgram::Run& run, const std::string& prefix)
+{
+    return std::count_if(run.lines.begin(), run.lines.end(),
+        [&](const std::string& line) { return line.starts_with(prefix); });
+}
+
+TEST_F(MemberProgram, members_tab_pages_and_finds_members_by_phone_and_by_an_escaped_chinese_name)
+{
+    DemoProgram::Run run = runProgram(membersTabOpened + R"(tap tab1
+idle
+pull-up
+idle
+tap tvSearchContent
+type tvSearchContent 13800130002
+tap btnSearch
+idle
+show
+clear tvSearchContent
+type tvSearchContent 王芳
+tap btnSearch
+idle
+row 0
+idle
+show
+)",
+        { "--trace" });
+    ASSERT_EQ(run.status, 0) << run.text;
+    EXPECT_TRUE(inOrder(run.lines,
+        { "screen VipViewController", "alert 设置商家key", "request /UserApi/Index/getCardList",
+            "toast 设置成功！", "request /UserApi/Index/getMemberList currentpage=1&pagesize=10",
+            "request /UserApi/Index/getMemberList currentpage=1&pagesize=10&cardid=101",
+            "request /UserApi/Index/getMemberList currentpage=2&pagesize=10&cardid=101",
+            "screen VipSearchViewController",
+            "request /UserApi/Index/getMemberList currentpage=1&pagesize=10&keyword=13800130002&urlencode=1",
+            "  row 0 0 \"王芳 | 88000002\"",
+            "request /UserApi/Index/getMemberList "
+            "currentpage=1&pagesize=10&keyword=%E7%8E%8B%E8%8A%B3&urlencode=1",
+            "screen VipDetailViewController", "request /UserApi/Index/getUserInfo cardnum=88000002",
+            "  label labelUserName \"王芳\"", "  label labelVipMoney \"220.00\"" }))
+        << run.text;
+}
+
+TEST_F(MemberProgram, member_purchase_by_cash_and_balance_asks_the_password_and_lowers_the_balance)
+{
+    DemoProgram::Run run = runProgram(membersTabOpened + purchaseOfMember2 + R"(type tvPayMoney 300
+tap btnVipMoneyPay
+idle
+tap btnOk
+idle
+)" + confirmWithPassword
+            + R"(tap btnVipMoneyPay
+idle
+clear tvMoney
+type tvMoney 35
+tap btnOk
+idle
+tap btnCashPay
+idle
+tap btnOk
+idle
+show
+)" + confirmWithPassword
+            + resultThenDetail,
+        { "--trace" });
+    ASSERT_EQ(run.status, 0) << run.text;
+    EXPECT_TRUE(inOrder(run.lines,
+        { "screen VipConsumeViewController", "request /UserApi/Index/memcOrder/ memberid=2&totalprice=300.00",
+            "alert 请输入会员消费密码", "toast 验证成功！", "toast 会员余额不足,请选择其它方式支付！",
+            "  label labelPrice \"总计300.00元,折后255.00元; 现金支付220.00元, 会员余额支付35.00元,\"",
+            "alert 请输入会员消费密码", "toast 验证成功！", "hud 请求支付中...",
+            "screen MemberConsumeResultViewController", "  label labelPayResult \"结账成功\"",
+            "  label labelOrderMoney \"255.00\"", "screen VipDetailViewController",
+            "  label labelVipMoney \"185.00\"" }))
+        << run.text;
+    EXPECT_EQ(linesStartingWith(run, "request /UserApi/Index/payOrder/"), 1) << run.text;
+    EXPECT_THAT(run.lines,
+        ::testing::Contains(::testing::MatchesRegex(
+            "request /UserApi/Index/payOrder/ memberid=2&mark=&reverseid=[0-9]+&totalprice=300.00&cardid=102"
+            "&actualprice=255.00&bycash=220.00&bymoney=35.00")))
+        << run.text;
+}
+
+TEST_F(MemberProgram, coupon_purchase_then_points_with_a_reason_and_an_escaped_remark)
+{
+    DemoProgram::Run run = runProgram(membersTabOpened + purchaseOfMember2 + R"(type tvPayMoney 120
+tap btnPreferentialWay
+idle
+row 0 1
+tap btnOk
+idle
+tap btnCashPay
+idle
+tap btnOk
+idle
+tap btnOk
+idle
+back
+idle
+tap btnAddCredit
+idle
+type tvCreditCount 50
+tap btnOperationReason
+idle
+row 1
+tap btnOk
+idle
+tap btnDescription
+idle
+type tvDescription 好客户 & 常来
+tap btnSave
+idle
+tap btnOk
+idle
+show
+)",
+        { "--trace" });
+    ASSERT_EQ(run.status, 0) << run.text;
+    EXPECT_TRUE(inOrder(run.lines,
+        { "screen ChoosePreferentialWayViewController", "request /UserApi/Index/getCoupon memberid=2",
+            "request /UserApi/Index/calcOrder/ memberid=2&totalprice=120.00&couponid=6",
+            "screen MemberConsumeResultViewController", "screen GiveCreditViewController",
+            "request /UserApi/Index/reScore/ score=50&memberid=2&reason=%E6%B4%BB%E5%8A%A8%E8%B5%A0%E9%80%81"
+            "&info=%E5%A5%BD%E5%AE%A2%E6%88%B7%20%26%20%E5%B8%B8%E6%9D%A5",
+            "toast 授予积分成功！", "screen VipDetailViewController", "  label labelVipPoint \"250\"" }))
+        << run.text;
+    EXPECT_THAT(run.lines,
+        ::testing::Contains(
+            ::testing::MatchesRegex("request /UserApi/Index/payOrder/ memberid=2&mark=&reverseid="
+                                    "[0-9]+&totalprice=120.00&couponid=6&actualprice=100.00&bycash=100.00")))
+        << run.text;
+}
+
+// 100 for 王芳: 35 from the balance, 50 by the customer's payment code on the
+// pay-way screen. The first submission's reply is lost after the back end
+// settled it.
+const std::string purchaseWithMobilePart = purchaseOfMember2 + R"(type tvPayMoney 100
+tap btnVipMoneyPay
+idle
+clear tvMoney
+type tvMoney 35
+tap btnOk
+idle
+tap btnMobilePay
+idle
+tap btnOk
+idle
+)" + confirmWithPassword
+    + R"(tap btnScan
+scan 280000000001
+idle
+)" + confirmWithPassword
+    + resultThenDetail;
+
+TEST_F(MemberProgram, mobile_part_paid_by_barcode_is_handed_back_and_a_lost_reply_is_not_charged_twice)
+{
+    DemoProgram program(home());
+    ASSERT_TRUE(program.start({ "--trace" }));
+    ASSERT_EQ(
+        program.hook("fault", R"({"kind":"dropReply","path":"/UserApi/Index/payOrder/","count":1})"), 200);
+    DemoProgram::Run run = program.finish(membersTabOpened + purchaseWithMobilePart);
+    ASSERT_EQ(run.status, 0) << run.text;
+    EXPECT_TRUE(inOrder(run.lines,
+        { "screen VipConsumeViewController", "alert 请输入会员消费密码", "toast 验证成功！",
+            "screen ChoosePayWayViewController", "screen ScanViewController",
+            "request /PayApi/OfflinePay/barcode money=50.00&dynamic_id=280000000001&m_paytype=alipay",
+            "screen VipConsumeViewController", "hud 请求支付中...", "alert 请输入会员消费密码",
+            "toast 验证成功！", "screen MemberConsumeResultViewController",
+            "  label labelPayResult \"结账成功\"", "  label labelOrderMoney \"85.00\"",
+            "screen VipDetailViewController", "  label labelVipMoney \"185.00\"" }))
+        << run.text;
+    std::vector<std::string> purchases;
+    for (const auto& line : run.lines) {
+        if (line.starts_with("request /UserApi/Index/payOrder/"))
+            purchases.push_back(line);
+    }
+    // The retry is the very request the back end settled: same number, same paid order.
+    ASSERT_EQ(purchases.size(), 2u) << run.text;
+    EXPECT_EQ(purchases[0], purchases[1]);
+    EXPECT_THAT(purchases[0],
+        ::testing::MatchesRegex("request /UserApi/Index/payOrder/ memberid=2&mark=&reverseid=[0-9]+"
+                                "&totalprice=100.00&cardid=102&actualprice=85.00&bymoney=35.00&m_money=50.00"
+                                "&m_orderid=[0-9A-Za-z]+"));
+    EXPECT_EQ(linesStartingWith(run, "request /PayApi/OfflinePay/barcode"), 1) << run.text;
+}
+
+} // namespace
