@@ -56,14 +56,17 @@ AppFuzzFrame::AppFuzzFrame()
     capture::CaptureDevice::setVirtualDefaultDevice(
         capture::CaptureDevice::virtualDevice("Fuzz camera", m_camera));
     m_transport->setHandler([this](const net::URLRequest& request) {
-        auto text = m_reply;
-        if (m_encrypted) {
-            bool const member = net::FakeTransport::pathOf(request.url()).starts_with("/UserApi/");
+        auto const path = net::FakeTransport::pathOf(request.url());
+        auto encrypted = [&](const std::string& plain) {
             auto key = foundation::UserDefaults::standard().stringForKey(
-                member ? KEY_MEMBER_ENCRYPT : KEY_RECEIVABLE_ENCRYPT);
-            text = DesCipher::encode(m_reply, key);
+                path.starts_with("/UserApi/") ? KEY_MEMBER_ENCRYPT : KEY_RECEIVABLE_ENCRYPT);
+            return DesCipher::encode(plain, key);
+        };
+        for (auto const& [setupPath, plain] : m_setupReplies) {
+            if (setupPath == path)
+                return net::FakeTransport::Reply::status(200, encrypted(plain));
         }
-        return net::FakeTransport::Reply::status(m_status, text);
+        return net::FakeTransport::Reply::status(m_status, m_encrypted ? encrypted(m_reply) : m_reply);
     });
     net::Transport::install(m_transport);
 }
@@ -75,8 +78,10 @@ void AppFuzzFrame::setReply(std::string text, bool encrypted, int status)
     m_status = status;
 }
 
-void AppFuzzFrame::run(bool signedIn, const std::string& script)
+void AppFuzzFrame::run(bool signedIn, const std::string& script,
+    const std::vector<std::pair<std::string, std::string>>& setupReplies)
 {
+    m_setupReplies = setupReplies;
     foundation::RunLoop::main().useVirtualClock();
     foundation::UserDefaults::resetStandard();
     auto& defaults = foundation::UserDefaults::standard();

@@ -2,6 +2,8 @@
 
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace capture {
 class MemoryFrameSource;
@@ -23,7 +25,9 @@ public:
     // The reply every request gets: the text encrypted under the requested pair's
     // key as the back end would send it, or the bytes as they are.
     void setReply(std::string text, bool encrypted, int status);
-    void run(bool signedIn, const std::string& script);
+    // `setupReplies`: paths that get a fixed plain reply (encrypted) instead.
+    void run(bool signedIn, const std::string& script,
+        const std::vector<std::pair<std::string, std::string>>& setupReplies = {});
 
 private:
     AppFuzzFrame();
@@ -33,4 +37,5 @@ private:
     std::string m_reply;
     bool m_encrypted = true;
     int m_status = 200;
+    std::vector<std::pair<std::string, std::string>> m_setupReplies;
 };

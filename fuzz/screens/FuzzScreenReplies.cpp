@@ -6,7 +6,8 @@
 // Input: byte 0 picks the driver; byte 1 picks how the reply comes: bit 0 clear
 // sends the rest encrypted under the requested pair's key, as the back end would
 // (so handlers see the text itself), set sends the bytes as they are; bits 1-2
-// pick the status (200, 200, 403, 500). The rest is the reply.
+// pick the status (200, 200, 403, 500). The rest is the reply. A driver may answer
+// the requests that lead to its screen with fixed replies of its own.
 
 #include "AppFuzzFrame.h"
 #include "ScreenDrivers.h"
@@ -26,6 +27,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string script;
     for (auto const& line : driver.script)
         script += line + "\n";
-    AppFuzzFrame::shared().run(driver.signedIn, script);
+    AppFuzzFrame::shared().run(driver.signedIn, script, driver.setupReplies);
     return 0;
 }
