@@ -202,8 +202,8 @@ TEST_F(MemberProgram, mobile_part_paid_by_barcode_is_handed_back_and_a_lost_repl
         { "screen VipConsumeViewController", "alert 请输入会员消费密码", "toast 验证成功！",
             "screen ChoosePayWayViewController", "screen ScanViewController",
             "request /PayApi/OfflinePay/barcode money=50.00&dynamic_id=280000000001&m_paytype=alipay",
-            "screen VipConsumeViewController", "hud 请求支付中...", "alert 请输入会员消费密码",
-            "toast 验证成功！", "screen MemberConsumeResultViewController",
+            "screen VipConsumeViewController", "hud 请求支付中...", "toast 连接失败，请检查您的网络连接！",
+            "alert 请输入会员消费密码", "toast 验证成功！", "screen MemberConsumeResultViewController",
             "  label labelPayResult \"结账成功\"", "  label labelOrderMoney \"85.00\"",
             "screen VipDetailViewController", "  label labelVipMoney \"185.00\"" }))
         << run.text;
