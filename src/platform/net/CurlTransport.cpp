@@ -168,6 +168,14 @@ struct CurlTransport::Transfer {
         return 0;
     }
     bool repeatsRequestWithoutAnswer() const;
+    // A challenge read while the request carries credentials may be one curl
+    // goes on to answer; it is the response only if nothing else follows.
+    bool heldForAuthentication() const
+    {
+        auto const status = head.statusCode();
+        return !responseDelivered && request.httpAuthentication()
+            && head.state() == HTTPResponseHead::State::Complete && (status == 401 || status == 407);
+    }
 
     std::optional<URLError> configure();
     void deliverResponse();
@@ -242,6 +250,29 @@ std::optional<URLError> CurlTransport::Transfer::configure()
     curl_easy_setopt(easy, CURLOPT_XFERINFODATA, this);
     curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
 
+    if (auto const& authentication = request.httpAuthentication()) {
+        long schemes = 0;
+        if (authentication->schemes & HTTPAuthentication::Basic)
+            schemes |= CURLAUTH_BASIC;
+        if (authentication->schemes & HTTPAuthentication::Digest)
+            schemes |= CURLAUTH_DIGEST;
+        if (authentication->schemes & HTTPAuthentication::NTLM)
+            schemes |= CURLAUTH_NTLM;
+        curl_easy_setopt(easy, CURLOPT_HTTPAUTH, schemes);
+        curl_easy_setopt(easy, CURLOPT_USERNAME, authentication->user.c_str());
+        curl_easy_setopt(easy, CURLOPT_PASSWORD, authentication->password.c_str());
+    }
+    if (auto const& certificate = request.clientCertificate()) {
+        curl_easy_setopt(easy, CURLOPT_SSLCERTTYPE, "P12");
+        curl_easy_setopt(easy, CURLOPT_SSLCERT, certificate->path.c_str());
+        if (certificate->passphrase)
+            curl_easy_setopt(easy, CURLOPT_KEYPASSWD, certificate->passphrase->c_str());
+    }
+    if (request.allowsInvalidCertificates()) {
+        curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 0L);
+        curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 0L);
+    }
+
     auto const& method = request.httpMethod();
     if (method == "GET") {
         curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
@@ -274,14 +305,19 @@ size_t CurlTransport::Transfer::onHeader(char* data, size_t size, size_t count, 
     if (transfer.isCancelled())
         return 0; // Aborts the transfer; nobody listens any more.
     transfer.touch();
-    if (std::string_view(data, size * count).starts_with("HTTP/"))
+    std::string_view const line(data, size * count);
+    if (line.starts_with("HTTP/"))
         transfer.answeredAttempt = transfer.attempts;
+    // A challenge curl answered itself is followed by the answer to the request
+    // that carried the credentials.
+    if (transfer.heldForAuthentication() && line.starts_with("HTTP/"))
+        transfer.head.readAnotherBlock();
     bool const wasComplete = transfer.head.state() == HTTPResponseHead::State::Complete;
-    switch (transfer.head.addLine(std::string_view(data, size * count))) {
+    switch (transfer.head.addLine(line)) {
     case HTTPResponseHead::State::Refused:
         return transfer.abort(URLError::BadServerResponse, transfer.head.refusal());
     case HTTPResponseHead::State::Complete:
-        if (!wasComplete)
+        if (!wasComplete && !transfer.heldForAuthentication())
             transfer.deliverResponse();
         break;
     case HTTPResponseHead::State::Reading:
@@ -306,7 +342,7 @@ size_t CurlTransport::Transfer::onBody(char* data, size_t size, size_t count, vo
 }
 
 int CurlTransport::Transfer::onProgress(
-    void* self, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off_t uploaded)
+    void* self, curl_off_t, curl_off_t downloaded, curl_off_t uploadTotal, curl_off_t uploaded)
 {
     auto& transfer = *static_cast<Transfer*>(self);
     if (transfer.isCancelled())
@@ -314,9 +350,12 @@ int CurlTransport::Transfer::onProgress(
     // Bytes of the request body going out count as activity too: a large upload on a
     // slow link must not time out while it is still moving.
     if (downloaded != transfer.lastDownloaded || uploaded != transfer.lastUploaded) {
+        bool const sent = uploaded != transfer.lastUploaded;
         transfer.lastDownloaded = downloaded;
         transfer.lastUploaded = uploaded;
         transfer.touch();
+        if (sent && transfer.events.didSendBodyData && !transfer.isCancelled())
+            transfer.events.didSendBodyData(uploaded, uploadTotal);
     }
     return 0;
 }

@@ -168,6 +168,8 @@ HTTPRedirect::Step HTTPRedirect::next(const URLRequest& request, const HTTPURLRe
         return refused("The server redirected a request with a body to another origin.");
     URLRequest stripped = next;
     stripped.setHTTPBody(std::nullopt);
+    stripped.setHTTPAuthentication(std::nullopt);
+    stripped.setClientCertificate(std::nullopt);
     for (auto const& [name, value] : next.allHTTPHeaderFields().fields()) {
         bool const portable = std::any_of(std::begin(portableFields), std::end(portableFields),
             [&fieldName = name](

@@ -25,6 +25,15 @@ HTTPResponseHead::State HTTPResponseHead::refuse(std::string why)
     return m_state;
 }
 
+void HTTPResponseHead::readAnotherBlock()
+{
+    if (m_state != State::Complete)
+        return;
+    m_state = State::Reading;
+    m_statusCode = 0;
+    m_fields.clear();
+}
+
 HTTPResponseHead::State HTTPResponseHead::addLine(std::string_view line)
 {
     if (m_state != State::Reading)

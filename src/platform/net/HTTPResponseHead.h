@@ -27,6 +27,10 @@ public:
     State state() const { return m_state; }
     // 0 until a status line with a three-digit code has been read.
     int statusCode() const { return m_statusCode; }
+    // Reads on after a complete block that turned out not to be the last: an
+    // authentication challenge the transport answers itself. The byte count
+    // goes on, so the whole exchange stays capped.
+    void readAnotherBlock();
     // The final block's fields, once complete; taken only once.
     HTTPHeaders takeHeaders();
     // Why the head was refused.

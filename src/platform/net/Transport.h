@@ -31,6 +31,8 @@ public:
     struct Events {
         std::function<void(const HTTPURLResponse&)> didReceiveResponse;
         std::function<void(std::string_view bytes)> didReceiveData;
+        // Request body bytes sent so far, of how many; optional for a transport.
+        std::function<void(int64_t totalBytesSent, int64_t totalBytesExpected)> didSendBodyData;
         std::function<void(const std::optional<URLError>&)> didComplete;
     };
 

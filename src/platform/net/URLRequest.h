@@ -32,6 +32,22 @@ enum class URLRequestRedirectPolicy {
     HandBack = 2,
 };
 
+// Who the transport answers an HTTP authentication challenge as. With Basic
+// alone the credentials go with the first request; with several schemes the
+// server's challenge picks one, which costs one unanswered request first.
+struct HTTPAuthentication {
+    enum Scheme : unsigned { Basic = 1, Digest = 2, NTLM = 4 };
+    std::string user;
+    std::string password;
+    unsigned schemes { Basic | Digest };
+};
+
+// A PKCS#12 file offered when a TLS server asks who the client is.
+struct ClientCertificate {
+    std::string path;
+    std::optional<std::string> passphrase;
+};
+
 // What to send: a value type, copied into the transport when a request starts.
 class URLRequest {
 public:
@@ -79,6 +95,21 @@ public:
     bool allowsCompression() const { return m_allowsCompression; }
     void setAllowsCompression(bool allowed) { m_allowsCompression = allowed; }
 
+    // Never sent to another origin than the request's own (HTTPRedirect drops them).
+    const std::optional<HTTPAuthentication>& httpAuthentication() const { return m_httpAuthentication; }
+    void setHTTPAuthentication(std::optional<HTTPAuthentication> authentication)
+    {
+        m_httpAuthentication = std::move(authentication);
+    }
+    const std::optional<ClientCertificate>& clientCertificate() const { return m_clientCertificate; }
+    void setClientCertificate(std::optional<ClientCertificate> certificate)
+    {
+        m_clientCertificate = std::move(certificate);
+    }
+    // Takes a TLS server whose certificate does not verify (a test server's own).
+    bool allowsInvalidCertificates() const { return m_allowsInvalidCertificates; }
+    void setAllowsInvalidCertificates(bool allowed) { m_allowsInvalidCertificates = allowed; }
+
     URLRequestCachePolicy cachePolicy() const { return m_cachePolicy; }
     void setCachePolicy(URLRequestCachePolicy policy) { m_cachePolicy = policy; }
 
@@ -104,6 +135,9 @@ private:
     size_t m_maximumResponseBytes { defaultMaximumResponseBytes };
     URLRequestRedirectPolicy m_redirectPolicy { URLRequestRedirectPolicy::Follow };
     bool m_allowsCompression { true };
+    std::optional<HTTPAuthentication> m_httpAuthentication;
+    std::optional<ClientCertificate> m_clientCertificate;
+    bool m_allowsInvalidCertificates { false };
     URLRequestCachePolicy m_cachePolicy;
     HTTPHeaders m_headers;
 };
