@@ -1,0 +1,530 @@
+#include "netengine/NetworkEngine.h"
+
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/HTTPDate.h"
+#include "platform/foundation/NeverDestroyed.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/OperationQueue.h"
+#include "platform/foundation/Strings.h"
+#include "platform/graphics/Image.h"
+#include "platform/kit/Application.h"
+
+#include <atomic>
+
+namespace {
+
+constexpr std::string_view bundleName = "Cashier";
+constexpr std::string_view bundleVersion = "1.0";
+
+// Starting a notifier waits on a worker; stopping it goes the same way, so a
+// stop can never overtake the start and leave a notifier running for ever.
+const std::shared_ptr<foundation::DispatchQueue>& notifierQueue()
+{
+    static foundation::NeverDestroyed<std::shared_ptr<foundation::DispatchQueue>> queue(
+        foundation::DispatchQueue::createSerial("NetworkEngine.reachability"));
+    return *queue;
+}
+
+std::atomic<std::size_t>& operationsOnTheirWay()
+{
+    static std::atomic<std::size_t> count { 0 };
+    return count;
+}
+
+// The queue every engine shares, and the watch on its size; both live as long
+// as the process.
+struct SharedQueue {
+    std::shared_ptr<foundation::OperationQueue> queue;
+    foundation::Subscription countWatch;
+
+    SharedQueue()
+        : queue(std::make_shared<foundation::OperationQueue>())
+    {
+        queue->setName("NetworkEngine");
+        queue->setMaxConcurrentOperationCount(NetworkEngine::wifiWidth);
+        std::weak_ptr<foundation::OperationQueue> weak = queue;
+        countWatch = queue->observeOperationCount([weak](std::size_t count) {
+            foundation::NotificationCenter::defaultCenter().postNotificationName(
+                kNetworkEngineOperationCountChanged, std::make_shared<std::size_t>(count),
+                foundation::Json { { "count", count } });
+            foundation::DispatchQueue::main()->async([weak] {
+                auto queue = weak.lock();
+                auto* application = kit::Application::sharedApplication();
+                if (queue && application)
+                    application->setNetworkActivityIndicatorVisible(queue->operationCount() > 0);
+            });
+        });
+    }
+};
+
+SharedQueue& shared()
+{
+    static foundation::NeverDestroyed<SharedQueue> instance;
+    return *instance;
+}
+
+// Seconds until the saved "Expires" date; 0 without one that reads.
+double secondsUntilExpiry(const std::optional<net::HTTPHeaders>& headers)
+{
+    if (!headers)
+        return 0;
+    auto expires = headers->value("Expires");
+    if (!expires)
+        return 0;
+    auto date = foundation::HTTPDate::dateFromRFC1123(*expires);
+    return date ? *date - foundation::Clock::current()->now() : 0;
+}
+
+} // namespace
+
+// ---- Creation --------------------------------------------------------------------
+
+std::shared_ptr<NetworkEngine> NetworkEngine::init()
+{
+    return initWithHostName(std::nullopt, 0, std::nullopt, std::nullopt);
+}
+
+std::shared_ptr<NetworkEngine> NetworkEngine::initWithHostName(const std::string& hostName)
+{
+    return initWithHostName(hostName, 0, std::nullopt, std::nullopt);
+}
+
+std::shared_ptr<NetworkEngine> NetworkEngine::initWithHostName(
+    const std::string& hostName, const net::HTTPHeaders& headers)
+{
+    return initWithHostName(hostName, 0, std::nullopt, headers);
+}
+
+std::shared_ptr<NetworkEngine> NetworkEngine::initWithHostName(
+    const std::string& hostName, const std::string& apiPath, const net::HTTPHeaders& headers)
+{
+    return initWithHostName(hostName, 0, apiPath, headers);
+}
+
+std::shared_ptr<NetworkEngine> NetworkEngine::initWithHostName(const std::optional<std::string>& hostName,
+    int portNumber, const std::optional<std::string>& apiPath, const std::optional<net::HTTPHeaders>& headers)
+{
+    auto engine = std::make_shared<NetworkEngine>(Private {}, hostName, portNumber, apiPath, headers);
+    if (!hostName)
+        return engine;
+    std::weak_ptr<NetworkEngine> weak = engine;
+    engine->m_reachabilityWatch = foundation::NotificationCenter::defaultCenter().addObserverForName(
+        kReachabilityChangedNotification, nullptr, [weak](const foundation::Notification&) {
+            if (auto self = weak.lock())
+                self->reachabilityChanged();
+        });
+    if (auto reachability = engine->m_reachability)
+        notifierQueue()->async([reachability] { reachability->startNotifier(); });
+    return engine;
+}
+
+NetworkEngine::NetworkEngine(Private, const std::optional<std::string>& hostName, int portNumber,
+    const std::optional<std::string>& apiPath, const std::optional<net::HTTPHeaders>& headers)
+    : m_hostName(hostName)
+    , m_portNumber(portNumber)
+    , m_apiPath(apiPath)
+    , m_customOperationSubclass([] { return std::make_shared<NetworkOperation>(); })
+    , m_cache(NetworkEngineCache::defaultDirectory())
+    , m_backgroundCacheQueue(foundation::DispatchQueue::createSerial("com.quillbarrow.cachequeue"))
+    , m_operationQueue(foundation::DispatchQueue::createSerial("com.quillbarrow.operationqueue"))
+{
+    if (hostName)
+        m_reachability = Reachability::reachabilityWithHostname(*hostName);
+    if (headers) {
+        m_customHeaders = headers;
+        if (!headers->value("User-Agent"))
+            m_customHeaders->set("User-Agent", std::string(bundleName) + "/" + std::string(bundleVersion));
+    }
+}
+
+NetworkEngine::~NetworkEngine()
+{
+    if (auto reachability = m_reachability)
+        notifierQueue()->async([reachability] { reachability->stopNotifier(); });
+}
+
+// ---- Operations --------------------------------------------------------------------
+
+NetworkOperation::Pointer NetworkEngine::operationWithPath(const std::optional<std::string>& path)
+{
+    return operationWithPath(path, std::nullopt, "GET", false);
+}
+
+NetworkOperation::Pointer NetworkEngine::operationWithPath(
+    const std::optional<std::string>& path, const std::optional<foundation::Json>& params)
+{
+    return operationWithPath(path, params, "GET", false);
+}
+
+NetworkOperation::Pointer NetworkEngine::operationWithPath(const std::optional<std::string>& path,
+    const std::optional<foundation::Json>& params, const std::optional<std::string>& method)
+{
+    return operationWithPath(path, params, method, false);
+}
+
+NetworkOperation::Pointer NetworkEngine::operationWithPath(const std::optional<std::string>& path,
+    const std::optional<foundation::Json>& params, const std::optional<std::string>& method, bool ssl)
+{
+    if (!m_hostName)
+        return nullptr;
+    std::string url = std::string(ssl ? "https" : "http") + "://" + *m_hostName;
+    if (m_portNumber != 0)
+        url += ":" + std::to_string(m_portNumber);
+    if (m_apiPath)
+        url += "/" + *m_apiPath;
+    if (path && *path != "/") {
+        if (path->empty())
+            url += "/";
+        else if (path->front() == '/')
+            url += *path;
+        else
+            url += "/" + *path;
+    }
+    return operationWithURLString(url, params, method);
+}
+
+NetworkOperation::Pointer NetworkEngine::operationWithURLString(std::string_view urlString)
+{
+    return operationWithURLString(urlString, std::nullopt, "GET");
+}
+
+NetworkOperation::Pointer NetworkEngine::operationWithURLString(
+    std::string_view urlString, const std::optional<foundation::Json>& params)
+{
+    return operationWithURLString(urlString, params, "GET");
+}
+
+NetworkOperation::Pointer NetworkEngine::operationWithURLString(std::string_view urlString,
+    const std::optional<foundation::Json>& params, const std::optional<std::string>& method)
+{
+    auto operation = m_customOperationSubclass ? m_customOperationSubclass() : nullptr;
+    if (!operation || !operation->initWithURLStringParamsHttpMethod(urlString, params, method))
+        return nullptr;
+    operation->setShouldSendAcceptLanguageHeader(m_shouldSendAcceptLanguageHeader);
+    prepareHeaders(*operation);
+    return operation;
+}
+
+void NetworkEngine::prepareHeaders(NetworkOperation& operation) const
+{
+    if (m_customHeaders)
+        operation.addHeaders(*m_customHeaders);
+}
+
+void NetworkEngine::registerOperationSubclass(OperationFactory factory)
+{
+    m_customOperationSubclass = std::move(factory);
+}
+
+void NetworkEngine::enqueueOperation(const NetworkOperation::Pointer& operation)
+{
+    enqueueOperation(operation, false);
+}
+
+void NetworkEngine::enqueueOperation(const NetworkOperation::Pointer& operation, bool forceReload)
+{
+    if (!operation)
+        return;
+    ++operationsOnTheirWay();
+    auto self = shared_from_this();
+    // In order, one at a time: of two equal GETs the first enqueued is the
+    // one that goes out, and its caller hears first.
+    m_operationQueue->async([self, operation, forceReload] { self->enqueueNow(operation, forceReload); });
+}
+
+void NetworkEngine::addToSharedQueue(const NetworkOperation::Pointer& operation)
+{
+    sharedOperationQueue()->addOperation(operation);
+}
+
+void NetworkEngine::enqueueNow(const NetworkOperation::Pointer& operation, bool forceReload)
+{
+    std::weak_ptr<NetworkEngine> weak = shared_from_this();
+    operation->setCacheHandler([weak](const NetworkOperation::Pointer& finished) {
+        auto engine = weak.lock();
+        if (!engine)
+            return;
+        auto const key = finished->uniqueIdentifier();
+        if (auto data = finished->responseData())
+            engine->saveCacheData(std::move(*data), key);
+        engine->m_cache.setHeaders(key, finished->cacheHeaders());
+    });
+
+    if (!operation->isCacheable()) {
+        addToSharedQueue(operation);
+        --operationsOnTheirWay();
+    } else {
+        double expiry = 0;
+        auto const key = operation->uniqueIdentifier();
+        if (auto cached = cachedDataForOperation(*operation)) {
+            foundation::DispatchQueue::main()->async([operation, cached = std::move(*cached)]() mutable {
+                operation->setCachedData(std::move(cached));
+            });
+            if (!forceReload) {
+                if (auto headers = m_cache.headersForKey(key)) {
+                    m_operationQueue->sync([&] { expiry = secondsUntilExpiry(headers); });
+                    foundation::DispatchQueue::main()->async([operation, headers = *headers] {
+                        operation->updateOperationBasedOnPreviousHeaders(headers);
+                    });
+                }
+            }
+        }
+        m_operationQueue->sync([&] {
+            std::shared_ptr<NetworkOperation> found;
+            for (auto& queued : sharedOperationQueue()->operations()) {
+                auto candidate = std::dynamic_pointer_cast<NetworkOperation>(queued);
+                if (candidate && candidate != operation && candidate->isEqual(*operation)) {
+                    found = candidate;
+                    break;
+                }
+            }
+            if (found && !found->isFinished()) {
+                // The GET under way runs the new caller's handlers as its own,
+                // once; only when it has finished meanwhile does the new one go.
+                foundation::DispatchQueue::main()->async([found, operation] {
+                    if (!found->updateHandlersFromOperation(*operation))
+                        addToSharedQueue(operation);
+                    --operationsOnTheirWay();
+                });
+                return;
+            }
+            if (expiry <= 0 || forceReload || found)
+                addToSharedQueue(operation);
+            --operationsOnTheirWay();
+        });
+    }
+    if (m_reachability == nullptr || m_reachability->currentReachabilityStatus() == ReachabilityStatusNone)
+        freezeOperations();
+}
+
+// ---- Host and reachability ---------------------------------------------------------
+
+bool NetworkEngine::isReachable() const
+{
+    return m_reachability && m_reachability->currentReachabilityStatus() != ReachabilityStatusNone;
+}
+
+void NetworkEngine::setReachabilityChangedHandler(ReachabilityChangedHandler handler)
+{
+    std::lock_guard lock(m_handlerMutex);
+    m_reachabilityChangedHandler = std::move(handler);
+}
+
+void NetworkEngine::reachabilityChanged()
+{
+    auto const status = m_reachability ? m_reachability->currentReachabilityStatus() : ReachabilityStatusNone;
+    auto queue = sharedOperationQueue();
+    switch (status) {
+    case ReachabilityStatusWiFi:
+        queue->setMaxConcurrentOperationCount(wifiWidth);
+        checkAndRestoreFrozenOperations();
+        break;
+    case ReachabilityStatusWWAN:
+        if (m_wifiOnlyMode) {
+            queue->setMaxConcurrentOperationCount(0);
+        } else {
+            queue->setMaxConcurrentOperationCount(cellularWidth);
+            checkAndRestoreFrozenOperations();
+        }
+        break;
+    case ReachabilityStatusNone:
+        freezeOperations();
+        break;
+    }
+    ReachabilityChangedHandler handler;
+    {
+        std::lock_guard lock(m_handlerMutex);
+        handler = m_reachabilityChangedHandler;
+    }
+    if (handler)
+        handler(status);
+}
+
+// ---- Cancelling ---------------------------------------------------------------------
+
+void NetworkEngine::cancelAllOperations()
+{
+    if (m_hostName)
+        cancelOperationsContainingURLString(*m_hostName);
+}
+
+void NetworkEngine::cancelOperationsContainingURLString(std::string_view text)
+{
+    cancelOperationsMatchingBlock(
+        [text](NetworkOperation& operation) { return foundation::contains(operation.url(), text); });
+}
+
+void NetworkEngine::cancelOperationsMatchingBlock(const std::function<bool(NetworkOperation&)>& matches)
+{
+    for (auto& queued : sharedOperationQueue()->operations()) {
+        auto operation = std::dynamic_pointer_cast<NetworkOperation>(queued);
+        // Something without a URL of its own cannot be told apart, so it goes too.
+        if (!operation || matches(*operation))
+            queued->cancel();
+    }
+}
+
+// ---- Images ------------------------------------------------------------------------
+
+NetworkOperation::Pointer NetworkEngine::imageOperation(const std::optional<std::string>& url,
+    NetworkOperation::ResponseBlock completion, NetworkOperation::OperationErrorBlock error)
+{
+    if (!url)
+        return nullptr;
+    auto operation = operationWithURLString(*url);
+    if (!operation)
+        return nullptr;
+    operation->setShouldCacheResponseEvenIfProtocolIsHTTPS(true);
+    operation->addCompletionHandler(std::move(completion),
+        [error](const NetworkOperation::Pointer& failed, const NetworkError& reason) {
+            if (error)
+                error(failed, reason);
+        });
+    enqueueOperation(operation);
+    return operation;
+}
+
+NetworkOperation::Pointer NetworkEngine::imageAtURL(const std::optional<std::string>& url, ImageCompletion completion,
+    NetworkOperation::OperationErrorBlock error)
+{
+    return imageOperation(
+        url,
+        [completion, url](const NetworkOperation::Pointer& finished) {
+            if (completion)
+                completion(finished->responseImage(), url.value_or(""), finished->isCachedResponse());
+        },
+        std::move(error));
+}
+
+NetworkOperation::Pointer NetworkEngine::imageAtURL(const std::optional<std::string>& url, double width, double height,
+    ImageCompletion completion, NetworkOperation::OperationErrorBlock error)
+{
+    return imageOperation(
+        url,
+        [completion, url, width, height](const NetworkOperation::Pointer& finished) {
+            bool const cached = finished->isCachedResponse();
+            finished->decompressedResponseImageOfSize(
+                width, height, [completion, url, cached](std::shared_ptr<const graphics::Image> image) {
+                    if (completion)
+                        completion(std::move(image), url.value_or(""), cached);
+                });
+        },
+        std::move(error));
+}
+
+NetworkOperation::Pointer NetworkEngine::imageAtURL(
+    const std::optional<std::string>& url, double width, double height, ImageCompletion completion)
+{
+    return imageAtURL(url, width, height, std::move(completion), nullptr);
+}
+
+NetworkOperation::Pointer NetworkEngine::imageAtURL(
+    const std::optional<std::string>& url, ImageCompletion completion)
+{
+    return imageAtURL(url, std::move(completion), nullptr);
+}
+
+// ---- Response cache and frozen operations -----------------------------------------------
+
+void NetworkEngine::useCache()
+{
+    m_cache.enable();
+    std::weak_ptr<NetworkEngine> weak = shared_from_this();
+    auto& center = foundation::NotificationCenter::defaultCenter();
+    for (auto name :
+        { kit::Application::didReceiveMemoryWarningNotification,
+            kit::Application::didEnterBackgroundNotification, kit::Application::willTerminateNotification }) {
+        m_saveCacheWatches.push_back(
+            center.addObserverForName(name, nullptr, [weak](const foundation::Notification&) {
+                if (auto self = weak.lock())
+                    self->saveCache();
+            }));
+    }
+}
+
+bool NetworkEngine::isCacheEnabled() const
+{
+    return m_cache.isEnabled();
+}
+
+std::string NetworkEngine::cacheDirectoryName() const
+{
+    return m_cache.directory().string();
+}
+
+void NetworkEngine::saveCacheData(std::string data, const std::string& key)
+{
+    std::weak_ptr<NetworkEngine> weak = shared_from_this();
+    m_backgroundCacheQueue->async([weak, data = std::move(data), key]() mutable {
+        if (auto self = weak.lock())
+            self->m_cache.saveData(std::move(data), key);
+    });
+}
+
+std::optional<std::string> NetworkEngine::cachedDataForOperation(const NetworkOperation& operation)
+{
+    return m_cache.dataForKey(operation.uniqueIdentifier());
+}
+
+void NetworkEngine::saveCache()
+{
+    // Saves queued before this one land first.
+    m_backgroundCacheQueue->sync([this] { m_cache.save(); });
+}
+
+void NetworkEngine::emptyCache()
+{
+    m_backgroundCacheQueue->sync([this] { m_cache.empty(); });
+}
+
+void NetworkEngine::freezeOperations()
+{
+    if (!isCacheEnabled())
+        return;
+    for (auto& queued : sharedOperationQueue()->operations()) {
+        auto operation = std::dynamic_pointer_cast<NetworkOperation>(queued);
+        if (!operation || !operation->freezable())
+            continue;
+        if (!m_hostName)
+            return;
+        if (!foundation::contains(operation->url(), *m_hostName) || operation->isFinished()
+            || operation->isCancelled())
+            continue;
+        m_cache.writeFrozen(operation->uniqueIdentifier(), operation->encodeWithCoder());
+        foundation::DispatchQueue::main()->async([operation] { operation->cancelAfterFreezing(); });
+    }
+}
+
+void NetworkEngine::checkAndRestoreFrozenOperations()
+{
+    if (!isCacheEnabled())
+        return;
+    for (auto& frozen : m_cache.frozen()) {
+        auto operation = NetworkOperation::initWithCoder(frozen.archive);
+        // A damaged archive stays on disk, unread, rather than being lost.
+        if (!operation)
+            continue;
+        enqueueOperation(operation);
+        m_cache.removeFrozen(frozen.file);
+    }
+}
+
+// ---- The shared queue ---------------------------------------------------------------------
+
+std::shared_ptr<foundation::OperationQueue> NetworkEngine::sharedOperationQueue()
+{
+    return shared().queue;
+}
+
+std::size_t NetworkEngine::pendingOperationCount()
+{
+    return operationsOnTheirWay().load() + sharedOperationQueue()->operationCount();
+}
+
+std::size_t NetworkEngine::operationsNotYetSent()
+{
+    auto const pending = pendingOperationCount();
+    auto const sent = NetworkOperation::connectionsUnderWay();
+    return pending > sent ? pending - sent : 0;
+}

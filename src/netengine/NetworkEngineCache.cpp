@@ -1,0 +1,206 @@
+#include "netengine/NetworkEngineCache.h"
+
+#include "platform/foundation/Paths.h"
+
+#include <algorithm>
+#include <system_error>
+
+namespace {
+
+using Json = foundation::Json;
+
+constexpr std::string_view indexExtension = ".json";
+
+} // namespace
+
+NetworkEngineCache::NetworkEngineCache(std::filesystem::path directory)
+    : m_directory(std::move(directory))
+{
+}
+
+std::filesystem::path NetworkEngineCache::defaultDirectory()
+{
+    return foundation::Paths::cachesDirectory() / "NetworkEngineCache";
+}
+
+std::filesystem::path NetworkEngineCache::indexFile() const
+{
+    auto file = m_directory;
+    file += indexExtension;
+    return file;
+}
+
+// Identifiers are hexadecimal digests; anything else must never name a path.
+bool NetworkEngineCache::isSafeKey(std::string_view key)
+{
+    return !key.empty() && key.size() <= 64 && std::all_of(key.begin(), key.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+    });
+}
+
+std::optional<std::map<std::string, net::HTTPHeaders>> NetworkEngineCache::readIndex(std::string_view text)
+{
+    auto parsed = foundation::parseJsonObject(text);
+    if (!parsed || !parsed->is_object())
+        return std::nullopt;
+    std::map<std::string, net::HTTPHeaders> index;
+    for (const auto& [key, entry] : parsed->items()) {
+        if (!isSafeKey(key) || !entry.is_object())
+            continue;
+        net::HTTPHeaders headers;
+        for (auto field : { "Expires", "Last-Modified", "ETag" }) {
+            if (auto value = foundation::optionalText(entry, field);
+                value && value->find_first_of("\r\n") == std::string::npos)
+                headers.set(field, *value);
+        }
+        index.emplace(key, std::move(headers));
+    }
+    return index;
+}
+
+void NetworkEngineCache::enable()
+{
+    std::error_code ignored;
+    if (!std::filesystem::is_directory(m_directory, ignored))
+        (void)foundation::Paths::createDirectories(m_directory);
+    std::optional<std::map<std::string, net::HTTPHeaders>> index;
+    if (auto text = foundation::Paths::readFile(indexFile()); text.isOk())
+        index = readIndex(text.value());
+    std::lock_guard lock(m_mutex);
+    m_memoryEnabled = true;
+    if (index)
+        m_invalidationParams = std::move(*index);
+}
+
+bool NetworkEngineCache::isEnabled() const
+{
+    std::error_code ignored;
+    return std::filesystem::exists(m_directory, ignored);
+}
+
+void NetworkEngineCache::writeBody(const std::string& key, std::string_view data) const
+{
+    if (!isSafeKey(key))
+        return;
+    (void)foundation::Paths::writeFileAtomically(m_directory / key, data);
+}
+
+void NetworkEngineCache::saveData(std::string data, const std::string& key)
+{
+    std::optional<std::pair<std::string, std::string>> evicted;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_memoryEnabled)
+            return;
+        m_memory[key] = std::move(data);
+        m_keys.erase(std::remove(m_keys.begin(), m_keys.end(), key), m_keys.end());
+        m_keys.push_front(key);
+        if (m_keys.size() >= memoryCost) {
+            auto oldest = m_keys.back();
+            m_keys.pop_back();
+            auto node = m_memory.extract(oldest);
+            if (!node.empty())
+                evicted.emplace(oldest, std::move(node.mapped()));
+        }
+    }
+    if (evicted)
+        writeBody(evicted->first, evicted->second);
+}
+
+std::optional<std::string> NetworkEngineCache::dataForKey(const std::string& key)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (auto it = m_memory.find(key); it != m_memory.end())
+            return it->second;
+    }
+    if (!isSafeKey(key))
+        return std::nullopt;
+    auto file = foundation::Paths::readFile(m_directory / key);
+    if (file.isError())
+        return std::nullopt;
+    saveData(file.value(), key);
+    return std::move(file).value();
+}
+
+std::size_t NetworkEngineCache::memoryCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_memory.size();
+}
+
+std::optional<net::HTTPHeaders> NetworkEngineCache::headersForKey(const std::string& key) const
+{
+    std::lock_guard lock(m_mutex);
+    auto it = m_invalidationParams.find(key);
+    if (it == m_invalidationParams.end())
+        return std::nullopt;
+    return it->second;
+}
+
+void NetworkEngineCache::setHeaders(const std::string& key, const net::HTTPHeaders& headers)
+{
+    std::lock_guard lock(m_mutex);
+    m_invalidationParams[key] = headers;
+}
+
+void NetworkEngineCache::save()
+{
+    std::map<std::string, std::string> memory;
+    Json index = Json::object();
+    {
+        std::lock_guard lock(m_mutex);
+        memory = std::exchange(m_memory, {});
+        m_keys.clear();
+        for (const auto& [key, headers] : m_invalidationParams) {
+            Json entry = Json::object();
+            for (const auto& [field, value] : headers.fields())
+                entry[field] = value;
+            index[key] = std::move(entry);
+        }
+    }
+    for (const auto& [key, data] : memory)
+        writeBody(key, data);
+    (void)foundation::Paths::writeFileAtomically(indexFile(), index.dump());
+}
+
+void NetworkEngineCache::empty()
+{
+    save();
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(m_directory, ignored))
+        std::filesystem::remove_all(entry.path(), ignored);
+    std::filesystem::remove(indexFile(), ignored);
+    std::lock_guard lock(m_mutex);
+    m_invalidationParams.clear();
+}
+
+void NetworkEngineCache::writeFrozen(const std::string& identifier, const Json& archive) const
+{
+    if (!isSafeKey(identifier))
+        return;
+    (void)foundation::Paths::writeFileAtomically(
+        m_directory / (identifier + "." + std::string(frozenExtension)), archive.dump());
+}
+
+std::vector<NetworkEngineCache::Frozen> NetworkEngineCache::frozen() const
+{
+    std::vector<Frozen> found;
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(m_directory, ignored)) {
+        if (entry.path().filename().string().find(frozenExtension) == std::string::npos)
+            continue;
+        auto text = foundation::Paths::readFile(entry.path());
+        if (text.isError())
+            continue;
+        if (auto archive = foundation::parseJsonObject(text.value()))
+            found.push_back({ entry.path(), std::move(*archive) });
+    }
+    return found;
+}
+
+void NetworkEngineCache::removeFrozen(const std::filesystem::path& file) const
+{
+    std::error_code ignored;
+    std::filesystem::remove(file, ignored);
+}

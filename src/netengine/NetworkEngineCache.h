@@ -1,0 +1,83 @@
+#pragma once
+
+#include "platform/foundation/Json.h"
+#include "platform/net/HTTPHeaders.h"
+
+#include <deque>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The HTTP engine's response cache and frozen operations, all under one
+// directory of the user's caches ("NetworkEngineCache"):
+//   - one file per cached body, named by its operation's identifier;
+//   - the index beside the directory ("NetworkEngineCache.json"): a JSON
+//     object from identifier to that response's validators ("Expires",
+//     "Last-Modified", "ETag" as texts);
+//   - frozen operations, "<identifier>.networkenginefrozenoperation", each an
+//     OperationArchive document.
+// Files are written atomically with mode 0600. A damaged index or archive is
+// skipped and left where it is; file errors never stop the engine.
+//
+// The newest bodies stay in memory (at most memoryCost - 1 after a save)
+// until they are pushed out or saved. Every member is safe from any thread.
+class NetworkEngineCache {
+public:
+    static constexpr std::size_t memoryCost = 10;
+    static constexpr std::string_view frozenExtension = "networkenginefrozenoperation";
+
+    explicit NetworkEngineCache(std::filesystem::path directory);
+
+    // Under the user's caches directory.
+    static std::filesystem::path defaultDirectory();
+    const std::filesystem::path& directory() const { return m_directory; }
+    std::filesystem::path indexFile() const;
+
+    // Memory, directory and index; the index read is kept only when it is sound.
+    void enable();
+    // Something stands at the directory's path.
+    bool isEnabled() const;
+
+    // Does nothing until enable(): the memory cache does not exist yet.
+    void saveData(std::string data, const std::string& key);
+    // From memory, else from the body file (then kept in memory again).
+    std::optional<std::string> dataForKey(const std::string& key);
+    std::size_t memoryCount() const;
+
+    std::optional<net::HTTPHeaders> headersForKey(const std::string& key) const;
+    void setHeaders(const std::string& key, const net::HTTPHeaders& headers);
+
+    // Every body in memory to its file, then the index.
+    void save();
+    // save(), then every file in the directory and the index go.
+    void empty();
+
+    void writeFrozen(const std::string& identifier, const foundation::Json& archive) const;
+    struct Frozen {
+        std::filesystem::path file;
+        foundation::Json archive;
+    };
+    // The frozen files that read as JSON, in listing order.
+    std::vector<Frozen> frozen() const;
+    void removeFrozen(const std::filesystem::path& file) const;
+
+    // The index text as identifier -> validators; nothing when it is not a
+    // JSON object. Entries of another shape are dropped one by one.
+    static std::optional<std::map<std::string, net::HTTPHeaders>> readIndex(std::string_view text);
+
+private:
+    void writeBody(const std::string& key, std::string_view data) const;
+    static bool isSafeKey(std::string_view key);
+
+    const std::filesystem::path m_directory;
+    mutable std::mutex m_mutex;
+    bool m_memoryEnabled { false };
+    std::map<std::string, std::string> m_memory;
+    // Most recently saved first.
+    std::deque<std::string> m_keys;
+    std::map<std::string, net::HTTPHeaders> m_invalidationParams;
+};

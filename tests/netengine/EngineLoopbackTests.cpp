@@ -1,0 +1,287 @@
+#include "EngineTestServer.h"
+#include "netengine/NetworkEngine.h"
+#include "platform/foundation/OperationQueue.h"
+#include "platform/foundation/OutputStream.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/VirtualClock.h"
+#include "platform/net/FakeNetworkStateSource.h"
+#include "platform/net/NetworkState.h"
+#include "platform/net/ReachabilityFlags.h"
+#include "platform/net/Transport.h"
+#include "support/ScreenHarness.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace {
+
+using Events = std::vector<std::string>;
+using Json = foundation::Json;
+
+class EngineTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() { s_server = std::make_unique<EngineTestServer>(); }
+    static void TearDownTestSuite() { s_server.reset(); }
+
+    void SetUp() override
+    {
+        net::Transport::install(nullptr);
+        engine = NetworkEngine::initWithHostName(s_server->host());
+    }
+    void TearDown() override
+    {
+        NetworkEngine::sharedOperationQueue()->setSuspended(false);
+        settle();
+        engine->emptyCache();
+    }
+
+    // Until every operation handed to an engine has finished and its
+    // handlers have run; the main loop wakes for each of their steps.
+    static void settle()
+    {
+        auto& loop = foundation::RunLoop::main();
+        loop.runUntil([] { return NetworkEngine::pendingOperationCount() == 0; });
+        loop.runUntilIdle();
+    }
+
+    // Handlers that note, in order, how the operation ended.
+    NetworkOperation::Pointer recorded(NetworkOperation::Pointer operation, const std::string& label)
+    {
+        operation->addCompletionHandler(
+            [this, label](const NetworkOperation::Pointer& done) {
+                events.push_back(label + " " + done->responseString().value_or("(not text)"));
+            },
+            [this, label](const NetworkOperation::Pointer&, const NetworkError& error) {
+                events.push_back(label + " error " + std::to_string(error.code()));
+            });
+        operation->onNotModified([this, label] { events.push_back(label + " not modified"); });
+        return operation;
+    }
+    NetworkOperation::Pointer get(const std::string& path, const std::string& label)
+    {
+        return recorded(engine->operationWithPath(path), label);
+    }
+
+    static inline std::unique_ptr<EngineTestServer> s_server;
+    support::ScreenHarness harness;
+    std::shared_ptr<NetworkEngine> engine;
+    Events events;
+};
+
+} // namespace
+
+TEST(EngineUrls, PathsJoinHostPortApiPathAndPathOnce)
+{
+    auto engine = NetworkEngine::initWithHostName("h", 8080, "api", std::nullopt);
+    EXPECT_EQ(engine->operationWithPath("x")->url(), "http://h:8080/api/x");
+    EXPECT_EQ(engine->operationWithPath("/x")->url(), "http://h:8080/api/x");
+    EXPECT_EQ(engine->operationWithPath("/")->url(), "http://h:8080/api");
+    EXPECT_EQ(engine->operationWithPath("")->url(), "http://h:8080/api/");
+    EXPECT_EQ(engine->operationWithPath("x", std::nullopt, "GET", true)->url(), "https://h:8080/api/x");
+    EXPECT_EQ(engine->operationWithPath("q", Json { { "a", "1" } })->url(), "http://h:8080/api/q?a=1");
+    EXPECT_EQ(NetworkEngine::init()->operationWithPath("x"), nullptr);
+    EXPECT_EQ(engine->operationWithURLString("http://h/a b"), nullptr);
+    EXPECT_EQ(engine->operationWithURLString("not a url"), nullptr);
+}
+
+TEST_F(EngineTest, post_sends_escaped_form_fields_with_charset_and_languages)
+{
+    auto operation = recorded(
+        engine->operationWithPath("/echo", Json { { "pwd", "a&b=c 满" }, { "n", "1" } }, "POST"), "post");
+    engine->enqueueOperation(operation);
+    settle();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0],
+        "post POST\napplication/x-www-form-urlencoded; charset=utf-8\n"
+            + NetworkOperation::languagesFromLocale() + "\npwd=a%26b%3Dc%20%E6%BB%A1&n=1");
+    EXPECT_TRUE(NetworkOperation::languagesFromLocale().ends_with(", en-us"));
+}
+
+TEST_F(EngineTest, every_status_reaches_exactly_one_kind_of_handler_and_frees_its_slot)
+{
+    for (int code : { 200, 304, 302, 404, 500, 600 })
+        engine->enqueueOperation(get("/status?code=" + std::to_string(code), std::to_string(code)));
+    settle();
+    std::sort(events.begin(), events.end());
+    EXPECT_EQ(events,
+        (Events { "200 status", "302 error 302", "304 not modified", "404 error 404", "500 error 500",
+            "600 error 600" }));
+    EXPECT_EQ(NetworkEngine::sharedOperationQueue()->operationCount(), 0u);
+}
+
+TEST_F(EngineTest, equal_gets_share_one_request_and_run_every_handler_once)
+{
+    auto queue = NetworkEngine::sharedOperationQueue();
+    int const before = s_server->hits("/text");
+    queue->setSuspended(true);
+    engine->enqueueOperation(get("/text", "first"));
+    engine->enqueueOperation(get("/text", "second"));
+    // Both enqueue steps are over once the second has joined the first.
+    foundation::RunLoop::main().runUntil([&] { return NetworkEngine::pendingOperationCount() == 1; });
+    queue->setSuspended(false);
+    settle();
+    EXPECT_EQ(events, (Events { "first hello", "second hello" }));
+    EXPECT_EQ(s_server->hits("/text"), before + 1);
+
+    // One that comes after the first has finished goes out on its own.
+    engine->enqueueOperation(get("/text", "third"));
+    settle();
+    EXPECT_EQ(events.back(), "third hello");
+    EXPECT_EQ(s_server->hits("/text"), before + 2);
+}
+
+TEST_F(EngineTest, equal_posts_both_go_out)
+{
+    int const before = s_server->hits("/echo");
+    engine->enqueueOperation(
+        recorded(engine->operationWithPath("/echo", Json { { "a", "1" } }, "POST"), "one"));
+    engine->enqueueOperation(
+        recorded(engine->operationWithPath("/echo", Json { { "a", "1" } }, "POST"), "two"));
+    settle();
+    EXPECT_EQ(events.size(), 2u);
+    EXPECT_EQ(s_server->hits("/echo"), before + 2);
+}
+
+TEST_F(EngineTest, cached_get_is_served_until_it_expires_then_revalidated)
+{
+    engine->useCache();
+    int const before = s_server->hits("/versioned");
+    engine->enqueueOperation(get("/versioned", "fetch"));
+    settle();
+    engine->saveCache();
+    EXPECT_EQ(events, (Events { "fetch v1" }));
+
+    // Still fresh: the body comes from the cache and nothing goes out.
+    engine->enqueueOperation(get("/versioned", "fresh"));
+    settle();
+    EXPECT_EQ(events.back(), "fresh v1");
+    EXPECT_EQ(s_server->hits("/versioned"), before + 1);
+
+    // Expired: the cached body first, then the request with its validator.
+    harness.clock()->advance(120);
+    engine->enqueueOperation(get("/versioned", "stale"));
+    settle();
+    EXPECT_EQ(events, (Events { "fetch v1", "fresh v1", "stale v1", "stale not modified" }));
+    EXPECT_EQ(s_server->lastHeader("/versioned", "If-None-Match"), "\"v1\"");
+}
+
+TEST_F(EngineTest, redirects_are_followed_and_credentials_never_leave_the_origin)
+{
+    engine->enqueueOperation(get("/redirect", "same"));
+    auto away = get("/redirect-away", "away");
+    away->setUsername(EngineTestServer::user, EngineTestServer::password, true);
+    engine->enqueueOperation(away);
+    settle();
+    std::sort(events.begin(), events.end());
+    EXPECT_EQ(events, (Events { "away none", "same hello" }));
+    EXPECT_TRUE(s_server->lastHeader("/redirect-away", "Authorization").starts_with("Basic "));
+}
+
+TEST_F(EngineTest, challenges_are_answered_once_with_the_operations_credentials)
+{
+    for (std::string path : { "/basic", "/digest" }) {
+        auto right = get(path, path + " right");
+        right->setUsername(EngineTestServer::user, EngineTestServer::password);
+        engine->enqueueOperation(right);
+        settle();
+        auto wrong = get(path, path + " wrong");
+        wrong->setUsername(EngineTestServer::user, "guess");
+        engine->enqueueOperation(wrong);
+        settle();
+    }
+    EXPECT_EQ(events,
+        (Events { "/basic right welcome", "/basic wrong error 401", "/digest right welcome",
+            "/digest wrong error 401" }));
+
+    // Without credentials the handler decides; giving up fails the request.
+    std::optional<AuthenticationMethod> asked;
+    auto refused = get("/digest", "refused");
+    refused->setAuthHandler([&](const std::shared_ptr<AuthenticationChallenge>& challenge) {
+        asked = challenge->authenticationMethod();
+        challenge->cancel();
+    });
+    engine->enqueueOperation(refused);
+    settle();
+    EXPECT_EQ(asked, AuthenticationMethod::HTTPDigest);
+    EXPECT_EQ(events.back(), "refused error -1012");
+}
+
+TEST_F(EngineTest, cancelled_slow_operation_runs_no_handler_and_frees_its_slot)
+{
+    auto slow = get("/slow", "slow");
+    engine->enqueueOperation(slow);
+    s_server->waitForHit("/slow");
+    slow->cancel();
+    settle();
+    EXPECT_TRUE(slow->isCancelled());
+    EXPECT_EQ(slow->state(), NetworkOperation::StateFinished);
+    EXPECT_EQ(NetworkEngine::sharedOperationQueue()->operationCount(), 0u);
+    s_server->releaseSlow();
+    foundation::RunLoop::main().runUntilIdle();
+    EXPECT_TRUE(events.empty());
+}
+
+TEST_F(EngineTest, multipart_upload_reports_progress_and_arrives_whole)
+{
+    auto upload = recorded(engine->operationWithPath("/upload", Json { { "note", "x" } }, "POST"), "upload");
+    upload->addData(std::string(200000, 'z'), "file", "application/octet-stream", "z.bin");
+    double lastProgress = 0;
+    upload->onUploadProgressChanged([&](double progress) { lastProgress = progress; });
+    engine->enqueueOperation(upload);
+    settle();
+    EXPECT_EQ(events, (Events { "upload z.bin 200000" }));
+    EXPECT_DOUBLE_EQ(lastProgress, 1.0);
+    EXPECT_TRUE(s_server->lastHeader("/upload", "Content-Type")
+                    .starts_with("multipart/form-data; charset=utf-8; boundary=Boundary-"));
+}
+
+TEST_F(EngineTest, download_stream_takes_the_body_instead_of_memory)
+{
+    auto stream = foundation::OutputStream::toMemory();
+    auto streamed = get("/text", "streamed");
+    streamed->addDownloadStream(stream);
+    EXPECT_FALSE(streamed->isCacheable());
+    engine->enqueueOperation(streamed);
+    settle();
+    EXPECT_EQ(stream->data(), "hello");
+    EXPECT_FALSE(stream->isOpen());
+    EXPECT_EQ(events, (Events { "streamed (not text)" }));
+}
+
+TEST_F(EngineTest, frozen_operation_tells_its_caller_and_goes_out_when_the_network_returns)
+{
+    auto network = std::make_shared<net::FakeNetworkStateSource>();
+    network->setDefaultFlags(0);
+    net::NetworkState::setSource(network);
+    auto offline = NetworkEngine::initWithHostName(s_server->host());
+    offline->useCache();
+    while (!network->isStarted())
+        std::this_thread::yield();
+    int const before = s_server->hits("/echo");
+
+    NetworkEngine::sharedOperationQueue()->setSuspended(true);
+    auto operation = recorded(offline->operationWithPath("/echo", Json { { "a", "1" } }, "POST"), "frozen");
+    operation->setFreezable(true);
+    offline->enqueueOperation(operation);
+    foundation::RunLoop::main().runUntil([&] { return !events.empty(); });
+    EXPECT_EQ(events, (Events { "frozen error -1009" }));
+    auto frozenFiles = [&] {
+        int count = 0;
+        for (auto& entry : std::filesystem::directory_iterator(offline->cacheDirectoryName()))
+            count += entry.path().extension() == ".networkenginefrozenoperation";
+        return count;
+    };
+    EXPECT_EQ(frozenFiles(), 1);
+    NetworkEngine::sharedOperationQueue()->setSuspended(false);
+    settle();
+    EXPECT_EQ(s_server->hits("/echo"), before);
+
+    network->setDefaultFlags(net::kReachabilityFlagsReachable);
+    network->triggerChange();
+    foundation::RunLoop::main().runUntil([&] { return s_server->hits("/echo") > before; });
+    settle();
+    EXPECT_EQ(frozenFiles(), 0);
+    EXPECT_EQ(events.size(), 1u) << "the restored request has no handlers to run";
+    net::NetworkState::setSource(nullptr);
+}

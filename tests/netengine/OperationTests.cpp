@@ -1,0 +1,171 @@
+#include "netengine/NEBase64.h"
+#include "netengine/NetworkEngineCache.h"
+#include "netengine/NetworkOperation.h"
+#include "netengine/OperationArchive.h"
+
+#include <gtest/gtest.h>
+
+using foundation::Json;
+
+namespace {
+
+NetworkOperation::Pointer post(const std::string& url, Json fields)
+{
+    auto operation = NetworkOperation::initWithURLString(url, fields, "POST");
+    EXPECT_TRUE(operation);
+    return operation;
+}
+
+} // namespace
+
+TEST(OperationRequests, MethodQueryAndBodyFollowTheMethod)
+{
+    auto get = NetworkOperation::initWithURLString("http://h/x", Json { { "a", "1" } });
+    EXPECT_EQ(get->HTTPMethod(), "GET");
+    EXPECT_EQ(get->url(), "http://h/x?a=1");
+    EXPECT_EQ(NetworkOperation::initWithURLString("http://h/x", Json::object())->url(), "http://h/x");
+
+    auto form = post("http://h/x", { { "a", "1" } });
+    EXPECT_EQ(form->url(), "http://h/x");
+    EXPECT_EQ(form->bodyData(), "a=1");
+    EXPECT_EQ(form->readonlyRequest().valueForHTTPHeaderField("Content-Type"),
+        "application/x-www-form-urlencoded; charset=utf-8");
+
+    // A part turns a GET into a multipart POST.
+    auto upload = NetworkOperation::initWithURLString("http://h/x");
+    upload->addData("bytes", "file");
+    EXPECT_EQ(upload->HTTPMethod(), "POST");
+    EXPECT_TRUE(upload->bodyData()->ends_with("--\r\n"));
+    upload->addFile("/nonexistent/file", "other");
+    EXPECT_EQ(upload->bodyData(), std::nullopt) << "an unreadable file must not go up as an empty part";
+}
+
+TEST(OperationIdentity, EqualOnlyForTheSameGetOrHead)
+{
+    auto a = NetworkOperation::initWithURLString("http://h/x");
+    auto b = NetworkOperation::initWithURLString("http://h/x");
+    EXPECT_TRUE(a->isEqual(*b));
+    EXPECT_EQ(a->hash(), b->hash());
+    EXPECT_FALSE(post("http://h/x", {})->isEqual(*post("http://h/x", {})));
+    EXPECT_NE(NetworkOperation::initWithURLString("http://h/x", std::nullopt, "HEAD")->uniqueIdentifier(),
+        a->uniqueIdentifier());
+    b->setUsername("u", std::nullopt);
+    EXPECT_FALSE(a->isEqual(*b)) << "credentials are part of the identity";
+    EXPECT_FALSE(b->isCacheable());
+
+    auto frozen = post("http://h/x", {});
+    frozen->setFreezable(true);
+    EXPECT_TRUE(frozen->uniqueId());
+    a->setFreezable(true);
+    EXPECT_FALSE(a->freezable()) << "a GET never freezes";
+}
+
+TEST(OperationAuthentication, BasicHeaderOnlyWhenAsked)
+{
+    auto asked = NetworkOperation::initWithURLString("http://h/x");
+    asked->setUsername("ann", "secret", true);
+    EXPECT_EQ(asked->readonlyRequest().valueForHTTPHeaderField("Authorization"),
+        "Basic " + NEBase64::base64EncodedString("ann:secret"));
+    auto notAsked = NetworkOperation::initWithURLString("http://h/x");
+    notAsked->setUsername("ann", "secret", false);
+    EXPECT_EQ(notAsked->readonlyRequest().valueForHTTPHeaderField("Authorization"), std::nullopt);
+}
+
+TEST(OperationDiagnostics, CurlLineAndDescriptionNeverShowSecrets)
+{
+    auto operation = post("http://h/Api/modify",
+        { { "key", "pay-demo-key" }, { "username", "boss" }, { "password", "e10adc" },
+            { "newpassword", "c333" } });
+    operation->setUsername("boss", "123456", true);
+    auto const line = operation->curlCommandLineString();
+    EXPECT_EQ(line,
+        "curl -X POST -H 'Content-Type: application/x-www-form-urlencoded; charset=utf-8' -H 'Authorization: "
+        "***' "
+        "'http://h/Api/modify' -d 'key=***' -d 'username=boss' -d 'password=***' -d 'newpassword=***'");
+    auto query = NetworkOperation::initWithURLString("http://h/x", Json { { "pwd", "it's" }, { "q", "1" } });
+    EXPECT_TRUE(query->curlCommandLineString().ends_with("'http://h/x?pwd=***&q=1'"));
+    auto const description = operation->description();
+    for (std::string secret : { std::string("pay-demo-key"), std::string("e10adc"), std::string("c333"),
+             std::string("123456"), NEBase64::base64EncodedString("boss:123456") })
+        EXPECT_EQ(description.find(secret), std::string::npos) << secret;
+}
+
+TEST(OperationArchives, ReadBackReadyWithoutTouchingTheLiveOperation)
+{
+    auto live = post("http://h/x", { { "a", "1" } });
+    live->setUsername("u", "p");
+    live->setFreezable(true);
+    live->addData(std::string("\0\x01\xFF", 3), "blob", "application/octet-stream", "b.bin");
+    live->setHeader("X-Trace", "7");
+    auto archive = live->encodeWithCoder();
+    EXPECT_EQ(archive["state"], NetworkOperation::StateReady);
+    EXPECT_EQ(live->state(), NetworkOperation::StateReady);
+
+    auto back = NetworkOperation::initWithCoder(archive);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->state(), NetworkOperation::StateReady);
+    EXPECT_EQ(back->url(), "http://h/x");
+    EXPECT_EQ(back->HTTPMethod(), "POST");
+    EXPECT_EQ(back->readonlyPostDictionary(), live->readonlyPostDictionary());
+    EXPECT_EQ(back->readonlyRequest().valueForHTTPHeaderField("X-Trace"), "7");
+    EXPECT_EQ(back->username(), "u");
+    EXPECT_EQ(back->uniqueId(), live->uniqueId());
+    // Binary parts survive the text format (the boundary is new each time).
+    EXPECT_EQ(back->bodyData()->size(), live->bodyData()->size());
+    EXPECT_NE(back->bodyData()->find(std::string("\r\n\r\n\0\x01\xFF\r\n", 9)), std::string::npos);
+}
+
+TEST(OperationArchives, DamagedArchivesAreRefusedNotFatal)
+{
+    auto good = post("http://h/x", {})->encodeWithCoder();
+    for (auto damage : { "format", "request", "version" }) {
+        auto broken = good;
+        broken[damage] = 42;
+        EXPECT_EQ(NetworkOperation::initWithCoder(broken), nullptr) << damage;
+    }
+    auto badURL = good;
+    badURL["request"]["url"] = "no url at all";
+    EXPECT_EQ(NetworkOperation::initWithCoder(badURL), nullptr);
+    auto wrongTypes = good;
+    wrongTypes["fieldsToBePosted"] = "x";
+    wrongTypes["dataToBePosted"] = Json::array({ 1, Json::object() });
+    wrongTypes["state"] = "executing";
+    auto tolerated = NetworkOperation::initWithCoder(wrongTypes);
+    ASSERT_TRUE(tolerated);
+    EXPECT_EQ(tolerated->state(), NetworkOperation::StateReady);
+}
+
+TEST(EngineCache, TenSavesKeepNineInMemoryAndWriteTheOldest)
+{
+    auto directory = std::filesystem::temp_directory_path() / ("engine-cache-" + std::to_string(::getpid()));
+    NetworkEngineCache cache(directory);
+    cache.saveData("body", "aa");
+    EXPECT_EQ(cache.memoryCount(), 0u) << "nothing is kept before the cache is enabled";
+    cache.enable();
+    for (int i = 0; i < 10; ++i)
+        cache.saveData("body" + std::to_string(i), std::string(1, static_cast<char>('a' + i)) + "0");
+    EXPECT_EQ(cache.memoryCount(), 9u);
+    EXPECT_TRUE(std::filesystem::exists(directory / "a0"));
+    cache.saveData("again", "j0");
+    EXPECT_EQ(cache.memoryCount(), 9u) << "saving a key again moves it, it does not grow the list";
+    EXPECT_EQ(cache.dataForKey("a0"), "body0");
+
+    cache.setHeaders("b0", net::HTTPHeaders {});
+    cache.empty();
+    EXPECT_TRUE(std::filesystem::is_empty(directory));
+    EXPECT_FALSE(std::filesystem::exists(cache.indexFile()));
+    std::filesystem::remove_all(directory);
+}
+
+TEST(EngineCache, IndexReaderKeepsOnlySoundEntries)
+{
+    EXPECT_EQ(NetworkEngineCache::readIndex("not json"), std::nullopt);
+    EXPECT_EQ(NetworkEngineCache::readIndex("[1]"), std::nullopt);
+    auto index = NetworkEngineCache::readIndex(
+        R"({"0123abcd":{"ETag":"e","Expires":7},"../escape":{"ETag":"x"},"ff":"text","ab":{"ETag":"a\r\nX: 1"}})");
+    ASSERT_TRUE(index);
+    ASSERT_EQ(index->size(), 2u);
+    EXPECT_EQ(index->at("0123abcd").value("ETag"), "e");
+    EXPECT_EQ(index->at("0123abcd").value("Expires"), std::nullopt);
+    EXPECT_TRUE(index->at("ab").empty());
+}
