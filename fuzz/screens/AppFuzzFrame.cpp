@@ -6,8 +6,9 @@
 #include "app/AppDelegate.h"
 #include "cashier/CashierScreens.h"
 #include "main/ScriptRunner.h"
-#include "members/MemberScreens.h"
 #include "main/Transcript.h"
+#include "members/MemberScreens.h"
+#include "netengine/NetworkEngine.h"
 #include "platform/capture/CaptureDevice.h"
 #include "platform/capture/MemoryFrameSource.h"
 #include "platform/foundation/DispatchQueue.h"
@@ -66,7 +67,9 @@ AppFuzzFrame::AppFuzzFrame()
             if (setupPath == path)
                 return net::FakeTransport::Reply::status(200, encrypted(plain));
         }
-        return net::FakeTransport::Reply::status(m_status, m_encrypted ? encrypted(m_reply) : m_reply);
+        // The agent answers in plain text, so its handlers see the reply as sent.
+        bool const plainAgent = path.starts_with("/Api/");
+        return net::FakeTransport::Reply::status(m_status, m_encrypted && !plainAgent ? encrypted(m_reply) : m_reply);
     });
     net::Transport::install(m_transport);
 }
@@ -108,8 +111,12 @@ void AppFuzzFrame::run(bool signedIn, const std::string& script,
             std::fprintf(stderr, "%s\n", line.c_str());
     });
     ScriptRunner::Environment environment { &transcript,
-        [this] { return static_cast<int>(m_transport->pendingCount()); }, m_camera };
+        [this] {
+            return static_cast<int>(m_transport->pendingCount() + NetworkEngine::operationsNotYetSent());
+        },
+        m_camera };
     environment.virtualTime = true;
+    environment.workersBusy = [] { return NetworkEngine::operationsNotYetSent() > 0; };
     environment.stopAtError = false;
     ScriptRunner runner(environment);
     std::istringstream lines(script);

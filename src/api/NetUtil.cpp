@@ -2,9 +2,13 @@
 
 #include "api/NetUtilSign.h"
 #include "api/SignedClientUi.h"
+#include "api/URLConfig.h"
+#include "netengine/NetworkEngine.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/NeverDestroyed.h"
 #include "platform/net/URLConnection.h"
 
+#include <mutex>
 #include <utility>
 
 void NetUtil::getNetImage(
@@ -31,4 +35,88 @@ void NetUtil::getNetImage(
 bool NetUtil::isConnectionAvailable()
 {
     return NetUtilSign::isConnectionAvailable();
+}
+
+std::shared_ptr<NetworkEngine> NetUtil::sharedEngine()
+{
+    struct Shared {
+        std::mutex mutex;
+        std::shared_ptr<NetworkEngine> engine;
+    };
+    // Alive while exit runs: a request may still finish then.
+    static foundation::NeverDestroyed<Shared> shared;
+    std::lock_guard lock(shared->mutex);
+    auto const host = URLConfig::agentBase();
+    if (!shared->engine || shared->engine->hostName() != host)
+        shared->engine = NetworkEngine::initWithHostName(host);
+    return shared->engine;
+}
+
+void NetUtil::doPost(std::string_view path, const std::optional<std::string>& progressText,
+    const Parameters& parameters, ReplyTextCallback callback)
+{
+    send(Variant::WithProgress, path, progressText, nullptr, &parameters, std::move(callback));
+}
+
+void NetUtil::doGet(
+    std::string_view path, const std::optional<std::string>& progressText, ReplyTextCallback callback)
+{
+    send(Variant::Get, path, progressText, nullptr, nullptr, std::move(callback));
+}
+
+void NetUtil::doPostForDownRefresh(std::string_view path, const std::shared_ptr<kit::ScrollView>& scrollView,
+    const Parameters& parameters, ReplyTextCallback callback)
+{
+    send(Variant::DownRefresh, path, std::nullopt, scrollView, &parameters, std::move(callback));
+}
+
+void NetUtil::doPostForNotLoading(
+    std::string_view path, const Parameters& parameters, ReplyTextCallback callback)
+{
+    send(Variant::NotLoading, path, std::nullopt, nullptr, &parameters, std::move(callback));
+}
+
+void NetUtil::send(Variant variant, std::string_view path, const std::optional<std::string>& progressText,
+    const std::shared_ptr<kit::ScrollView>& scrollView, const Parameters* parameters,
+    ReplyTextCallback callback)
+{
+    if (!isConnectionAvailable())
+        return;
+    auto engine = sharedEngine();
+    NetworkOperation::Pointer operation;
+    if (parameters) {
+        foundation::Json fields = foundation::Json::object();
+        for (const auto& [key, value] : *parameters)
+            fields[key] = value;
+        operation = engine->operationWithPath(std::string(path), fields, "POST");
+    } else {
+        operation = engine->operationWithPath(std::string(path));
+    }
+    auto ui = SignedClientUi::current();
+    if (!operation) {
+        // An agent address that makes no URL cannot be reached either.
+        if (ui)
+            ui->toast(std::string(noNetworkMessage));
+        return;
+    }
+    bool const withProgress = variant == Variant::WithProgress || variant == Variant::Get;
+    std::shared_ptr<void> progress = withProgress && ui ? ui->showProgressDialog(progressText) : nullptr;
+    std::weak_ptr<kit::ScrollView> weakList = scrollView;
+    operation->addCompletionHandler(
+        [ui, progress, callback](const NetworkOperation::Pointer& finished) {
+            if (callback)
+                callback(finished->responseString());
+            if (ui && progress)
+                ui->closeProgressDialog(progress);
+        },
+        [ui, progress, variant, weakList](const NetworkOperation::Pointer&, const NetworkError&) {
+            bool const twice = variant == Variant::Get || variant == Variant::NotLoading;
+            if (ui)
+                ui->toast(std::string(twice ? noNetworkMessageTwice : noNetworkMessage));
+            if (ui && progress)
+                ui->closeProgressDialog(progress);
+            if (variant == Variant::DownRefresh)
+                NetUtilSign::endRefreshing(weakList.lock());
+        });
+    engine->enqueueOperation(operation);
 }

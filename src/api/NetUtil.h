@@ -1,20 +1,58 @@
 #pragma once
 
+#include "api/NetUtilSign.h"
 #include "api/RequestCallbacks.h"
 
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+
+class NetworkEngine;
+namespace kit {
+class ScrollView;
+}
 
 // The plain road to a server: requests that are neither encrypted nor signed
-// (the agent API's password change), and whole-URL image reads off the main
-// thread. Prompts go through the same screen hooks as the signed client's
+// (the agent API's password change), sent as form fields through one HTTP
+// engine for the agent host, and whole-URL image reads off the main thread.
+// Prompts go through the same screen hooks as the signed client's
 // (SignedClientUi); every callback runs on the main thread.
 //
+//     NetUtil::doPost(URLConfig::MODIFY_STAFF_PASSWORD, std::nullopt, parameters,
+//         [weakScreen](const std::optional<std::string>& reply) { ... });
 //     NetUtil::getNetImage(picUrl, "生成支付码中...", [weakScreen](const std::string& bytes) { ... });
 //
-// Main thread only.
+// A completed answer of any status the engine takes as success reaches the
+// callback as text (absent when it is not UTF-8); every failure ends here in
+// the no-network toast, and the callback never runs. Main thread only.
 class NetUtil {
 public:
+    // Sent in insertion order, keys and values form-escaped by the engine.
+    using Parameters = NetUtilSign::Parameters;
+
+    static constexpr std::string_view noNetworkMessage = NetUtilSign::noNetworkMessage;
+    // The GET and the quiet POST say it with two marks.
+    static constexpr std::string_view noNetworkMessageTwice = "连接失败，请检查您的网络连接！！";
+
+    // With the progress overlay (no label for an absent text), closed after
+    // the callback or the toast.
+    static void doPost(std::string_view path, const std::optional<std::string>& progressText,
+        const Parameters& parameters, ReplyTextCallback callback);
+    static void doGet(
+        std::string_view path, const std::optional<std::string>& progressText, ReplyTextCallback callback);
+    // No overlay; on a failure the list's header and footer stop refreshing
+    // (after a reply, the callback stops them).
+    static void doPostForDownRefresh(std::string_view path,
+        const std::shared_ptr<kit::ScrollView>& scrollView, const Parameters& parameters,
+        ReplyTextCallback callback);
+    static void doPostForNotLoading(
+        std::string_view path, const Parameters& parameters, ReplyTextCallback callback);
+
+    // The engine for the agent host, made on first use (and made again only
+    // when the program points the agent elsewhere).
+    static std::shared_ptr<NetworkEngine> sharedEngine();
+
     // Reads the whole resource at the URL with a GET on a worker queue, with
     // the progress overlay up meanwhile (no label for an absent text); then
     // closes the overlay and hands over the body, whatever the status. The
@@ -26,4 +64,10 @@ public:
     // False (after the no-network toast) when neither the local network nor
     // the internet can be reached: the signed client's rule.
     static bool isConnectionAvailable();
+
+private:
+    enum class Variant { WithProgress, Get, DownRefresh, NotLoading };
+    static void send(Variant variant, std::string_view path, const std::optional<std::string>& progressText,
+        const std::shared_ptr<kit::ScrollView>& scrollView, const Parameters* parameters,
+        ReplyTextCallback callback);
 };

@@ -81,6 +81,10 @@ public:
     // the internet can be reached.
     static bool isConnectionAvailable();
 
+    // Stops the list's header and then its footer refreshing; nothing for a
+    // list that has gone. The plain client's list variant ends the same way.
+    static void endRefreshing(const std::shared_ptr<kit::ScrollView>& scrollView);
+
 private:
     enum class Variant { WithProgress, NotLoading, DownRefresh, MemberUIDownRefresh };
 
@@ -89,5 +93,4 @@ private:
         ReplyTextCallback callback);
     static void getImage(const std::string& url, const std::optional<std::string>& progressText,
         bool explicitGet, ImageDataCallback callback);
-    static void endRefreshing(const std::shared_ptr<kit::ScrollView>& scrollView);
 };

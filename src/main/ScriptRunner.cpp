@@ -586,7 +586,10 @@ Result<void> ScriptRunner::idle()
         double remaining = deadline - loop.now();
         if (remaining <= 0)
             return {};
-        if (m_environment.virtualTime)
+        auto workersBusy = [this] { return m_environment.workersBusy && m_environment.workersBusy(); };
+        if (m_environment.virtualTime && workersBusy())
+            runUntilOrTimeout([&] { return !workersBusy(); }, m_environment.idleLimit);
+        else if (m_environment.virtualTime)
             loop.advance(std::min(remaining, 0.1));
         else
             runUntilOrTimeout([&] { return inFlight() == 0; }, remaining);

@@ -45,6 +45,10 @@ public:
         // Nothing runs while a terminal waits for the next line, so there
         // each command also waits for the replies it asked for.
         bool idleAfterEachCommand = false;
+        // Work on worker threads that reaches the main loop by itself, in
+        // real time (a request on its way through the HTTP engine's queue):
+        // on virtual time `idle` waits for it before moving the clock.
+        std::function<bool()> workersBusy = nullptr;
     };
 
     static constexpr int exitOk = 0;

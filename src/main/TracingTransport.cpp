@@ -36,6 +36,19 @@ bool isPlainFormText(std::string_view body)
     return true;
 }
 
+// The agent's form carries the collection key as its "key" field; a
+// transcript is no place for it.
+std::string withMerchantKeyHidden(std::string_view form)
+{
+    std::string shown;
+    for (const auto& pair : foundation::split(form, "&")) {
+        if (!shown.empty())
+            shown += '&';
+        shown += pair.starts_with("key=") ? std::string("key=***") : pair;
+    }
+    return shown;
+}
+
 } // namespace
 
 TracingTransport::TracingTransport(std::shared_ptr<net::Transport> inner, TraceSink trace)
@@ -110,7 +123,7 @@ std::string TracingTransport::traceLine(const net::URLRequest& request)
     if (!qvkey) {
         // Only the agent's plain POST goes without a key; a signed request
         // made while none is stored still carries cipher text.
-        return isPlainFormText(*body) ? line + " " + *body : line;
+        return isPlainFormText(*body) ? line + " " + withMerchantKeyHidden(*body) : line;
     }
 
     auto& defaults = foundation::UserDefaults::standard();

@@ -7,10 +7,11 @@
 #include "cashier/CashierScreens.h"
 #include "imagecache/ImageManager.h"
 #include "main/ProgramOptions.h"
-#include "members/MemberScreens.h"
 #include "main/ScriptRunner.h"
 #include "main/TracingTransport.h"
 #include "main/Transcript.h"
+#include "members/MemberScreens.h"
+#include "netengine/NetworkEngine.h"
 #ifdef CASHIER_WITH_X11
 #include "main/X11FrontEnd.h"
 #endif
@@ -180,11 +181,13 @@ int main(int argc, char** argv)
     }
 #endif
 
-    // Image loads count as requests under way from the cache look-up on.
+    // Image loads count as requests under way from the cache look-up on, and a
+    // request of the HTTP engine before the transport sees it.
     auto imageManager = imagecache::ImageManager::sharedManager();
     ScriptRunner::Environment environment { &transcript,
         [tracing, imageManager] {
-            return tracing->inFlight() + static_cast<int>(imageManager->runningOperationCount());
+            return tracing->inFlight() + static_cast<int>(imageManager->runningOperationCount())
+                + static_cast<int>(NetworkEngine::pendingOperationCount());
         },
         camera };
     bool atTerminal = script == &std::cin && isatty(STDIN_FILENO);

@@ -1,5 +1,8 @@
+#include "api/Md5Util.h"
 #include "api/NetUtil.h"
 #include "api/SignedClientUi.h"
+#include "api/URLConfig.h"
+#include "netengine/NetworkEngine.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/net/FakeNetworkStateSource.h"
 #include "platform/net/NetworkState.h"
@@ -48,17 +51,20 @@ protected:
         // per-thread state would stay with a thread that outlives the leak
         // check; the program asks on its main thread, and so does this.
         net::Transport::current();
-        s_server
-            = std::make_unique<merchant::MerchantHttpServer>(std::make_shared<merchant::MerchantBackend>());
+        s_backend = std::make_shared<merchant::MerchantBackend>();
+        s_server = std::make_unique<merchant::MerchantHttpServer>(s_backend);
         ASSERT_TRUE(s_server->start(0));
+        URLConfig::setAgentHost(s_server->host());
     }
     static void TearDownTestSuite()
     {
         s_server->stop();
         s_server.reset();
+        URLConfig::setAgentHost(std::string(URLConfig::defaultAgentHost));
     }
     void SetUp() override
     {
+        s_backend->reset();
         net::NetworkState::setSource(m_network);
         net::NetworkState::setServiceHosts({ s_server->host() });
         SignedClientUi::install(m_ui);
@@ -83,6 +89,33 @@ protected:
             [this] { return !m_ui->events.empty() && m_ui->events.back().starts_with("image"); });
     }
 
+    ReplyTextCallback recordReply()
+    {
+        return [this](const std::optional<std::string>& reply) {
+            m_ui->events.push_back("reply " + reply.value_or("(none)"));
+        };
+    }
+    // Until the engine has finished every request and run its handlers.
+    void settle()
+    {
+        foundation::RunLoop::main().runUntil([] { return NetworkEngine::pendingOperationCount() == 0; });
+        m_harness.runUntilIdle();
+    }
+    static void failOnce(merchant::FaultKind kind)
+    {
+        s_backend->addFault({ .kind = kind,
+            .path = "/Api/Alipay/modifyStaffPassword",
+            .remaining = 1,
+            .info = {},
+            .delayMs = 0 });
+    }
+    NetUtil::Parameters passwordChange(const std::string& oldPassword, const std::string& newPassword)
+    {
+        return { { "key", s_backend->keys().collectionKey }, { "username", "boss" },
+            { "password", Md5Util::md5_32(oldPassword) }, { "newpassword", Md5Util::md5_32(newPassword) } };
+    }
+
+    static inline std::shared_ptr<merchant::MerchantBackend> s_backend;
     static inline std::unique_ptr<merchant::MerchantHttpServer> s_server;
     support::ScreenHarness m_harness;
     std::shared_ptr<net::FakeNetworkStateSource> m_network = std::make_shared<net::FakeNetworkStateSource>();
@@ -115,4 +148,46 @@ TEST_F(PlainClientTest, image_read_without_a_network_asks_nothing_and_never_call
         "http://" + s_server->host() + "/images/portrait/1.png", "生成支付码中...", recordImage());
     m_harness.runUntilIdle();
     EXPECT_EQ(m_ui->events, (Events { "toast 连接失败，请检查您的网络连接！" }));
+}
+
+TEST_F(PlainClientTest, post_reaches_the_agent_as_a_plain_form_and_closes_its_overlay_after_the_reply)
+{
+    NetUtil::doPost(
+        URLConfig::MODIFY_STAFF_PASSWORD, std::nullopt, passwordChange("123456", "654321"), recordReply());
+    settle();
+    EXPECT_EQ(m_ui->events,
+        (Events { "overlay (no label)", "reply {\"status\":\"1\",\"info\":\"密码修改成功\"}", "close" }));
+    auto const log = s_backend->requestLog();
+    auto const& logged = log.back();
+    EXPECT_EQ(logged.path, "/Api/Alipay/modifyStaffPassword");
+    EXPECT_EQ(logged.params["newpassword"], Md5Util::md5_32("654321"));
+    EXPECT_EQ(NetUtil::sharedEngine(), NetUtil::sharedEngine()) << "one engine serves every request";
+}
+
+TEST_F(PlainClientTest, failed_requests_toast_no_network_close_the_overlay_and_never_call_back)
+{
+    for (auto kind : { merchant::FaultKind::Http500, merchant::FaultKind::Drop }) {
+        failOnce(kind);
+        NetUtil::doPost(
+            URLConfig::MODIFY_STAFF_PASSWORD, std::nullopt, passwordChange("123456", "x"), recordReply());
+        settle();
+    }
+    failOnce(merchant::FaultKind::Http404);
+    NetUtil::doPostForNotLoading(
+        URLConfig::MODIFY_STAFF_PASSWORD, passwordChange("123456", "x"), recordReply());
+    settle();
+    EXPECT_EQ(m_ui->events,
+        (Events { "overlay (no label)", "toast 连接失败，请检查您的网络连接！", "close", "overlay (no label)",
+            "toast 连接失败，请检查您的网络连接！", "close", "toast 连接失败，请检查您的网络连接！！" }));
+}
+
+TEST_F(PlainClientTest, post_without_a_network_shows_the_toast_and_sends_nothing)
+{
+    net::NetworkState::setServiceHosts({});
+    auto const before = s_backend->requestLog().size();
+    NetUtil::doPost(
+        URLConfig::MODIFY_STAFF_PASSWORD, std::nullopt, passwordChange("123456", "x"), recordReply());
+    settle();
+    EXPECT_EQ(m_ui->events, (Events { "toast 连接失败，请检查您的网络连接！" }));
+    EXPECT_EQ(s_backend->requestLog().size(), before);
 }
