@@ -122,6 +122,14 @@ const std::vector<ScreenDriver>& screenDrivers()
             fromDetail({ "tap btnAddCredit", "idle", "type tvCreditCount 5", "tap btnOperationReason", "idle",
                 "row 0", "tap btnOk", "idle", "tap btnOk", "idle", "show" }),
             { memberCards, member(true) } },
+        // SettingViewController: the shop-owner check before the collection key alert.
+        { "settings owner check", true,
+            { "tab 3", "tap btnSetKey", "alert-type 0 boss", "alert-type 1 123456", "alert 0", "idle",
+                "show" } },
+        // UpdatePwdViewController: the agent's plain JSON answer to a password change.
+        { "password change", true,
+            { "tab 3", "tap btnUpdatePwd", "type tvSourcePwd 123456", "type tvNewPwd 654321",
+                "type tvConfirmNewPwd 654321", "tap btnUpdatePwd", "idle", "show" } },
     };
     return drivers;
 }

@@ -8,13 +8,24 @@
 #include "platform/kit/TabBar.h"
 #include "ui/BaseViewController.h"
 #include "ui/ColorUtil.h"
+#include "ui/SetKeyViewController.h"
+#include "ui/SettingViewController.h"
+#include "ui/UpdatePwdViewController.h"
 
 #include <string>
 #include <vector>
 
 void MainStoryboard::registerScreens()
 {
-    kit::Registry::shared().registerController(std::string(name), [] {
+    auto& registry = kit::Registry::shared();
+    // The settings tab and the screens it opens live with the shell.
+    registry.registerController(std::string(SettingViewController::nibName),
+        [] { return std::make_shared<SettingViewController>(); });
+    registry.registerController(std::string(UpdatePwdViewController::nibName),
+        [] { return std::make_shared<UpdatePwdViewController>(); });
+    registry.registerController(
+        std::string(SetKeyViewController::nibName), [] { return std::make_shared<SetKeyViewController>(); });
+    registry.registerController(std::string(name), [] {
         auto home = std::make_shared<HomeViewController>();
         std::vector<std::shared_ptr<kit::ViewController>> stacks;
         for (const auto& tab : tabs) {

@@ -207,7 +207,7 @@ void BaseViewController::setMemberKey()
 
 void BaseViewController::alertViewClickedButtonAtIndex(kit::AlertView& alertView, int buttonIndex)
 {
-    bool isCollection = &alertView == m_alertViewRecivKey.get();
+    bool isCollection = isCollectionKeyAlert(alertView);
     bool isMember = &alertView == m_alertViewMemberKey.get();
     if (!isCollection && !isMember)
         return;

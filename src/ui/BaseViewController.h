@@ -85,11 +85,18 @@ protected:
         return std::static_pointer_cast<BaseViewController>(shared_from_this());
     }
     void pushLogin();
-
-private:
+    // A two-field key alert ("确定" 0, "取消" 1) reporting to this screen.
     std::shared_ptr<kit::AlertView> makeKeyAlert(
         const std::string& title, const std::string& keyPlaceholder, const std::string& encryptPlaceholder);
+    // The alerts whose pair is the collection pair: the key checks, the save
+    // and the sign-out follow for each. A screen with a collection-key alert
+    // of its own adds it.
+    virtual bool isCollectionKeyAlert(const kit::AlertView& alert) const
+    {
+        return &alert == m_alertViewRecivKey.get();
+    }
 
+private:
     foundation::UserDefaults* m_userDefaults = nullptr;
     kit::Registry* m_mainStoryboard = nullptr;
     std::optional<std::string> m_scanCode;
