@@ -1,7 +1,6 @@
 #include "cashier/RefundViewController.h"
 
 #include "api/Constants.h"
-#include "api/JsonUtil.h"
 #include "api/Md5Util.h"
 #include "api/NetUtilSign.h"
 #include "cashier/CashierViews.h"
@@ -20,6 +19,7 @@
 #include "ui/AmountFilter.h"
 #include "ui/ColorUtil.h"
 #include "ui/PromptUtil.h"
+#include "ui/ShopOwnerCheck.h"
 
 RefundViewController::RefundViewController()
     : m_submitGuard(SubmitGuard::create())
@@ -160,21 +160,12 @@ void RefundViewController::alertViewClickedButtonAtIndex(kit::AlertView& alertVi
     }
     if (buttonIndex != 0 || m_submitGuard->isBlocked())
         return;
-    m_ownerUsername = foundation::trimWhitespaceAndNewlines(alertView.textFieldAtIndex(0)->text());
-    m_ownerPassword = foundation::trimWhitespaceAndNewlines(alertView.textFieldAtIndex(1)->text());
-    if (m_ownerUsername.empty()) {
-        PromptUtil::toast("用户名不可为空！");
-        alertView.show();
+    auto credentials = ShopOwnerCheck::typedCredentials(alertView);
+    if (!credentials)
         return;
-    }
-    if (m_ownerPassword.empty()) {
-        PromptUtil::toast("密码不可为空！");
-        alertView.show();
-        return;
-    }
-    NetUtilSign::Parameters parameters;
-    parameters["username"] = m_ownerUsername;
-    parameters["password"] = Md5Util::md5_32(m_ownerPassword);
+    m_ownerUsername = credentials->name;
+    m_ownerPassword = credentials->password;
+    auto parameters = ShopOwnerCheck::parameters(*credentials);
     auto token = m_submitGuard->block();
     std::weak_ptr<RefundViewController> weak = selfRefund();
     std::uint64_t generation = m_generation;
@@ -183,16 +174,15 @@ void RefundViewController::alertViewClickedButtonAtIndex(kit::AlertView& alertVi
             auto screen = weak.lock();
             if (!screen || generation != screen->m_generation)
                 return;
-            auto json = JsonUtil::getJSONObject(reply);
             auto& ownerAlert = *screen->m_validateShopownerAlertView;
-            if (JsonUtil::isSuccess(json) && foundation::optionalText(JsonUtil::data(json), "job") == "2") {
+            if (ShopOwnerCheck::isShopOwner(reply)) {
                 ownerAlert.textFieldAtIndex(0)->setText("");
                 ownerAlert.textFieldAtIndex(1)->setText("");
-                PromptUtil::toast("验证成功！");
+                PromptUtil::toast(std::string(ShopOwnerCheck::acceptedMessage));
                 screen->showConfirmAlert();
                 return;
             }
-            PromptUtil::toast("验证失败,您不是店长,没有此权限！");
+            PromptUtil::toast(std::string(ShopOwnerCheck::refusedMessage));
             ownerAlert.show();
         });
 }

@@ -1,8 +1,6 @@
 #include "ui/SettingViewController.h"
 
 #include "api/Constants.h"
-#include "api/JsonUtil.h"
-#include "api/Md5Util.h"
 #include "api/NetUtilSign.h"
 #include "api/URLConfig.h"
 #include "platform/foundation/Strings.h"
@@ -17,6 +15,7 @@
 #include "platform/kit/Screen.h"
 #include "ui/ColorUtil.h"
 #include "ui/PromptUtil.h"
+#include "ui/ShopOwnerCheck.h"
 #include "ui/UpdatePwdViewController.h"
 
 namespace {
@@ -45,12 +44,6 @@ std::shared_ptr<kit::Button> makeRowButton(const char* name, const char* title)
     button->titleLabel()->setFont(graphics::Font::systemFont(16));
     button->setBackgroundColor(graphics::Color::white());
     return button;
-}
-
-std::string trimmedField(const kit::AlertView& alert, int index)
-{
-    auto field = alert.textFieldAtIndex(index);
-    return field ? foundation::trimWhitespaceAndNewlines(field->text()) : std::string();
 }
 
 } // namespace
@@ -247,50 +240,36 @@ void SettingViewController::alertViewClickedButtonAtIndex(kit::AlertView& alertV
 
 void SettingViewController::shopOwnerClicked(kit::AlertView& alert, int buttonIndex)
 {
-    auto name = trimmedField(alert, 0);
-    auto password = trimmedField(alert, 1);
-    rememberedOwnerName() = name;
+    rememberedOwnerName() = foundation::trimWhitespaceAndNewlines(alert.textFieldAtIndex(0)->text());
     for (const auto& field : alert.textFields())
         field->resignFirstResponder();
     if (buttonIndex != 0)
         return;
-    if (name.empty()) {
-        PromptUtil::toast("用户名不可为空！");
-        alert.show();
+    auto credentials = ShopOwnerCheck::typedCredentials(alert);
+    if (!credentials)
         return;
-    }
-    if (password.empty()) {
-        PromptUtil::toast("密码不可为空！");
-        alert.show();
-        return;
-    }
-    NetUtilSign::Parameters parameters;
-    parameters["username"] = name;
-    parameters["password"] = Md5Util::md5_32(password);
     std::weak_ptr<SettingViewController> weak = selfSetting();
     std::weak_ptr<kit::AlertView> weakAlert = alert.shared_from_this();
-    NetUtilSign::doPost(URLConfig::CHECK_STAFF, std::nullopt, NetUtilSign::receivableKeyFlag, parameters,
-        [weak, weakAlert](const std::optional<std::string>& reply) {
+    NetUtilSign::doPost(URLConfig::CHECK_STAFF, std::nullopt, NetUtilSign::receivableKeyFlag,
+        ShopOwnerCheck::parameters(*credentials), [weak, weakAlert](const std::optional<std::string>& reply) {
             if (auto strong = weak.lock())
                 strong->shopOwnerReplied(weakAlert, reply);
         });
 }
 
 void SettingViewController::shopOwnerReplied(
-    const std::weak_ptr<kit::AlertView>& weakAlert, const std::optional<std::string>& text)
+    const std::weak_ptr<kit::AlertView>& weakAlert, const std::optional<std::string>& reply)
 {
     // A right password alone is not enough: the collection keys decide whose
     // account the money goes to, so only a shop owner may replace them.
-    auto reply = JsonUtil::getJSONObject(text);
-    auto job = foundation::optionalText(JsonUtil::data(reply), "job");
-    if (!JsonUtil::isSuccess(reply) || job != shopOwnerJob) {
-        PromptUtil::toast("验证失败,您不是店长,没有此权限！");
+    if (!ShopOwnerCheck::isShopOwner(reply)) {
+        PromptUtil::toast(std::string(ShopOwnerCheck::refusedMessage));
         return;
     }
     if (auto alert = weakAlert.lock()) {
         for (const auto& field : alert->textFields())
             field->setText("");
     }
-    PromptUtil::toast("验证成功！");
+    PromptUtil::toast(std::string(ShopOwnerCheck::acceptedMessage));
     setKey();
 }

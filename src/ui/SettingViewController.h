@@ -21,8 +21,6 @@ class SettingViewController : public BaseViewController {
 public:
     static constexpr std::string_view nibName = "SettingViewController";
     static constexpr double topViewShare = 0.26;
-    // The staff check's job of a shop owner.
-    static constexpr std::string_view shopOwnerJob = "2";
 
     void loadView() override;
     void viewDidLoad() override;
