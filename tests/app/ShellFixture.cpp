@@ -2,7 +2,6 @@
 
 #include "api/SignedClientUi.h"
 #include "hud/ToastView.h"
-#include "platform/foundation/Strings.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/kit/Application.h"
 #include "platform/kit/NavigationController.h"
@@ -13,6 +12,7 @@
 #include "platform/net/NetworkState.h"
 #include "platform/net/ReachabilityFlags.h"
 #include "platform/net/Transport.h"
+#include "support/BackendTransport.h"
 #include "support/InputDriver.h"
 
 ShellFixture::ShellFixture()
@@ -22,24 +22,7 @@ ShellFixture::ShellFixture()
 {
     m_network->setDefaultFlags(net::kReachabilityFlagsReachable);
     net::NetworkState::setSource(m_network);
-    std::weak_ptr<merchant::MerchantBackend> backend = m_backend;
-    m_transport->setHandler([backend](const net::URLRequest& request) {
-        auto strong = backend.lock();
-        if (!strong)
-            return net::FakeTransport::Reply::failure(-1004);
-        merchant::BackendRequest forwarded;
-        forwarded.method = request.httpMethod();
-        forwarded.path = net::FakeTransport::pathOf(request.url());
-        for (const auto& field : request.allHTTPHeaderFields().fields())
-            forwarded.headers[foundation::asciiLowercase(field.first)] = field.second;
-        forwarded.body = request.httpBody().value_or("");
-        auto reply = strong->handle(forwarded);
-        if (reply.dropConnection)
-            return net::FakeTransport::Reply::failure(-1005);
-        auto answer = net::FakeTransport::Reply::status(reply.status, reply.body);
-        answer.delay = reply.delayMs / 1000.0;
-        return answer;
-    });
+    support::BackendTransport::connect(*m_transport, m_backend);
     net::Transport::install(m_transport);
     m_toastWatch = ToastView::observeShown([this](const std::string& text) { m_toasts.push_back(text); });
     support::InputDriver::resetState();

@@ -6,7 +6,6 @@
 #include "cashier/CashierScreens.h"
 #include "hud/ToastView.h"
 #include "platform/foundation/DispatchQueue.h"
-#include "platform/foundation/Strings.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/foundation/VirtualClock.h"
 #include "platform/kit/Application.h"
@@ -19,6 +18,7 @@
 #include "platform/net/ReachabilityFlags.h"
 #include "platform/net/Transport.h"
 #include "server/StandInClient.h"
+#include "support/BackendTransport.h"
 #include "support/InputDriver.h"
 
 CollectFlow::CollectFlow()
@@ -33,30 +33,15 @@ CollectFlow::CollectFlow()
     });
     m_network->setDefaultFlags(net::kReachabilityFlagsReachable);
     net::NetworkState::setSource(m_network);
-    std::weak_ptr<merchant::MerchantBackend> backend = m_backend;
-    m_transport->setHandler([this, backend](const net::URLRequest& request) {
-        auto strong = backend.lock();
-        if (!strong)
-            return net::FakeTransport::Reply::failure(-1004);
-        merchant::BackendRequest forwarded;
-        forwarded.method = request.httpMethod();
-        forwarded.path = net::FakeTransport::pathOf(request.url());
-        for (const auto& field : request.allHTTPHeaderFields().fields())
-            forwarded.headers[foundation::asciiLowercase(field.first)] = field.second;
-        forwarded.body = request.httpBody().value_or("");
-        auto reply = strong->handle(forwarded);
-        if (reply.dropConnection)
-            return net::FakeTransport::Reply::failure(-1005);
-        auto answer = net::FakeTransport::Reply::status(reply.status, reply.body);
-        if (m_brokenImages && forwarded.path.starts_with("/qr/"))
-            answer.body = "these bytes are no picture";
-        answer.delay = reply.delayMs / 1000.0;
-        for (const auto& [prefix, seconds] : m_delays) {
-            if (forwarded.path.starts_with(prefix))
-                answer.delay = seconds;
-        }
-        return answer;
-    });
+    support::BackendTransport::connect(
+        *m_transport, m_backend, [this](const std::string& path, net::FakeTransport::Reply& reply) {
+            if (m_brokenImages && path.starts_with("/qr/"))
+                reply.body = "these bytes are no picture";
+            for (const auto& [prefix, seconds] : m_delays) {
+                if (path.starts_with(prefix))
+                    reply.delay = seconds;
+            }
+        });
     net::Transport::install(m_transport);
     m_toastWatch = ToastView::observeShown([this](const std::string& text) { m_toasts.push_back(text); });
     support::InputDriver::resetState();
