@@ -342,16 +342,25 @@ void BillViewController::getOrderList()
         });
 }
 
-void BillViewController::handleFirstPage(std::uint64_t generation, const std::optional<std::string>& reply)
+std::optional<foundation::Json> BillViewController::pageData(
+    std::uint64_t generation, const std::optional<std::string>& reply)
 {
     if (generation != m_listGeneration)
-        return;
+        return std::nullopt;
     auto json = JsonUtil::getJSONObject(reply);
     if (!JsonUtil::isSuccess(json)) {
         PromptUtil::toast(JsonUtil::info(json));
-        return;
+        return std::nullopt;
     }
-    const auto& data = JsonUtil::data(json);
+    return JsonUtil::data(json);
+}
+
+void BillViewController::handleFirstPage(std::uint64_t generation, const std::optional<std::string>& reply)
+{
+    auto page = pageData(generation, reply);
+    if (!page)
+        return;
+    const auto& data = *page;
     const auto& list = foundation::valueForKey(data, "list");
     if (foundation::intValue(foundation::valueForKey(data, "count")) < 1) {
         m_billdata.clear();
@@ -383,14 +392,10 @@ void BillViewController::downGetMoreData(bool down)
 void BillViewController::handleMorePage(
     std::uint64_t generation, bool down, const std::optional<std::string>& reply)
 {
-    if (generation != m_listGeneration)
+    auto page = pageData(generation, reply);
+    if (!page)
         return;
-    auto json = JsonUtil::getJSONObject(reply);
-    if (!JsonUtil::isSuccess(json)) {
-        PromptUtil::toast(JsonUtil::info(json));
-        return;
-    }
-    const auto& data = JsonUtil::data(json);
+    const auto& data = *page;
     if (foundation::intValue(foundation::valueForKey(data, "count")) < 1) {
         PromptUtil::toast("暂无更多的订单数据！");
         return;

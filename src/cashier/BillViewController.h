@@ -80,6 +80,11 @@ private:
     void setDay(double date);
     void selectTab(const WalletTab& tab);
     NetUtilSign::Parameters listParameters() const;
+    // The page's data when the reply is still wanted (no tab, day or
+    // pull-down change came since it was asked for) and not refused; a
+    // refusal shows the server's message.
+    std::optional<foundation::Json> pageData(
+        std::uint64_t generation, const std::optional<std::string>& reply);
     void handleFirstPage(std::uint64_t generation, const std::optional<std::string>& reply);
     void handleMorePage(std::uint64_t generation, bool down, const std::optional<std::string>& reply);
     std::shared_ptr<BillViewController> selfBill()

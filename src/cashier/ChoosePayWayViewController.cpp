@@ -351,14 +351,12 @@ void ChoosePayWayViewController::toPayResult(const foundation::Json& order)
 
 void ChoosePayWayViewController::memberConsume(const foundation::Json& order)
 {
-    if (auto navigation = navigationController())
-        MobilePayHandOff::returnPaidRequest(*navigation, MobilePayCallbackReceiver::consumeTypePurchase,
-            m_requestPayParams, order, std::nullopt);
+    MobilePayHandOff::returnPaidRequest(
+        *this, MobilePayCallbackReceiver::consumeTypePurchase, m_requestPayParams, order, std::nullopt);
 }
 
 void ChoosePayWayViewController::memberRecharge(const foundation::Json& order)
 {
-    if (auto navigation = navigationController())
-        MobilePayHandOff::returnPaidRequest(*navigation, MobilePayCallbackReceiver::consumeTypeRecharge,
-            m_requestPayParams, order, std::nullopt);
+    MobilePayHandOff::returnPaidRequest(
+        *this, MobilePayCallbackReceiver::consumeTypeRecharge, m_requestPayParams, order, std::nullopt);
 }

@@ -2,6 +2,7 @@
 
 #include "cashier/MobilePayCallbackReceiver.h"
 #include "platform/kit/NavigationController.h"
+#include "platform/kit/ViewController.h"
 
 bool MobilePayHandOff::isPaidMemberPart(int consumeType, const foundation::Json& order)
 {
@@ -10,13 +11,14 @@ bool MobilePayHandOff::isPaidMemberPart(int consumeType, const foundation::Json&
     return member && foundation::optionalText(order, "paystatus") == "1";
 }
 
-bool MobilePayHandOff::returnPaidRequest(kit::NavigationController& navigation, int consumeType,
+bool MobilePayHandOff::returnPaidRequest(kit::ViewController& payingScreen, int consumeType,
     const std::shared_ptr<NetUtilSign::Parameters>& request, const foundation::Json& order,
     const std::optional<std::string>& wallet)
 {
-    if (!request)
+    auto navigation = payingScreen.navigationController();
+    if (!request || !navigation)
         return false;
-    for (const auto& screen : navigation.viewControllers()) {
+    for (const auto& screen : navigation->viewControllers()) {
         auto receiver = std::dynamic_pointer_cast<MobilePayCallbackReceiver>(screen);
         if (!receiver || receiver->mobilePayConsumeType() != consumeType)
             continue;
@@ -28,7 +30,7 @@ bool MobilePayHandOff::returnPaidRequest(kit::NavigationController& navigation, 
         else
             request->erase("m_orderid");
         receiver->setMobilePayCallbackParams(request);
-        navigation.popToViewController(screen, true);
+        navigation->popToViewController(screen, true);
         return true;
     }
     return false;

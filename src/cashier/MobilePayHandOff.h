@@ -8,7 +8,7 @@
 #include <string>
 
 namespace kit {
-class NavigationController;
+class ViewController;
 }
 
 // Returns a paid member request to the member screen that asked for it
@@ -20,10 +20,10 @@ public:
     static bool isPaidMemberPart(int consumeType, const foundation::Json& order);
     // Puts `wallet` (when given) under "m_paytype" and the order's "orderid"
     // (when it has one) under "m_orderid", then gives the request to the
-    // first receiver of `consumeType` from the bottom of the stack and pops
-    // to it, animated. False, and the stack untouched, when no such screen
-    // is in the stack or the request is missing.
-    static bool returnPaidRequest(kit::NavigationController& navigation, int consumeType,
+    // first receiver of `consumeType` from the bottom of the paying screen's
+    // stack and pops to it, animated. False, and the stack untouched, when
+    // no such screen is in the stack or the request is missing.
+    static bool returnPaidRequest(kit::ViewController& payingScreen, int consumeType,
         const std::shared_ptr<NetUtilSign::Parameters>& request, const foundation::Json& order,
         const std::optional<std::string>& wallet);
 };

@@ -318,12 +318,12 @@ void OrderDetailViewController::restartPay()
     ScreenAction::post(repayPath, std::nullopt, parameters, m_actionGuard->block(), isCurrent(),
         [weak](const foundation::Json& data) {
             auto screen = weak.lock();
-            auto navigation = screen->navigationController();
-            auto repay = screen->mainStoryboard()
+            auto navigation = screen ? screen->navigationController() : nullptr;
+            auto repay = navigation && screen->mainStoryboard()
                 ? screen->mainStoryboard()->instantiate<RePayViewController>(
                     std::string(RePayViewController::nibName))
                 : nullptr;
-            if (!screen || !repay || !navigation)
+            if (!repay)
                 return;
             // A Baidu Wallet order is shown and polled as one, not as WeChat Pay.
             repay->setPayWay(screen->field("payment"));

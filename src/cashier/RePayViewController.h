@@ -1,35 +1,21 @@
 #pragma once
 
-#include "platform/foundation/Json.h"
-#include "ui/BaseViewController.h"
+#include "cashier/QrCodePollingViewController.h"
 
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 
-class OrderStatusPoller;
-
 // Shows the QR code of an existing unpaid order again and follows the
 // order until it is paid or failed, then shows the result. A Baidu Wallet
 // order is shown and polled as one.
-class RePayViewController : public BaseViewController {
+class RePayViewController : public QrCodePollingViewController {
 public:
     static constexpr std::string_view nibName = "RePayViewController";
 
-    RePayViewController();
-    ~RePayViewController() override;
-
-    void loadView() override;
-    void viewDidLoad() override;
-    void viewWillAppear(bool animated) override;
-    void viewWillDisappear(bool animated) override;
-    void viewDidDisappear(bool animated) override;
     void initViews() override;
-    void screenAdapter() override;
-
     void getQrCodeImage();
-    void toPayResult(const foundation::Json& order);
+    void toPayResult(const foundation::Json& order) override;
 
     const std::string& payWay() const { return m_payWay; }
     void setPayWay(std::string payWay) { m_payWay = std::move(payWay); }
@@ -42,21 +28,10 @@ public:
     bool isFromOrderDetailInto() const { return m_isFromOrderDetailInto; }
     void setIsFromOrderDetailInto(bool fromDetail) { m_isFromOrderDetailInto = fromDetail; }
 
-    bool isPolling() const;
-
 private:
-    void handleImage(std::uint64_t generation, const std::optional<std::string>& bytes);
-    std::shared_ptr<RePayViewController> selfRePay()
-    {
-        return std::static_pointer_cast<RePayViewController>(shared_from_this());
-    }
-
     std::string m_payWay;
     std::string m_money;
     std::string m_imgUrl;
     std::string m_orderId;
     bool m_isFromOrderDetailInto = false;
-    std::shared_ptr<OrderStatusPoller> m_poller;
-    // Bumped whenever the screen goes away (see QRCodePayViewController).
-    std::uint64_t m_generation = 0;
 };
