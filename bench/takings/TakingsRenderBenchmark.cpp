@@ -18,21 +18,17 @@
 #include "platform/net/NetworkState.h"
 #include "platform/net/ReachabilityFlags.h"
 #include "platform/net/Transport.h"
+#include "render/FrameRatioReporter.h"
+#include "render/FrameSurface.h"
 
 #include <benchmark/benchmark.h>
-#include <cairo.h>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <nlohmann/json.hpp>
 #include <string>
 
 namespace {
 
-constexpr int Width = 320;
-constexpr int Height = 568;
-constexpr double Scale = 2;
 constexpr const char* Secret = "bench-secret";
 
 std::string encrypted(const nlohmann::ordered_json& reply)
@@ -67,7 +63,8 @@ struct TakingsScreen {
         = std::filesystem::temp_directory_path() / ("bench-takings-" + std::to_string(getpid()));
     std::shared_ptr<net::FakeTransport> transport = std::make_shared<net::FakeTransport>();
     std::shared_ptr<net::FakeNetworkStateSource> network = std::make_shared<net::FakeNetworkStateSource>();
-    std::shared_ptr<kit::Window> window = std::make_shared<kit::Window>(graphics::Rect(0, 0, Width, Height));
+    std::shared_ptr<kit::Window> window
+        = std::make_shared<kit::Window>(graphics::Rect(0, 0, FrameSurface::width, FrameSurface::height));
     std::shared_ptr<BillViewController> bill;
 
     TakingsScreen()
@@ -100,24 +97,6 @@ struct TakingsScreen {
     }
 };
 
-struct Surface {
-    cairo_surface_t* surface = cairo_image_surface_create(
-        CAIRO_FORMAT_ARGB32, static_cast<int>(Width* Scale), static_cast<int>(Height* Scale));
-    cairo_t* cairo = cairo_create(surface);
-    Surface() { cairo_scale(cairo, Scale, Scale); }
-    ~Surface()
-    {
-        cairo_destroy(cairo);
-        cairo_surface_destroy(surface);
-    }
-};
-
-void reportFrames(benchmark::State& state)
-{
-    state.counters["fps"]
-        = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-}
-
 void BM_TakingsListTenRows(benchmark::State& state)
 {
     TakingsScreen screen;
@@ -125,60 +104,30 @@ void BM_TakingsListTenRows(benchmark::State& state)
         state.SkipWithError("the takings list did not load its ten rows");
         return;
     }
-    Surface target;
-    kit::Renderer renderer(Scale);
+    FrameSurface target;
+    kit::Renderer renderer(FrameSurface::scale);
     for (auto _ : state) {
-        renderer.paint(*screen.window, target.cairo);
-        cairo_surface_flush(target.surface);
-        benchmark::DoNotOptimize(cairo_image_surface_get_data(target.surface));
+        renderer.paint(*screen.window, target.cairo());
+        target.finishFrame();
     }
-    reportFrames(state);
+    FrameSurface::countFrames(state);
 }
 BENCHMARK(BM_TakingsListTenRows)->Unit(benchmark::kMillisecond);
 
 void BM_RawCairoFillOfTheSameSurface(benchmark::State& state)
 {
-    Surface target;
-    for (auto _ : state) {
-        cairo_set_source_rgb(target.cairo, 1, 1, 1);
-        cairo_paint(target.cairo);
-        cairo_surface_flush(target.surface);
-        benchmark::DoNotOptimize(cairo_image_surface_get_data(target.surface));
-    }
-    reportFrames(state);
+    FrameSurface::measureRawFill(state);
 }
 BENCHMARK(BM_RawCairoFillOfTheSameSurface)->Unit(benchmark::kMillisecond);
-
-// Keeps each benchmark's milliseconds per frame, to print the ratio after the run.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const auto& run : runs) {
-            // With repetitions the mean stands for them all (it comes last).
-            bool aggregate = run.run_type == Run::RT_Aggregate;
-            if (run.error_occurred || run.iterations == 0 || (aggregate && run.aggregate_name != "mean"))
-                continue;
-            millis[run.run_name.function_name] = run.GetAdjustedRealTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> millis;
-};
 
 } // namespace
 
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    FrameRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto list = reporter.millis.find("BM_TakingsListTenRows");
-    auto fill = reporter.millis.find("BM_RawCairoFillOfTheSameSurface");
-    if (list != reporter.millis.end() && fill != reporter.millis.end() && fill->second > 0) {
-        std::printf("takings list frame / raw cairo fill: %.2f (%.0f fps against %.0f fps)\n",
-            list->second / fill->second, 1000.0 / list->second, 1000.0 / fill->second);
-    }
+    reporter.printRatio("takings list frame", "BM_TakingsListTenRows", "BM_RawCairoFillOfTheSameSurface");
     benchmark::Shutdown();
     return 0;
 }
