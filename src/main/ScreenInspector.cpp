@@ -2,6 +2,7 @@
 
 #include "platform/kit/AlertView.h"
 #include "platform/kit/Button.h"
+#include "platform/kit/DatePicker.h"
 #include "platform/kit/Label.h"
 #include "platform/kit/NavigationController.h"
 #include "platform/kit/TabBarController.h"
@@ -119,6 +120,9 @@ void describeTree(const kit::View& view, std::ostringstream& out)
     } else if (auto* box = dynamic_cast<const UICheckBox*>(&view)) {
         out << "  checkbox" << nameSuffix(view) << " " << quoted(box->text())
             << (box->checked() ? " checked" : " unchecked") << "\n";
+        return;
+    } else if (auto* picker = dynamic_cast<const kit::DatePicker*>(&view)) {
+        out << "  picker" << nameSuffix(view) << " " << quoted(picker->displayText()) << "\n";
         return;
     } else if (auto* button = dynamic_cast<const kit::Button*>(&view)) {
         out << "  button" << nameSuffix(view) << " " << quoted(buttonText(*button));

@@ -73,16 +73,21 @@ protected:
             + user + "\ntype tvPassword 123456\ntap btnLogin\nidle\n";
     }
 
-    // The demo's order numbers: today's date and the seed's serial.
-    static std::string seededOrder(int serial)
+    static std::string today(const char* format = "%Y-%m-%d")
     {
         std::time_t now = std::time(nullptr);
         std::tm local {};
         localtime_r(&now, &local);
         char day[16];
-        std::strftime(day, sizeof day, "%Y%m%d", &local);
+        std::strftime(day, sizeof day, format, &local);
+        return day;
+    }
+
+    // The demo's order numbers: today's date and the seed's serial.
+    static std::string seededOrder(int serial)
+    {
         char number[32];
-        std::snprintf(number, sizeof number, "%s%06d", day, serial);
+        std::snprintf(number, sizeof number, "%s%06d", today("%Y%m%d").c_str(), serial);
         return number;
     }
 
@@ -170,7 +175,8 @@ show
     EXPECT_EQ(r.find("hud 等待用户确认...", left), -1) << r.text;
 }
 
-TEST_F(CollectProgram, a_qr_payment_is_paid_after_polls_and_the_takings_show_sums_and_a_second_page)
+TEST_F(
+    CollectProgram, a_qr_payment_is_paid_after_polls_and_the_takings_show_sums_a_second_page_and_another_day)
 {
     ProgramRun r = run(signedIn() + R"(tap btnAight
 tap btnOK
@@ -191,6 +197,12 @@ idle
 tap btnWxpayBill
 idle
 show
+tap btnChooseDate
+show
+pick-date 2020-01-02
+tap btnDateOK
+idle
+show
 )");
     ASSERT_EQ(r.status, 0) << r.text;
     EXPECT_TRUE(r.inOrder(
@@ -208,7 +220,19 @@ show
     EXPECT_THAT(r.lines, Contains("hud 处理支付中...")) << r.text;
     // The WeChat Pay takings include the 8.00 just paid.
     EXPECT_THAT(r.lines, Contains(StartsWith("  row 0 0 \"微信账号 | 扫码支付 | "))) << r.text;
-    EXPECT_THAT(r.lines, Not(Contains(StartsWith("  label labelMoney \"0.00\"")))) << r.text;
+    // Another day keeps the wallet tab and asks for that day's sums and orders.
+    std::tm day {};
+    day.tm_year = 2020 - 1900;
+    day.tm_mon = 0;
+    day.tm_mday = 2;
+    day.tm_isdst = -1;
+    std::string start = std::to_string(std::mktime(&day));
+    EXPECT_TRUE(r.inOrder({ "  picker datePicker \"" + today() + "\"",
+        "request /PayApi/OfflinePay/getMoneySum starttime=" + start,
+        "request /PayApi/OfflinePay/getOrderList m_paytype=wxpay&starttime=" + start, "toast 暂无订单数据！",
+        "  label labelMoney \"0.00\"", "  label labelWxMoney \"￥0.00\"",
+        "  label labelDate \"2020-01-02\"" }))
+        << r.text;
 }
 
 TEST_F(CollectProgram, a_shop_owner_refunds_part_of_an_order_from_its_detail)

@@ -252,4 +252,18 @@ void DatePicker::touchesCancelled(const Touch& touch)
     Control::touchesCancelled(touch);
 }
 
+std::string DatePicker::displayText() const
+{
+    std::time_t seconds = static_cast<std::time_t>(std::clamp(m_date, -1e11, 1e11));
+    std::tm local {};
+    if (!localtime_r(&seconds, &local))
+        return {};
+    char text[32];
+    const char* format = m_mode == DatePickerMode::Date ? "%Y-%m-%d"
+        : m_mode == DatePickerMode::Time                ? "%H:%M"
+                                                        : "%Y-%m-%d %H:%M";
+    std::strftime(text, sizeof text, format, &local);
+    return text;
+}
+
 } // namespace kit

@@ -37,6 +37,9 @@ public:
     // The finger's way: clamps to the limits and sends value-changed when
     // the date moved.
     void pickDate(double date);
+    // The date it is on, in local time, for a transcript: "2026-12-07" in
+    // date mode, "09:30" in time mode, both otherwise.
+    std::string displayText() const;
 
     DatePickerMode datePickerMode() const { return m_mode; }
     void setDatePickerMode(DatePickerMode mode);
