@@ -31,7 +31,9 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <unistd.h>
+#include <vector>
 
 AppFuzzFrame& AppFuzzFrame::shared()
 {
@@ -74,6 +76,22 @@ AppFuzzFrame::AppFuzzFrame()
     net::Transport::install(m_transport);
 }
 
+void AppFuzzFrame::preferFlatSchedule(int* argc, char*** argv)
+{
+    static std::vector<char*> arguments;
+    static std::string flat = "-entropic=0";
+    arguments.assign(*argv, *argv + *argc);
+    for (char* argument : arguments) {
+        if (std::string_view(argument).starts_with("-entropic"))
+            return;
+    }
+    // Flags go before the corpus folders; the list ends with a null as argv does.
+    arguments.insert(arguments.begin() + (arguments.empty() ? 0 : 1), flat.data());
+    arguments.push_back(nullptr);
+    *argc = static_cast<int>(arguments.size() - 1);
+    *argv = arguments.data();
+}
+
 void AppFuzzFrame::setReply(std::string text, bool encrypted, int status)
 {
     m_reply = std::move(text);
@@ -86,6 +104,10 @@ void AppFuzzFrame::run(bool signedIn, const std::string& script,
 {
     m_setupReplies = setupReplies;
     foundation::RunLoop::main().useVirtualClock();
+    // What a run saved (a sign-in's shop, a key) must not reach the next:
+    // an input's outcome depends on the input alone.
+    std::error_code ignored;
+    std::filesystem::remove(foundation::UserDefaults::standard().file(), ignored);
     foundation::UserDefaults::resetStandard();
     auto& defaults = foundation::UserDefaults::standard();
     for (auto key : { KEY_RECEIVABLE, KEY_MEMBER })

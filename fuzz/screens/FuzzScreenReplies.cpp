@@ -15,6 +15,12 @@
 #include <cstdint>
 #include <string>
 
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    AppFuzzFrame::preferFlatSchedule(argc, argv);
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     auto const& drivers = screenDrivers();

@@ -12,6 +12,12 @@
 #include <sstream>
 #include <string>
 
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    AppFuzzFrame::preferFlatSchedule(argc, argv);
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     if (size < 1)
