@@ -46,8 +46,9 @@ public:
     bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) { return false; }
 
 private:
-    // Objects smaller than this are searched in place: cheaper than hashing.
-    static constexpr size_t indexFrom = 16;
+    // Objects smaller than this are searched in place: cheaper than building an index
+    // (replies carry a few dozen keys an object at most).
+    static constexpr size_t indexFrom = 64;
 
     using Entries = Json::object_t::Container;
 
