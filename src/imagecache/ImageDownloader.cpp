@@ -161,6 +161,8 @@ std::shared_ptr<ImageDownloaderOperation> ImageDownloader::makeOperation(
         (options & FetchUseURLCache) ? net::URLRequestCachePolicy::UseProtocolCachePolicy
                                      : net::URLRequestCachePolicy::ReloadIgnoringLocalCacheData,
         timeout);
+    // Only the caller who knows the server may waive its certificate checks.
+    request.setAllowsInvalidCertificates((options & FetchAllowInvalidCertificates) != 0);
     net::HTTPHeaders const headers = m_headersFilter ? m_headersFilter(url, m_HTTPHeaders) : m_HTTPHeaders;
     for (const auto& [name, value] : headers.fields())
         request.setValueForHTTPHeaderField(value, name);

@@ -1,9 +1,42 @@
 #include "LoopbackFixture.h"
 #include "imagecache/ImageDownloaderOperation.h"
+#include "support/SelfSignedCertificate.h"
 
 using namespace imagecache;
 
 using ImageLoading = LoopbackFixture;
+
+namespace {
+
+// One picture over https, from a certificate no one vouches for.
+class UnvouchedPictureServer {
+public:
+    UnvouchedPictureServer()
+        : m_server(m_certificate.certificatePath().c_str(), m_certificate.keyPath().c_str())
+    {
+        m_server.set_keep_alive_max_count(1);
+        m_server.Get("/secure.png", [](const httplib::Request&, httplib::Response& res) {
+            res.set_content(support::ImageSamples::png(4, 4, 0xff0000ff), "image/png");
+        });
+        m_port = m_server.bind_to_any_port("127.0.0.1");
+        m_thread = std::thread([this] { m_server.listen_after_bind(); });
+    }
+    ~UnvouchedPictureServer()
+    {
+        m_server.stop();
+        m_thread.join();
+    }
+    bool isValid() const { return m_certificate.isValid() && m_server.is_valid(); }
+    std::string url() const { return "https://127.0.0.1:" + std::to_string(m_port) + "/secure.png"; }
+
+private:
+    support::SelfSignedCertificate m_certificate;
+    httplib::SSLServer m_server;
+    int m_port = 0;
+    std::thread m_thread;
+};
+
+} // namespace
 
 TEST_F(ImageLoading, MissingUrlFailsAtOnceWithoutARequest)
 {
@@ -193,4 +226,18 @@ TEST_F(ImageLoading, LastInFirstOutRunsTheNewestFirst)
     ASSERT_EQ(order.size(), 3u);
     EXPECT_EQ(order.front(), "/img/three.png");
     EXPECT_EQ(order.back(), "/img/one.png");
+}
+
+TEST_F(ImageLoading, CertificateChecksAreSkippedOnlyWhenTheLoadAllowsInvalidCertificates)
+{
+    UnvouchedPictureServer server;
+    ASSERT_TRUE(server.isValid());
+    auto refused = loaded(server.url());
+    ASSERT_TRUE(refused->error);
+    EXPECT_EQ(refused->error->code, net::URLError::ServerCertificateUntrusted);
+    EXPECT_FALSE(refused->image);
+
+    auto allowed = loaded(server.url(), LoadAllowInvalidCertificates);
+    ASSERT_TRUE(allowed->image);
+    EXPECT_EQ(allowed->image->pixelAt(0, 0).premultipliedArgb(), 0xff0000ffu);
 }

@@ -269,6 +269,8 @@ std::optional<URLError> CurlTransport::Transfer::configure()
             curl_easy_setopt(easy, CURLOPT_KEYPASSWD, certificate->passphrase->c_str());
     }
     if (request.allowsInvalidCertificates()) {
+        // curl keeps a connection made without checks apart from checked ones: a
+        // later request that checks never rides on it.
         curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 0L);
         curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 0L);
     }

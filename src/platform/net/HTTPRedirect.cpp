@@ -170,6 +170,8 @@ HTTPRedirect::Step HTTPRedirect::next(const URLRequest& request, const HTTPURLRe
     stripped.setHTTPBody(std::nullopt);
     stripped.setHTTPAuthentication(std::nullopt);
     stripped.setClientCertificate(std::nullopt);
+    // Trust given to one server's certificate is not given to the next.
+    stripped.setAllowsInvalidCertificates(false);
     for (auto const& [name, value] : next.allHTTPHeaderFields().fields()) {
         bool const portable = std::any_of(std::begin(portableFields), std::end(portableFields),
             [&fieldName = name](

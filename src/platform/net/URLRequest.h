@@ -106,7 +106,8 @@ public:
     {
         m_clientCertificate = std::move(certificate);
     }
-    // Takes a TLS server whose certificate does not verify (a test server's own).
+    // Takes a TLS server whose certificate does not verify (a test server's own);
+    // a redirect to another origin checks again.
     bool allowsInvalidCertificates() const { return m_allowsInvalidCertificates; }
     void setAllowsInvalidCertificates(bool allowed) { m_allowsInvalidCertificates = allowed; }
 
