@@ -6,6 +6,7 @@
 #include "app/AppDelegate.h"
 #include "cashier/CashierScreens.h"
 #include "imagecache/ImageManager.h"
+#include "main/DemoPortFile.h"
 #include "main/ProgramOptions.h"
 #include "main/ScriptRunner.h"
 #include "main/TracingTransport.h"
@@ -137,10 +138,15 @@ int main(int argc, char** argv)
         serving.testHooks = true;
         server = std::make_unique<merchant::MerchantHttpServer>(
             std::make_shared<merchant::MerchantBackend>(), serving);
-        if (!server->start(0)) {
+        // The port of the last demo run under this home while it is free, so that
+        // the portraits cached then are found again; else any free one.
+        DemoPortFile const remembered = DemoPortFile::inCachesDirectory();
+        auto const lastPort = remembered.read();
+        if (!(lastPort && server->start(*lastPort)) && !server->start(0)) {
             std::fprintf(stderr, "cashier: cannot start the demo back end on 127.0.0.1\n");
             return 1;
         }
+        remembered.write(server->port());
         std::fprintf(stderr, "cashier: demo back end on %s\n%s", server->host().c_str(),
             server->backend().banner().c_str());
     }

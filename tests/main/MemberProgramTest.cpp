@@ -4,9 +4,14 @@
 #include "main/DemoProgram.h"
 
 #include <algorithm>
+#include <arpa/inet.h>
+#include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <string>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -220,6 +225,63 @@ TEST_F(MemberProgram, mobile_part_paid_by_barcode_is_handed_back_and_a_lost_repl
                                 "&totalprice=100.00&cardid=102&actualprice=85.00&bymoney=35.00&m_money=50.00"
                                 "&m_orderid=[0-9A-Za-z]+"));
     EXPECT_EQ(linesStartingWith(run, "request /PayApi/OfflinePay/barcode"), 1) << run.text;
+}
+
+// A listening socket on 127.0.0.1:port for as long as it lives.
+class PortTaker {
+public:
+    explicit PortTaker(int port)
+    {
+        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        int on = 1;
+        // The last run's connections may still linger on the port.
+        ::setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(static_cast<std::uint16_t>(port));
+        m_taken = ::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0
+            && ::listen(m_fd, 1) == 0;
+    }
+    ~PortTaker() { ::close(m_fd); }
+    bool taken() const { return m_taken; }
+
+private:
+    int m_fd = -1;
+    bool m_taken = false;
+};
+
+// The portraits' URLs name the demo back end's port, and the image cache
+// keeps them by URL: a second run with the same home listens on the same port
+// and shows them from the disk cache.
+TEST_F(MemberProgram, a_second_run_with_the_same_home_shows_portraits_without_a_request)
+{
+    DemoProgram::Run first = runProgram(membersTabOpened, { "--trace" });
+    ASSERT_EQ(first.status, 0) << first.text;
+    // Of the first ten members, the six with a portrait (the others show the
+    // default photo); the web host's "/images" paths and full URLs alike.
+    EXPECT_EQ(linesStartingWith(first, "request /images/portrait/"), 6) << first.text;
+    EXPECT_EQ(linesStartingWith(first, "request /images/portrait/1.png"), 1) << first.text;
+
+    DemoProgram::Run second = runProgram("tab 1\nidle\n", { "--trace" });
+    ASSERT_EQ(second.status, 0) << second.text;
+    EXPECT_EQ(linesStartingWith(second, "request /UserApi/Index/getMemberList"), 1) << second.text;
+    EXPECT_EQ(linesStartingWith(second, "request /images/"), 0) << second.text;
+
+    // With that port taken, the demo starts on another and remembers it.
+    auto readPort = [&] {
+        int port = 0;
+        std::ifstream(home() / "cache" / "demo-port") >> port;
+        return port;
+    };
+    int const remembered = readPort();
+    PortTaker taker(remembered);
+    ASSERT_TRUE(taker.taken()) << remembered;
+    DemoProgram::Run third = runProgram("tab 1\nidle\n", { "--trace" });
+    ASSERT_EQ(third.status, 0) << third.text;
+    EXPECT_EQ(linesStartingWith(third, "request /images/portrait/"), 6) << third.text;
+    EXPECT_NE(readPort(), remembered);
+    EXPECT_GT(readPort(), 0);
 }
 
 } // namespace
