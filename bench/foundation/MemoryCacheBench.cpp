@@ -2,15 +2,13 @@
 // same hash map of image URLs under a plain mutex, with no recency or limits. The
 // cache's bookkeeping on a hit is the difference. Ends with the ratio of the two.
 
+#include "bench/support/RatioReporter.h"
 #include "platform/foundation/MemoryCache.h"
 
 #include <benchmark/benchmark.h>
-#include <cstdio>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <unistd.h>
 #include <unordered_map>
 #include <vector>
 
@@ -82,44 +80,15 @@ void MemoryCacheHit(benchmark::State& state)
 BENCHMARK(BareMapUnderMutex);
 BENCHMARK(MemoryCacheHit);
 
-// Keeps the console output and remembers each benchmark's time per iteration.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    RatioReporter()
-        : ConsoleReporter(isatty(fileno(stdout)) ? OO_Defaults : OO_None)
-    {
-    }
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        // With repetitions, the mean stands for the benchmark.
-        for (auto& run : runs) {
-            if (run.aggregate_name.empty() || run.aggregate_name == "mean")
-                m_nanoseconds[run.run_name.function_name] = run.GetAdjustedRealTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    double nanoseconds(const std::string& name) const
-    {
-        auto const it = m_nanoseconds.find(name);
-        return it == m_nanoseconds.end() ? 0 : it->second;
-    }
-
-private:
-    std::map<std::string, double> m_nanoseconds;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    double const bare = reporter.nanoseconds("BareMapUnderMutex");
-    double const cache = reporter.nanoseconds("MemoryCacheHit");
-    if (bare > 0 && cache > 0)
-        std::printf("MemoryCache hit: %.1f ns, %.2fx a bare map look-up under a mutex (%.1f ns)\n", cache,
-            cache / bare, bare);
+    reporter.printRatio(
+        "MemoryCache hit", "MemoryCacheHit", "a bare map look-up under a mutex", "BareMapUnderMutex");
     return 0;
 }

@@ -1,8 +1,10 @@
 // What the image loader costs over what it is built on: a memory hit against a
 // bare map under a mutex, a disk hit against reading and decoding the same
 // file by hand, and 50 portraits over loopback against curl's multi interface
-// with the same connection limit (6). Ratios are read from one run.
+// with the same connection limit (6). The ratios, all from the one run, are
+// printed at its end.
 
+#include "bench/support/RatioReporter.h"
 #include "imagecache/ImageCache.h"
 #include "imagecache/ImageDownloader.h"
 #include "platform/graphics/Image.h"
@@ -203,8 +205,14 @@ BENCHMARK(PortraitsRawCurlMulti)->Unit(benchmark::kMillisecond)->UseRealTime();
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    bench::RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+    reporter.printRatio("memory hit", "MemoryHit", "a bare map look-up under a mutex", "MemoryHitBareMap");
+    reporter.printRatio(
+        "disk hit", "DiskHit", "a raw read and decode of the file", "DiskHitRawReadAndDecode");
+    reporter.printRatio("50 portraits over loopback", "PortraitsOverLoopback",
+        "raw curl multi with the same connection limit", "PortraitsRawCurlMulti");
     std::error_code ignored;
     std::filesystem::remove_all(benchDirectory(), ignored);
     return 0;
