@@ -1,5 +1,6 @@
 #include "imagecache/ImageDecoding.h"
 
+#include "platform/foundation/Strings.h"
 #include "platform/graphics/CairoDrawingContext.h"
 #include "platform/graphics/ExifReader.h"
 #include "platform/graphics/ImageFormat.h"
@@ -215,7 +216,8 @@ ImagePtr ScaledImageForKey(std::string_view key, const ImagePtr& image)
         return graphics::Image::animated(std::move(frames), image->duration());
     }
     double scale = screenScale();
-    if (key.size() >= 8) {
+    // Counted in characters as the key's text has them, not in bytes.
+    if (foundation::utf16Length(key) >= 8) {
         if (key.find("@2x.") != std::string_view::npos)
             scale = 2.0;
         if (key.find("@3x.") != std::string_view::npos)

@@ -172,7 +172,7 @@ void ImageDownloaderOperation::didReceiveResponse(const net::HTTPURLResponse& re
     }
     if (status >= 400 || status == 304) {
         // A 304 is an error too: nothing here keeps a copy it could stand for.
-        fail(ImageError::url(status, m_request.url()));
+        fail(ImageError::httpStatus(status, m_request.url()));
         return;
     }
     std::int64_t const length = response.expectedContentLength();

@@ -27,6 +27,12 @@ struct ImageError {
         return { std::string(urlDomain), code, std::string(net::URLError::standardDescription(code)),
             std::move(failingURL) };
     }
+    // The server answered with an error status: its code is the status, and
+    // there is no description beyond it.
+    static ImageError httpStatus(int status, std::string failingURL)
+    {
+        return { std::string(urlDomain), status, {}, std::move(failingURL) };
+    }
     static ImageError from(const net::URLError& error)
     {
         return { std::string(urlDomain), error.code(), error.localizedDescription(), error.failingURL() };

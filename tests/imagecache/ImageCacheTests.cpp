@@ -138,6 +138,8 @@ TEST(ImageDecoding, KeysNameTheScaleOnlyWhenLongEnough)
     auto image = ImageSamples::solid(2, 2, 0xff000000);
     EXPECT_EQ(ScaledImageForKey("a/b@2x.png", image)->scale(), 2.0);
     EXPECT_EQ(ScaledImageForKey("@2x.png", image)->scale(), 3.0);
+    // Eight bytes, but six characters: too short to name a scale.
+    EXPECT_EQ(ScaledImageForKey("\u00e9\u00e9@2x.", image)->scale(), 3.0);
     EXPECT_EQ(ScaledImageForKey("x@2x.@3x.png", image)->scale(), 3.0);
     EXPECT_EQ(ScaledImageForKey("plain.png", image)->scale(), 3.0);
     kit::Screen::mainScreen().reset();
