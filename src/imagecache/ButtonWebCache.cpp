@@ -75,30 +75,18 @@ void ButtonWebCache::load(const ButtonPtr& button, const std::string& url, kit::
     unsigned options, CompletionBlock completed)
 {
     if (url.empty()) {
-        ic_onMainNowOrLater([completed] {
-            if (completed)
-                completed(nullptr, ImageError::nilURL(), ImageCacheSource::None, {});
-        });
+        ViewWebCacheOperation::ic_reportNilURL(completed);
         return;
     }
-    std::weak_ptr<kit::Button> weakButton = button;
     bool const background = part == Part::Background;
     // These two options are the image view's: a button always shows what loaded.
     options &= ~(LoadDelayPlaceholder | LoadAvoidAutoSetImage);
-    auto operation = ImageManager::sharedManager()->downloadImageWithURL(url, options, nullptr,
-        [weakButton, state, background, completed](const ImagePtr& image,
-            const std::optional<ImageError>& error, ImageCacheSource source, bool finished,
-            const std::string& imageURL) {
-            auto button = weakButton.lock();
-            if (!button)
-                return;
-            if (image)
-                put(*button, image, state, background);
-            if (completed && finished)
-                completed(image, error, source, imageURL);
-        });
-    ViewWebCacheOperation::ic_setImageLoadOperation(
-        *button, operation, background ? backgroundImageOperationKey(state) : imageOperationKey(state));
+    ViewWebCacheOperation::ic_loadImage<kit::Button>(
+        button, url, options, nullptr,
+        background ? backgroundImageOperationKey(state) : imageOperationKey(state),
+        [state, background](
+            kit::Button& button, const ImagePtr& image) { put(button, image, state, background); },
+        std::move(completed));
 }
 
 std::string ButtonWebCache::ic_currentImageURL(const kit::Button& button)

@@ -31,14 +31,6 @@ void setImageNow(kit::ImageView& view, ImagePtr image)
 
 } // namespace
 
-void ic_onMainNowOrLater(std::function<void()> block)
-{
-    if (foundation::DispatchQueue::isMainThread())
-        block();
-    else
-        foundation::DispatchQueue::main()->async(std::move(block));
-}
-
 void ImageViewWebCache::ic_setImageWithURL(const ViewPtr& view, const std::string& url, ImagePtr placeholder,
     unsigned options, ProgressBlock progress, CompletionBlock completed)
 {
@@ -54,12 +46,11 @@ void ImageViewWebCache::ic_setImageWithURL(const ViewPtr& view, const std::strin
         });
     }
     if (url.empty()) {
-        ic_onMainNowOrLater([weakView, completed] {
+        ic_onMainNowOrLater([weakView] {
             if (auto view = weakView.lock())
                 removeActivityIndicator(*view);
-            if (completed)
-                completed(nullptr, ImageError::nilURL(), ImageCacheSource::None, {});
         });
+        ViewWebCacheOperation::ic_reportNilURL(completed);
         return;
     }
     if (showActivityIndicatorView(*view))
@@ -159,27 +150,16 @@ void ImageViewWebCache::ic_setHighlightedImageWithURL(const ViewPtr& view, const
         return;
     ic_cancelCurrentHighlightedImageLoad(*view);
     if (url.empty()) {
-        ic_onMainNowOrLater([completed] {
-            if (completed)
-                completed(nullptr, ImageError::nilURL(), ImageCacheSource::None, {});
-        });
+        ViewWebCacheOperation::ic_reportNilURL(completed);
         return;
     }
-    std::weak_ptr<kit::ImageView> weakView = view;
-    auto operation = ImageManager::sharedManager()->downloadImageWithURL(url, options, std::move(progress),
-        [weakView, completed](const ImagePtr& image, const std::optional<ImageError>& error,
-            ImageCacheSource source, bool finished, const std::string& imageURL) {
-            auto view = weakView.lock();
-            if (!view)
-                return;
-            if (image) {
-                view->setHighlightedImage(image);
-                view->setNeedsLayout();
-            }
-            if (completed && finished)
-                completed(image, error, source, imageURL);
-        });
-    ViewWebCacheOperation::ic_setImageLoadOperation(*view, operation, highlightedImageKey);
+    ViewWebCacheOperation::ic_loadImage<kit::ImageView>(
+        view, url, options, std::move(progress), highlightedImageKey,
+        [](kit::ImageView& view, const ImagePtr& image) {
+            view.setHighlightedImage(image);
+            view.setNeedsLayout();
+        },
+        std::move(completed));
 }
 
 void ImageViewWebCache::ic_cancelCurrentHighlightedImageLoad(const kit::ImageView& view)

@@ -3,6 +3,7 @@
 #include "imagecache/ImageError.h"
 #include "imagecache/ImageManager.h"
 #include "imagecache/ImageOptions.h"
+#include "imagecache/ViewWebCacheOperation.h"
 #include "platform/kit/ActivityIndicatorView.h"
 
 #include <functional>
@@ -25,8 +26,7 @@ namespace imagecache {
 //     ImageViewWebCache::ic_setImageWithURL(cell->portraitView(), member.portrait);
 class ImageViewWebCache {
 public:
-    using CompletionBlock = std::function<void(const ImagePtr& image, const std::optional<ImageError>& error,
-        ImageCacheSource cacheType, const std::string& imageURL)>;
+    using CompletionBlock = ViewCompletionBlock;
     using ProgressBlock = ImageManager::ProgressBlock;
     using ViewPtr = std::shared_ptr<kit::ImageView>;
 
@@ -67,8 +67,5 @@ public:
     static void addActivityIndicator(const ViewPtr& view);
     static void removeActivityIndicator(const kit::ImageView& view);
 };
-
-// Runs the block at once on the main thread, else queues it there.
-void ic_onMainNowOrLater(std::function<void()> block);
 
 } // namespace imagecache

@@ -1,5 +1,6 @@
 #include "imagecache/ViewWebCacheOperation.h"
 
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/kit/View.h"
 
 #include <map>
@@ -34,6 +35,22 @@ std::vector<ViewWebCacheOperation::OperationPtr> take(OperationDictionary& dicti
 }
 
 } // namespace
+
+void ic_onMainNowOrLater(std::function<void()> block)
+{
+    if (foundation::DispatchQueue::isMainThread())
+        block();
+    else
+        foundation::DispatchQueue::main()->async(std::move(block));
+}
+
+void ViewWebCacheOperation::ic_reportNilURL(const ViewCompletionBlock& completed)
+{
+    if (!completed)
+        return;
+    ic_onMainNowOrLater(
+        [completed] { completed(nullptr, ImageError::nilURL(), ImageCacheSource::None, std::string()); });
+}
 
 void ViewWebCacheOperation::ic_setImageLoadOperation(
     const kit::View& view, OperationPtr operation, std::string_view key)

@@ -1,6 +1,7 @@
 #include "platform/graphics/Image.h"
 
 #include "platform/graphics/GifDecoder.h"
+#include "platform/graphics/JpegErrorTrap.h"
 
 #include <algorithm>
 #include <bit>
@@ -10,9 +11,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <jpeglib.h>
-// After jpeglib.h, which it needs.
-#include <jerror.h>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -75,46 +73,15 @@ std::optional<Bitmap> decodePng(std::span<const std::uint8_t> bytes, long long m
     return bitmap;
 }
 
-struct JpegError {
-    jpeg_error_mgr manager;
-    std::jmp_buf jump;
-};
-
-// Warnings that mean rows were made up: libjpeg fills what it could not read
-// with grey and carries on, which for a download cut short would show (and
-// cache) a half-grey picture.
-bool damagesPicture(int code)
-{
-    return code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER || code == JWRN_HUFF_BAD_CODE
-        || code == JWRN_MUST_RESYNC || code == JWRN_ARITH_BAD_CODE;
-}
-
-[[noreturn]] void jpegFail(j_common_ptr info)
-{
-    std::longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1);
-}
-
-void jpegWarning(j_common_ptr info, int level)
-{
-    if (level < 0 && damagesPicture(info->err->msg_code))
-        std::longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1);
-}
-void jpegNoOutput(j_common_ptr)
-{
-}
-
 // Kept free of objects with destructors between setjmp and the decode
 // calls, since a decode error longjmps back over this frame.
 bool decodeJpegInto(std::span<const std::uint8_t> bytes, long long maxPixels, std::vector<std::uint32_t>& out,
     int& width, int& height)
 {
     jpeg_decompress_struct info {};
-    JpegError error {};
-    info.err = jpeg_std_error(&error.manager);
-    error.manager.error_exit = jpegFail;
-    error.manager.emit_message = jpegWarning;
-    error.manager.output_message = jpegNoOutput;
-    if (setjmp(error.jump)) {
+    JpegErrorTrap trap {};
+    info.err = trap.install(JpegErrorTrap::Warnings::RefuseDamage);
+    if (setjmp(trap.jump)) {
         jpeg_destroy_decompress(&info);
         return false;
     }

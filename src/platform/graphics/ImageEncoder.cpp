@@ -1,6 +1,7 @@
 #include "platform/graphics/ImageEncoder.h"
 
 #include "platform/graphics/Image.h"
+#include "platform/graphics/JpegErrorTrap.h"
 
 #include <algorithm>
 #include <bit>
@@ -8,7 +9,6 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
-#include <jpeglib.h>
 #include <png.h>
 #include <vector>
 
@@ -30,30 +30,14 @@ std::vector<std::uint32_t> unpremultiplied(const Image& image)
     return pixels;
 }
 
-struct JpegError {
-    jpeg_error_mgr manager;
-    std::jmp_buf jump;
-};
-
-[[noreturn]] void jpegFail(j_common_ptr info)
-{
-    std::longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1);
-}
-
-void jpegNoOutput(j_common_ptr)
-{
-}
-
 // No objects with destructors live between setjmp and the compress calls:
 // an error longjmps back over this frame.
 bool compressJpeg(const Image& image, int quality, unsigned char*& buffer, unsigned long& size)
 {
     jpeg_compress_struct info {};
-    JpegError error {};
-    info.err = jpeg_std_error(&error.manager);
-    error.manager.error_exit = jpegFail;
-    error.manager.output_message = jpegNoOutput;
-    if (setjmp(error.jump)) {
+    JpegErrorTrap trap {};
+    info.err = trap.install(JpegErrorTrap::Warnings::Ignore);
+    if (setjmp(trap.jump)) {
         jpeg_destroy_compress(&info);
         return false;
     }
