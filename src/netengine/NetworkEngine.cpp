@@ -10,7 +10,9 @@
 #include "platform/graphics/Image.h"
 #include "platform/kit/Application.h"
 
+#include <algorithm>
 #include <atomic>
+#include <unordered_map>
 
 namespace {
 
@@ -62,6 +64,56 @@ SharedQueue& shared()
 {
     static foundation::NeverDestroyed<SharedQueue> instance;
     return *instance;
+}
+
+bool isMethod(std::string_view method, std::initializer_list<std::string_view> names)
+{
+    return std::find(names.begin(), names.end(), method) != names.end();
+}
+
+// The GETs (and HEADs) in the shared queue by identifier, so that a new equal
+// one finds its twin without going through every queued operation. Entries
+// of operations that have finished or gone are dropped as they are met.
+class OperationsUnderWay {
+public:
+    void add(const NetworkOperation::Pointer& operation)
+    {
+        auto const key = operation->uniqueIdentifier();
+        std::lock_guard lock(m_mutex);
+        if (m_byIdentifier.size() >= m_sweepAt) {
+            std::erase_if(m_byIdentifier, [](const auto& entry) {
+                auto live = entry.second.lock();
+                return !live || live->isFinished();
+            });
+            m_sweepAt = std::max<std::size_t>(64, m_byIdentifier.size() * 2);
+        }
+        m_byIdentifier[key] = operation;
+    }
+
+    NetworkOperation::Pointer equalTo(const NetworkOperation& operation, const std::string& key)
+    {
+        std::lock_guard lock(m_mutex);
+        auto it = m_byIdentifier.find(key);
+        if (it == m_byIdentifier.end())
+            return nullptr;
+        auto found = it->second.lock();
+        if (!found) {
+            m_byIdentifier.erase(it);
+            return nullptr;
+        }
+        return found.get() != &operation && found->isEqual(operation) ? found : nullptr;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::unordered_map<std::string, std::weak_ptr<NetworkOperation>> m_byIdentifier;
+    std::size_t m_sweepAt { 64 };
+};
+
+OperationsUnderWay& operationsUnderWay()
+{
+    static foundation::NeverDestroyed<OperationsUnderWay> index;
+    return *index;
 }
 
 // Seconds until the saved "Expires" date; 0 without one that reads.
@@ -226,22 +278,25 @@ void NetworkEngine::enqueueOperation(const NetworkOperation::Pointer& operation,
 {
     if (!operation)
         return;
-    ++operationsOnTheirWay();
     auto self = shared_from_this();
+    if (!operation->isCacheable()) {
+        // Nothing to look up and nothing to join: it goes to the queue at once,
+        // and only the check of the network waits for a worker.
+        operation->setCacheHandler(cacheHandler());
+        addToSharedQueue(operation);
+        m_operationQueue->async([self] { self->freezeWhenUnreachable(); });
+        return;
+    }
+    ++operationsOnTheirWay();
     // In order, one at a time: of two equal GETs the first enqueued is the
     // one that goes out, and its caller hears first.
     m_operationQueue->async([self, operation, forceReload] { self->enqueueNow(operation, forceReload); });
 }
 
-void NetworkEngine::addToSharedQueue(const NetworkOperation::Pointer& operation)
-{
-    sharedOperationQueue()->addOperation(operation);
-}
-
-void NetworkEngine::enqueueNow(const NetworkOperation::Pointer& operation, bool forceReload)
+NetworkOperation::ResponseBlock NetworkEngine::cacheHandler()
 {
     std::weak_ptr<NetworkEngine> weak = shared_from_this();
-    operation->setCacheHandler([weak](const NetworkOperation::Pointer& finished) {
+    return [weak](const NetworkOperation::Pointer& finished) {
         auto engine = weak.lock();
         if (!engine)
             return;
@@ -249,53 +304,56 @@ void NetworkEngine::enqueueNow(const NetworkOperation::Pointer& operation, bool 
         if (auto data = finished->responseData())
             engine->saveCacheData(std::move(*data), key);
         engine->m_cache.setHeaders(key, finished->cacheHeaders());
-    });
+    };
+}
 
-    if (!operation->isCacheable()) {
-        addToSharedQueue(operation);
-        --operationsOnTheirWay();
-    } else {
-        double expiry = 0;
-        auto const key = operation->uniqueIdentifier();
-        if (auto cached = cachedDataForOperation(*operation)) {
-            foundation::DispatchQueue::main()->async([operation, cached = std::move(*cached)]() mutable {
-                operation->setCachedData(std::move(cached));
-            });
-            if (!forceReload) {
-                if (auto headers = m_cache.headersForKey(key)) {
-                    m_operationQueue->sync([&] { expiry = secondsUntilExpiry(headers); });
-                    foundation::DispatchQueue::main()->async([operation, headers = *headers] {
-                        operation->updateOperationBasedOnPreviousHeaders(headers);
-                    });
-                }
+void NetworkEngine::freezeWhenUnreachable()
+{
+    if (m_reachability == nullptr || m_reachability->currentReachabilityStatus() == ReachabilityStatusNone)
+        freezeOperations();
+}
+
+void NetworkEngine::addToSharedQueue(const NetworkOperation::Pointer& operation)
+{
+    if (isMethod(operation->HTTPMethod(), { "GET", "HEAD" }))
+        operationsUnderWay().add(operation);
+    sharedOperationQueue()->addOperation(operation);
+}
+
+void NetworkEngine::enqueueNow(const NetworkOperation::Pointer& operation, bool forceReload)
+{
+    operation->setCacheHandler(cacheHandler());
+    double expiry = 0;
+    auto const key = operation->uniqueIdentifier();
+    if (auto cached = cachedDataForOperation(*operation)) {
+        foundation::DispatchQueue::main()->async([operation, cached = std::move(*cached)]() mutable {
+            operation->setCachedData(std::move(cached));
+        });
+        if (!forceReload) {
+            if (auto headers = m_cache.headersForKey(key)) {
+                expiry = secondsUntilExpiry(headers);
+                // Before the operation is queued: it may start the moment it is.
+                operation->updateOperationBasedOnPreviousHeaders(*headers);
             }
         }
-        m_operationQueue->sync([&] {
-            std::shared_ptr<NetworkOperation> found;
-            for (auto& queued : sharedOperationQueue()->operations()) {
-                auto candidate = std::dynamic_pointer_cast<NetworkOperation>(queued);
-                if (candidate && candidate != operation && candidate->isEqual(*operation)) {
-                    found = candidate;
-                    break;
-                }
-            }
-            if (found && !found->isFinished()) {
-                // The GET under way runs the new caller's handlers as its own,
-                // once; only when it has finished meanwhile does the new one go.
-                foundation::DispatchQueue::main()->async([found, operation] {
-                    if (!found->updateHandlersFromOperation(*operation))
-                        addToSharedQueue(operation);
-                    --operationsOnTheirWay();
-                });
-                return;
-            }
-            if (expiry <= 0 || forceReload || found)
+    }
+    // This block runs on the engine's serial queue: the search and the adding
+    // below are one step for every operation of this engine.
+    auto found = operationsUnderWay().equalTo(*operation, key);
+    if (found && !found->isFinished()) {
+        // The GET under way runs the new caller's handlers as its own, once;
+        // only when it has finished meanwhile does the new one go.
+        foundation::DispatchQueue::main()->async([found, operation] {
+            if (!found->updateHandlersFromOperation(*operation))
                 addToSharedQueue(operation);
             --operationsOnTheirWay();
         });
+    } else {
+        if (expiry <= 0 || forceReload || found)
+            addToSharedQueue(operation);
+        --operationsOnTheirWay();
     }
-    if (m_reachability == nullptr || m_reachability->currentReachabilityStatus() == ReachabilityStatusNone)
-        freezeOperations();
+    freezeWhenUnreachable();
 }
 
 // ---- Host and reachability ---------------------------------------------------------

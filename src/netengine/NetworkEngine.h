@@ -87,8 +87,10 @@ public:
     NetworkOperation::Pointer operationWithURLString(std::string_view urlString,
         const std::optional<foundation::Json>& params, const std::optional<std::string>& method);
 
-    // Returns at once; the operation reaches the shared queue from a worker,
-    // operations of one engine in the order they were enqueued.
+    // Returns at once. An operation that is not cacheable goes to the shared
+    // queue at once; a cacheable GET reaches it from a worker after the
+    // cache and its equal twins have been asked, the GETs of one engine in
+    // the order they were enqueued.
     void enqueueOperation(const NetworkOperation::Pointer& operation);
     void enqueueOperation(const NetworkOperation::Pointer& operation, bool forceReload);
     void prepareHeaders(NetworkOperation& operation) const;
@@ -153,6 +155,9 @@ public:
 
 private:
     void enqueueNow(const NetworkOperation::Pointer& operation, bool forceReload);
+    // Stores a finished cacheable GET's body and validators.
+    NetworkOperation::ResponseBlock cacheHandler();
+    void freezeWhenUnreachable();
     static void addToSharedQueue(const NetworkOperation::Pointer& operation);
     // A GET of the URL, cached even over https, enqueued with the handlers.
     NetworkOperation::Pointer imageOperation(const std::optional<std::string>& url,

@@ -945,29 +945,35 @@ void NetworkOperation::start()
     // thread before this thread runs another line, and a finish that came
     // first would be undone and hold a queue slot for ever.
     setState(StateExecuting);
-    foundation::DispatchQueue::main()->async([weak, unreadable] {
-        auto self = weak.lock();
-        if (!self)
-            return;
-        if (unreadable) {
+    if (unreadable) {
+        foundation::DispatchQueue::main()->async([weak] {
+            auto self = weak.lock();
+            if (!self)
+                return;
             self->setState(StateFinished);
             self->operationFailedWithError(NetworkError(
                 net::URLError::FileDoesNotExist, "A file to upload could not be read.", self->url()));
             self->endBackgroundTask();
+        });
+        return;
+    }
+    // The request goes out from here, without a turn of the main loop first;
+    // everything the connection reports comes on the main thread.
+    std::shared_ptr<OperationConnection> connection;
+    {
+        std::lock_guard lock(m_lock);
+        if (m_isCancelled)
             return;
-        }
-        std::shared_ptr<OperationConnection> connection;
-        {
-            std::lock_guard lock(self->m_lock);
-            if (self->m_isCancelled)
-                return;
-            self->m_connection = OperationConnection::create(self->m_request, weak);
-            connection = self->m_connection;
-            self->m_countedAsConnected = true;
-            ++connectedCount();
-        }
-        connection->start();
-    });
+        m_connection = OperationConnection::create(m_request, weak);
+        connection = m_connection;
+    }
+    connection->start();
+    // Counted once the transport has the request (unless it is already over).
+    std::lock_guard lock(m_lock);
+    if (m_state != StateFinished) {
+        m_countedAsConnected = true;
+        ++connectedCount();
+    }
 }
 
 void NetworkOperation::cancel()

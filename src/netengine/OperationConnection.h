@@ -19,8 +19,9 @@ class OperationConnectionDelegate;
 // answer resends the request with a credential, lets the answer stand, or
 // fails the request.
 //
-// start() runs on the main thread; cancel() may come from any thread, and
-// once it has returned the delegate hears nothing more.
+// start() may run on any thread (the first request is asked for there);
+// every later step reaches the delegate on the main thread. cancel() may come
+// from any thread, and once it has returned the delegate hears nothing more.
 class OperationConnection : public std::enable_shared_from_this<OperationConnection> {
 public:
     static constexpr int maxRedirects = 16;

@@ -13,10 +13,11 @@ class URLRequest;
 class AuthenticationChallenge;
 class OperationConnection;
 
-// What an OperationConnection tells the one it works for, in order and on the
-// main thread: the request about to go out (first with no redirect answer,
-// then once per redirect), then either a challenge to answer, or the
-// response, its data in pieces and the end, or a failure. Upload progress may
+// What an OperationConnection tells the one it works for, in order: the
+// request about to go out (first with no redirect answer, on the thread that
+// starts the connection; then once per redirect), then either a challenge to
+// answer, or the response, its data in pieces and the end, or a failure, all
+// of these on the main thread. Upload progress may
 // come at any time before the end. Nothing comes after the end, a failure or
 // a cancel.
 class OperationConnectionDelegate {
