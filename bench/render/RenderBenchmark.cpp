@@ -120,21 +120,10 @@ void BM_RenderScreenWithTenRowTable(benchmark::State& state)
 }
 BENCHMARK(BM_RenderScreenWithTenRowTable)->Unit(benchmark::kMillisecond);
 
-void BM_RawCairoFillOfTheSameSurface(benchmark::State& state)
-{
-    FrameSurface::measureRawFill(state);
-}
-BENCHMARK(BM_RawCairoFillOfTheSameSurface)->Unit(benchmark::kMillisecond);
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    FrameRatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printRatio(
-        "ten-row screen frame", "BM_RenderScreenWithTenRowTable", "BM_RawCairoFillOfTheSameSurface");
-    benchmark::Shutdown();
-    return 0;
+    return FrameRatioReporter::runWithRawFill(
+        argc, argv, "ten-row screen frame", "BM_RenderScreenWithTenRowTable");
 }

@@ -114,20 +114,9 @@ void BM_TakingsListTenRows(benchmark::State& state)
 }
 BENCHMARK(BM_TakingsListTenRows)->Unit(benchmark::kMillisecond);
 
-void BM_RawCairoFillOfTheSameSurface(benchmark::State& state)
-{
-    FrameSurface::measureRawFill(state);
-}
-BENCHMARK(BM_RawCairoFillOfTheSameSurface)->Unit(benchmark::kMillisecond);
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    FrameRatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printRatio("takings list frame", "BM_TakingsListTenRows", "BM_RawCairoFillOfTheSameSurface");
-    benchmark::Shutdown();
-    return 0;
+    return FrameRatioReporter::runWithRawFill(argc, argv, "takings list frame", "BM_TakingsListTenRows");
 }
