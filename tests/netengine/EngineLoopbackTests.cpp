@@ -1,9 +1,14 @@
 #include "EngineTestServer.h"
+#include "netengine/AlertViewNetworkEngineAdditions.h"
+#include "netengine/ImageViewNetworkEngineAdditions.h"
 #include "netengine/NetworkEngine.h"
 #include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/OutputStream.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/VirtualClock.h"
+#include "platform/graphics/Image.h"
+#include "platform/kit/AlertView.h"
+#include "platform/kit/ImageView.h"
 #include "platform/net/FakeNetworkStateSource.h"
 #include "platform/net/NetworkState.h"
 #include "platform/net/ReachabilityFlags.h"
@@ -284,4 +289,33 @@ TEST_F(EngineTest, frozen_operation_tells_its_caller_and_goes_out_when_the_netwo
     EXPECT_EQ(frozenFiles(), 0);
     EXPECT_EQ(events.size(), 1u) << "the restored request has no handlers to run";
     net::NetworkState::setSource(nullptr);
+}
+
+TEST_F(EngineTest, image_view_shows_its_placeholder_then_the_picture_of_its_latest_fetch)
+{
+    auto view = std::make_shared<kit::ImageView>(graphics::Rect { 0, 0, 40, 30 });
+    auto placeholder = graphics::Image::fromColor(graphics::Color(0, 1, 0, 1), { 1, 1 });
+    ImageViewNetworkEngineAdditions::setDefaultEngine(engine);
+    auto superseded
+        = ImageViewNetworkEngineAdditions::setImageFromURL(*view, s_server->url("/slow"), placeholder);
+    auto latest
+        = ImageViewNetworkEngineAdditions::setImageFromURL(*view, s_server->url("/image"), placeholder);
+    EXPECT_EQ(view->image(), placeholder);
+    EXPECT_TRUE(superseded->isCancelled()) << "a view shows only its latest fetch";
+    EXPECT_EQ(ImageViewNetworkEngineAdditions::imageFetchOperation(*view), latest);
+    settle();
+    foundation::RunLoop::main().runUntil([&] { return view->image() != placeholder; });
+    EXPECT_EQ(view->image()->size().width, 4);
+    ImageViewNetworkEngineAdditions::setDefaultEngine(nullptr);
+}
+
+TEST(EngineAlerts, ErrorAlertCarriesTheDescriptionAndOneDismissButton)
+{
+    support::ScreenHarness harness;
+    auto alert = AlertViewNetworkEngineAdditions::showWithError(NetworkError(404, "Not here."));
+    EXPECT_TRUE(alert->isVisible());
+    EXPECT_EQ(alert->title(), "Not here.");
+    EXPECT_EQ(alert->numberOfButtons(), 1);
+    EXPECT_EQ(alert->buttonTitleAtIndex(0), "Dismiss");
+    kit::AlertView::discardAll();
 }

@@ -3,6 +3,8 @@
 #include "netengine/NEBase64.h"
 #include "netengine/NetworkEngineAdditions.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/graphics/Image.h"
+#include "platform/graphics/ImageEncoder.h"
 
 #include <httplib.h>
 
@@ -106,6 +108,11 @@ EngineTestServer::EngineTestServer()
         std::unique_lock lock(m_mutex);
         m_changed.wait(lock, [this] { return m_released; });
         response.set_content("late", "text/plain");
+    });
+    server.Get("/image", [this](const httplib::Request&, httplib::Response& response) {
+        record("/image", "", "");
+        auto picture = graphics::Image::fromColor(graphics::Color(1, 0, 0, 1), { 4, 3 });
+        response.set_content(graphics::ImageEncoder::png(*picture).value_or(""), "image/png");
     });
     server.Post("/upload", [this](const httplib::Request& request, httplib::Response& response) {
         record("/upload", "Content-Type", request.get_header_value("Content-Type"));

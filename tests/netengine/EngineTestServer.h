@@ -19,6 +19,7 @@ class Server;
 //   /headers             the Authorization field it was sent, or "none"
 //   /basic, /digest      "welcome" for ann/secret, else 401 with a challenge of that scheme
 //   /slow                answers only once released (or at shutdown)
+//   /image               a 4 x 3 PNG
 //   /upload              "name size" of the multipart part "file"
 //   /echo                the method, content type, language and body it was sent
 class EngineTestServer {
