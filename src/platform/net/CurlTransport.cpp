@@ -262,6 +262,13 @@ std::optional<URLError> CurlTransport::Transfer::configure()
         curl_easy_setopt(easy, CURLOPT_USERNAME, authentication->user.c_str());
         curl_easy_setopt(easy, CURLOPT_PASSWORD, authentication->password.c_str());
     }
+    if (request.clientCertificate() || request.allowsInvalidCertificates()) {
+        // A connection opened under another certificate (or none), or one whose
+        // server was taken unverified, is not one to send this request on; nor
+        // is this one to be lent to a later request.
+        curl_easy_setopt(easy, CURLOPT_FRESH_CONNECT, 1L);
+        curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, 1L);
+    }
     if (auto const& certificate = request.clientCertificate()) {
         curl_easy_setopt(easy, CURLOPT_SSLCERTTYPE, "P12");
         curl_easy_setopt(easy, CURLOPT_SSLCERT, certificate->path.c_str());
