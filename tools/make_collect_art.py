@@ -9,6 +9,8 @@
 - IconSearch / IconSearchOn: the takings list's search bar button.
 - IconBillRefresh / IconBillRefreshOn: the takings list's reload button, a
   circular arrow (grey; green when pressed).
+- IconCalendar: beside the takings list's day, a calendar sheet telling that
+  the day can be changed there.
 - IconPaySuccess / IconPayFail: the payment result, a tick on green or a
   cross on red.
 - Order404: the not-found picture, a sheet of paper under a magnifier.
@@ -145,6 +147,10 @@ def point_in_triangle(x, y, a, b, c):
     return not (has_neg and has_pos)
 
 
+CALENDAR = union(minus(rounded_rect(1.5, 3, 14.5, 14.5, 2), rounded_rect(3, 7, 13, 13, 1)),
+                 stroke([(5, 1.5), (5, 4.5)], 1.6), stroke([(11, 1.5), (11, 4.5)], 1.6),
+                 rounded_rect(5, 9, 7, 11, 0.3), rounded_rect(9, 9, 11, 11, 0.3))
+
 TICK = stroke([(19, 33), (28, 42), (46, 23)], 5)
 CROSS = union(stroke([(22, 22), (42, 42)], 5), stroke([(42, 22), (22, 42)], 5))
 
@@ -164,6 +170,7 @@ ART = [
     ("IconSearchOn", [(SEARCH, PALE_GREEN)], 22, 22),
     ("IconBillRefresh", [(refresh_arrow, GREY)], 20, 20),
     ("IconBillRefreshOn", [(refresh_arrow, GREEN)], 20, 20),
+    ("IconCalendar", [(CALENDAR, GREY)], 16, 16),
     ("IconPaySuccess", [(circle(32, 32, 30), GREEN), (TICK, WHITE)], 64, 64),
     ("IconPayFail", [(circle(32, 32, 30), RED), (CROSS, WHITE)], 64, 64),
     ("Order404", [(SHEET, WHITE), (minus(rounded_rect(20, 14, 84, 100, 4), rounded_rect(22, 16, 82, 98, 3)),

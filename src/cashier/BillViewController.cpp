@@ -10,9 +10,11 @@
 #include "model/OrderEntity.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Strings.h"
+#include "platform/graphics/TextMeasurer.h"
 #include "platform/kit/BarButtonItem.h"
 #include "platform/kit/Button.h"
 #include "platform/kit/DatePicker.h"
+#include "platform/kit/ImageView.h"
 #include "platform/kit/Label.h"
 #include "platform/kit/Layer.h"
 #include "platform/kit/NavigationController.h"
@@ -95,12 +97,16 @@ void BillViewController::loadView()
     m_labelDate
         = CashierViews::label("labelDate", 14, CashierViews::darkTextHex, graphics::TextAlignment::Center);
     m_labelDate->setUserInteractionEnabled(false);
+    m_ivCalendar = std::make_shared<kit::ImageView>(graphics::Image::named("IconCalendar"));
+    m_ivCalendar->setName("ivCalendar");
+    m_ivCalendar->setUserInteractionEnabled(false);
     m_btnChooseDate = kit::Button::buttonWithType(kit::ButtonType::Custom);
     m_btnChooseDate->setName("btnChooseDate");
     m_btnRefresh = kit::Button::buttonWithType(kit::ButtonType::Custom);
     m_btnRefresh->setName("btnRefresh");
     m_dateBar->addSubview(m_btnChooseDate);
     m_dateBar->addSubview(m_labelDate);
+    m_dateBar->addSubview(m_ivCalendar);
     m_dateBar->addSubview(m_btnRefresh);
     root->addSubview(m_dateBar);
 
@@ -186,6 +192,7 @@ void BillViewController::screenAdapter()
     m_dateBar->setFrame({ 0, dateTop, width, dateBarHeight });
     m_labelDate->setFrame({ 0, 0, width, dateBarHeight });
     m_btnChooseDate->setFrame({ width / 2 - 70, 0, 140, dateBarHeight });
+    placeCalendarIcon();
     m_btnRefresh->setFrame({ width - 44, 0, 44, dateBarHeight });
     double tableTop = dateTop + dateBarHeight;
     m_tableView->setFrame({ 0, tableTop, width, bounds.height() - tableTop });
@@ -203,6 +210,17 @@ void BillViewController::setDay(double date)
     m_startTime = DateUtil::getDateForDayStart(date);
     m_endTime = DateUtil::getDateForDayEnd(date);
     m_labelDate->setText(DateUtil::getDateStr(date));
+    placeCalendarIcon();
+}
+
+void BillViewController::placeCalendarIcon()
+{
+    constexpr double side = 16;
+    double textWidth = 80;
+    if (auto measurer = graphics::TextMeasurer::shared())
+        textWidth = measurer->sizeOfText(m_labelDate->text(), m_labelDate->font()).width;
+    double width = m_dateBar->bounds().width();
+    m_ivCalendar->setFrame({ (width - textWidth) / 2 - side - 6, (dateBarHeight - side) / 2, side, side });
 }
 
 void BillViewController::selectTab(const WalletTab& selected)

@@ -16,6 +16,7 @@ namespace kit {
 class Button;
 class Control;
 class DatePicker;
+class ImageView;
 class Label;
 class TableView;
 class View;
@@ -78,6 +79,7 @@ private:
     };
 
     void setDay(double date);
+    void placeCalendarIcon();
     void selectTab(const WalletTab& tab);
     NetUtilSign::Parameters listParameters() const;
     // The page's data when the reply is still wanted (no tab, day or
@@ -112,6 +114,8 @@ private:
     WalletTab m_tabs[3];
     std::shared_ptr<kit::View> m_dateBar;
     std::shared_ptr<kit::Label> m_labelDate;
+    // Tells that the day is chosen here: the chooser's button itself is bare.
+    std::shared_ptr<kit::ImageView> m_ivCalendar;
     std::shared_ptr<kit::Button> m_btnChooseDate;
     std::shared_ptr<kit::Button> m_btnRefresh;
     std::shared_ptr<kit::TableView> m_tableView;
