@@ -5,6 +5,8 @@
 //   POSTing the same body on a kept-alive easy handle;
 // - 1000 GETs at the engine's width of 6 against a raw curl multi handle
 //   running the same 1000 transfers over at most 6 connections.
+// The same POST through the bare transport (its I/O thread and back) is
+// printed beside them: what the engine adds on top of the transport it uses.
 
 #include "netengine/NetworkEngine.h"
 #include "netengine/RequestEncoding.h"
@@ -13,9 +15,11 @@
 #include "platform/net/Transport.h"
 
 #include <benchmark/benchmark.h>
+#include <condition_variable>
 #include <curl/curl.h>
 #include <httplib.h>
 #include <map>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -120,6 +124,32 @@ void EnginePost(benchmark::State& state)
     }
 }
 
+void TransportPost(benchmark::State& state)
+{
+    auto const url = "http://" + server().host() + postPath;
+    auto const body = RequestEncoding::urlEncodedKeyValueString(fields);
+    auto transport = net::Transport::current();
+    for (auto _ : state) {
+        net::URLRequest request(url);
+        request.setHTTPMethod("POST");
+        request.setHTTPBody(body);
+        request.setValueForHTTPHeaderField(
+            "application/x-www-form-urlencoded; charset=utf-8", "Content-Type");
+        std::mutex mutex;
+        std::condition_variable finished;
+        bool done = false;
+        net::Transport::Events events;
+        events.didComplete = [&](const std::optional<net::URLError>&) {
+            std::lock_guard lock(mutex);
+            done = true;
+            finished.notify_one();
+        };
+        transport->start(std::move(request), std::move(events));
+        std::unique_lock lock(mutex);
+        finished.wait(lock, [&] { return done; });
+    }
+}
+
 void RawCurlMultiGets(benchmark::State& state)
 {
     CURLM* multi = curl_multi_init();
@@ -182,6 +212,7 @@ void EngineGets(benchmark::State& state)
 
 BENCHMARK(RawCurlPost)->Unit(benchmark::kMicrosecond)->MinTime(2);
 BENCHMARK(EnginePost)->Unit(benchmark::kMicrosecond)->MinTime(2);
+BENCHMARK(TransportPost)->Unit(benchmark::kMicrosecond)->MinTime(2);
 BENCHMARK(RawCurlMultiGets)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(EngineGets)->Unit(benchmark::kMillisecond)->MinTime(2);
 
@@ -201,6 +232,10 @@ public:
             "RawCurlPost/min_time:2.000");
         ratio("engine 1000 GETs at width 6 / raw curl multi with 6 connections", "EngineGets/min_time:2.000",
             "RawCurlMultiGets/min_time:2.000");
+        ratio("bare transport POST / raw libcurl kept-alive POST", "TransportPost/min_time:2.000",
+            "RawCurlPost/min_time:2.000");
+        ratio("engine POST round trip / bare transport POST", "EnginePost/min_time:2.000",
+            "TransportPost/min_time:2.000");
     }
 
 private:

@@ -5,7 +5,9 @@
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/net/HTTPRedirect.h"
 
+#include <functional>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -81,6 +83,32 @@ void OperationConnection::start()
     send(std::move(*first));
 }
 
+// The steps the transport reported for one hop and the main thread has not
+// yet taken, in order. One drain at a time is on its way to the main queue:
+// steps that come meanwhile ride along with it instead of waking the main
+// thread again.
+struct OperationConnection::Inbox {
+    using Step = std::function<void(OperationConnection&)>;
+
+    std::mutex mutex;
+    std::vector<Step> steps;
+    bool drainQueued { false };
+
+    // True when the caller must queue a drain.
+    bool push(Step step)
+    {
+        std::lock_guard lock(mutex);
+        steps.push_back(std::move(step));
+        return !std::exchange(drainQueued, true);
+    }
+    std::vector<Step> take()
+    {
+        std::lock_guard lock(mutex);
+        drainQueued = false;
+        return std::exchange(steps, {});
+    }
+};
+
 void OperationConnection::send(net::URLRequest request)
 {
     if (m_cancelled)
@@ -91,11 +119,17 @@ void OperationConnection::send(net::URLRequest request)
     // Events come on the transport's thread; everything the delegate hears
     // goes through the main queue, in the order the transport reported it.
     std::weak_ptr<OperationConnection> weak = weak_from_this();
-    auto onMain = [weak, hop](auto step) {
-        foundation::DispatchQueue::main()->async([weak, hop, step = std::move(step)]() mutable {
-            auto self = weak.lock();
-            if (self && !self->m_cancelled && !self->m_done)
+    auto inbox = std::make_shared<Inbox>();
+    auto onMain = [weak, inbox](Inbox::Step step) {
+        if (!inbox->push(std::move(step)))
+            return;
+        foundation::DispatchQueue::main()->async([weak, inbox] {
+            for (auto& step : inbox->take()) {
+                auto self = weak.lock();
+                if (!self || self->m_cancelled || self->m_done)
+                    return;
                 step(*self);
+            }
         });
     };
     net::Transport::Events events;

@@ -47,6 +47,7 @@ public:
 private:
     enum class HopMode { Deliver, Challenge, Redirect };
     struct Hop;
+    struct Inbox;
 
     void send(net::URLRequest request);
     void hopResponse(const std::shared_ptr<Hop>& hop, const net::HTTPURLResponse& response);
