@@ -176,6 +176,34 @@ void seedMembers(MerchantState& state, Seconds now)
     state.members[6].freemoney = 0;
 }
 
+// Passes written off weeks ago by members 11 to 19, behind the ones above in
+// every log: enough that the logs of used passes run to a second page.
+void seedOlderUsedPasses(MerchantState& state, Seconds now)
+{
+    for (int i = 1; i <= 9; ++i) {
+        std::string memberid = std::to_string(10 + i);
+        Seconds got = now - static_cast<Seconds>(40 + i) * kDay;
+        Seconds used = got + kDay;
+        const PlatPassTemplate& model = state.platTemplates[static_cast<std::size_t>(i % 3)];
+        PlatPass pass;
+        pass.id = std::to_string(state.platPasses.size() + 1);
+        pass.vcode = serialText("6600", static_cast<std::int64_t>(state.platPasses.size() + 1), 8);
+        pass.modelid = model.modelid;
+        pass.memberid = memberid;
+        pass.gettime = got;
+        pass.status = "-1";
+        pass.usetime = used;
+        pass.startdate = model.startdate;
+        pass.enddate = model.enddate;
+        state.platPasses.push_back(pass);
+        state.aliPasses.push_back({ std::to_string(state.aliPasses.size() + 1), state.aliTemplates[i % 2].grantTitle,
+            memberid, serialText("7700", static_cast<std::int64_t>(state.aliPasses.size() + 1), 8), got, used,
+            "USED" });
+        state.wxPasses.push_back({ std::to_string(state.wxPasses.size() + 1), state.wxTemplates[i % 2].cardTitle,
+            memberid, serialText("8800", static_cast<std::int64_t>(state.wxPasses.size() + 1), 8), got, used, "1" });
+    }
+}
+
 void seedPasses(MerchantState& state, Seconds now)
 {
     state.platTemplates = {
@@ -236,6 +264,7 @@ void seedPasses(MerchantState& state, Seconds now)
         { "3", "微信会员8折券", "5", "880000000003", now - 3 * kDay, 0, "2" },
         { "4", "微信满50减10", "1", "880000000004", now - kDay, now - 3600, "1" },
     };
+    seedOlderUsedPasses(state, now);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include "api/URLConfig.h"
 #include "app/AppDelegate.h"
+#include "cards/CardScreens.h"
 #include "cashier/CashierScreens.h"
 #include "imagecache/ImageManager.h"
 #include "main/DemoPortFile.h"
@@ -178,6 +179,7 @@ int main(int argc, char** argv)
     RunningApp running;
     CashierScreens::registerScreens();
     MemberScreens::registerScreens();
+    CardScreens::registerScreens();
     kit::Application::launch(std::make_shared<AppDelegate>());
 
 #ifdef CASHIER_WITH_X11

@@ -24,7 +24,7 @@ bool MemberConsumeResultViewController::succeeded() const
 
 void MemberConsumeResultViewController::initViews()
 {
-    navigationItem()->setTitleView(TitleLabel::make("消费结果"));
+    navigationItem()->setTitleView(TitleLabel::make(resultTitle()));
     auto root = view();
     root->setBackgroundColor(graphics::Color::white());
     double width = root->bounds().width();
@@ -68,10 +68,15 @@ void MemberConsumeResultViewController::back()
     bool success = succeeded();
     for (const auto& screen : navigation->viewControllers()) {
         bool target = success ? std::dynamic_pointer_cast<VipDetailViewController>(screen) != nullptr
-                              : std::dynamic_pointer_cast<VipConsumeViewController>(screen) != nullptr;
+                              : screen && isRetryScreen(*screen);
         if (target) {
             navigation->popToViewController(screen, true);
             return;
         }
     }
+}
+
+bool MemberConsumeResultViewController::isRetryScreen(const kit::ViewController& screen) const
+{
+    return dynamic_cast<const VipConsumeViewController*>(&screen) != nullptr;
 }

@@ -8,7 +8,8 @@
 
 namespace kit {
 class Label;
-}
+class ViewController;
+} // namespace kit
 
 // The outcome of a member purchase. Back leads to the member's detail after
 // a success (its new balance shows) or to the purchase after a failure.
@@ -25,6 +26,12 @@ public:
     void setData(foundation::Json data) { m_data = std::move(data); }
     double money() const { return m_money; }
     void setMoney(double money) { m_money = money; }
+
+protected:
+    // What this outcome is called in the bar, and the screen a failure goes
+    // back to (the first of it from the bottom of the stack).
+    virtual const char* resultTitle() const { return "消费结果"; }
+    virtual bool isRetryScreen(const kit::ViewController& screen) const;
 
 private:
     bool succeeded() const;

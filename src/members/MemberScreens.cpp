@@ -2,12 +2,15 @@
 
 #include "members/ChooseCreditReasonViewController.h"
 #include "members/ChoosePreferentialWayViewController.h"
+#include "members/ChooseRechargeRuleViewController.h"
 #include "members/GiveCreditViewController.h"
 #include "members/InputDescriptionViewController.h"
 #include "members/InputPayMoneyViewController.h"
 #include "members/MemberConsumeResultViewController.h"
+#include "members/MemberRechargeResultViewController.h"
 #include "members/VipConsumeViewController.h"
 #include "members/VipDetailViewController.h"
+#include "members/VipRechargeViewController.h"
 #include "members/VipSearchViewController.h"
 #include "members/VipViewController.h"
 #include "platform/kit/Registry.h"
@@ -36,4 +39,7 @@ void MemberScreens::registerScreens()
     add<MemberConsumeResultViewController>(registry);
     add<GiveCreditViewController>(registry);
     add<ChooseCreditReasonViewController>(registry);
+    add<VipRechargeViewController>(registry);
+    add<ChooseRechargeRuleViewController>(registry);
+    add<MemberRechargeResultViewController>(registry);
 }

@@ -115,3 +115,28 @@ void ShellFixture::failOnce(merchant::FaultKind kind, const std::string& path, c
     rule.info = info;
     m_backend->addFault(rule);
 }
+
+std::vector<merchant::LoggedRequest> ShellFixture::requestsTo(std::string_view path) const
+{
+    std::vector<merchant::LoggedRequest> found;
+    for (const auto& entry : m_backend->requestLog()) {
+        if (entry.path == path)
+            found.push_back(entry);
+    }
+    return found;
+}
+
+std::string ShellFixture::sent(const merchant::LoggedRequest& entry, const char* key)
+{
+    return entry.params.contains(key) ? entry.params[key].get<std::string>() : std::string("<absent>");
+}
+
+void ShellFixture::slowOnce(std::string_view path, int delayMs)
+{
+    merchant::FaultRule rule;
+    rule.kind = merchant::FaultKind::Slow;
+    rule.path = std::string(path);
+    rule.remaining = 1;
+    rule.delayMs = delayMs;
+    m_backend->addFault(rule);
+}

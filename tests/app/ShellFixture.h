@@ -38,6 +38,12 @@ protected:
     bool tap(const std::string& name);
 
     std::vector<std::string> pathsRequested() const;
+    // The requests the back end received on this path, in order.
+    std::vector<merchant::LoggedRequest> requestsTo(std::string_view path) const;
+    // A parameter of a logged request, or "<absent>".
+    static std::string sent(const merchant::LoggedRequest& entry, const char* key);
+    // One request of the path is answered only after delayMs.
+    void slowOnce(std::string_view path, int delayMs);
     // One request of the path (every path when empty) meets the fault.
     void failOnce(merchant::FaultKind kind, const std::string& path = {}, const std::string& info = {});
 

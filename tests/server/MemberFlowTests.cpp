@@ -272,9 +272,9 @@ TEST_F(MemberFlowTest, platform_pass_is_granted_verified_once_and_expires_by_clo
     EXPECT_EQ(
         client
             .call(kPassLog,
-                { { "passtype", "platPass" }, { "currentpage", "2" }, { "pagesize", "10" } })["data"]["list"]
+                { { "passtype", "platPass" }, { "currentpage", "3" }, { "pagesize", "10" } })["data"]["list"]
             .size(),
-        3u);
+        2u);
 
     client.hook("clock", { { "advance", 61 * 86400 } });
     EXPECT_TRUE(couponIds("1").empty());
@@ -290,15 +290,14 @@ TEST_F(MemberFlowTest, wallet_passes_are_granted_to_linked_members_and_verified_
     ASSERT_EQ(send("2088ali000001")["status"], "1");
     Json log = client.call(
         "/UserApi/Index/aliPassLog", { { "currentpage", "1" }, { "pagesize", "10" } })["data"]["list"];
-    ASSERT_EQ(log.size(), 5u);
+    ASSERT_EQ(log.size(), 10u);
     EXPECT_EQ(log[0]["status"], "ZERO");
     EXPECT_EQ(log[0]["truename"], "张伟");
     EXPECT_EQ(verify("aliPass", text(log[0]["verify_code"]))["status"], "1");
     EXPECT_EQ(client
                   .call("/UserApi/Index/aliPassLog",
-                      { { "status", "USED" }, { "currentpage", "1" }, { "pagesize", "10" } })["data"]["list"]
-                  .size(),
-        3u);
+                      { { "status", "USED" }, { "currentpage", "1" }, { "pagesize", "10" } })["data"]["count"],
+        "12");
     EXPECT_EQ(verify("aliPass", "770000000003")["info"], "该券已过期");
 
     ASSERT_EQ(client.call("/UserApi/Index/sendWxpass",

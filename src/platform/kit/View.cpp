@@ -210,6 +210,7 @@ void View::attach(const std::shared_ptr<View>& view, std::size_t index)
     index = std::min(index, m_subviews.size());
     m_subviews.insert(m_subviews.begin() + static_cast<std::ptrdiff_t>(index), keep);
     keep->m_superview = weak_from_this();
+    keep->linkConstructedSubviews();
     if (oldWindow != newWindow)
         keep->moveToWindow(newWindow);
     keep->didMoveToSuperview();
@@ -218,6 +219,16 @@ void View::attach(const std::shared_ptr<View>& view, std::size_t index)
     setNeedsLayout();
     if (keep->m_needsDisplay)
         schedulePasses();
+}
+
+void View::linkConstructedSubviews()
+{
+    for (const auto& sub : m_subviews) {
+        if (sub->m_superview.expired()) {
+            sub->m_superview = weak_from_this();
+            sub->linkConstructedSubviews();
+        }
+    }
 }
 
 void View::detachFromSuperview()

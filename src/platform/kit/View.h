@@ -218,6 +218,9 @@ private:
     void giveUpFocusLeaving(Window& oldWindow);
     void detachFromSuperview();
     void attach(const std::shared_ptr<View>& view, std::size_t index);
+    // Subviews added while this view was being constructed could not be
+    // linked back to it (it had no owner yet); links them now.
+    void linkConstructedSubviews();
     std::size_t indexOf(const View* view) const;
     graphics::AffineTransform transformToWindow() const;
     void displayPass();

@@ -1,0 +1,6 @@
+#pragma once
+
+#include "cards/CouponTitleCell.h"
+
+// An Alipay pass that can be sent: its title and market price.
+class AliCouponCell : public CouponTitleCell { };

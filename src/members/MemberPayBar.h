@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/kit/View.h"
+
+#include <memory>
+
+namespace kit {
+class Button;
+class Label;
+} // namespace kit
+
+// The bar at the bottom of a member payment: the summary line and "确定",
+// which is green only while the parts settle the amount. It rests on the
+// keyboard while one is up.
+class MemberPayBar : public kit::View {
+public:
+    static constexpr double height = 56;
+
+    // Across the bottom of a screen `screenHeight` high.
+    MemberPayBar(double width, double screenHeight);
+
+    void setOkBtnStyle(bool enabled);
+    void restOnKeyboard(double keyboardHeight);
+
+    const std::shared_ptr<kit::Label>& labelPrice() const { return m_labelPrice; }
+    const std::shared_ptr<kit::Button>& btnOk() const { return m_btnOk; }
+
+private:
+    double m_screenHeight;
+    std::shared_ptr<kit::Label> m_labelPrice;
+    std::shared_ptr<kit::Button> m_btnOk;
+};
