@@ -4,6 +4,7 @@
 #include "api/DesCipher.h"
 #include "api/URLConfig.h"
 #include "app/AppDelegate.h"
+#include "cards/CardScreens.h"
 #include "cashier/CashierScreens.h"
 #include "main/ScriptRunner.h"
 #include "main/Transcript.h"
@@ -124,6 +125,7 @@ void AppFuzzFrame::run(bool signedIn, const std::string& script,
     kit::Screen::mainScreen().reset();
     CashierScreens::registerScreens();
     MemberScreens::registerScreens();
+    CardScreens::registerScreens();
     kit::Application::launch(std::make_shared<AppDelegate>());
 
     // FUZZ_APP_TRANSCRIPT=1 shows what a run did: for checking that a driver reaches its screen.

@@ -130,6 +130,26 @@ const std::vector<ScreenDriver>& screenDrivers()
         { "password change", true,
             { "tab 3", "tap btnUpdatePwd", "type tvSourcePwd 123456", "type tvNewPwd 654321",
                 "type tvConfirmNewPwd 654321", "tap btnUpdatePwd", "idle", "show" } },
+        // CardVolumeStatisticViewController: the log's pages and types, a verification, a record.
+        { "cards tab", true,
+            { "tab 2", "idle", "pull-up", "idle", "pull-down", "idle", "tap btnAliVolume", "idle",
+                "type tvCardCode 1", "tap btnOk", "idle", "row 0", "idle", "show" } },
+        // CardVolumnRecordViewController and the record details.
+        { "send records", true,
+            { "tab 2", "idle", "tap btnRecords", "idle", "pull-up", "idle", "tap btnWxVolume", "idle",
+                "row 0", "idle", "show" } },
+        // SendCardViewController and its lists: a platform pass with a remark, then a WeChat pass.
+        { "send a pass", true,
+            fromDetail({ "tap btnSendCard", "idle", "tap btnQuorvastCard", "idle", "row 0", "tap btnOk",
+                "idle", "tap btnSave", "idle", "back", "idle", "back", "idle", "tap btnWxCard", "idle",
+                "row 0", "tap btnOk", "idle", "show" }),
+            { memberCards, member(true) } },
+        // VipRechargeViewController, its rule chooser and the result.
+        { "recharge", true,
+            fromDetail({ "tap btnVipRecharge", "idle", "type tvPayMoney 10", "tap btnRechargeRule", "idle",
+                "row 1", "tap btnOk", "idle", "tap btnCashPay", "idle", "tap btnOk", "idle", "tap btnOk",
+                "idle", "show" }),
+            { memberCards, member(false) } },
     };
     return drivers;
 }

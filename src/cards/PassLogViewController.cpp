@@ -92,22 +92,8 @@ void PassLogViewController::getCouponSendRecord()
     NetUtilSign::doPost(logPath(), std::nullopt, NetUtilSign::memberKeyFlag, logParameters(true),
         [weak, generation](const std::optional<std::string>& reply) {
             if (auto strong = weak.lock())
-                strong->handleFirstPage(generation, reply);
+                strong->handlePage(generation, Page::First, reply);
         });
-}
-
-void PassLogViewController::handleFirstPage(
-    std::uint64_t generation, const std::optional<std::string>& replyText)
-{
-    if (generation != m_generation)
-        return;
-    auto reply = JsonUtil::getJSONObject(replyText);
-    if (!JsonUtil::isSuccess(reply)) {
-        PromptUtil::toast(JsonUtil::info(reply));
-        return;
-    }
-    appendRows(foundation::valueForKey(JsonUtil::data(reply), "list"));
-    m_tableView->reloadData();
 }
 
 void PassLogViewController::getMoreOrRefreshData(bool isRefresh)
@@ -121,12 +107,12 @@ void PassLogViewController::getMoreOrRefreshData(bool isRefresh)
     NetUtilSign::doPostForDownRefresh(logPath(), m_tableView, NetUtilSign::memberKeyFlag,
         logParameters(false), [weak, generation, isRefresh](const std::optional<std::string>& reply) {
             if (auto strong = weak.lock())
-                strong->handleMorePage(generation, isRefresh, reply);
+                strong->handlePage(generation, isRefresh ? Page::Refresh : Page::Next, reply);
         });
 }
 
-void PassLogViewController::handleMorePage(
-    std::uint64_t generation, bool isRefresh, const std::optional<std::string>& replyText)
+void PassLogViewController::handlePage(
+    std::uint64_t generation, Page page, const std::optional<std::string>& replyText)
 {
     if (generation != m_generation)
         return;
@@ -137,9 +123,9 @@ void PassLogViewController::handleMorePage(
     }
     const auto& list = foundation::valueForKey(JsonUtil::data(reply), "list");
     // A pull that brings nothing keeps the rows shown.
-    if (!list.is_array() || list.empty())
+    if (page != Page::First && (!list.is_array() || list.empty()))
         return;
-    if (isRefresh)
+    if (page == Page::Refresh)
         m_datas.clear();
     appendRows(list);
     m_tableView->reloadData();

@@ -62,8 +62,8 @@ protected:
 
 private:
     void pulled(bool isRefresh);
-    void handleFirstPage(std::uint64_t generation, const std::optional<std::string>& reply);
-    void handleMorePage(std::uint64_t generation, bool isRefresh, const std::optional<std::string>& reply);
+    enum class Page { First, Refresh, Next };
+    void handlePage(std::uint64_t generation, Page page, const std::optional<std::string>& reply);
     void appendRows(const foundation::Json& list);
 
     std::string m_couponType;

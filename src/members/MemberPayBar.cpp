@@ -3,6 +3,7 @@
 #include "platform/kit/Button.h"
 #include "platform/kit/Label.h"
 #include "ui/ColorUtil.h"
+#include "ui/GreenButton.h"
 
 MemberPayBar::MemberPayBar(double width, double screenHeight)
     : kit::View(graphics::Rect { 0, screenHeight - height, width, height })
@@ -24,20 +25,17 @@ MemberPayBar::MemberPayBar(double width, double screenHeight)
     addSubview(m_labelPrice);
 }
 
-void MemberPayBar::setOkBtnStyle(bool enabled)
+void MemberPayBar::styleOkButton(kit::Button& button, bool enabled)
 {
-    m_btnOk->setEnabled(enabled);
+    button.setEnabled(enabled);
     if (enabled) {
-        m_btnOk->setTitleColor(graphics::Color::white(), kit::ControlState::Disabled);
-        m_btnOk->setBackgroundImage(
-            ColorUtil::getUIImageByUIColor(ColorUtil::getUIColorByHex("2ca612")), kit::ControlState::Normal);
-        m_btnOk->setBackgroundImage(ColorUtil::getUIImageByUIColor(ColorUtil::getUIColorByHex("2b861b")),
-            kit::ControlState::Highlighted);
+        button.setTitleColor(graphics::Color::white(), kit::ControlState::Disabled);
+        GreenButton::style(button);
     } else {
-        m_btnOk->setTitleColor(ColorUtil::getUIColorByHex("888888"), kit::ControlState::Disabled);
+        button.setTitleColor(ColorUtil::getUIColorByHex("888888"), kit::ControlState::Disabled);
         auto grey = ColorUtil::getUIImageByUIColor(ColorUtil::getUIColorByHex("dfdfdf"));
-        m_btnOk->setBackgroundImage(grey, kit::ControlState::Normal);
-        m_btnOk->setBackgroundImage(grey, kit::ControlState::Highlighted);
+        button.setBackgroundImage(grey, kit::ControlState::Normal);
+        button.setBackgroundImage(grey, kit::ControlState::Highlighted);
     }
 }
 

@@ -19,7 +19,9 @@ public:
     // Across the bottom of a screen `screenHeight` high.
     MemberPayBar(double width, double screenHeight);
 
-    void setOkBtnStyle(bool enabled);
+    void setOkBtnStyle(bool enabled) { styleOkButton(*m_btnOk, enabled); }
+    // Green and enabled, or grey and disabled.
+    static void styleOkButton(kit::Button& button, bool enabled);
     void restOnKeyboard(double keyboardHeight);
 
     const std::shared_ptr<kit::Label>& labelPrice() const { return m_labelPrice; }

@@ -11,6 +11,8 @@
 #include "members/InputPayMoneyViewController.h"
 #include "members/MemberCardView.h"
 #include "members/MemberConsumeResultViewController.h"
+#include "members/MemberPartRow.h"
+#include "members/MemberPayBar.h"
 #include "members/VipConsumeRequest.h"
 #include "model/CouponDiscountPriceEntity.h"
 #include "model/MemberDiscountPriceEntity.h"
@@ -29,26 +31,13 @@
 #include "platform/kit/TextField.h"
 #include "ui/AmountFilter.h"
 #include "ui/ColorUtil.h"
-#include "ui/GreenButton.h"
 #include "ui/PromptUtil.h"
 #include "ui/TitleLabel.h"
 
 namespace {
 
-constexpr double rowHeight = 44;
+constexpr double rowHeight = MemberPartRow::height;
 constexpr double rowGap = 1;
-
-std::shared_ptr<kit::Label> makeRowLabel(
-    const char* name, const graphics::Rect& frame, graphics::TextAlignment alignment)
-{
-    auto label = std::make_shared<kit::Label>(frame);
-    label->setName(name);
-    label->setFont(graphics::Font::systemFont(15));
-    label->setTextColor(ColorUtil::getUIColorByHex("34434e"));
-    label->setTextAlignment(alignment);
-    label->setUserInteractionEnabled(false);
-    return label;
-}
 
 } // namespace
 
@@ -79,17 +68,7 @@ void VipConsumeViewController::viewWillDisappear(bool animated)
 std::shared_ptr<kit::Button> VipConsumeViewController::addPartRow(const char* buttonName, const char* title,
     const char* labelName, std::shared_ptr<kit::Label>& label, double y)
 {
-    double width = view()->bounds().width();
-    auto button
-        = std::make_shared<kit::Button>(kit::ButtonType::Custom, graphics::Rect { 0, y, width, rowHeight });
-    button->setName(buttonName);
-    setWhiteBtnStyle(*button);
-    m_scrollView->addSubview(button);
-    button->addSubview(makeRowLabel("", { 15, 11, 120, 22 }, graphics::TextAlignment::Left));
-    std::static_pointer_cast<kit::Label>(button->subviews().back())->setText(title);
-    label = makeRowLabel(labelName, { width - 215, 11, 200, 22 }, graphics::TextAlignment::Right);
-    button->addSubview(label);
-    return button;
+    return MemberPartRow::make(*this, *m_scrollView, buttonName, title, labelName, label, y);
 }
 
 void VipConsumeViewController::initViews()
@@ -112,7 +91,7 @@ void VipConsumeViewController::initViews()
     double y = MemberCardView::height + 10;
     auto totalRow = std::make_shared<kit::View>(graphics::Rect { 0, y, width, rowHeight + 12 });
     totalRow->setBackgroundColor(graphics::Color::white());
-    auto totalCaption = makeRowLabel("", { 15, 17, 80, 22 }, graphics::TextAlignment::Left);
+    auto totalCaption = MemberPartRow::makeLabel("", { 15, 17, 80, 22 }, graphics::TextAlignment::Left);
     totalCaption->setText("消费金额");
     totalRow->addSubview(totalCaption);
     m_tvPayMoney = std::make_shared<kit::TextField>(graphics::Rect { 100, 6, width - 115, rowHeight });
@@ -387,16 +366,7 @@ void VipConsumeViewController::makePayPriceLabel()
 
 void VipConsumeViewController::setOkBtnStyle(bool enabled)
 {
-    m_btnOk->setEnabled(enabled);
-    if (enabled) {
-        m_btnOk->setTitleColor(graphics::Color::white(), kit::ControlState::Disabled);
-        GreenButton::style(*m_btnOk);
-    } else {
-        m_btnOk->setTitleColor(ColorUtil::getUIColorByHex("888888"), kit::ControlState::Disabled);
-        auto grey = ColorUtil::getUIImageByUIColor(ColorUtil::getUIColorByHex("dfdfdf"));
-        m_btnOk->setBackgroundImage(grey, kit::ControlState::Normal);
-        m_btnOk->setBackgroundImage(grey, kit::ControlState::Highlighted);
-    }
+    MemberPayBar::styleOkButton(*m_btnOk, enabled);
 }
 
 void VipConsumeViewController::keyboardWillShow(double keyboardHeight)

@@ -8,6 +8,7 @@
 #include "members/ChooseRechargeRuleViewController.h"
 #include "members/InputPayMoneyViewController.h"
 #include "members/MemberCardView.h"
+#include "members/MemberPartRow.h"
 #include "members/MemberPayBar.h"
 #include "members/MemberRechargeResultViewController.h"
 #include "members/VipConsumeRequest.h"
@@ -28,24 +29,6 @@
 #include "ui/ColorUtil.h"
 #include "ui/PromptUtil.h"
 #include "ui/TitleLabel.h"
-
-namespace {
-
-constexpr double rowHeight = 44;
-
-std::shared_ptr<kit::Label> rowLabel(
-    const char* name, const graphics::Rect& frame, graphics::TextAlignment alignment)
-{
-    auto label = std::make_shared<kit::Label>(frame);
-    label->setName(name);
-    label->setFont(graphics::Font::systemFont(15));
-    label->setTextColor(ColorUtil::getUIColorByHex("34434e"));
-    label->setTextAlignment(alignment);
-    label->setUserInteractionEnabled(false);
-    return label;
-}
-
-} // namespace
 
 void VipRechargeViewController::viewDidLoad()
 {
@@ -72,23 +55,6 @@ void VipRechargeViewController::viewWillDisappear(bool animated)
     m_mobilePayCallbackParams = nullptr;
 }
 
-std::shared_ptr<kit::Button> VipRechargeViewController::addRow(const char* buttonName, const char* title,
-    const char* labelName, std::shared_ptr<kit::Label>& label, double y)
-{
-    double width = view()->bounds().width();
-    auto button
-        = std::make_shared<kit::Button>(kit::ButtonType::Custom, graphics::Rect { 0, y, width, rowHeight });
-    button->setName(buttonName);
-    setWhiteBtnStyle(*button);
-    auto caption = rowLabel("", { 15, 11, 120, 22 }, graphics::TextAlignment::Left);
-    caption->setText(title);
-    button->addSubview(caption);
-    label = rowLabel(labelName, { width - 215, 11, 200, 22 }, graphics::TextAlignment::Right);
-    button->addSubview(label);
-    m_scrollView->addSubview(button);
-    return button;
-}
-
 void VipRechargeViewController::initViews()
 {
     initNavigatonBackButton();
@@ -108,12 +74,13 @@ void VipRechargeViewController::initViews()
         m_card->fill(*m_vipEntity);
 
     double y = MemberCardView::height + 10;
-    auto amountRow = std::make_shared<kit::View>(graphics::Rect { 0, y, width, rowHeight + 12 });
+    auto amountRow = std::make_shared<kit::View>(graphics::Rect { 0, y, width, MemberPartRow::height + 12 });
     amountRow->setBackgroundColor(graphics::Color::white());
-    auto caption = rowLabel("", { 15, 17, 80, 22 }, graphics::TextAlignment::Left);
+    auto caption = MemberPartRow::makeLabel("", { 15, 17, 80, 22 }, graphics::TextAlignment::Left);
     caption->setText("充值金额");
     amountRow->addSubview(caption);
-    m_tvPayMoney = std::make_shared<kit::TextField>(graphics::Rect { 100, 6, width - 115, rowHeight });
+    m_tvPayMoney
+        = std::make_shared<kit::TextField>(graphics::Rect { 100, 6, width - 115, MemberPartRow::height });
     m_tvPayMoney->setName("tvPayMoney");
     m_tvPayMoney->setPlaceholder("请输入充值金额");
     m_tvPayMoney->layer().setCornerRadius(3);
@@ -127,19 +94,22 @@ void VipRechargeViewController::initViews()
     m_tvPayMoney->setDelegate(self());
     amountRow->addSubview(m_tvPayMoney);
     m_scrollView->addSubview(amountRow);
-    y += rowHeight + 12 + 10;
+    y += MemberPartRow::height + 12 + 10;
 
-    m_btnRechargeRule = addRow("btnRechargeRule", "充值规则", "labelRechargeTitle", m_labelRechargeTitle, y);
+    m_btnRechargeRule = MemberPartRow::make(
+        *this, *m_scrollView, "btnRechargeRule", "充值规则", "labelRechargeTitle", m_labelRechargeTitle, y);
     m_btnRechargeRule->addTarget(
         selfRecharge(), &VipRechargeViewController::toChooseRechargeRule, kit::ControlEvent::TouchUpInside);
-    y += rowHeight + 10;
-    m_btnCashPay = addRow("btnCashPay", "现金支付", "labelCashMoney", m_labelCashMoney, y);
-    y += rowHeight + 1;
-    m_btnMobilePay = addRow("btnMobilePay", "移动支付", "labelMobileMoney", m_labelMobileMoney, y);
+    y += MemberPartRow::height + 10;
+    m_btnCashPay = MemberPartRow::make(
+        *this, *m_scrollView, "btnCashPay", "现金支付", "labelCashMoney", m_labelCashMoney, y);
+    y += MemberPartRow::height + 1;
+    m_btnMobilePay = MemberPartRow::make(
+        *this, *m_scrollView, "btnMobilePay", "移动支付", "labelMobileMoney", m_labelMobileMoney, y);
     for (const auto& button : { m_btnCashPay, m_btnMobilePay })
         button->addTarget(
             selfRecharge(), &VipRechargeViewController::toInputPayMoneyUI, kit::ControlEvent::TouchUpInside);
-    y += rowHeight + 20;
+    y += MemberPartRow::height + 20;
     m_scrollView->setContentSize({ width, y });
 
     m_totalMoney = m_cashPayMoney = m_mobilePayMoney = 0;

@@ -76,8 +76,6 @@ private:
     {
         return std::static_pointer_cast<VipRechargeViewController>(shared_from_this());
     }
-    std::shared_ptr<kit::Button> addRow(const char* buttonName, const char* title, const char* labelName,
-        std::shared_ptr<kit::Label>& label, double y);
     void handleRecharge(
         const std::shared_ptr<NetUtilSign::Parameters>& params, const std::optional<std::string>& reply);
     void keyboardWillShow(double keyboardHeight);
