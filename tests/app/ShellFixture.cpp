@@ -20,6 +20,12 @@ ShellFixture::ShellFixture()
     , m_transport(std::make_shared<net::FakeTransport>())
     , m_network(std::make_shared<net::FakeNetworkStateSource>())
 {
+    // libcurl, and with it OpenSSL, is set up by the thread that first asks
+    // for the real transport. An image load still running on a worker after
+    // a test has taken its fake transport away would ask there, and
+    // OpenSSL's per-thread state would outlive the leak check; asked here
+    // first, on the main thread, as the program does.
+    net::Transport::current();
     m_network->setDefaultFlags(net::kReachabilityFlagsReachable);
     net::NetworkState::setSource(m_network);
     support::BackendTransport::connect(*m_transport, m_backend);
