@@ -138,11 +138,12 @@ const std::vector<ScreenDriver>& screenDrivers()
         { "send records", true,
             { "tab 2", "idle", "tap btnRecords", "idle", "pull-up", "idle", "tap btnWxVolume", "idle",
                 "row 0", "idle", "show" } },
-        // SendCardViewController and its lists: a platform pass with a remark, then a WeChat pass.
+        // SendCardViewController and its lists: a platform pass with a remark (a sent one leads
+        // back to SendCardViewController), then a WeChat pass.
         { "send a pass", true,
-            fromDetail({ "tap btnSendCard", "idle", "tap btnQuorvastCard", "idle", "row 0", "tap btnOk",
-                "idle", "tap btnSave", "idle", "back", "idle", "back", "idle", "tap btnWxCard", "idle",
-                "row 0", "tap btnOk", "idle", "show" }),
+            fromDetail(
+                { "tap btnSendCard", "idle", "tap btnQuorvastCard", "idle", "row 0", "tap btnOk", "idle",
+                    "tap btnSave", "idle", "tap btnWxCard", "idle", "row 0", "tap btnOk", "idle", "show" }),
             { memberCards, member(true) } },
         // VipRechargeViewController, its rule chooser and the result.
         { "recharge", true,
