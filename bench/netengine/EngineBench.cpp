@@ -10,6 +10,7 @@
 
 #include "netengine/NetworkEngine.h"
 #include "netengine/RequestEncoding.h"
+#include "platform/foundation/NeverDestroyed.h"
 #include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/net/Transport.h"
@@ -73,10 +74,13 @@ size_t append(char* data, size_t size, size_t count, void* target)
     return size * count;
 }
 
+// Kept to the end, as the app keeps its engine: one destroyed while exit takes
+// the network state down would stop its notifier on what is gone.
 std::shared_ptr<NetworkEngine> engine()
 {
-    static auto made = NetworkEngine::initWithHostName(server().host() + "/Api");
-    return made;
+    static foundation::NeverDestroyed<std::shared_ptr<NetworkEngine>> made(
+        NetworkEngine::initWithHostName(server().host() + "/Api"));
+    return *made;
 }
 
 void RawCurlPost(benchmark::State& state)

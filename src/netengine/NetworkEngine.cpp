@@ -19,8 +19,9 @@ namespace {
 constexpr std::string_view bundleName = "Cashier";
 constexpr std::string_view bundleVersion = "1.0";
 
-// Starting a notifier waits on a worker; stopping it goes the same way, so a
-// stop can never overtake the start and leave a notifier running for ever.
+// Starting a notifier waits on a worker; stopping it goes through the same
+// serial queue, so a stop can never overtake the start and leave a notifier
+// running for ever.
 const std::shared_ptr<foundation::DispatchQueue>& notifierQueue()
 {
     static foundation::NeverDestroyed<std::shared_ptr<foundation::DispatchQueue>> queue(
@@ -192,8 +193,10 @@ NetworkEngine::NetworkEngine(Private, const std::optional<std::string>& hostName
 
 NetworkEngine::~NetworkEngine()
 {
+    // After the start queued at creation, and before the engine is gone: a
+    // stop left for later could run after exit has taken the network state away.
     if (auto reachability = m_reachability)
-        notifierQueue()->async([reachability] { reachability->stopNotifier(); });
+        notifierQueue()->sync([&reachability] { reachability->stopNotifier(); });
 }
 
 // ---- Operations --------------------------------------------------------------------
