@@ -43,7 +43,7 @@ void GuideViewController::initViews()
 
     for (int page = 0; page < pageCount; ++page) {
         auto imageView = std::make_shared<kit::ImageView>(graphics::Rect { page * w, 0, w, h });
-        imageView->setImage(graphics::Image::named("Guide" + std::to_string(page + 1)));
+        m_pages.push_back(imageView);
         m_scrollView->addSubview(imageView);
         if (page != pageCount - 1)
             continue;
@@ -62,6 +62,27 @@ void GuideViewController::initViews()
         imageView->addSubview(button);
     }
     root->addSubview(m_scrollView);
+    // The observer runs before the turn's drawing, so a page sliding in is drawn
+    // with its picture.
+    std::weak_ptr<GuideViewController> weak
+        = std::static_pointer_cast<GuideViewController>(shared_from_this());
+    m_offsetObserver = m_scrollView->observeContentOffset([weak](graphics::Point, graphics::Point) {
+        if (auto self = weak.lock())
+            self->showPicturesInView();
+    });
+    showPicturesInView();
+}
+
+void GuideViewController::showPicturesInView()
+{
+    auto const visible = m_scrollView->bounds();
+    for (size_t page = 0; page < m_pages.size(); ++page) {
+        auto const& imageView = m_pages[page];
+        if (!imageView->frame().intersects(visible))
+            imageView->setImage(nullptr);
+        else if (!imageView->image())
+            imageView->setImage(graphics::Image::loadNamed("Guide" + std::to_string(page + 1)));
+    }
 }
 
 void GuideViewController::viewDidLoad()

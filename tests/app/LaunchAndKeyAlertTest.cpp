@@ -4,6 +4,7 @@
 #include "app/GuideViewController.h"
 #include "app/HomeViewController.h"
 #include "platform/kit/AlertView.h"
+#include "platform/kit/ImageView.h"
 #include "platform/kit/NavigationBar.h"
 #include "platform/kit/NavigationController.h"
 #include "platform/kit/Registry.h"
@@ -52,6 +53,29 @@ TEST_F(LaunchTest, last_guide_page_button_hands_window_to_home_tabs)
     ASSERT_TRUE(tap(GuideViewController::goHomeButtonName));
     EXPECT_EQ(app()->window()->rootViewController(), app()->homeViewController());
     EXPECT_FALSE(guide->view()->superview());
+}
+
+// Four decoded full-screen pictures held from the start made the first start
+// slow and large; a page's picture is there exactly while the page is in view.
+TEST_F(LaunchTest, guide_holds_pictures_only_for_pages_in_view)
+{
+    launch();
+    auto guide = std::dynamic_pointer_cast<GuideViewController>(app()->window()->rootViewController());
+    ASSERT_TRUE(guide);
+    auto pictured = [&] {
+        std::vector<bool> shown;
+        for (auto const& page : guide->pages())
+            shown.push_back(page->image() != nullptr);
+        return shown;
+    };
+    EXPECT_EQ(pictured(), (std::vector<bool> { true, false, false, false }));
+    auto width = guide->view()->bounds().size.width;
+    // Halfway through a swipe both pages show.
+    guide->scrollView()->setContentOffset({ 1.5 * width, 0 });
+    EXPECT_EQ(pictured(), (std::vector<bool> { false, true, true, false }));
+    guide->scrollView()->setContentOffset({ 3 * width, 0 });
+    EXPECT_EQ(pictured(), (std::vector<bool> { false, false, false, true }));
+    EXPECT_EQ(guide->pages()[3]->image()->size(), (graphics::Size { 320, 568 }));
 }
 
 TEST_F(LaunchTest, home_tabs_have_titles_artwork_and_registered_roots)

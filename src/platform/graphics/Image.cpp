@@ -227,25 +227,46 @@ std::filesystem::path Image::assetDirectory()
     return assetDirectoryStorage();
 }
 
+namespace {
+
+// Names are plain file stems; anything that could climb out of the assets
+// folder is not an asset.
+bool isAssetName(std::string_view name)
+{
+    return !name.empty() && name.find('/') == std::string_view::npos
+        && name.find('\0') == std::string_view::npos && name != "." && name != "..";
+}
+
+std::shared_ptr<const Image> loadAsset(const std::filesystem::path& directory, std::string_view name)
+{
+    std::string stem(name);
+    auto image = Image::fromFile(directory / (stem + ".png"), 1.0);
+    if (!image)
+        image = Image::fromFile(directory / (stem + "@2x.png"), 2.0);
+    return image;
+}
+
+} // namespace
+
 std::shared_ptr<const Image> Image::named(std::string_view name)
 {
-    // Names are plain file stems; anything that could climb out of the
-    // assets folder is not an asset.
-    if (name.empty() || name.find('/') != std::string_view::npos || name.find('\0') != std::string_view::npos
-        || name == "." || name == "..")
+    if (!isAssetName(name))
         return nullptr;
     std::lock_guard lock(assetMutex());
     auto& cache = namedCache();
     if (auto it = cache.find(name); it != cache.end())
         return it->second;
-    const std::filesystem::path& dir = assetDirectoryStorage();
-    std::string stem(name);
-    auto image = fromFile(dir / (stem + ".png"), 1.0);
-    if (!image)
-        image = fromFile(dir / (stem + "@2x.png"), 2.0);
+    auto image = loadAsset(assetDirectoryStorage(), name);
     if (image)
-        cache.emplace(stem, image);
+        cache.emplace(std::string(name), image);
     return image;
+}
+
+std::shared_ptr<const Image> Image::loadNamed(std::string_view name)
+{
+    if (!isAssetName(name))
+        return nullptr;
+    return loadAsset(assetDirectory(), name);
 }
 
 std::shared_ptr<const Image> Image::fromColor(const Color& color, Size size)

@@ -44,6 +44,9 @@ public:
     // assets/<name>.png, else assets/<name>@2x.png at scale 2; nullptr when
     // neither exists. Loaded images are kept, as the phone platform does.
     static std::shared_ptr<const Image> named(std::string_view name);
+    // As named(), but neither taken from nor added to the kept images: for a
+    // big picture shown for a while, whose memory should go with its view.
+    static std::shared_ptr<const Image> loadNamed(std::string_view name);
     // Where named() looks. Defaults to $CASHIER_ASSETS, else the source
     // tree's assets folder.
     static void setAssetDirectory(std::filesystem::path directory);
