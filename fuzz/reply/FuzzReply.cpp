@@ -6,7 +6,8 @@
 //   mode 0 (encrypted reply): one key-length byte (16 or more means no key),
 //          the key bytes, then the reply text;
 //   mode 1 (decrypted reply): the JSON text itself, so the fuzzer can reach
-//          the entities without having to forge DES;
+//          the entities without having to forge DES; the app's JSON reader must
+//          read it exactly as nlohmann's parser does;
 //   mode 2 (Base64): the text for both decoders and the strict codec's encoder;
 //   mode 3 (cipher round trip): as mode 0, and the text must survive
 //          encode then decode unchanged.
@@ -118,6 +119,39 @@ void checkBase64(std::string_view text)
         std::abort();
 }
 
+int depthOf(const foundation::Json& value)
+{
+    int deepest = 0;
+    if (value.is_structured()) {
+        for (auto const& item : value)
+            deepest = std::max(deepest, depthOf(item));
+        ++deepest;
+    }
+    return deepest;
+}
+
+// Our reader against the reference parser: the same containers, values and number
+// types, and a refusal exactly where the reference refuses (or the nesting is past
+// our limit).
+void compareWithReference(std::string_view text)
+{
+    auto const ours = foundation::parseJsonObject(text);
+    auto const reference = foundation::Json::parse(text.begin(), text.end(), nullptr, false);
+    bool const comparable = !reference.is_discarded() && reference.is_structured();
+    if (!comparable) {
+        if (ours)
+            std::abort();
+        return;
+    }
+    if (!ours) {
+        if (depthOf(reference) <= foundation::kMaxJsonDepth)
+            std::abort();
+        return;
+    }
+    if (*ours != reference || ours->dump() != reference.dump())
+        std::abort();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -132,6 +166,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
     }
     case 1:
+        compareWithReference(input);
         handleReply(std::string(input));
         break;
     case 2:

@@ -1,5 +1,7 @@
 #include "platform/foundation/Json.h"
 
+#include <array>
+#include <charconv>
 #include <cmath>
 #include <cstddef>
 #include <limits>
@@ -11,39 +13,36 @@ namespace foundation {
 
 namespace {
 
-// Builds the value as the parser reads it. nlohmann's own builder inserts each key
-// of an ordered object with a linear search for it, which makes an object of n keys
-// cost n squared; here a key is appended, and only an object grown past a few keys
-// gets a hash index of its keys, kept while the object is open (duplicate keys: the
-// last value wins, in the first one's place). The depth limit is checked as
+// A reader of JSON text (RFC 8259) into the ordered values. It makes one pass over
+// the text: runs of plain characters inside a string are copied whole, and UTF-8 is
+// checked only where a byte above 0x7F occurs, as part of that copy. Numbers take
+// the types nlohmann's own parser gives them: an integer without fraction or exponent
+// is unsigned when not negative and signed when negative, and a double past either
+// range; a double beyond the largest one is refused.
+//
+// Keys are appended in order; an object grown past a few keys gets a hash index of
+// them, kept while it is read, so that a huge object costs linear time (duplicate
+// keys: the last value wins, in the first one's place). The depth limit is checked as
 // containers open, so hostile nesting stops at once.
-class LinearBuilder {
+class Reader {
 public:
-    using string_t = Json::string_t;
-
-    explicit LinearBuilder(Json& root)
-        : m_root(root)
+    explicit Reader(std::string_view text)
+        : m_at(text.data())
+        , m_end(text.data() + text.size())
     {
     }
 
-    bool null() { return add(Json(nullptr)); }
-    bool boolean(bool value) { return add(Json(value)); }
-    bool number_integer(Json::number_integer_t value) { return add(Json(value)); }
-    bool number_unsigned(Json::number_unsigned_t value) { return add(Json(value)); }
-    bool number_float(Json::number_float_t value, const string_t&) { return add(Json(value)); }
-    bool string(string_t& value) { return add(Json(std::move(value))); }
-    bool binary(Json::binary_t& value) { return add(Json(Json::binary_t(std::move(value)))); }
-
-    bool start_object(std::size_t) { return open(Json::object()); }
-    bool start_array(std::size_t) { return open(Json::array()); }
-    bool end_object() { return close(); }
-    bool end_array() { return close(); }
-    bool key(string_t& key)
+    std::optional<Json> document()
     {
-        m_open.back().key = std::move(key);
-        return true;
+        Json value;
+        skipSpace();
+        if (!readValue(value, 0))
+            return std::nullopt;
+        skipSpace();
+        if (m_at != m_end)
+            return std::nullopt;
+        return value;
     }
-    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) { return false; }
 
 private:
     // Objects smaller than this are searched in place: cheaper than building an index
@@ -52,81 +51,383 @@ private:
 
     using Entries = Json::object_t::Container;
 
-    struct Open {
-        Json* container;
-        string_t key;
-        std::unordered_map<string_t, size_t> index;
-    };
+    static constexpr bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
-    bool open(Json container)
+    // Characters copied as they are inside a string.
+    static constexpr std::array<bool, 256> plainTable = [] {
+        std::array<bool, 256> table {};
+        for (int c = 0x20; c < 0x80; ++c)
+            table[static_cast<size_t>(c)] = c != '"' && c != '\\';
+        return table;
+    }();
+
+    void skipSpace()
     {
-        if (m_open.size() >= static_cast<size_t>(kMaxJsonDepth))
+        while (m_at != m_end && isSpace(*m_at))
+            ++m_at;
+    }
+
+    bool take(char c)
+    {
+        if (m_at == m_end || *m_at != c)
             return false;
-        Json* placed = place(std::move(container));
-        m_open.push_back(Open { placed, {}, {} });
+        ++m_at;
         return true;
     }
 
-    bool close()
+    bool readWord(std::string_view word)
     {
-        m_open.pop_back();
+        if (static_cast<size_t>(m_end - m_at) < word.size() || std::string_view(m_at, word.size()) != word)
+            return false;
+        m_at += word.size();
         return true;
     }
 
-    bool add(Json value)
+    bool readValue(Json& value, int depth)
     {
-        place(std::move(value));
+        if (m_at == m_end)
+            return false;
+        switch (*m_at) {
+        case '{':
+            return readObject(value, depth + 1);
+        case '[':
+            return readArray(value, depth + 1);
+        case '"': {
+            std::string text;
+            if (!readString(text))
+                return false;
+            value = std::move(text);
+            return true;
+        }
+        case 't':
+            value = true;
+            return readWord("true");
+        case 'f':
+            value = false;
+            return readWord("false");
+        case 'n':
+            value = nullptr;
+            return readWord("null");
+        default:
+            return readNumber(value);
+        }
+    }
+
+    bool readObject(Json& value, int depth)
+    {
+        if (depth > kMaxJsonDepth)
+            return false;
+        ++m_at;
+        value = Json::object();
+        auto& entries = static_cast<Entries&>(value.get_ref<Json::object_t&>());
+        std::unordered_map<std::string_view, size_t> index;
+        skipSpace();
+        if (take('}'))
+            return true;
+        std::string key;
+        for (;;) {
+            if (!take('"') || !readKey(key))
+                return false;
+            skipSpace();
+            if (!take(':'))
+                return false;
+            skipSpace();
+            Json* slot = slotFor(entries, index, key);
+            if (!readValue(*slot, depth))
+                return false;
+            skipSpace();
+            if (take('}'))
+                return true;
+            if (!take(','))
+                return false;
+            skipSpace();
+        }
+    }
+
+    // Where the value of `key` goes: its earlier entry, else a new one at the end.
+    static Json* slotFor(
+        Entries& entries, std::unordered_map<std::string_view, size_t>& index, std::string& key)
+    {
+        if (index.empty()) {
+            for (auto& entry : entries) {
+                if (entry.first == key)
+                    return &entry.second;
+            }
+            entries.emplace_back(std::move(key), nullptr);
+            // The index holds views of the keys, which a growing vector moves: it is
+            // rebuilt whenever the vector reallocates.
+            if (entries.size() >= indexFrom)
+                reindex(entries, index);
+            return &entries.back().second;
+        }
+        if (auto it = index.find(key); it != index.end())
+            return &entries[it->second].second;
+        auto const capacity = entries.capacity();
+        entries.emplace_back(std::move(key), nullptr);
+        if (entries.capacity() != capacity)
+            reindex(entries, index);
+        else
+            index.emplace(entries.back().first, entries.size() - 1);
+        return &entries.back().second;
+    }
+
+    static void reindex(const Entries& entries, std::unordered_map<std::string_view, size_t>& index)
+    {
+        index.clear();
+        index.reserve(entries.capacity());
+        for (size_t i = 0; i < entries.size(); ++i)
+            index.emplace(entries[i].first, i);
+    }
+
+    bool readArray(Json& value, int depth)
+    {
+        if (depth > kMaxJsonDepth)
+            return false;
+        ++m_at;
+        value = Json::array();
+        auto& items = value.get_ref<Json::array_t&>();
+        skipSpace();
+        if (take(']'))
+            return true;
+        for (;;) {
+            items.emplace_back();
+            if (!readValue(items.back(), depth))
+                return false;
+            skipSpace();
+            if (take(']'))
+                return true;
+            if (!take(','))
+                return false;
+            skipSpace();
+        }
+    }
+
+    bool readKey(std::string& key)
+    {
+        key.clear();
+        return readStringBody(key);
+    }
+
+    bool readString(std::string& text)
+    {
+        ++m_at;
+        return readStringBody(text);
+    }
+
+    // The rest of a string whose opening quote has been read.
+    bool readStringBody(std::string& text)
+    {
+        for (;;) {
+            const char* const run = m_at;
+            while (m_at != m_end && plainTable[static_cast<unsigned char>(*m_at)])
+                ++m_at;
+            text.append(run, m_at);
+            if (m_at == m_end)
+                return false;
+            auto const c = static_cast<unsigned char>(*m_at);
+            if (c == '"') {
+                ++m_at;
+                return true;
+            }
+            if (c == '\\') {
+                ++m_at;
+                if (!readEscape(text))
+                    return false;
+            } else if (c < 0x20) {
+                return false;
+            } else {
+                // A valid sequence is made of bytes above 0x7F only: the whole run of
+                // them is checked and copied at once.
+                const char* const wide = m_at;
+                while (m_at != m_end && static_cast<unsigned char>(*m_at) >= 0x80)
+                    ++m_at;
+                std::string_view const sequence(wide, static_cast<size_t>(m_at - wide));
+                if (!isValidUtf8(sequence))
+                    return false;
+                text.append(sequence);
+            }
+        }
+    }
+
+    bool readEscape(std::string& text)
+    {
+        if (m_at == m_end)
+            return false;
+        char const c = *m_at++;
+        switch (c) {
+        case '"':
+        case '\\':
+        case '/':
+            text.push_back(c);
+            return true;
+        case 'b':
+            text.push_back('\b');
+            return true;
+        case 'f':
+            text.push_back('\f');
+            return true;
+        case 'n':
+            text.push_back('\n');
+            return true;
+        case 'r':
+            text.push_back('\r');
+            return true;
+        case 't':
+            text.push_back('\t');
+            return true;
+        case 'u':
+            break;
+        default:
+            return false;
+        }
+        auto unit = readHex4();
+        if (!unit || (*unit >= 0xDC00 && *unit <= 0xDFFF))
+            return false;
+        char32_t codePoint = *unit;
+        if (*unit >= 0xD800 && *unit <= 0xDBFF) {
+            if (!take('\\') || !take('u'))
+                return false;
+            auto low = readHex4();
+            if (!low || *low < 0xDC00 || *low > 0xDFFF)
+                return false;
+            codePoint = 0x10000 + ((*unit - 0xD800) << 10) + (*low - 0xDC00);
+        }
+        appendUtf8(text, codePoint);
         return true;
     }
 
-    Json* place(Json value)
+    std::optional<char32_t> readHex4()
     {
-        if (m_open.empty()) {
-            m_root = std::move(value);
-            return &m_root;
+        if (m_end - m_at < 4)
+            return std::nullopt;
+        char32_t value = 0;
+        for (int i = 0; i < 4; ++i) {
+            char const c = *m_at++;
+            int digit;
+            if (c >= '0' && c <= '9')
+                digit = c - '0';
+            else if (c >= 'a' && c <= 'f')
+                digit = c - 'a' + 10;
+            else if (c >= 'A' && c <= 'F')
+                digit = c - 'A' + 10;
+            else
+                return std::nullopt;
+            value = value << 4 | static_cast<char32_t>(digit);
         }
-        auto& open = m_open.back();
-        if (open.container->is_array()) {
-            auto& array = open.container->get_ref<Json::array_t&>();
-            array.push_back(std::move(value));
-            return &array.back();
-        }
-        // The ordered object is a vector of entries underneath; it is used as one.
-        auto& object = static_cast<Entries&>(open.container->get_ref<Json::object_t&>());
-        if (auto existing = find(open, object); existing != object.size()) {
-            object[existing].second = std::move(value);
-            return &object[existing].second;
-        }
-        if (open.index.empty() && object.size() + 1 < indexFrom) {
-            object.emplace_back(std::move(open.key), std::move(value));
-            return &object.back().second;
-        }
-        object.emplace_back(open.key, std::move(value));
-        if (open.index.empty()) {
-            for (size_t i = 0; i < object.size(); ++i)
-                open.index.emplace(object[i].first, i);
+        return value;
+    }
+
+    static void appendUtf8(std::string& text, char32_t c)
+    {
+        if (c < 0x80) {
+            text.push_back(static_cast<char>(c));
+        } else if (c < 0x800) {
+            text.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            text.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else if (c < 0x10000) {
+            text.push_back(static_cast<char>(0xE0 | (c >> 12)));
+            text.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            text.push_back(static_cast<char>(0x80 | (c & 0x3F)));
         } else {
-            open.index.emplace(std::move(open.key), object.size() - 1);
+            text.push_back(static_cast<char>(0xF0 | (c >> 18)));
+            text.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+            text.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            text.push_back(static_cast<char>(0x80 | (c & 0x3F)));
         }
-        return &object.back().second;
     }
 
-    // The position of the pending key in the object, or its size when it is new.
-    static size_t find(const Open& open, const Entries& object)
+    static bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+    size_t skipDigits()
     {
-        if (!open.index.empty()) {
-            auto it = open.index.find(open.key);
-            return it == open.index.end() ? object.size() : it->second;
-        }
-        for (size_t i = 0; i < object.size(); ++i) {
-            if (object[i].first == open.key)
-                return i;
-        }
-        return object.size();
+        const char* const from = m_at;
+        while (m_at != m_end && isDigit(*m_at))
+            ++m_at;
+        return static_cast<size_t>(m_at - from);
     }
 
-    Json& m_root;
-    std::vector<Open> m_open;
+    bool readNumber(Json& value)
+    {
+        const char* const from = m_at;
+        bool const negative = take('-');
+        const char* const integral = m_at;
+        if (m_at == m_end || !isDigit(*m_at))
+            return false;
+        if (*m_at == '0')
+            ++m_at;
+        else
+            skipDigits();
+        std::string_view const integralDigits(integral, static_cast<size_t>(m_at - integral));
+        std::string_view fractionDigits;
+        std::string_view exponentDigits;
+        bool negativeExponent = false;
+        if (take('.')) {
+            const char* const fraction = m_at;
+            if (skipDigits() == 0)
+                return false;
+            fractionDigits = { fraction, static_cast<size_t>(m_at - fraction) };
+        }
+        bool const hasExponent = m_at != m_end && (*m_at == 'e' || *m_at == 'E');
+        if (hasExponent) {
+            ++m_at;
+            negativeExponent = take('-');
+            if (!negativeExponent)
+                take('+');
+            const char* const exponent = m_at;
+            if (skipDigits() == 0)
+                return false;
+            exponentDigits = { exponent, static_cast<size_t>(m_at - exponent) };
+        }
+        if (fractionDigits.empty() && !hasExponent) {
+            if (negative) {
+                std::int64_t number = 0;
+                if (std::from_chars(from, m_at, number).ec == std::errc()) {
+                    value = number;
+                    return true;
+                }
+            } else {
+                std::uint64_t number = 0;
+                if (std::from_chars(from, m_at, number).ec == std::errc()) {
+                    value = number;
+                    return true;
+                }
+            }
+        }
+        double number = 0;
+        auto const [end, error] = std::from_chars(from, m_at, number);
+        if (error == std::errc() && end == m_at) {
+            value = number;
+            return true;
+        }
+        // Too small for a double is zero, as strtod has it; too large is refused.
+        if (error != std::errc::result_out_of_range
+            || decimalExponent(integralDigits, fractionDigits, exponentDigits, negativeExponent) >= 0)
+            return false;
+        value = negative ? -0.0 : 0.0;
+        return true;
+    }
+
+    // The power of ten of a number's first significant digit (saturating), which tells
+    // a number out of a double's range by being tiny from one out of it by being huge.
+    static long long decimalExponent(std::string_view integral, std::string_view fraction,
+        std::string_view exponent, bool negativeExponent)
+    {
+        constexpr long long limit = 1'000'000'000;
+        long long power = 0;
+        for (char digit : exponent)
+            power = std::min(limit, power * 10 + (digit - '0'));
+        if (negativeExponent)
+            power = -power;
+        if (integral != "0")
+            return power + static_cast<long long>(std::min<size_t>(integral.size(), limit)) - 1;
+        auto const significant = fraction.find_first_not_of('0');
+        if (significant == std::string_view::npos)
+            return 0;
+        return power - static_cast<long long>(std::min<size_t>(significant, limit)) - 1;
+    }
+
+    const char* m_at;
+    const char* m_end;
 };
 
 const Json& nullJson()
@@ -165,11 +466,8 @@ template<typename Int> Int saturate(const Json& value)
 
 std::optional<Json> parseJsonObject(std::string_view text)
 {
-    // No separate UTF-8 check: the parser refuses ill-formed UTF-8 in strings (overlong
-    // forms and surrogates included), and any byte above 0x7F elsewhere is a syntax error.
-    Json value;
-    LinearBuilder builder(value);
-    if (!Json::sax_parse(text.begin(), text.end(), &builder) || !(value.is_object() || value.is_array()))
+    auto value = Reader(text).document();
+    if (!value || !(value->is_object() || value->is_array()))
         return std::nullopt;
     return value;
 }

@@ -122,3 +122,76 @@ TEST(JsonReaders, DescribeMatchesTheFormatOfAnObject)
     EXPECT_EQ(describe((*v)[4]), "<null>");
     EXPECT_EQ(describe((*v)[5]), "-3");
 }
+
+namespace {
+
+// The type of every value, in order: the dump alone does not tell an unsigned
+// number from a signed one.
+std::string typesOf(const Json& value)
+{
+    std::string types(1, static_cast<char>('a' + static_cast<int>(value.type())));
+    if (value.is_structured()) {
+        for (auto const& item : value)
+            types += typesOf(item);
+    }
+    return types;
+}
+
+} // namespace
+
+// The reader is our own; whatever it accepts must read as nlohmann's parser reads
+// it (value, number type, key order), and whatever that parser refuses it refuses.
+TEST(JsonParsing, ReadsEveryInputAsTheReferenceParserDoes)
+{
+    const std::string inputs[] = {
+        R"({"a":"plain","b":"tab\there","c":"\"\\\/\b\f\n\r\t","d":"\u00e9\u4E2D\ud83d\ude00"})",
+        "{\"中文\":\"值\xF0\x9F\x98\x80\",\"e\":\"\xC3\xA9x\xE2\x82\xAC\"}",
+        R"([0,-0,1,-1,18446744073709551615,18446744073709551616,-9223372036854775808,-9223372036854775809])",
+        R"([0.5,-0.0,1e2,1E+2,1e-2,2.5e-3,1.7976931348623157e308,4.9e-324,1e-400,-1e-400,0.0000e999])",
+        R"([1e400])",
+        R"([-1e400])",
+        R"([0.1e400])",
+        R"([1000e-1000])",
+        R"([true,false,null,[],{},[[]],{"x":{}}])",
+        " \t\r\n{ \"a\" : [ 1 , 2 ] } \n",
+        R"({"k":1,"k":2,"j":3,"k":4})",
+        R"([01])",
+        R"([1.])",
+        R"([.5])",
+        R"([1e])",
+        R"([-])",
+        R"([+1])",
+        R"([0x10])",
+        R"([NaN])",
+        R"([tru])",
+        R"([nulls])",
+        R"({"a":"\x"})",
+        R"({"a":"\u12"})",
+        R"({"a":"\udc00"})",
+        R"({"a":"\ud800\u0041"})",
+        "{\"a\":\"line\nbreak\"}",
+        "{\"a\":\"\x7F\"}",
+        std::string("{\"a\":\"\\u0000\"}"),
+        "{\"a\":\"\xE4\xB8\"}",
+        "{\"a\":\"\xF0\x9F\x98\"}",
+        R"({"a" 1})",
+        R"({"a":1,})",
+        R"({,})",
+        R"([1 2])",
+        R"({1:2})",
+        "[\"\xF5\x80\x80\x80\"]",
+        "[\"\xE0\x9F\x80\"]",
+    };
+    for (const std::string& input : inputs) {
+        auto const reference = Json::parse(input, nullptr, false);
+        auto const ours = parseJsonObject(input);
+        if (reference.is_discarded()) {
+            EXPECT_EQ(ours, std::nullopt) << input;
+            continue;
+        }
+        ASSERT_TRUE(ours) << input;
+        EXPECT_EQ(*ours, reference) << input;
+        EXPECT_EQ(ours->dump(), reference.dump()) << input;
+        EXPECT_EQ(typesOf(*ours), typesOf(reference)) << input;
+    }
+}
