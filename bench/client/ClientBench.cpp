@@ -2,7 +2,10 @@
 // the same run and printed as a ratio at the end:
 // - a signed round trip on loopback (encrypt, POST through the transport on a
 //   kept-alive connection, main-queue hand-off, decrypt) against raw libcurl POSTing
-//   the same body on a kept-alive connection;
+//   the same body on a kept-alive connection; beside them, what the app's design
+//   alone costs (the request goes out from the network thread, its completion runs
+//   on the main thread): the two thread hand-offs by themselves, and raw libcurl
+//   driven from a network thread with its completion run on the main loop;
 // - a 10-row list reply read as a screen reads it (decrypt, JSON, envelope,
 //   entities) against the decryption of the same reply alone;
 // - a JSON object parsed by the app's parser against nlohmann's own parse.
@@ -25,10 +28,12 @@
 #include <condition_variable>
 #include <curl/curl.h>
 #include <filesystem>
+#include <functional>
 #include <httplib.h>
 #include <map>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -115,6 +120,116 @@ void RawCurlPost(benchmark::State& state)
         reply.clear();
         if (curl_easy_perform(easy) != CURLE_OK)
             state.SkipWithError("raw POST failed");
+        benchmark::DoNotOptimize(reply);
+    }
+    curl_slist_free_all(headers);
+    curl_easy_cleanup(easy);
+}
+
+// A network thread as the transport's: it sleeps in curl_multi_poll, is woken by
+// curl_multi_wakeup for work handed to it, and runs its multi handle's transfers.
+class NetworkThread {
+public:
+    using Job = std::function<void(CURLM*)>;
+    using Done = std::function<void(CURL*)>;
+
+    explicit NetworkThread(Done done)
+        : m_done(std::move(done))
+        , m_thread([this] { run(); })
+    {
+    }
+    ~NetworkThread()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_stopping = true;
+        }
+        curl_multi_wakeup(m_multi);
+        m_thread.join();
+        curl_multi_cleanup(m_multi);
+    }
+    void hand(Job job)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_jobs.push_back(std::move(job));
+        }
+        curl_multi_wakeup(m_multi);
+    }
+
+private:
+    void run()
+    {
+        for (;;) {
+            std::vector<Job> jobs;
+            {
+                std::lock_guard lock(m_mutex);
+                if (m_stopping)
+                    return;
+                jobs.swap(m_jobs);
+            }
+            for (auto& job : jobs)
+                job(m_multi);
+            int running = 0;
+            curl_multi_perform(m_multi, &running);
+            int left = 0;
+            while (CURLMsg* message = curl_multi_info_read(m_multi, &left)) {
+                if (message->msg != CURLMSG_DONE)
+                    continue;
+                CURL* easy = message->easy_handle;
+                curl_multi_remove_handle(m_multi, easy);
+                m_done(easy);
+            }
+            curl_multi_poll(m_multi, nullptr, 0, 1000, nullptr);
+        }
+    }
+
+    CURLM* m_multi { curl_multi_init() };
+    Done m_done;
+    std::mutex m_mutex;
+    std::vector<Job> m_jobs;
+    bool m_stopping { false };
+    std::thread m_thread;
+};
+
+// The two hand-offs of a request and nothing else: main thread to the network
+// thread, and back through the main run loop.
+void TwoHandOffsOnly(benchmark::State& state)
+{
+    NetworkThread network([](CURL*) {});
+    auto& loop = foundation::RunLoop::main();
+    for (auto _ : state) {
+        bool done = false;
+        network.hand([&loop, &done](CURLM*) { loop.post([&done] { done = true; }); });
+        loop.runUntil([&] { return done; });
+    }
+}
+
+// Raw libcurl as the app's design drives it: the POST goes out from the network
+// thread and its completion runs on the main loop.
+void RawCurlPostFromNetworkThread(benchmark::State& state)
+{
+    auto const url = "http://" + server().host() + path;
+    auto const body = formBody();
+    auto& loop = foundation::RunLoop::main();
+    bool done = false;
+    NetworkThread network([&loop, &done](CURL*) { loop.post([&done] { done = true; }); });
+    CURL* easy = curl_easy_init();
+    curl_slist* headers = curl_slist_append(nullptr, "Content-Type: application/x-www-form-urlencoded");
+    headers = curl_slist_append(headers, "qvkey: bench");
+    headers = curl_slist_append(headers, "Expect:");
+    std::string reply;
+    curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(easy, CURLOPT_POSTFIELDS, body.c_str());
+    curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &append);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &reply);
+    for (auto _ : state) {
+        reply.clear();
+        done = false;
+        network.hand([easy](CURLM* multi) { curl_multi_add_handle(multi, easy); });
+        loop.runUntil([&] { return done; });
         benchmark::DoNotOptimize(reply);
     }
     curl_slist_free_all(headers);
@@ -220,6 +335,8 @@ void JsonAppParse(benchmark::State& state)
 BENCHMARK(RawCurlPost)->Unit(benchmark::kMicrosecond)->MinTime(2);
 BENCHMARK(SignedRoundTrip)->Unit(benchmark::kMicrosecond)->MinTime(2);
 BENCHMARK(TransportOnly)->Unit(benchmark::kMicrosecond)->MinTime(2);
+BENCHMARK(RawCurlPostFromNetworkThread)->Unit(benchmark::kMicrosecond)->MinTime(2);
+BENCHMARK(TwoHandOffsOnly)->Unit(benchmark::kMicrosecond)->MinTime(2);
 BENCHMARK(ListReplyDecryptOnly)->Unit(benchmark::kMicrosecond);
 BENCHMARK(ListReplyAsTheScreenReadsIt)->Unit(benchmark::kMicrosecond);
 BENCHMARK(JsonRawNlohmannParse)->Arg(20)->Arg(80000)->Unit(benchmark::kMicrosecond);
@@ -239,6 +356,12 @@ public:
         ConsoleReporter::Finalize();
         ratio("signed round trip / raw libcurl POST", "SignedRoundTrip/min_time:2.000",
             "RawCurlPost/min_time:2.000");
+        ratio("raw libcurl POST from a network thread / raw libcurl POST (the design's floor)",
+            "RawCurlPostFromNetworkThread/min_time:2.000", "RawCurlPost/min_time:2.000");
+        ratio("signed round trip / raw libcurl POST from a network thread", "SignedRoundTrip/min_time:2.000",
+            "RawCurlPostFromNetworkThread/min_time:2.000");
+        if (m_times.contains("TwoHandOffsOnly/min_time:2.000"))
+            std::printf("the two hand-offs alone: %.1f us\n", m_times["TwoHandOffsOnly/min_time:2.000"]);
         ratio("list reply read / decrypt only", "ListReplyAsTheScreenReadsIt", "ListReplyDecryptOnly");
         ratio("JSON 20 keys: app / nlohmann", "JsonAppParse/20", "JsonRawNlohmannParse/20");
         ratio("JSON 80000 keys: app / nlohmann", "JsonAppParse/80000", "JsonRawNlohmannParse/80000");

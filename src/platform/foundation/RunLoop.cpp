@@ -90,6 +90,9 @@ void RunLoop::post(Block block)
         return;
     }
     m_posted.push_back(std::move(block));
+    // Told after the lock is let go: a main thread woken while it is still held
+    // would only go back to sleep on it, and cost a second wake-up.
+    lock.unlock();
     m_wake.notify_all();
 }
 
@@ -164,8 +167,10 @@ void RunLoop::requestTurn()
 
 void RunLoop::wakeUp()
 {
-    std::lock_guard lock(m_mutex);
-    m_wakeRequested = true;
+    {
+        std::lock_guard lock(m_mutex);
+        m_wakeRequested = true;
+    }
     m_wake.notify_all();
 }
 

@@ -395,6 +395,7 @@ CurlTransport::~CurlTransport()
 Transport::TaskId CurlTransport::start(URLRequest request, Events events)
 {
     TaskId id;
+    bool queued = false;
     {
         std::lock_guard lock(m_mutex);
         id = m_nextId++;
@@ -404,9 +405,14 @@ Transport::TaskId CurlTransport::start(URLRequest request, Events events)
             m_incoming.push_back(std::move(transfer));
             if (!m_thread.joinable())
                 m_thread = std::thread([this] { run(); });
-            curl_multi_wakeup(m_multi->handle);
-            return id;
+            queued = true;
         }
+    }
+    // Woken once the lock is let go, so that the I/O thread does not wake only to
+    // wait for it.
+    if (queued) {
+        curl_multi_wakeup(m_multi->handle);
+        return id;
     }
     if (events.didComplete)
         events.didComplete(URLError(URLError::Cancelled, request.url()));
@@ -415,13 +421,15 @@ Transport::TaskId CurlTransport::start(URLRequest request, Events events)
 
 void CurlTransport::cancel(TaskId task)
 {
-    std::lock_guard lock(m_mutex);
-    auto it = m_cancelFlags.find(task);
-    if (it == m_cancelFlags.end())
-        return;
-    it->second->store(true);
-    m_cancelFlags.erase(it);
-    m_cancelRequests.push_back(task);
+    {
+        std::lock_guard lock(m_mutex);
+        auto it = m_cancelFlags.find(task);
+        if (it == m_cancelFlags.end())
+            return;
+        it->second->store(true);
+        m_cancelFlags.erase(it);
+        m_cancelRequests.push_back(task);
+    }
     if (m_multi->handle)
         curl_multi_wakeup(m_multi->handle);
 }
