@@ -197,11 +197,15 @@ TEST_F(ImageLoading, CancelledLoadsNeverCompleteNorStayRunning)
     operation->cancel();
     EXPECT_FALSE(m_manager->isRunning());
 
-    // Cancelled all at once while downloading.
+    // Cancelled all at once while downloading. Every request must have reached the
+    // server first: one still on its way would be counted in the next test.
     std::vector<LoadPtr> loads;
     for (auto name : { "/slow/c.png", "/slow/d.png", "/slow/e.png" })
         loads.push_back(load(url(name)));
-    ASSERT_TRUE(runUntil([&] { return s_server->hits("/slow/e.png") == 1; }));
+    ASSERT_TRUE(runUntil([&] {
+        return s_server->hits("/slow/c.png") == 1 && s_server->hits("/slow/d.png") == 1
+            && s_server->hits("/slow/e.png") == 1;
+    }));
     m_manager->cancelAll();
     EXPECT_FALSE(m_manager->isRunning());
     s_server->release();

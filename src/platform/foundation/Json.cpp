@@ -39,7 +39,9 @@ public:
         if (!readValue(value, 0))
             return std::nullopt;
         skipSpace();
-        if (m_at != m_end)
+        // A NUL ends the text, as a C string would: replies padded with zeros after
+        // the document have always been read, and the settings file never holds one.
+        if (m_at != m_end && *m_at != '\0')
             return std::nullopt;
         return value;
     }

@@ -181,6 +181,10 @@ TEST(JsonParsing, ReadsEveryInputAsTheReferenceParserDoes)
         R"({1:2})",
         "[\"\xF5\x80\x80\x80\"]",
         "[\"\xE0\x9F\x80\"]",
+        // Zero padding after the document ends it; a NUL inside it does not.
+        std::string("{\"a\":1}\t\0\0\0", 11),
+        std::string("[1]\0junk", 8),
+        std::string("{\"a\":1\0}", 8),
     };
     for (const std::string& input : inputs) {
         auto const reference = Json::parse(input, nullptr, false);
