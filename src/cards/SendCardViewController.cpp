@@ -3,41 +3,16 @@
 #include "cards/AliCouponListViewController.h"
 #include "cards/ChooseCardVolumeViewController.h"
 #include "cards/WxCouponListViewController.h"
-#include "members/MemberCardView.h"
 #include "platform/kit/Button.h"
 #include "platform/kit/Label.h"
 #include "platform/kit/NavigationController.h"
-#include "platform/kit/NavigationItem.h"
 #include "ui/ColorUtil.h"
-#include "ui/TitleLabel.h"
-
-void SendCardViewController::viewDidLoad()
-{
-    BaseViewController::viewDidLoad();
-    initViews();
-    screenAdapter();
-}
-
-void SendCardViewController::viewWillAppear(bool animated)
-{
-    // Not the base step: the bar stays transparent over the member's card.
-    kit::ViewController::viewWillAppear(animated);
-    MemberCardView::applyTransparentBar(*this);
-}
 
 void SendCardViewController::initViews()
 {
-    initNavigatonBackButton();
-    navigationItem()->setTitleView(TitleLabel::make("卡券发放"));
+    double y = placeCard("卡券发放");
     auto root = view();
-    root->setBackgroundColor(ColorUtil::getUIColorByHex("F5F3F2"));
     double width = root->bounds().width();
-    m_card = std::make_shared<MemberCardView>(width);
-    root->addSubview(m_card);
-    if (m_vipEntity)
-        m_card->fill(*m_vipEntity);
-
-    double y = MemberCardView::height + 10;
     auto addButton = [&](const char* name, const char* title) {
         auto button
             = std::make_shared<kit::Button>(kit::ButtonType::Custom, graphics::Rect { 0, y, width, 50 });
@@ -77,6 +52,6 @@ void SendCardViewController::toChooseCardVolumeUI(kit::Control& sender)
     auto navigation = navigationController();
     if (!chooser || !navigation)
         return;
-    chooser->setVipEntity(m_vipEntity);
+    chooser->setVipEntity(vipEntity());
     navigation->pushViewController(chooser, true);
 }

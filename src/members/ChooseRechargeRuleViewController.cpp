@@ -1,87 +1,51 @@
 #include "members/ChooseRechargeRuleViewController.h"
 
-#include "api/JsonUtil.h"
-#include "api/NetUtilSign.h"
 #include "api/URLConfig.h"
 #include "members/RadioAndLabelCell.h"
 #include "model/RechargeRuleEntity.h"
 #include "platform/kit/Label.h"
 #include "platform/kit/NavigationController.h"
-#include "platform/kit/NavigationItem.h"
-#include "platform/kit/TableView.h"
-#include "ui/PromptUtil.h"
 #include "ui/SingleChoiceList.h"
-#include "ui/TitleLabel.h"
 
 void ChooseRechargeRuleViewController::viewDidLoad()
 {
-    BaseViewController::viewDidLoad();
-    initViews();
-    initNavigatonBackButton();
-    screenAdapter();
+    SingleChoiceViewController::viewDidLoad();
     getRechargeRule();
 }
 
 void ChooseRechargeRuleViewController::initViews()
 {
-    navigationItem()->setTitleView(TitleLabel::make("充值规则"));
-    auto root = view();
-    root->setBackgroundColor(graphics::Color::white());
-    double width = root->bounds().width();
+    buildList("充值规则", [] { return std::make_shared<RadioAndLabelCell>(); });
     m_datas.clear();
     if (m_defaultRuleEntity)
         m_datas.push_back(m_defaultRuleEntity);
-    std::weak_ptr<ChooseRechargeRuleViewController> weak = selfChooser();
-    m_choices = SingleChoiceList::create([weak](long, long row, bool checked) {
-        auto strong = weak.lock();
-        if (!strong)
-            return;
-        if (checked && row >= 0 && static_cast<std::size_t>(row) < strong->m_datas.size())
-            strong->m_currentEntity = strong->m_datas[static_cast<std::size_t>(row)];
-        else
-            strong->m_currentEntity = nullptr;
-    });
-    m_tableView
-        = std::make_shared<kit::TableView>(graphics::Rect { 0, 64, width, root->bounds().height() - 64 });
-    m_tableView->setName("tableView");
-    m_tableView->setDataSource(selfChooser());
-    m_tableView->setDelegate(selfChooser());
-    m_tableView->registerCellFactory(
-        RadioAndLabelCell::reuseIdentifier, [] { return std::make_shared<RadioAndLabelCell>(); });
-    m_tableView->setTableFooterView(SingleChoiceList::makeFooter(width, [weak] {
-        if (auto strong = weak.lock())
-            strong->btnOk();
-    }));
-    root->addSubview(m_tableView);
 }
 
 void ChooseRechargeRuleViewController::getRechargeRule()
 {
-    std::weak_ptr<ChooseRechargeRuleViewController> weak = selfChooser();
-    NetUtilSign::doPost(URLConfig::GET_RULE_LIST, std::nullopt, NetUtilSign::memberKeyFlag, {},
-        [weak](const std::optional<std::string>& reply) {
-            if (auto strong = weak.lock())
-                strong->handleRules(reply);
-        });
+    requestChoices(URLConfig::GET_RULE_LIST);
 }
 
-void ChooseRechargeRuleViewController::handleRules(const std::optional<std::string>& replyText)
+void ChooseRechargeRuleViewController::takeChoices(const foundation::Json& list)
 {
-    auto reply = JsonUtil::getJSONObject(replyText);
-    if (!JsonUtil::isSuccess(reply)) {
-        PromptUtil::toast(JsonUtil::info(reply));
-        return;
-    }
-    const auto& data = JsonUtil::data(reply);
-    if (!data.is_array() || data.empty())
-        return;
-    for (const auto& item : data)
+    for (const auto& item : list)
         m_datas.push_back(RechargeRuleEntity::initWithJSON(item));
-    m_tableView->reloadData();
 }
 
-bool ChooseRechargeRuleViewController::isChosen(std::size_t row)
+int ChooseRechargeRuleViewController::tableViewNumberOfRowsInSection(kit::TableView&, int)
 {
+    return static_cast<int>(m_datas.size());
+}
+
+void ChooseRechargeRuleViewController::fillRow(kit::TableViewCell& cell, kit::IndexPath indexPath)
+{
+    if (auto* row = dynamic_cast<RadioAndLabelCell*>(&cell))
+        row->labelTitle()->setText(m_datas[static_cast<std::size_t>(indexPath.row)]->title());
+}
+
+bool ChooseRechargeRuleViewController::isChosen(kit::IndexPath indexPath)
+{
+    auto row = static_cast<std::size_t>(indexPath.row);
     const auto& rule = m_datas[row];
     // The rule in force is checked, "无" when there is none; the row's own
     // entity then stands for the choice, so OK hands back the listed one.
@@ -91,31 +55,12 @@ bool ChooseRechargeRuleViewController::isChosen(std::size_t row)
     return chosen;
 }
 
-int ChooseRechargeRuleViewController::tableViewNumberOfRowsInSection(kit::TableView&, int)
+void ChooseRechargeRuleViewController::choiceChanged(long, long row, bool checked)
 {
-    return static_cast<int>(m_datas.size());
-}
-
-std::shared_ptr<kit::TableViewCell> ChooseRechargeRuleViewController::tableViewCellForRowAtIndexPath(
-    kit::TableView& tableView, kit::IndexPath indexPath)
-{
-    auto cell = std::dynamic_pointer_cast<RadioAndLabelCell>(
-        tableView.dequeueReusableCellWithIdentifier(RadioAndLabelCell::reuseIdentifier, indexPath));
-    if (!cell || indexPath.row < 0 || static_cast<std::size_t>(indexPath.row) >= m_datas.size())
-        return cell;
-    auto row = static_cast<std::size_t>(indexPath.row);
-    cell->setSelectionStyle(kit::TableViewCellSelectionStyle::None);
-    cell->setClipsToBounds(true);
-    cell->setSeparatorInset({ 0, 0, 0, 0 });
-    cell->labelTitle()->setText(m_datas[row]->title());
-    m_choices->attach(*cell, indexPath, isChosen(row), indexPath.row, view()->bounds().width(), 50);
-    return cell;
-}
-
-void ChooseRechargeRuleViewController::tableViewDidSelectRowAtIndexPath(
-    kit::TableView&, kit::IndexPath indexPath)
-{
-    m_choices->toggleRow(indexPath);
+    if (checked && row >= 0 && static_cast<std::size_t>(row) < m_datas.size())
+        m_currentEntity = m_datas[static_cast<std::size_t>(row)];
+    else
+        m_currentEntity = nullptr;
 }
 
 void ChooseRechargeRuleViewController::btnOk()

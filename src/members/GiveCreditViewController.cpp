@@ -5,7 +5,7 @@
 #include "api/URLConfig.h"
 #include "members/ChooseCreditReasonViewController.h"
 #include "members/InputDescriptionViewController.h"
-#include "members/MemberCardView.h"
+#include "members/MemberPartRow.h"
 #include "members/VipConsumeRequest.h"
 #include "model/ScoreReasonEntity.h"
 #include "model/VipDetailEntity.h"
@@ -13,16 +13,14 @@
 #include "platform/kit/Button.h"
 #include "platform/kit/Label.h"
 #include "platform/kit/NavigationController.h"
-#include "platform/kit/NavigationItem.h"
 #include "platform/kit/TextField.h"
 #include "ui/ColorUtil.h"
 #include "ui/GreenButton.h"
 #include "ui/PromptUtil.h"
-#include "ui/TitleLabel.h"
 
 namespace {
 
-constexpr double rowHeight = 44;
+constexpr double rowHeight = MemberPartRow::height;
 
 // What is sent for a reason or remark left out.
 std::string orNone(const std::optional<std::string>& text)
@@ -32,59 +30,21 @@ std::string orNone(const std::optional<std::string>& text)
 
 } // namespace
 
-void GiveCreditViewController::viewDidLoad()
-{
-    BaseViewController::viewDidLoad();
-    initViews();
-    screenAdapter();
-}
-
-void GiveCreditViewController::viewWillAppear(bool animated)
-{
-    kit::ViewController::viewWillAppear(animated);
-    MemberCardView::applyTransparentBar(*this);
-}
-
 std::shared_ptr<kit::Button> GiveCreditViewController::addChoiceRow(const char* buttonName,
     const char* caption, const char* labelName, std::shared_ptr<kit::Label>& label, double y)
 {
-    double width = view()->bounds().width();
-    auto button
-        = std::make_shared<kit::Button>(kit::ButtonType::Custom, graphics::Rect { 0, y, width, rowHeight });
-    button->setName(buttonName);
-    button->setBackgroundColor(graphics::Color::white());
-    auto pressed = ColorUtil::getUIImageByUIColor(ColorUtil::getUIColorByHex("E4E5E4"));
-    button->setBackgroundImage(pressed, kit::ControlState::Highlighted);
-    button->setBackgroundImage(pressed, kit::ControlState::Selected);
-    auto title = std::make_shared<kit::Label>(graphics::Rect { 15, 11, 100, 22 });
-    title->setText(caption);
-    title->setFont(graphics::Font::systemFont(15));
-    title->setUserInteractionEnabled(false);
-    button->addSubview(title);
-    label = std::make_shared<kit::Label>(graphics::Rect { 110, 11, width - 125, 22 });
-    label->setName(labelName);
-    label->setFont(graphics::Font::systemFont(15));
+    auto button = MemberPartRow::make(*this, *view(), buttonName, caption, labelName, label, y);
+    button->setBackgroundImage(
+        ColorUtil::getUIImageByUIColor(ColorUtil::getUIColorByHex("E4E5E4")), kit::ControlState::Selected);
     label->setTextColor(ColorUtil::getUIColorByHex("888888"));
-    label->setTextAlignment(graphics::TextAlignment::Right);
-    label->setUserInteractionEnabled(false);
-    button->addSubview(label);
-    view()->addSubview(button);
     return button;
 }
 
 void GiveCreditViewController::initViews()
 {
-    initNavigatonBackButton();
-    navigationItem()->setTitleView(TitleLabel::make("授予积分"));
+    double y = placeCard("授予积分");
     auto root = view();
-    root->setBackgroundColor(ColorUtil::getUIColorByHex("F5F3F2"));
     double width = root->bounds().width();
-    m_card = std::make_shared<MemberCardView>(width);
-    root->addSubview(m_card);
-    if (m_vipEntity)
-        m_card->fill(*m_vipEntity);
-
-    double y = MemberCardView::height + 10;
     auto countRow = std::make_shared<kit::View>(graphics::Rect { 0, y, width, rowHeight + 12 });
     countRow->setBackgroundColor(graphics::Color::white());
     auto caption = std::make_shared<kit::Label>(graphics::Rect { 15, 17, 90, 22 });
@@ -183,11 +143,11 @@ void GiveCreditViewController::btnOkClick()
         return;
     }
     // Points granted twice are as wrong as money taken twice.
-    if (!m_submitGate.isOpen() || !m_vipEntity)
+    if (!m_submitGate.isOpen() || !vipEntity())
         return;
     NetUtilSign::Parameters parameters;
     parameters["score"] = count;
-    parameters["memberid"] = m_vipEntity->id().value_or("");
+    parameters["memberid"] = vipEntity()->id().value_or("");
     // The chosen reason, never what the label shows before one is chosen.
     parameters["reason"] = VipConsumeRequest::escapeFreeText(
         orNone(m_scoreReasonEntity ? m_scoreReasonEntity->reason() : std::nullopt));

@@ -2,8 +2,7 @@
 
 #include "members/ChooseCreditReasonDelegate.h"
 #include "members/InputDescriptionDelegate.h"
-#include "members/VipEntityReceiver.h"
-#include "ui/BaseViewController.h"
+#include "members/MemberFormViewController.h"
 #include "ui/SubmitGate.h"
 
 #include <memory>
@@ -16,22 +15,17 @@ class Button;
 class Label;
 class TextField;
 } // namespace kit
-class MemberCardView;
 class ScoreReasonEntity;
-class VipDetailEntity;
 
 // Grants a member points, with a reason from the merchant's list and an
 // optional remark.
-class GiveCreditViewController : public BaseViewController,
-                                 public VipEntityReceiver,
+class GiveCreditViewController : public MemberFormViewController,
                                  public ChooseCreditReasonDelegate,
                                  public InputDescriptionDelegate {
 public:
     static constexpr std::string_view nibName = "GiveCreditViewController";
     static constexpr std::size_t maxTypedLength = 11;
 
-    void viewDidLoad() override;
-    void viewWillAppear(bool animated) override;
     void initViews() override;
     bool textFieldShouldChangeCharactersInRange(
         kit::TextField& textField, kit::TextRange range, const std::string& replacement) override;
@@ -43,11 +37,6 @@ public:
     void inputDescriptionCallback(const std::string& description) override;
     void btnOkClick();
 
-    void setVipEntity(std::shared_ptr<VipDetailEntity> vipEntity) override
-    {
-        m_vipEntity = std::move(vipEntity);
-    }
-    const std::shared_ptr<VipDetailEntity>& vipEntity() const { return m_vipEntity; }
     const std::shared_ptr<ScoreReasonEntity>& scoreReasonEntity() const { return m_scoreReasonEntity; }
 
 private:
@@ -59,11 +48,9 @@ private:
         const char* labelName, std::shared_ptr<kit::Label>& label, double y);
     void handleGrant(const std::optional<std::string>& reply);
 
-    std::shared_ptr<VipDetailEntity> m_vipEntity;
     std::shared_ptr<ScoreReasonEntity> m_scoreReasonEntity;
     // The remark as typed; the label only shows it.
     std::optional<std::string> m_description;
-    std::shared_ptr<MemberCardView> m_card;
     std::shared_ptr<kit::TextField> m_tvCreditCount;
     std::shared_ptr<kit::Button> m_btnOperationReason;
     std::shared_ptr<kit::Button> m_btnDescription;

@@ -30,7 +30,9 @@ std::shared_ptr<kit::Button> MemberPartRow::make(BaseViewController& screen, kit
     auto caption = makeLabel("", { 15, 11, 120, 22 }, graphics::TextAlignment::Left);
     caption->setText(title);
     button->addSubview(caption);
-    label = makeLabel(labelName, { width - 215, 11, 200, 22 }, graphics::TextAlignment::Right);
-    button->addSubview(label);
+    // Beside the button rather than in it, so that what is chosen reads as
+    // a label of its own; touches go through it to the button.
+    label = makeLabel(labelName, { width - 215, y + 11, 200, 22 }, graphics::TextAlignment::Right);
+    parent.addSubview(label);
     return button;
 }

@@ -12,9 +12,9 @@ class View;
 } // namespace kit
 class BaseViewController;
 
-// A row of a member payment form (a payment part, the discount way, the
-// recharge rule): a white button with its caption on the left and what is
-// chosen on the right.
+// A row of a member form (a payment part, the discount way, the recharge
+// rule, the points reason): a white button with its caption on the left and,
+// over its right end, the label of what is chosen.
 class MemberPartRow {
 public:
     static constexpr double height = 44;

@@ -1,16 +1,9 @@
 #pragma once
 
-#include "api/NetUtilSign.h"
-#include "cashier/MobilePayCallbackReceiver.h"
 #include "members/ChooseCouponWayDelegate.h"
 #include "members/InputDescriptionDelegate.h"
-#include "members/InputPayMoneyDelegate.h"
-#include "members/VipConsumeAttempt.h"
+#include "members/MemberPaymentViewController.h"
 #include "members/VipConsumePricing.h"
-#include "members/VipEntityReceiver.h"
-#include "platform/foundation/Subscription.h"
-#include "ui/BaseViewController.h"
-#include "ui/SubmitGate.h"
 
 #include <cstdint>
 #include <memory>
@@ -22,12 +15,9 @@ namespace kit {
 class Button;
 class Control;
 class Label;
-class ScrollView;
 class TextField;
-class View;
 } // namespace kit
 class CouponDiscountPriceEntity;
-class MemberCardView;
 class MemberDiscountPriceEntity;
 class PreferentialWayEntity;
 class VipDetailEntity;
@@ -36,24 +26,15 @@ class VipDetailEntity;
 // the split over cash, stored balance and mobile wallet, a remark; then the
 // payment password when the balance pays, the mobile part through the
 // cashier, and the purchase itself.
-class VipConsumeViewController : public BaseViewController,
-                                 public VipEntityReceiver,
+class VipConsumeViewController : public MemberPaymentViewController,
                                  public ChooseCouponWayDelegate,
-                                 public InputPayMoneyDelegate,
-                                 public InputDescriptionDelegate,
-                                 public MobilePayCallbackReceiver {
+                                 public InputDescriptionDelegate {
 public:
     static constexpr std::string_view nibName = "VipConsumeViewController";
-    static constexpr double barHeight = 56;
 
-    void viewDidLoad() override;
-    void viewWillAppear(bool animated) override;
-    void viewWillDisappear(bool animated) override;
     void initViews() override;
 
-    bool textFieldShouldChangeCharactersInRange(
-        kit::TextField& textField, kit::TextRange range, const std::string& replacement) override;
-    void textFieldDidChange(kit::Control& sender);
+    void textFieldDidChange(kit::Control& sender) override;
     bool textFieldShouldEndEditing(kit::TextField& textField) override;
     void textFieldDidBeginEditing(kit::TextField& textField) override;
     void inputDescriptionCallback(const std::string& description) override;
@@ -63,25 +44,15 @@ public:
     void inputPayMoneyCallback(int type, double money) override;
     void getPayPriceAfterDiscount();
     void makePayPriceLabel();
-    void setOkBtnStyle(bool enabled);
     void touchesEnded(const kit::Touch& touch) override;
 
-    void btnOkClick();
+    void btnOkClick() override;
     void alertViewClickedButtonAtIndex(kit::AlertView& alertView, int buttonIndex) override;
     void requestConsume();
     void finishResume(const std::shared_ptr<NetUtilSign::Parameters>& params);
 
     int mobilePayConsumeType() const override { return consumeTypePurchase; }
-    void setMobilePayCallbackParams(std::shared_ptr<NetUtilSign::Parameters> params) override
-    {
-        m_mobilePayCallbackParams = std::move(params);
-    }
-    void setVipEntity(std::shared_ptr<VipDetailEntity> vipEntity) override
-    {
-        m_vipEntity = std::move(vipEntity);
-    }
 
-    const std::shared_ptr<VipDetailEntity>& vipEntity() const { return m_vipEntity; }
     double totalMoney() const { return m_totalMoney; }
     VipConsumePricing::Parts parts() const { return { m_cashPayMoney, m_memberMoney, m_mobilePayMoney }; }
     const std::shared_ptr<PreferentialWayEntity>& preferentialWayEntity() const
@@ -90,9 +61,12 @@ public:
     }
     // The price the parts must cover now, when the purchase has been priced.
     std::optional<double> pricedAmount() const;
-    const std::shared_ptr<NetUtilSign::Parameters>& requestPayParams() const { return m_requestPayParams; }
     const std::shared_ptr<kit::AlertView>& inputPayPwdAlertView() const { return m_inputPayPwdAlertView; }
-    const VipConsumeAttempt& attempt() const { return m_attempt; }
+
+protected:
+    std::string_view paymentPath() const override;
+    std::shared_ptr<MemberConsumeResultViewController> makeResultScreen(
+        const NetUtilSign::Parameters& request) const override;
 
 private:
     std::shared_ptr<VipConsumeViewController> selfConsume()
@@ -101,15 +75,9 @@ private:
     }
     bool isCardWay() const;
     void estimatePrice();
-    std::shared_ptr<kit::Button> addPartRow(const char* buttonName, const char* title, const char* labelName,
-        std::shared_ptr<kit::Label>& label, double y);
     void handlePrice(std::uint64_t generation, bool cardWay, const std::optional<std::string>& reply);
     void handlePassword(const std::optional<std::string>& reply);
-    void handlePurchase(const std::optional<std::string>& reply);
-    void keyboardWillShow(double keyboardHeight);
-    void keyboardWillHide();
 
-    std::shared_ptr<VipDetailEntity> m_vipEntity;
     double m_totalMoney = 0;
     double m_cashPayMoney = 0;
     double m_memberMoney = 0;
@@ -117,16 +85,8 @@ private:
     std::shared_ptr<PreferentialWayEntity> m_preferentialWayEntity;
     std::shared_ptr<MemberDiscountPriceEntity> m_memberDiscountEntity;
     std::shared_ptr<CouponDiscountPriceEntity> m_couponDiscountEntity;
-    std::shared_ptr<NetUtilSign::Parameters> m_requestPayParams;
-    std::shared_ptr<NetUtilSign::Parameters> m_mobilePayCallbackParams;
-    // A request whose answer was lost, and a paid mobile part, kept for the
-    // retry so that the member is charged once.
-    VipConsumeAttempt m_attempt;
     std::shared_ptr<kit::AlertView> m_inputPayPwdAlertView;
 
-    std::shared_ptr<MemberCardView> m_card;
-    std::shared_ptr<kit::ScrollView> m_scrollView;
-    std::shared_ptr<kit::TextField> m_tvPayMoney;
     std::shared_ptr<kit::TextField> m_tvDescription;
     std::shared_ptr<kit::Button> m_btnPreferentialWay;
     std::shared_ptr<kit::Button> m_btnCashPay;
@@ -136,14 +96,8 @@ private:
     std::shared_ptr<kit::Label> m_labelCashMoney;
     std::shared_ptr<kit::Label> m_labelMemberMoney;
     std::shared_ptr<kit::Label> m_labelMobileMoney;
-    std::shared_ptr<kit::View> m_viewTotalMoney;
-    std::shared_ptr<kit::Label> m_labelPrice;
-    std::shared_ptr<kit::Button> m_btnOk;
-    foundation::Subscription m_keyboardWillShow;
-    foundation::Subscription m_keyboardWillHide;
 
     // Bumped by every change of the total or the way: a price reply for an
     // earlier one is dropped.
     std::uint64_t m_priceGeneration = 0;
-    SubmitGate m_submitGate;
 };

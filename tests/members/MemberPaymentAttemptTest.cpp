@@ -1,10 +1,10 @@
-#include "members/VipConsumeAttempt.h"
+#include "members/MemberPaymentAttempt.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using Answer = VipConsumeAttempt::Answer;
+using Answer = MemberPaymentAttempt::Answer;
 using Parameters = NetUtilSign::Parameters;
 
 std::optional<foundation::Json> reply(const char* text)
@@ -26,23 +26,25 @@ std::shared_ptr<Parameters> purchase(const char* reverseid, const char* total, c
     return request;
 }
 
-TEST(VipConsumeAttempt, only_an_envelope_that_says_so_counts_as_settled_or_refused)
+TEST(MemberPaymentAttempt, only_an_envelope_that_says_so_counts_as_settled_or_refused)
 {
-    EXPECT_EQ(VipConsumeAttempt::answerOf(std::nullopt), Answer::Unknown);
-    EXPECT_EQ(VipConsumeAttempt::answerOf(reply("[1]")), Answer::Unknown);
-    EXPECT_EQ(VipConsumeAttempt::answerOf(reply(R"({"info":"x"})")), Answer::Unknown);
+    EXPECT_EQ(MemberPaymentAttempt::answerOf(std::nullopt), Answer::Unknown);
+    EXPECT_EQ(MemberPaymentAttempt::answerOf(reply("[1]")), Answer::Unknown);
+    EXPECT_EQ(MemberPaymentAttempt::answerOf(reply(R"({"info":"x"})")), Answer::Unknown);
     // Success without the settlement does not say what became of the money.
-    EXPECT_EQ(VipConsumeAttempt::answerOf(reply(R"({"status":"1","data":{}})")), Answer::Unknown);
-    EXPECT_EQ(VipConsumeAttempt::answerOf(reply(R"({"status":"0","info":"余额不足"})")), Answer::Refused);
-    EXPECT_EQ(VipConsumeAttempt::answerOf(reply(R"({"status":1,"data":{"status":"1"}})")), Answer::Unknown);
-    EXPECT_EQ(VipConsumeAttempt::answerOf(reply(R"({"status":"1","data":{"status":"0"}})")), Answer::Refused);
-    EXPECT_EQ(VipConsumeAttempt::answerOf(reply(R"({"status":"1","data":{"status":"1","orderid":"M1"}})")),
+    EXPECT_EQ(MemberPaymentAttempt::answerOf(reply(R"({"status":"1","data":{}})")), Answer::Unknown);
+    EXPECT_EQ(MemberPaymentAttempt::answerOf(reply(R"({"status":"0","info":"余额不足"})")), Answer::Refused);
+    EXPECT_EQ(
+        MemberPaymentAttempt::answerOf(reply(R"({"status":1,"data":{"status":"1"}})")), Answer::Unknown);
+    EXPECT_EQ(
+        MemberPaymentAttempt::answerOf(reply(R"({"status":"1","data":{"status":"0"}})")), Answer::Refused);
+    EXPECT_EQ(MemberPaymentAttempt::answerOf(reply(R"({"status":"1","data":{"status":"1","orderid":"M1"}})")),
         Answer::Settled);
 }
 
-TEST(VipConsumeAttempt, unanswered_request_is_resent_until_the_purchase_changes_or_is_answered)
+TEST(MemberPaymentAttempt, unanswered_request_is_resent_until_the_purchase_changes_or_is_answered)
 {
-    VipConsumeAttempt attempt;
+    MemberPaymentAttempt attempt;
     auto first = attempt.requestFor(purchase("1000", "100.00"));
     attempt.willSend(first);
     attempt.answered(Answer::Unknown);
@@ -58,18 +60,18 @@ TEST(VipConsumeAttempt, unanswered_request_is_resent_until_the_purchase_changes_
     EXPECT_EQ(attempt.requestFor(purchase("4000", "120.00"))->at("reverseid"), "4000");
 }
 
-TEST(VipConsumeAttempt, paid_mobile_part_goes_into_every_new_request_until_the_purchase_settles)
+TEST(MemberPaymentAttempt, paid_mobile_part_goes_into_every_new_request_until_the_purchase_settles)
 {
-    VipConsumeAttempt attempt;
+    MemberPaymentAttempt attempt;
     auto request = attempt.requestFor(purchase("1000", "100.00", "50.00"));
-    EXPECT_TRUE(VipConsumeAttempt::needsMobilePayment(*request));
+    EXPECT_TRUE(MemberPaymentAttempt::needsMobilePayment(*request));
     (*request)["m_paytype"] = "wxpay";
     (*request)["m_orderid"] = "P7";
     attempt.willSend(request);
     attempt.answered(Answer::Refused);
 
     auto retry = attempt.requestFor(purchase("2000", "100.00", "50.00"));
-    EXPECT_FALSE(VipConsumeAttempt::needsMobilePayment(*retry));
+    EXPECT_FALSE(MemberPaymentAttempt::needsMobilePayment(*retry));
     EXPECT_EQ(retry->at("m_orderid"), "P7");
     EXPECT_EQ(retry->at("m_paytype"), "wxpay");
     // Without a mobile part the paid order is not spent on this request.
@@ -78,7 +80,7 @@ TEST(VipConsumeAttempt, paid_mobile_part_goes_into_every_new_request_until_the_p
     attempt.willSend(retry);
     attempt.answered(Answer::Settled);
     EXPECT_TRUE(
-        VipConsumeAttempt::needsMobilePayment(*attempt.requestFor(purchase("4000", "60.00", "9.00"))));
+        MemberPaymentAttempt::needsMobilePayment(*attempt.requestFor(purchase("4000", "60.00", "9.00"))));
 }
 
 } // namespace

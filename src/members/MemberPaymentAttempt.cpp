@@ -1,4 +1,4 @@
-#include "members/VipConsumeAttempt.h"
+#include "members/MemberPaymentAttempt.h"
 
 #include "api/JsonUtil.h"
 #include "platform/foundation/Strings.h"
@@ -17,7 +17,7 @@ std::optional<std::string> valueOf(const NetUtilSign::Parameters& request, const
 
 } // namespace
 
-VipConsumeAttempt::Answer VipConsumeAttempt::answerOf(const std::optional<foundation::Json>& reply)
+MemberPaymentAttempt::Answer MemberPaymentAttempt::answerOf(const std::optional<foundation::Json>& reply)
 {
     if (!reply || !reply->is_object() || !reply->contains("status"))
         return Answer::Unknown;
@@ -33,28 +33,28 @@ VipConsumeAttempt::Answer VipConsumeAttempt::answerOf(const std::optional<founda
                                                                               : Answer::Refused;
 }
 
-bool VipConsumeAttempt::needsMobilePayment(const NetUtilSign::Parameters& request)
+bool MemberPaymentAttempt::needsMobilePayment(const NetUtilSign::Parameters& request)
 {
     return request.count(mobileKey) > 0 && request.count(orderIdKey) == 0;
 }
 
-bool VipConsumeAttempt::samePurchase(const NetUtilSign::Parameters& a, const NetUtilSign::Parameters& b)
+bool MemberPaymentAttempt::samePayment(const NetUtilSign::Parameters& a, const NetUtilSign::Parameters& b)
 {
-    for (const char* key : { "memberid", "totalprice", "cardid", "couponid" }) {
+    for (const char* key : { "memberid", "totalprice", "cardid", "couponid", "ruleid" }) {
         if (valueOf(a, key) != valueOf(b, key))
             return false;
     }
     return true;
 }
 
-std::shared_ptr<NetUtilSign::Parameters> VipConsumeAttempt::requestFor(
+std::shared_ptr<NetUtilSign::Parameters> MemberPaymentAttempt::requestFor(
     std::shared_ptr<NetUtilSign::Parameters> fresh)
 {
     if (!fresh)
         return fresh;
-    if (m_unanswered && samePurchase(*m_unanswered, *fresh))
+    if (m_unanswered && samePayment(*m_unanswered, *fresh))
         return m_unanswered;
-    // Another purchase now: its own number, whatever became of the last one.
+    // Another payment now: its own number, whatever became of the last one.
     m_unanswered = nullptr;
     if (m_paidOrderId && fresh->count(mobileKey) > 0) {
         (*fresh)[orderIdKey] = *m_paidOrderId;
@@ -64,7 +64,7 @@ std::shared_ptr<NetUtilSign::Parameters> VipConsumeAttempt::requestFor(
     return fresh;
 }
 
-void VipConsumeAttempt::willSend(const std::shared_ptr<NetUtilSign::Parameters>& request)
+void MemberPaymentAttempt::willSend(const std::shared_ptr<NetUtilSign::Parameters>& request)
 {
     m_unanswered = request;
     if (!request)
@@ -75,7 +75,7 @@ void VipConsumeAttempt::willSend(const std::shared_ptr<NetUtilSign::Parameters>&
     }
 }
 
-void VipConsumeAttempt::answered(Answer answer)
+void MemberPaymentAttempt::answered(Answer answer)
 {
     switch (answer) {
     case Answer::Settled:

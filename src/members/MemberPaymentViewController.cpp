@@ -1,0 +1,198 @@
+#include "members/MemberPaymentViewController.h"
+
+#include "api/IphoneDevicesUtils.h"
+#include "api/JsonUtil.h"
+#include "cashier/ChoosePayWayViewController.h"
+#include "members/MemberConsumeResultViewController.h"
+#include "members/MemberPartRow.h"
+#include "members/MemberPayBar.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/kit/Button.h"
+#include "platform/kit/Keyboard.h"
+#include "platform/kit/Label.h"
+#include "platform/kit/NavigationController.h"
+#include "platform/kit/Registry.h"
+#include "platform/kit/ScrollView.h"
+#include "platform/kit/TextField.h"
+#include "ui/AmountFilter.h"
+#include "ui/ColorUtil.h"
+#include "ui/PromptUtil.h"
+
+void MemberPaymentViewController::viewWillAppear(bool animated)
+{
+    MemberFormViewController::viewWillAppear(animated);
+    // Back from the pay-way screen with the mobile part paid: the request
+    // goes now, once per return.
+    if (auto paid = std::move(m_mobilePayCallbackParams)) {
+        m_mobilePayCallbackParams = nullptr;
+        sendPayment(paid);
+    }
+}
+
+void MemberPaymentViewController::viewWillDisappear(bool animated)
+{
+    MemberFormViewController::viewWillDisappear(animated);
+    m_mobilePayCallbackParams = nullptr;
+}
+
+double MemberPaymentViewController::buildForm(
+    const char* title, const char* amountCaption, const char* amountPlaceholder)
+{
+    auto root = view();
+    double width = root->bounds().width();
+    m_scrollView = std::make_shared<kit::ScrollView>(
+        graphics::Rect { 0, 0, width, root->bounds().height() - MemberPayBar::height });
+    m_scrollView->setName("scrollView");
+    root->addSubview(m_scrollView);
+    double y = placeCard(title, m_scrollView.get());
+
+    auto amountRow = std::make_shared<kit::View>(graphics::Rect { 0, y, width, MemberPartRow::height + 12 });
+    amountRow->setBackgroundColor(graphics::Color::white());
+    auto caption = MemberPartRow::makeLabel("", { 15, 17, 80, 22 }, graphics::TextAlignment::Left);
+    caption->setText(amountCaption);
+    amountRow->addSubview(caption);
+    m_tvPayMoney
+        = std::make_shared<kit::TextField>(graphics::Rect { 100, 6, width - 115, MemberPartRow::height });
+    m_tvPayMoney->setName("tvPayMoney");
+    m_tvPayMoney->setPlaceholder(amountPlaceholder);
+    m_tvPayMoney->layer().setCornerRadius(3);
+    m_tvPayMoney->setClipsToBounds(true);
+    m_tvPayMoney->layer().setBorderWidth(0.5);
+    m_tvPayMoney->setBorderStyle(kit::TextBorderStyle::RoundedRect);
+    m_tvPayMoney->setKeyboardType(kit::KeyboardType::DecimalPad);
+    m_tvPayMoney->addTarget(
+        selfPayment(), &MemberPaymentViewController::textFieldDidChange, kit::ControlEvent::EditingChanged);
+    m_tvPayMoney->layer().setBorderColor(ColorUtil::getUIColorByHex("3AAA24"));
+    m_tvPayMoney->setDelegate(self());
+    amountRow->addSubview(m_tvPayMoney);
+    m_scrollView->addSubview(amountRow);
+    m_requestPayParams = std::make_shared<NetUtilSign::Parameters>();
+    return y + MemberPartRow::height + 12 + 10;
+}
+
+std::shared_ptr<kit::Button> MemberPaymentViewController::addPartRow(const char* buttonName,
+    const char* title, const char* labelName, std::shared_ptr<kit::Label>& label, double y)
+{
+    return MemberPartRow::make(*this, *m_scrollView, buttonName, title, labelName, label, y);
+}
+
+void MemberPaymentViewController::finishForm(double y)
+{
+    auto root = view();
+    double width = root->bounds().width();
+    m_scrollView->setContentSize({ width, y });
+
+    std::weak_ptr<MemberPaymentViewController> weak = selfPayment();
+    auto& center = foundation::NotificationCenter::defaultCenter();
+    m_keyboardWillShow
+        = center.addObserverForName(kit::Keyboard::willShowNotification, nullptr, [weak](const auto&) {
+              if (auto strong = weak.lock())
+                  strong->keyboardWillShow(kit::Keyboard::shared().height());
+          });
+    m_keyboardWillHide
+        = center.addObserverForName(kit::Keyboard::willHideNotification, nullptr, [weak](const auto&) {
+              if (auto strong = weak.lock())
+                  strong->keyboardWillHide();
+          });
+
+    m_viewTotalMoney = std::make_shared<MemberPayBar>(width, root->bounds().height());
+    m_viewTotalMoney->btnOk()->addTarget(
+        selfPayment(), &MemberPaymentViewController::btnOkClick, kit::ControlEvent::TouchUpInside);
+    root->addSubview(m_viewTotalMoney);
+}
+
+bool MemberPaymentViewController::textFieldShouldChangeCharactersInRange(
+    kit::TextField& textField, kit::TextRange range, const std::string& replacement)
+{
+    return AmountFilter::shouldChangeCharacters(
+        textField.text(), range, replacement, AmountFilter::Variant::Standard);
+}
+
+void MemberPaymentViewController::touchesEnded(const kit::Touch& touch)
+{
+    BaseViewController::touchesEnded(touch);
+    resignAmountField();
+}
+
+void MemberPaymentViewController::resignAmountField()
+{
+    if (!m_tvPayMoney->isExclusiveTouch())
+        m_tvPayMoney->resignFirstResponder();
+}
+
+void MemberPaymentViewController::setOkBtnStyle(bool enabled)
+{
+    m_viewTotalMoney->setOkBtnStyle(enabled);
+}
+
+void MemberPaymentViewController::keyboardWillShow(double keyboardHeight)
+{
+    m_viewTotalMoney->restOnKeyboard(keyboardHeight);
+    m_scrollView->setContentOffset({ 0, IphoneDevicesUtils::isIphone4Or4s() ? 100.0 : 50.0 });
+}
+
+void MemberPaymentViewController::keyboardWillHide()
+{
+    m_viewTotalMoney->restOnKeyboard(0);
+    m_scrollView->setContentOffset({ 0, 0 });
+}
+
+const std::shared_ptr<NetUtilSign::Parameters>& MemberPaymentViewController::prepareRequest(
+    std::shared_ptr<NetUtilSign::Parameters> fresh)
+{
+    m_requestPayParams = m_attempt.requestFor(std::move(fresh));
+    return m_requestPayParams;
+}
+
+bool MemberPaymentViewController::needsMobilePayment() const
+{
+    return m_requestPayParams && MemberPaymentAttempt::needsMobilePayment(*m_requestPayParams);
+}
+
+void MemberPaymentViewController::collectMobilePart(double mobileMoney, std::optional<double> rechargeMoney)
+{
+    auto payWay = kit::Registry::shared().instantiate<ChoosePayWayViewController>(
+        std::string(ChoosePayWayViewController::nibName));
+    auto navigation = navigationController();
+    if (!payWay || !navigation)
+        return;
+    payWay->setMoney(mobileMoney);
+    if (rechargeMoney)
+        payWay->setRechargeMoney(*rechargeMoney);
+    payWay->setRequestPayParams(m_requestPayParams);
+    payWay->setConsumeType(mobilePayConsumeType());
+    payWay->setHidesBottomBarWhenPushed(true);
+    navigation->pushViewController(payWay, true);
+}
+
+void MemberPaymentViewController::sendPayment(const std::shared_ptr<NetUtilSign::Parameters>& params)
+{
+    if (!params)
+        return;
+    m_requestPayParams = params;
+    m_attempt.willSend(params);
+    std::weak_ptr<MemberPaymentViewController> weak = selfPayment();
+    NetUtilSign::doPost(paymentPath(), std::string("请求支付中..."), NetUtilSign::memberKeyFlag, *params,
+        [weak, params, token = m_submitGate.close()](const std::optional<std::string>& reply) {
+            if (auto strong = weak.lock())
+                strong->handlePayment(params, reply);
+        });
+}
+
+void MemberPaymentViewController::handlePayment(
+    const std::shared_ptr<NetUtilSign::Parameters>& request, const std::optional<std::string>& replyText)
+{
+    auto reply = JsonUtil::getJSONObject(replyText);
+    m_attempt.answered(MemberPaymentAttempt::answerOf(reply));
+    if (!JsonUtil::isSuccess(reply)) {
+        PromptUtil::toast(JsonUtil::info(reply));
+        return;
+    }
+    const auto& data = JsonUtil::data(reply);
+    if (!data.is_object() || data.empty())
+        return;
+    auto result = makeResultScreen(*request);
+    result->setData(data);
+    if (auto navigation = navigationController())
+        navigation->pushViewController(result, true);
+}
