@@ -109,6 +109,12 @@ bool CardVolumeStatisticViewController::signedInWithMemberKey()
     return checkMemberKeyExists();
 }
 
+void CardVolumeStatisticViewController::pullRefused()
+{
+    if (!checkUserIsLogin())
+        toLogin();
+}
+
 bool CardVolumeStatisticViewController::mayOpenRecord()
 {
     if (!checkUserIsLogin()) {

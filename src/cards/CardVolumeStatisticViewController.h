@@ -36,7 +36,10 @@ public:
 protected:
     NetUtilSign::Parameters logParameters(bool firstPage) const override;
     bool mayChangeType() override { return signedInWithMemberKey(); }
-    bool mayPull() override { return signedInWithMemberKey(); }
+    // The member key alert shows at once; the sign-in screen only once the
+    // pulled control has stopped.
+    bool mayPull() override { return checkUserIsLogin() && checkMemberKeyExists(); }
+    void pullRefused() override;
     bool mayOpenRecord() override;
 
 private:

@@ -60,6 +60,7 @@ void PassLogViewController::pulled(bool isRefresh)
     } else if (auto control = footer(*m_tableView)) {
         control->endRefreshing();
     }
+    pullRefused();
 }
 
 std::string_view PassLogViewController::logPath() const

@@ -50,9 +50,11 @@ protected:
     // The parameters of a log request for `m_page`.
     virtual NetUtilSign::Parameters logParameters(bool firstPage) const = 0;
     // What a tile tap, a pull and a row tap need first; each prompts for
-    // what is missing.
+    // what is missing, except that a refused pull stops its control first
+    // and then prompts through pullRefused.
     virtual bool mayChangeType() = 0;
     virtual bool mayPull() = 0;
+    virtual void pullRefused() { }
     virtual bool mayOpenRecord() = 0;
 
     std::shared_ptr<PassLogViewController> selfLog()

@@ -1,4 +1,5 @@
 #include "../app/ShellFixture.h"
+#include "api/DesCipher.h"
 #include "api/URLConfig.h"
 #include "cards/AliWxCardDetailViewController.h"
 #include "cards/CardScreens.h"
@@ -18,6 +19,7 @@
 #include "platform/kit/TabBarController.h"
 #include "platform/kit/TableView.h"
 #include "platform/kit/TextField.h"
+#include "platform/net/FakeTransport.h"
 #include "support/InputDriver.h"
 
 namespace {
@@ -219,6 +221,30 @@ TEST_F(CardFlow, wallet_pass_is_refused_for_a_member_without_the_wallet_and_sent
     EXPECT_EQ(sent(sends[0], "tpl_id"), "2016001");
     EXPECT_EQ(m_toasts.back(), "卡劵发放成功！");
     EXPECT_TRUE(std::dynamic_pointer_cast<SendCardViewController>(topScreen()));
+}
+
+TEST_F(CardFlow, wallet_list_whose_data_is_no_list_offers_nothing_to_send)
+{
+    ASSERT_TRUE(openSending("88000003"));
+    auto secret = m_backend->keys().memberSecret;
+    for (const char* data : { R"({"tpl_id":"2016001"})", R"("2016001")" }) {
+        m_transport->addReply(std::string(URLConfig::ALIPASS_LIST),
+            net::FakeTransport::Reply::status(200,
+                DesCipher::encode(std::string(R"({"status":"1","info":"","data":)") + data + "}", secret)));
+        ASSERT_TRUE(tap("btnAliCard"));
+        auto chooser = std::dynamic_pointer_cast<PassChooserViewController>(topScreen());
+        ASSERT_TRUE(chooser);
+        EXPECT_TRUE(chooser->datas().empty()) << data;
+        auto table = std::dynamic_pointer_cast<kit::TableView>(find("tableView"));
+        ASSERT_TRUE(table);
+        EXPECT_EQ(table->numberOfRowsInSection(0), 0) << data;
+        ASSERT_TRUE(tap("btnOk"));
+        EXPECT_EQ(m_toasts.back(), "请选择优惠券！");
+        chooser->navigationController()->popViewControllerAnimated(false);
+        m_harness.runUntilIdle();
+        m_transport->clearReplies();
+    }
+    EXPECT_TRUE(requestsTo(URLConfig::SEND_ALIPASS).empty());
 }
 
 } // namespace
