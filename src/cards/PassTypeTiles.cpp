@@ -81,5 +81,6 @@ void PassTypeTiles::select(std::string_view couponType)
         tile.label->setTextColor(
             chosen ? ColorUtil::getUIColorByHex(unselectedHex) : graphics::Color::white());
         tile.icon->setImage(graphics::Image::named(std::string(specs[i].icon) + (chosen ? "On" : "")));
+        tile.button->setSelected(chosen);
     }
 }

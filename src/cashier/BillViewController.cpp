@@ -231,6 +231,7 @@ void BillViewController::selectTab(const WalletTab& selected)
         tab.sum->setTextColor(colour);
         tab.name->setTextColor(colour);
         tab.cursor->setHidden(!chosen);
+        tab.button->setSelected(chosen);
     }
     m_currentPayType = std::string(selected.code);
 }

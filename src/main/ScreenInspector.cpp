@@ -15,6 +15,7 @@
 
 #include <cstdlib>
 #include <cxxabi.h>
+#include <optional>
 #include <sstream>
 #include <typeinfo>
 
@@ -59,6 +60,20 @@ std::string fieldContents(const kit::TextField& field)
     return out;
 }
 
+// A chooser's row shows whether it is the one chosen by the check box on it.
+std::optional<bool> cellCheckBox(const kit::View& view)
+{
+    if (view.isHidden())
+        return std::nullopt;
+    if (auto* box = dynamic_cast<const UICheckBox*>(&view))
+        return box->checked();
+    for (const auto& sub : view.subviews()) {
+        if (auto checked = cellCheckBox(*sub))
+            return checked;
+    }
+    return std::nullopt;
+}
+
 void collectCellTexts(const kit::View& view, std::vector<std::string>& texts)
 {
     if (view.isHidden())
@@ -84,6 +99,18 @@ std::string buttonText(const kit::Button& button)
     return texts.empty() ? std::string() : texts.front();
 }
 
+void describeValueLabels(const kit::View& view, const std::string& buttonText, std::ostringstream& out)
+{
+    for (const auto& sub : view.subviews()) {
+        if (sub->isHidden() || sub->alpha() <= 0)
+            continue;
+        auto* label = dynamic_cast<const kit::Label*>(sub.get());
+        if (label && !label->name().empty() && label->text() != buttonText)
+            out << "    label " << label->name() << " " << quoted(label->text()) << "\n";
+        describeValueLabels(*sub, buttonText, out);
+    }
+}
+
 void describeTree(const kit::View& view, std::ostringstream& out)
 {
     if (view.isHidden() || view.alpha() <= 0)
@@ -98,7 +125,10 @@ void describeTree(const kit::View& view, std::ostringstream& out)
             std::string joined;
             for (const auto& text : texts)
                 joined += (joined.empty() ? "" : " | ") + text;
-            out << "  row " << path->row << " " << path->section << " " << quoted(joined) << "\n";
+            out << "  row " << path->row << " " << path->section << " " << quoted(joined);
+            if (auto checked = cellCheckBox(*cell))
+                out << (*checked ? " checked" : " unchecked");
+            out << "\n";
         }
         // The rows are listed; what else the table holds (refresh header
         // and footer, table footer) is walked below.
@@ -125,11 +155,16 @@ void describeTree(const kit::View& view, std::ostringstream& out)
         out << "  picker" << nameSuffix(view) << " " << quoted(picker->displayText()) << "\n";
         return;
     } else if (auto* button = dynamic_cast<const kit::Button*>(&view)) {
-        out << "  button" << nameSuffix(view) << " " << quoted(buttonText(*button));
+        std::string text = buttonText(*button);
+        out << "  button" << nameSuffix(view) << " " << quoted(text);
         if (!button->isEnabled())
             out << " disabled";
+        if (button->isSelected())
+            out << " selected";
         out << "\n";
-        // Its labels are the text printed above.
+        // Its text is printed above; a row-wide button may also hold the
+        // value it sets (the purchase's discount way and amounts).
+        describeValueLabels(*button, text, out);
         return;
     }
     for (const auto& sub : view.subviews())

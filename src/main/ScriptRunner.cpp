@@ -1,5 +1,6 @@
 #include "main/ScriptRunner.h"
 
+#include "hud/ToastView.h"
 #include "main/ScreenInspector.h"
 #include "main/Transcript.h"
 #include "platform/capture/MemoryFrameSource.h"
@@ -109,14 +110,25 @@ std::vector<std::string> keystrokes(const std::string& text)
     return keys;
 }
 
+// Keys go where the keyboard is, as a person's do: with `window`, a field
+// that hands its editing to a screen of its own when touched (the members
+// tab's search field, the purchase's remark) has the text typed on that
+// screen. An alert's fields are not the window's, so they take keys directly.
 template<class Input>
-Result<void> typeInto(Input& input, const std::string& text, const std::function<void()>& settle)
+Result<void> typeInto(
+    Input& input, const std::string& text, const std::function<void()>& settle, kit::Window* window = nullptr)
 {
     if (!input.isFirstResponder() && !input.becomeFirstResponder())
         return Error("the field does not take the keyboard");
     settle();
     for (const auto& key : keystrokes(text)) {
-        input.insertText(key);
+        kit::View* responder = window ? window->firstResponder() : &input;
+        if (auto* field = dynamic_cast<kit::TextField*>(responder))
+            field->insertText(key);
+        else if (auto* view = dynamic_cast<kit::TextView*>(responder))
+            view->insertText(key);
+        else
+            return Error("the keyboard went away before the text was typed");
         settle();
     }
     return {};
@@ -342,12 +354,12 @@ Result<void> ScriptRunner::type(const std::string& rest)
     auto root = window();
     auto settleNow = [this] { settle(); };
     if (auto field = visibleNamed<kit::TextField>(root, name)) {
-        if (auto typed = typeInto(*field, text, settleNow); typed.isError())
+        if (auto typed = typeInto(*field, text, settleNow, root.get()); typed.isError())
             return Error(name + ": " + typed.error().message());
         return {};
     }
     if (auto view = visibleNamed<kit::TextView>(root, name)) {
-        if (auto typed = typeInto(*view, text, settleNow); typed.isError())
+        if (auto typed = typeInto(*view, text, settleNow, root.get()); typed.isError())
             return Error(name + ": " + typed.error().message());
         return {};
     }
@@ -575,12 +587,16 @@ Result<void> ScriptRunner::idle()
     auto& loop = foundation::RunLoop::main();
     double deadline = loop.now() + m_environment.idleLimit;
     auto inFlight = [this] { return m_environment.inFlight ? m_environment.inFlight() : 0; };
+    // Requests done is not yet a screen at rest: an overlay may still be
+    // fading out and a toast still up, and a script's next `show` or `shot`
+    // would find them there.
+    auto settled = [&] { return inFlight() == 0 && !isSettling(); };
     for (;;) {
         loop.runUntilIdle();
-        if (inFlight() == 0) {
+        if (settled()) {
             // The last reply may have sent the next request.
             loop.runUntilIdle();
-            if (inFlight() == 0)
+            if (settled())
                 return {};
         }
         double remaining = deadline - loop.now();
@@ -592,8 +608,20 @@ Result<void> ScriptRunner::idle()
         else if (m_environment.virtualTime)
             loop.advance(std::min(remaining, 0.1));
         else
-            runUntilOrTimeout([&] { return inFlight() == 0; }, remaining);
+            runUntilOrTimeout(settled, remaining);
     }
+}
+
+bool ScriptRunner::isSettling() const
+{
+    if (kit::View::animationsUnderWay() > 0)
+        return true;
+    auto root = window();
+    if (!root)
+        return false;
+    const auto& subviews = root->subviews();
+    return std::any_of(subviews.begin(), subviews.end(),
+        [](const auto& view) { return view->tag() == ToastView::toastTag; });
 }
 
 Result<void> ScriptRunner::show()

@@ -89,6 +89,9 @@ private:
     std::shared_ptr<kit::View> findTarget(const std::string& name) const;
     // Lets content that coasts or springs back after a release come to rest.
     void settleScrolling();
+    // Whether the window is still on its way to rest by itself: an animation
+    // with a completion to run, or a toast up.
+    bool isSettling() const;
     // Runs whatever is due now, then lets `seconds` pass.
     void settle();
     void letTimePass(double seconds);

@@ -213,6 +213,7 @@ void VipViewController::markChosenTab(int index)
             ColorUtil::getUIColorByHex(chosen ? chosenHex : otherHex), kit::ControlState::Normal);
         m_tabCursorList[i]->setBackgroundColor(
             chosen ? ColorUtil::getUIColorByHex(chosenHex) : graphics::Color::clear());
+        m_tabButtonList[i]->setSelected(chosen);
     }
 }
 

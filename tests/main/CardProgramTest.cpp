@@ -151,6 +151,8 @@ show
     EXPECT_THAT(
         run.lines, ::testing::Contains(::testing::MatchesRegex("  row 10 0 \"微信.* \\| 已使用 \\| .*")))
         << run.text;
+    EXPECT_THAT(run.lines, ::testing::Contains(::testing::MatchesRegex("  button btnWxVolume .* selected")))
+        << run.text;
 }
 
 TEST_F(CardProgram, send_records_open_a_platform_and_an_alipay_record)

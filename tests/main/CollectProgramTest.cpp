@@ -220,6 +220,7 @@ show
     EXPECT_THAT(r.lines, Contains("hud 处理支付中...")) << r.text;
     // The WeChat Pay takings include the 8.00 just paid.
     EXPECT_THAT(r.lines, Contains(StartsWith("  row 0 0 \"微信账号 | 扫码支付 | "))) << r.text;
+    EXPECT_THAT(r.lines, Contains(::testing::MatchesRegex("  button btnWxpayBill .* selected"))) << r.text;
     // Another day keeps the wallet tab and asks for that day's sums and orders.
     std::tm day {};
     day.tm_year = 2020 - 1900;

@@ -54,7 +54,6 @@ TEST_F(MemberProgram, members_tab_pages_and_finds_members_by_phone_and_by_an_esc
 idle
 pull-up
 idle
-tap tvSearchContent
 type tvSearchContent 13800130002
 tap btnSearch
 idle
@@ -130,6 +129,7 @@ TEST_F(MemberProgram, coupon_purchase_then_points_with_a_reason_and_an_escaped_r
 tap btnPreferentialWay
 idle
 row 0 1
+show
 tap btnOk
 idle
 tap btnCashPay
@@ -166,6 +166,11 @@ show
             "request /UserApi/Index/reScore/ score=50&memberid=2&reason=%E6%B4%BB%E5%8A%A8%E8%B5%A0%E9%80%81"
             "&info=%E5%A5%BD%E5%AE%A2%E6%88%B7%20%26%20%E5%B8%B8%E6%9D%A5",
             "toast 授予积分成功！", "screen VipDetailViewController", "  label labelVipPoint \"250\"" }))
+        << run.text;
+    // The chooser shows which way is chosen, as its check boxes do.
+    EXPECT_TRUE(inOrder(run.lines,
+        { "show ChoosePreferentialWayViewController", "  row 0 0 \"金卡 | 8.5折\" unchecked",
+            "  row 0 1 \"满100减20（抵20.00元） | 满100.00元\" checked" }))
         << run.text;
     EXPECT_THAT(run.lines,
         ::testing::Contains(

@@ -271,6 +271,37 @@ TEST_F(ScriptRunnerTest, typing_goes_key_by_key_through_the_field_delegate)
     EXPECT_EQ(run("type missingField x"), 2);
 }
 
+// A field that only leads to a screen of its own, where the typing happens
+// (the members tab's search field).
+class LeadsToSearch : public kit::TextFieldDelegate {
+public:
+    std::shared_ptr<kit::NavigationController> navigation;
+    std::shared_ptr<kit::TextField> searchField
+        = std::make_shared<kit::TextField>(graphics::Rect { 10, 80, 300, 40 });
+    void textFieldDidBeginEditing(kit::TextField& field) override
+    {
+        field.resignFirstResponder();
+        auto search = std::make_shared<PushedScreen>();
+        search->view()->addSubview(searchField);
+        navigation->pushViewController(search, true);
+        searchField->becomeFirstResponder();
+    }
+};
+
+TEST_F(ScriptRunnerTest, typing_into_a_field_that_leads_elsewhere_types_where_the_keyboard_went)
+{
+    auto leads = std::make_shared<LeadsToSearch>();
+    leads->navigation = navigation;
+    auto entry = std::make_shared<kit::TextField>(graphics::Rect { 160, 265, 150, 30 });
+    entry->setName("tvSearchContent");
+    entry->setDelegate(leads);
+    screen->view()->addSubview(entry);
+
+    EXPECT_EQ(run("type tvSearchContent 王芳\n"), 0);
+    EXPECT_EQ(leads->searchField->text(), "王芳");
+    EXPECT_EQ(entry->text(), "");
+}
+
 TEST_F(ScriptRunnerTest, rows_are_checked_against_the_list_before_the_tap)
 {
     EXPECT_EQ(run("row 2\nrow 0 0\n"), 0);
@@ -348,6 +379,33 @@ TEST_F(ScriptRunnerTest, idle_waits_for_the_reply_and_for_what_the_reply_sets_go
     EXPECT_THAT(heard, ElementsAre("ok", "none"));
     EXPECT_EQ(tracing->inFlight(), 0);
     EXPECT_LE(foundation::RunLoop::main().now() - start, 15.0);
+}
+
+TEST_F(ScriptRunnerTest, idle_returns_only_once_the_overlay_has_faded_and_the_toast_has_gone)
+{
+    auto reply = net::FakeTransport::Reply::status(200, "ok");
+    reply.delay = 1.0;
+    fake->addReply("/login", reply);
+    screen->farButton->addAction(
+        [this](kit::Control&) {
+            auto hud = ProgressHUD::showHUDAddedTo(harness.window(), true);
+            hud->setLabelText("正在登录...");
+            net::URLConnection::sendAsynchronousRequest(
+                net::URLRequest("http://127.0.0.1:9/login"), nullptr, [hud](auto&, auto&, auto&) {
+                    hud->hide(true);
+                    ToastView::makeText("登录成功")->show();
+                });
+        },
+        kit::ControlEvent::TouchUpInside);
+
+    EXPECT_EQ(run("tap btnFar\nidle\nshow\n"), 0);
+    EXPECT_THAT(lines, Contains("toast 登录成功"));
+    EXPECT_THAT(lines, Contains("  button btnOK \"确定\""));
+    for (const auto& line : lines)
+        EXPECT_TRUE(line.find("  ") != 0 || line.find("登") == std::string::npos) << "still up: " << line;
+    const auto& onTop = harness.window()->subviews();
+    EXPECT_TRUE(std::none_of(onTop.begin(), onTop.end(),
+        [](const auto& view) { return std::dynamic_pointer_cast<ProgressHUD>(view) != nullptr; }));
 }
 
 TEST_F(ScriptRunnerTest, scan_reaches_only_an_open_scanner_and_waits_for_it_to_hand_the_code_back)

@@ -50,6 +50,22 @@ std::vector<AnimationBlock>& animationBlocks()
     return blocks;
 }
 
+std::size_t& animationsUnderWayCount()
+{
+    static std::size_t count = 0;
+    return count;
+}
+
+// Counts one animation from its start until its completion has run, or
+// until its timer is dropped unfired (a loop reset), whichever comes first.
+class AnimationUnderWay {
+public:
+    AnimationUnderWay() { ++animationsUnderWayCount(); }
+    ~AnimationUnderWay() { --animationsUnderWayCount(); }
+    AnimationUnderWay(const AnimationUnderWay&) = delete;
+    AnimationUnderWay& operator=(const AnimationUnderWay&) = delete;
+};
+
 graphics::AffineTransform toSuperview(
     const graphics::Rect& bounds, graphics::Point center, const graphics::AffineTransform& transform)
 {
@@ -578,8 +594,16 @@ void View::animate(
         return;
     double after
         = std::max(0.0, (std::isfinite(duration) ? duration : 0) + (std::isfinite(delay) ? delay : 0));
-    foundation::Timer::scheduledTimer(
-        after, false, [completion = std::move(completion)] { completion(true); });
+    foundation::Timer::scheduledTimer(after, false,
+        [completion = std::move(completion), underWay = std::make_shared<AnimationUnderWay>()]() mutable {
+            underWay.reset();
+            completion(true);
+        });
+}
+
+std::size_t View::animationsUnderWay()
+{
+    return animationsUnderWayCount();
 }
 
 void View::beginAnimations()

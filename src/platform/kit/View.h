@@ -191,6 +191,9 @@ public:
     static void setAnimationDidStop(std::function<void(bool finished)> didStop);
     static void commitAnimations();
     static constexpr double defaultAnimationDuration = 0.2;
+    // Animations with a completion still to run: while any is, what the
+    // window shows is on its way somewhere (an overlay fading out).
+    static std::size_t animationsUnderWay();
 
     // Runs the layout pass and then the display pass for every window now.
     // Values other libraries keep on this view for its lifetime.
