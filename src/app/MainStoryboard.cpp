@@ -38,6 +38,8 @@ void MainStoryboard::registerScreens()
             // icon must show from the first start.
             stack->navigationBar()->setBackgroundImage(
                 ColorUtil::getUIImageByUIColor(ColorUtil::getUIColorByHex(BaseViewController::barColorHex)));
+            // White titles on the green, as the screens' own title labels are.
+            stack->navigationBar()->setTitleTextColor(graphics::Color::white());
             stacks.push_back(std::move(stack));
         }
         home->setViewControllers(std::move(stacks));

@@ -48,6 +48,9 @@ void VipConsumeViewController::initViews()
     m_tvDescription->setName("tvDescription");
     m_tvDescription->setPlaceholder("备注(选填)");
     m_tvDescription->setBackgroundColor(graphics::Color::white());
+    // The remark starts where the rows' captions do, not at the screen's edge.
+    m_tvDescription->setLeftView(std::make_shared<kit::View>(graphics::Rect { 0, 0, 15, MemberPartRow::height }));
+    m_tvDescription->setLeftViewMode(kit::TextFieldViewMode::Always);
     m_tvDescription->setKeyboardType(kit::KeyboardType::Default);
     m_tvDescription->setDelegate(self());
     scrollView()->addSubview(m_tvDescription);

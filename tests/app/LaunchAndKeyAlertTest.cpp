@@ -109,6 +109,12 @@ TEST_F(LaunchTest, home_tabs_have_titles_artwork_and_registered_roots)
     auto bar = collectStack->navigationBar()->backgroundImage();
     ASSERT_TRUE(bar);
     EXPECT_EQ(bar->pixelAt(0, 0), graphics::Color::fromRgb24(0x3AAA24));
+    // Titles of the bar (the scanner's, the takings') are read on that green.
+    for (const auto& stack : tabs) {
+        auto navigation = std::dynamic_pointer_cast<kit::NavigationController>(stack);
+        ASSERT_TRUE(navigation);
+        EXPECT_EQ(navigation->navigationBar()->titleTextColor(), graphics::Color::white());
+    }
 }
 
 class KeyAlertTest : public ShellFixture {
