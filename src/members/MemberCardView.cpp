@@ -17,14 +17,22 @@ MemberCardView::MemberCardView(double width)
     m_ivBg->setName("ivBg");
     m_ivBg->setImage(graphics::Image::named("BgVipDetail"));
     addSubview(m_ivBg);
-    m_labelVipName = addLabel("labelVipName", { 15, 70, 150, 22 }, 17);
-    m_labelVipNum = addLabel("labelVipNum", { 15, 94, 200, 18 }, 13);
+    m_labelVipName = addLabel("labelVipName", { 15, 66, 150, 22 }, 17);
+    m_labelVipNum = addLabel("labelVipNum", { 15, 88, 200, 18 }, 13);
     double third = width / 3;
-    m_labelVipMoney = addLabel("labelVipMoney", { 0, 120, third, 20 }, 14);
-    m_labelVipFreeMoney = addLabel("labelVipFreeMoney", { third, 120, third, 20 }, 14);
-    m_labelVipPoint = addLabel("labelVipPoint", { 2 * third, 120, third, 20 }, 14);
+    m_labelVipMoney = addLabel("labelVipMoney", { 0, 108, third, 20 }, 14);
+    m_labelVipFreeMoney = addLabel("labelVipFreeMoney", { third, 108, third, 20 }, 14);
+    m_labelVipPoint = addLabel("labelVipPoint", { 2 * third, 108, third, 20 }, 14);
     for (const auto& figure : { m_labelVipMoney, m_labelVipFreeMoney, m_labelVipPoint })
         figure->setTextAlignment(graphics::TextAlignment::Center);
+    // Three bare figures do not say which is the balance: captioned as on
+    // the member's detail.
+    const char* captions[] = { "余额", "赠送余额", "积分" };
+    for (int i = 0; i < 3; ++i) {
+        auto caption = addLabel("", { third * i, 128, third, 16 }, 11);
+        caption->setText(captions[i]);
+        caption->setTextAlignment(graphics::TextAlignment::Center);
+    }
 }
 
 std::shared_ptr<kit::Label> MemberCardView::addLabel(
