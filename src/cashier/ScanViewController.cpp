@@ -161,6 +161,15 @@ void ScanViewController::back()
         navigationController()->popViewControllerAnimated(true);
 }
 
+bool ScanViewController::takeTypedCode(const std::string& code)
+{
+    if (code.empty() || !endWaiting(Reading::CodeTaken))
+        return false;
+    m_code = code;
+    stopReading();
+    return true;
+}
+
 bool ScanViewController::startReading()
 {
     std::optional<foundation::Error> error;
@@ -231,6 +240,16 @@ void ScanViewController::showCameraTrouble(std::string_view text)
     label->setTextAlignment(graphics::TextAlignment::Center);
     label->setNumberOfLines(0);
     m_viewPreview->addSubview(label);
+
+    auto hint = std::make_shared<kit::Label>(
+        graphics::Rect { 20, bounds.height() / 2 + 30, bounds.width() - 40, 40 });
+    hint->setName("labelTypeCode");
+    hint->setText(std::string(typeCodeText));
+    hint->setTextColor(graphics::Color::fromWhite(0.75));
+    hint->setFont(graphics::Font::systemFont(13));
+    hint->setTextAlignment(graphics::TextAlignment::Center);
+    hint->setNumberOfLines(0);
+    m_viewPreview->addSubview(hint);
 }
 
 void ScanViewController::moveScanLayer()

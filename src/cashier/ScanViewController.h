@@ -34,6 +34,8 @@ public:
     // Shown over the preview when there is no picture to show.
     static constexpr std::string_view noCameraText = "没有找到可用的摄像头";
     static constexpr std::string_view cameraFailedText = "摄像头无法打开，请检查后重试";
+    // Under either: the scanner also takes a code typed on a keyboard.
+    static constexpr std::string_view typeCodeText = "也可用扫码枪或键盘输入条码，按回车确认";
 
     ~ScanViewController() override;
 
@@ -44,6 +46,10 @@ public:
     bool shouldAutorotate() const override { return false; }
 
     void back();
+    // A hand-held scanner types what it reads, then Return, as at shop
+    // counters: its code is taken as the camera's would be. False once the
+    // wait is over (a code taken, or back pressed).
+    bool takeTypedCode(const std::string& code);
     // False when the camera cannot be opened: the screen then stays without
     // a picture until the user goes back.
     bool startReading();

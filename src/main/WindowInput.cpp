@@ -6,7 +6,11 @@
 #include "platform/kit/TextView.h"
 #include "platform/kit/Window.h"
 
+#include <algorithm>
+#include <cmath>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -40,13 +44,34 @@ std::optional<Decoded> decodeFirst(std::string_view bytes)
     return Decoded { point, length };
 }
 
-template<class Action> void withFirstResponder(kit::Window& window, Action action)
+// False when no input has the keyboard.
+template<class Action> bool withFirstResponder(kit::Window& window, Action action)
 {
     kit::View* responder = window.firstResponder();
     if (auto* field = dynamic_cast<kit::TextField*>(responder))
         action(*field);
     else if (auto* view = dynamic_cast<kit::TextView*>(responder))
         action(*view);
+    else
+        return false;
+    return true;
+}
+
+// More than any code a scanner reads.
+constexpr std::size_t maximumTypedCode = 256;
+
+// The inputs a person could touch, with where they are on the window.
+void collectInputs(kit::View& view, std::vector<std::pair<graphics::Point, kit::View*>>& inputs)
+{
+    if (view.isHidden() || view.alpha() <= 0 || !view.isUserInteractionEnabled())
+        return;
+    auto* field = dynamic_cast<kit::TextField*>(&view);
+    if ((field && field->isEnabled()) || dynamic_cast<kit::TextView*>(&view)) {
+        inputs.emplace_back(view.convertPointToView({ 0, 0 }, nullptr), &view);
+        return;
+    }
+    for (const auto& sub : view.subviews())
+        collectInputs(*sub, inputs);
 }
 
 } // namespace
@@ -65,6 +90,8 @@ void WindowInput::pointerDown(kit::Window& window, graphics::Point point, double
     // An alert is modal: the screen under it takes no touches.
     if (kit::AlertView::visibleAlert())
         return;
+    // A tap starts something else: keys typed before it were not a code.
+    m_typedCode.clear();
     m_pointerDown = true;
     window.touchDown(point, timestamp);
 }
@@ -106,7 +133,9 @@ void WindowInput::text(kit::Window& window, const std::string& utf8)
         }
         return;
     }
-    withFirstResponder(window, [&](auto& input) { input.insertText(utf8); });
+    if (!withFirstResponder(window, [&](auto& input) { input.insertText(utf8); }) && m_codeReader
+        && m_typedCode.size() + utf8.size() <= maximumTypedCode)
+        m_typedCode += utf8;
 }
 
 void WindowInput::paste(kit::Window& window, std::string_view clipboard)
@@ -182,11 +211,16 @@ void WindowInput::enter(kit::Window& window)
             alert->pressButtonAtIndex(0);
         return;
     }
-    withFirstResponder(window, [](auto& input) { input.returnKey(); });
+    if (withFirstResponder(window, [](auto& input) { input.returnKey(); }))
+        return;
+    std::string code = std::exchange(m_typedCode, {});
+    if (!code.empty() && m_codeReader)
+        m_codeReader(code);
 }
 
 void WindowInput::escape()
 {
+    m_typedCode.clear();
     if (auto alert = kit::AlertView::visibleAlert()) {
         m_alertField = 0;
         if (alert->numberOfButtons() > 0)
@@ -194,8 +228,29 @@ void WindowInput::escape()
     }
 }
 
-void WindowInput::tab()
+void WindowInput::tab(kit::Window& window, bool backward)
 {
-    if (kit::AlertView::visibleAlert())
-        ++m_alertField;
+    if (kit::AlertView::visibleAlert()) {
+        m_alertField += backward ? -1 : 1;
+        return;
+    }
+    std::vector<std::pair<graphics::Point, kit::View*>> inputs;
+    collectInputs(window, inputs);
+    if (inputs.empty())
+        return;
+    // Reading order: by row (fields side by side share one), then across.
+    std::stable_sort(inputs.begin(), inputs.end(), [](const auto& a, const auto& b) {
+        double rowA = std::round(a.first.y);
+        double rowB = std::round(b.first.y);
+        return rowA != rowB ? rowA < rowB : a.first.x < b.first.x;
+    });
+    auto count = static_cast<long>(inputs.size());
+    auto current = std::find_if(inputs.begin(), inputs.end(),
+        [&](const auto& input) { return input.second == window.firstResponder(); });
+    long next;
+    if (current == inputs.end())
+        next = backward ? count - 1 : 0;
+    else
+        next = ((current - inputs.begin()) + (backward ? count - 1 : 1)) % count;
+    inputs[static_cast<std::size_t>(next)].second->becomeFirstResponder();
 }

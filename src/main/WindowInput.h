@@ -4,6 +4,7 @@
 #include "platform/kit/Window.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -18,6 +19,10 @@ class TextField;
 // the keyboard. Alerts are painted, not views, so while one is up the
 // keyboard works it instead: text goes to its selected field, Tab selects
 // the next field, Return presses its first button and Escape its last.
+// Without an alert, Tab (Shift+Tab back) moves the keyboard to the screen's
+// next field in reading order, as a desktop user expects.
+// Keys typed while no input has the keyboard are a hand-held scanner that
+// types what it reads: Return hands them to the code reader.
 // Main thread only.
 class WindowInput {
 public:
@@ -39,7 +44,10 @@ public:
     void backspace(kit::Window& window);
     void enter(kit::Window& window);
     void escape();
-    void tab();
+    void tab(kit::Window& window, bool backward = false);
+    // Takes a code typed with no input in edit; true when it was used (an
+    // open scanner took it).
+    void setCodeReader(std::function<bool(const std::string&)> reader) { m_codeReader = std::move(reader); }
 
     // The text a key stands for when no input method says: Latin-1 and
     // Unicode key symbols, as UTF-8; empty for every other key.
@@ -54,4 +62,6 @@ private:
 
     bool m_pointerDown = false;
     int m_alertField = 0;
+    std::function<bool(const std::string&)> m_codeReader;
+    std::string m_typedCode;
 };

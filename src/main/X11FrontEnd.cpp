@@ -1,6 +1,8 @@
 #include "main/X11FrontEnd.h"
 
+#include "cashier/ScanViewController.h"
 #include "main/DescriptorWatcher.h"
+#include "main/ScreenInspector.h"
 #include "main/WindowInput.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Strings.h"
@@ -140,6 +142,13 @@ public:
         m_endOfTurn = loop.addEndOfTurnHook([this] { paintIfChanged(); });
         m_watcher
             = std::make_unique<DescriptorWatcher>(ConnectionNumber(connection.display), [this] { drain(); });
+        // A scanner that types is the camera of a desk without one.
+        m_input.setCodeReader([](const std::string& code) {
+            auto window = kit::Window::keyWindow();
+            auto top = window ? ScreenInspector::topViewController(*window) : nullptr;
+            auto scanner = std::dynamic_pointer_cast<ScanViewController>(top);
+            return scanner && scanner->takeTypedCode(code);
+        });
         // Events queued while the app started, and the first picture.
         m_exposed = true;
         postDrain();
@@ -315,7 +324,7 @@ private:
             return;
         case XK_Tab:
         case XK_ISO_Left_Tab:
-            m_input.tab();
+            m_input.tab(window, symbol == XK_ISO_Left_Tab || (event.state & ShiftMask) != 0);
             return;
         default:
             break;

@@ -233,6 +233,17 @@ TEST_F(Scanner, leaving_by_back_reports_nothing_and_turns_the_camera_off)
     harness.runUntilIdle();
     EXPECT_EQ(stack->topViewController(), catcher);
     EXPECT_TRUE(catcher->codes.empty());
+    EXPECT_FALSE(scanner->takeTypedCode("late")) << "a scanner left by back takes no typed code";
+
+    // A hand-held scanner that types stands in for the camera, once.
+    scanner = open();
+    ASSERT_TRUE(scanner);
+    EXPECT_FALSE(scanner->takeTypedCode(""));
+    EXPECT_TRUE(scanner->takeTypedCode("6200000000001"));
+    EXPECT_FALSE(scanner->takeTypedCode("6200000000002"));
+    harness.runUntilIdle();
+    EXPECT_EQ(catcher->codes, std::vector<std::string> { "6200000000001" });
+    expectOnlyTheScannerPopped();
 }
 
 TEST_F(Scanner, a_code_and_then_back_in_one_turn_pop_once_and_report_the_code_once)

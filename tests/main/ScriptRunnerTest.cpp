@@ -468,7 +468,7 @@ TEST_F(ScriptRunnerTest, window_keys_reach_the_alert_fields_before_the_screen_un
     alert->show();
     harness.runUntilIdle();
     input.text(window, "k");
-    input.tab();
+    input.tab(window);
     input.text(window, "s");
     input.text(window, "x");
     input.backspace(window);
@@ -479,6 +479,66 @@ TEST_F(ScriptRunnerTest, window_keys_reach_the_alert_fields_before_the_screen_un
     harness.runUntilIdle();
     ASSERT_FALSE(harness.alerts().shown().empty());
     EXPECT_EQ(harness.alerts().shown().back().closedWith, 0);
+}
+
+TEST_F(ScriptRunnerTest, window_tab_moves_the_keyboard_through_the_screens_fields_in_reading_order)
+{
+    WindowInput input;
+    auto& window = *harness.window();
+    auto name = harness.find<kit::TextField>("nameField");
+    auto addField = [&](graphics::Rect frame) {
+        auto field = std::make_shared<kit::TextField>(frame);
+        screen->view()->addSubview(field);
+        return field;
+    };
+    // Added after the name field, but above it on the screen.
+    auto user = addField({ 10, 180, 140, 30 });
+    auto hidden = addField({ 160, 180, 140, 30 });
+    hidden->setHidden(true);
+    auto off = addField({ 160, 180, 140, 30 });
+    off->setEnabled(false);
+
+    input.tab(window);
+    EXPECT_TRUE(user->isFirstResponder());
+    input.text(window, "boss");
+    input.tab(window);
+    EXPECT_TRUE(name->isFirstResponder());
+    input.tab(window);
+    EXPECT_TRUE(user->isFirstResponder()) << "past the last field it comes round";
+    input.tab(window, true);
+    EXPECT_TRUE(name->isFirstResponder());
+    EXPECT_EQ(user->text(), "boss");
+}
+
+TEST_F(ScriptRunnerTest, window_keys_typed_with_no_field_in_edit_are_a_code_handed_over_on_return)
+{
+    WindowInput input;
+    auto& window = *harness.window();
+    std::vector<std::string> codes;
+    input.setCodeReader([&](const std::string& code) {
+        codes.push_back(code);
+        return true;
+    });
+    input.text(window, "6200");
+    input.text(window, "000001");
+    input.enter(window);
+    input.enter(window);
+    // Keys before a tap, or before Escape, were not a code.
+    input.text(window, "stray");
+    input.pointerDown(window, { 300, 10 });
+    input.pointerUp(window, { 300, 10 });
+    input.text(window, "x");
+    input.escape();
+    input.enter(window);
+    input.text(window, std::string(300, '9'));
+    input.enter(window);
+    // With a field in edit, the keys are the field's.
+    auto field = harness.find<kit::TextField>("nameField");
+    field->becomeFirstResponder();
+    input.text(window, "ab");
+    input.enter(window);
+    EXPECT_THAT(codes, ElementsAre("6200000001"));
+    EXPECT_EQ(field->text(), "ab");
 }
 
 TEST_F(ScriptRunnerTest, pulls_drag_the_list_far_enough_to_refresh_it_from_either_end)
