@@ -53,35 +53,39 @@ std::shared_ptr<NetworkEngine> NetUtil::sharedEngine()
 }
 
 void NetUtil::doPost(std::string_view path, const std::optional<std::string>& progressText,
-    const Parameters& parameters, ReplyTextCallback callback)
+    const Parameters& parameters, ReplyTextCallback callback, FailureCallback failure)
 {
-    send(Variant::WithProgress, path, progressText, nullptr, &parameters, std::move(callback));
+    send(Variant::WithProgress, path, progressText, nullptr, &parameters, std::move(callback),
+        std::move(failure));
 }
 
 void NetUtil::doGet(
     std::string_view path, const std::optional<std::string>& progressText, ReplyTextCallback callback)
 {
-    send(Variant::Get, path, progressText, nullptr, nullptr, std::move(callback));
+    send(Variant::Get, path, progressText, nullptr, nullptr, std::move(callback), nullptr);
 }
 
 void NetUtil::doPostForDownRefresh(std::string_view path, const std::shared_ptr<kit::ScrollView>& scrollView,
     const Parameters& parameters, ReplyTextCallback callback)
 {
-    send(Variant::DownRefresh, path, std::nullopt, scrollView, &parameters, std::move(callback));
+    send(Variant::DownRefresh, path, std::nullopt, scrollView, &parameters, std::move(callback), nullptr);
 }
 
 void NetUtil::doPostForNotLoading(
     std::string_view path, const Parameters& parameters, ReplyTextCallback callback)
 {
-    send(Variant::NotLoading, path, std::nullopt, nullptr, &parameters, std::move(callback));
+    send(Variant::NotLoading, path, std::nullopt, nullptr, &parameters, std::move(callback), nullptr);
 }
 
 void NetUtil::send(Variant variant, std::string_view path, const std::optional<std::string>& progressText,
     const std::shared_ptr<kit::ScrollView>& scrollView, const Parameters* parameters,
-    ReplyTextCallback callback)
+    ReplyTextCallback callback, FailureCallback failure)
 {
-    if (!isConnectionAvailable())
+    if (!isConnectionAvailable()) {
+        if (failure)
+            failure();
         return;
+    }
     auto engine = sharedEngine();
     NetworkOperation::Pointer operation;
     if (parameters) {
@@ -97,6 +101,8 @@ void NetUtil::send(Variant variant, std::string_view path, const std::optional<s
         // An agent address that makes no URL cannot be reached either.
         if (ui)
             ui->toast(std::string(noNetworkMessage));
+        if (failure)
+            failure();
         return;
     }
     bool const withProgress = variant == Variant::WithProgress || variant == Variant::Get;
@@ -109,7 +115,7 @@ void NetUtil::send(Variant variant, std::string_view path, const std::optional<s
             if (ui && progress)
                 ui->closeProgressDialog(progress);
         },
-        [ui, progress, variant, weakList](const NetworkOperation::Pointer&, const NetworkError&) {
+        [ui, progress, variant, weakList, failure](const NetworkOperation::Pointer&, const NetworkError&) {
             bool const twice = variant == Variant::Get || variant == Variant::NotLoading;
             if (ui)
                 ui->toast(std::string(twice ? noNetworkMessageTwice : noNetworkMessage));
@@ -117,6 +123,8 @@ void NetUtil::send(Variant variant, std::string_view path, const std::optional<s
                 ui->closeProgressDialog(progress);
             if (variant == Variant::DownRefresh)
                 NetUtilSign::endRefreshing(weakList.lock());
+            if (failure)
+                failure();
         });
     engine->enqueueOperation(operation);
 }

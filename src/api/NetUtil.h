@@ -3,6 +3,7 @@
 #include "api/NetUtilSign.h"
 #include "api/RequestCallbacks.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -25,20 +26,24 @@ class ScrollView;
 //
 // A completed answer of any status the engine takes as success reaches the
 // callback as text (absent when it is not UTF-8); every failure ends here in
-// the no-network toast, and the callback never runs. Main thread only.
+// the no-network toast, and the callback never runs. A screen that blocks its
+// control while the request is out hears of a failure through the optional
+// failure block, after the toast and the overlay. Main thread only.
 class NetUtil {
 public:
     // Sent in insertion order, keys and values form-escaped by the engine.
     using Parameters = NetUtilSign::Parameters;
+    // The request is over without a reply: no network, or the engine failed it.
+    using FailureCallback = std::function<void()>;
 
     static constexpr std::string_view noNetworkMessage = NetUtilSign::noNetworkMessage;
     // The GET and the quiet POST say it with two marks.
     static constexpr std::string_view noNetworkMessageTwice = "连接失败，请检查您的网络连接！！";
 
     // With the progress overlay (no label for an absent text), closed after
-    // the callback or the toast.
+    // the callback or the toast. Exactly one of the two blocks runs.
     static void doPost(std::string_view path, const std::optional<std::string>& progressText,
-        const Parameters& parameters, ReplyTextCallback callback);
+        const Parameters& parameters, ReplyTextCallback callback, FailureCallback failure = nullptr);
     static void doGet(
         std::string_view path, const std::optional<std::string>& progressText, ReplyTextCallback callback);
     // No overlay; on a failure the list's header and footer stop refreshing
@@ -69,5 +74,5 @@ private:
     enum class Variant { WithProgress, Get, DownRefresh, NotLoading };
     static void send(Variant variant, std::string_view path, const std::optional<std::string>& progressText,
         const std::shared_ptr<kit::ScrollView>& scrollView, const Parameters* parameters,
-        ReplyTextCallback callback);
+        ReplyTextCallback callback, FailureCallback failure);
 };

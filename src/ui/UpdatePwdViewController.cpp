@@ -89,6 +89,9 @@ void UpdatePwdViewController::touchesEnded(const kit::Touch&)
 
 void UpdatePwdViewController::updatePwd()
 {
+    // The overlay lets touches through: a second tap must not send again.
+    if (m_requestOut)
+        return;
     auto const sourcePwd = foundation::trimWhitespaceAndNewlines(m_tvSourcePwd->text());
     auto const newPwd = foundation::trimWhitespaceAndNewlines(m_tvNewPwd->text());
     auto const confirmPwd = foundation::trimWhitespaceAndNewlines(m_tvConfirmNewPwd->text());
@@ -113,9 +116,24 @@ void UpdatePwdViewController::updatePwd()
     parameters["password"] = Md5Util::md5_32(sourcePwd);
     parameters["newpassword"] = newPasswordMd5;
     std::weak_ptr<UpdatePwdViewController> weak = selfUpdatePwd();
-    NetUtil::doPost(URLConfig::MODIFY_STAFF_PASSWORD, std::nullopt, parameters,
-        [weak, userName = parameters["username"], newPasswordMd5](
-            const std::optional<std::string>& reply) { replied(weak, reply, userName, newPasswordMd5); });
+    setRequestOut(true);
+    NetUtil::doPost(
+        URLConfig::MODIFY_STAFF_PASSWORD, std::nullopt, parameters,
+        [weak, userName = parameters["username"], newPasswordMd5](const std::optional<std::string>& reply) {
+            if (auto strong = weak.lock())
+                strong->setRequestOut(false);
+            replied(weak, reply, userName, newPasswordMd5);
+        },
+        [weak] {
+            if (auto strong = weak.lock())
+                strong->setRequestOut(false);
+        });
+}
+
+void UpdatePwdViewController::setRequestOut(bool out)
+{
+    m_requestOut = out;
+    m_btnUpdatePwd->setEnabled(!out);
 }
 
 void UpdatePwdViewController::replied(const std::weak_ptr<UpdatePwdViewController>& weak,

@@ -12,7 +12,8 @@ class TextField;
 } // namespace kit
 
 // Changes the signed-in staff member's password through the agent API: the
-// old password, the new one and its confirmation, all trimmed.
+// old password, the new one and its confirmation, all trimmed. The button
+// stays blocked while the change is out, until its reply or its failure.
 class UpdatePwdViewController : public BaseViewController {
 public:
     static constexpr std::string_view nibName = "UpdatePwdViewController";
@@ -36,6 +37,7 @@ private:
     static void replied(const std::weak_ptr<UpdatePwdViewController>& weak,
         const std::optional<std::string>& reply, const std::string& userName,
         const std::string& newPasswordMd5);
+    void setRequestOut(bool out);
     std::shared_ptr<UpdatePwdViewController> selfUpdatePwd()
     {
         return std::static_pointer_cast<UpdatePwdViewController>(shared_from_this());
@@ -45,4 +47,5 @@ private:
     std::shared_ptr<kit::TextField> m_tvNewPwd;
     std::shared_ptr<kit::TextField> m_tvConfirmNewPwd;
     std::shared_ptr<kit::Button> m_btnUpdatePwd;
+    bool m_requestOut { false };
 };

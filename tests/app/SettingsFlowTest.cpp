@@ -5,12 +5,15 @@
 #include "netengine/NetworkEngine.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/kit/AlertView.h"
+#include "platform/kit/Button.h"
 #include "platform/kit/TextField.h"
 #include "platform/kit/Window.h"
 #include "support/InputDriver.h"
 #include "ui/LoginViewController.h"
 #include "ui/SettingViewController.h"
 #include "ui/UpdatePwdViewController.h"
+
+#include <thread>
 
 using support::InputDriver;
 
@@ -70,7 +73,7 @@ protected:
         return std::dynamic_pointer_cast<UpdatePwdViewController>(topScreen());
     }
 
-    void changePassword(UpdatePwdViewController& screen, const std::string& old, const std::string& fresh,
+    static void fill(UpdatePwdViewController& screen, const std::string& old, const std::string& fresh,
         const std::string& confirm)
     {
         for (auto& [field, text] : { std::pair { screen.tvSourcePwd(), old },
@@ -78,6 +81,12 @@ protected:
             InputDriver::clear(*field);
             InputDriver::type(*field, text);
         }
+    }
+
+    void changePassword(UpdatePwdViewController& screen, const std::string& old, const std::string& fresh,
+        const std::string& confirm)
+    {
+        fill(screen, old, fresh, confirm);
         ASSERT_TRUE(tap(*screen.btnUpdatePwd()));
         settle();
     }
@@ -188,6 +197,33 @@ TEST_F(SettingsTest, password_change_failures_close_the_overlay_and_say_what_hap
     EXPECT_EQ(setting("PASS_WORD"), Md5Util::md5_32("123456"));
     EXPECT_EQ(topScreen(), screen) << "a refused change leaves the screen with what was typed";
     EXPECT_FALSE(overlayUp());
+}
+
+TEST_F(SettingsTest, password_change_goes_out_once_while_out_and_its_button_opens_after_any_ending)
+{
+    std::string const path = "/Api/Alipay/modifyStaffPassword";
+    auto screen = openPasswordChange();
+    ASSERT_TRUE(screen);
+    auto const& button = screen->btnUpdatePwd();
+    slowOnce(path, 2000);
+    fill(*screen, "wrong", "654321", "654321");
+    ASSERT_TRUE(tap(*button));
+    EXPECT_FALSE(button->isEnabled());
+    screen->updatePwd();
+    // The slow answer is timed from the moment the worker sends the request.
+    while (NetworkEngine::operationsNotYetSent() > 0)
+        std::this_thread::yield();
+    m_harness.advance(3);
+    settle();
+    EXPECT_EQ(requestsTo(path).size(), 1u) << "a second tap while the first is out sends nothing";
+    EXPECT_TRUE(button->isEnabled()) << "a refusal leaves the screen usable";
+
+    failOnce(merchant::FaultKind::Drop, path);
+    changePassword(*screen, "123456", "654321", "654321");
+    EXPECT_TRUE(button->isEnabled()) << "a failed request must not leave the button blocked for good";
+    changePassword(*screen, "123456", "654321", "654321");
+    EXPECT_EQ(requestsTo(path).size(), 3u);
+    EXPECT_EQ(m_toasts, (std::vector<std::string> { "原密码错误", "连接失败，请检查您的网络连接！", "密码修改成功" }));
 }
 
 } // namespace
