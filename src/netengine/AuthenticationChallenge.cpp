@@ -27,6 +27,11 @@ AuthenticationChallenge::AuthenticationChallenge(AuthenticationMethod method, st
 {
 }
 
+AuthenticationChallenge::~AuthenticationChallenge()
+{
+    continueWithoutCredential();
+}
+
 AuthenticationMethod AuthenticationChallenge::methodOf(const net::HTTPURLResponse& response)
 {
     auto field = challengeField(response);

@@ -31,6 +31,11 @@ public:
 
     AuthenticationChallenge(AuthenticationMethod method, std::string host, std::optional<std::string> realm,
         int previousFailureCount, net::HTTPURLResponse failureResponse, Answer answer);
+    // A challenge let go without an answer goes on without a credential: the
+    // asking answer stands, and the request never waits for ever.
+    ~AuthenticationChallenge();
+    AuthenticationChallenge(const AuthenticationChallenge&) = delete;
+    AuthenticationChallenge& operator=(const AuthenticationChallenge&) = delete;
 
     // The strongest scheme the answer's "WWW-Authenticate" (or
     // "Proxy-Authenticate") offers, and its realm.

@@ -210,6 +210,13 @@ TEST_F(EngineTest, challenges_are_answered_once_with_the_operations_credentials)
     settle();
     EXPECT_EQ(asked, AuthenticationMethod::HTTPDigest);
     EXPECT_EQ(events.back(), "refused error -1012");
+
+    // A handler that lets the challenge go unanswered must not hold its slot for ever.
+    auto ignored = get("/basic", "ignored");
+    ignored->setAuthHandler([](const std::shared_ptr<AuthenticationChallenge>&) {});
+    engine->enqueueOperation(ignored);
+    settle();
+    EXPECT_EQ(events.back(), "ignored error 401");
 }
 
 TEST_F(EngineTest, cancelled_slow_operation_runs_no_handler_and_frees_its_slot)
