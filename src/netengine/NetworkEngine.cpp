@@ -6,6 +6,7 @@
 #include "platform/foundation/NeverDestroyed.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/OperationQueue.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Strings.h"
 #include "platform/graphics/Image.h"
 #include "platform/kit/Application.h"
@@ -47,18 +48,33 @@ struct SharedQueue {
         queue->setName("NetworkEngine");
         queue->setMaxConcurrentOperationCount(NetworkEngine::wifiWidth);
         std::weak_ptr<foundation::OperationQueue> weak = queue;
-        countWatch = queue->observeOperationCount([weak](std::size_t count) {
+        countWatch = queue->observeOperationCount([this, weak](std::size_t count) {
             foundation::NotificationCenter::defaultCenter().postNotificationName(
                 kNetworkEngineOperationCountChanged, std::make_shared<std::size_t>(count),
                 foundation::Json { { "count", count } });
-            foundation::DispatchQueue::main()->async([weak] {
-                auto queue = weak.lock();
-                auto* application = kit::Application::sharedApplication();
-                if (queue && application)
-                    application->setNetworkActivityIndicatorVisible(queue->operationCount() > 0);
-            });
+            showActivity(weak);
         });
     }
+
+    // The indicator is the main thread's; it shows the queue's count when it
+    // is set, so one update waiting for the main thread serves every change
+    // made meanwhile instead of waking it once per operation added or done.
+    void showActivity(const std::weak_ptr<foundation::OperationQueue>& weak)
+    {
+        auto update = [this, weak] {
+            indicatorUpdateQueued = false;
+            auto queue = weak.lock();
+            auto* application = kit::Application::sharedApplication();
+            if (queue && application)
+                application->setNetworkActivityIndicatorVisible(queue->operationCount() > 0);
+        };
+        if (foundation::RunLoop::isMainThread())
+            update();
+        else if (!indicatorUpdateQueued.exchange(true))
+            foundation::DispatchQueue::main()->async(update);
+    }
+
+    std::atomic<bool> indicatorUpdateQueued { false };
 };
 
 SharedQueue& shared()
@@ -287,7 +303,10 @@ void NetworkEngine::enqueueOperation(const NetworkOperation::Pointer& operation,
         // and only the check of the network waits for a worker.
         operation->setCacheHandler(cacheHandler());
         addToSharedQueue(operation);
-        m_operationQueue->async([self] { self->freezeWhenUnreachable(); });
+        // Freezing needs the cache; without it the question of the network,
+        // which may have to resolve the host, is not worth a worker's turn.
+        if (isCacheEnabled())
+            m_operationQueue->async([self] { self->freezeWhenUnreachable(); });
         return;
     }
     ++operationsOnTheirWay();
@@ -312,6 +331,8 @@ NetworkOperation::ResponseBlock NetworkEngine::cacheHandler()
 
 void NetworkEngine::freezeWhenUnreachable()
 {
+    if (!isCacheEnabled())
+        return;
     if (m_reachability == nullptr || m_reachability->currentReachabilityStatus() == ReachabilityStatusNone)
         freezeOperations();
 }

@@ -12,6 +12,7 @@
 #include "platform/foundation/Locale.h"
 #include "platform/foundation/OutputStream.h"
 #include "platform/foundation/Paths.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Strings.h"
 #include "platform/graphics/Image.h"
 #include "platform/kit/Application.h"
@@ -334,43 +335,46 @@ void NetworkOperation::addDownloadStream(const std::shared_ptr<foundation::Outpu
 
 // ---- Handlers -----------------------------------------------------------------
 
+namespace {
+
+template <typename Block> void appendIfSet(std::vector<Block>& list, Block block)
+{
+    if (block)
+        list.push_back(std::move(block));
+}
+
+} // namespace
+
 void NetworkOperation::addCompletionHandler(ResponseBlock completion, OperationErrorBlock error)
 {
     std::lock_guard lock(m_lock);
-    if (completion)
-        m_handlers.responseBlocks.push_back(std::move(completion));
-    if (error)
-        m_handlers.errorBlocksType2.push_back(std::move(error));
+    appendIfSet(m_handlers.responseBlocks, std::move(completion));
+    appendIfSet(m_handlers.errorBlocksType2, std::move(error));
 }
 
 void NetworkOperation::onCompletion(ResponseBlock completion, ErrorBlock error)
 {
     std::lock_guard lock(m_lock);
-    if (completion)
-        m_handlers.responseBlocks.push_back(std::move(completion));
-    if (error)
-        m_handlers.errorBlocks.push_back(std::move(error));
+    appendIfSet(m_handlers.responseBlocks, std::move(completion));
+    appendIfSet(m_handlers.errorBlocks, std::move(error));
 }
 
 void NetworkOperation::onNotModified(NotModifiedBlock handler)
 {
     std::lock_guard lock(m_lock);
-    if (handler)
-        m_handlers.notModifiedHandlers.push_back(std::move(handler));
+    appendIfSet(m_handlers.notModifiedHandlers, std::move(handler));
 }
 
 void NetworkOperation::onUploadProgressChanged(ProgressBlock handler)
 {
     std::lock_guard lock(m_lock);
-    if (handler)
-        m_handlers.uploadProgressChangedHandlers.push_back(std::move(handler));
+    appendIfSet(m_handlers.uploadProgressChangedHandlers, std::move(handler));
 }
 
 void NetworkOperation::onDownloadProgressChanged(ProgressBlock handler)
 {
     std::lock_guard lock(m_lock);
-    if (handler)
-        m_handlers.downloadProgressChangedHandlers.push_back(std::move(handler));
+    appendIfSet(m_handlers.downloadProgressChangedHandlers, std::move(handler));
 }
 
 void NetworkOperation::setCacheHandler(ResponseBlock handler)
@@ -1015,20 +1019,26 @@ void NetworkOperation::cancel()
 
 void NetworkOperation::endBackgroundTask()
 {
-    std::weak_ptr<NetworkOperation> weak = std::static_pointer_cast<NetworkOperation>(shared_from_this());
-    foundation::DispatchQueue::main()->async([weak] {
-        auto self = weak.lock();
-        if (!self)
-            return;
+    auto end = [](NetworkOperation& self) {
         unsigned long id;
         {
-            std::lock_guard lock(self->m_lock);
-            id = std::exchange(self->m_backgroundTaskId, kit::Application::invalidBackgroundTask);
+            std::lock_guard lock(self.m_lock);
+            id = std::exchange(self.m_backgroundTaskId, kit::Application::invalidBackgroundTask);
         }
         if (id == kit::Application::invalidBackgroundTask)
             return;
         if (auto* application = kit::Application::sharedApplication())
             application->endBackgroundTask(id);
+    };
+    // Replies end on the main thread already: no second wake of it for this.
+    if (foundation::RunLoop::isMainThread()) {
+        end(*this);
+        return;
+    }
+    std::weak_ptr<NetworkOperation> weak = selfOperation();
+    foundation::DispatchQueue::main()->async([weak, end] {
+        if (auto self = weak.lock())
+            end(*self);
     });
 }
 

@@ -170,30 +170,43 @@ void OperationQueue::Core::pumpLocked(std::vector<std::shared_ptr<Operation>>& t
 {
     if (suspended)
         return;
+    // Runs on every add and every finish, over every waiting operation: a long
+    // queue must not cost a sort and two locks per operation each time. The
+    // free slots go to the best few waiting, by priority and then order, kept
+    // in one pass; a full queue only looks for cancelled ones.
+    size_t const width = effectiveWidthLocked();
+    size_t const free = running < width ? width - running : 0;
     struct Candidate {
         int priority;
         Entry* entry;
     };
-    std::vector<Candidate> candidates;
+    std::vector<Candidate> best;
     for (auto& entry : entries) {
-        if (entry.started || !entry.operation->isReady())
+        if (entry.started)
             continue;
-        if (entry.operation->isCancelled()) {
+        bool const cancelled = entry.operation->isCancelled();
+        if (!cancelled && free == 0)
+            continue;
+        if (!entry.operation->isReady())
+            continue;
+        if (cancelled) {
             entry.started = true;
             toStart.push_back(entry.operation);
             continue;
         }
-        candidates.push_back({ static_cast<int>(entry.operation->queuePriority()), &entry });
+        int const priority = static_cast<int>(entry.operation->queuePriority());
+        // Earlier entries win ties: a later one displaces only a lower priority.
+        bool const goesLast = best.empty() || best.back().priority >= priority;
+        if (goesLast && best.size() >= free)
+            continue;
+        auto at = goesLast ? best.end() : std::find_if(best.begin(), best.end(), [priority](const Candidate& kept) {
+            return kept.priority < priority;
+        });
+        best.insert(at, { priority, &entry });
+        if (best.size() > free)
+            best.pop_back();
     }
-    size_t const width = effectiveWidthLocked();
-    if (candidates.empty() || running >= width)
-        return;
-    // Stable: within one priority the order added holds.
-    std::stable_sort(candidates.begin(), candidates.end(),
-        [](const Candidate& a, const Candidate& b) { return a.priority > b.priority; });
-    for (auto& candidate : candidates) {
-        if (running >= width)
-            break;
+    for (auto& candidate : best) {
         candidate.entry->started = true;
         candidate.entry->holdsSlot = true;
         ++running;
