@@ -8,6 +8,7 @@
 #include "platform/foundation/Strings.h"
 #include "platform/foundation/Timer.h"
 #include "platform/kit/DisplayGeneration.h"
+#include "platform/kit/Keyboard.h"
 #include "platform/kit/Renderer.h"
 #include "platform/kit/Screen.h"
 #include "platform/kit/ScrollView.h"
@@ -142,6 +143,10 @@ public:
         m_endOfTurn = loop.addEndOfTurnHook([this] { paintIfChanged(); });
         m_watcher
             = std::make_unique<DescriptorWatcher>(ConnectionNumber(connection.display), [this] { drain(); });
+        // The keys are the desk's keyboard: none comes up over the window,
+        // so what a screen rests on the keyboard (the purchase's total and
+        // OK) stays at the bottom, as on a phone with a hardware keyboard.
+        kit::Keyboard::shared().setHeight(0);
         // A scanner that types is the camera of a desk without one.
         m_input.setCodeReader([](const std::string& code) {
             auto window = kit::Window::keyWindow();

@@ -128,7 +128,11 @@ void MemberPaymentViewController::setOkBtnStyle(bool enabled)
 void MemberPaymentViewController::keyboardWillShow(double keyboardHeight)
 {
     m_viewTotalMoney->restOnKeyboard(keyboardHeight);
-    m_scrollView->setContentOffset({ 0, IphoneDevicesUtils::isIphone4Or4s() ? 100.0 : 50.0 });
+    // A keyboard that covers nothing (a hardware one, as in a desktop
+    // window) leaves the form where it is: scrolled, the member's card
+    // would only slide under the bar's back button.
+    if (keyboardHeight > 0)
+        m_scrollView->setContentOffset({ 0, IphoneDevicesUtils::isIphone4Or4s() ? 100.0 : 50.0 });
 }
 
 void MemberPaymentViewController::keyboardWillHide()

@@ -17,8 +17,10 @@
 #include "platform/foundation/Strings.h"
 #include "platform/kit/AlertView.h"
 #include "platform/kit/Button.h"
+#include "platform/kit/Keyboard.h"
 #include "platform/kit/Label.h"
 #include "platform/kit/NavigationController.h"
+#include "platform/kit/ScrollView.h"
 #include "platform/kit/TabBarController.h"
 #include "platform/kit/TableView.h"
 #include "platform/kit/TextField.h"
@@ -460,6 +462,29 @@ TEST_F(MemberFlow, balance_part_may_use_all_the_balance_but_not_a_cent_more)
     ASSERT_EQ(attempts.size(), 1u);
     EXPECT_EQ(sent(attempts[0], "bymoney"), "240.00");
     EXPECT_EQ(sent(attempts[0], "bycash"), "15.00");
+}
+
+TEST_F(MemberFlow, the_total_and_ok_rest_on_a_keyboard_that_covers_the_screen_and_stay_down_without_one)
+{
+    auto purchase = openPurchase();
+    ASSERT_TRUE(purchase);
+    auto field = std::dynamic_pointer_cast<kit::TextField>(find("tvPayMoney"));
+    auto bar = find("viewTotalMoney");
+    auto form = std::dynamic_pointer_cast<kit::ScrollView>(find("scrollView"));
+    ASSERT_TRUE(field && bar && form);
+    double screen = purchase->view()->bounds().height();
+    double barHeight = bar->frame().height();
+    for (double keyboard : { kit::Keyboard::defaultHeight, 0.0 }) {
+        kit::Keyboard::shared().setHeight(keyboard);
+        ASSERT_TRUE(field->becomeFirstResponder());
+        m_harness.runUntilIdle();
+        EXPECT_DOUBLE_EQ(bar->frame().maxY(), screen - keyboard) << keyboard;
+        EXPECT_DOUBLE_EQ(form->contentOffset().y, keyboard > 0 ? 50 : 0) << keyboard;
+        InputDriver::endEditing(*field);
+        m_harness.runUntilIdle();
+        EXPECT_DOUBLE_EQ(bar->frame().y(), screen - barHeight);
+        EXPECT_DOUBLE_EQ(form->contentOffset().y, 0);
+    }
 }
 
 TEST_F(MemberFlow, refused_price_of_a_new_coupon_never_leaves_the_last_coupons_price)
