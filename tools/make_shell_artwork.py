@@ -192,9 +192,11 @@ def guide_button():
 
 
 def index_logo():
-    c = Canvas(120, 60)
-    c.shape(*rect(30, 2, 60, 56, 14), WHITE)
-    keypad(c, 42, 12, 36, GREEN)
+    # The bar's title view: it must fit the 44-point bar, or it hangs over
+    # the search field and the tiles under the bar.
+    c = Canvas(120, 44)
+    c.shape(*rect(39, 2, 42, 40, 10), WHITE)
+    keypad(c, 47, 9, 26, GREEN)
     c.save("IndexLogo")
 
 
