@@ -905,6 +905,12 @@ void NetworkOperation::main()
     start();
 }
 
+bool NetworkOperation::startsWithoutWaiting() const
+{
+    std::lock_guard lock(m_lock);
+    return m_filesToBePosted.empty();
+}
+
 void NetworkOperation::start()
 {
     {

@@ -220,6 +220,9 @@ public:
     void main() override;
     void cancel() override;
     bool isConcurrent() const override { return true; }
+    // Starting builds the body and gives the request to the transport; only
+    // files to be read into the body make it wait.
+    bool startsWithoutWaiting() const override;
 
     // ---- The connection's reports (main thread) -----------------------------
     std::optional<net::URLRequest> connectionWillSendRequest(OperationConnection& connection,

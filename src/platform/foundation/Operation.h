@@ -64,6 +64,11 @@ public:
     // ignores it.
     virtual void cancel();
     virtual bool isConcurrent() const { return false; }
+    // A concurrent operation whose start only hands its work on, never waiting
+    // and never running long, may be started by its queue on the thread that
+    // freed or added its slot, sparing a worker's wake-up before the work
+    // can even begin.
+    virtual bool startsWithoutWaiting() const { return false; }
 
     bool isReady() const;
     bool isExecuting() const;

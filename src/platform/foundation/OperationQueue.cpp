@@ -220,6 +220,8 @@ void OperationQueue::Core::launch(std::vector<std::shared_ptr<Operation>>& toSta
         if (onMainThread) {
             auto start = std::make_shared<MainThreadStart>(std::move(operation));
             DispatchQueue::main()->async([start] { start->run(); });
+        } else if (operation->startsWithoutWaiting()) {
+            operation->start();
         } else {
             WorkerPool::shared().submit([operation = std::move(operation)] { operation->start(); }, false);
         }
