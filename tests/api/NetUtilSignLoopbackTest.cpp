@@ -1,7 +1,7 @@
+#include "RecordingUi.h"
 #include "api/Constants.h"
 #include "api/JsonUtil.h"
 #include "api/NetUtilSign.h"
-#include "api/SignedClientUi.h"
 #include "api/URLConfig.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
@@ -20,7 +20,6 @@
 #include <gtest/gtest.h>
 #include <mutex>
 #include <netinet/in.h>
-#include <set>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -70,30 +69,6 @@ private:
     std::vector<net::URLRequest> m_started;
     std::atomic<size_t> m_completed { 0 };
     std::optional<double> m_shortTimeout;
-};
-
-// Everything the client shows, and the replies the screen gets, in one order.
-class RecordingUi final : public SignedClientUi {
-public:
-    std::shared_ptr<void> showProgressDialog(const std::optional<std::string>& text) override
-    {
-        events.push_back("overlay " + text.value_or("(no label)"));
-        auto overlay = std::make_shared<int>(0);
-        m_open.insert(overlay.get());
-        return overlay;
-    }
-    void closeProgressDialog(const std::shared_ptr<void>& overlay) override
-    {
-        events.push_back(m_open.erase(overlay.get()) ? "close" : "close of an overlay not open");
-    }
-    void toast(const std::string& text) override { events.push_back("toast " + text); }
-    void setReceivableKey() override { events.push_back("collection key alert"); }
-    void setMemberKey() override { events.push_back("member key alert"); }
-
-    Events events;
-
-private:
-    std::set<void*> m_open;
 };
 
 int unusedPort()
@@ -357,20 +332,26 @@ TEST_F(SignedClientTest, qr_image_fetch_hands_over_the_bytes_whatever_they_are)
         images.push_back(bytes);
         m_ui->events.push_back("image");
     };
-    std::string const portrait = "http://" + s_server->host() + "/images/portrait/1.png";
-    NetUtilSign::getQrcodeImage(portrait, "a", record);
+    std::vector<std::string> const urls { "http://" + s_server->host() + "/images/portrait/1.png",
+        // An error status with an empty body is still the bytes that came.
+        "http://" + s_server->host() + "/images/none.png",
+        "http://127.0.0.1:" + std::to_string(unusedPort()) + "/q.png" };
+    NetUtilSign::getQrcodeImage(urls[0], "a", record);
     settle();
-    fault(Kind::EmptyImage, "/images/*");
-    NetUtilSign::getStaticQrcodeImage(portrait, "b", record);
+    NetUtilSign::getStaticQrcodeImage(urls[1], "b", record);
     settle();
-    NetUtilSign::getQrcodeImage("http://127.0.0.1:" + std::to_string(unusedPort()) + "/q.png", "c", record);
+    NetUtilSign::getQrcodeImage(urls[2], "c", record);
     settle();
 
     auto sent = m_transport->started();
     ASSERT_EQ(sent.size(), 3u);
-    EXPECT_EQ(sent[1].httpMethod(), "GET");
-    EXPECT_TRUE(sent[1].allHTTPHeaderFields().empty()) << "no merchant key goes with an image";
-    EXPECT_EQ(sent[0].timeoutInterval(), 10.0);
+    for (std::size_t i = 0; i < sent.size(); ++i) {
+        EXPECT_EQ(sent[i].url(), urls[i]);
+        EXPECT_EQ(sent[i].httpMethod(), "GET") << i;
+        EXPECT_FALSE(sent[i].httpBody()) << i;
+        EXPECT_TRUE(sent[i].allHTTPHeaderFields().empty()) << "no merchant key goes with an image";
+        EXPECT_EQ(sent[i].timeoutInterval(), 10.0) << i;
+    }
     ASSERT_EQ(images.size(), 2u);
     EXPECT_EQ(images[0].substr(0, 4), "\x89PNG");
     EXPECT_EQ(images[1], "");

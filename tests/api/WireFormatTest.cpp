@@ -2,10 +2,10 @@
 // the tolerant stand-in back end would absorb (escaping, a renamed path or key)
 // still fails here.
 
+#include "RecordingUi.h"
 #include "api/Constants.h"
 #include "api/DesCipher.h"
 #include "api/NetUtilSign.h"
-#include "api/SignedClientUi.h"
 #include "api/URLConfig.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
@@ -21,7 +21,6 @@
 #include <set>
 #include <sys/socket.h>
 #include <thread>
-#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -242,23 +241,6 @@ TEST_F(WireFormatTest, a_signed_request_skips_any_cache_and_gives_up_after_ten_s
 
 namespace {
 
-// Toasts and key alerts as the client asks for them; overlays are counted open.
-class ToastLog final : public SignedClientUi {
-public:
-    std::shared_ptr<void> showProgressDialog(const std::optional<std::string>&) override
-    {
-        ++open;
-        return std::make_shared<int>(0);
-    }
-    void closeProgressDialog(const std::shared_ptr<void>&) override { --open; }
-    void toast(const std::string& text) override { shown.push_back(text); }
-    void setReceivableKey() override { shown.push_back("key alert"); }
-    void setMemberKey() override { shown.push_back("key alert"); }
-
-    std::vector<std::string> shown;
-    int open = 0;
-};
-
 class SignedClientBranchTest : public WireFormatTest {
 protected:
     void SetUp() override
@@ -290,7 +272,7 @@ protected:
 
     std::shared_ptr<net::FakeNetworkStateSource> network = std::make_shared<net::FakeNetworkStateSource>();
     std::shared_ptr<net::FakeTransport> fake = std::make_shared<net::FakeTransport>();
-    std::shared_ptr<ToastLog> ui = std::make_shared<ToastLog>();
+    std::shared_ptr<RecordingUi> ui = std::make_shared<RecordingUi>();
 };
 
 } // namespace
@@ -300,11 +282,12 @@ TEST_F(SignedClientBranchTest, the_internet_without_wifi_is_a_network_and_neithe
     network->setFlags("169.254.0.0", 0);
     network->setFlags("0.0.0.0", net::kReachabilityFlagsReachable);
     EXPECT_TRUE(NetUtilSign::isConnectionAvailable());
-    EXPECT_TRUE(ui->shown.empty());
+    EXPECT_TRUE(ui->prompts().empty());
 
     network->setFlags("0.0.0.0", 0);
     EXPECT_FALSE(NetUtilSign::isConnectionAvailable());
-    EXPECT_EQ(ui->shown, std::vector<std::string> { std::string(NetUtilSign::noNetworkMessage) });
+    EXPECT_EQ(
+        ui->prompts(), std::vector<std::string> { "toast " + std::string(NetUtilSign::noNetworkMessage) });
 }
 
 TEST_F(SignedClientBranchTest, a_redirect_or_another_client_error_reaches_the_callback_decrypted)
@@ -315,55 +298,21 @@ TEST_F(SignedClientBranchTest, a_redirect_or_another_client_error_reaches_the_ca
         auto reply = post(cipher, status);
         ASSERT_TRUE(reply) << status;
         EXPECT_EQ(*reply, R"({"status":"0","info":"x"})") << status;
-        EXPECT_TRUE(ui->shown.empty()) << status;
-        EXPECT_EQ(ui->open, 0) << status;
+        EXPECT_TRUE(ui->prompts().empty()) << status;
+        EXPECT_EQ(ui->openOverlays(), 0u) << status;
     }
     // Only the refused-key statuses end in the key alert.
     EXPECT_FALSE(post(cipher, 403));
-    EXPECT_EQ(
-        ui->shown, (std::vector<std::string> { std::string(NetUtilSign::keyInvalidMessage), "key alert" }));
+    EXPECT_EQ(ui->prompts(),
+        (std::vector<std::string> {
+            "toast " + std::string(NetUtilSign::keyInvalidMessage), "collection key alert" }));
 }
 
 TEST_F(SignedClientBranchTest, a_reply_over_the_limit_is_a_failed_request)
 {
     network->setFlags("0.0.0.0", net::kReachabilityFlagsReachable);
     EXPECT_FALSE(post(std::string(NetUtilSign::maximumReplyBytes + 1, 'A'), 200));
-    EXPECT_EQ(ui->shown, std::vector<std::string> { std::string(NetUtilSign::noNetworkMessage) });
-    EXPECT_EQ(ui->open, 0);
-}
-
-TEST_F(SignedClientBranchTest, each_qr_image_fetch_gets_its_own_url_plainly_and_toasts_only_when_nothing_came)
-{
-    network->setFlags("0.0.0.0", net::kReachabilityFlagsReachable);
-    fake->addReply("http://img.test/qr.png", net::FakeTransport::Reply::status(404, "not a picture"));
-    fake->addReply("http://img.test/static.png", net::FakeTransport::Reply::status(200, "\x89PNG"));
-    using Fetch = void (*)(const std::string&, const std::optional<std::string>&, ImageDataCallback);
-    for (auto [fetch, url, bytes] :
-        { std::tuple<Fetch, std::string, std::string> {
-              &NetUtilSign::getQrcodeImage, "http://img.test/qr.png", "not a picture" },
-            { &NetUtilSign::getStaticQrcodeImage, "http://img.test/static.png", "\x89PNG" },
-            { &NetUtilSign::getQrcodeImage, "http://img.test/gone.png", "" } }) {
-        fake->clearSentRequests();
-        ui->shown.clear();
-        std::optional<std::string> received;
-        fetch(url, std::string("加载中..."), [&](const std::string& data) { received = data; });
-        foundation::RunLoop::main().runUntil([&] { return fake->pendingCount() == 0; });
-        foundation::RunLoop::main().runUntilIdle();
-
-        auto const sent = fake->sentRequests();
-        ASSERT_EQ(sent.size(), 1u) << url;
-        EXPECT_EQ(sent[0].url(), url);
-        EXPECT_EQ(sent[0].httpMethod(), "GET");
-        EXPECT_FALSE(sent[0].httpBody());
-        EXPECT_TRUE(sent[0].allHTTPHeaderFields().empty());
-        EXPECT_EQ(sent[0].timeoutInterval(), 10.0);
-        EXPECT_EQ(ui->open, 0);
-        if (bytes.empty()) {
-            EXPECT_FALSE(received) << url;
-            EXPECT_EQ(ui->shown, std::vector<std::string> { std::string(NetUtilSign::noNetworkMessage) });
-        } else {
-            EXPECT_EQ(received, bytes) << url;
-            EXPECT_TRUE(ui->shown.empty()) << url;
-        }
-    }
+    EXPECT_EQ(
+        ui->prompts(), std::vector<std::string> { "toast " + std::string(NetUtilSign::noNetworkMessage) });
+    EXPECT_EQ(ui->openOverlays(), 0u);
 }
