@@ -109,19 +109,6 @@ TEST_F(ScrollViewTest, withoutBounceOrScrollingTheContentStaysInRange)
     EXPECT_EQ(shortList->contentOffset().y, 0);
 }
 
-TEST_F(ScrollViewTest, pagedSwipeComesToRestOnAPage)
-{
-    auto pages = std::make_shared<kit::ScrollView>(graphics::Rect(0, 0, 320, 568));
-    pages->setContentSize({ 4 * 320, 568 });
-    pages->setPagingEnabled(true);
-    InputDriver::swipe(*pages, -200, 0);
-    EXPECT_EQ(pages->contentOffset(), (Point { 320, 0 }));
-    InputDriver::swipe(*pages, -100, 0, 3);
-    EXPECT_EQ(pages->contentOffset(), (Point { 320, 0 }));
-    InputDriver::swipe(*pages, -5000, 0);
-    EXPECT_EQ(pages->contentOffset(), (Point { 960, 0 }));
-}
-
 // A list of sections with fixed rows; counts each cell it had to make.
 class Rows : public kit::TableViewDataSource, public kit::TableViewDelegate {
 public:

@@ -302,6 +302,13 @@ TEST_F(TextInputTest, focusAskedBeforeTheWindowArrivesIsTakenThen)
     EXPECT_FALSE(refused->isFirstResponder());
     EXPECT_TRUE(later->isFirstResponder());
     EXPECT_EQ(refusing->calls, (std::vector<std::string> { "shouldBegin" }));
+
+    // A resign before arrival cancels the request.
+    auto withdrawn = std::make_shared<TextField>(graphics::Rect(0, 0, 100, 30));
+    withdrawn->becomeFirstResponder();
+    withdrawn->resignFirstResponder();
+    window->addSubview(withdrawn);
+    EXPECT_TRUE(later->isFirstResponder());
 }
 
 TEST_F(TextInputTest, textViewTakesLineBreaksThroughItsDelegate)

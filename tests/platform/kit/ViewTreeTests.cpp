@@ -313,24 +313,6 @@ TEST_F(ViewTreeTest, OneFirstResponderPerWindowAndTheOldOneSeesItsSuccessor)
     EXPECT_FALSE(b->isFirstResponder());
 }
 
-TEST_F(ViewTreeTest, FocusAskedForBeforeTheViewIsShownIsTakenOnArrival)
-{
-    auto panel = std::make_shared<View>(Rect(0, 0, 100, 100));
-    auto field = std::make_shared<Editor>(Rect(0, 0, 10, 10));
-    panel->addSubview(field);
-    EXPECT_TRUE(field->becomeFirstResponder());
-    EXPECT_FALSE(field->isFirstResponder());
-    harness.window()->addSubview(panel);
-    EXPECT_TRUE(field->isFirstResponder());
-
-    // A resign before arrival cancels the request.
-    auto other = std::make_shared<Editor>(Rect(0, 0, 10, 10));
-    other->becomeFirstResponder();
-    other->resignFirstResponder();
-    harness.window()->addSubview(other);
-    EXPECT_TRUE(field->isFirstResponder());
-}
-
 TEST_F(ViewTreeTest, AnimationAppliesAtOnceAndCompletesAfterTheDuration)
 {
     auto v = std::make_shared<View>();
@@ -368,17 +350,6 @@ TEST_F(ViewTreeTest, SpinnerSizeFollowsStyleAndHidesWhenStopped)
     large.setHidesWhenStopped(false);
     large.stopAnimating();
     EXPECT_FALSE(large.isHidden());
-}
-
-TEST_F(ViewTreeTest, LabelMeasuresWithTheSharedMeasurer)
-{
-    kit::Label label;
-    label.setFont(graphics::Font::systemFont(20));
-    label.setText("ab收款");
-    // Fake metrics: ASCII 0.5 em, others 1 em, lines 1.2 em.
-    EXPECT_EQ(label.sizeThatFits({ 0, 0 }), Size(60, 24));
-    label.setText(std::optional<std::string>());
-    EXPECT_EQ(label.text(), "");
 }
 
 TEST(AttributedString, RangesPastTheEndAreCutNotTrusted)
