@@ -4,11 +4,9 @@
 #include "hud/BarProgressView.h"
 #include "hud/RoundProgressView.h"
 #include "platform/foundation/DispatchQueue.h"
-#include "platform/graphics/RecordingDrawingContext.h"
 #include "platform/kit/ActivityIndicatorView.h"
 #include "platform/kit/Label.h"
 
-#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -316,28 +314,6 @@ TEST_F(ProgressHUDTest, bound_block_hides_the_overlay_then_runs_the_completion)
     hud->showWhileExecuting([] {}, false);
     foundation::RunLoop::main().runUntil([&] { return !hud->taskInProgress(); });
     EXPECT_EQ(hud->alpha(), 0);
-}
-
-TEST_F(ProgressHUDTest, draws_the_dimmed_background_and_the_rounded_box)
-{
-    auto hud = addHUD();
-    hud->setDimBackground(true);
-    hud->layoutSubviews();
-    graphics::RecordingDrawingContext context;
-    hud->drawRect(context, hud->bounds());
-    const auto& ops = context.operations();
-    auto at = [&](const std::string& op) { return std::find(ops.begin(), ops.end(), op) - ops.begin(); };
-    auto gradient = at("radialGradient 160 240 0 320 | 0 0 0 0 0 | 1 0 0 0 0.75");
-    auto fill = at("fillColor 0 0 0 0.8");
-    // Box (121.5 -> 122, 202, 77, 77), corner radius 10.
-    auto start = at("moveTo 132 202");
-    ASSERT_LT(gradient, fill);
-    ASSERT_LT(fill, start);
-    ASSERT_LT(start, static_cast<long>(ops.size()));
-    EXPECT_EQ(ops[start + 1], "arc 189 212 10 4.71239 0");
-    EXPECT_EQ(ops[start + 4], "arc 132 212 10 3.14159 4.71239");
-    EXPECT_EQ(ops[start + 5], "closePath");
-    EXPECT_EQ(ops[start + 6], "fill");
 }
 
 } // namespace
