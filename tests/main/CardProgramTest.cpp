@@ -14,27 +14,6 @@ namespace {
 
 using CardProgram = DemoProgramTest;
 
-// Signed in, then on the tab given, where the member key is asked for and set.
-std::string signedInOnTab(int tab)
-{
-    return R"(tap btnGoHome
-tap btnOne
-alert-type 0 pay-demo-key
-alert-type 1 paysecret2026
-alert 0
-type tvUserName boss
-type tvPassword 123456
-tap btnLogin
-idle
-tab )" + std::to_string(tab)
-        + R"(
-alert-type 0 member-demo-key
-alert-type 1 mbr12345
-alert 0
-idle
-)";
-}
-
 long countStarting(const std::vector<std::string>& lines, const std::string& prefix)
 {
     return std::count_if(
@@ -43,7 +22,7 @@ long countStarting(const std::vector<std::string>& lines, const std::string& pre
 
 TEST_F(CardProgram, recharge_by_rule_raises_balance_and_gift_then_a_mobile_part_is_paid_and_handed_back)
 {
-    DemoProgram::Run run = runProgram(signedInOnTab(1) + R"(row 1
+    DemoProgram::Run run = runProgram(signedInOnTabScript(1) + R"(row 1
 idle
 tap btnVipRecharge
 idle
@@ -106,7 +85,7 @@ show
 TEST_F(CardProgram, cards_tab_pages_each_type_and_verifies_a_typed_and_a_scanned_code)
 {
     // Saving the member key there loads nothing: a tile asks for the log.
-    DemoProgram::Run run = runProgram(signedInOnTab(2) + R"(tap btnPlatformVolume
+    DemoProgram::Run run = runProgram(signedInOnTabScript(2) + R"(tap btnPlatformVolume
 idle
 pull-up
 idle
@@ -157,7 +136,7 @@ show
 
 TEST_F(CardProgram, send_records_open_a_platform_and_an_alipay_record)
 {
-    DemoProgram::Run run = runProgram(signedInOnTab(2) + R"(tap btnRecords
+    DemoProgram::Run run = runProgram(signedInOnTabScript(2) + R"(tap btnRecords
 idle
 pull-up
 idle
@@ -192,7 +171,7 @@ show
 
 TEST_F(CardProgram, passes_are_sent_to_a_member_and_wechat_is_refused_without_the_members_wechat)
 {
-    DemoProgram::Run run = runProgram(signedInOnTab(1) + R"(row 2
+    DemoProgram::Run run = runProgram(signedInOnTabScript(1) + R"(row 2
 idle
 tap btnSendCard
 idle

@@ -1,14 +1,12 @@
 // The collection flows run through the `cashier` program itself, as a user
 // starts it: its own demo back end, a fresh home, a headless script.
 
+#include "main/DemoProgram.h"
+
 #include <ctime>
-#include <filesystem>
-#include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 namespace {
@@ -51,28 +49,8 @@ struct ProgramRun {
     }
 };
 
-class CollectProgram : public ::testing::Test {
+class CollectProgram : public DemoProgramTest {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "cashier-collect-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_dir, ignored);
-    }
-
-    // From the guide to the collect tab, signed in with the demo keys.
-    static std::string signedIn(const std::string& user = "boss")
-    {
-        return "tap btnGoHome\ntap btnOne\nalert-type 0 pay-demo-key\nalert-type 1 paysecret2026\nalert 0\n"
-               "type tvUserName "
-            + user + "\ntype tvPassword 123456\ntap btnLogin\nidle\n";
-    }
-
     static std::string today(const char* format = "%Y-%m-%d")
     {
         std::time_t now = std::time(nullptr);
@@ -93,34 +71,16 @@ protected:
 
     ProgramRun run(const std::string& script)
     {
-        auto scriptFile = m_dir / "script.txt";
-        std::ofstream(scriptFile) << script;
-        std::string command = std::string(CASHIER_PROGRAM) + " --demo --headless --trace --home '"
-            + (m_dir / "home").string() + "' --script '" + scriptFile.string() + "' 2>'"
-            + (m_dir / "stderr").string() + "'";
-        ProgramRun result;
-        FILE* pipe = popen(command.c_str(), "r");
-        if (!pipe)
-            return result;
-        char buffer[4096];
-        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            result.text.append(buffer, got);
-        int status = pclose(pipe);
-        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        std::istringstream lines(result.text);
-        for (std::string line; std::getline(lines, line);)
-            result.lines.push_back(line);
-        return result;
+        DemoProgram::Run done = runProgram(script, { "--trace" });
+        return { done.status, std::move(done.lines), std::move(done.text) };
     }
-
-    std::filesystem::path m_dir;
 };
 
 constexpr const char* statusPoll = "request /PayApi/OfflinePay/getOrderStatus/";
 
 TEST_F(CollectProgram, barcode_payments_paid_at_once_after_polls_refused_and_left_while_polling)
 {
-    ProgramRun r = run(signedIn() + R"(tap btnOne
+    ProgramRun r = run(signedInScript() + R"(tap btnOne
 tap btnTwo
 tap btnOK
 tap btnScan
@@ -178,7 +138,7 @@ show
 TEST_F(
     CollectProgram, a_qr_payment_is_paid_after_polls_and_the_takings_show_sums_a_second_page_and_another_day)
 {
-    ProgramRun r = run(signedIn() + R"(tap btnAight
+    ProgramRun r = run(signedInScript() + R"(tap btnAight
 tap btnOK
 tap btnWxpayCode
 idle
@@ -238,7 +198,7 @@ show
 
 TEST_F(CollectProgram, a_shop_owner_refunds_part_of_an_order_from_its_detail)
 {
-    ProgramRun r = run(signedIn() + R"(tap btnBillList
+    ProgramRun r = run(signedInScript() + R"(tap btnBillList
 idle
 row 0
 idle
@@ -261,7 +221,7 @@ show
 
 TEST_F(CollectProgram, a_cashier_refunds_once_a_shop_owner_has_signed_the_check)
 {
-    ProgramRun r = run(signedIn("cashier") + R"(tap btnBillList
+    ProgramRun r = run(signedInScript("cashier") + R"(tap btnBillList
 idle
 row 1
 idle
@@ -287,8 +247,8 @@ show
 
 TEST_F(CollectProgram, search_finds_orders_re_pays_one_cancels_another_and_finds_none_for_a_stranger)
 {
-    ProgramRun r
-        = run(signedIn() + "tap btnBillList\nidle\ntap btnSearch\ntype tvOrderNum " + seededOrder(8) + R"(
+    ProgramRun r = run(signedInScript() + "tap btnBillList\nidle\ntap btnSearch\ntype tvOrderNum "
+        + seededOrder(8) + R"(
 tap btnSearch
 idle
 tap btnRePay
@@ -305,7 +265,7 @@ show
 back
 clear tvOrderNum
 type tvOrderNum )"
-            + seededOrder(4) + R"(
+        + seededOrder(4) + R"(
 tap btnSearch
 idle
 tap btnCancelOrder

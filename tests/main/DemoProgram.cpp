@@ -185,6 +185,19 @@ bool inOrder(const std::vector<std::string>& lines, const std::vector<std::strin
     return next == wanted.size();
 }
 
+std::string signedInScript(const std::string& user)
+{
+    return "tap btnGoHome\ntap btnOne\nalert-type 0 pay-demo-key\nalert-type 1 paysecret2026\nalert 0\n"
+           "type tvUserName "
+        + user + "\ntype tvPassword 123456\ntap btnLogin\nidle\n";
+}
+
+std::string signedInOnTabScript(int tab)
+{
+    return signedInScript() + "tab " + std::to_string(tab)
+        + "\nalert-type 0 member-demo-key\nalert-type 1 mbr12345\nalert 0\nidle\n";
+}
+
 void DemoProgramTest::SetUp()
 {
     std::string pattern = (std::filesystem::temp_directory_path() / "cashier-e2e-XXXXXX").string();

@@ -56,6 +56,11 @@ private:
 // True when `wanted` occur in `lines` in this order (others may come between).
 bool inOrder(const std::vector<std::string>& lines, const std::vector<std::string>& wanted);
 
+// Script lines from the guide to the collect tab, signed in as `user` with the demo keys.
+std::string signedInScript(const std::string& user = "boss");
+// Signed in, then on tab `tab`, where the member key is asked for and set.
+std::string signedInOnTabScript(int tab);
+
 // A test of the program, each with a fresh folder for its home.
 class DemoProgramTest : public ::testing::Test {
 protected:

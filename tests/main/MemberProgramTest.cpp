@@ -20,21 +20,7 @@ using MemberProgram = DemoProgramTest;
 
 // Signed in, the member key set on the members tab: the tab's card list and
 // first page load at once.
-const std::string membersTabOpened = R"(tap btnGoHome
-tap btnOne
-alert-type 0 pay-demo-key
-alert-type 1 paysecret2026
-alert 0
-type tvUserName boss
-type tvPassword 123456
-tap btnLogin
-idle
-tab 1
-alert-type 0 member-demo-key
-alert-type 1 mbr12345
-alert 0
-idle
-)";
+const std::string membersTabOpened = signedInOnTabScript(1);
 // 王芳's detail (88000002: balance 220.00, gift 20.00, gold card 8.5), then her purchase.
 const std::string purchaseOfMember2 = "row 1\nidle\ntap btnVipConsume\nidle\n";
 // Confirm, typing the member's payment password.
