@@ -58,38 +58,6 @@ protected:
     }
     std::shared_ptr<kit::NavigationController> stack() const { return members->navigationController(); }
 
-    void slowOnce(std::string_view path, int delayMs)
-    {
-        merchant::FaultRule rule;
-        rule.kind = merchant::FaultKind::Slow;
-        rule.path = std::string(path);
-        rule.remaining = 1;
-        rule.delayMs = delayMs;
-        m_backend->addFault(rule);
-    }
-    std::vector<merchant::LoggedRequest> requestsTo(std::string_view path) const
-    {
-        std::vector<merchant::LoggedRequest> found;
-        for (const auto& entry : m_backend->requestLog()) {
-            if (entry.path == path)
-                found.push_back(entry);
-        }
-        return found;
-    }
-    std::string sent(const merchant::LoggedRequest& entry, const char* key) const
-    {
-        return entry.params.contains(key) ? entry.params[key].get<std::string>() : std::string("<absent>");
-    }
-
-    void faultOnce(merchant::FaultKind kind, std::string_view path)
-    {
-        merchant::FaultRule rule;
-        rule.kind = kind;
-        rule.path = std::string(path);
-        rule.remaining = 1;
-        m_backend->addFault(rule);
-    }
-
     // The purchase screen of a demo member: by default member 2 (balance 220,
     // gift 20, card rate 8.5); member 1 needs no password (balance 210, rate 9.5).
     std::shared_ptr<VipConsumeViewController> openPurchase(const std::string& cardnum = "88000002")
@@ -229,7 +197,7 @@ TEST_F(MemberFlow, purchase_whose_reply_is_lost_is_sent_again_as_it_was_and_char
     slowOnce(URLConfig::PAY_ORDER, 11000);
     ASSERT_TRUE(tap("btnOk"));
     m_harness.advance(12);
-    faultOnce(merchant::FaultKind::DropReply, URLConfig::PAY_ORDER);
+    failOnce(merchant::FaultKind::DropReply, std::string(URLConfig::PAY_ORDER));
     // Edited meanwhile; the retry still carries what the server may have settled.
     purchase->inputPayMoneyCallback(InputPayMoneyDelegate::cashType, 5);
     purchase->inputPayMoneyCallback(InputPayMoneyDelegate::balanceType, 90);
@@ -296,7 +264,7 @@ TEST_F(MemberFlow, paid_mobile_part_is_carried_into_a_retry_after_a_refusal_or_a
     EXPECT_EQ(topScreen(), purchase);
     // Lost, then the total changes: another purchase, still with the paid order.
     m_harness.advance(0.01);
-    faultOnce(merchant::FaultKind::Drop, URLConfig::PAY_ORDER);
+    failOnce(merchant::FaultKind::Drop, std::string(URLConfig::PAY_ORDER));
     ASSERT_TRUE(tap("btnOk"));
     m_harness.runUntilIdle();
     typeTotal("110");
