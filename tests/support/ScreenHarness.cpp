@@ -257,9 +257,4 @@ const std::vector<std::string>& ScreenHarness::toasts() const
     return toastLog();
 }
 
-void ScreenHarness::clearToasts()
-{
-    toastLog().clear();
-}
-
 } // namespace support

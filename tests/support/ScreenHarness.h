@@ -87,7 +87,6 @@ public:
     // Toasts: the toast component reports each text it shows here.
     static void recordToast(const std::string& text);
     const std::vector<std::string>& toasts() const;
-    void clearToasts();
     // The alerts that came up since the harness started, in order.
     const AlertRecorder& alerts() const { return m_alerts; }
     AlertRecorder& alerts() { return m_alerts; }
