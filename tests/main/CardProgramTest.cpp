@@ -4,7 +4,6 @@
 
 #include "main/DemoProgram.h"
 
-#include <algorithm>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <string>
@@ -13,12 +12,6 @@
 namespace {
 
 using CardProgram = DemoProgramTest;
-
-long countStarting(const std::vector<std::string>& lines, const std::string& prefix)
-{
-    return std::count_if(
-        lines.begin(), lines.end(), [&](const std::string& line) { return line.starts_with(prefix); });
-}
 
 TEST_F(CardProgram, recharge_by_rule_raises_balance_and_gift_then_a_mobile_part_is_paid_and_handed_back)
 {

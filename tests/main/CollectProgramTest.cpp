@@ -30,11 +30,7 @@ struct ProgramRun {
         }
         return -1;
     }
-    long count(const std::string& prefix) const
-    {
-        return std::count_if(
-            lines.begin(), lines.end(), [&](auto& line) { return line.rfind(prefix, 0) == 0; });
-    }
+    long count(const std::string& prefix) const { return countStarting(lines, prefix); }
     // The prefixes occur in this order (other lines may come between).
     bool inOrder(const std::vector<std::string>& prefixes) const
     {

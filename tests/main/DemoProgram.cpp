@@ -1,5 +1,6 @@
 #include "main/DemoProgram.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <csignal>
 #include <cstdlib>
@@ -183,6 +184,12 @@ bool inOrder(const std::vector<std::string>& lines, const std::vector<std::strin
             ++next;
     }
     return next == wanted.size();
+}
+
+long countStarting(const std::vector<std::string>& lines, const std::string& prefix)
+{
+    return std::count_if(
+        lines.begin(), lines.end(), [&](const std::string& line) { return line.starts_with(prefix); });
 }
 
 std::string signedInScript(const std::string& user)

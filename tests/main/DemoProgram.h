@@ -55,6 +55,8 @@ private:
 
 // True when `wanted` occur in `lines` in this order (others may come between).
 bool inOrder(const std::vector<std::string>& lines, const std::vector<std::string>& wanted);
+// How many of `lines` start with `prefix`.
+long countStarting(const std::vector<std::string>& lines, const std::string& prefix);
 
 // Script lines from the guide to the collect tab, signed in as `user` with the demo keys.
 std::string signedInScript(const std::string& user = "boss");

@@ -3,7 +3,6 @@
 
 #include "main/DemoProgram.h"
 
-#include <algorithm>
 #include <arpa/inet.h>
 #include <fstream>
 #include <gmock/gmock.h>
@@ -27,12 +26,6 @@ const std::string purchaseOfMember2 = "row 1\nidle\ntap btnVipConsume\nidle\n";
 const std::string confirmWithPassword = "tap btnOk\nalert-type 0 123456\nalert 0\nidle\n";
 // The result, then the member's detail it leads back to.
 const std::string resultThenDetail = "show\nback\nidle\nshow\n";
-
-long linesStartingWith(const DemoProgram::Run& run, const std::string& prefix)
-{
-    return std::count_if(run.lines.begin(), run.lines.end(),
-        [&](const std::string& line) { return line.starts_with(prefix); });
-}
 
 TEST_F(MemberProgram, members_tab_pages_and_finds_members_by_phone_and_by_an_escaped_chinese_name)
 {
@@ -101,7 +94,7 @@ show
             "  label labelOrderMoney \"255.00\"", "screen VipDetailViewController",
             "  label labelVipMoney \"185.00\"" }))
         << run.text;
-    EXPECT_EQ(linesStartingWith(run, "request /UserApi/Index/payOrder/"), 1) << run.text;
+    EXPECT_EQ(countStarting(run.lines, "request /UserApi/Index/payOrder/"), 1) << run.text;
     EXPECT_THAT(run.lines,
         ::testing::Contains(::testing::MatchesRegex(
             "request /UserApi/Index/payOrder/ memberid=2&mark=&reverseid=[0-9]+&totalprice=300.00&cardid=102"
@@ -215,7 +208,7 @@ TEST_F(MemberProgram, mobile_part_paid_by_barcode_is_handed_back_and_a_lost_repl
         ::testing::MatchesRegex("request /UserApi/Index/payOrder/ memberid=2&mark=&reverseid=[0-9]+"
                                 "&totalprice=100.00&cardid=102&actualprice=85.00&bymoney=35.00&m_money=50.00"
                                 "&m_orderid=[0-9A-Za-z]+"));
-    EXPECT_EQ(linesStartingWith(run, "request /PayApi/OfflinePay/barcode"), 1) << run.text;
+    EXPECT_EQ(countStarting(run.lines, "request /PayApi/OfflinePay/barcode"), 1) << run.text;
 }
 
 // A listening socket on 127.0.0.1:port for as long as it lives.
@@ -251,13 +244,13 @@ TEST_F(MemberProgram, a_second_run_with_the_same_home_shows_portraits_without_a_
     ASSERT_EQ(first.status, 0) << first.text;
     // Of the first ten members, the six with a portrait (the others show the
     // default photo); the web host's "/images" paths and full URLs alike.
-    EXPECT_EQ(linesStartingWith(first, "request /images/portrait/"), 6) << first.text;
-    EXPECT_EQ(linesStartingWith(first, "request /images/portrait/1.png"), 1) << first.text;
+    EXPECT_EQ(countStarting(first.lines, "request /images/portrait/"), 6) << first.text;
+    EXPECT_EQ(countStarting(first.lines, "request /images/portrait/1.png"), 1) << first.text;
 
     DemoProgram::Run second = runProgram("tab 1\nidle\n", { "--trace" });
     ASSERT_EQ(second.status, 0) << second.text;
-    EXPECT_EQ(linesStartingWith(second, "request /UserApi/Index/getMemberList"), 1) << second.text;
-    EXPECT_EQ(linesStartingWith(second, "request /images/"), 0) << second.text;
+    EXPECT_EQ(countStarting(second.lines, "request /UserApi/Index/getMemberList"), 1) << second.text;
+    EXPECT_EQ(countStarting(second.lines, "request /images/"), 0) << second.text;
 
     // With that port taken, the demo starts on another and remembers it.
     auto readPort = [&] {
@@ -270,7 +263,7 @@ TEST_F(MemberProgram, a_second_run_with_the_same_home_shows_portraits_without_a_
     ASSERT_TRUE(taker.taken()) << remembered;
     DemoProgram::Run third = runProgram("tab 1\nidle\n", { "--trace" });
     ASSERT_EQ(third.status, 0) << third.text;
-    EXPECT_EQ(linesStartingWith(third, "request /images/portrait/"), 6) << third.text;
+    EXPECT_EQ(countStarting(third.lines, "request /images/portrait/"), 6) << third.text;
     EXPECT_NE(readPort(), remembered);
     EXPECT_GT(readPort(), 0);
 }
