@@ -62,7 +62,6 @@ protected:
         InputDriver::clear(*screen->tvOrderNum());
         InputDriver::paste(*screen->tvOrderNum(), number);
         EXPECT_TRUE(harness.tap("btnSearch"));
-        settle();
         if (top<OrderDetailViewController>())
             return "detail " + harness.labelText("labelOrderId");
         if (top<Order404ViewController>())

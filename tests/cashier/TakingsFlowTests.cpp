@@ -16,7 +16,6 @@ protected:
     std::shared_ptr<BillViewController> openTakings()
     {
         EXPECT_TRUE(harness.tap("btnBillList"));
-        settle();
         auto bill = top<BillViewController>();
         EXPECT_TRUE(bill);
         return bill;
@@ -35,7 +34,6 @@ protected:
         ASSERT_TRUE(harness.tap("btnChooseDate"));
         InputDriver::pickDate(*bill.datePicker(), date);
         ASSERT_TRUE(harness.tap("btnDateOK"));
-        settle();
     }
 
     std::string lastPageAsked() const

@@ -76,11 +76,9 @@ protected:
     void chooseCoupon(int row)
     {
         ASSERT_TRUE(tap("btnPreferentialWay"));
-        m_harness.runUntilIdle();
         auto table = std::dynamic_pointer_cast<kit::TableView>(find("tableViewPreferential"));
         ASSERT_TRUE(table && InputDriver::selectRow(*table, { 1, row }));
         ASSERT_TRUE(tap("btnOk"));
-        m_harness.runUntilIdle();
     }
     void typeTotal(const std::string& total)
     {
@@ -170,7 +168,6 @@ TEST_F(MemberFlow, second_tap_while_a_purchase_is_out_sends_nothing_and_the_pass
     auto purchase = openPurchase();
     ASSERT_TRUE(purchase);
     typeTotal("100");
-    m_harness.runUntilIdle();
     purchase->inputPayMoneyCallback(InputPayMoneyDelegate::cashType, 50);
     purchase->inputPayMoneyCallback(InputPayMoneyDelegate::balanceType, 35);
     slowOnce(URLConfig::PAY_ORDER, 2000);
@@ -191,7 +188,6 @@ TEST_F(MemberFlow, purchase_whose_reply_is_lost_is_sent_again_as_it_was_and_char
     auto purchase = openPurchase("88000001");
     ASSERT_TRUE(purchase);
     typeTotal("100");
-    m_harness.runUntilIdle();
     purchase->inputPayMoneyCallback(InputPayMoneyDelegate::balanceType, 95);
     // Settled both times, but first the reply times out, then the connection drops.
     slowOnce(URLConfig::PAY_ORDER, 11000);
@@ -202,10 +198,8 @@ TEST_F(MemberFlow, purchase_whose_reply_is_lost_is_sent_again_as_it_was_and_char
     purchase->inputPayMoneyCallback(InputPayMoneyDelegate::cashType, 5);
     purchase->inputPayMoneyCallback(InputPayMoneyDelegate::balanceType, 90);
     ASSERT_TRUE(tap("btnOk"));
-    m_harness.runUntilIdle();
     EXPECT_EQ(topScreen(), purchase);
     ASSERT_TRUE(tap("btnOk"));
-    m_harness.runUntilIdle();
 
     auto attempts = requestsTo(URLConfig::PAY_ORDER);
     ASSERT_EQ(attempts.size(), 3u);
@@ -226,11 +220,9 @@ TEST_F(MemberFlow, purchase_whose_reply_is_lost_is_sent_again_as_it_was_and_char
     purchase = std::dynamic_pointer_cast<VipConsumeViewController>(topScreen());
     ASSERT_TRUE(purchase);
     typeTotal("10");
-    m_harness.runUntilIdle();
     purchase->inputPayMoneyCallback(InputPayMoneyDelegate::cashType, 9.5);
     m_harness.advance(0.01);
     ASSERT_TRUE(tap("btnOk"));
-    m_harness.runUntilIdle();
     attempts = requestsTo(URLConfig::PAY_ORDER);
     ASSERT_EQ(attempts.size(), 4u);
     EXPECT_NE(sent(attempts[3], "reverseid"), sent(attempts[0], "reverseid"));
@@ -241,7 +233,6 @@ TEST_F(MemberFlow, paid_mobile_part_is_carried_into_a_retry_after_a_refusal_or_a
     auto purchase = openPurchase();
     ASSERT_TRUE(purchase);
     typeTotal("100");
-    m_harness.runUntilIdle();
     purchase->inputPayMoneyCallback(InputPayMoneyDelegate::cashType, 45);
     purchase->inputPayMoneyCallback(InputPayMoneyDelegate::mobileType, 40);
     ASSERT_TRUE(tap("btnOk"));
@@ -260,19 +251,15 @@ TEST_F(MemberFlow, paid_mobile_part_is_carried_into_a_retry_after_a_refusal_or_a
     // Refused, so a new number; the paid order goes along and nothing is collected.
     m_harness.advance(0.01);
     ASSERT_TRUE(tap("btnOk"));
-    m_harness.runUntilIdle();
     EXPECT_EQ(topScreen(), purchase);
     // Lost, then the total changes: another purchase, still with the paid order.
     m_harness.advance(0.01);
     failOnce(merchant::FaultKind::Drop, std::string(URLConfig::PAY_ORDER));
     ASSERT_TRUE(tap("btnOk"));
-    m_harness.runUntilIdle();
     typeTotal("110");
-    m_harness.runUntilIdle();
     purchase->inputPayMoneyCallback(InputPayMoneyDelegate::cashType, 53.5);
     m_harness.advance(0.01);
     ASSERT_TRUE(tap("btnOk"));
-    m_harness.runUntilIdle();
 
     auto attempts = requestsTo(URLConfig::PAY_ORDER);
     ASSERT_EQ(attempts.size(), 4u);
@@ -357,7 +344,6 @@ TEST_F(MemberFlow, pages_count_on_past_the_last_and_start_over_with_another_tab)
     EXPECT_EQ(members->vipUserArray().size(), 25u);
     EXPECT_EQ(members->page(), 4);
     ASSERT_TRUE(tap("tab1"));
-    m_harness.runUntilIdle();
     members->getShopMemberListForDownRefresh(false);
     m_harness.runUntilIdle();
     auto lists = requestsTo(URLConfig::GET_MEMBER_LIST);
@@ -414,7 +400,6 @@ TEST_F(MemberFlow, balance_part_may_use_all_the_balance_but_not_a_cent_more)
     auto purchase = openPurchase();
     ASSERT_TRUE(purchase);
     typeTotal("300");
-    m_harness.runUntilIdle();
     // 220 stored and 20 given: 240.00 to spend on a price of 255.00.
     for (double balance : { 240.01, 240.0 }) {
         purchase->inputPayMoneyCallback(InputPayMoneyDelegate::balanceType, balance);
@@ -422,7 +407,6 @@ TEST_F(MemberFlow, balance_part_may_use_all_the_balance_but_not_a_cent_more)
         ASSERT_TRUE(tap("btnOk"));
         InputDriver::typeIntoAlertField(0, "123456");
         ASSERT_TRUE(InputDriver::pressAlertButton(0));
-        m_harness.runUntilIdle();
     }
     EXPECT_NE(
         std::find(m_toasts.begin(), m_toasts.end(), "会员余额不足,请选择其它方式支付！"), m_toasts.end());
@@ -449,7 +433,6 @@ TEST_F(MemberFlow, the_total_and_ok_rest_on_a_keyboard_that_covers_the_screen_an
         EXPECT_DOUBLE_EQ(bar->frame().maxY(), screen - keyboard) << keyboard;
         EXPECT_DOUBLE_EQ(form->contentOffset().y, keyboard > 0 ? 50 : 0) << keyboard;
         InputDriver::endEditing(*field);
-        m_harness.runUntilIdle();
         EXPECT_DOUBLE_EQ(bar->frame().y(), screen - barHeight);
         EXPECT_DOUBLE_EQ(form->contentOffset().y, 0);
     }
@@ -460,7 +443,6 @@ TEST_F(MemberFlow, refused_price_of_a_new_coupon_never_leaves_the_last_coupons_p
     auto purchase = openPurchase("88000001");
     ASSERT_TRUE(purchase);
     typeTotal("100");
-    m_harness.runUntilIdle();
     chooseCoupon(0);
     EXPECT_DOUBLE_EQ(purchase->pricedAmount().value_or(0), 80.0) << "满100减20";
     failOnce(merchant::FaultKind::StatusZero, std::string(URLConfig::CALC_ORDER), "优惠券不可用");
@@ -475,7 +457,6 @@ TEST_F(MemberFlow, chooser_shows_the_coupon_chosen_before_and_no_coupon_section_
     ASSERT_TRUE(purchase);
     chooseCoupon(0);
     ASSERT_TRUE(tap("btnPreferentialWay"));
-    m_harness.runUntilIdle();
     auto chooser = std::dynamic_pointer_cast<ChoosePreferentialWayViewController>(topScreen());
     ASSERT_TRUE(chooser);
     EXPECT_FALSE(chooser->choices()->checkboxAt({ 0, 0 })->checked());
@@ -485,7 +466,6 @@ TEST_F(MemberFlow, chooser_shows_the_coupon_chosen_before_and_no_coupon_section_
     m_harness.runUntilIdle();
     openPurchase("88000007");
     ASSERT_TRUE(tap("btnPreferentialWay"));
-    m_harness.runUntilIdle();
     auto table = std::dynamic_pointer_cast<kit::TableView>(find("tableViewPreferential"));
     ASSERT_TRUE(table);
     EXPECT_EQ(table->numberOfSections(), 1);
@@ -496,7 +476,6 @@ TEST_F(MemberFlow, part_editor_proposes_what_is_open_and_an_emptied_part_counts_
     auto purchase = openPurchase();
     ASSERT_TRUE(purchase);
     typeTotal("100");
-    m_harness.runUntilIdle();
     purchase->inputPayMoneyCallback(InputPayMoneyDelegate::cashType, 12.5);
     ASSERT_TRUE(tap("btnVipMoneyPay"));
     auto field = std::dynamic_pointer_cast<kit::TextField>(find("tvMoney"));
@@ -510,7 +489,6 @@ TEST_F(MemberFlow, part_editor_proposes_what_is_open_and_an_emptied_part_counts_
     EXPECT_EQ(field->text(), "12.50");
     InputDriver::clear(*field);
     ASSERT_TRUE(tap("btnOk"));
-    m_harness.runUntilIdle();
     EXPECT_EQ(topScreen(), purchase);
     EXPECT_DOUBLE_EQ(purchase->parts().cash, 0);
     EXPECT_EQ(labelText("labelCashMoney"), "0");
@@ -530,13 +508,10 @@ TEST_F(MemberFlow, points_are_checked_before_sending_and_the_chosen_reason_is_sh
         EXPECT_EQ(m_toasts.back(), *typed ? "授予积分必须大于0！" : "请输入授予积分！") << typed;
     }
     ASSERT_TRUE(tap("btnOperationReason"));
-    m_harness.runUntilIdle();
     auto table = std::dynamic_pointer_cast<kit::TableView>(find("tableView"));
     ASSERT_TRUE(table && InputDriver::selectRow(*table, { 0, 1 }));
     ASSERT_TRUE(tap("btnOk"));
-    m_harness.runUntilIdle();
     ASSERT_TRUE(tap("btnOperationReason"));
-    m_harness.runUntilIdle();
     auto chooser = std::dynamic_pointer_cast<ChooseCreditReasonViewController>(topScreen());
     ASSERT_TRUE(chooser);
     EXPECT_TRUE(chooser->choices()->checkboxAt({ 0, 1 })->checked());

@@ -108,7 +108,6 @@ TEST_F(RechargeFlow, refused_recharge_after_a_paid_mobile_part_retries_without_c
     EXPECT_EQ(topScreen(), recharge);
 
     ASSERT_TRUE(tap("btnOk"));
-    m_harness.runUntilIdle();
     EXPECT_EQ(topScreen(), recharge) << "no second trip to the pay-way screen";
     auto attempts = requestsTo(URLConfig::RECHARGE);
     ASSERT_EQ(attempts.size(), 2u);
