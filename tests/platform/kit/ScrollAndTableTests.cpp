@@ -30,8 +30,6 @@ protected:
         offsetSub = scroll->observeContentOffset([this](Point from, Point to) {
             log.push_back("offset " + std::to_string(int(from.y)) + "->" + std::to_string(int(to.y))
                 + (scroll->isDragging() ? " dragging" : ""));
-            if (onOffset)
-                onOffset(to);
         });
         panSub = scroll->panGestureRecognizer()->observeState([this](auto, auto to) {
             log.push_back("pan " + std::to_string(int(to)) + (scroll->isDragging() ? " dragging" : ""));
@@ -40,7 +38,6 @@ protected:
 
     std::shared_ptr<kit::ScrollView> scroll;
     std::vector<std::string> log;
-    std::function<void(Point)> onOffset;
     foundation::Subscription offsetSub;
     foundation::Subscription panSub;
 };
@@ -64,19 +61,6 @@ TEST_F(ScrollViewTest, dragGoesThroughTheFingersStatesAndSpringsBackAfterTheRele
     EXPECT_EQ(log.back().substr(log.back().size() - 3), "->0");
     EXPECT_FALSE(scroll->isDragging());
     EXPECT_FALSE(scroll->isDecelerating());
-}
-
-TEST_F(ScrollViewTest, insetChangedOnReleaseDecidesWhereTheContentRests)
-{
-    // What a pull-down control does when released past its threshold.
-    onOffset = [this](Point to) {
-        if (!scroll->isDragging() && to.y < -54 && scroll->contentInset().top == 0) {
-            scroll->setContentInset({ 54, 0, 0, 0 });
-            scroll->setContentOffset({ 0, -54 });
-        }
-    };
-    InputDriver::drag(*scroll, 80);
-    EXPECT_EQ(scroll->contentOffset().y, -54);
 }
 
 TEST_F(ScrollViewTest, withoutBounceOrScrollingTheContentStaysInRange)

@@ -28,7 +28,6 @@ public:
     bool allowDigitsOnly = false;
     bool allowBegin = true;
     bool allowEnd = true;
-    bool returnAnswer = true;
     bool allowClear = true;
 
     bool textFieldShouldBeginEditing(TextField&) override
@@ -54,11 +53,6 @@ public:
     {
         calls.push_back("shouldClear");
         return allowClear;
-    }
-    bool textFieldShouldReturn(TextField&) override
-    {
-        calls.push_back("shouldReturn");
-        return returnAnswer;
     }
 };
 
@@ -154,15 +148,6 @@ TEST_F(TextInputTest, pasteIsOneReplacementAndClearingAsksFirst)
     EXPECT_TRUE(InputDriver::clear(*first));
     EXPECT_EQ(first->text(), "");
     EXPECT_EQ(first->displayText(), first->placeholder());
-}
-
-TEST_F(TextInputTest, returnAsksTheDelegateAndNeverEntersTheText)
-{
-    first->setText("12");
-    delegate->returnAnswer = false;
-    EXPECT_FALSE(InputDriver::pressReturn(*first));
-    EXPECT_EQ(first->text(), "12");
-    EXPECT_EQ(delegate->calls.back(), "shouldReturn");
 }
 
 TEST_F(TextInputTest, editingBeginsAndEndsOnlyWhenTheDelegateAllows)
