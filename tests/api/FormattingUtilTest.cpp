@@ -57,17 +57,20 @@ TEST_F(DateUtilTest, day_bounds_enclose_the_local_day_of_the_date)
         seconds(DateUtil::getDateForDayEnd(lateEvening)) - seconds(DateUtil::getDateForDayStart(lateEvening)),
         86399);
 
-    // On a spring-forward day the local day is an hour short.
-    pinZone("America/New_York");
-    double clockChangeDay = 1710086400; // 2024-03-10 12:00 local
-    EXPECT_EQ(seconds(DateUtil::getDateForDayEnd(clockChangeDay))
-            - seconds(DateUtil::getDateForDayStart(clockChangeDay)),
-        86399 - 3600);
-}
-
-TEST_F(DateUtilTest, day_bounds_after_2038_are_not_wrapped_to_32_bits)
-{
+    // Not wrapped to 32 bits after 2038.
     EXPECT_EQ(DateUtil::getDateForDayStart(4102444800.0), "4102416000");
+
+    // On a spring-forward day the local day is an hour short, in autumn an hour long.
+    auto length = [](double date) {
+        return seconds(DateUtil::getDateForDayEnd(date)) - seconds(DateUtil::getDateForDayStart(date));
+    };
+    pinZone("America/New_York");
+    EXPECT_EQ(length(1710086400), 86399 - 3600); // 2024-03-10 12:00 local
+    pinZone("Europe/Berlin");
+    EXPECT_EQ(length(1792922400), 86399 + 3600); // 2026-10-25
+    // Midnight itself was skipped here; the day still starts on its own date.
+    pinZone("America/Sao_Paulo");
+    EXPECT_EQ(DateUtil::getDateForDayStart(1541340000), "1541300400"); // 2018-11-04
 }
 
 TEST(DecimalUtil, amounts_drop_needless_decimals_but_keep_two_otherwise)

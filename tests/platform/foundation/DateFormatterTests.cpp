@@ -31,18 +31,6 @@ protected:
         ::tzset();
     }
 
-    // Day bounds as the takings screens compute them: the day's text plus a
-    // fixed time, parsed back.
-    std::pair<std::int64_t, std::int64_t> dayBounds(std::int64_t moment)
-    {
-        std::string day = DateFormatter("yyyy-MM-dd").stringFromDate(moment);
-        DateFormatter full("yyyy-MM-dd HH:mm:ss");
-        auto start = full.dateFromString(day + " 00:00:00");
-        auto end = full.dateFromString(day + " 23:59:59");
-        EXPECT_TRUE(start && end) << day;
-        return { start.value_or(0), end.value_or(0) };
-    }
-
 private:
     std::optional<std::string> m_previous;
 };
@@ -91,26 +79,6 @@ TEST_F(TimeZoneTest, RefusesTextThatDoesNotMatch)
     for (const char* text : bad)
         EXPECT_EQ(full.dateFromString(text), std::nullopt) << text;
     EXPECT_EQ(DateFormatter("yyyyMMddHHmmss").dateFromString("20241206095320"), 1733450000);
-}
-
-TEST_F(TimeZoneTest, DayBoundsSpanTheLocalDay)
-{
-    auto [start, end] = dayBounds(1733450000);
-    EXPECT_EQ(start, 1733414400); // 2024-12-06 00:00 in Shanghai is 16:00 UTC the day before
-    EXPECT_EQ(end - start, 86399);
-
-    pin("Europe/Berlin");
-    auto spring = dayBounds(1774785600); // 2026-03-29, one hour shorter
-    EXPECT_EQ(spring.first, 1774738800);
-    EXPECT_EQ(spring.second - spring.first, 82799);
-    auto autumn = dayBounds(1792922400); // 2026-10-25, one hour longer
-    EXPECT_EQ(autumn.second - autumn.first, 89999);
-
-    // Midnight itself was skipped here; the day still starts on its own date.
-    pin("America/Sao_Paulo");
-    auto skipped = dayBounds(1541340000); // 2018-11-04
-    EXPECT_EQ(skipped.first, 1541300400);
-    EXPECT_EQ(DateFormatter("yyyy-MM-dd").stringFromDate(skipped.first), "2018-11-04");
 }
 
 TEST_F(TimeZoneTest, SameDayFollowsTheLocalCalendar)
