@@ -1,8 +1,8 @@
 #include "imagecache/ImageCache.h"
 
-#include "imagecache/NeverDestroyed.h"
 #include "platform/crypto/Md5.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/NeverDestroyed.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Operation.h"
 #include "platform/foundation/Paths.h"
@@ -62,7 +62,7 @@ std::vector<DiskEntry> listFiles(const std::filesystem::path& directory)
 
 std::shared_ptr<ImageCache> ImageCache::sharedImageCache()
 {
-    static NeverDestroyed<std::shared_ptr<ImageCache>> shared(create("default"));
+    static foundation::NeverDestroyed<std::shared_ptr<ImageCache>> shared(create("default"));
     return shared.get();
 }
 

@@ -1,7 +1,7 @@
 #include "imagecache/ImageDownloader.h"
 
-#include "imagecache/NeverDestroyed.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/NeverDestroyed.h"
 #include "platform/foundation/OperationQueue.h"
 
 #include <algorithm>
@@ -23,7 +23,7 @@ ImageDownloader::OperationFactory defaultOperationClass()
 
 std::shared_ptr<ImageDownloader> ImageDownloader::sharedDownloader()
 {
-    static NeverDestroyed<std::shared_ptr<ImageDownloader>> shared(create());
+    static foundation::NeverDestroyed<std::shared_ptr<ImageDownloader>> shared(create());
     return shared.get();
 }
 

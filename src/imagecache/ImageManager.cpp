@@ -1,7 +1,7 @@
 #include "imagecache/ImageManager.h"
 
-#include "imagecache/NeverDestroyed.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/NeverDestroyed.h"
 #include "platform/foundation/Operation.h"
 #include "platform/foundation/RunLoop.h"
 
@@ -11,7 +11,7 @@ namespace imagecache {
 
 std::shared_ptr<ImageManager> ImageManager::sharedManager()
 {
-    static NeverDestroyed<std::shared_ptr<ImageManager>> shared(create());
+    static foundation::NeverDestroyed<std::shared_ptr<ImageManager>> shared(create());
     return shared.get();
 }
 

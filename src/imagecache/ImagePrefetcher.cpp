@@ -1,14 +1,14 @@
 #include "imagecache/ImagePrefetcher.h"
 
-#include "imagecache/NeverDestroyed.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/NeverDestroyed.h"
 #include "platform/foundation/RunLoop.h"
 
 namespace imagecache {
 
 std::shared_ptr<ImagePrefetcher> ImagePrefetcher::sharedImagePrefetcher()
 {
-    static NeverDestroyed<std::shared_ptr<ImagePrefetcher>> shared(create());
+    static foundation::NeverDestroyed<std::shared_ptr<ImagePrefetcher>> shared(create());
     return shared.get();
 }
 
