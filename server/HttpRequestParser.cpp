@@ -50,17 +50,6 @@ template<typename Each> void forEachListItem(std::string_view list, Each each)
     }
 }
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 } // namespace
 
 HttpRequestParser::HttpRequestParser(const HttpLimits& limits)
@@ -213,8 +202,8 @@ void HttpRequestParser::parseChunkSize()
     std::size_t size = 0;
     std::size_t digits = 0;
     bool tooLarge = false;
-    while (digits < line.size() && hexValue(line[digits]) >= 0) {
-        size = size * 16 + static_cast<std::size_t>(hexValue(line[digits]));
+    while (digits < line.size() && foundation::hexDigitValue(line[digits]) >= 0) {
+        size = size * 16 + static_cast<std::size_t>(foundation::hexDigitValue(line[digits]));
         // Checked at every digit, so the value can never overflow.
         if (size > m_limits.maxBodyBytes)
             tooLarge = true;

@@ -64,6 +64,8 @@ std::string replaceAll(std::string_view text, std::string_view from, std::string
 std::vector<std::string> split(std::string_view text, std::string_view separator);
 // ASCII letters only: the texts lower-cased are header names and file suffixes.
 std::string asciiLowercase(std::string_view text);
+// 0-15 for 0-9, a-f and A-F; -1 for any other character.
+int hexDigitValue(char c);
 
 // ---- White space ------------------------------------------------------------
 
