@@ -28,6 +28,8 @@
 #include "ui/ColorUtil.h"
 #include "ui/PromptUtil.h"
 
+#include <tuple>
+
 namespace {
 
 constexpr double moneyFontSize = 35;
@@ -55,12 +57,7 @@ void BillViewController::loadView()
     setView(root);
 
     m_topView = CashierViews::panel("topView", CashierViews::greenHex);
-    m_labelMoneyFlag
-        = CashierViews::label("labelMoneyFlag", moneyFontSize, "FFFFFF", graphics::TextAlignment::Left, "￥");
-    m_labelMoney
-        = CashierViews::label("labelMoney", moneyFontSize, "FFFFFF", graphics::TextAlignment::Left, "0.00");
-    m_topView->addSubview(m_labelMoneyFlag);
-    m_topView->addSubview(m_labelMoney);
+    std::tie(m_labelMoneyFlag, m_labelMoney) = CashierViews::whiteMoney(*m_topView, moneyFontSize, "0.00");
     root->addSubview(m_topView);
 
     static constexpr const char* buttonNames[3] = { "btnAlipayBill", "btnWxpayBill", "btnBdpayBill" };

@@ -46,6 +46,16 @@ std::shared_ptr<kit::View> CashierViews::panel(std::string_view name, std::strin
     return view;
 }
 
+std::pair<std::shared_ptr<kit::Label>, std::shared_ptr<kit::Label>> CashierViews::whiteMoney(
+    kit::View& panel, double fontSize, const std::string& amount)
+{
+    auto sign = label("labelMoneyFlag", fontSize, "FFFFFF", graphics::TextAlignment::Left, "￥");
+    auto money = label("labelMoney", fontSize, "FFFFFF", graphics::TextAlignment::Left, amount);
+    panel.addSubview(sign);
+    panel.addSubview(money);
+    return { sign, money };
+}
+
 void CashierViews::centreMoney(
     kit::Label& sign, kit::Label& amount, double width, double y, double lineHeight, double fontSize)
 {

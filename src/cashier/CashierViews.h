@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace kit {
 class Button;
@@ -30,6 +31,10 @@ public:
     static std::shared_ptr<kit::Button> greenButton(
         std::string_view name, const std::string& title, double fontSize = 17);
     static std::shared_ptr<kit::View> panel(std::string_view name, std::string_view colorHex);
+    // The white "￥" sign and amount, `labelMoneyFlag` and `labelMoney`, added
+    // to `panel`; centreMoney places them.
+    static std::pair<std::shared_ptr<kit::Label>, std::shared_ptr<kit::Label>> whiteMoney(
+        kit::View& panel, double fontSize, const std::string& amount = {});
     // "￥" and an amount centred together across `width`, the amount
     // measured in `fontSize`; the sign sits just left of it.
     static void centreMoney(

@@ -21,6 +21,8 @@
 #include "ui/ColorUtil.h"
 #include "ui/PromptUtil.h"
 
+#include <tuple>
+
 namespace {
 
 constexpr double moneyFontSize = 35;
@@ -91,11 +93,7 @@ void ChoosePayWayViewController::loadView()
     setView(root);
 
     m_moneyView = CashierViews::panel("moneyView", CashierViews::greenHex);
-    m_labelMoneyFlag
-        = CashierViews::label("labelMoneyFlag", moneyFontSize, "FFFFFF", graphics::TextAlignment::Left, "￥");
-    m_labelMoney = CashierViews::label("labelMoney", moneyFontSize, "FFFFFF");
-    m_moneyView->addSubview(m_labelMoneyFlag);
-    m_moneyView->addSubview(m_labelMoney);
+    std::tie(m_labelMoneyFlag, m_labelMoney) = CashierViews::whiteMoney(*m_moneyView, moneyFontSize);
     root->addSubview(m_moneyView);
 
     m_bottomView = CashierViews::panel("bottomView", CashierViews::pageHex);

@@ -8,6 +8,8 @@
 #include "platform/kit/Label.h"
 #include "ui/ColorUtil.h"
 
+#include <tuple>
+
 namespace {
 
 constexpr double moneyViewHeight = 90;
@@ -21,11 +23,7 @@ QrCodePayView::QrCodePayView(const graphics::Rect& frame)
     setName("qrCodePayView");
     setBackgroundColor(ColorUtil::getUIColorByHex(CashierViews::pageHex));
     m_moneyView = CashierViews::panel("moneyView", CashierViews::greenHex);
-    m_labelMoneyFlag
-        = CashierViews::label("labelMoneyFlag", moneyFontSize, "FFFFFF", graphics::TextAlignment::Left, "￥");
-    m_labelMoney = CashierViews::label("labelMoney", moneyFontSize, "FFFFFF");
-    m_moneyView->addSubview(m_labelMoneyFlag);
-    m_moneyView->addSubview(m_labelMoney);
+    std::tie(m_labelMoneyFlag, m_labelMoney) = CashierViews::whiteMoney(*m_moneyView, moneyFontSize);
     m_ivPayWay = std::make_shared<kit::ImageView>();
     m_ivPayWay->setName("ivPayWay");
     m_labelPayWay = CashierViews::label("labelPayWay", walletFontSize, CashierViews::darkTextHex);
