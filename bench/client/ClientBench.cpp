@@ -15,6 +15,10 @@
 #include "api/JsonUtil.h"
 #include "api/NetUtilSign.h"
 #include "api/URLConfig.h"
+#include "bench/support/BlockingTransport.h"
+#include "bench/support/KeptAlivePost.h"
+#include "bench/support/LoopbackHttpServer.h"
+#include "bench/support/RatioReporter.h"
 #include "model/OrderEntity.h"
 #include "platform/foundation/Json.h"
 #include "platform/foundation/Paths.h"
@@ -25,12 +29,10 @@
 #include "platform/net/Transport.h"
 
 #include <benchmark/benchmark.h>
-#include <condition_variable>
 #include <curl/curl.h>
 #include <filesystem>
 #include <functional>
 #include <httplib.h>
-#include <map>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -56,37 +58,14 @@ std::string orderListReply(int rows)
     return reply.dump();
 }
 
-// A back end on loopback that answers every POST with the same cipher text and keeps
-// connections open.
-class LoopbackServer {
-public:
-    LoopbackServer()
-    {
-        m_server.set_keep_alive_max_count(1 << 30);
-        // Otherwise its separate head and body writes wait on delayed acknowledgements.
-        m_server.set_tcp_nodelay(true);
-        m_server.Post(path,
+// A back end on loopback that answers every POST with the same cipher text.
+bench::LoopbackHttpServer& server()
+{
+    static bench::LoopbackHttpServer running([](httplib::Server& server) {
+        server.Post(path,
             [reply = DesCipher::encode(R"({"status":"1","info":"","data":{"paystatus":"1"}})", secret)](
                 const httplib::Request&, httplib::Response& res) { res.set_content(reply, "text/html"); });
-        m_port = m_server.bind_to_any_port("127.0.0.1");
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
-    }
-    ~LoopbackServer()
-    {
-        m_server.stop();
-        m_thread.join();
-    }
-    std::string host() const { return "127.0.0.1:" + std::to_string(m_port); }
-
-private:
-    httplib::Server m_server;
-    int m_port { 0 };
-    std::thread m_thread;
-};
-
-LoopbackServer& server()
-{
-    static LoopbackServer running;
+    });
     return running;
 }
 
@@ -95,35 +74,17 @@ std::string formBody()
     return foundation::addingPercentEscapes(DesCipher::encode("orderid=2026120700001234", secret));
 }
 
-size_t append(char* data, size_t size, size_t count, void* target)
-{
-    static_cast<std::string*>(target)->append(data, size * count);
-    return size * count;
-}
+const std::vector<std::string> formHeaders { "Content-Type: application/x-www-form-urlencoded",
+    "qvkey: bench" };
 
 void RawCurlPost(benchmark::State& state)
 {
-    auto const url = "http://" + server().host() + path;
-    auto const body = formBody();
-    CURL* easy = curl_easy_init();
-    curl_slist* headers = curl_slist_append(nullptr, "Content-Type: application/x-www-form-urlencoded");
-    headers = curl_slist_append(headers, "qvkey: bench");
-    headers = curl_slist_append(headers, "Expect:");
-    std::string reply;
-    curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
-    curl_easy_setopt(easy, CURLOPT_POSTFIELDS, body.c_str());
-    curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
-    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &append);
-    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &reply);
+    bench::KeptAlivePost post("http://" + server().host() + path, formBody(), formHeaders);
     for (auto _ : state) {
-        reply.clear();
-        if (curl_easy_perform(easy) != CURLE_OK)
+        if (!post.perform())
             state.SkipWithError("raw POST failed");
-        benchmark::DoNotOptimize(reply);
+        benchmark::DoNotOptimize(post.reply());
     }
-    curl_slist_free_all(headers);
-    curl_easy_cleanup(easy);
 }
 
 // A network thread as the transport's: it sleeps in curl_multi_poll, is woken by
@@ -209,31 +170,17 @@ void TwoHandOffsOnly(benchmark::State& state)
 // thread and its completion runs on the main loop.
 void RawCurlPostFromNetworkThread(benchmark::State& state)
 {
-    auto const url = "http://" + server().host() + path;
-    auto const body = formBody();
+    bench::KeptAlivePost post("http://" + server().host() + path, formBody(), formHeaders);
     auto& loop = foundation::RunLoop::main();
     bool done = false;
     NetworkThread network([&loop, &done](CURL*) { loop.post([&done] { done = true; }); });
-    CURL* easy = curl_easy_init();
-    curl_slist* headers = curl_slist_append(nullptr, "Content-Type: application/x-www-form-urlencoded");
-    headers = curl_slist_append(headers, "qvkey: bench");
-    headers = curl_slist_append(headers, "Expect:");
-    std::string reply;
-    curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
-    curl_easy_setopt(easy, CURLOPT_POSTFIELDS, body.c_str());
-    curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
-    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &append);
-    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &reply);
     for (auto _ : state) {
-        reply.clear();
+        post.clearReply();
         done = false;
-        network.hand([easy](CURLM* multi) { curl_multi_add_handle(multi, easy); });
+        network.hand([easy = post.handle()](CURLM* multi) { curl_multi_add_handle(multi, easy); });
         loop.runUntil([&] { return done; });
-        benchmark::DoNotOptimize(reply);
+        benchmark::DoNotOptimize(post.reply());
     }
-    curl_slist_free_all(headers);
-    curl_easy_cleanup(easy);
 }
 
 void SignedRoundTrip(benchmark::State& state)
@@ -268,24 +215,13 @@ void TransportOnly(benchmark::State& state)
 {
     auto const url = "http://" + server().host() + path;
     auto const body = formBody();
-    auto transport = net::Transport::current();
+    bench::BlockingTransport transport;
     for (auto _ : state) {
         net::URLRequest request(url);
         request.setHTTPMethod("POST");
         request.setHTTPBody(body);
         request.setAllowsCompression(false);
-        std::mutex mutex;
-        std::condition_variable finished;
-        bool done = false;
-        net::Transport::Events events;
-        events.didComplete = [&](const std::optional<net::URLError>&) {
-            std::lock_guard lock(mutex);
-            done = true;
-            finished.notify_one();
-        };
-        transport->start(std::move(request), std::move(events));
-        std::unique_lock lock(mutex);
-        finished.wait(lock, [&] { return done; });
+        transport.roundTrip(std::move(request));
     }
 }
 
@@ -342,48 +278,26 @@ BENCHMARK(ListReplyAsTheScreenReadsIt)->Unit(benchmark::kMicrosecond);
 BENCHMARK(JsonRawNlohmannParse)->Arg(20)->Arg(80000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(JsonAppParse)->Arg(20)->Arg(80000)->Unit(benchmark::kMicrosecond);
 
-// Keeps each run's time per iteration, to print the ratios after the table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (auto const& run : runs)
-            m_times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void Finalize() override
-    {
-        ConsoleReporter::Finalize();
-        ratio("signed round trip / raw libcurl POST", "SignedRoundTrip/min_time:2.000",
-            "RawCurlPost/min_time:2.000");
-        ratio("raw libcurl POST from a network thread / raw libcurl POST (the design's floor)",
-            "RawCurlPostFromNetworkThread/min_time:2.000", "RawCurlPost/min_time:2.000");
-        ratio("signed round trip / raw libcurl POST from a network thread", "SignedRoundTrip/min_time:2.000",
-            "RawCurlPostFromNetworkThread/min_time:2.000");
-        if (m_times.contains("TwoHandOffsOnly/min_time:2.000"))
-            std::printf("the two hand-offs alone: %.1f us\n", m_times["TwoHandOffsOnly/min_time:2.000"]);
-        ratio("list reply read / decrypt only", "ListReplyAsTheScreenReadsIt", "ListReplyDecryptOnly");
-        ratio("JSON 20 keys: app / nlohmann", "JsonAppParse/20", "JsonRawNlohmannParse/20");
-        ratio("JSON 80000 keys: app / nlohmann", "JsonAppParse/80000", "JsonRawNlohmannParse/80000");
-    }
-
-private:
-    void ratio(const char* what, const std::string& ours, const std::string& raw)
-    {
-        if (m_times.contains(ours) && m_times.contains(raw) && m_times[raw] > 0)
-            std::printf("ratio %s: %.2f\n", what, m_times[ours] / m_times[raw]);
-    }
-    std::map<std::string, double> m_times;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     curl_global_init(CURL_GLOBAL_DEFAULT);
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+    reporter.printRatio("signed round trip", "SignedRoundTrip", "raw libcurl POST", "RawCurlPost");
+    reporter.printRatio("raw libcurl POST from a network thread (the design's floor)",
+        "RawCurlPostFromNetworkThread", "raw libcurl POST", "RawCurlPost");
+    reporter.printRatio("signed round trip", "SignedRoundTrip", "raw libcurl POST from a network thread",
+        "RawCurlPostFromNetworkThread");
+    if (auto handOffs = reporter.seconds("TwoHandOffsOnly"))
+        std::printf("the two hand-offs alone: %s\n", bench::RatioReporter::formatSeconds(*handOffs).c_str());
+    reporter.printRatio(
+        "list reply read", "ListReplyAsTheScreenReadsIt", "decrypt only", "ListReplyDecryptOnly");
+    reporter.printRatio("JSON 20 keys: app", "JsonAppParse/20", "nlohmann", "JsonRawNlohmannParse/20");
+    reporter.printRatio(
+        "JSON 80000 keys: app", "JsonAppParse/80000", "nlohmann", "JsonRawNlohmannParse/80000");
     return 0;
 }

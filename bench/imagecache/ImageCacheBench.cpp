@@ -4,6 +4,7 @@
 // with the same connection limit (6). The ratios, all from the one run, are
 // printed at its end.
 
+#include "bench/support/CurlMultiGets.h"
 #include "bench/support/RatioReporter.h"
 #include "imagecache/ImageCache.h"
 #include "imagecache/ImageDownloader.h"
@@ -15,7 +16,6 @@
 #include <atomic>
 #include <benchmark/benchmark.h>
 #include <condition_variable>
-#include <curl/curl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -150,47 +150,16 @@ void PortraitsOverLoopback(benchmark::State& state)
     }
 }
 
-std::size_t discard(char*, std::size_t size, std::size_t count, void* body)
-{
-    static_cast<std::string*>(body)->append(size * count, '\0');
-    return size * count;
-}
-
 void PortraitsRawCurlMulti(benchmark::State& state)
 {
-    CURLM* multi = curl_multi_init();
-    curl_multi_setopt(multi, CURLMOPT_MAX_TOTAL_CONNECTIONS, ConnectionLimit);
     std::vector<std::string> urls;
     for (int n = 1; n <= PortraitCount; ++n)
         urls.push_back(portraitURL(n));
-    std::vector<std::string> bodies(PortraitCount);
-    std::vector<CURL*> handles(PortraitCount);
-    for (int i = 0; i < PortraitCount; ++i) {
-        handles[i] = curl_easy_init();
-        curl_easy_setopt(handles[i], CURLOPT_URL, urls[i].c_str());
-        curl_easy_setopt(handles[i], CURLOPT_WRITEFUNCTION, discard);
-        curl_easy_setopt(handles[i], CURLOPT_WRITEDATA, &bodies[i]);
-    }
+    bench::CurlMultiGets gets(urls, ConnectionLimit);
     for (auto _ : state) {
-        for (int i = 0; i < PortraitCount; ++i) {
-            bodies[i].clear();
-            curl_multi_add_handle(multi, handles[i]);
-        }
-        int running = 1;
-        while (running) {
-            curl_multi_perform(multi, &running);
-            if (running)
-                curl_multi_poll(multi, nullptr, 0, 100, nullptr);
-        }
-        while (CURLMsg* message = [&] {
-            int left;
-            return curl_multi_info_read(multi, &left);
-        }())
-            curl_multi_remove_handle(multi, message->easy_handle);
+        if (!gets.run())
+            state.SkipWithError("a portrait did not load");
     }
-    for (CURL* handle : handles)
-        curl_easy_cleanup(handle);
-    curl_multi_cleanup(multi);
 }
 
 } // namespace

@@ -8,6 +8,11 @@
 // The same POST through the bare transport (its I/O thread and back) is
 // printed beside them: what the engine adds on top of the transport it uses.
 
+#include "bench/support/BlockingTransport.h"
+#include "bench/support/CurlMultiGets.h"
+#include "bench/support/KeptAlivePost.h"
+#include "bench/support/LoopbackHttpServer.h"
+#include "bench/support/RatioReporter.h"
 #include "netengine/NetworkEngine.h"
 #include "netengine/RequestEncoding.h"
 #include "platform/foundation/NeverDestroyed.h"
@@ -16,13 +21,10 @@
 #include "platform/net/Transport.h"
 
 #include <benchmark/benchmark.h>
-#include <condition_variable>
 #include <curl/curl.h>
 #include <httplib.h>
-#include <map>
-#include <mutex>
 #include <string>
-#include <thread>
+#include <vector>
 
 namespace {
 
@@ -30,49 +32,22 @@ constexpr int getCount = 1000;
 constexpr long width = NetworkEngine::wifiWidth;
 const std::string postPath = "/Api/Alipay/modifyStaffPassword";
 
-class LoopbackServer {
-public:
-    LoopbackServer()
-    {
-        m_server.set_keep_alive_max_count(1 << 30);
-        m_server.set_tcp_nodelay(true);
-        m_server.Post(postPath, [](const httplib::Request&, httplib::Response& response) {
+bench::LoopbackHttpServer& server()
+{
+    static bench::LoopbackHttpServer running([](httplib::Server& server) {
+        server.Post(postPath, [](const httplib::Request&, httplib::Response& response) {
             response.set_content(R"({"status":"1","info":"密码修改成功"})", "application/json");
         });
-        m_server.Get("/item", [](const httplib::Request&, httplib::Response& response) {
+        server.Get("/item", [](const httplib::Request&, httplib::Response& response) {
             response.set_content(std::string(512, 'x'), "text/plain");
         });
-        m_port = m_server.bind_to_any_port("127.0.0.1");
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
-    }
-    ~LoopbackServer()
-    {
-        m_server.stop();
-        m_thread.join();
-    }
-    std::string host() const { return "127.0.0.1:" + std::to_string(m_port); }
-
-private:
-    httplib::Server m_server;
-    int m_port { 0 };
-    std::thread m_thread;
-};
-
-LoopbackServer& server()
-{
-    static LoopbackServer running;
+    });
     return running;
 }
 
 const foundation::Json fields { { "key", "pay-demo-key" }, { "username", "boss" },
     { "password", "e10adc3949ba59abbe56e057f20f883e" },
     { "newpassword", "c33367701511b4f6020ec61ded352059" } };
-
-size_t append(char* data, size_t size, size_t count, void* target)
-{
-    static_cast<std::string*>(target)->append(data, size * count);
-    return size * count;
-}
 
 // Kept to the end, as the app keeps its engine: one destroyed while exit takes
 // the network state down would stop its notifier on what is gone.
@@ -85,27 +60,14 @@ std::shared_ptr<NetworkEngine> engine()
 
 void RawCurlPost(benchmark::State& state)
 {
-    auto const url = "http://" + server().host() + postPath;
-    auto const body = RequestEncoding::urlEncodedKeyValueString(fields);
-    CURL* easy = curl_easy_init();
-    curl_slist* headers
-        = curl_slist_append(nullptr, "Content-Type: application/x-www-form-urlencoded; charset=utf-8");
-    headers = curl_slist_append(headers, "Expect:");
-    std::string reply;
-    curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
-    curl_easy_setopt(easy, CURLOPT_POSTFIELDS, body.c_str());
-    curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
-    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &append);
-    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &reply);
+    bench::KeptAlivePost post("http://" + server().host() + postPath,
+        RequestEncoding::urlEncodedKeyValueString(fields),
+        { "Content-Type: application/x-www-form-urlencoded; charset=utf-8" });
     for (auto _ : state) {
-        reply.clear();
-        if (curl_easy_perform(easy) != CURLE_OK)
+        if (!post.perform())
             state.SkipWithError("raw POST failed");
-        benchmark::DoNotOptimize(reply);
+        benchmark::DoNotOptimize(post.reply());
     }
-    curl_slist_free_all(headers);
-    curl_easy_cleanup(easy);
 }
 
 void EnginePost(benchmark::State& state)
@@ -132,63 +94,27 @@ void TransportPost(benchmark::State& state)
 {
     auto const url = "http://" + server().host() + postPath;
     auto const body = RequestEncoding::urlEncodedKeyValueString(fields);
-    auto transport = net::Transport::current();
+    bench::BlockingTransport transport;
     for (auto _ : state) {
         net::URLRequest request(url);
         request.setHTTPMethod("POST");
         request.setHTTPBody(body);
         request.setValueForHTTPHeaderField(
             "application/x-www-form-urlencoded; charset=utf-8", "Content-Type");
-        std::mutex mutex;
-        std::condition_variable finished;
-        bool done = false;
-        net::Transport::Events events;
-        events.didComplete = [&](const std::optional<net::URLError>&) {
-            std::lock_guard lock(mutex);
-            done = true;
-            finished.notify_one();
-        };
-        transport->start(std::move(request), std::move(events));
-        std::unique_lock lock(mutex);
-        finished.wait(lock, [&] { return done; });
+        transport.roundTrip(std::move(request));
     }
 }
 
 void RawCurlMultiGets(benchmark::State& state)
 {
-    CURLM* multi = curl_multi_init();
-    curl_multi_setopt(multi, CURLMOPT_MAX_TOTAL_CONNECTIONS, width);
-    std::vector<CURL*> handles(getCount);
-    std::vector<std::string> replies(getCount);
-    for (int i = 0; i < getCount; ++i) {
-        handles[i] = curl_easy_init();
-        auto const url = "http://" + server().host() + "/item?n=" + std::to_string(i);
-        curl_easy_setopt(handles[i], CURLOPT_URL, url.c_str());
-        curl_easy_setopt(handles[i], CURLOPT_WRITEFUNCTION, &append);
-        curl_easy_setopt(handles[i], CURLOPT_WRITEDATA, &replies[i]);
-    }
+    std::vector<std::string> urls;
+    for (int i = 0; i < getCount; ++i)
+        urls.push_back("http://" + server().host() + "/item?n=" + std::to_string(i));
+    bench::CurlMultiGets gets(urls, width);
     for (auto _ : state) {
-        for (int i = 0; i < getCount; ++i) {
-            replies[i].clear();
-            curl_multi_add_handle(multi, handles[i]);
-        }
-        int running = 1;
-        while (running) {
-            curl_multi_perform(multi, &running);
-            if (running)
-                curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
-        }
-        int left = 0;
-        while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
-            if (message->msg == CURLMSG_DONE && message->data.result != CURLE_OK)
-                state.SkipWithError("raw GET failed");
-        }
-        for (auto* handle : handles)
-            curl_multi_remove_handle(multi, handle);
+        if (!gets.run())
+            state.SkipWithError("raw GET failed");
     }
-    for (auto* handle : handles)
-        curl_easy_cleanup(handle);
-    curl_multi_cleanup(multi);
 }
 
 void EngineGets(benchmark::State& state)
@@ -220,37 +146,6 @@ BENCHMARK(TransportPost)->Unit(benchmark::kMicrosecond)->MinTime(2);
 BENCHMARK(RawCurlMultiGets)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(EngineGets)->Unit(benchmark::kMillisecond)->MinTime(2);
 
-// Keeps each run's time per iteration, to print the ratios after the table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (auto const& run : runs)
-            m_times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void Finalize() override
-    {
-        ConsoleReporter::Finalize();
-        ratio("engine POST round trip / raw libcurl kept-alive POST", "EnginePost/min_time:2.000",
-            "RawCurlPost/min_time:2.000");
-        ratio("engine 1000 GETs at width 6 / raw curl multi with 6 connections", "EngineGets/min_time:2.000",
-            "RawCurlMultiGets/min_time:2.000");
-        ratio("bare transport POST / raw libcurl kept-alive POST", "TransportPost/min_time:2.000",
-            "RawCurlPost/min_time:2.000");
-        ratio("engine POST round trip / bare transport POST", "EnginePost/min_time:2.000",
-            "TransportPost/min_time:2.000");
-    }
-
-private:
-    void ratio(const char* what, const std::string& ours, const std::string& raw)
-    {
-        if (m_times.contains(ours) && m_times.contains(raw) && m_times[raw] > 0)
-            std::printf("ratio %s: %.2f\n", what, m_times[ours] / m_times[raw]);
-    }
-    std::map<std::string, double> m_times;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -259,8 +154,13 @@ int main(int argc, char** argv)
     // libcurl and OpenSSL set up on this thread, as the program does.
     net::Transport::current();
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+    reporter.printRatio("engine POST round trip", "EnginePost", "raw libcurl kept-alive POST", "RawCurlPost");
+    reporter.printRatio(
+        "engine 1000 GETs at width 6", "EngineGets", "raw curl multi with 6 connections", "RawCurlMultiGets");
+    reporter.printRatio("bare transport POST", "TransportPost", "raw libcurl kept-alive POST", "RawCurlPost");
+    reporter.printRatio("engine POST round trip", "EnginePost", "bare transport POST", "TransportPost");
     return 0;
 }

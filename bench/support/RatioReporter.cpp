@@ -16,8 +16,10 @@ void RatioReporter::ReportRuns(const std::vector<Run>& runs)
         bool const aggregate = run.run_type == Run::RT_Aggregate;
         if (run.error_occurred || run.iterations == 0 || (aggregate && run.aggregate_name != "mean"))
             continue;
-        m_seconds[run.run_name.function_name]
-            = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+        auto name = run.run_name.function_name;
+        if (!run.run_name.args.empty())
+            name += "/" + run.run_name.args;
+        m_seconds[name] = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
     }
     ConsoleReporter::ReportRuns(runs);
 }

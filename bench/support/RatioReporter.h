@@ -12,6 +12,7 @@ namespace bench {
 // that a program prints, after the run, its costs as ratios to the raw
 // libraries underneath, measured in that same run. With repetitions the mean
 // stands for the benchmark; one that failed or was filtered out has no time.
+// A benchmark with arguments is named with them, "JsonAppParse/20".
 //
 //     RatioReporter reporter;
 //     benchmark::RunSpecifiedBenchmarks(&reporter);
