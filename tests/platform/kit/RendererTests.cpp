@@ -14,9 +14,9 @@
 #include "platform/kit/View.h"
 #include "platform/kit/ViewController.h"
 #include "platform/kit/Window.h"
+#include "support/ImageSamples.h"
 
 #include <algorithm>
-#include <cairo.h>
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
@@ -42,26 +42,6 @@ public:
         return cell;
     }
 };
-
-// A PNG as the assets folder would hold it: solid blue.
-std::shared_ptr<const graphics::Image> bluePng()
-{
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 8, 8);
-    cairo_t* cr = cairo_create(surface);
-    cairo_set_source_rgb(cr, 0, 0, 1);
-    cairo_paint(cr);
-    cairo_destroy(cr);
-    std::string png;
-    cairo_surface_write_to_png_stream(
-        surface,
-        [](void* closure, const unsigned char* data, unsigned int length) {
-            static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
-            return CAIRO_STATUS_SUCCESS;
-        },
-        &png);
-    cairo_surface_destroy(surface);
-    return graphics::Image::fromData(png);
-}
 
 // One screen of the kinds the app shows, rendered once at scale 2.
 class RenderedScreen : public ::testing::Test {
@@ -92,7 +72,8 @@ protected:
         window->addSubview(pressed);
 
         auto photo = std::make_shared<ImageView>(Rect(210, 60, 40, 40));
-        photo->setImage(bluePng());
+        // A PNG as the assets folder would hold it: solid blue.
+        photo->setImage(graphics::Image::fromData(support::ImageSamples::png(8, 8, 0xff0000ff)));
         window->addSubview(photo);
 
         auto badge = std::make_shared<View>(Rect(260, 60, 50, 50));
