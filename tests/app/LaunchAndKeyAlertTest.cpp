@@ -1,4 +1,3 @@
-#include "ShellFixture.h"
 #include "api/NetUtilSign.h"
 #include "api/URLConfig.h"
 #include "app/GuideViewController.h"
@@ -13,6 +12,7 @@
 #include "platform/kit/TabBarItem.h"
 #include "platform/kit/Window.h"
 #include "support/InputDriver.h"
+#include "support/ShellFixture.h"
 #include "ui/BaseViewController.h"
 #include "ui/LoginViewController.h"
 
@@ -48,7 +48,7 @@ TEST_F(LaunchTest, last_guide_page_button_hands_window_to_home_tabs)
     auto width = guide->view()->bounds().size.width;
     EXPECT_EQ(guide->scrollView()->contentSize().width, 4 * width);
     guide->scrollView()->setContentOffset({ 3 * width, 0 });
-    m_harness.runUntilIdle();
+    harness.runUntilIdle();
 
     ASSERT_TRUE(tap(GuideViewController::goHomeButtonName));
     EXPECT_EQ(app()->window()->rootViewController(), app()->homeViewController());
@@ -123,7 +123,7 @@ protected:
     {
         setSetting("IS_FIRST_LAUNCH", "IS_FIRST_LAUNCH");
         launch();
-        m_screen = std::dynamic_pointer_cast<BaseViewController>(topScreen());
+        m_screen = top<BaseViewController>();
         ASSERT_TRUE(m_screen);
     }
     void fillAlert(const std::string& key, const std::string& encrypt)
@@ -154,7 +154,7 @@ TEST_F(KeyAlertTest, both_fields_empty_give_both_toasts_and_one_reappearance)
     m_screen->setMemberKey();
     ASSERT_TRUE(InputDriver::pressAlertButton("确定"));
     EXPECT_EQ(m_toasts, (std::vector<std::string> { "key不可为空！", "加密key不可为空！" }));
-    EXPECT_EQ(m_harness.alerts().titles(), (std::vector<std::string> { "设置商家key", "设置商家key" }));
+    EXPECT_EQ(harness.alerts().titles(), (std::vector<std::string> { "设置商家key", "设置商家key" }));
     EXPECT_TRUE(InputDriver::visibleAlert());
 }
 
@@ -180,7 +180,7 @@ TEST_F(KeyAlertTest, new_collection_pair_signs_out_and_opens_sign_in)
     EXPECT_EQ(setting("KEY_RECEIVABLE_ENCRYPT"), "paysecret");
     EXPECT_EQ(setting("USER_NAME"), "");
     EXPECT_EQ(m_toasts, (std::vector<std::string> { "设置成功！" }));
-    auto login = std::dynamic_pointer_cast<LoginViewController>(topScreen());
+    auto login = top<LoginViewController>();
     ASSERT_TRUE(login);
     EXPECT_TRUE(login->hidesBottomBarWhenPushed());
 
@@ -201,21 +201,21 @@ TEST_F(KeyAlertTest, member_pair_leaves_user_signed_in_and_stays_put)
     EXPECT_EQ(setting("KEY_MEMBER"), "member-key");
     EXPECT_EQ(setting("KEY_MEMBER_ENCRYPT"), "mbrsecret");
     EXPECT_EQ(setting("USER_NAME"), "boss");
-    EXPECT_EQ(topScreen(), m_screen);
+    EXPECT_EQ(top(), m_screen);
 }
 
 TEST_F(KeyAlertTest, guard_asks_for_key_before_sign_in)
 {
     EXPECT_FALSE(m_screen->checkIsLoginAndKeyExists());
-    EXPECT_EQ(m_harness.alerts().titles(), (std::vector<std::string> { "设置收款key" }));
+    EXPECT_EQ(harness.alerts().titles(), (std::vector<std::string> { "设置收款key" }));
     EXPECT_TRUE(m_toasts.empty());
-    EXPECT_EQ(topScreen(), m_screen);
+    EXPECT_EQ(top(), m_screen);
     InputDriver::pressAlertButton("取消");
 
     setSetting("KEY_RECEIVABLE", "pay-key");
     EXPECT_FALSE(m_screen->checkIsLoginAndKeyExists());
     EXPECT_EQ(m_toasts, (std::vector<std::string> { "您还未登录,请先登录！" }));
-    EXPECT_TRUE(std::dynamic_pointer_cast<LoginViewController>(topScreen()));
+    EXPECT_TRUE(top<LoginViewController>());
 
     setSetting("USER_NAME", "boss");
     EXPECT_TRUE(m_screen->checkIsLoginAndKeyExists());
@@ -226,22 +226,22 @@ TEST_F(KeyAlertTest, rejected_key_opens_alert_of_its_pair_on_last_shown_screen)
     useDemoCollectionKeys();
     // The sign-in screen appears last, so it is the one asked.
     m_screen->toLogin();
-    m_harness.runUntilIdle();
-    auto login = std::dynamic_pointer_cast<LoginViewController>(topScreen());
+    harness.runUntilIdle();
+    auto login = top<LoginViewController>();
     ASSERT_EQ(app()->currentController(), login);
     m_toasts.clear();
 
     failOnce(merchant::FaultKind::Http404);
     NetUtilSign::doPost(URLConfig::GET_MEMBER_LIST, std::nullopt, NetUtilSign::memberKeyFlag, {},
         [](const std::optional<std::string>&) { ADD_FAILURE() << "refused reply reached the screen"; });
-    m_harness.runUntilIdle();
+    harness.runUntilIdle();
     EXPECT_EQ(login->alertViewMemberKey(), InputDriver::visibleAlert());
     InputDriver::pressAlertButton("取消");
 
     failOnce(merchant::FaultKind::Http403);
     NetUtilSign::doPost(URLConfig::GET_SHOP_INFO, std::nullopt, NetUtilSign::receivableKeyFlag, {},
         [](const std::optional<std::string>&) { ADD_FAILURE() << "refused reply reached the screen"; });
-    m_harness.runUntilIdle();
+    harness.runUntilIdle();
     EXPECT_EQ(login->alertViewRecivKey(), InputDriver::visibleAlert());
     EXPECT_EQ(m_toasts, (std::vector<std::string> { "key无效,请重新设置！", "key无效,请重新设置！" }));
 }

@@ -1,4 +1,3 @@
-#include "ShellFixture.h"
 #include "api/Md5Util.h"
 #include "app/HomeViewController.h"
 #include "hud/ProgressHUD.h"
@@ -9,6 +8,7 @@
 #include "platform/kit/TextField.h"
 #include "platform/kit/Window.h"
 #include "support/InputDriver.h"
+#include "support/ShellFixture.h"
 #include "ui/LoginViewController.h"
 #include "ui/SettingViewController.h"
 #include "ui/UpdatePwdViewController.h"
@@ -28,8 +28,8 @@ protected:
         signedInAs("boss", "2");
         launch();
         app()->homeViewController()->setSelectedIndex(3);
-        m_harness.runUntilIdle();
-        m_settings = std::dynamic_pointer_cast<SettingViewController>(topScreen());
+        harness.runUntilIdle();
+        m_settings = top<SettingViewController>();
         ASSERT_TRUE(m_settings) << "the settings tab shows its own screen, not a placeholder";
         m_toasts.clear();
     }
@@ -48,10 +48,10 @@ protected:
     void settle()
     {
         for (int round = 0; round < 100 && NetworkEngine::pendingOperationCount() > 0; ++round) {
-            m_harness.runUntilIdle();
+            harness.runUntilIdle();
             foundation::RunLoop::main().runUntil([] { return NetworkEngine::operationsNotYetSent() == 0; });
         }
-        m_harness.runUntilIdle();
+        harness.runUntilIdle();
     }
 
     void ownerCheck(const std::string& name, const std::string& password, const char* button = "确定")
@@ -63,14 +63,14 @@ protected:
         InputDriver::typeIntoAlertField(0, name);
         InputDriver::typeIntoAlertField(1, password);
         ASSERT_TRUE(InputDriver::pressAlertButton(button));
-        m_harness.runUntilIdle();
+        harness.runUntilIdle();
     }
 
     std::shared_ptr<UpdatePwdViewController> openPasswordChange()
     {
         EXPECT_TRUE(tap("btnUpdatePwd"));
-        m_harness.runUntilIdle();
-        return std::dynamic_pointer_cast<UpdatePwdViewController>(topScreen());
+        harness.runUntilIdle();
+        return top<UpdatePwdViewController>();
     }
 
     static void fill(UpdatePwdViewController& screen, const std::string& old, const std::string& fresh,
@@ -94,7 +94,7 @@ protected:
     // The overlay fades out before it leaves the window.
     bool overlayUp()
     {
-        m_harness.advance(1.0);
+        harness.advance(1.0);
         for (const auto& view : app()->window()->subviews())
             if (auto hud = std::dynamic_pointer_cast<ProgressHUD>(view); hud && !hud->isHidden())
                 return true;
@@ -113,11 +113,11 @@ TEST_F(SettingsTest, shows_who_is_signed_in_and_signing_out_keeps_the_keys)
     ASSERT_TRUE(tap("btnLogout"));
     ASSERT_EQ(InputDriver::visibleAlert()->title(), "您确认要退出当前账号吗？");
     ASSERT_TRUE(InputDriver::pressAlertButton("确定"));
-    m_harness.runUntilIdle();
+    harness.runUntilIdle();
     EXPECT_EQ(setting("USER_NAME"), "");
     EXPECT_EQ(setting("KEY_RECEIVABLE"), m_backend->keys().collectionKey);
     EXPECT_EQ(m_toasts, (std::vector<std::string> { "您还未登录,请先登录！" }));
-    EXPECT_TRUE(std::dynamic_pointer_cast<LoginViewController>(topScreen()));
+    EXPECT_TRUE(top<LoginViewController>());
 }
 
 TEST_F(SettingsTest, collection_keys_need_a_shop_owner_not_just_a_right_password)
@@ -135,10 +135,10 @@ TEST_F(SettingsTest, collection_keys_need_a_shop_owner_not_just_a_right_password
     InputDriver::typeIntoAlertField(0, "new-key");
     InputDriver::typeIntoAlertField(1, "newsecret");
     ASSERT_TRUE(InputDriver::pressAlertButton("确定"));
-    m_harness.runUntilIdle();
+    harness.runUntilIdle();
     EXPECT_EQ(setting("KEY_RECEIVABLE"), "new-key");
     EXPECT_EQ(setting("USER_NAME"), "") << "a new collection pair signs the user out";
-    EXPECT_TRUE(std::dynamic_pointer_cast<LoginViewController>(topScreen()));
+    EXPECT_TRUE(top<LoginViewController>());
 }
 
 TEST_F(SettingsTest, owner_check_offers_the_name_again_but_never_the_password)
@@ -153,7 +153,7 @@ TEST_F(SettingsTest, owner_check_offers_the_name_again_but_never_the_password)
     // Blanks are no password: the same check comes up again, nothing is asked.
     InputDriver::typeIntoAlertField(1, "   ");
     ASSERT_TRUE(InputDriver::pressAlertButton("确定"));
-    m_harness.runUntilIdle();
+    harness.runUntilIdle();
     EXPECT_EQ(m_toasts, (std::vector<std::string> { "密码不可为空！" }));
     EXPECT_EQ(InputDriver::visibleAlert(), again);
     EXPECT_TRUE(pathsRequested().empty());
@@ -178,7 +178,7 @@ TEST_F(SettingsTest, password_change_checks_its_fields_then_stores_the_new_hash)
     EXPECT_EQ(pathsRequested(), (std::vector<std::string> { "/Api/Alipay/modifyStaffPassword" }));
     // Owner requests send the stored hash: the old one would now be refused.
     EXPECT_EQ(setting("PASS_WORD"), Md5Util::md5_32("654321"));
-    EXPECT_EQ(topScreen(), m_settings);
+    EXPECT_EQ(top(), m_settings);
     EXPECT_FALSE(overlayUp());
 }
 
@@ -195,7 +195,7 @@ TEST_F(SettingsTest, password_change_failures_close_the_overlay_and_say_what_hap
         (std::vector<std::string> { "连接失败，请检查您的网络连接！",
             std::string(UpdatePwdViewController::unreadableReplyMessage), "原密码错误" }));
     EXPECT_EQ(setting("PASS_WORD"), Md5Util::md5_32("123456"));
-    EXPECT_EQ(topScreen(), screen) << "a refused change leaves the screen with what was typed";
+    EXPECT_EQ(top(), screen) << "a refused change leaves the screen with what was typed";
     EXPECT_FALSE(overlayUp());
 }
 
@@ -205,7 +205,7 @@ TEST_F(SettingsTest, password_change_goes_out_once_while_out_and_its_button_open
     auto screen = openPasswordChange();
     ASSERT_TRUE(screen);
     auto const& button = screen->btnUpdatePwd();
-    slowOnce(path, 2000);
+    slowReplies(path, 2000);
     fill(*screen, "wrong", "654321", "654321");
     ASSERT_TRUE(tap(*button));
     EXPECT_FALSE(button->isEnabled());
@@ -213,7 +213,7 @@ TEST_F(SettingsTest, password_change_goes_out_once_while_out_and_its_button_open
     // The slow answer is timed from the moment the worker sends the request.
     while (NetworkEngine::operationsNotYetSent() > 0)
         std::this_thread::yield();
-    m_harness.advance(3);
+    harness.advance(3);
     settle();
     EXPECT_EQ(requestsTo(path).size(), 1u) << "a second tap while the first is out sends nothing";
     EXPECT_TRUE(button->isEnabled()) << "a refusal leaves the screen usable";

@@ -1,10 +1,10 @@
-#include "ShellFixture.h"
 #include "api/DesCipher.h"
 #include "platform/kit/NavigationController.h"
 #include "platform/kit/Screen.h"
 #include "platform/kit/TextField.h"
 #include "platform/net/FakeTransport.h"
 #include "support/InputDriver.h"
+#include "support/ShellFixture.h"
 #include "ui/LoginViewController.h"
 #include "ui/UICheckBox.h"
 
@@ -19,10 +19,10 @@ protected:
         setSetting("IS_FIRST_LAUNCH", "IS_FIRST_LAUNCH");
         useDemoCollectionKeys();
         launch();
-        m_home = std::dynamic_pointer_cast<BaseViewController>(topScreen());
+        m_home = top<BaseViewController>();
         ASSERT_TRUE(m_home);
         m_home->toLogin();
-        m_login = std::dynamic_pointer_cast<LoginViewController>(topScreen());
+        m_login = top<LoginViewController>();
         ASSERT_TRUE(m_login);
         m_toasts.clear();
     }
@@ -33,7 +33,7 @@ protected:
         InputDriver::type(*m_login->tvUserName(), user);
         InputDriver::type(*m_login->tvPassword(), password);
         ASSERT_TRUE(tap("btnLogin"));
-        m_harness.runUntilIdle();
+        harness.runUntilIdle();
     }
 
     // Answers every signed request with this plain text, encrypted as the
@@ -71,7 +71,7 @@ TEST_F(SignInTest, success_stores_every_setting_and_returns_to_asking_screen)
     EXPECT_EQ(setting("IS_WX_PAY"), "1");
     EXPECT_EQ(setting("IS_ENABLE_BD_PAY"), "1");
     EXPECT_EQ(m_toasts, (std::vector<std::string> { "登录成功！" }));
-    EXPECT_EQ(topScreen(), m_home);
+    EXPECT_EQ(top(), m_home);
     EXPECT_TRUE(m_home->checkUserSessionIsEnable());
 }
 
@@ -91,7 +91,7 @@ TEST_F(SignInTest, refusal_shows_server_text_and_stores_nothing)
     signIn("boss", "   ");
     EXPECT_EQ(m_toasts, (std::vector<std::string> { "用户名或密码错误" }));
     EXPECT_FALSE(setting("USER_NAME"));
-    EXPECT_EQ(topScreen(), m_login);
+    EXPECT_EQ(top(), m_login);
 }
 
 TEST_F(SignInTest, unchecked_box_keeps_earlier_remembered_name)
@@ -111,14 +111,14 @@ TEST_F(SignInTest, shop_information_refusal_still_leaves_user_signed_in)
     EXPECT_EQ(m_toasts, (std::vector<std::string> { "店铺信息获取失败" }));
     EXPECT_EQ(setting("USER_NAME"), "boss");
     EXPECT_FALSE(setting("SHOP_NAME"));
-    EXPECT_EQ(topScreen(), m_login);
+    EXPECT_EQ(top(), m_login);
 }
 
 TEST_F(SignInTest, remembered_name_fills_the_field_on_next_visit)
 {
     signIn("cashier", "123456");
     m_home->toLogin();
-    auto again = std::dynamic_pointer_cast<LoginViewController>(topScreen());
+    auto again = top<LoginViewController>();
     ASSERT_TRUE(again);
     EXPECT_EQ(again->tvUserName()->text(), "cashier");
     EXPECT_EQ(again->tvPassword()->text(), "");
@@ -135,7 +135,7 @@ TEST_F(SignInTest, malformed_replies_neither_crash_nor_sign_in)
         signIn("boss", "123456");
         EXPECT_NE(setting("USER_NAME").value_or(""), "boss");
     }
-    EXPECT_EQ(topScreen(), m_login);
+    EXPECT_EQ(top(), m_login);
 }
 
 } // namespace

@@ -1,4 +1,3 @@
-#include "../app/ShellFixture.h"
 #include "api/DesCipher.h"
 #include "api/URLConfig.h"
 #include "cards/AliWxCardDetailViewController.h"
@@ -10,17 +9,14 @@
 #include "cards/PassChooserViewController.h"
 #include "cards/PassTypeTiles.h"
 #include "cards/SendCardViewController.h"
-#include "cashier/CashierScreens.h"
 #include "members/MemberScreens.h"
 #include "members/VipDetailViewController.h"
 #include "platform/kit/AlertView.h"
-#include "platform/kit/Label.h"
-#include "platform/kit/NavigationController.h"
-#include "platform/kit/TabBarController.h"
 #include "platform/kit/TableView.h"
 #include "platform/kit/TextField.h"
 #include "platform/net/FakeTransport.h"
 #include "support/InputDriver.h"
+#include "support/ShellFixture.h"
 
 namespace {
 
@@ -32,29 +28,14 @@ class CardFlow : public ShellFixture {
 protected:
     void SetUp() override
     {
-        setSetting("IS_FIRST_LAUNCH", "IS_FIRST_LAUNCH");
-        useDemoCollectionKeys();
-        setSetting("USER_NAME", "boss");
-        CashierScreens::registerScreens();
         MemberScreens::registerScreens();
         CardScreens::registerScreens();
-        launch();
-        tabs()->setSelectedIndex(2);
-        m_harness.runUntilIdle();
-        cards = std::dynamic_pointer_cast<CardVolumeStatisticViewController>(topScreen());
+        launchSignedIn();
+        selectTab(2);
+        cards = top<CardVolumeStatisticViewController>();
         ASSERT_TRUE(cards);
     }
 
-    std::shared_ptr<kit::TabBarController> tabs() const
-    {
-        return std::dynamic_pointer_cast<kit::TabBarController>(app()->window()->rootViewController());
-    }
-    std::shared_ptr<kit::NavigationController> stack() const { return cards->navigationController(); }
-    std::string label(const std::string& name) const
-    {
-        auto found = std::dynamic_pointer_cast<kit::Label>(find(name));
-        return found ? found->text() : std::string("<none>");
-    }
     void typeCode(const std::string& code)
     {
         auto field = cards->tvCardCode();
@@ -64,18 +45,16 @@ protected:
     // The pass sending of a demo member, opened from the member's detail.
     std::shared_ptr<SendCardViewController> openSending(const std::string& cardnum)
     {
-        tabs()->setSelectedIndex(1);
-        m_harness.runUntilIdle();
-        auto members = std::dynamic_pointer_cast<kit::NavigationController>(tabs()->selectedViewController());
-        VipDetailViewController::open(members, cardnum);
-        m_harness.runUntilIdle();
+        selectTab(1);
+        VipDetailViewController::open(stack(), cardnum);
+        harness.runUntilIdle();
         EXPECT_TRUE(tap("btnSendCard"));
-        return std::dynamic_pointer_cast<SendCardViewController>(topScreen());
+        return top<SendCardViewController>();
     }
     std::shared_ptr<PassChooserViewController> chooseFirst(const char* listButton)
     {
         EXPECT_TRUE(tap(listButton));
-        auto chooser = std::dynamic_pointer_cast<PassChooserViewController>(topScreen());
+        auto chooser = top<PassChooserViewController>();
         if (!chooser)
             return nullptr;
         auto table = std::dynamic_pointer_cast<kit::TableView>(find("tableView"));
@@ -95,9 +74,9 @@ TEST_F(CardFlow, first_page_asks_once_for_used_passes_and_later_pages_move_on_ev
     ASSERT_EQ(cards->datas().size(), 10u);
 
     cards->getMoreOrRefreshData(false);
-    m_harness.runUntilIdle();
+    harness.runUntilIdle();
     cards->getMoreOrRefreshData(false);
-    m_harness.runUntilIdle();
+    harness.runUntilIdle();
     auto pages = requestsTo(URLConfig::GET_COUPON_SEND_LOG);
     ASSERT_EQ(pages.size(), 3u);
     EXPECT_EQ(sent(pages[2], "currentpage"), "3");
@@ -106,7 +85,7 @@ TEST_F(CardFlow, first_page_asks_once_for_used_passes_and_later_pages_move_on_ev
 
     failOnce(merchant::FaultKind::StatusZero, std::string(URLConfig::GET_COUPON_SEND_LOG), "稍后再试");
     cards->getMoreOrRefreshData(true);
-    m_harness.runUntilIdle();
+    harness.runUntilIdle();
     EXPECT_EQ(m_toasts.back(), "稍后再试");
     EXPECT_EQ(cards->datas().size(), 12u) << "a refused refresh keeps the rows";
     EXPECT_EQ(cards->page(), 1);
@@ -114,10 +93,10 @@ TEST_F(CardFlow, first_page_asks_once_for_used_passes_and_later_pages_move_on_ev
 
 TEST_F(CardFlow, log_reply_that_arrives_after_the_type_changed_is_dropped)
 {
-    slowOnce(URLConfig::GET_COUPON_SEND_LOG, 2000);
+    slowReplies(URLConfig::GET_COUPON_SEND_LOG, 2000);
     ASSERT_TRUE(tap("btnPlatformVolume"));
     ASSERT_TRUE(tap("btnAliVolume"));
-    m_harness.advance(3);
+    harness.advance(3);
     ASSERT_EQ(cards->couponType(), "aliPass");
     ASSERT_EQ(cards->datas().size(), 10u);
     for (const auto& row : cards->datas())
@@ -132,10 +111,10 @@ TEST_F(CardFlow, typed_and_scanned_codes_pass_the_same_checks_and_verify_once_pe
     EXPECT_TRUE(requestsTo(URLConfig::VERIFY_CODE).empty());
 
     typeCode("660000000001");
-    slowOnce(URLConfig::VERIFY_CODE, 2000);
+    slowReplies(URLConfig::VERIFY_CODE, 2000);
     ASSERT_TRUE(tap("btnOk"));
     tap("btnOk");
-    m_harness.advance(3);
+    harness.advance(3);
     ASSERT_EQ(requestsTo(URLConfig::VERIFY_CODE).size(), 1u);
     EXPECT_EQ(m_toasts.back(), "核销成功");
     EXPECT_EQ(sent(requestsTo(URLConfig::GET_COUPON_SEND_LOG).back(), "currentpage"), "1");
@@ -144,7 +123,7 @@ TEST_F(CardFlow, typed_and_scanned_codes_pass_the_same_checks_and_verify_once_pe
     // A scanned code with the member key gone: the key alert, nothing sent.
     setSetting("KEY_MEMBER", "");
     cards->scanCallback("660000000002");
-    m_harness.runUntilIdle();
+    harness.runUntilIdle();
     EXPECT_EQ(requestsTo(URLConfig::VERIFY_CODE).size(), 1u);
     ASSERT_TRUE(InputDriver::visibleAlert());
     EXPECT_EQ(InputDriver::visibleAlert(), cards->alertViewMemberKey());
@@ -153,7 +132,7 @@ TEST_F(CardFlow, typed_and_scanned_codes_pass_the_same_checks_and_verify_once_pe
 TEST_F(CardFlow, send_records_ask_every_state_and_open_a_record_without_a_use_date_blank)
 {
     ASSERT_TRUE(tap("btnRecords"));
-    auto records = std::dynamic_pointer_cast<CardVolumnRecordViewController>(topScreen());
+    auto records = top<CardVolumnRecordViewController>();
     ASSERT_TRUE(records);
     auto first = requestsTo(URLConfig::GET_COUPON_SEND_LOG).back();
     EXPECT_EQ(sent(first, "status"), "<absent>");
@@ -162,12 +141,12 @@ TEST_F(CardFlow, send_records_ask_every_state_and_open_a_record_without_a_use_da
 
     // The newest record is the platform pass seeded last and not yet used.
     ASSERT_TRUE(InputDriver::selectRow(*records->tableView(), { 0, 0 }));
-    ASSERT_TRUE(std::dynamic_pointer_cast<CardVolumeDetailViewController>(topScreen()));
-    EXPECT_EQ(label("labelCouponStatus"), "未使用");
-    EXPECT_EQ(label("labelUseDate"), "");
-    EXPECT_NE(label("labelGetDate"), "");
+    ASSERT_TRUE(top<CardVolumeDetailViewController>());
+    EXPECT_EQ(harness.labelText("labelCouponStatus"), "未使用");
+    EXPECT_EQ(harness.labelText("labelUseDate"), "");
+    EXPECT_NE(harness.labelText("labelGetDate"), "");
     stack()->popViewControllerAnimated(false);
-    m_harness.runUntilIdle();
+    harness.runUntilIdle();
 
     setSetting("KEY_RECEIVABLE", "");
     auto asked = requestsTo(URLConfig::GET_COUPON_SEND_LOG).size();
@@ -183,19 +162,19 @@ TEST_F(CardFlow, platform_pass_is_sent_once_with_its_remark_and_leads_back_to_th
     ASSERT_TRUE(sending);
     ASSERT_TRUE(chooseFirst("btnQuorvastCard"));
     ASSERT_TRUE(tap("btnOk"));
-    ASSERT_TRUE(std::dynamic_pointer_cast<InputRemarkViewController>(topScreen()));
+    ASSERT_TRUE(top<InputRemarkViewController>());
     auto remark = std::dynamic_pointer_cast<kit::TextField>(find("tvRemark"));
     InputDriver::type(*remark, "老客户");
-    slowOnce(URLConfig::SEND_PLAT_PASS, 2000);
+    slowReplies(URLConfig::SEND_PLAT_PASS, 2000);
     ASSERT_TRUE(tap("btnSave"));
     tap("btnSave");
-    m_harness.advance(3);
+    harness.advance(3);
     auto sends = requestsTo(URLConfig::SEND_PLAT_PASS);
     ASSERT_EQ(sends.size(), 1u);
     EXPECT_EQ(sent(sends[0], "remarks"), "老客户");
     EXPECT_EQ(sent(sends[0], "memberid"), "2");
     EXPECT_EQ(m_toasts.back(), "优惠劵发放成功！");
-    EXPECT_EQ(topScreen(), sending);
+    EXPECT_EQ(top(), sending);
 }
 
 TEST_F(CardFlow, wallet_pass_is_refused_for_a_member_without_the_wallet_and_sent_once_for_one_with_it)
@@ -206,21 +185,20 @@ TEST_F(CardFlow, wallet_pass_is_refused_for_a_member_without_the_wallet_and_sent
     EXPECT_EQ(m_toasts.back(), "该会员未开启微信,无法发放卡卷！");
     EXPECT_TRUE(requestsTo(URLConfig::SEND_WXPASS).empty());
 
-    auto navigation = std::dynamic_pointer_cast<kit::NavigationController>(tabs()->selectedViewController());
-    navigation->popToRootViewControllerAnimated(false);
-    m_harness.runUntilIdle();
+    stack()->popToRootViewControllerAnimated(false);
+    harness.runUntilIdle();
     ASSERT_TRUE(openSending("88000003"));
     auto chooser = chooseFirst("btnAliCard");
     ASSERT_TRUE(chooser);
-    slowOnce(URLConfig::SEND_ALIPASS, 2000);
+    slowReplies(URLConfig::SEND_ALIPASS, 2000);
     ASSERT_TRUE(tap("btnOk"));
     tap("btnOk");
-    m_harness.advance(3);
+    harness.advance(3);
     auto sends = requestsTo(URLConfig::SEND_ALIPASS);
     ASSERT_EQ(sends.size(), 1u);
     EXPECT_EQ(sent(sends[0], "tpl_id"), "2016001");
     EXPECT_EQ(m_toasts.back(), "卡劵发放成功！");
-    EXPECT_TRUE(std::dynamic_pointer_cast<SendCardViewController>(topScreen()));
+    EXPECT_TRUE(top<SendCardViewController>());
 }
 
 TEST_F(CardFlow, wallet_list_whose_data_is_no_list_offers_nothing_to_send)
@@ -232,7 +210,7 @@ TEST_F(CardFlow, wallet_list_whose_data_is_no_list_offers_nothing_to_send)
             net::FakeTransport::Reply::status(200,
                 DesCipher::encode(std::string(R"({"status":"1","info":"","data":)") + data + "}", secret)));
         ASSERT_TRUE(tap("btnAliCard"));
-        auto chooser = std::dynamic_pointer_cast<PassChooserViewController>(topScreen());
+        auto chooser = top<PassChooserViewController>();
         ASSERT_TRUE(chooser);
         EXPECT_TRUE(chooser->datas().empty()) << data;
         auto table = std::dynamic_pointer_cast<kit::TableView>(find("tableView"));
@@ -241,7 +219,7 @@ TEST_F(CardFlow, wallet_list_whose_data_is_no_list_offers_nothing_to_send)
         ASSERT_TRUE(tap("btnOk"));
         EXPECT_EQ(m_toasts.back(), "请选择优惠券！");
         chooser->navigationController()->popViewControllerAnimated(false);
-        m_harness.runUntilIdle();
+        harness.runUntilIdle();
         m_transport->clearReplies();
     }
     EXPECT_TRUE(requestsTo(URLConfig::SEND_ALIPASS).empty());

@@ -1,4 +1,3 @@
-#include "CollectFlowFixture.h"
 #include "cashier/Order404ViewController.h"
 #include "cashier/OrderDetailViewController.h"
 #include "cashier/OrderSearchViewController.h"
@@ -7,15 +6,19 @@
 #include "cashier/RefundViewController.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/kit/Button.h"
+#include "platform/kit/Registry.h"
 #include "platform/kit/TextField.h"
 #include "support/InputDriver.h"
+#include "support/ShellFixture.h"
 
 namespace {
 
 using support::InputDriver;
 
-class Orders : public CollectFlow {
+class Orders : public ShellFixture {
 protected:
+    void SetUp() override { launchSignedIn(); }
+
     std::shared_ptr<OrderDetailViewController> openDetail(const foundation::Json& order)
     {
         auto detail
@@ -119,7 +122,7 @@ TEST_F(Orders, the_detail_shows_no_merchant_key_even_when_one_is_stored_as_the_d
 TEST_F(Orders, a_cancel_is_sent_once_however_often_it_is_confirmed_and_the_order_reloads)
 {
     openDetail(seededOrder("alipay", "0", "0", "1"));
-    delayReplies("/PayApi/OfflinePay/cancel", 1.0);
+    slowReplies("/PayApi/OfflinePay/cancel", 1000);
     ASSERT_TRUE(harness.tap("btnCancelOrder"));
     ASSERT_TRUE(InputDriver::pressAlertButton("确定"));
     // The overlay lets touches through; the button is blocked instead.
@@ -164,7 +167,7 @@ TEST_F(Orders, an_owner_refunds_at_once_and_the_order_detail_shows_the_new_state
     auto refund = openRefund(order);
     auto detail = stack()->viewControllers()[stack()->viewControllers().size() - 2];
     typeAmount(*refund, order.value("pri_paymoney", ""));
-    delayReplies("/PayApi/OfflinePay/refund", 1.0);
+    slowReplies("/PayApi/OfflinePay/refund", 1000);
     ASSERT_TRUE(harness.tap("btnOk"));
     ASSERT_TRUE(InputDriver::pressAlertButton("确定"));
     // A second OK while the refund is out opens nothing and sends nothing.
@@ -172,7 +175,7 @@ TEST_F(Orders, an_owner_refunds_at_once_and_the_order_detail_shows_the_new_state
     refund->btnClick();
     refund->refundRequest();
     harness.advance(1.5);
-    auto refunds = sent("/PayApi/OfflinePay/refund");
+    auto refunds = requestsTo("/PayApi/OfflinePay/refund");
     ASSERT_EQ(refunds.size(), 1u);
     EXPECT_EQ(refunds[0].params.value("username", ""), "boss");
     EXPECT_EQ(refunds[0].params.value("password", ""), "e10adc3949ba59abbe56e057f20f883e");
@@ -202,7 +205,7 @@ TEST_F(Orders, a_cashier_needs_an_owner_login_and_a_staff_login_is_refused)
     ASSERT_TRUE(InputDriver::pressAlertButton("确定"));
     EXPECT_EQ(takeToasts().back(), "验证成功！");
     ASSERT_TRUE(InputDriver::pressAlertButton("确定"));
-    auto refunds = sent("/PayApi/OfflinePay/refund");
+    auto refunds = requestsTo("/PayApi/OfflinePay/refund");
     ASSERT_EQ(refunds.size(), 1u);
     EXPECT_EQ(refunds[0].params.value("username", ""), "boss");
     EXPECT_EQ(refunds[0].params.value("refundmoney", ""), "1");
@@ -217,7 +220,7 @@ TEST_F(Orders, a_baidu_re_payment_is_shown_and_polled_as_baidu_and_back_returns_
     auto repay = top<RePayViewController>();
     ASSERT_TRUE(repay);
     EXPECT_EQ(harness.labelText("labelPayWay"), "请顾客使用百度钱包");
-    auto polls = sent("/PayApi/OfflinePay/getOrderStatus/");
+    auto polls = requestsTo("/PayApi/OfflinePay/getOrderStatus/");
     ASSERT_EQ(polls.size(), 1u);
     EXPECT_EQ(polls[0].params.value("m_paytype", ""), "bdpay");
     harness.advance(4.6);
@@ -230,7 +233,7 @@ TEST_F(Orders, a_baidu_re_payment_is_shown_and_polled_as_baidu_and_back_returns_
 
 TEST_F(Orders, search_finds_by_number_refuses_blanks_and_reloads_the_order_it_opened)
 {
-    open<OrderSearchViewController>("OrderSearchViewController");
+    push(kit::Registry::shared().instantiate<OrderSearchViewController>("OrderSearchViewController"));
     EXPECT_EQ(search("   "), "stayed");
     EXPECT_EQ(takeToasts(), (std::vector<std::string> { "请输入订单号！" }));
     EXPECT_EQ(count("/PayApi/OfflinePay/getOrderDetails"), 0u);

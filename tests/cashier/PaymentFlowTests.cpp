@@ -1,4 +1,3 @@
-#include "CollectFlowFixture.h"
 #include "cashier/ChoosePayWayViewController.h"
 #include "cashier/MobilePayCallbackReceiver.h"
 #include "cashier/PayResultViewController.h"
@@ -6,6 +5,8 @@
 #include "cashier/ScanViewController.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/kit/Label.h"
+#include "platform/kit/Registry.h"
+#include "support/ShellFixture.h"
 
 namespace {
 
@@ -27,8 +28,10 @@ private:
     int m_type;
 };
 
-class Payment : public CollectFlow {
+class Payment : public ShellFixture {
 protected:
+    void SetUp() override { launchSignedIn(); }
+
     std::shared_ptr<ChoosePayWayViewController> openPayWay(
         double money = 12, int consumeType = 0, std::shared_ptr<NetUtilSign::Parameters> request = nullptr)
     {
@@ -50,7 +53,7 @@ protected:
 
     std::string polledOrder(std::size_t index) const
     {
-        auto polls = sent("/PayApi/OfflinePay/getOrderStatus/");
+        auto polls = requestsTo("/PayApi/OfflinePay/getOrderStatus/");
         return index < polls.size() ? polls[index].params.value("orderid", "") : "";
     }
 
@@ -76,13 +79,13 @@ TEST_F(Payment, the_code_prefix_picks_the_wallet_a_switched_off_wallet_sends_not
     scan(*payWay, "2800000001");
 
     std::vector<std::string> wallets;
-    for (const auto& request : sent("/PayApi/OfflinePay/barcode"))
+    for (const auto& request : requestsTo("/PayApi/OfflinePay/barcode"))
         wallets.push_back(
             request.params.value("m_paytype", "") + ":" + request.params.value("dynamic_id", ""));
     EXPECT_EQ(wallets,
         (std::vector<std::string> { "wxpay:1300000001", "alipay:2800000001", "alipay:1400000001",
             "alipay:", "alipay:2800000001", "alipay:2800000002", "alipay:2800000001" }));
-    EXPECT_EQ(sent("/PayApi/OfflinePay/barcode").front().params.value("money", ""), "12.00");
+    EXPECT_EQ(requestsTo("/PayApi/OfflinePay/barcode").front().params.value("money", ""), "12.00");
 }
 
 TEST_F(Payment, a_waiting_order_is_polled_at_once_then_every_two_seconds_until_paid_and_never_after)
@@ -141,7 +144,7 @@ TEST_F(Payment, a_second_barcode_reply_replaces_the_polling_without_leaving_a_ti
 TEST_F(Payment, a_poll_reply_that_arrives_after_leaving_opens_no_result)
 {
     auto payWay = openPayWay();
-    delayReplies("/PayApi/OfflinePay/getOrderStatus/", 1.0);
+    slowReplies("/PayApi/OfflinePay/getOrderStatus/", 1000, 0);
     scan(*payWay, "2800000008");
     harness.advance(2.5);
     // The second poll, the one that would settle the order, is on its way.
@@ -156,7 +159,7 @@ TEST_F(Payment, a_poll_reply_that_arrives_after_leaving_opens_no_result)
 TEST_F(Payment, the_scan_button_is_blocked_while_a_barcode_request_is_out_even_when_it_fails)
 {
     auto payWay = openPayWay();
-    delayReplies("/PayApi/OfflinePay/barcode", 1.0);
+    slowReplies("/PayApi/OfflinePay/barcode", 1000);
     scan(*payWay, "2800000007");
     EXPECT_FALSE(payWay->btnScan()->isEnabled());
     payWay->btnScan()->sendActionsForControlEvents(kit::ControlEvent::TouchUpInside);
@@ -192,7 +195,7 @@ TEST_F(Payment, a_qr_order_is_polled_until_paid_and_a_broken_or_empty_picture_st
     auto qr = top<QRCodePayViewController>();
     ASSERT_TRUE(qr);
     EXPECT_EQ(harness.labelText("labelPayWay"), "请顾客使用微信钱包");
-    auto created = sent("/PayApi/OfflinePay/qrcode/");
+    auto created = requestsTo("/PayApi/OfflinePay/qrcode/");
     ASSERT_EQ(created.size(), 1u);
     EXPECT_EQ(created[0].params.value("money", ""), "8.50");
     EXPECT_EQ(created[0].params.value("mid", ""), "7");
@@ -202,9 +205,9 @@ TEST_F(Payment, a_qr_order_is_polled_until_paid_and_a_broken_or_empty_picture_st
     EXPECT_EQ(resultText(), "支付成功");
     pressBack();
     EXPECT_EQ(top(), stack()->viewControllers().front());
-    EXPECT_TRUE(m_app->isPaySuccessBack());
+    EXPECT_TRUE(app()->isPaySuccessBack());
 
-    clearLog();
+    m_backend->clearLog();
     openPayWay();
     failOnce(merchant::FaultKind::EmptyImage, "/qr/*");
     ASSERT_TRUE(harness.tap("btnAlipayCode"));

@@ -1,16 +1,11 @@
-#include "app/AppDelegate.h"
-#include "app/HomeViewController.h"
-#include "cashier/CashierScreens.h"
 #include "cashier/ChoosePayWayViewController.h"
 #include "cashier/ReceivableViewController.h"
-#include "hud/ToastView.h"
-#include "platform/foundation/UserDefaults.h"
 #include "platform/graphics/TextMeasurer.h"
 #include "platform/kit/AlertView.h"
 #include "platform/kit/Label.h"
 #include "platform/kit/NavigationController.h"
 #include "support/InputDriver.h"
-#include "support/ScreenTest.h"
+#include "support/ShellFixture.h"
 #include "ui/LoginViewController.h"
 
 #include <cmath>
@@ -18,43 +13,22 @@
 
 namespace {
 
-// The collect tab as a person meets it after the guide: the real delegate
-// and home tabs, moved into the harness's window so taps reach them.
-class CollectTab : public support::ScreenTest {
+// The collect tab as a person meets it after the guide, before any key or
+// sign-in.
+class CollectTab : public ShellFixture {
 protected:
     void SetUp() override
     {
-        m_toastSubscription
-            = ToastView::observeShown([this](const std::string& text) { m_toasts.push_back(text); });
-        defaults().setObject(std::string("IS_FIRST_LAUNCH"), "IS_FIRST_LAUNCH");
-        CashierScreens::registerScreens();
-        kit::Application::launch(std::make_shared<AppDelegate>());
-        app = AppDelegate::shared();
-        ASSERT_TRUE(app);
-        auto home = app->homeViewController();
-        app->window()->setRootViewController(nullptr);
-        app->setWindow(harness.window());
-        harness.window()->makeKeyAndVisible();
-        harness.show(home);
-        collect = std::dynamic_pointer_cast<ReceivableViewController>(topScreen());
+        launchHome();
+        collect = top<ReceivableViewController>();
         ASSERT_TRUE(collect) << harness.dumpTree();
     }
 
-    static foundation::UserDefaults& defaults() { return foundation::UserDefaults::standard(); }
-
-    static void setCollectionKeyAndUser(
-        const std::string& user = "cashier01", const std::string& shop = "一号店")
+    void setCollectionKeyAndUser(const std::string& user = "cashier01", const std::string& shop = "一号店")
     {
-        defaults().setObject(std::string("rk"), "KEY_RECEIVABLE");
-        defaults().setObject(user, "USER_NAME");
-        defaults().setObject(shop, "SHOP_NAME");
-    }
-
-    std::shared_ptr<kit::ViewController> topScreen() const
-    {
-        auto stack = std::dynamic_pointer_cast<kit::NavigationController>(
-            app->homeViewController()->selectedViewController());
-        return stack ? stack->topViewController() : nullptr;
+        setSetting("KEY_RECEIVABLE", "rk");
+        setSetting("USER_NAME", user);
+        setSetting("SHOP_NAME", shop);
     }
 
     // Keys by their titles, separated by spaces; "del" and "ok" name the two others.
@@ -76,16 +50,11 @@ protected:
 
     void switchTabAwayAndBack()
     {
-        app->homeViewController()->setSelectedIndex(1);
-        harness.runUntilIdle();
-        app->homeViewController()->setSelectedIndex(0);
-        harness.runUntilIdle();
+        selectTab(1);
+        selectTab(0);
     }
 
-    std::shared_ptr<AppDelegate> app;
     std::shared_ptr<ReceivableViewController> collect;
-    std::vector<std::string> m_toasts;
-    foundation::Subscription m_toastSubscription;
 };
 
 TEST_F(CollectTab, keys_that_would_break_the_amount_format_are_refused_silently)
@@ -129,10 +98,10 @@ TEST_F(CollectTab, ok_refuses_empty_and_zero_amounts_and_opens_pay_way_with_the_
     press("ok");
     press("0 0 ok");
     ASSERT_EQ(m_toasts, (std::vector<std::string> { "请输入付款金额！", "付款金额必须大于0！" }));
-    EXPECT_EQ(topScreen(), collect);
+    EXPECT_EQ(top(), collect);
 
     press("del del 5 . ok");
-    auto payWay = std::dynamic_pointer_cast<ChoosePayWayViewController>(topScreen());
+    auto payWay = top<ChoosePayWayViewController>();
     ASSERT_TRUE(payWay);
     EXPECT_DOUBLE_EQ(payWay->money(), 5.0);
     EXPECT_EQ(payWay->consumeType(), 0);
@@ -150,10 +119,10 @@ TEST_F(CollectTab, keys_do_nothing_but_ask_for_the_key_then_for_sign_in)
     EXPECT_EQ(shownAmount(), "<hidden>");
     support::InputDriver::pressAlertButton(1);
 
-    defaults().setObject(std::string("rk"), "KEY_RECEIVABLE");
+    setSetting("KEY_RECEIVABLE", "rk");
     press("ok");
     EXPECT_EQ(m_toasts, (std::vector<std::string> { "您还未登录,请先登录！" }));
-    EXPECT_TRUE(std::dynamic_pointer_cast<LoginViewController>(topScreen()));
+    EXPECT_TRUE(top<LoginViewController>());
 }
 
 TEST_F(CollectTab, a_paid_collection_clears_the_amount_on_every_return_until_a_key_is_taken)
@@ -162,11 +131,10 @@ TEST_F(CollectTab, a_paid_collection_clears_the_amount_on_every_return_until_a_k
     switchTabAwayAndBack();
     press("1 2 ok");
     // What the payment result does once the order is paid.
-    app->setIsPaySuccessBack(true);
-    std::dynamic_pointer_cast<kit::NavigationController>(app->homeViewController()->selectedViewController())
-        ->popToRootViewControllerAnimated(true);
-    harness.runUntilIdle();
-    ASSERT_EQ(topScreen(), collect);
+    app()->setIsPaySuccessBack(true);
+    stack()->popToRootViewControllerAnimated(true);
+    settle();
+    ASSERT_EQ(top(), collect);
     EXPECT_EQ(shownAmount(), "<hidden>");
     EXPECT_EQ(collect->labelMoney()->text(), "");
     EXPECT_FALSE(collect->labelInputConfirm()->isHidden());
@@ -175,16 +143,16 @@ TEST_F(CollectTab, a_paid_collection_clears_the_amount_on_every_return_until_a_k
     press("del");
     switchTabAwayAndBack();
     EXPECT_EQ(shownAmount(), "<hidden>");
-    EXPECT_TRUE(app->isPaySuccessBack());
+    EXPECT_TRUE(app()->isPaySuccessBack());
 
     press("3");
-    EXPECT_FALSE(app->isPaySuccessBack());
+    EXPECT_FALSE(app()->isPaySuccessBack());
     switchTabAwayAndBack();
     EXPECT_EQ(shownAmount(), "3");
 
     // Signed out, the amount is kept whatever the flag says.
-    app->setIsPaySuccessBack(true);
-    defaults().setObject(std::string(), "USER_NAME");
+    app()->setIsPaySuccessBack(true);
+    setSetting("USER_NAME", "");
     switchTabAwayAndBack();
     EXPECT_EQ(shownAmount(), "3");
 }
@@ -198,7 +166,7 @@ TEST_F(CollectTab, appearing_shows_who_is_signed_in_and_the_amount_sits_centred)
     EXPECT_EQ(collect->labelShopName()->text(), "南门店");
     EXPECT_TRUE(collect->labelMsg()->isHidden());
     // The collect tab never becomes the screen whose key alert a rejected key opens.
-    EXPECT_NE(app->currentController(), collect);
+    EXPECT_NE(app()->currentController(), collect);
 
     press("1 2 3 . 4");
     auto frame = collect->view()->frame();

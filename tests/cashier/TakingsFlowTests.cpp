@@ -1,4 +1,3 @@
-#include "CollectFlowFixture.h"
 #include "api/DateUtil.h"
 #include "cashier/BillViewController.h"
 #include "cashier/OrderDetailViewController.h"
@@ -6,13 +5,16 @@
 #include "platform/kit/DatePicker.h"
 #include "platform/kit/TableView.h"
 #include "support/InputDriver.h"
+#include "support/ShellFixture.h"
 
 namespace {
 
 using support::InputDriver;
 
-class Takings : public CollectFlow {
+class Takings : public ShellFixture {
 protected:
+    void SetUp() override { launchSignedIn(); }
+
     std::shared_ptr<BillViewController> openTakings()
     {
         EXPECT_TRUE(harness.tap("btnBillList"));
@@ -38,7 +40,7 @@ protected:
 
     std::string lastPageAsked() const
     {
-        auto lists = sent("/PayApi/OfflinePay/getOrderList");
+        auto lists = requestsTo("/PayApi/OfflinePay/getOrderList");
         return lists.empty() ? "" : lists.back().params.value("currentpage", "");
     }
 };
@@ -49,7 +51,7 @@ TEST_F(Takings, the_day_opens_with_sums_and_rows_and_a_day_without_orders_reads_
     ASSERT_EQ(bill->billdata().size(), 10u);
     EXPECT_EQ(wallets(*bill), std::vector<std::string>(10, "alipay"));
     EXPECT_NE(harness.labelText("labelMoney"), "0.00");
-    auto first = sent("/PayApi/OfflinePay/getOrderList").front().params;
+    auto first = requestsTo("/PayApi/OfflinePay/getOrderList").front().params;
     EXPECT_EQ(first.value("starttime", ""), bill->startTime());
     EXPECT_EQ(first.value("pagesize", ""), "10");
 
@@ -86,7 +88,7 @@ TEST_F(Takings, paging_past_the_end_keeps_the_rows_and_the_next_load_asks_for_th
 TEST_F(Takings, a_reply_from_before_a_tab_or_day_change_or_a_pull_down_is_dropped)
 {
     auto bill = openTakings();
-    delayReplies("/PayApi/OfflinePay/getOrderList", 1.0);
+    slowReplies("/PayApi/OfflinePay/getOrderList", 1000, 0);
     // The Alipay page is still out when the cashier turns to WeChat Pay.
     bill->refreshBillStatus();
     ASSERT_TRUE(harness.tap("btnWxpayBill"));

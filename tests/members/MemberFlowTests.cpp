@@ -1,6 +1,4 @@
-#include "../app/ShellFixture.h"
 #include "api/URLConfig.h"
-#include "cashier/CashierScreens.h"
 #include "cashier/ChoosePayWayViewController.h"
 #include "members/ChooseCreditReasonViewController.h"
 #include "members/ChoosePreferentialWayViewController.h"
@@ -18,13 +16,11 @@
 #include "platform/kit/AlertView.h"
 #include "platform/kit/Button.h"
 #include "platform/kit/Keyboard.h"
-#include "platform/kit/Label.h"
-#include "platform/kit/NavigationController.h"
 #include "platform/kit/ScrollView.h"
-#include "platform/kit/TabBarController.h"
 #include "platform/kit/TableView.h"
 #include "platform/kit/TextField.h"
 #include "support/InputDriver.h"
+#include "support/ShellFixture.h"
 #include "ui/SingleChoiceList.h"
 #include "ui/UICheckBox.h"
 
@@ -40,37 +36,21 @@ class MemberFlow : public ShellFixture {
 protected:
     void SetUp() override
     {
-        setSetting("IS_FIRST_LAUNCH", "IS_FIRST_LAUNCH");
-        useDemoCollectionKeys();
-        setSetting("USER_NAME", "boss");
-        CashierScreens::registerScreens();
         MemberScreens::registerScreens();
-        launch();
-        tabs()->setSelectedIndex(1);
-        m_harness.runUntilIdle();
-        members = std::dynamic_pointer_cast<VipViewController>(topScreen());
+        launchSignedIn();
+        selectTab(1);
+        members = top<VipViewController>();
         ASSERT_TRUE(members);
     }
-
-    std::shared_ptr<kit::TabBarController> tabs() const
-    {
-        return std::dynamic_pointer_cast<kit::TabBarController>(app()->window()->rootViewController());
-    }
-    std::shared_ptr<kit::NavigationController> stack() const { return members->navigationController(); }
 
     // The purchase screen of a demo member: by default member 2 (balance 220,
     // gift 20, card rate 8.5); member 1 needs no password (balance 210, rate 9.5).
     std::shared_ptr<VipConsumeViewController> openPurchase(const std::string& cardnum = "88000002")
     {
         VipDetailViewController::open(stack(), cardnum);
-        m_harness.runUntilIdle();
+        harness.runUntilIdle();
         EXPECT_TRUE(tap("btnVipConsume"));
-        return std::dynamic_pointer_cast<VipConsumeViewController>(topScreen());
-    }
-    std::string labelText(const std::string& name) const
-    {
-        auto label = std::dynamic_pointer_cast<kit::Label>(find(name));
-        return label ? label->text() : "<no label " + name + ">";
+        return top<VipConsumeViewController>();
     }
     // Picks the member's coupon at `row` in the discount chooser and confirms.
     void chooseCoupon(int row)
@@ -98,21 +78,21 @@ TEST_F(MemberFlow, failed_card_list_is_asked_again_and_a_late_page_of_a_left_tab
     for (auto fault : { merchant::FaultKind::Drop, merchant::FaultKind::StatusZero }) {
         failOnce(fault, std::string(URLConfig::GET_CARD_LIST), "稍后再试");
         stack()->pushViewController(fresh, false);
-        m_harness.runUntilIdle();
+        harness.runUntilIdle();
         EXPECT_TRUE(fresh->vipCardArray().empty());
         stack()->popViewControllerAnimated(false);
-        m_harness.runUntilIdle();
+        harness.runUntilIdle();
     }
     stack()->pushViewController(fresh, false);
-    m_harness.runUntilIdle();
+    harness.runUntilIdle();
     EXPECT_EQ(requestsTo(URLConfig::GET_CARD_LIST).size(), 4u) << "the launch's and one per appearance";
     ASSERT_EQ(fresh->tabButtonList().size(), 4u);
     EXPECT_EQ(fresh->tabButtonList()[0]->currentTitle(), "全部");
 
-    slowOnce(URLConfig::GET_MEMBER_LIST, 2000);
+    slowReplies(URLConfig::GET_MEMBER_LIST, 2000);
     fresh->tabButtonList()[1]->sendActionsForControlEvents(kit::ControlEvent::TouchUpInside);
     fresh->tabButtonList()[2]->sendActionsForControlEvents(kit::ControlEvent::TouchUpInside);
-    m_harness.advance(3);
+    harness.advance(3);
     auto cardOfTab2 = sent(requestsTo(URLConfig::GET_MEMBER_LIST).back(), "cardid");
     ASSERT_FALSE(fresh->vipUserArray().empty());
     for (const auto& member : fresh->vipUserArray())
@@ -122,17 +102,17 @@ TEST_F(MemberFlow, failed_card_list_is_asked_again_and_a_late_page_of_a_left_tab
 TEST_F(MemberFlow, search_without_a_match_leaves_no_row_of_the_previous_search_to_open)
 {
     ASSERT_TRUE(tap("tvSearchContent"));
-    auto search = std::dynamic_pointer_cast<VipSearchViewController>(topScreen());
+    auto search = top<VipSearchViewController>();
     ASSERT_TRUE(search);
     auto field = std::dynamic_pointer_cast<kit::TextField>(find("tvSearchContent"));
     InputDriver::type(*field, "王芳");
     search->search();
-    m_harness.runUntilIdle();
+    harness.runUntilIdle();
     ASSERT_EQ(search->vipArray().size(), 1u);
     InputDriver::clear(*field);
     InputDriver::type(*field, "nobody&cardid=101");
     search->search();
-    m_harness.runUntilIdle();
+    harness.runUntilIdle();
     EXPECT_TRUE(search->vipArray().empty());
     EXPECT_EQ(search->tableView()->numberOfRowsInSection(0), 0);
     // The keyword arrived whole, not cut at its "&".
@@ -141,13 +121,13 @@ TEST_F(MemberFlow, search_without_a_match_leaves_no_row_of_the_previous_search_t
 
 TEST_F(MemberFlow, detail_actions_wait_for_the_member)
 {
-    slowOnce(URLConfig::GET_USER_INFO, 2000);
+    slowReplies(URLConfig::GET_USER_INFO, 2000);
     VipDetailViewController::open(stack(), "88000002");
-    m_harness.runUntilIdle();
+    harness.runUntilIdle();
     auto consume = std::dynamic_pointer_cast<kit::Button>(find("btnVipConsume"));
     ASSERT_TRUE(consume);
     EXPECT_FALSE(consume->isEnabled());
-    m_harness.advance(3);
+    harness.advance(3);
     EXPECT_TRUE(consume->isEnabled());
 }
 
@@ -155,10 +135,10 @@ TEST_F(MemberFlow, price_reply_for_an_earlier_total_is_dropped)
 {
     auto purchase = openPurchase();
     ASSERT_TRUE(purchase);
-    slowOnce(URLConfig::MEMC_ORDER, 2000);
+    slowReplies(URLConfig::MEMC_ORDER, 2000);
     typeTotal("100");
     typeTotal("200");
-    m_harness.advance(3);
+    harness.advance(3);
     ASSERT_EQ(requestsTo(URLConfig::MEMC_ORDER).size(), 2u);
     EXPECT_DOUBLE_EQ(purchase->pricedAmount().value_or(0), 170.0);
 }
@@ -170,16 +150,16 @@ TEST_F(MemberFlow, second_tap_while_a_purchase_is_out_sends_nothing_and_the_pass
     typeTotal("100");
     purchase->inputPayMoneyCallback(InputPayMoneyDelegate::cashType, 50);
     purchase->inputPayMoneyCallback(InputPayMoneyDelegate::balanceType, 35);
-    slowOnce(URLConfig::PAY_ORDER, 2000);
+    slowReplies(URLConfig::PAY_ORDER, 2000);
     ASSERT_TRUE(tap("btnOk"));
     InputDriver::typeIntoAlertField(0, "123456");
     ASSERT_TRUE(InputDriver::pressAlertButton(0));
     EXPECT_EQ(purchase->inputPayPwdAlertView()->textFieldAtIndex(0)->text(), "");
-    m_harness.runUntilIdle();
+    harness.runUntilIdle();
     ASSERT_EQ(requestsTo(URLConfig::PAY_ORDER).size(), 1u);
     tap("btnOk");
     EXPECT_FALSE(InputDriver::visibleAlert());
-    m_harness.advance(3);
+    harness.advance(3);
     EXPECT_EQ(requestsTo(URLConfig::PAY_ORDER).size(), 1u);
 }
 
@@ -190,15 +170,15 @@ TEST_F(MemberFlow, purchase_whose_reply_is_lost_is_sent_again_as_it_was_and_char
     typeTotal("100");
     purchase->inputPayMoneyCallback(InputPayMoneyDelegate::balanceType, 95);
     // Settled both times, but first the reply times out, then the connection drops.
-    slowOnce(URLConfig::PAY_ORDER, 11000);
+    slowReplies(URLConfig::PAY_ORDER, 11000);
     ASSERT_TRUE(tap("btnOk"));
-    m_harness.advance(12);
+    harness.advance(12);
     failOnce(merchant::FaultKind::DropReply, std::string(URLConfig::PAY_ORDER));
     // Edited meanwhile; the retry still carries what the server may have settled.
     purchase->inputPayMoneyCallback(InputPayMoneyDelegate::cashType, 5);
     purchase->inputPayMoneyCallback(InputPayMoneyDelegate::balanceType, 90);
     ASSERT_TRUE(tap("btnOk"));
-    EXPECT_EQ(topScreen(), purchase);
+    EXPECT_EQ(top(), purchase);
     ASSERT_TRUE(tap("btnOk"));
 
     auto attempts = requestsTo(URLConfig::PAY_ORDER);
@@ -207,21 +187,21 @@ TEST_F(MemberFlow, purchase_whose_reply_is_lost_is_sent_again_as_it_was_and_char
         EXPECT_EQ(sent(attempt, "reverseid"), sent(attempts[0], "reverseid"));
         EXPECT_EQ(sent(attempt, "bymoney"), "95.00");
     }
-    auto result = std::dynamic_pointer_cast<MemberConsumeResultViewController>(topScreen());
+    auto result = top<MemberConsumeResultViewController>();
     ASSERT_TRUE(result);
     result->back();
-    m_harness.runUntilIdle();
-    auto detail = std::dynamic_pointer_cast<VipDetailViewController>(topScreen());
+    harness.runUntilIdle();
+    auto detail = top<VipDetailViewController>();
     ASSERT_TRUE(detail && detail->vipEntity());
     EXPECT_DOUBLE_EQ(foundation::doubleValue(detail->vipEntity()->money()), 210.0 - 95.0);
 
     // Settled and known: the next purchase is a new one.
     ASSERT_TRUE(tap("btnVipConsume"));
-    purchase = std::dynamic_pointer_cast<VipConsumeViewController>(topScreen());
+    purchase = top<VipConsumeViewController>();
     ASSERT_TRUE(purchase);
     typeTotal("10");
     purchase->inputPayMoneyCallback(InputPayMoneyDelegate::cashType, 9.5);
-    m_harness.advance(0.01);
+    harness.advance(0.01);
     ASSERT_TRUE(tap("btnOk"));
     attempts = requestsTo(URLConfig::PAY_ORDER);
     ASSERT_EQ(attempts.size(), 4u);
@@ -236,7 +216,7 @@ TEST_F(MemberFlow, paid_mobile_part_is_carried_into_a_retry_after_a_refusal_or_a
     purchase->inputPayMoneyCallback(InputPayMoneyDelegate::cashType, 45);
     purchase->inputPayMoneyCallback(InputPayMoneyDelegate::mobileType, 40);
     ASSERT_TRUE(tap("btnOk"));
-    auto payWay = std::dynamic_pointer_cast<ChoosePayWayViewController>(topScreen());
+    auto payWay = top<ChoosePayWayViewController>();
     ASSERT_TRUE(payWay);
     EXPECT_DOUBLE_EQ(payWay->money(), 40);
     // As the cashier hands a paid request back: the same dictionary, numbered.
@@ -244,21 +224,21 @@ TEST_F(MemberFlow, paid_mobile_part_is_carried_into_a_retry_after_a_refusal_or_a
     (*paid)["m_orderid"] = "NOSUCHORDER";
     purchase->setMobilePayCallbackParams(paid);
     stack()->popToViewController(purchase, false);
-    m_harness.runUntilIdle();
+    harness.runUntilIdle();
     ASSERT_EQ(requestsTo(URLConfig::PAY_ORDER).size(), 1u);
-    EXPECT_EQ(topScreen(), purchase) << "refused: the paid order is unknown";
+    EXPECT_EQ(top(), purchase) << "refused: the paid order is unknown";
 
     // Refused, so a new number; the paid order goes along and nothing is collected.
-    m_harness.advance(0.01);
+    harness.advance(0.01);
     ASSERT_TRUE(tap("btnOk"));
-    EXPECT_EQ(topScreen(), purchase);
+    EXPECT_EQ(top(), purchase);
     // Lost, then the total changes: another purchase, still with the paid order.
-    m_harness.advance(0.01);
+    harness.advance(0.01);
     failOnce(merchant::FaultKind::Drop, std::string(URLConfig::PAY_ORDER));
     ASSERT_TRUE(tap("btnOk"));
     typeTotal("110");
     purchase->inputPayMoneyCallback(InputPayMoneyDelegate::cashType, 53.5);
-    m_harness.advance(0.01);
+    harness.advance(0.01);
     ASSERT_TRUE(tap("btnOk"));
 
     auto attempts = requestsTo(URLConfig::PAY_ORDER);
@@ -268,23 +248,23 @@ TEST_F(MemberFlow, paid_mobile_part_is_carried_into_a_retry_after_a_refusal_or_a
     for (std::size_t i = 1; i < attempts.size(); ++i)
         EXPECT_NE(sent(attempts[i], "reverseid"), sent(attempts[i - 1], "reverseid")) << i;
     EXPECT_EQ(sent(attempts[3], "totalprice"), "110.00");
-    EXPECT_FALSE(std::dynamic_pointer_cast<ChoosePayWayViewController>(topScreen()));
+    EXPECT_FALSE(top<ChoosePayWayViewController>());
 }
 
 TEST_F(MemberFlow, points_without_a_chosen_reason_send_none_not_the_labels_prompt)
 {
     VipDetailViewController::open(stack(), "88000002");
-    m_harness.runUntilIdle();
+    harness.runUntilIdle();
     ASSERT_TRUE(tap("btnAddCredit"));
     auto field = std::dynamic_pointer_cast<kit::TextField>(find("tvCreditCount"));
     ASSERT_TRUE(field);
     EXPECT_EQ(InputDriver::type(*field, "123456789012"), 11u);
     InputDriver::clear(*field);
     InputDriver::type(*field, "30");
-    slowOnce(URLConfig::RE_SCORE, 2000);
+    slowReplies(URLConfig::RE_SCORE, 2000);
     ASSERT_TRUE(tap("btnOk"));
     tap("btnOk");
-    m_harness.advance(3);
+    harness.advance(3);
     auto grants = requestsTo(URLConfig::RE_SCORE);
     ASSERT_EQ(grants.size(), 1u);
     EXPECT_EQ(sent(grants[0], "reason"), "无");
@@ -296,7 +276,7 @@ TEST_F(MemberFlow, discount_chooser_keeps_one_way_and_asks_for_one_when_none_is_
     auto purchase = openPurchase();
     ASSERT_TRUE(purchase);
     ASSERT_TRUE(tap("btnPreferentialWay"));
-    auto chooser = std::dynamic_pointer_cast<ChoosePreferentialWayViewController>(topScreen());
+    auto chooser = top<ChoosePreferentialWayViewController>();
     ASSERT_TRUE(chooser);
     auto table = std::dynamic_pointer_cast<kit::TableView>(find("tableViewPreferential"));
     ASSERT_TRUE(table);
@@ -308,7 +288,7 @@ TEST_F(MemberFlow, discount_chooser_keeps_one_way_and_asks_for_one_when_none_is_
     EXPECT_FALSE(chooser->currentEntity());
     ASSERT_TRUE(tap("btnOk"));
     EXPECT_EQ(m_toasts.back(), "请选择优惠券！");
-    EXPECT_EQ(topScreen(), chooser);
+    EXPECT_EQ(top(), chooser);
     EXPECT_TRUE(VipConsumePricing::isCardDiscount(*purchase->preferentialWayEntity()));
 }
 
@@ -323,13 +303,13 @@ TEST_F(MemberFlow, purchase_result_leads_back_to_the_detail_or_to_the_purchase)
         data["orderid"] = "M1";
         result->setData(data);
         stack()->pushViewController(result, false);
-        m_harness.runUntilIdle();
+        harness.runUntilIdle();
         result->back();
-        m_harness.runUntilIdle();
+        harness.runUntilIdle();
         if (std::string(status) == "0")
-            EXPECT_EQ(topScreen(), purchase);
+            EXPECT_EQ(top(), purchase);
         else
-            EXPECT_TRUE(std::dynamic_pointer_cast<VipDetailViewController>(topScreen()));
+            EXPECT_TRUE(top<VipDetailViewController>());
     }
 }
 
@@ -338,14 +318,14 @@ TEST_F(MemberFlow, pages_count_on_past_the_last_and_start_over_with_another_tab)
     ASSERT_EQ(members->vipUserArray().size(), 10u);
     for (int pull = 0; pull < 3; ++pull) {
         members->getShopMemberListForDownRefresh(false);
-        m_harness.runUntilIdle();
+        harness.runUntilIdle();
     }
     // Page 4 of 25 members is empty: the rows stay, the counter moves on.
     EXPECT_EQ(members->vipUserArray().size(), 25u);
     EXPECT_EQ(members->page(), 4);
     ASSERT_TRUE(tap("tab1"));
     members->getShopMemberListForDownRefresh(false);
-    m_harness.runUntilIdle();
+    harness.runUntilIdle();
     auto lists = requestsTo(URLConfig::GET_MEMBER_LIST);
     EXPECT_EQ(sent(lists.back(), "currentpage"), "2");
     EXPECT_EQ(sent(lists.back(), "cardid"), "101");
@@ -355,15 +335,15 @@ TEST_F(MemberFlow, pages_count_on_past_the_last_and_start_over_with_another_tab)
 TEST_F(MemberFlow, search_refresh_before_any_search_and_without_matches_keeps_the_rows)
 {
     ASSERT_TRUE(tap("tvSearchContent"));
-    auto search = std::dynamic_pointer_cast<VipSearchViewController>(topScreen());
+    auto search = top<VipSearchViewController>();
     ASSERT_TRUE(search);
     search->getMoreOrRefreshData(true);
-    m_harness.runUntilIdle();
+    harness.runUntilIdle();
     EXPECT_EQ(sent(requestsTo(URLConfig::GET_MEMBER_LIST).back(), "keyword"), "");
     ASSERT_EQ(search->vipArray().size(), 10u);
     failOnce(merchant::FaultKind::StatusZero, std::string(URLConfig::GET_MEMBER_LIST), "没有更多");
     search->getMoreOrRefreshData(true);
-    m_harness.runUntilIdle();
+    harness.runUntilIdle();
     EXPECT_EQ(search->vipArray().size(), 10u);
     EXPECT_EQ(m_toasts.back(), "没有更多");
 }
@@ -374,8 +354,8 @@ TEST_F(MemberFlow, detail_shows_no_expiry_as_none_and_leaves_a_missing_last_purc
     // purchase yet and an empty balance.
     for (const char* cardnum : { "88000003", "88000007" }) {
         VipDetailViewController::open(stack(), cardnum);
-        m_harness.runUntilIdle();
-        auto detail = std::dynamic_pointer_cast<VipDetailViewController>(topScreen());
+        harness.runUntilIdle();
+        auto detail = top<VipDetailViewController>();
         ASSERT_TRUE(detail);
         auto table = std::dynamic_pointer_cast<kit::TableView>(find("tableView"));
         ASSERT_TRUE(table);
@@ -383,15 +363,15 @@ TEST_F(MemberFlow, detail_shows_no_expiry_as_none_and_leaves_a_missing_last_purc
             = std::dynamic_pointer_cast<MemberBaseInfoCell>(table->cellForRowAtIndexPath({ 0, 5 }));
         ASSERT_TRUE(lastPurchase);
         if (std::string(cardnum) == "88000003") {
-            EXPECT_EQ(labelText("labelCardTimeOut"), "无");
+            EXPECT_EQ(harness.labelText("labelCardTimeOut"), "无");
             EXPECT_FALSE(lastPurchase->labelValue()->text().empty());
         } else {
-            EXPECT_NE(labelText("labelCardTimeOut"), "无");
+            EXPECT_NE(harness.labelText("labelCardTimeOut"), "无");
             EXPECT_EQ(lastPurchase->labelValue()->text(), "");
-            EXPECT_EQ(labelText("labelVipMoney"), "0.00");
+            EXPECT_EQ(harness.labelText("labelVipMoney"), "0.00");
         }
         stack()->popToRootViewControllerAnimated(false);
-        m_harness.runUntilIdle();
+        harness.runUntilIdle();
     }
 }
 
@@ -429,7 +409,7 @@ TEST_F(MemberFlow, the_total_and_ok_rest_on_a_keyboard_that_covers_the_screen_an
     for (double keyboard : { kit::Keyboard::defaultHeight, 0.0 }) {
         kit::Keyboard::shared().setHeight(keyboard);
         ASSERT_TRUE(field->becomeFirstResponder());
-        m_harness.runUntilIdle();
+        harness.runUntilIdle();
         EXPECT_DOUBLE_EQ(bar->frame().maxY(), screen - keyboard) << keyboard;
         EXPECT_DOUBLE_EQ(form->contentOffset().y, keyboard > 0 ? 50 : 0) << keyboard;
         InputDriver::endEditing(*field);
@@ -457,13 +437,13 @@ TEST_F(MemberFlow, chooser_shows_the_coupon_chosen_before_and_no_coupon_section_
     ASSERT_TRUE(purchase);
     chooseCoupon(0);
     ASSERT_TRUE(tap("btnPreferentialWay"));
-    auto chooser = std::dynamic_pointer_cast<ChoosePreferentialWayViewController>(topScreen());
+    auto chooser = top<ChoosePreferentialWayViewController>();
     ASSERT_TRUE(chooser);
     EXPECT_FALSE(chooser->choices()->checkboxAt({ 0, 0 })->checked());
     EXPECT_TRUE(chooser->choices()->checkboxAt({ 1, 0 })->checked());
 
     stack()->popToRootViewControllerAnimated(false);
-    m_harness.runUntilIdle();
+    harness.runUntilIdle();
     openPurchase("88000007");
     ASSERT_TRUE(tap("btnPreferentialWay"));
     auto table = std::dynamic_pointer_cast<kit::TableView>(find("tableViewPreferential"));
@@ -482,22 +462,22 @@ TEST_F(MemberFlow, part_editor_proposes_what_is_open_and_an_emptied_part_counts_
     ASSERT_TRUE(field);
     EXPECT_EQ(field->text(), "72.50");
     stack()->popViewControllerAnimated(false);
-    m_harness.runUntilIdle();
+    harness.runUntilIdle();
     ASSERT_TRUE(tap("btnCashPay"));
     field = std::dynamic_pointer_cast<kit::TextField>(find("tvMoney"));
     ASSERT_TRUE(field);
     EXPECT_EQ(field->text(), "12.50");
     InputDriver::clear(*field);
     ASSERT_TRUE(tap("btnOk"));
-    EXPECT_EQ(topScreen(), purchase);
+    EXPECT_EQ(top(), purchase);
     EXPECT_DOUBLE_EQ(purchase->parts().cash, 0);
-    EXPECT_EQ(labelText("labelCashMoney"), "0");
+    EXPECT_EQ(harness.labelText("labelCashMoney"), "0");
 }
 
 TEST_F(MemberFlow, points_are_checked_before_sending_and_the_chosen_reason_is_shown_again)
 {
     VipDetailViewController::open(stack(), "88000002");
-    m_harness.runUntilIdle();
+    harness.runUntilIdle();
     ASSERT_TRUE(tap("btnAddCredit"));
     auto field = std::dynamic_pointer_cast<kit::TextField>(find("tvCreditCount"));
     ASSERT_TRUE(field);
@@ -507,12 +487,14 @@ TEST_F(MemberFlow, points_are_checked_before_sending_and_the_chosen_reason_is_sh
         ASSERT_TRUE(tap("btnOk"));
         EXPECT_EQ(m_toasts.back(), *typed ? "授予积分必须大于0！" : "请输入授予积分！") << typed;
     }
+    // The toasts sit over the chooser's OK until they fade.
+    harness.advance(5);
     ASSERT_TRUE(tap("btnOperationReason"));
     auto table = std::dynamic_pointer_cast<kit::TableView>(find("tableView"));
     ASSERT_TRUE(table && InputDriver::selectRow(*table, { 0, 1 }));
     ASSERT_TRUE(tap("btnOk"));
     ASSERT_TRUE(tap("btnOperationReason"));
-    auto chooser = std::dynamic_pointer_cast<ChooseCreditReasonViewController>(topScreen());
+    auto chooser = top<ChooseCreditReasonViewController>();
     ASSERT_TRUE(chooser);
     EXPECT_TRUE(chooser->choices()->checkboxAt({ 0, 1 })->checked());
     EXPECT_FALSE(chooser->choices()->checkboxAt({ 0, 0 })->checked());

@@ -1,6 +1,4 @@
-#include "../app/ShellFixture.h"
 #include "api/URLConfig.h"
-#include "cashier/CashierScreens.h"
 #include "cashier/ChoosePayWayViewController.h"
 #include "members/ChooseRechargeRuleViewController.h"
 #include "members/MemberRechargeResultViewController.h"
@@ -9,11 +7,10 @@
 #include "members/VipRechargeViewController.h"
 #include "model/RechargeRuleEntity.h"
 #include "platform/kit/Button.h"
-#include "platform/kit/NavigationController.h"
-#include "platform/kit/TabBarController.h"
 #include "platform/kit/TableView.h"
 #include "platform/kit/TextField.h"
 #include "support/InputDriver.h"
+#include "support/ShellFixture.h"
 #include "ui/SingleChoiceList.h"
 #include "ui/UICheckBox.h"
 
@@ -26,20 +23,13 @@ class RechargeFlow : public ShellFixture {
 protected:
     void SetUp() override
     {
-        setSetting("IS_FIRST_LAUNCH", "IS_FIRST_LAUNCH");
-        useDemoCollectionKeys();
-        setSetting("USER_NAME", "boss");
-        CashierScreens::registerScreens();
         MemberScreens::registerScreens();
-        launch();
-        auto tabs = std::dynamic_pointer_cast<kit::TabBarController>(app()->window()->rootViewController());
-        tabs->setSelectedIndex(1);
-        m_harness.runUntilIdle();
-        stack = std::dynamic_pointer_cast<kit::NavigationController>(tabs->selectedViewController());
-        VipDetailViewController::open(stack, "88000002");
-        m_harness.runUntilIdle();
+        launchSignedIn();
+        selectTab(1);
+        VipDetailViewController::open(stack(), "88000002");
+        harness.runUntilIdle();
         ASSERT_TRUE(tap("btnVipRecharge"));
-        recharge = std::dynamic_pointer_cast<VipRechargeViewController>(topScreen());
+        recharge = top<VipRechargeViewController>();
         ASSERT_TRUE(recharge);
         amount = std::dynamic_pointer_cast<kit::TextField>(find("tvPayMoney"));
     }
@@ -52,7 +42,6 @@ protected:
     }
     std::shared_ptr<kit::Button> ok() const { return std::dynamic_pointer_cast<kit::Button>(find("btnOk")); }
 
-    std::shared_ptr<kit::NavigationController> stack;
     std::shared_ptr<VipRechargeViewController> recharge;
     std::shared_ptr<kit::TextField> amount;
 };
@@ -61,16 +50,16 @@ TEST_F(RechargeFlow, second_tap_while_the_recharge_is_out_sends_nothing)
 {
     typeAmount("100");
     recharge->inputPayMoneyCallback(InputPayMoneyDelegate::cashType, 100);
-    slowOnce(URLConfig::RECHARGE, 2000);
+    slowReplies(URLConfig::RECHARGE, 2000);
     ASSERT_TRUE(tap("btnOk"));
     tap("btnOk");
-    m_harness.advance(3);
+    harness.advance(3);
     auto sends = requestsTo(URLConfig::RECHARGE);
     ASSERT_EQ(sends.size(), 1u);
     EXPECT_EQ(sent(sends[0], "ruleid"), "0");
     EXPECT_EQ(sent(sends[0], "bycash"), "100.00");
     EXPECT_EQ(sent(sends[0], "m_money"), "<absent>");
-    EXPECT_TRUE(std::dynamic_pointer_cast<MemberRechargeResultViewController>(topScreen()));
+    EXPECT_TRUE(top<MemberRechargeResultViewController>());
 }
 
 TEST_F(RechargeFlow, amount_emptied_just_before_ok_sends_nothing)
@@ -83,7 +72,7 @@ TEST_F(RechargeFlow, amount_emptied_just_before_ok_sends_nothing)
     InputDriver::clear(*amount);
     ASSERT_TRUE(ok()->isEnabled());
     recharge->btnOkClick();
-    m_harness.runUntilIdle();
+    harness.runUntilIdle();
     EXPECT_TRUE(requestsTo(URLConfig::RECHARGE).empty());
     EXPECT_FALSE(ok()->isEnabled());
     EXPECT_DOUBLE_EQ(recharge->totalMoney(), 0);
@@ -95,20 +84,20 @@ TEST_F(RechargeFlow, refused_recharge_after_a_paid_mobile_part_retries_without_c
     recharge->inputPayMoneyCallback(InputPayMoneyDelegate::cashType, 30);
     recharge->inputPayMoneyCallback(InputPayMoneyDelegate::mobileType, 70);
     ASSERT_TRUE(tap("btnOk"));
-    auto payWay = std::dynamic_pointer_cast<ChoosePayWayViewController>(topScreen());
+    auto payWay = top<ChoosePayWayViewController>();
     ASSERT_TRUE(payWay);
     EXPECT_DOUBLE_EQ(payWay->money(), 70);
     EXPECT_EQ(payWay->consumeType(), MobilePayCallbackReceiver::consumeTypeRecharge);
     auto paid = payWay->requestPayParams();
     (*paid)["m_orderid"] = "NOSUCHORDER";
     recharge->setMobilePayCallbackParams(paid);
-    stack->popToViewController(recharge, false);
-    m_harness.runUntilIdle();
+    stack()->popToViewController(recharge, false);
+    harness.runUntilIdle();
     ASSERT_EQ(requestsTo(URLConfig::RECHARGE).size(), 1u);
-    EXPECT_EQ(topScreen(), recharge);
+    EXPECT_EQ(top(), recharge);
 
     ASSERT_TRUE(tap("btnOk"));
-    EXPECT_EQ(topScreen(), recharge) << "no second trip to the pay-way screen";
+    EXPECT_EQ(top(), recharge) << "no second trip to the pay-way screen";
     auto attempts = requestsTo(URLConfig::RECHARGE);
     ASSERT_EQ(attempts.size(), 2u);
     EXPECT_EQ(sent(attempts[1], "m_orderid"), "NOSUCHORDER");
@@ -120,25 +109,25 @@ TEST_F(RechargeFlow, rule_chooser_checks_the_rule_in_force_and_asks_for_one_when
 {
     typeAmount("100");
     ASSERT_TRUE(tap("btnRechargeRule"));
-    auto chooser = std::dynamic_pointer_cast<ChooseRechargeRuleViewController>(topScreen());
+    auto chooser = top<ChooseRechargeRuleViewController>();
     ASSERT_TRUE(chooser);
     auto table = std::dynamic_pointer_cast<kit::TableView>(find("tableView"));
     ASSERT_EQ(chooser->datas().size(), 4u);
     EXPECT_TRUE(chooser->choices()->checkboxAt({ 0, 0 })->checked());
     ASSERT_TRUE(InputDriver::selectRow(*table, { 0, 1 }));
     ASSERT_TRUE(tap("btnOk"));
-    EXPECT_EQ(topScreen(), recharge);
+    EXPECT_EQ(top(), recharge);
     EXPECT_EQ(recharge->rechargeRuleEntity()->id(), "1");
 
     ASSERT_TRUE(tap("btnRechargeRule"));
-    chooser = std::dynamic_pointer_cast<ChooseRechargeRuleViewController>(topScreen());
+    chooser = top<ChooseRechargeRuleViewController>();
     table = std::dynamic_pointer_cast<kit::TableView>(find("tableView"));
     EXPECT_FALSE(chooser->choices()->checkboxAt({ 0, 0 })->checked());
     ASSERT_TRUE(chooser->choices()->checkboxAt({ 0, 1 })->checked());
     ASSERT_TRUE(InputDriver::selectRow(*table, { 0, 1 }));
     ASSERT_TRUE(tap("btnOk"));
     EXPECT_EQ(m_toasts.back(), "请选择充值规则！");
-    EXPECT_EQ(topScreen(), chooser);
+    EXPECT_EQ(top(), chooser);
 }
 
 TEST_F(RechargeFlow, recharge_result_leads_back_to_the_detail_or_to_the_recharge)
@@ -149,14 +138,14 @@ TEST_F(RechargeFlow, recharge_result_leads_back_to_the_detail_or_to_the_recharge
         data["status"] = status;
         data["orderid"] = "R1";
         result->setData(data);
-        stack->pushViewController(result, false);
-        m_harness.runUntilIdle();
+        stack()->pushViewController(result, false);
+        harness.runUntilIdle();
         result->back();
-        m_harness.runUntilIdle();
+        harness.runUntilIdle();
         if (std::string(status) == "0")
-            EXPECT_EQ(topScreen(), recharge);
+            EXPECT_EQ(top(), recharge);
         else
-            EXPECT_TRUE(std::dynamic_pointer_cast<VipDetailViewController>(topScreen()));
+            EXPECT_TRUE(top<VipDetailViewController>());
     }
 }
 
