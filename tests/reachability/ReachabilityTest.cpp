@@ -23,7 +23,6 @@ protected:
     }
     void TearDown() override
     {
-        NetworkState::setServiceHosts({});
         NetworkState::setSource(nullptr);
         foundation::RunLoop::main().reset();
     }
@@ -92,16 +91,6 @@ TEST_F(ReachabilityTest, host_text_that_cannot_name_a_host_gives_no_object)
     EXPECT_EQ(Reachability::reachabilityWithHostname(""), nullptr);
     EXPECT_EQ(Reachability::reachabilityWithHostname("no such host"), nullptr);
     EXPECT_NE(Reachability::reachabilityWithHostname("agent.example.com/Api"), nullptr);
-}
-
-TEST_F(ReachabilityTest, back_end_on_this_machine_is_reachable_when_only_loopback_is_up)
-{
-    m_network->setDefaultFlags(0);
-    auto internet = Reachability::reachabilityForInternetConnection();
-    EXPECT_EQ(internet->currentReachabilityStatus(), ReachabilityStatusNone);
-    NetworkState::setServiceHosts({ "http://127.0.0.1:8080", "http://localhost:8081/Api" });
-    EXPECT_EQ(internet->currentReachabilityStatus(), ReachabilityStatusWiFi);
-    EXPECT_EQ(Reachability::reachabilityForLocalWiFi()->currentReachabilityStatus(), ReachabilityStatusWiFi);
 }
 
 TEST_F(ReachabilityTest, change_runs_the_block_on_the_serial_queue_then_posts_on_the_main_thread)
