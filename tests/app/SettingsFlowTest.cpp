@@ -1,5 +1,4 @@
 #include "api/Md5Util.h"
-#include "app/HomeViewController.h"
 #include "hud/ProgressHUD.h"
 #include "netengine/NetworkEngine.h"
 #include "platform/foundation/RunLoop.h"
@@ -25,22 +24,14 @@ protected:
     {
         setSetting("IS_FIRST_LAUNCH", "IS_FIRST_LAUNCH");
         useDemoCollectionKeys();
-        signedInAs("boss", "2");
+        signIn(Staff::Owner);
+        setSetting("SHOP_NAME", "演示旗舰店");
+        setSetting("NICK_NAME", "小演");
         launch();
-        app()->homeViewController()->setSelectedIndex(3);
-        harness.runUntilIdle();
+        selectTab(3);
         m_settings = top<SettingViewController>();
         ASSERT_TRUE(m_settings) << "the settings tab shows its own screen, not a placeholder";
         m_toasts.clear();
-    }
-
-    void signedInAs(const std::string& user, const std::string& job)
-    {
-        setSetting("USER_NAME", user);
-        setSetting("USER_JOB", job);
-        setSetting("PASS_WORD", Md5Util::md5_32("123456"));
-        setSetting("SHOP_NAME", "演示旗舰店");
-        setSetting("NICK_NAME", "小演");
     }
 
     // Until the plain client's requests have been through the engine's worker
