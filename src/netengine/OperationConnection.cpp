@@ -94,12 +94,13 @@ struct OperationConnection::Inbox {
     std::vector<Step> steps;
     bool drainQueued { false };
 
-    // True when the caller must queue a drain.
-    bool push(Step step)
+    // True when the caller must queue a drain. A step that need not wake the
+    // main thread waits for the next one that does.
+    bool push(Step step, bool wakes)
     {
         std::lock_guard lock(mutex);
         steps.push_back(std::move(step));
-        return !std::exchange(drainQueued, true);
+        return wakes && !std::exchange(drainQueued, true);
     }
     std::vector<Step> take()
     {
@@ -120,8 +121,8 @@ void OperationConnection::send(net::URLRequest request)
     // goes through the main queue, in the order the transport reported it.
     std::weak_ptr<OperationConnection> weak = weak_from_this();
     auto inbox = std::make_shared<Inbox>();
-    auto onMain = [weak, inbox](Inbox::Step step) {
-        if (!inbox->push(std::move(step)))
+    auto onMain = [weak, inbox](Inbox::Step step, bool wakes = true) {
+        if (!inbox->push(std::move(step), wakes))
             return;
         foundation::DispatchQueue::main()->async([weak, inbox] {
             for (auto& step : inbox->take()) {
@@ -139,11 +140,16 @@ void OperationConnection::send(net::URLRequest request)
     events.didReceiveData = [onMain, hop](std::string_view bytes) {
         onMain([hop, bytes = std::string(bytes)](OperationConnection& self) { self.hopData(hop, bytes); });
     };
+    // The whole body gone out is no news worth a wake of the main thread on
+    // its own: an answer or a failure must follow, and it comes along with that.
+    // Partial progress of a long upload still goes at once.
     events.didSendBodyData = [onMain](std::int64_t sent, std::int64_t expected) {
-        onMain([sent, expected](OperationConnection& self) {
-            if (auto delegate = self.liveDelegate())
-                delegate->connectionDidSendBodyData(self, sent, expected);
-        });
+        onMain(
+            [sent, expected](OperationConnection& self) {
+                if (auto delegate = self.liveDelegate())
+                    delegate->connectionDidSendBodyData(self, sent, expected);
+            },
+            sent < expected);
     };
     events.didComplete = [onMain, hop](const std::optional<net::URLError>& error) {
         onMain([hop, error](OperationConnection& self) { self.hopComplete(hop, error); });
