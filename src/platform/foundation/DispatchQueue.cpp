@@ -1,5 +1,6 @@
 #include "platform/foundation/DispatchQueue.h"
 
+#include "platform/foundation/PostBatch.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Timer.h"
 #include "platform/foundation/WorkerPool.h"
@@ -179,6 +180,8 @@ void DispatchQueue::runSync(const Block& block, bool barrier)
         }
         auto state = std::make_shared<MainSyncState>();
         RunLoop::main().post([&block, signal = std::make_shared<MainSyncSignal>(state)] { block(); });
+        // A block held by this thread's batch would never run while it waits.
+        PostBatch::handOverHeld();
         std::unique_lock lock(state->mutex);
         state->done.wait(lock, [&] { return state->finished; });
         return;

@@ -1,6 +1,7 @@
 #include "platform/foundation/RunLoop.h"
 
 #include "platform/foundation/Clock.h"
+#include "platform/foundation/PostBatch.h"
 #include "platform/foundation/Timer.h"
 #include "platform/foundation/VirtualClock.h"
 
@@ -81,15 +82,23 @@ double RunLoop::now() const
 
 void RunLoop::post(Block block)
 {
-    if (!block)
+    if (!block || PostBatch::hold(block))
         return;
+    std::vector<Block> one;
+    one.push_back(std::move(block));
+    postAll(std::move(one));
+}
+
+void RunLoop::postAll(std::vector<Block> blocks)
+{
     std::unique_lock lock(m_mutex);
     if (m_shutDown) {
         lock.unlock();
-        block = nullptr; // Destroyed unrun, out of the lock.
+        blocks.clear(); // Destroyed unrun, out of the lock.
         return;
     }
-    m_posted.push_back(std::move(block));
+    for (auto& block : blocks)
+        m_posted.push_back(std::move(block));
     // Told after the lock is let go: a main thread woken while it is still held
     // would only go back to sleep on it, and cost a second wake-up.
     lock.unlock();

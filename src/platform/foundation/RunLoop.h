@@ -101,6 +101,7 @@ public:
 private:
     friend class Timer;
     friend class WorkerPool;
+    friend class PostBatch;
     // Tests set up states that only a race between threads reaches, which no sequence
     // of calls from one thread can produce.
     friend struct RunLoopTestAccess;
@@ -114,6 +115,8 @@ private:
     // that due-time arithmetic stays finite.
     static double sanitizedDelay(double seconds);
 
+    // Posts every block in order, waking the main thread once.
+    void postAll(std::vector<Block> blocks);
     void runOneTurn();
     bool hasWorkNowLocked(double now) const;
     // Blocks until there is something to run (true) or quit() was called (false).

@@ -1,5 +1,6 @@
 #include "platform/net/CurlTransport.h"
 
+#include "platform/foundation/PostBatch.h"
 #include "platform/net/HTTPResponseHead.h"
 
 #include <algorithm>
@@ -479,7 +480,14 @@ void CurlTransport::run()
             break;
 
         int running = 0;
-        curl_multi_perform(m_multi->handle, &running);
+        {
+            // The heads and bodies that one round reads reach the main thread in one
+            // wake-up, after the round, rather than one each. Completions are not
+            // held: once a completion handler has returned, what it posted is queued,
+            // and those who count replies under way rely on that.
+            foundation::PostBatch batch;
+            curl_multi_perform(m_multi->handle, &running);
+        }
         int left = 0;
         while (CURLMsg* message = curl_multi_info_read(m_multi->handle, &left)) {
             if (message->msg != CURLMSG_DONE)

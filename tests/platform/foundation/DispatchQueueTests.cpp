@@ -1,11 +1,13 @@
 #include "LoopTestSupport.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/PostBatch.h"
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace foundation;
@@ -185,4 +187,61 @@ TEST_F(DispatchQueueTest, MainQueueBlockComingDueWaitsBehindBlocksAlreadyQueued)
     main->async([&] { log.push_back("B"); });
     loop().runUntilIdle();
     EXPECT_EQ(log, (std::vector<std::string> { "B", "C" }));
+}
+
+TEST_F(DispatchQueueTest, BatchedPostsArriveTogetherInOrderWhenTheBatchEnds)
+{
+    std::vector<std::string> log;
+    std::mutex mutex;
+    std::condition_variable changed;
+    int stage = 0; // 1: posted under the batch; 2: the main thread looked.
+    auto advanceTo = [&](int next) {
+        {
+            std::lock_guard lock(mutex);
+            stage = next;
+        }
+        changed.notify_all();
+    };
+    auto waitFor = [&](int wanted) {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return stage >= wanted; });
+    };
+    std::thread reporter([&] {
+        {
+            PostBatch outer;
+            DispatchQueue::main()->async([&] { log.push_back("head"); });
+            {
+                PostBatch inner; // Adds nothing: the outer batch hands everything over.
+                DispatchQueue::main()->async([&] { log.push_back("body"); });
+            }
+            advanceTo(1);
+            waitFor(2);
+            DispatchQueue::main()->async([&] { log.push_back("end"); });
+        }
+        advanceTo(3);
+    });
+    waitFor(1);
+    loop().runUntilIdle();
+    EXPECT_TRUE(log.empty());
+    advanceTo(2);
+    waitFor(3);
+    reporter.join();
+    loop().runUntilIdle();
+    EXPECT_EQ(log, (std::vector<std::string> { "head", "body", "end" }));
+}
+
+TEST_F(DispatchQueueTest, SyncToMainFromABatchDoesNotWaitForEverBehindItsOwnHeldPosts)
+{
+    std::vector<std::string> log;
+    std::atomic<bool> finished { false };
+    std::thread reporter([&] {
+        PostBatch batch;
+        DispatchQueue::main()->async([&] { log.push_back("held"); });
+        DispatchQueue::main()->sync([&] { log.push_back("sync"); });
+        finished = true;
+        loop().wakeUp();
+    });
+    loop().runUntil([&] { return finished.load(); });
+    reporter.join();
+    EXPECT_EQ(log, (std::vector<std::string> { "held", "sync" }));
 }
