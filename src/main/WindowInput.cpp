@@ -183,7 +183,7 @@ std::string WindowInput::pasteText(std::string_view clipboard, bool multiline)
             continue; // The \n that follows stands for both.
         std::string piece;
         if (c == '\n' || c == '\r' || c == '\t')
-            piece = multiline && c != '\t' ? "\n" : " ";
+            piece.assign(1, multiline && c != '\t' ? '\n' : ' ');
         else if (c >= 0x20 && c != 0x7f && !(c >= 0x80 && c < 0xa0))
             piece = foundation::encodeUtf8(c);
         if (out.size() + piece.size() > maximumPaste)
