@@ -3,6 +3,7 @@
 #include "netengine/AuthenticationChallenge.h"
 #include "netengine/OperationConnectionDelegate.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/PostBatch.h"
 #include "platform/net/HTTPRedirect.h"
 
 #include <functional>
@@ -153,6 +154,9 @@ void OperationConnection::send(net::URLRequest request)
     };
     events.didComplete = [onMain, hop](const std::optional<net::URLError>& error) {
         onMain([hop, error](OperationConnection& self) { self.hopComplete(hop, error); });
+        // A drain the transport's thread still holds back carries this step: it
+        // must be queued before the transport counts the request as ended.
+        foundation::PostBatch::endCurrent();
     };
 
     auto transport = net::Transport::current();

@@ -181,7 +181,7 @@ void DispatchQueue::runSync(const Block& block, bool barrier)
         auto state = std::make_shared<MainSyncState>();
         RunLoop::main().post([&block, signal = std::make_shared<MainSyncSignal>(state)] { block(); });
         // A block held by this thread's batch would never run while it waits.
-        PostBatch::handOverHeld();
+        PostBatch::endCurrent();
         std::unique_lock lock(state->mutex);
         state->done.wait(lock, [&] { return state->finished; });
         return;

@@ -22,10 +22,8 @@ PostBatch::PostBatch()
 
 PostBatch::~PostBatch()
 {
-    if (!m_active)
-        return;
-    handOverHeld();
-    t_batch = nullptr;
+    if (m_active)
+        endCurrent();
 }
 
 bool PostBatch::hold(std::function<void()>& block)
@@ -33,14 +31,25 @@ bool PostBatch::hold(std::function<void()>& block)
     if (!t_batch)
         return false;
     t_batch->m_held.push_back(std::move(block));
+    if (t_batch->m_endsWithNextPost)
+        endCurrent();
     return true;
 }
 
-void PostBatch::handOverHeld()
+void PostBatch::endWithNextPost()
 {
-    if (!t_batch || t_batch->m_held.empty())
+    if (t_batch)
+        t_batch->m_endsWithNextPost = true;
+}
+
+void PostBatch::endCurrent()
+{
+    auto* batch = std::exchange(t_batch, nullptr);
+    if (!batch)
         return;
-    RunLoop::main().postAll(std::exchange(t_batch->m_held, {}));
+    batch->m_active = false;
+    if (!batch->m_held.empty())
+        RunLoop::main().postAll(std::exchange(batch->m_held, {}));
 }
 
 } // namespace foundation

@@ -479,15 +479,11 @@ void CurlTransport::run()
         if (stopping)
             break;
 
+        // What one round reads reaches the main thread in one wake-up, with the
+        // round's first completion, rather than one wake-up per head and body.
+        foundation::PostBatch batch;
         int running = 0;
-        {
-            // The heads and bodies that one round reads reach the main thread in one
-            // wake-up, after the round, rather than one each. Completions are not
-            // held: once a completion handler has returned, what it posted is queued,
-            // and those who count replies under way rely on that.
-            foundation::PostBatch batch;
-            curl_multi_perform(m_multi->handle, &running);
-        }
+        curl_multi_perform(m_multi->handle, &running);
         int left = 0;
         while (CURLMsg* message = curl_multi_info_read(m_multi->handle, &left)) {
             if (message->msg != CURLMSG_DONE)
@@ -512,6 +508,7 @@ void CurlTransport::run()
             finish(*transfer, std::move(error));
         }
         expireIdleTransfers();
+        foundation::PostBatch::endCurrent();
         curl_multi_poll(m_multi->handle, nullptr, 0, pollTimeoutMilliseconds(), nullptr);
     }
     while (!active.empty())
@@ -563,8 +560,13 @@ void CurlTransport::finish(Transfer& transfer, std::optional<URLError> error)
     // The transfer's other callbacks and curl handle go before the completion runs, which
     // may start new requests on this very thread.
     owned.reset();
+    // Once a completion has returned, what it posted is queued, and those who count
+    // replies under way rely on that; its first post takes the round's held heads
+    // and bodies along, so the main thread wakes once for the whole reply.
+    foundation::PostBatch::endWithNextPost();
     if (completion && !silenced)
         completion(error); // May start or cancel other requests.
+    foundation::PostBatch::endCurrent();
 }
 
 void CurlTransport::expireIdleTransfers()

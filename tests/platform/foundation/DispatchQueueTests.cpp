@@ -189,12 +189,12 @@ TEST_F(DispatchQueueTest, MainQueueBlockComingDueWaitsBehindBlocksAlreadyQueued)
     EXPECT_EQ(log, (std::vector<std::string> { "B", "C" }));
 }
 
-TEST_F(DispatchQueueTest, BatchedPostsArriveTogetherInOrderWhenTheBatchEnds)
+TEST_F(DispatchQueueTest, BatchedPostsArriveInOrderWithTheNextPostOnceToldAndLaterPostsGoAtOnce)
 {
     std::vector<std::string> log;
     std::mutex mutex;
     std::condition_variable changed;
-    int stage = 0; // 1: posted under the batch; 2: the main thread looked.
+    int stage = 0;
     auto advanceTo = [&](int next) {
         {
             std::lock_guard lock(mutex);
@@ -207,27 +207,29 @@ TEST_F(DispatchQueueTest, BatchedPostsArriveTogetherInOrderWhenTheBatchEnds)
         changed.wait(lock, [&] { return stage >= wanted; });
     };
     std::thread reporter([&] {
+        PostBatch outer;
+        DispatchQueue::main()->async([&] { log.push_back("head"); });
         {
-            PostBatch outer;
-            DispatchQueue::main()->async([&] { log.push_back("head"); });
-            {
-                PostBatch inner; // Adds nothing: the outer batch hands everything over.
-                DispatchQueue::main()->async([&] { log.push_back("body"); });
-            }
-            advanceTo(1);
-            waitFor(2);
-            DispatchQueue::main()->async([&] { log.push_back("end"); });
+            PostBatch inner; // Adds nothing: the outer batch hands everything over.
+            DispatchQueue::main()->async([&] { log.push_back("body"); });
         }
+        advanceTo(1);
+        waitFor(2);
+        PostBatch::endWithNextPost();
+        DispatchQueue::main()->async([&] { log.push_back("end"); });
+        DispatchQueue::main()->async([&] { log.push_back("after"); });
         advanceTo(3);
+        waitFor(4); // The batch object outlives the main thread's look.
     });
     waitFor(1);
     loop().runUntilIdle();
     EXPECT_TRUE(log.empty());
     advanceTo(2);
     waitFor(3);
-    reporter.join();
     loop().runUntilIdle();
-    EXPECT_EQ(log, (std::vector<std::string> { "head", "body", "end" }));
+    EXPECT_EQ(log, (std::vector<std::string> { "head", "body", "end", "after" }));
+    advanceTo(4);
+    reporter.join();
 }
 
 TEST_F(DispatchQueueTest, SyncToMainFromABatchDoesNotWaitForEverBehindItsOwnHeldPosts)
