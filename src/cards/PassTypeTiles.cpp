@@ -8,14 +8,14 @@
 
 namespace {
 
-struct TileSpec {
+struct TileKind {
     std::string_view couponType;
     const char* prefix;
     const char* title;
     const char* icon;
 };
 
-constexpr std::array<TileSpec, 3> specs { {
+constexpr std::array<TileKind, 3> kinds { {
     { PASS_TYPE_PLAT, "Platform", "平台卡券", "IconPlatformCard" },
     { PASS_TYPE_ALI, "Ali", "支付宝卡券", "IconAliCard" },
     { PASS_TYPE_WX, "Wx", "微信卡券", "IconWxCard" },
@@ -32,24 +32,24 @@ PassTypeTiles::PassTypeTiles(double width, std::function<void(kit::Control&)> on
     : kit::View(graphics::Rect { 0, 0, width, height })
 {
     setName("viewPassTypes");
-    double tileWidth = width / static_cast<double>(specs.size());
-    for (std::size_t i = 0; i < specs.size(); ++i) {
-        const auto& spec = specs[i];
+    double tileWidth = width / static_cast<double>(kinds.size());
+    for (std::size_t i = 0; i < kinds.size(); ++i) {
+        const auto& kind = kinds[i];
         Tile& tile = m_tiles[i];
-        tile.couponType = spec.couponType;
+        tile.couponType = kind.couponType;
         tile.view = std::make_shared<kit::View>(
             graphics::Rect { tileWidth * static_cast<double>(i), 0, tileWidth, height });
-        tile.view->setName(outletName("view", spec.prefix));
+        tile.view->setName(outletName("view", kind.prefix));
         tile.icon = std::make_shared<kit::ImageView>(graphics::Rect { (tileWidth - 30) / 2, 10, 30, 30 });
-        tile.icon->setName(outletName("iv", spec.prefix));
+        tile.icon->setName(outletName("iv", kind.prefix));
         tile.label = std::make_shared<kit::Label>(graphics::Rect { 0, 44, tileWidth, 20 });
-        tile.label->setName(outletName("label", spec.prefix));
-        tile.label->setText(std::string(spec.title));
+        tile.label->setName(outletName("label", kind.prefix));
+        tile.label->setText(std::string(kind.title));
         tile.label->setFont(graphics::Font::systemFont(14));
         tile.label->setTextAlignment(graphics::TextAlignment::Center);
         tile.button = std::make_shared<kit::Button>(
             kit::ButtonType::Custom, graphics::Rect { 0, 0, tileWidth, height });
-        tile.button->setName(outletName("btn", spec.prefix));
+        tile.button->setName(outletName("btn", kind.prefix));
         tile.button->setBackgroundColor(graphics::Color::clear());
         // The tiles live in the screen's view, which outlives them.
         tile.button->addAction(
@@ -80,7 +80,7 @@ void PassTypeTiles::select(std::string_view couponType)
             chosen ? graphics::Color::white() : ColorUtil::getUIColorByHex(unselectedHex));
         tile.label->setTextColor(
             chosen ? ColorUtil::getUIColorByHex(unselectedHex) : graphics::Color::white());
-        tile.icon->setImage(graphics::Image::named(std::string(specs[i].icon) + (chosen ? "On" : "")));
+        tile.icon->setImage(graphics::Image::named(std::string(kinds[i].icon) + (chosen ? "On" : "")));
         tile.button->setSelected(chosen);
     }
 }
