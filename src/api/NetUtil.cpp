@@ -105,6 +105,10 @@ void NetUtil::send(Variant variant, std::string_view path, const std::optional<s
             failure();
         return;
     }
+    // A reply read whole into memory behind an overlay must come within a
+    // bound, however slowly a server drips it.
+    operation->setDeadlineInterval(
+        net::URLRequest::defaultDeadlineMultiple * NetworkOperation::timeoutInterval);
     bool const withProgress = variant == Variant::WithProgress || variant == Variant::Get;
     std::shared_ptr<void> progress = withProgress && ui ? ui->showProgressDialog(progressText) : nullptr;
     std::weak_ptr<kit::ScrollView> weakList = scrollView;

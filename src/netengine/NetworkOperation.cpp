@@ -168,6 +168,7 @@ bool NetworkOperation::initWithURLStringParamsHttpMethod(
 
     m_request
         = net::URLRequest(url, net::URLRequestCachePolicy::ReloadIgnoringLocalCacheData, timeoutInterval);
+    m_request.setDeadlineInterval(net::URLRequest::noDeadline);
     m_request.setHTTPMethod(httpMethod);
     if (isMethod(httpMethod, { "POST", "PUT" }) && !m_fieldsToBePosted.empty())
         setPostDataEncoding(URLEncoded);
@@ -333,11 +334,23 @@ void NetworkOperation::addDownloadStream(const std::shared_ptr<foundation::Outpu
     m_downloadStreams.push_back(stream);
 }
 
+void NetworkOperation::setTimeoutInterval(double seconds)
+{
+    std::lock_guard lock(m_lock);
+    m_request.setTimeoutInterval(seconds);
+}
+
+void NetworkOperation::setDeadlineInterval(double seconds)
+{
+    std::lock_guard lock(m_lock);
+    m_request.setDeadlineInterval(seconds);
+}
+
 // ---- Handlers -----------------------------------------------------------------
 
 namespace {
 
-template <typename Block> void appendIfSet(std::vector<Block>& list, Block block)
+template<typename Block> void appendIfSet(std::vector<Block>& list, Block block)
 {
     if (block)
         list.push_back(std::move(block));
@@ -1108,6 +1121,8 @@ std::optional<net::URLRequest> NetworkOperation::connectionWillSendRequest(
         first.setClientCertificate(
             net::ClientCertificate { *m_clientCertificate, m_clientCertificatePassword });
     first.setAllowsInvalidCertificates(m_shouldContinueWithInvalidCertificate);
+    if (!m_downloadStreams.empty())
+        first.setMaximumResponseBytes(net::URLRequest::noMaximumResponseBytes);
     return first;
 }
 

@@ -77,6 +77,8 @@ public:
     using ImageHandler = std::function<void(std::shared_ptr<const graphics::Image> image)>;
     using JsonHandler = std::function<void(std::optional<foundation::Json> object)>;
 
+    // Seconds of silence (no byte moving either way) that end an operation.
+    // Nothing else does: a long download that keeps moving runs to its end.
     static constexpr double timeoutInterval = 30.0;
 
     // nullptr when the text does not form a URL. A nil method is "GET";
@@ -113,7 +115,14 @@ public:
     void addFile(std::string_view filePath, std::string_view key, std::string_view mimeType);
     // The bytes the request body is read from, instead of the fields.
     void setUploadStream(std::optional<std::string> bytes);
+    // The body goes to the streams, however long: only a body kept in memory
+    // is capped (net::URLRequest::defaultMaximumResponseBytes).
     void addDownloadStream(const std::shared_ptr<foundation::OutputStream>& stream);
+    // Seconds of silence that end the operation (timeoutInterval unless set).
+    void setTimeoutInterval(double seconds);
+    // Seconds the whole exchange may take; none unless set, for a caller that
+    // must hear within a bound whatever the server does.
+    void setDeadlineInterval(double seconds);
 
     // ---- Handlers -----------------------------------------------------------
     void addCompletionHandler(ResponseBlock completion, OperationErrorBlock error);

@@ -13,9 +13,11 @@
 #include "platform/net/NetworkState.h"
 #include "platform/net/ReachabilityFlags.h"
 #include "platform/net/Transport.h"
+#include "platform/net/URLError.h"
 #include "support/ScreenHarness.h"
 
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -259,6 +261,48 @@ TEST_F(EngineTest, download_stream_takes_the_body_instead_of_memory)
     EXPECT_EQ(stream->data(), "hello");
     EXPECT_FALSE(stream->isOpen());
     EXPECT_EQ(events, (Events { "streamed (not text)" }));
+}
+
+TEST_F(EngineTest, download_stream_takes_a_body_far_past_the_memory_cap_which_still_holds_for_memory)
+{
+    auto const file
+        = std::filesystem::temp_directory_path() / ("engine-stream-" + std::to_string(::getpid()));
+    std::uint64_t const size = std::uint64_t { 64 } << 20;
+    auto streamed = get("/bytes?size=" + std::to_string(size), "streamed");
+    streamed->addDownloadStream(foundation::OutputStream::toFile(file, false));
+    double lastProgress = 0;
+    streamed->onDownloadProgressChanged([&](double progress) { lastProgress = progress; });
+    engine->enqueueOperation(streamed);
+    settle();
+    EXPECT_EQ(events, (Events { "streamed (not text)" }));
+    EXPECT_EQ(streamed->downloadedDataSize(), size);
+    EXPECT_DOUBLE_EQ(lastProgress, 1.0);
+    ASSERT_EQ(std::filesystem::file_size(file), size);
+    std::ifstream written(file, std::ios::binary);
+    written.seekg(static_cast<std::streamoff>(size - 1));
+    EXPECT_EQ(written.get(), static_cast<int>((size - 1) % 251));
+    std::filesystem::remove(file);
+
+    // The same body kept in memory is refused past the cap.
+    events.clear();
+    engine->enqueueOperation(get("/bytes?size=" + std::to_string(size), "memory"));
+    settle();
+    EXPECT_EQ(events, (Events { "memory error " + std::to_string(net::URLError::DataLengthExceedsMaximum) }));
+}
+
+TEST_F(EngineTest, transfer_that_keeps_moving_outlives_three_time_outs_and_silence_still_ends_one)
+{
+    // 14 bytes a tenth of a second apart: 1.4 s, past three times 0.4 s.
+    auto moving = get("/trickle?chunks=14&every=100", "moving");
+    moving->setTimeoutInterval(0.4);
+    auto stalled = get("/trickle?chunks=3&every=1500", "stalled");
+    stalled->setTimeoutInterval(0.4);
+    engine->enqueueOperation(moving);
+    engine->enqueueOperation(stalled);
+    settle();
+    std::sort(events.begin(), events.end());
+    EXPECT_EQ(events,
+        (Events { "moving xxxxxxxxxxxxxx", "stalled error " + std::to_string(net::URLError::TimedOut) }));
 }
 
 TEST_F(EngineTest, frozen_operation_tells_its_caller_and_goes_out_when_the_network_returns)

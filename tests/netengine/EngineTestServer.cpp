@@ -6,6 +6,7 @@
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageEncoder.h"
 
+#include <chrono>
 #include <httplib.h>
 
 namespace {
@@ -118,6 +119,39 @@ EngineTestServer::EngineTestServer()
         record("/upload", "Content-Type", request.get_header_value("Content-Type"));
         auto file = request.get_file_value("file");
         response.set_content(file.filename + " " + std::to_string(file.content.size()), "text/plain");
+    });
+    server.Get("/bytes", [this](const httplib::Request& request, httplib::Response& response) {
+        record("/bytes", "", "");
+        auto const size = std::stoull(request.get_param_value("size"));
+        response.set_content_provider(size, "application/octet-stream",
+            [](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+                constexpr std::size_t chunk = 64 * 1024;
+                // Byte j of the pattern is j % 251, so any offset starts somewhere in it.
+                static std::string const pattern = [] {
+                    std::string bytes(chunk + 251, '\0');
+                    for (std::size_t j = 0; j < bytes.size(); ++j)
+                        bytes[j] = static_cast<char>(j % 251);
+                    return bytes;
+                }();
+                return sink.write(pattern.data() + offset % 251, std::min(length, chunk));
+            });
+    });
+    server.Get("/trickle", [this](const httplib::Request& request, httplib::Response& response) {
+        record("/trickle", "", "");
+        auto const chunks = std::stoi(request.get_param_value("chunks"));
+        auto const every = std::chrono::milliseconds(std::stoi(request.get_param_value("every")));
+        auto sent = std::make_shared<int>(0);
+        // Of a type the server does not compress, which would hold the bytes back.
+        response.set_chunked_content_provider(
+            "application/octet-stream", [chunks, every, sent](std::size_t, httplib::DataSink& sink) {
+                if (*sent > 0)
+                    std::this_thread::sleep_for(every);
+                if ((*sent)++ == chunks) {
+                    sink.done();
+                    return true;
+                }
+                return sink.write("x", 1);
+            });
     });
     auto echo = [this](const httplib::Request& request, httplib::Response& response) {
         record("/echo", "Accept-Language", request.get_header_value("Accept-Language"));

@@ -3,6 +3,7 @@
 #include "platform/net/HTTPHeaders.h"
 
 #include <cstddef>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -55,10 +56,15 @@ public:
     // A request without a deadline of its own must be over within this many times its
     // time-out, however steadily the bytes drip in.
     static constexpr double defaultDeadlineMultiple = 3.0;
+    // A deadline that never comes: only the time-out (silence) ends the exchange, so a
+    // long transfer that keeps moving runs to its end.
+    static constexpr double noDeadline = std::numeric_limits<double>::infinity();
     // The largest body (after decoding any content encoding) taken from a reply unless
     // the request says otherwise; past it the transfer is aborted and fails with
     // DataLengthExceedsMaximum.
     static constexpr size_t defaultMaximumResponseBytes = size_t { 4 } << 20;
+    // For a body that goes somewhere other than memory (a file): no cap.
+    static constexpr size_t noMaximumResponseBytes = std::numeric_limits<size_t>::max();
 
     explicit URLRequest(std::string url = {},
         URLRequestCachePolicy cachePolicy = URLRequestCachePolicy::UseProtocolCachePolicy,
@@ -80,7 +86,7 @@ public:
     void setTimeoutInterval(double seconds) { m_timeoutInterval = seconds; }
 
     // Seconds from the start to the end of the whole exchange, connecting included; 0
-    // (the default) means defaultDeadlineMultiple times the time-out.
+    // (the default) means defaultDeadlineMultiple times the time-out, noDeadline none.
     double deadlineInterval() const { return m_deadlineInterval; }
     void setDeadlineInterval(double seconds) { m_deadlineInterval = seconds; }
 
