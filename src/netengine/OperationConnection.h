@@ -2,6 +2,7 @@
 
 #include "platform/net/HTTPURLResponse.h"
 #include "platform/net/Transport.h"
+#include "platform/net/URLError.h"
 #include "platform/net/URLRequest.h"
 
 #include <atomic>
@@ -26,7 +27,7 @@ class OperationConnection : public std::enable_shared_from_this<OperationConnect
 public:
     static constexpr int maxRedirects = 16;
     // The error code of a challenge the delegate cancelled.
-    static constexpr int userCancelledAuthentication = -1012;
+    static constexpr int userCancelledAuthentication = net::URLError::UserCancelledAuthentication;
 
     static std::shared_ptr<OperationConnection> create(
         net::URLRequest request, std::weak_ptr<OperationConnectionDelegate> delegate);

@@ -48,6 +48,16 @@ protected:
         });
         s_port = s_server->bind_to_any_port("127.0.0.1");
         s_thread = std::thread([] { s_server->listen_after_bind(); });
+        // One that never asks who the client is.
+        s_open = std::make_unique<httplib::SSLServer>(
+            (s_dir / "server.crt").c_str(), (s_dir / "server.key").c_str());
+        ASSERT_TRUE(s_open->is_valid());
+        s_open->set_keep_alive_timeout(1);
+        s_open->Get("/who", [](const httplib::Request&, httplib::Response& response) {
+            response.set_content("hello anyone", "text/plain");
+        });
+        s_openPort = s_open->bind_to_any_port("127.0.0.1");
+        s_openThread = std::thread([] { s_open->listen_after_bind(); });
     }
     static void TearDownTestSuite()
     {
@@ -56,18 +66,22 @@ protected:
             s_thread.join();
             s_server.reset();
         }
+        if (s_open) {
+            s_open->stop();
+            s_openThread.join();
+            s_open.reset();
+        }
         fs::remove_all(s_dir);
     }
 
     void SetUp() override { net::Transport::install(nullptr); }
 
     // The outcome of one GET of /who with these choices.
-    std::string fetch(
-        std::optional<std::string> certificate, std::optional<std::string> passphrase, bool trustServer)
+    std::string fetch(std::optional<std::string> certificate, std::optional<std::string> passphrase,
+        bool trustServer, int port = s_port)
     {
         auto engine = NetworkEngine::init();
-        auto operation
-            = engine->operationWithURLString("https://127.0.0.1:" + std::to_string(s_port) + "/who");
+        auto operation = engine->operationWithURLString("https://127.0.0.1:" + std::to_string(port) + "/who");
         operation->setClientCertificate(std::move(certificate));
         operation->setClientCertificatePassword(std::move(passphrase));
         operation->setShouldContinueWithInvalidCertificate(trustServer);
@@ -86,6 +100,9 @@ protected:
     static inline std::unique_ptr<httplib::SSLServer> s_server;
     static inline std::thread s_thread;
     static inline int s_port = 0;
+    static inline std::unique_ptr<httplib::SSLServer> s_open;
+    static inline std::thread s_openThread;
+    static inline int s_openPort = 0;
     support::ScreenHarness harness;
 };
 
@@ -95,10 +112,19 @@ TEST_F(ClientCertificateTest, server_asking_for_a_certificate_gets_the_operation
 {
     auto const p12 = (s_dir / "client.p12").string();
     EXPECT_EQ(fetch(p12, "pw", true), "hello client");
-    // Without it, or with a pass phrase that does not open it, the request fails.
+    // Without one the request fails; one that cannot be read or opened fails it
+    // as a challenge left unanswered.
     EXPECT_TRUE(fetch(std::nullopt, std::nullopt, true).starts_with("error "));
-    EXPECT_TRUE(fetch(p12, "wrong", true).starts_with("error "));
-    EXPECT_TRUE(fetch((s_dir / "missing.p12").string(), "pw", true).starts_with("error "));
+    auto const unanswered = "error " + std::to_string(net::URLError::UserCancelledAuthentication);
+    EXPECT_EQ(fetch(p12, "wrong", true), unanswered);
+    EXPECT_EQ(fetch((s_dir / "missing.p12").string(), "pw", true), unanswered);
+}
+
+TEST_F(ClientCertificateTest, certificate_file_is_read_only_when_a_server_asks_for_it)
+{
+    EXPECT_EQ(fetch((s_dir / "missing.p12").string(), "pw", true, s_openPort), "hello anyone");
+    EXPECT_EQ(fetch((s_dir / "client.p12").string(), "wrong", true, s_openPort), "hello anyone");
+    EXPECT_EQ(fetch((s_dir / "client.p12").string(), "pw", true, s_openPort), "hello anyone");
 }
 
 TEST_F(ClientCertificateTest, untrusted_server_is_refused_unless_the_operation_says_otherwise)

@@ -8,6 +8,8 @@
 #include <chrono>
 #include <cmath>
 #include <curl/curl.h>
+#include <openssl/pkcs12.h>
+#include <openssl/ssl.h>
 #include <pthread.h>
 #include <string>
 #include <utility>
@@ -82,6 +84,15 @@ int urlErrorCode(CURLcode result, long osErrno)
     default:
         return URLError::Unknown;
     }
+}
+
+// Where a TLS context keeps the transfer it was made for. curl makes a context
+// per connection, and a connection that carries a client certificate serves
+// one transfer only.
+int transferIndex()
+{
+    static int const index = SSL_CTX_get_ex_new_index(0, nullptr, nullptr, nullptr, nullptr);
+    return index;
 }
 
 void initialiseCurlOnce()
@@ -180,11 +191,15 @@ struct CurlTransport::Transfer {
 
     std::optional<URLError> configure();
     void deliverResponse();
+    // The identity of the request's PKCS#12 file, read when the server asks for it.
+    bool loadClientIdentity(X509** certificate, EVP_PKEY** key);
 
     static size_t onHeader(char* data, size_t size, size_t count, void* self);
     static size_t onBody(char* data, size_t size, size_t count, void* self);
     static int onProgress(void* self, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off_t uploaded);
     static int onRequestStart(void* self, char*, char*, int, int);
+    static CURLcode onTlsContext(CURL*, void* context, void* self);
+    static int onCertificateRequest(SSL* ssl, X509** certificate, EVP_PKEY** key);
 };
 
 // A request that changes something (a payment) must never go out twice unasked. curl
@@ -207,7 +222,8 @@ std::optional<URLError> CurlTransport::Transfer::configure()
 
     for (auto const& [name, value] : request.allHTTPHeaderFields().fields()) {
         if (std::any_of(std::begin(framingFields), std::end(framingFields),
-                [&fieldName = name](std::string_view field) { return HTTPHeaders::namesEqual(field, fieldName); }))
+                [&fieldName = name](
+                    std::string_view field) { return HTTPHeaders::namesEqual(field, fieldName); }))
             continue;
         if (!isToken(name) || !isSafeFieldValue(value))
             return URLError(URLError::Unknown, url, "A header field cannot be sent as written.");
@@ -270,11 +286,13 @@ std::optional<URLError> CurlTransport::Transfer::configure()
         curl_easy_setopt(easy, CURLOPT_FRESH_CONNECT, 1L);
         curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, 1L);
     }
-    if (auto const& certificate = request.clientCertificate()) {
-        curl_easy_setopt(easy, CURLOPT_SSLCERTTYPE, "P12");
-        curl_easy_setopt(easy, CURLOPT_SSLCERT, certificate->path.c_str());
-        if (certificate->passphrase)
-            curl_easy_setopt(easy, CURLOPT_KEYPASSWD, certificate->passphrase->c_str());
+    if (request.clientCertificate()) {
+        // Handed over only when the server asks (curl would read the file for
+        // every connection, and fail one to a server that never asks); a
+        // resumed session would skip the question.
+        curl_easy_setopt(easy, CURLOPT_SSL_CTX_FUNCTION, &Transfer::onTlsContext);
+        curl_easy_setopt(easy, CURLOPT_SSL_CTX_DATA, this);
+        curl_easy_setopt(easy, CURLOPT_SSL_SESSIONID_CACHE, 0L);
     }
     if (request.allowsInvalidCertificates()) {
         // curl keeps a connection made without checks apart from checked ones: a
@@ -355,7 +373,7 @@ int CurlTransport::Transfer::onProgress(
     void* self, curl_off_t, curl_off_t downloaded, curl_off_t uploadTotal, curl_off_t uploaded)
 {
     auto& transfer = *static_cast<Transfer*>(self);
-    if (transfer.isCancelled())
+    if (transfer.isCancelled() || transfer.abortCode)
         return 1;
     // Bytes of the request body going out count as activity too: a large upload on a
     // slow link must not time out while it is still moving.
@@ -368,6 +386,55 @@ int CurlTransport::Transfer::onProgress(
             transfer.events.didSendBodyData(uploaded, uploadTotal);
     }
     return 0;
+}
+
+CURLcode CurlTransport::Transfer::onTlsContext(CURL*, void* context, void* self)
+{
+    auto* tls = static_cast<SSL_CTX*>(context);
+    if (SSL_CTX_set_ex_data(tls, transferIndex(), self) != 1)
+        return CURLE_SSL_CERTPROBLEM;
+    SSL_CTX_set_client_cert_cb(tls, &Transfer::onCertificateRequest);
+    return CURLE_OK;
+}
+
+int CurlTransport::Transfer::onCertificateRequest(SSL* ssl, X509** certificate, EVP_PKEY** key)
+{
+    auto* transfer = static_cast<Transfer*>(SSL_CTX_get_ex_data(SSL_get_SSL_CTX(ssl), transferIndex()));
+    if (!transfer || transfer->isCancelled())
+        return 0;
+    if (transfer->loadClientIdentity(certificate, key))
+        return 1;
+    // The handshake goes on without one; whatever the server makes of that,
+    // the request fails as a challenge nobody could answer.
+    transfer->abort(URLError::UserCancelledAuthentication,
+        "The server asked for a client certificate, and the one given could not be read or opened.");
+    return 0;
+}
+
+bool CurlTransport::Transfer::loadClientIdentity(X509** certificate, EVP_PKEY** key)
+{
+    auto const& identity = *request.clientCertificate();
+    std::FILE* file = std::fopen(identity.path.c_str(), "rb");
+    if (!file)
+        return false;
+    PKCS12* bundle = d2i_PKCS12_fp(file, nullptr);
+    std::fclose(file);
+    if (!bundle)
+        return false;
+    STACK_OF(X509)* chain = nullptr;
+    bool const opened = PKCS12_parse(bundle, identity.passphrase ? identity.passphrase->c_str() : nullptr,
+                            key, certificate, &chain)
+        == 1;
+    PKCS12_free(bundle);
+    // Only the identity's own certificate goes to the server.
+    sk_X509_pop_free(chain, X509_free);
+    if (opened && *certificate && *key)
+        return true;
+    X509_free(*certificate);
+    EVP_PKEY_free(*key);
+    *certificate = nullptr;
+    *key = nullptr;
+    return false;
 }
 
 int CurlTransport::Transfer::onRequestStart(void* self, char*, char*, int, int)

@@ -29,6 +29,9 @@ namespace net {
 // not cut off while one that stays silent is; and its deadline for the whole exchange
 // (URLRequest::deadlineInterval), so a server dripping a byte now and then is.
 //
+// A client certificate's PKCS#12 file is read only when a TLS server asks for one
+// (URLRequest's ClientCertificate says what happens when it cannot be read).
+//
 // A reply body larger than the request's maximumResponseBytes (counted after
 // decoding) aborts the transfer with DataLengthExceedsMaximum; a response with over
 // 100 header fields in a block or 64 KiB of header lines in all fails with

@@ -32,6 +32,8 @@ std::string_view URLError::standardDescription(int code)
         return "The device is not connected to a network.";
     case BadServerResponse:
         return "The server sent a response that could not be read.";
+    case UserCancelledAuthentication:
+        return "The server asked who is calling and was given no answer.";
     case FileDoesNotExist:
         return "The requested resource does not exist.";
     case DataLengthExceedsMaximum:

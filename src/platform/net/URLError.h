@@ -23,6 +23,7 @@ public:
         HTTPTooManyRedirects = -1007,
         NotConnectedToInternet = -1009,
         BadServerResponse = -1011,
+        UserCancelledAuthentication = -1012,
         FileDoesNotExist = -1100,
         DataLengthExceedsMaximum = -1103,
         CannotDecodeContentData = -1016,

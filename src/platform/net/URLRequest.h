@@ -43,7 +43,10 @@ struct HTTPAuthentication {
     unsigned schemes { Basic | Digest };
 };
 
-// A PKCS#12 file offered when a TLS server asks who the client is.
+// A PKCS#12 file offered when a TLS server asks who the client is. It is read
+// only then: a server that never asks is reached whatever the file holds, and
+// one that asks while the file cannot be read or opened gets no certificate and
+// the request fails with UserCancelledAuthentication.
 struct ClientCertificate {
     std::string path;
     std::optional<std::string> passphrase;
