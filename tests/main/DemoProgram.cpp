@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <netinet/in.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sstream>
 #include <sys/socket.h>
@@ -99,16 +100,17 @@ bool DemoProgram::start(const std::vector<std::string>& extraArguments)
     return m_port != 0;
 }
 
-int DemoProgram::hook(const std::string& name, const std::string& jsonBody) const
+std::pair<int, std::string> DemoProgram::post(const std::string& name, const std::string& jsonBody) const
 {
     int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     if (fd < 0)
-        return -1;
+        return { -1, {} };
     sockaddr_in address {};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<std::uint16_t>(m_port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     int status = -1;
+    std::string body;
     if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
         std::ostringstream request;
         request << "POST /__stand-in/" << name << " HTTP/1.1\r\nHost: 127.0.0.1:" << m_port
@@ -119,10 +121,49 @@ int DemoProgram::hook(const std::string& name, const std::string& jsonBody) cons
             std::string reply = readAll(fd);
             if (reply.rfind("HTTP/1.1 ", 0) == 0)
                 status = std::atoi(reply.c_str() + 9);
+            auto head = reply.find("\r\n\r\n");
+            if (head != std::string::npos)
+                body = reply.substr(head + 4);
         }
     }
     ::close(fd);
-    return status;
+    return { status, body };
+}
+
+int DemoProgram::hook(const std::string& name, const std::string& jsonBody) const
+{
+    return post(name, jsonBody).first;
+}
+
+std::optional<std::string> DemoProgram::ask(const std::string& name, const std::string& jsonBody) const
+{
+    auto [status, body] = post(name, jsonBody);
+    if (status != 200)
+        return std::nullopt;
+    return body;
+}
+
+bool DemoProgram::runUntil(const std::string& script, const std::string& marker)
+{
+    if (m_pid < 0 || m_input < 0 || !writeAll(m_input, script))
+        return false;
+    for (;;) {
+        for (auto end = m_transcript.find('\n', m_looked); end != std::string::npos;
+             end = m_transcript.find('\n', m_looked)) {
+            bool found = m_transcript.compare(m_looked, marker.size(), marker) == 0;
+            m_looked = end + 1;
+            if (found)
+                return true;
+        }
+        pollfd ready { m_output, POLLIN, 0 };
+        if (::poll(&ready, 1, 60'000) <= 0)
+            return false;
+        char buffer[4096];
+        ssize_t got = ::read(m_output, buffer, sizeof buffer);
+        if (got <= 0)
+            return false;
+        m_transcript.append(buffer, static_cast<std::size_t>(got));
+    }
 }
 
 DemoProgram::Run DemoProgram::finish(const std::string& script)
@@ -133,7 +174,7 @@ DemoProgram::Run DemoProgram::finish(const std::string& script)
     writeAll(m_input, script);
     ::close(m_input);
     m_input = -1;
-    run.text = readAll(m_output);
+    run.text = std::move(m_transcript) + readAll(m_output);
     int status = 0;
     ::waitpid(m_pid, &status, 0);
     m_pid = -1;

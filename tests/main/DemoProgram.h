@@ -2,8 +2,10 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 // The `cashier` program as a user starts it: its own demo back end, a fresh
@@ -33,7 +35,15 @@ public:
     bool start(const std::vector<std::string>& extraArguments = {});
     // A plain JSON POST to /__stand-in/NAME; the HTTP status, or -1.
     int hook(const std::string& name, const std::string& jsonBody) const;
-    // Gives the program the script, then waits for its end.
+    // The same POST's reply body (the request log, say), or nothing when it
+    // failed.
+    std::optional<std::string> ask(const std::string& name, const std::string& jsonBody = "{}") const;
+    // Gives the program part of its script and reads the transcript up to
+    // the first line from here on that starts with `marker`, so that a test
+    // can look at the back end before the program ends. False when the
+    // program ends or is silent for a minute first.
+    bool runUntil(const std::string& script, const std::string& marker);
+    // Gives the program the (rest of the) script, then waits for its end.
     Run finish(const std::string& script);
 
     // Runs a script from start to end with no hooks.
@@ -42,6 +52,8 @@ public:
 
 private:
     void stop();
+    // The HTTP status of a hook's reply, and its body.
+    std::pair<int, std::string> post(const std::string& name, const std::string& jsonBody) const;
 
     std::filesystem::path m_home;
     int m_pid = -1;
@@ -50,6 +62,9 @@ private:
     int m_errors = -1;
     int m_port = 0;
     std::string m_errorText;
+    // The transcript read by runUntil, and how far it has been looked at.
+    std::string m_transcript;
+    std::size_t m_looked = 0;
     std::thread m_errorReader;
 };
 
