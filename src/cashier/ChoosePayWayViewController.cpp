@@ -2,12 +2,14 @@
 
 #include "api/Constants.h"
 #include "api/JsonUtil.h"
+#include "app/AppDelegate.h"
 #include "cashier/CashierViews.h"
 #include "cashier/CollectInputRules.h"
 #include "cashier/MobilePayCallbackReceiver.h"
 #include "cashier/MobilePayHandOff.h"
 #include "cashier/OrderStatusPoller.h"
 #include "cashier/PayResultViewController.h"
+#include "cashier/PaymentCodeLedger.h"
 #include "cashier/QRCodePayViewController.h"
 #include "cashier/SubmitGuard.h"
 #include "platform/foundation/Strings.h"
@@ -18,10 +20,14 @@
 #include "platform/kit/NavigationController.h"
 #include "platform/kit/Registry.h"
 #include "platform/kit/Screen.h"
+#include "platform/kit/TabBarController.h"
+#include "platform/kit/Window.h"
 #include "ui/ColorUtil.h"
 #include "ui/PromptUtil.h"
 
+#include <algorithm>
 #include <tuple>
+#include <utility>
 
 namespace {
 
@@ -49,6 +55,16 @@ const Wallet& walletOf(std::string_view code)
             return wallet;
     }
     return wallets[0];
+}
+
+// The stack the user sees now.
+std::shared_ptr<kit::NavigationController> currentNavigation()
+{
+    auto app = AppDelegate::shared();
+    auto root = app && app->window() ? app->window()->rootViewController() : nullptr;
+    if (auto tabs = std::dynamic_pointer_cast<kit::TabBarController>(root))
+        root = tabs->selectedViewController();
+    return std::dynamic_pointer_cast<kit::NavigationController>(root);
 }
 
 } // namespace
@@ -140,7 +156,7 @@ void ChoosePayWayViewController::initViews()
         button->addTarget(self, &ChoosePayWayViewController::btnClick, kit::ControlEvent::TouchUpInside);
     }
     m_labelMoney->setText(foundation::formatFixed(m_money, 2));
-    m_submitGuard->setControls({ m_btnScan });
+    m_submitGuard->setControls({ m_btnScan, m_btnAlipayCode, m_btnWxpayCode, m_btnBdpayCode });
     std::weak_ptr<ChoosePayWayViewController> weak = self;
     m_poller->setOnPoll([weak] {
         if (auto screen = weak.lock())
@@ -183,15 +199,13 @@ void ChoosePayWayViewController::viewWillAppear(bool animated)
 {
     BaseViewController::viewWillAppear(animated);
     stopPolling();
+    if (std::exchange(m_followOnAppear, false))
+        startPolling();
 }
 
 void ChoosePayWayViewController::viewWillDisappear(bool animated)
 {
     BaseViewController::viewWillDisappear(animated);
-    // A barcode reply that comes back while another screen is up would
-    // start polling behind it; the code can be scanned again instead.
-    ++m_barcodeGeneration;
-    m_submitGuard->release();
     stopPolling();
 }
 
@@ -206,11 +220,34 @@ bool ChoosePayWayViewController::isPolling() const
     return m_poller->isPolling();
 }
 
+bool ChoosePayWayViewController::isStacked() const
+{
+    auto navigation = navigationController();
+    if (!navigation)
+        return false;
+    const auto& stack = navigation->viewControllers();
+    return std::any_of(
+        stack.begin(), stack.end(), [this](const auto& screen) { return screen.get() == this; });
+}
+
+void ChoosePayWayViewController::back()
+{
+    // Leaving now would leave the payment's reply without its screen.
+    if (m_submitGuard->isBlocked()) {
+        PromptUtil::toast(std::string(payingText));
+        return;
+    }
+    BaseViewController::back();
+}
+
 void ChoosePayWayViewController::btnClick(kit::Control& sender)
 {
+    if (m_submitGuard->isBlocked()) {
+        PromptUtil::toast(std::string(payingText));
+        return;
+    }
     if (&sender == m_btnScan.get()) {
-        if (!m_submitGuard->isBlocked())
-            toScanUI();
+        toScanUI();
         return;
     }
     if (&sender == m_btnAlipayCode.get())
@@ -267,27 +304,76 @@ void ChoosePayWayViewController::requestBarCodePay()
         PromptUtil::toast("无效的付款码,请重新扫描！");
         return;
     }
+    switch (PaymentCodeLedger::stateOf(code)) {
+    case PaymentCodeLedger::State::Out:
+        PromptUtil::toast(std::string(codeOutText));
+        return;
+    case PaymentCodeLedger::State::Unknown:
+        PromptUtil::toast(std::string(codeUnknownText));
+        return;
+    case PaymentCodeLedger::State::Free:
+        break;
+    }
     NetUtilSign::Parameters parameters;
     parameters["money"] = foundation::formatFixed(m_money, 2);
     parameters["dynamic_id"] = code;
     parameters["m_paytype"] = std::string(wallet);
     auto token = m_submitGuard->block();
+    PaymentCodeLedger::sent(code);
+    auto outcome = RequestOutcome::create([code](RequestOutcome::Kind kind) {
+        PaymentCodeLedger::settled(code, kind);
+        if (kind == RequestOutcome::Kind::Lost)
+            PromptUtil::toast(std::string(replyLostText));
+    });
+    std::weak_ptr<RequestOutcome> watch = outcome;
     std::weak_ptr<ChoosePayWayViewController> weak = selfPayWay();
-    std::uint64_t generation = m_barcodeGeneration;
     NetUtilSign::doPost(barcodePath, std::string("请求支付中..."), NetUtilSign::receivableKeyFlag, parameters,
-        [weak, generation, token](const std::optional<std::string>& reply) {
-            if (auto screen = weak.lock())
-                screen->handleBarcodeReply(generation, reply);
+        [weak, sale = sale(), token, outcome = std::move(outcome)](const std::optional<std::string>& reply) {
+            auto json = JsonUtil::getJSONObject(reply);
+            if (!RequestOutcome::readsAsAnswer(json))
+                return;
+            outcome->answered();
+            barcodeReplied(weak, sale, json);
         });
+    RequestOutcome::sendReturned(watch);
 }
 
-void ChoosePayWayViewController::handleBarcodeReply(
-    std::uint64_t generation, const std::optional<std::string>& reply)
+// Never dropped: a paid order must reach its result and a waiting one be
+// followed, even when the screen that asked has gone (no way off it is
+// open while the request is out, but the reply must not depend on that).
+void ChoosePayWayViewController::barcodeReplied(const std::weak_ptr<ChoosePayWayViewController>& weak,
+    const Sale& sale, const std::optional<foundation::Json>& reply)
 {
-    if (generation != m_barcodeGeneration)
-        return;
-    auto json = JsonUtil::getJSONObject(reply);
-    const auto& data = JsonUtil::data(json);
+    auto screen = weak.lock();
+    if (!screen || !screen->isStacked()) {
+        auto navigation = currentNavigation();
+        screen = navigation ? open(*navigation, sale) : nullptr;
+    }
+    if (screen)
+        screen->handleBarcodeReply(reply);
+    else
+        PromptUtil::toast(JsonUtil::info(reply).value_or(std::string(replyLostText)));
+}
+
+std::shared_ptr<ChoosePayWayViewController> ChoosePayWayViewController::open(
+    kit::NavigationController& navigation, const Sale& sale)
+{
+    auto screen = kit::Registry::shared().instantiate<ChoosePayWayViewController>(std::string(nibName));
+    if (!screen)
+        return nullptr;
+    screen->setMoney(sale.money);
+    screen->setConsumeType(sale.consumeType);
+    screen->setRechargeMoney(sale.rechargeMoney);
+    screen->setRequestPayParams(sale.request);
+    screen->setHidesBottomBarWhenPushed(true);
+    navigation.pushViewController(screen, true);
+    return screen;
+}
+
+void ChoosePayWayViewController::handleBarcodeReply(const std::optional<foundation::Json>& reply)
+{
+    m_followOnAppear = false;
+    const auto& data = JsonUtil::data(reply);
     // The reply's status is not looked at: a failed payment comes with its order.
     m_orderData = data.is_object() ? data : foundation::Json::object();
     auto paystatus = foundation::optionalText(m_orderData, "paystatus");
@@ -298,10 +384,20 @@ void ChoosePayWayViewController::handleBarcodeReply(
     auto orderid = foundation::optionalText(m_orderData, "orderid");
     if (paystatus == "2" || !orderid || orderid->empty()) {
         // No order to follow: a refused request, or a failed payment.
-        PromptUtil::toast(JsonUtil::info(json).value_or("支付失败,请重试！"));
+        PromptUtil::toast(JsonUtil::info(reply).value_or("支付失败,请重试！"));
         return;
     }
-    startPolling();
+    followOrder();
+}
+
+void ChoosePayWayViewController::followOrder()
+{
+    // Polling runs only while the screen is up (it stops as the screen
+    // comes and goes); an order left waiting meanwhile is taken up again.
+    if (isAppearing())
+        startPolling();
+    else
+        m_followOnAppear = true;
 }
 
 void ChoosePayWayViewController::startPolling()
@@ -338,23 +434,25 @@ void ChoosePayWayViewController::toPayResult(const foundation::Json& order)
 {
     // A paid member part goes back to its member screen; anything else shows the result.
     if (MobilePayHandOff::isPaidMemberPart(m_consumeType, order)) {
-        if (m_consumeType == MobilePayCallbackReceiver::consumeTypePurchase)
-            memberConsume(order);
-        else
-            memberRecharge(order);
-        return;
+        bool handedBack = m_consumeType == MobilePayCallbackReceiver::consumeTypePurchase
+            ? memberConsume(order)
+            : memberRecharge(order);
+        // With no member screen to take it, the result at least shows that
+        // the money was taken, rather than the way to take it again.
+        if (handedBack)
+            return;
     }
     PayResultViewController::push(*this, order, foundation::formatFixed(m_money, 2), false, false);
 }
 
-void ChoosePayWayViewController::memberConsume(const foundation::Json& order)
+bool ChoosePayWayViewController::memberConsume(const foundation::Json& order)
 {
-    MobilePayHandOff::returnPaidRequest(
+    return MobilePayHandOff::returnPaidRequest(
         *this, MobilePayCallbackReceiver::consumeTypePurchase, m_requestPayParams, order, std::nullopt);
 }
 
-void ChoosePayWayViewController::memberRecharge(const foundation::Json& order)
+bool ChoosePayWayViewController::memberRecharge(const foundation::Json& order)
 {
-    MobilePayHandOff::returnPaidRequest(
+    return MobilePayHandOff::returnPaidRequest(
         *this, MobilePayCallbackReceiver::consumeTypeRecharge, m_requestPayParams, order, std::nullopt);
 }

@@ -4,7 +4,6 @@
 #include "platform/foundation/Json.h"
 #include "ui/BaseViewController.h"
 
-#include <cstdint>
 #include <memory>
 #include <string_view>
 
@@ -17,6 +16,7 @@ class Button;
 class Control;
 class ImageView;
 class Label;
+class NavigationController;
 class View;
 } // namespace kit
 
@@ -25,11 +25,24 @@ class View;
 // code on the next screen. Member screens open it for the part of a member
 // payment paid by mobile wallet and get their request back once it is paid
 // (MobilePayCallbackReceiver).
+//
+// A barcode payment is never taken twice and never left without its
+// result: while its request is out every other way off or to pay is
+// refused, a code whose request is out or whose reply was lost is refused
+// on any pay-way screen (PaymentCodeLedger), and the reply is handled
+// whatever happened to the screen meanwhile.
 class ChoosePayWayViewController : public BaseViewController {
 public:
     static constexpr std::string_view nibName = "ChoosePayWayViewController";
     static constexpr std::string_view barcodePath = "/PayApi/OfflinePay/barcode";
     static constexpr std::string_view waitingText = "等待用户确认...";
+    // Back, a QR tile or the scanner while a barcode request is out.
+    static constexpr std::string_view payingText = "正在支付,请稍候...";
+    // A code that another pay-way screen is paying with right now.
+    static constexpr std::string_view codeOutText = "该付款码正在支付中,请稍候...";
+    // A code whose barcode reply was lost: it may have been charged.
+    static constexpr std::string_view codeUnknownText = "该付款码支付结果未知,请在账单中核实！";
+    static constexpr std::string_view replyLostText = "支付结果未知,请在账单中核实该笔订单！";
     static constexpr double moneyViewShare = 0.28;
 
     ChoosePayWayViewController();
@@ -43,12 +56,16 @@ public:
     void initViews() override;
     void screenAdapter() override;
 
+    // Refused while a barcode request is out.
+    void back() override;
     void btnClick(kit::Control& sender);
     void scanCallback(const std::string& code) override;
     void requestBarCodePay();
     void toPayResult(const foundation::Json& order);
-    void memberConsume(const foundation::Json& order);
-    void memberRecharge(const foundation::Json& order);
+    // False when no member screen of the kind is in the stack to take the
+    // paid request back.
+    bool memberConsume(const foundation::Json& order);
+    bool memberRecharge(const foundation::Json& order);
 
     double money() const { return m_money; }
     void setMoney(double money) { m_money = money; }
@@ -72,10 +89,29 @@ public:
     const std::shared_ptr<kit::Button>& btnScan() const { return m_btnScan; }
 
 private:
+    // What the screen collects, kept with a barcode request so that its
+    // reply can open a screen like this one when this one has gone.
+    struct Sale {
+        double money = 0;
+        int consumeType = 0;
+        double rechargeMoney = 0;
+        std::shared_ptr<NetUtilSign::Parameters> request;
+    };
+    Sale sale() const { return { m_money, m_consumeType, m_rechargeMoney, m_requestPayParams }; }
+    static void barcodeReplied(const std::weak_ptr<ChoosePayWayViewController>& weak, const Sale& sale,
+        const std::optional<foundation::Json>& reply);
+    static std::shared_ptr<ChoosePayWayViewController> open(
+        kit::NavigationController& navigation, const Sale& sale);
+    // Still in the stack it was pushed on.
+    bool isStacked() const;
+
     void startPolling();
     void stopPolling();
     void showWaitingHud();
-    void handleBarcodeReply(std::uint64_t generation, const std::optional<std::string>& reply);
+    void handleBarcodeReply(const std::optional<foundation::Json>& reply);
+    // Polls the order of the barcode reply now, or when the screen next
+    // appears if the reply came while it was away.
+    void followOrder();
     // Whether the wallet is switched on; toasts when it is not.
     bool checkWalletEnabled(std::string_view wallet);
     void openQrCode(std::string_view wallet);
@@ -93,10 +129,10 @@ private:
     foundation::Json m_orderData;
     std::shared_ptr<OrderStatusPoller> m_poller;
     std::shared_ptr<ProgressHUD> m_hud;
-    // The scan button stays blocked while a barcode request is out, and a
-    // reply from before the screen last went away is dropped.
+    // The scan button and the QR tiles stay blocked while a barcode request
+    // is out.
     std::shared_ptr<SubmitGuard> m_submitGuard;
-    std::uint64_t m_barcodeGeneration = 0;
+    bool m_followOnAppear = false;
 
     std::shared_ptr<kit::View> m_moneyView;
     std::shared_ptr<kit::View> m_bottomView;

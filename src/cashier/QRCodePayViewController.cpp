@@ -55,23 +55,25 @@ void QRCodePayViewController::getQrCodeImage(const std::string& url)
 void QRCodePayViewController::toPayResult(const foundation::Json& order)
 {
     if (MobilePayHandOff::isPaidMemberPart(m_consumeType, order)) {
-        if (m_consumeType == MobilePayCallbackReceiver::consumeTypePurchase)
-            memberConsume(order);
-        else
-            memberRecharge(order);
-        return;
+        bool handedBack = m_consumeType == MobilePayCallbackReceiver::consumeTypePurchase
+            ? memberConsume(order)
+            : memberRecharge(order);
+        // With no member screen to take it, the result at least shows that
+        // the money was taken.
+        if (handedBack)
+            return;
     }
     PayResultViewController::showAfterProcessing(*this, order, m_money, false, false);
 }
 
-void QRCodePayViewController::memberConsume(const foundation::Json& order)
+bool QRCodePayViewController::memberConsume(const foundation::Json& order)
 {
-    MobilePayHandOff::returnPaidRequest(
+    return MobilePayHandOff::returnPaidRequest(
         *this, MobilePayCallbackReceiver::consumeTypePurchase, m_requestPayParams, order, m_payWay);
 }
 
-void QRCodePayViewController::memberRecharge(const foundation::Json& order)
+bool QRCodePayViewController::memberRecharge(const foundation::Json& order)
 {
-    MobilePayHandOff::returnPaidRequest(
+    return MobilePayHandOff::returnPaidRequest(
         *this, MobilePayCallbackReceiver::consumeTypeRecharge, m_requestPayParams, order, m_payWay);
 }

@@ -18,8 +18,10 @@ public:
     void getPayCode();
     void getQrCodeImage(const std::string& url);
     void toPayResult(const foundation::Json& order) override;
-    void memberConsume(const foundation::Json& order);
-    void memberRecharge(const foundation::Json& order);
+    // False when no member screen of the kind is in the stack to take the
+    // paid request back.
+    bool memberConsume(const foundation::Json& order);
+    bool memberRecharge(const foundation::Json& order);
 
     const std::string& payWay() const { return m_payWay; }
     void setPayWay(std::string payWay) { m_payWay = std::move(payWay); }

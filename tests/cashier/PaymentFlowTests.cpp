@@ -4,8 +4,12 @@
 #include "cashier/QRCodePayViewController.h"
 #include "cashier/ScanViewController.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/kit/Control.h"
 #include "platform/kit/Label.h"
 #include "platform/kit/Registry.h"
+#include "platform/net/FakeNetworkStateSource.h"
+#include "platform/net/NetworkState.h"
+#include "platform/net/ReachabilityFlags.h"
 #include "support/ShellFixture.h"
 
 namespace {
@@ -168,14 +172,90 @@ TEST_F(Payment, the_scan_button_is_blocked_while_a_barcode_request_is_out_even_w
     harness.advance(1.0);
     EXPECT_TRUE(payWay->btnScan()->isEnabled());
 
-    // A server error never reaches the screen, yet the button comes back.
+    // A server error never reaches the screen, yet the button comes back;
+    // whether the money was taken is not known.
     failOnce(merchant::FaultKind::Http500, "/PayApi/OfflinePay/barcode");
     scan(*payWay, "2800000001");
     harness.advance(1.0);
-    EXPECT_EQ(takeToasts().back(), "服务器繁忙，请稍后再试！");
+    auto toasts = takeToasts();
+    ASSERT_GE(toasts.size(), 2u);
+    EXPECT_EQ(std::vector<std::string>(toasts.end() - 2, toasts.end()),
+        (std::vector<std::string> { "服务器繁忙，请稍后再试！", "支付结果未知,请在账单中核实该笔订单！" }));
     EXPECT_TRUE(payWay->btnScan()->isEnabled());
     ASSERT_TRUE(harness.tap("btnScan"));
     EXPECT_TRUE(top<ScanViewController>());
+}
+
+TEST_F(
+    Payment, while_a_barcode_request_is_out_nothing_else_pays_or_leaves_and_its_paid_reply_opens_the_result)
+{
+    auto payWay = openPayWay(10);
+    slowReplies("/PayApi/OfflinePay/barcode", 3000);
+    scan(*payWay, "2800000001");
+    pressBack();
+    auto tile = std::dynamic_pointer_cast<kit::Control>(find("btnWxpayCode"));
+    EXPECT_FALSE(tile->isEnabled());
+    payWay->btnClick(*tile); // a touch already on its way
+    // Only a test can put a screen over it now; there the same code is refused.
+    auto over = kit::Registry::shared().instantiate<ChoosePayWayViewController>("ChoosePayWayViewController");
+    push(over);
+    scan(*over, "2800000001");
+    EXPECT_EQ(takeToasts(),
+        (std::vector<std::string> {
+            "正在支付,请稍候...", "正在支付,请稍候...", "该付款码正在支付中,请稍候..." }));
+    harness.advance(3.5);
+    EXPECT_EQ(resultText(), "支付成功");
+    EXPECT_EQ(count("/PayApi/OfflinePay/barcode"), 1u);
+    EXPECT_EQ(count("/PayApi/OfflinePay/qrcode/"), 0u);
+}
+
+TEST_F(Payment, a_code_whose_reply_was_lost_is_refused_on_a_new_pay_way_screen_and_one_never_sent_is_not)
+{
+    // The back end takes the money, and the reply is lost.
+    failOnce(merchant::FaultKind::DropReply, "/PayApi/OfflinePay/barcode");
+    scan(*openPayWay(10), "2800000001");
+    pressBack();
+    scan(*openPayWay(10), "2800000001");
+    EXPECT_EQ(takeToasts(),
+        (std::vector<std::string> { "连接失败，请检查您的网络连接！", "支付结果未知,请在账单中核实该笔订单！",
+            "该付款码支付结果未知,请在账单中核实！" }));
+    EXPECT_EQ(count("/PayApi/OfflinePay/barcode"), 1u);
+
+    auto hosts = net::NetworkState::serviceHosts();
+    net::NetworkState::setServiceHosts({});
+    m_network->setDefaultFlags(0);
+    scan(*top<ChoosePayWayViewController>(), "2800000002");
+    m_network->setDefaultFlags(net::kReachabilityFlagsReachable);
+    net::NetworkState::setServiceHosts(hosts);
+    pressBack();
+    scan(*openPayWay(10), "2800000002");
+    EXPECT_EQ(resultText(), "支付成功");
+}
+
+TEST_F(
+    Payment, a_waiting_barcode_order_is_followed_when_its_screen_comes_back_or_on_a_new_one_when_it_is_gone)
+{
+    slowReplies("/PayApi/OfflinePay/barcode", 1000, 2);
+    scan(*openPayWay(10), "2800000008");
+    push(kit::Registry::shared().instantiate<ChoosePayWayViewController>("ChoosePayWayViewController"));
+    harness.advance(1.5);
+    // No poll behind another screen: the order waits for its pay-way screen.
+    EXPECT_EQ(count("/PayApi/OfflinePay/getOrderStatus/"), 0u);
+    pressBack();
+    harness.advance(2.0);
+    EXPECT_EQ(count("/PayApi/OfflinePay/getOrderStatus/"), 2u);
+    EXPECT_EQ(resultText(), "支付成功");
+    pressBack();
+
+    auto gone = openPayWay(7);
+    scan(*gone, "2800000018");
+    stack()->setViewControllers({ stack()->viewControllers().front() }, false);
+    harness.advance(1.5);
+    auto reopened = top<ChoosePayWayViewController>();
+    ASSERT_TRUE(reopened && reopened != gone);
+    harness.advance(2.0);
+    EXPECT_EQ(resultText(), "支付成功");
+    EXPECT_EQ(harness.labelText("labelOrderMoney"), "7.00");
 }
 
 TEST_F(Payment, a_code_that_would_add_form_parameters_is_refused_unsent)
@@ -250,13 +330,14 @@ TEST_F(Payment, paid_member_parts_go_back_to_their_member_screen_and_failed_ones
     EXPECT_EQ(rechargeRequest->at("m_paytype"), "bdpay");
     EXPECT_FALSE(rechargeRequest->at("m_orderid").empty());
 
-    // With no such screen in the stack the paying screen stays.
+    // With no such screen in the stack the result shows that the money was
+    // taken, rather than leaving the way to take it again.
     auto lonePayWay = openPayWay(
         3, MobilePayCallbackReceiver::consumeTypePurchase, std::make_shared<NetUtilSign::Parameters>());
     stack()->setViewControllers({ stack()->viewControllers().front(), lonePayWay }, false);
     settle();
     scan(*lonePayWay, "2800000001");
-    EXPECT_EQ(top(), lonePayWay);
+    EXPECT_EQ(resultText(), "支付成功");
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <ctime>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,38 @@ protected:
     {
         DemoProgram::Run done = runProgram(script, { "--trace" });
         return { done.status, std::move(done.lines), std::move(done.text) };
+    }
+
+    // The parameters of the requests the demo back end received on `path`,
+    // as its log holds them.
+    static std::vector<nlohmann::json> received(const DemoProgram& program, const std::string& path)
+    {
+        std::vector<nlohmann::json> found;
+        auto log = nlohmann::json::parse(program.ask("log").value_or("{}"), nullptr, false);
+        if (log.is_discarded() || !log.contains("log"))
+            return found;
+        for (const auto& entry : log["log"]) {
+            if (entry.value("path", "") == path)
+                found.push_back(entry["params"]);
+        }
+        return found;
+    }
+
+    // Every value a label named so shows in the transcript, in order.
+    static std::vector<std::string> shown(const ProgramRun& r, const std::string& label)
+    {
+        std::vector<std::string> values;
+        std::string prefix = "  label " + label + " \"";
+        for (const auto& line : r.lines) {
+            if (line.starts_with(prefix) && line.size() > prefix.size())
+                values.push_back(line.substr(prefix.size(), line.size() - prefix.size() - 1));
+        }
+        return values;
+    }
+
+    static ProgramRun done(DemoProgram::Run finished)
+    {
+        return { finished.status, std::move(finished.lines), std::move(finished.text) };
     }
 };
 
@@ -294,6 +327,52 @@ back
         "request /PayApi/OfflinePay/getOrderDetails m_paytype=wxpay&orderid=12345",
         "screen Order404ViewController", "show Order404ViewController", "screen OrderSearchViewController" }))
         << r.text;
+}
+
+TEST_F(CollectProgram, a_barcode_sale_is_charged_once_whether_its_reply_is_slow_or_lost)
+{
+    DemoProgram program(home());
+    ASSERT_TRUE(program.start({ "--trace" }));
+    ASSERT_EQ(program.hook(
+                  "fault", R"({"kind":"slow","path":"/PayApi/OfflinePay/barcode","count":1,"delayMs":3000})"),
+        200);
+    ASSERT_EQ(
+        program.hook("fault", R"({"kind":"dropReply","path":"/PayApi/OfflinePay/barcode","count":1})"), 200);
+    // A slow reply: back and the QR tiles are refused until it comes, then
+    // its result opens. A lost one: the same code on a new pay-way screen is
+    // refused.
+    const std::string tenByCode = "tap btnOne\ntap btnZero\ntap btnOK\ntap btnScan\nscan ";
+    ASSERT_TRUE(program.runUntil(signedInScript() + "tap btnBillList\nidle\nshow\nback\n" + tenByCode
+            + "2800000001\nback\nshow\nidle\nshow\nback\n" + tenByCode
+            + "2800000002\nidle\nback\ntap btnOK\ntap btnScan\nscan 2800000002\nidle\nback\n"
+              "tap btnBillList\nidle\nshow\nframe btnSearch\n",
+        "frame btnSearch"))
+        << program.finish("").text;
+    auto barcodes = received(program, "/PayApi/OfflinePay/barcode");
+    auto qrCodes = received(program, "/PayApi/OfflinePay/qrcode/");
+    ProgramRun r = done(program.finish(""));
+    ASSERT_EQ(r.status, 0) << r.text;
+
+    EXPECT_TRUE(r.inOrder({ "request /PayApi/OfflinePay/barcode money=10.00&dynamic_id=2800000001",
+        "toast 正在支付,请稍候...", "show ChoosePayWayViewController",
+        "  button btnAlipayCode \"支付宝\" disabled", "screen PayResultViewController",
+        "  label labelPayResult \"支付成功\"", "screen ReceivableViewController" }))
+        << r.text;
+    EXPECT_TRUE(r.inOrder({ "request /PayApi/OfflinePay/barcode money=10.00&dynamic_id=2800000002",
+        "toast 连接失败，请检查您的网络连接！", "toast 支付结果未知,请在账单中核实该笔订单！",
+        "screen ChoosePayWayViewController", "toast 该付款码支付结果未知,请在账单中核实！" }))
+        << r.text;
+    // The back end received each code once and no QR order; its takings grew
+    // by the two sales, each once.
+    ASSERT_EQ(barcodes.size(), 2u) << r.text;
+    EXPECT_EQ(barcodes[0].value("dynamic_id", ""), "2800000001");
+    EXPECT_EQ(barcodes[1].value("dynamic_id", ""), "2800000002");
+    EXPECT_TRUE(qrCodes.empty());
+    auto sums = shown(r, "labelAliMoney");
+    ASSERT_EQ(sums.size(), 2u) << r.text;
+    EXPECT_NEAR(std::stod(sums[1].substr(sums[1].find_first_of("0123456789"))),
+        std::stod(sums[0].substr(sums[0].find_first_of("0123456789"))) + 20.0, 0.001)
+        << sums[0] << " then " << sums[1];
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "api/SignedClientUi.h"
 #include "app/HomeViewController.h"
 #include "cashier/CashierScreens.h"
+#include "cashier/PaymentCodeLedger.h"
 #include "hud/ToastView.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/UserDefaults.h"
@@ -65,6 +66,8 @@ std::shared_ptr<AppDelegate> ShellFixture::launch()
 {
     if (m_app && m_app->window())
         m_app->window()->setRootViewController(nullptr);
+    // What the app remembers for its run starts afresh.
+    PaymentCodeLedger::forgetAll();
     m_app = std::make_shared<AppDelegate>();
     kit::Application::launch(m_app);
     harness.runUntilIdle();
