@@ -55,6 +55,7 @@ Mills couponPrice(const PlatPassTemplate& model, Mills total)
 
 // The parts of a payment as the app sends them: absent parts are zero.
 struct PaymentParts {
+    Mills total = 0;
     Mills cash = 0;
     Mills balance = 0;
     Mills mobile = 0;
@@ -141,9 +142,10 @@ std::string settlingRefusal(const Member* member)
 }
 
 // Numbers a settlement whose money has already moved, spends the mobile
-// payment on it and remembers it for a retried submission.
+// payment on it and remembers it for a retried submission and for the
+// tests' reading.
 Json settle(HandlerContext& context, const FormParams& params, const std::string& scope, const char* prefix,
-    Order* mobileOrder)
+    Order* mobileOrder, const PaymentParts& parts)
 {
     std::string orderid = prefix + std::to_string(context.now) + std::to_string(context.nextSerial());
     if (mobileOrder)
@@ -151,6 +153,17 @@ Json settle(HandlerContext& context, const FormParams& params, const std::string
     std::string key = replayKey(scope, params);
     if (!key.empty())
         context.state.settledByReverseId[key] = orderid;
+    Settlement settlement;
+    settlement.kind = scope;
+    settlement.orderid = orderid;
+    settlement.reverseid = params.value("reverseid");
+    settlement.memberid = params.value("memberid");
+    settlement.total = parts.total;
+    settlement.cash = parts.cash;
+    settlement.balance = parts.balance;
+    settlement.mobile = parts.mobile;
+    settlement.mobileOrderid = mobileOrder ? mobileOrder->orderid : std::string();
+    context.state.settlements.push_back(std::move(settlement));
     return settledReply(orderid);
 }
 
@@ -336,7 +349,7 @@ Json MemberApiHandlers::payOrder(HandlerContext& context, const FormParams& para
         coupon->status = "-1";
         coupon->usetime = context.now;
     }
-    return settle(context, params, "pay", "M", mobileOrder);
+    return settle(context, params, "pay", "M", mobileOrder, { totalCents, *cash, *balance, *mobile });
 }
 
 Json MemberApiHandlers::getRuleList(HandlerContext& context, const FormParams&)
@@ -394,7 +407,7 @@ Json MemberApiHandlers::recharge(HandlerContext& context, const FormParams& para
         member->score += rule->freescore;
         member->availScore += rule->freescore;
     }
-    return settle(context, params, "recharge", "R", mobileOrder);
+    return settle(context, params, "recharge", "R", mobileOrder, { totalCents, *cash, 0, *mobile });
 }
 
 Json MemberApiHandlers::reasons(HandlerContext& context, const FormParams&)

@@ -390,6 +390,27 @@ void MerchantBackend::clearLog()
     m_log.clear();
 }
 
+std::vector<Settlement> MerchantBackend::settlements() const
+{
+    std::lock_guard lock(m_mutex);
+    std::vector<Settlement> all;
+    for (const MerchantState& state : m_merchants)
+        all.insert(all.end(), state.settlements.begin(), state.settlements.end());
+    return all;
+}
+
+std::optional<Member> MerchantBackend::member(const std::string& cardnum) const
+{
+    std::lock_guard lock(m_mutex);
+    for (const MerchantState& state : m_merchants) {
+        for (const Member& member : state.members) {
+            if (member.cardnum == cardnum)
+                return member;
+        }
+    }
+    return std::nullopt;
+}
+
 std::optional<FaultRule> MerchantBackend::takeFault(const std::string& path, bool isImage)
 {
     std::lock_guard lock(m_recordMutex);
@@ -698,6 +719,30 @@ BackendReply MerchantBackend::handleHook(const BackendRequest& request)
         answer["log"] = m_log.toJson();
     } else if (name == "log/clear") {
         clearLog();
+    } else if (name == "settlements") {
+        Json list = Json::array();
+        for (const Settlement& settlement : settlements()) {
+            Json entry = Json::object();
+            entry["kind"] = settlement.kind;
+            entry["orderid"] = settlement.orderid;
+            entry["reverseid"] = settlement.reverseid;
+            entry["memberid"] = settlement.memberid;
+            entry["totalprice"] = MoneyText::format(settlement.total);
+            entry["bycash"] = MoneyText::format(settlement.cash);
+            entry["bymoney"] = MoneyText::format(settlement.balance);
+            entry["m_money"] = MoneyText::format(settlement.mobile);
+            entry["m_orderid"] = settlement.mobileOrderid;
+            list.push_back(entry);
+        }
+        answer["settlements"] = list;
+    } else if (name == "member") {
+        auto cardnum = jsonText(body, "cardnum");
+        auto found = cardnum ? member(*cardnum) : std::nullopt;
+        if (!found)
+            return hookError("expected {\"cardnum\":...} of a member");
+        answer["money"] = MoneyText::formatExact(found->money);
+        answer["freemoney"] = MoneyText::formatExact(found->freemoney);
+        answer["score"] = found->score;
     } else {
         return hookError("unknown hook");
     }

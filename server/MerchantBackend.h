@@ -64,6 +64,9 @@ public:
     void clearFaults();
     std::vector<LoggedRequest> requestLog() const;
     void clearLog();
+    // The member purchases and recharges settled, in order; a member by card number.
+    std::vector<Settlement> settlements() const;
+    std::optional<Member> member(const std::string& cardnum) const;
 
     // The merchant's keys, for tests and the banner.
     MerchantState::KeyPairs keys() const;

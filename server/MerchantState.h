@@ -166,6 +166,20 @@ struct Reason {
     std::string reason;
 };
 
+// A member purchase ("pay") or recharge ("recharge") as the back end settled
+// it: what each part took, and the paid collection order it consumed.
+struct Settlement {
+    std::string kind;
+    std::string orderid;
+    std::string reverseid;
+    std::string memberid;
+    Mills total = 0;
+    Mills cash = 0;
+    Mills balance = 0;
+    Mills mobile = 0;
+    std::string mobileOrderid;
+};
+
 struct ScoreGrant {
     std::string memberid;
     std::int64_t score = 0;
@@ -207,6 +221,7 @@ struct MerchantState {
     // A repeated client order number answers with the first reply, so a retried
     // purchase never charges twice.
     std::map<std::string, std::string> settledByReverseId;
+    std::vector<Settlement> settlements;
     PaymentOutcomes outcomes;
     std::int64_t nextSerial = 1;
 };
