@@ -38,56 +38,60 @@ bool MemberPaymentAttempt::needsMobilePayment(const NetUtilSign::Parameters& req
     return request.count(mobileKey) > 0 && request.count(orderIdKey) == 0;
 }
 
-bool MemberPaymentAttempt::samePayment(const NetUtilSign::Parameters& a, const NetUtilSign::Parameters& b)
+double MemberPaymentAttempt::amountOf(const NetUtilSign::Parameters& request, const char* key)
 {
-    for (const char* key : { "memberid", "totalprice", "cardid", "couponid", "ruleid" }) {
-        if (valueOf(a, key) != valueOf(b, key))
-            return false;
-    }
-    return true;
+    auto value = valueOf(request, key);
+    return value ? foundation::doubleValue(*value) : 0;
 }
 
 std::shared_ptr<NetUtilSign::Parameters> MemberPaymentAttempt::requestFor(
-    std::shared_ptr<NetUtilSign::Parameters> fresh)
+    std::shared_ptr<NetUtilSign::Parameters> fresh) const
 {
-    if (!fresh)
-        return fresh;
-    if (m_unanswered && samePayment(*m_unanswered, *fresh))
-        return m_unanswered;
-    // Another payment now: its own number, whatever became of the last one.
-    m_unanswered = nullptr;
-    if (m_paidOrderId && fresh->count(mobileKey) > 0) {
-        (*fresh)[orderIdKey] = *m_paidOrderId;
-        if (m_paidWallet)
-            (*fresh)[walletKey] = *m_paidWallet;
+    if (m_held)
+        return m_held;
+    if (fresh && m_paid) {
+        // The form cannot change a paid part; the request says the same.
+        (*fresh)[mobileKey] = m_paid->money;
+        (*fresh)[orderIdKey] = m_paid->orderId;
+        if (m_paid->wallet)
+            (*fresh)[walletKey] = *m_paid->wallet;
     }
     return fresh;
 }
 
-void MemberPaymentAttempt::willSend(const std::shared_ptr<NetUtilSign::Parameters>& request)
+void MemberPaymentAttempt::willSend(
+    const std::shared_ptr<NetUtilSign::Parameters>& request, std::shared_ptr<BaseEntity> choice)
 {
-    m_unanswered = request;
     if (!request)
         return;
-    if (auto order = valueOf(*request, orderIdKey)) {
-        m_paidOrderId = order;
-        m_paidWallet = valueOf(*request, walletKey);
-    }
+    m_held = request;
+    m_heldChoice = std::move(choice);
+    auto order = valueOf(*request, orderIdKey);
+    auto money = valueOf(*request, mobileKey);
+    if (order && money)
+        m_paid = PaidMobilePart { *order, valueOf(*request, walletKey), *money };
 }
 
 void MemberPaymentAttempt::answered(Answer answer)
 {
     switch (answer) {
     case Answer::Settled:
-        m_unanswered = nullptr;
-        m_paidOrderId.reset();
-        m_paidWallet.reset();
+        m_held = nullptr;
+        m_heldChoice = nullptr;
+        m_paid.reset();
         break;
     case Answer::Refused:
         // Nothing was charged for this number; the mobile money stays paid.
-        m_unanswered = nullptr;
+        m_held = nullptr;
+        m_heldChoice = nullptr;
         break;
     case Answer::Unknown:
         break;
     }
+}
+
+void MemberPaymentAttempt::dropPaidMobilePart()
+{
+    if (!m_held)
+        m_paid.reset();
 }

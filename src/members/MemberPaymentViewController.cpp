@@ -6,7 +6,11 @@
 #include "members/MemberConsumeResultViewController.h"
 #include "members/MemberPartRow.h"
 #include "members/MemberPayBar.h"
+#include "members/MemberPaymentLedger.h"
+#include "model/VipDetailEntity.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/Strings.h"
+#include "platform/kit/AlertView.h"
 #include "platform/kit/Button.h"
 #include "platform/kit/Keyboard.h"
 #include "platform/kit/Label.h"
@@ -17,6 +21,11 @@
 #include "ui/AmountFilter.h"
 #include "ui/ColorUtil.h"
 #include "ui/PromptUtil.h"
+
+std::string MemberPaymentViewController::paidPartText(const std::string& orderId)
+{
+    return "移动支付已付款,已绑定订单" + orderId + ",不可修改！";
+}
 
 void MemberPaymentViewController::viewWillAppear(bool animated)
 {
@@ -67,6 +76,8 @@ double MemberPaymentViewController::buildForm(
     amountRow->addSubview(m_tvPayMoney);
     m_scrollView->addSubview(amountRow);
     m_requestPayParams = std::make_shared<NetUtilSign::Parameters>();
+    m_attempt = MemberPaymentLedger::attemptFor(
+        paymentPath(), vipEntity() ? vipEntity()->id().value_or("") : std::string());
     return y + MemberPartRow::height + 12 + 10;
 }
 
@@ -101,11 +112,99 @@ void MemberPaymentViewController::finishForm(double y)
     root->addSubview(m_viewTotalMoney);
 }
 
+void MemberPaymentViewController::resumeSale()
+{
+    // The member's sale was taken up on an earlier screen: this one goes on with it.
+    if (const auto& held = m_attempt->held())
+        showRequest(*held, m_attempt->heldChoice());
+    else if (const auto& paid = m_attempt->paidMobilePart())
+        showPart(mobileType, foundation::doubleValue(paid->money));
+}
+
+bool MemberPaymentViewController::refuseEdit()
+{
+    if (!m_submitGate.isOpen()) {
+        PromptUtil::toast(sendingText);
+        return true;
+    }
+    if (m_attempt->isHeld()) {
+        PromptUtil::toast(heldText);
+        return true;
+    }
+    return false;
+}
+
+bool MemberPaymentViewController::refuseMobilePartEdit()
+{
+    if (refuseEdit())
+        return true;
+    if (const auto& paid = m_attempt->paidMobilePart()) {
+        PromptUtil::toast(paidPartText(paid->orderId));
+        return true;
+    }
+    return false;
+}
+
+bool MemberPaymentViewController::textFieldShouldBeginEditing(kit::TextField&)
+{
+    return !refuseEdit();
+}
+
+bool MemberPaymentViewController::textFieldShouldClear(kit::TextField&)
+{
+    return !refuseEdit();
+}
+
 bool MemberPaymentViewController::textFieldShouldChangeCharactersInRange(
     kit::TextField& textField, kit::TextRange range, const std::string& replacement)
 {
+    if (refuseEdit())
+        return false;
     return AmountFilter::shouldChangeCharacters(
         textField.text(), range, replacement, AmountFilter::Variant::Standard);
+}
+
+void MemberPaymentViewController::back()
+{
+    if (!m_submitGate.isOpen()) {
+        // Its answer must find this screen: it may say that money moved.
+        PromptUtil::toast(sendingText);
+        return;
+    }
+    std::string title;
+    std::string message;
+    if (m_attempt->isHeld()) {
+        title = "上次提交结果未知";
+        message = "离开后,下次为该会员结账时须先重新提交这笔请求。";
+    } else if (const auto& paid = m_attempt->paidMobilePart()) {
+        title = "移动支付已付款";
+        message = "订单" + paid->orderId + "已付" + paid->money
+            + "元,离开后不再计入本次结账,如需退还请到收款记录中退款。";
+    } else {
+        leave();
+        return;
+    }
+    m_leaveAlertView = kit::AlertView::create(title, message, self(), std::string("继续结账"), { "离开" });
+    m_leaveAlertView->show();
+}
+
+void MemberPaymentViewController::alertViewClickedButtonAtIndex(kit::AlertView& alertView, int buttonIndex)
+{
+    if (&alertView != m_leaveAlertView.get()) {
+        BaseViewController::alertViewClickedButtonAtIndex(alertView, buttonIndex);
+        return;
+    }
+    if (buttonIndex != 1)
+        return;
+    // A held request stays with the sale for the member's next screen; a
+    // paid part alone leaves with the staff, who were told of its order.
+    m_attempt->dropPaidMobilePart();
+    leave();
+}
+
+void MemberPaymentViewController::leave()
+{
+    BaseViewController::back();
 }
 
 void MemberPaymentViewController::touchesEnded(const kit::Touch& touch)
@@ -144,7 +243,7 @@ void MemberPaymentViewController::keyboardWillHide()
 const std::shared_ptr<NetUtilSign::Parameters>& MemberPaymentViewController::prepareRequest(
     std::shared_ptr<NetUtilSign::Parameters> fresh)
 {
-    m_requestPayParams = m_attempt.requestFor(std::move(fresh));
+    m_requestPayParams = m_attempt->requestFor(std::move(fresh));
     return m_requestPayParams;
 }
 
@@ -174,20 +273,22 @@ void MemberPaymentViewController::sendPayment(const std::shared_ptr<NetUtilSign:
     if (!params)
         return;
     m_requestPayParams = params;
-    m_attempt.willSend(params);
+    m_attempt->willSend(params, formChoice());
     std::weak_ptr<MemberPaymentViewController> weak = selfPayment();
     NetUtilSign::doPost(paymentPath(), std::string("请求支付中..."), NetUtilSign::memberKeyFlag, *params,
-        [weak, params, token = m_submitGate.close()](const std::optional<std::string>& reply) {
+        [weak, attempt = m_attempt, params, token = m_submitGate.close()](
+            const std::optional<std::string>& replyText) {
+            // The sale learns its answer even when the screen is gone.
+            auto reply = JsonUtil::getJSONObject(replyText);
+            attempt->answered(MemberPaymentAttempt::answerOf(reply));
             if (auto strong = weak.lock())
                 strong->handlePayment(params, reply);
         });
 }
 
 void MemberPaymentViewController::handlePayment(
-    const std::shared_ptr<NetUtilSign::Parameters>& request, const std::optional<std::string>& replyText)
+    const std::shared_ptr<NetUtilSign::Parameters>& request, const std::optional<foundation::Json>& reply)
 {
-    auto reply = JsonUtil::getJSONObject(replyText);
-    m_attempt.answered(MemberPaymentAttempt::answerOf(reply));
     if (!JsonUtil::isSuccess(reply)) {
         PromptUtil::toast(JsonUtil::info(reply));
         return;

@@ -14,12 +14,14 @@
 #include <string_view>
 
 namespace kit {
+class AlertView;
 class Button;
 class Control;
 class Label;
 class ScrollView;
 class TextField;
 } // namespace kit
+class BaseEntity;
 class MemberConsumeResultViewController;
 class MemberPayBar;
 
@@ -28,16 +30,34 @@ class MemberPayBar;
 // summary and "确定", which rests on the keyboard while one is up. Then the
 // request itself: sent once however often "确定" is tapped, its mobile part
 // collected first on the cashier's pay-way screen, which hands the paid
-// request back; a request whose answer was lost, and a paid mobile part,
-// kept for the retry so that the member is charged once.
+// request back.
+//
+// What goes out is what the form shows. While a request is out, or its
+// outcome is unknown (MemberPaymentAttempt), the form is held to it: every
+// edit is refused with a toast, and "确定" sends that request again. A paid
+// mobile part stays on the form at its paid amount. Leaving with either
+// asks first (the leave alert); a held request stays with the member's sale
+// (MemberPaymentLedger) for the next screen of that member, a paid part is
+// given up.
 class MemberPaymentViewController : public MemberFormViewController,
                                     public InputPayMoneyDelegate,
                                     public MobilePayCallbackReceiver {
 public:
+    // An edit refused while the request is out, and while its outcome is unknown.
+    static constexpr const char* sendingText = "正在提交,请稍候！";
+    static constexpr const char* heldText = "上次提交结果未知,请点确定重新提交！";
+    // The mobile part's row refused once it is paid (the order number follows).
+    static std::string paidPartText(const std::string& orderId);
+
     void viewWillAppear(bool animated) override;
     void viewWillDisappear(bool animated) override;
+    void back() override;
+    void alertViewClickedButtonAtIndex(kit::AlertView& alertView, int buttonIndex) override;
 
-    // Every field of the form takes amounts only.
+    // Every field of the form takes amounts only, and none changes while
+    // the form is held.
+    bool textFieldShouldBeginEditing(kit::TextField& textField) override;
+    bool textFieldShouldClear(kit::TextField& textField) override;
     bool textFieldShouldChangeCharactersInRange(
         kit::TextField& textField, kit::TextRange range, const std::string& replacement) override;
     // The amount field's editing-changed action.
@@ -51,7 +71,9 @@ public:
         m_mobilePayCallbackParams = std::move(params);
     }
     const std::shared_ptr<NetUtilSign::Parameters>& requestPayParams() const { return m_requestPayParams; }
-    const MemberPaymentAttempt& attempt() const { return m_attempt; }
+    const MemberPaymentAttempt& attempt() const { return *m_attempt; }
+    // The alert that asks before leaving a held request or a paid part, once shown.
+    const std::shared_ptr<kit::AlertView>& leaveAlertView() const { return m_leaveAlertView; }
 
 protected:
     // The card, then the amount row, in a scroll view above the bar. Returns
@@ -61,10 +83,26 @@ protected:
         std::shared_ptr<kit::Label>& label, double y);
     // The form ends at `y`; the bar goes under it.
     void finishForm(double y);
+    // Last in building the form: the member's sale shows, a held request as
+    // it was sent or a paid mobile part at its amount.
+    void resumeSale();
     void resignAmountField();
 
+    // True, with the toast that says why, when the form may not change now.
+    bool refuseEdit();
+    // The same for the mobile part, which a paid order binds besides.
+    bool refuseMobilePartEdit();
+    // The form shows `request` as sent: its amounts, parts and `choice`.
+    virtual void showRequest(
+        const NetUtilSign::Parameters& request, const std::shared_ptr<BaseEntity>& choice)
+        = 0;
+    // Part `type` shows `money`, without any check.
+    virtual void showPart(int type, double money) = 0;
+    // What the form chose beside the amounts, kept with a sent request.
+    virtual std::shared_ptr<BaseEntity> formChoice() const = 0;
+
     // The request a confirm sends for the `fresh` one built from the form:
-    // an unanswered one again, or `fresh` with a paid mobile part in it.
+    // the held one again, or `fresh` with a paid mobile part in it.
     const std::shared_ptr<NetUtilSign::Parameters>& prepareRequest(
         std::shared_ptr<NetUtilSign::Parameters> fresh);
     // The prepared request still has a mobile part to collect.
@@ -90,14 +128,16 @@ private:
     {
         return std::static_pointer_cast<MemberPaymentViewController>(shared_from_this());
     }
-    void handlePayment(
-        const std::shared_ptr<NetUtilSign::Parameters>& request, const std::optional<std::string>& reply);
+    void handlePayment(const std::shared_ptr<NetUtilSign::Parameters>& request,
+        const std::optional<foundation::Json>& reply);
     void keyboardWillShow(double keyboardHeight);
     void keyboardWillHide();
+    void leave();
 
     std::shared_ptr<NetUtilSign::Parameters> m_requestPayParams;
     std::shared_ptr<NetUtilSign::Parameters> m_mobilePayCallbackParams;
-    MemberPaymentAttempt m_attempt;
+    std::shared_ptr<MemberPaymentAttempt> m_attempt;
+    std::shared_ptr<kit::AlertView> m_leaveAlertView;
     std::shared_ptr<kit::ScrollView> m_scrollView;
     std::shared_ptr<kit::TextField> m_tvPayMoney;
     std::shared_ptr<MemberPayBar> m_viewTotalMoney;

@@ -66,6 +66,7 @@ void VipConsumeViewController::initViews()
     m_labelCashMoney->setText("0");
     m_labelMemberMoney->setText("0");
     m_labelMobileMoney->setText("0");
+    resumeSale();
 }
 
 bool VipConsumeViewController::isCardWay() const
@@ -124,6 +125,8 @@ void VipConsumeViewController::textFieldDidBeginEditing(kit::TextField& textFiel
 
 void VipConsumeViewController::inputDescriptionCallback(const std::string& description)
 {
+    if (refuseEdit())
+        return;
     m_tvDescription->setText(description);
 }
 
@@ -131,6 +134,8 @@ void VipConsumeViewController::toChoosePreferentialWay()
 {
     if (!tvPayMoney()->isExclusiveTouch())
         tvPayMoney()->resignFirstResponder();
+    if (refuseEdit())
+        return;
     auto chooser = std::make_shared<ChoosePreferentialWayViewController>();
     chooser->setCurrentEntity(m_preferentialWayEntity);
     chooser->setDelegate(selfConsume());
@@ -141,7 +146,7 @@ void VipConsumeViewController::toChoosePreferentialWay()
 
 void VipConsumeViewController::chooseCouponWayCallback(const std::shared_ptr<PreferentialWayEntity>& way)
 {
-    if (!way)
+    if (!way || refuseEdit())
         return;
     m_preferentialWayEntity = way;
     if (vipEntity())
@@ -206,6 +211,8 @@ void VipConsumeViewController::toInputPayMoneyUI(kit::Control& sender)
     int type = &sender == m_btnCashPay.get() ? cashType
         : &sender == m_btnVipMoneyPay.get()  ? balanceType
                                              : mobileType;
+    if (type == mobileType ? refuseMobilePartEdit() : refuseEdit())
+        return;
     double part = type == cashType ? m_cashPayMoney : type == balanceType ? m_memberMoney : m_mobilePayMoney;
     double payable = VipConsumePricing::payable(pricedAmount(), m_totalMoney);
     auto editor = std::make_shared<InputPayMoneyViewController>();
@@ -218,6 +225,13 @@ void VipConsumeViewController::toInputPayMoneyUI(kit::Control& sender)
 }
 
 void VipConsumeViewController::inputPayMoneyCallback(int type, double money)
+{
+    if (type == mobileType ? refuseMobilePartEdit() : refuseEdit())
+        return;
+    showPart(type, money);
+}
+
+void VipConsumeViewController::showPart(int type, double money)
 {
     std::shared_ptr<kit::Label> label;
     if (type == cashType) {
@@ -257,9 +271,26 @@ void VipConsumeViewController::btnOkClick()
     resignAmountField();
     // The overlay lets touches through: a second tap while the payment is
     // out would pay twice.
-    if (!submitGate().isOpen())
+    if (!submitGate().isOpen() || !vipEntity() || !m_preferentialWayEntity)
         return;
-    bool needsPassword = !(vipEntity() && vipEntity()->nopwd() == "1") && m_memberMoney > 0;
+    // The confirm takes the price on the screen: one still on its way would
+    // change what the screen shows from what is sent.
+    ++m_priceGeneration;
+    VipConsumeRequest::Input input;
+    input.totalMoney = m_totalMoney;
+    input.actualprice = pricedAmount().value_or(0);
+    input.cash = m_cashPayMoney;
+    input.balance = m_memberMoney;
+    input.mobile = m_mobilePayMoney;
+    input.mark = m_tvDescription->text();
+    input.reverseid = VipConsumeRequest::newReverseId();
+    // A held request goes again as it was; a paid mobile part is bound
+    // into a new one.
+    const auto& request = prepareRequest(std::make_shared<NetUtilSign::Parameters>(
+        VipConsumeRequest::build(*vipEntity(), *m_preferentialWayEntity, input)));
+    // The password guards the balance part of the request that goes out.
+    bool needsPassword
+        = vipEntity()->nopwd() != "1" && MemberPaymentAttempt::amountOf(*request, "bymoney") > 0;
     if (!needsPassword) {
         requestConsume();
         return;
@@ -276,7 +307,7 @@ void VipConsumeViewController::btnOkClick()
 void VipConsumeViewController::alertViewClickedButtonAtIndex(kit::AlertView& alertView, int buttonIndex)
 {
     if (&alertView != m_inputPayPwdAlertView.get()) {
-        BaseViewController::alertViewClickedButtonAtIndex(alertView, buttonIndex);
+        MemberPaymentViewController::alertViewClickedButtonAtIndex(alertView, buttonIndex);
         return;
     }
     auto field = alertView.textFieldAtIndex(0);
@@ -310,28 +341,53 @@ void VipConsumeViewController::handlePassword(const std::optional<std::string>& 
 
 void VipConsumeViewController::requestConsume()
 {
-    if (!vipEntity())
+    // The request the confirm prepared; the form cannot change until it is sent.
+    auto request = requestPayParams();
+    if (!vipEntity() || !request || request->empty())
         return;
-    if (foundation::doubleValue(vipEntity()->totalMoney()) < m_memberMoney) {
+    // A held request was judged when it first went; the balance read since
+    // may already have that very purchase taken off.
+    if (!attempt().isHeld()
+        && foundation::doubleValue(vipEntity()->totalMoney())
+            < MemberPaymentAttempt::amountOf(*request, "bymoney")) {
         PromptUtil::toast("会员余额不足,请选择其它方式支付！");
         return;
     }
-    VipConsumeRequest::Input input;
-    input.totalMoney = m_totalMoney;
-    input.actualprice = pricedAmount().value_or(0);
-    input.cash = m_cashPayMoney;
-    input.balance = m_memberMoney;
-    input.mobile = m_mobilePayMoney;
-    input.mark = m_tvDescription->text();
-    input.reverseid = VipConsumeRequest::newReverseId();
-    // A request whose answer was lost goes again as it was; a paid mobile
-    // part is carried into a new one rather than collected again.
-    auto request = prepareRequest(std::make_shared<NetUtilSign::Parameters>(
-        VipConsumeRequest::build(*vipEntity(), *m_preferentialWayEntity, input)));
     if (needsMobilePayment())
-        collectMobilePart(m_mobilePayMoney);
+        collectMobilePart(MemberPaymentAttempt::amountOf(*request, "m_money"));
     else
         finishResume(request);
+}
+
+void VipConsumeViewController::showRequest(
+    const NetUtilSign::Parameters& request, const std::shared_ptr<BaseEntity>& choice)
+{
+    auto text = [&](const char* key) {
+        auto found = request.find(key);
+        return found != request.end() ? found->second : std::string();
+    };
+    if (auto way = std::dynamic_pointer_cast<PreferentialWayEntity>(choice)) {
+        m_preferentialWayEntity = way;
+        if (vipEntity())
+            m_labelPreferentialWay->setText(VipConsumePricing::wayLabel(*way, *vipEntity()));
+    }
+    tvPayMoney()->setText(text("totalprice"));
+    m_tvDescription->setText(foundation::percentUnescape(text("mark")).value_or(text("mark")));
+    estimatePrice();
+    // The price the request went with, whatever an estimate says now.
+    double actual = MemberPaymentAttempt::amountOf(request, "actualprice");
+    if (isCardWay() && m_memberDiscountEntity)
+        m_memberDiscountEntity->setActualprice(actual);
+    else if (!isCardWay() && m_couponDiscountEntity)
+        m_couponDiscountEntity->setActualprice(actual);
+    showPart(cashType, MemberPaymentAttempt::amountOf(request, "bycash"));
+    showPart(balanceType, MemberPaymentAttempt::amountOf(request, "bymoney"));
+    showPart(mobileType, MemberPaymentAttempt::amountOf(request, "m_money"));
+}
+
+std::shared_ptr<BaseEntity> VipConsumeViewController::formChoice() const
+{
+    return m_preferentialWayEntity;
 }
 
 void VipConsumeViewController::finishResume(const std::shared_ptr<NetUtilSign::Parameters>& params)

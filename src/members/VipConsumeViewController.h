@@ -64,6 +64,10 @@ public:
     const std::shared_ptr<kit::AlertView>& inputPayPwdAlertView() const { return m_inputPayPwdAlertView; }
 
 protected:
+    void showRequest(
+        const NetUtilSign::Parameters& request, const std::shared_ptr<BaseEntity>& choice) override;
+    void showPart(int type, double money) override;
+    std::shared_ptr<BaseEntity> formChoice() const override;
     std::string_view paymentPath() const override;
     std::shared_ptr<MemberConsumeResultViewController> makeResultScreen(
         const NetUtilSign::Parameters& request) const override;

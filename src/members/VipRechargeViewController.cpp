@@ -48,6 +48,7 @@ void VipRechargeViewController::initViews()
     makePayPriceLabel();
     m_labelCashMoney->setText("0");
     m_labelMobileMoney->setText("0");
+    resumeSale();
 }
 
 void VipRechargeViewController::textFieldDidChange(kit::Control&)
@@ -79,6 +80,8 @@ void VipRechargeViewController::makePayPriceLabel()
 void VipRechargeViewController::toChooseRechargeRule()
 {
     resignAmountField();
+    if (refuseEdit())
+        return;
     auto chooser = std::make_shared<ChooseRechargeRuleViewController>();
     chooser->setDelegate(selfRecharge());
     chooser->setCurrentEntity(m_rechargeRuleEntity);
@@ -89,7 +92,7 @@ void VipRechargeViewController::toChooseRechargeRule()
 
 void VipRechargeViewController::chooseRechargeRuleCallback(const std::shared_ptr<RechargeRuleEntity>& rule)
 {
-    if (!rule)
+    if (!rule || refuseEdit())
         return;
     m_rechargeRuleEntity = rule;
     m_labelRechargeTitle->setText(rule->title());
@@ -104,6 +107,8 @@ void VipRechargeViewController::toInputPayMoneyUI(kit::Control& sender)
         return;
     }
     bool cash = &sender == m_btnCashPay.get();
+    if (cash ? refuseEdit() : refuseMobilePartEdit())
+        return;
     double part = cash ? m_cashPayMoney : m_mobilePayMoney;
     auto editor = std::make_shared<InputPayMoneyViewController>();
     editor->setDelegate(selfRecharge());
@@ -114,6 +119,13 @@ void VipRechargeViewController::toInputPayMoneyUI(kit::Control& sender)
 }
 
 void VipRechargeViewController::inputPayMoneyCallback(int type, double money)
+{
+    if (type == mobileType ? refuseMobilePartEdit() : refuseEdit())
+        return;
+    showPart(type, money);
+}
+
+void VipRechargeViewController::showPart(int type, double money)
 {
     if (type == cashType) {
         m_cashPayMoney = money;
@@ -149,13 +161,31 @@ void VipRechargeViewController::btnOkClick()
         params["bycash"] = foundation::formatFixed(m_cashPayMoney, 2);
     if (m_mobilePayMoney > 0)
         params["m_money"] = foundation::formatFixed(m_mobilePayMoney, 2);
-    // A recharge whose answer was lost goes again as it was; a paid mobile
-    // part is carried into a new one rather than collected again.
+    // A held recharge goes again as it was; a paid mobile part is bound
+    // into a new one.
     auto request = prepareRequest(fresh);
     if (needsMobilePayment())
-        collectMobilePart(m_mobilePayMoney, m_totalMoney);
+        collectMobilePart(MemberPaymentAttempt::amountOf(*request, "m_money"), m_totalMoney);
     else
         finishRecharge(request);
+}
+
+void VipRechargeViewController::showRequest(
+    const NetUtilSign::Parameters& request, const std::shared_ptr<BaseEntity>& choice)
+{
+    auto rule = std::dynamic_pointer_cast<RechargeRuleEntity>(choice);
+    m_rechargeRuleEntity = rule ? rule : m_defaultRuleEntity;
+    m_labelRechargeTitle->setText(m_rechargeRuleEntity->title());
+    auto total = request.find("totalprice");
+    tvPayMoney()->setText(total != request.end() ? total->second : std::string());
+    m_totalMoney = foundation::doubleValue(tvPayMoney()->text());
+    showPart(cashType, MemberPaymentAttempt::amountOf(request, "bycash"));
+    showPart(mobileType, MemberPaymentAttempt::amountOf(request, "m_money"));
+}
+
+std::shared_ptr<BaseEntity> VipRechargeViewController::formChoice() const
+{
+    return m_rechargeRuleEntity;
 }
 
 void VipRechargeViewController::finishRecharge(const std::shared_ptr<NetUtilSign::Parameters>& params)

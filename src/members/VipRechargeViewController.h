@@ -42,6 +42,10 @@ public:
     const std::shared_ptr<RechargeRuleEntity>& rechargeRuleEntity() const { return m_rechargeRuleEntity; }
 
 protected:
+    void showRequest(
+        const NetUtilSign::Parameters& request, const std::shared_ptr<BaseEntity>& choice) override;
+    void showPart(int type, double money) override;
+    std::shared_ptr<BaseEntity> formChoice() const override;
     std::string_view paymentPath() const override;
     std::shared_ptr<MemberConsumeResultViewController> makeResultScreen(
         const NetUtilSign::Parameters& request) const override;

@@ -2,11 +2,14 @@
 // starts it: its own demo back end, a fresh home, a headless script.
 
 #include "main/DemoProgram.h"
+#include "platform/foundation/Json.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <netinet/in.h>
 #include <string>
 #include <sys/socket.h>
@@ -209,6 +212,189 @@ TEST_F(MemberProgram, mobile_part_paid_by_barcode_is_handed_back_and_a_lost_repl
                                 "&totalprice=100.00&cardid=102&actualprice=85.00&bymoney=35.00&m_money=50.00"
                                 "&m_orderid=[0-9A-Za-z]+"));
     EXPECT_EQ(countStarting(run.lines, "request /PayApi/OfflinePay/barcode"), 1) << run.text;
+}
+
+// What the demo back end settled, and a member's stored money, read
+// through its hooks while the program waits for more of its script.
+foundation::Json settlements(const DemoProgram& program)
+{
+    auto json = foundation::Json::parse(program.ask("settlements").value_or(""), nullptr, false);
+    return json.is_object() && json.contains("settlements") ? json["settlements"] : foundation::Json::array();
+}
+
+std::string storedMoney(const DemoProgram& program, const std::string& cardnum)
+{
+    auto json = foundation::Json::parse(
+        program.ask("member", R"({"cardnum":")" + cardnum + R"("})").value_or(""), nullptr, false);
+    return json.is_object() ? json.value("money", "") : "";
+}
+
+std::vector<std::string> linesStarting(const std::vector<std::string>& lines, const std::string& prefix)
+{
+    std::vector<std::string> found;
+    std::copy_if(lines.begin(), lines.end(), std::back_inserter(found),
+        [&](const std::string& line) { return line.starts_with(prefix); });
+    return found;
+}
+
+std::string parameter(const std::string& requestLine, const std::string& key)
+{
+    auto at = requestLine.find(key + "=");
+    if (at == std::string::npos)
+        return "<absent>";
+    at += key.size() + 1;
+    return requestLine.substr(at, requestLine.find('&', at) - at);
+}
+
+const std::string heldToast = "toast 上次提交结果未知,请点确定重新提交！";
+
+// 85 of 王芳's purchase from her balance; the back end settles it and the
+// reply is lost. The staff try to make it cash instead, then confirm.
+TEST_F(MemberProgram, purchase_whose_reply_is_lost_cannot_turn_into_cash_and_is_charged_once)
+{
+    DemoProgram program(home());
+    ASSERT_TRUE(program.start({ "--trace" }));
+    ASSERT_EQ(
+        program.hook("fault", R"({"kind":"dropReply","path":"/UserApi/Index/payOrder/","count":1})"), 200);
+    ASSERT_TRUE(program.runUntil(membersTabOpened + purchaseOfMember2 + R"(type tvPayMoney 100
+tap btnVipMoneyPay
+idle
+tap btnOk
+idle
+)" + confirmWithPassword
+            + R"(tap btnVipMoneyPay
+tap btnCashPay
+show
+)",
+        "show VipConsumeViewController"));
+    auto settled = settlements(program);
+    ASSERT_EQ(settled.size(), 1u);
+    EXPECT_EQ(settled[0].value("bymoney", ""), "85.00");
+    EXPECT_EQ(storedMoney(program, "88000002"), "135.00");
+
+    ASSERT_TRUE(program.runUntil(confirmWithPassword + "show\n", "show MemberConsumeResultViewController"));
+    EXPECT_EQ(settlements(program).size(), 1u);
+    EXPECT_EQ(storedMoney(program, "88000002"), "135.00");
+    DemoProgram::Run run = program.finish(resultThenDetail);
+    ASSERT_EQ(run.status, 0) << run.text;
+    EXPECT_TRUE(inOrder(run.lines,
+        { "hud 请求支付中...", "toast 连接失败，请检查您的网络连接！", heldToast, heldToast,
+            "  label labelCashMoney \"0\"", "  label labelMemberMoney \"85\"", "alert 请输入会员消费密码",
+            "toast 验证成功！", "screen MemberConsumeResultViewController",
+            "  label labelPayResult \"结账成功\"", "screen VipDetailViewController",
+            "  label labelVipMoney \"135.00\"" }))
+        << run.text;
+    auto purchases = linesStarting(run.lines, "request /UserApi/Index/payOrder/");
+    ASSERT_EQ(purchases.size(), 2u) << run.text;
+    EXPECT_EQ(purchases[0], purchases[1]);
+    EXPECT_EQ(parameter(purchases[0], "bycash"), "<absent>");
+    EXPECT_EQ(parameter(purchases[0], "reverseid"), settled[0].value("reverseid", ""));
+}
+
+// 王芳 tops up 100 in cash; the back end takes it and the reply is lost. Half
+// by mobile wallet now? The recharge goes again as it was, once.
+TEST_F(MemberProgram, recharge_whose_reply_is_lost_keeps_its_split_and_is_recorded_once)
+{
+    DemoProgram program(home());
+    ASSERT_TRUE(program.start({ "--trace" }));
+    ASSERT_EQ(
+        program.hook("fault", R"({"kind":"dropReply","path":"/UserApi/Index/recharge/","count":1})"), 200);
+    ASSERT_TRUE(program.runUntil(membersTabOpened + R"(row 1
+idle
+tap btnVipRecharge
+idle
+type tvPayMoney 100
+tap btnCashPay
+idle
+tap btnOk
+idle
+tap btnOk
+idle
+tap btnCashPay
+tap btnMobilePay
+show
+)",
+        "show VipRechargeViewController"));
+    auto settled = settlements(program);
+    ASSERT_EQ(settled.size(), 1u);
+    EXPECT_EQ(settled[0].value("kind", ""), "recharge");
+    EXPECT_EQ(settled[0].value("bycash", ""), "100.00");
+    EXPECT_EQ(storedMoney(program, "88000002"), "320.00");
+
+    ASSERT_TRUE(program.runUntil("tap btnOk\nidle\nshow\n", "show MemberRechargeResultViewController"));
+    settled = settlements(program);
+    EXPECT_EQ(settled.size(), 1u);
+    EXPECT_EQ(storedMoney(program, "88000002"), "320.00");
+    DemoProgram::Run run = program.finish(resultThenDetail);
+    ASSERT_EQ(run.status, 0) << run.text;
+    EXPECT_TRUE(inOrder(run.lines,
+        { "screen VipRechargeViewController", "toast 连接失败，请检查您的网络连接！", heldToast, heldToast,
+            "  label labelCashMoney \"100\"", "  label labelMobileMoney \"0\"",
+            "screen MemberRechargeResultViewController", "  label labelPayResult \"结账成功\"",
+            "screen VipDetailViewController", "  label labelVipMoney \"320.00\"" }))
+        << run.text;
+    EXPECT_EQ(countStarting(run.lines, "screen ChoosePayWayViewController"), 0) << run.text;
+    auto recharges = linesStarting(run.lines, "request /UserApi/Index/recharge/");
+    ASSERT_EQ(recharges.size(), 2u) << run.text;
+    EXPECT_EQ(recharges[0], recharges[1]);
+    EXPECT_EQ(parameter(recharges[0], "m_money"), "<absent>");
+}
+
+// 50 of 王芳's purchase is paid by her payment code, then the back end
+// refuses the purchase. The paid 50 stays bound to its order: it cannot be
+// edited, and the next confirm spends that order, not a new payment.
+TEST_F(MemberProgram, paid_mobile_part_stays_bound_to_its_order_after_a_refusal_and_is_spent_once)
+{
+    DemoProgram program(home());
+    ASSERT_TRUE(program.start({ "--trace" }));
+    ASSERT_EQ(program.hook("fault",
+                  R"({"kind":"status0","path":"/UserApi/Index/payOrder/","count":1,"info":"系统繁忙"})"),
+        200);
+    ASSERT_TRUE(program.runUntil(membersTabOpened + purchaseOfMember2 + R"(type tvPayMoney 100
+tap btnMobilePay
+idle
+clear tvMoney
+type tvMoney 50
+tap btnOk
+idle
+tap btnCashPay
+idle
+tap btnOk
+idle
+tap btnOk
+idle
+tap btnScan
+scan 280000000001
+idle
+tap btnMobilePay
+tap btnOk
+idle
+show
+)",
+        "show MemberConsumeResultViewController"));
+    auto settled = settlements(program);
+    DemoProgram::Run run = program.finish("");
+    ASSERT_EQ(run.status, 0) << run.text;
+    auto purchases = linesStarting(run.lines, "request /UserApi/Index/payOrder/");
+    ASSERT_EQ(purchases.size(), 2u) << run.text;
+    std::string order = parameter(purchases[0], "m_orderid");
+    EXPECT_TRUE(inOrder(run.lines,
+        { "screen ChoosePayWayViewController",
+            "request /PayApi/OfflinePay/barcode money=50.00&dynamic_id=280000000001&m_paytype=alipay",
+            "screen VipConsumeViewController", "toast 系统繁忙",
+            "toast 移动支付已付款,已绑定订单" + order + ",不可修改！",
+            "screen MemberConsumeResultViewController", "  label labelPayResult \"结账成功\"" }))
+        << run.text;
+    EXPECT_EQ(countStarting(run.lines, "request /PayApi/OfflinePay/barcode"), 1) << run.text;
+    auto refused = std::find(run.lines.begin(), run.lines.end(), "toast 系统繁忙");
+    EXPECT_EQ(std::count(refused, run.lines.end(), "screen ChoosePayWayViewController"), 0) << run.text;
+    EXPECT_NE(parameter(purchases[1], "reverseid"), parameter(purchases[0], "reverseid"));
+    EXPECT_EQ(parameter(purchases[1], "m_orderid"), order);
+    EXPECT_EQ(parameter(purchases[1], "m_money"), "50.00");
+    ASSERT_EQ(settled.size(), 1u);
+    EXPECT_EQ(settled[0].value("m_orderid", ""), order);
+    EXPECT_EQ(settled[0].value("m_money", ""), "50.00");
+    EXPECT_EQ(settled[0].value("bycash", ""), "35.00");
 }
 
 // A listening socket on 127.0.0.1:port for as long as it lives.

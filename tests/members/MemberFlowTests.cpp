@@ -163,44 +163,73 @@ TEST_F(MemberFlow, second_tap_while_a_purchase_is_out_sends_nothing_and_the_pass
     EXPECT_EQ(requestsTo(URLConfig::PAY_ORDER).size(), 1u);
 }
 
-TEST_F(MemberFlow, purchase_whose_reply_is_lost_is_sent_again_as_it_was_and_charged_once)
+TEST_F(MemberFlow, purchase_whose_reply_is_lost_holds_its_form_to_the_sent_parts_and_is_charged_once)
 {
-    auto purchase = openPurchase("88000001");
+    auto purchase = openPurchase();
     ASSERT_TRUE(purchase);
     typeTotal("100");
-    purchase->inputPayMoneyCallback(InputPayMoneyDelegate::balanceType, 95);
+    purchase->inputPayMoneyCallback(InputPayMoneyDelegate::balanceType, 85);
     // Settled both times, but first the reply times out, then the connection drops.
     slowReplies(URLConfig::PAY_ORDER, 11000);
     ASSERT_TRUE(tap("btnOk"));
-    harness.advance(12);
-    failOnce(merchant::FaultKind::DropReply, std::string(URLConfig::PAY_ORDER));
-    // Edited meanwhile; the retry still carries what the server may have settled.
-    purchase->inputPayMoneyCallback(InputPayMoneyDelegate::cashType, 5);
-    purchase->inputPayMoneyCallback(InputPayMoneyDelegate::balanceType, 90);
-    ASSERT_TRUE(tap("btnOk"));
+    InputDriver::typeIntoAlertField(0, "123456");
+    ASSERT_TRUE(InputDriver::pressAlertButton(0));
+    ASSERT_EQ(count(URLConfig::PAY_ORDER), 1u);
+    // While it is out nothing changes and nobody leaves.
+    takeToasts();
+    ASSERT_TRUE(tap("btnCashPay"));
+    pressBack();
     EXPECT_EQ(top(), purchase);
-    ASSERT_TRUE(tap("btnOk"));
+    EXPECT_EQ(takeToasts(), std::vector<std::string>(2, MemberPaymentViewController::sendingText));
+    harness.advance(12);
 
+    // Outcome unknown: every way of changing the split is refused, so the
+    // screen cannot show cash while the balance part may have been taken.
+    takeToasts();
+    ASSERT_TRUE(tap("btnCashPay"));
+    ASSERT_TRUE(tap("btnVipMoneyPay"));
+    ASSERT_TRUE(tap("btnPreferentialWay"));
+    ASSERT_TRUE(tap("tvDescription"));
+    EXPECT_EQ(top(), purchase);
+    purchase->inputPayMoneyCallback(InputPayMoneyDelegate::cashType, 85);
+    purchase->inputPayMoneyCallback(InputPayMoneyDelegate::balanceType, 0);
+    auto total = std::dynamic_pointer_cast<kit::TextField>(find("tvPayMoney"));
+    EXPECT_EQ(InputDriver::type(*total, "5"), 0u);
+    EXPECT_FALSE(InputDriver::clear(*total));
+    auto toasts = takeToasts();
+    EXPECT_EQ(toasts, std::vector<std::string>(toasts.size(), MemberPaymentViewController::heldText));
+    EXPECT_GE(toasts.size(), 6u);
+    EXPECT_EQ(total->text(), "100");
+    EXPECT_EQ(harness.labelText("labelMemberMoney"), "85");
+    EXPECT_EQ(harness.labelText("labelCashMoney"), "0");
+
+    // Confirm sends it again as it was, and its balance part asks the password again.
+    failOnce(merchant::FaultKind::DropReply, std::string(URLConfig::PAY_ORDER));
+    for (int confirm = 0; confirm < 2; ++confirm) {
+        ASSERT_TRUE(tap("btnOk"));
+        ASSERT_TRUE(InputDriver::visibleAlert()) << confirm;
+        InputDriver::typeIntoAlertField(0, "123456");
+        ASSERT_TRUE(InputDriver::pressAlertButton(0));
+    }
+    EXPECT_EQ(count(URLConfig::MEMBER_PAYPWD), 3u);
     auto attempts = requestsTo(URLConfig::PAY_ORDER);
     ASSERT_EQ(attempts.size(), 3u);
     for (const auto& attempt : attempts) {
         EXPECT_EQ(sent(attempt, "reverseid"), sent(attempts[0], "reverseid"));
-        EXPECT_EQ(sent(attempt, "bymoney"), "95.00");
+        EXPECT_EQ(sent(attempt, "bymoney"), "85.00");
+        EXPECT_EQ(sent(attempt, "bycash"), "<absent>");
     }
-    auto result = top<MemberConsumeResultViewController>();
-    ASSERT_TRUE(result);
-    result->back();
-    harness.runUntilIdle();
-    auto detail = top<VipDetailViewController>();
-    ASSERT_TRUE(detail && detail->vipEntity());
-    EXPECT_DOUBLE_EQ(foundation::doubleValue(detail->vipEntity()->money()), 210.0 - 95.0);
+    ASSERT_TRUE(top<MemberConsumeResultViewController>());
+    ASSERT_EQ(m_backend->settlements().size(), 1u);
+    EXPECT_EQ(m_backend->settlements()[0].balance, 85'000);
+    EXPECT_EQ(m_backend->member("88000002")->money, 220'000 - 85'000);
 
     // Settled and known: the next purchase is a new one.
+    top<MemberConsumeResultViewController>()->back();
+    harness.runUntilIdle();
     ASSERT_TRUE(tap("btnVipConsume"));
-    purchase = top<VipConsumeViewController>();
-    ASSERT_TRUE(purchase);
     typeTotal("10");
-    purchase->inputPayMoneyCallback(InputPayMoneyDelegate::cashType, 9.5);
+    top<VipConsumeViewController>()->inputPayMoneyCallback(InputPayMoneyDelegate::cashType, 8.5);
     harness.advance(0.01);
     ASSERT_TRUE(tap("btnOk"));
     attempts = requestsTo(URLConfig::PAY_ORDER);
@@ -208,7 +237,51 @@ TEST_F(MemberFlow, purchase_whose_reply_is_lost_is_sent_again_as_it_was_and_char
     EXPECT_NE(sent(attempts[3], "reverseid"), sent(attempts[0], "reverseid"));
 }
 
-TEST_F(MemberFlow, paid_mobile_part_is_carried_into_a_retry_after_a_refusal_or_a_new_total)
+TEST_F(MemberFlow, purchase_left_with_its_outcome_unknown_is_taken_up_by_the_members_next_purchase)
+{
+    // Member 1 needs no password: 100 at 9.5 is 95, from the balance.
+    auto purchase = openPurchase("88000001");
+    ASSERT_TRUE(purchase);
+    typeTotal("100");
+    purchase->inputPayMoneyCallback(InputPayMoneyDelegate::balanceType, 95);
+    failOnce(merchant::FaultKind::DropReply, std::string(URLConfig::PAY_ORDER));
+    ASSERT_TRUE(tap("btnOk"));
+    ASSERT_TRUE(purchase->attempt().isHeld());
+
+    pressBack();
+    auto alert = InputDriver::visibleAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert, purchase->leaveAlertView());
+    ASSERT_TRUE(InputDriver::pressAlertButton("继续结账"));
+    EXPECT_EQ(top(), purchase);
+    pressBack();
+    ASSERT_TRUE(InputDriver::pressAlertButton("离开"));
+    harness.runUntilIdle();
+    ASSERT_TRUE(top<VipDetailViewController>());
+    purchase.reset();
+
+    // Another screen of the same member shows the held request and sends
+    // nothing else.
+    ASSERT_TRUE(tap("btnVipConsume"));
+    auto again = top<VipConsumeViewController>();
+    ASSERT_TRUE(again);
+    EXPECT_EQ(std::dynamic_pointer_cast<kit::TextField>(find("tvPayMoney"))->text(), "100.00");
+    EXPECT_EQ(harness.labelText("labelMemberMoney"), "95");
+    EXPECT_DOUBLE_EQ(again->pricedAmount().value_or(0), 95);
+    takeToasts();
+    ASSERT_TRUE(tap("btnCashPay"));
+    EXPECT_EQ(takeToasts(), std::vector<std::string> { MemberPaymentViewController::heldText });
+    harness.advance(0.01);
+    ASSERT_TRUE(tap("btnOk"));
+    auto attempts = requestsTo(URLConfig::PAY_ORDER);
+    ASSERT_EQ(attempts.size(), 2u);
+    EXPECT_EQ(sent(attempts[1], "reverseid"), sent(attempts[0], "reverseid"));
+    EXPECT_TRUE(top<MemberConsumeResultViewController>());
+    EXPECT_EQ(m_backend->settlements().size(), 1u);
+    EXPECT_EQ(m_backend->member("88000001")->money, 210'000 - 95'000);
+}
+
+TEST_F(MemberFlow, paid_mobile_part_stays_bound_to_its_amount_and_goes_with_every_later_request)
 {
     auto purchase = openPurchase();
     ASSERT_TRUE(purchase);
@@ -222,33 +295,56 @@ TEST_F(MemberFlow, paid_mobile_part_is_carried_into_a_retry_after_a_refusal_or_a
     // As the cashier hands a paid request back: the same dictionary, numbered.
     auto paid = payWay->requestPayParams();
     (*paid)["m_orderid"] = "NOSUCHORDER";
+    (*paid)["m_paytype"] = "wxpay";
     purchase->setMobilePayCallbackParams(paid);
     stack()->popToViewController(purchase, false);
     harness.runUntilIdle();
-    ASSERT_EQ(requestsTo(URLConfig::PAY_ORDER).size(), 1u);
+    ASSERT_EQ(count(URLConfig::PAY_ORDER), 1u);
     EXPECT_EQ(top(), purchase) << "refused: the paid order is unknown";
 
-    // Refused, so a new number; the paid order goes along and nothing is collected.
-    harness.advance(0.01);
-    ASSERT_TRUE(tap("btnOk"));
+    // Refused, so the form is free again, but not the paid part.
+    takeToasts();
+    ASSERT_TRUE(tap("btnMobilePay"));
+    purchase->inputPayMoneyCallback(InputPayMoneyDelegate::mobileType, 0);
     EXPECT_EQ(top(), purchase);
-    // Lost, then the total changes: another purchase, still with the paid order.
+    EXPECT_EQ(
+        takeToasts(), std::vector<std::string>(2, MemberPaymentViewController::paidPartText("NOSUCHORDER")));
+    EXPECT_DOUBLE_EQ(purchase->parts().mobile, 40);
+    EXPECT_EQ(harness.labelText("labelMobileMoney"), "40");
+    typeTotal("110");
+    purchase->inputPayMoneyCallback(InputPayMoneyDelegate::cashType, 53.5);
     harness.advance(0.01);
     failOnce(merchant::FaultKind::Drop, std::string(URLConfig::PAY_ORDER));
     ASSERT_TRUE(tap("btnOk"));
-    typeTotal("110");
-    purchase->inputPayMoneyCallback(InputPayMoneyDelegate::cashType, 53.5);
+    // Lost: the new total cannot follow it.
+    typeTotal("120");
     harness.advance(0.01);
     ASSERT_TRUE(tap("btnOk"));
 
     auto attempts = requestsTo(URLConfig::PAY_ORDER);
-    ASSERT_EQ(attempts.size(), 4u);
-    for (const auto& attempt : attempts)
+    ASSERT_EQ(attempts.size(), 3u);
+    for (const auto& attempt : attempts) {
         EXPECT_EQ(sent(attempt, "m_orderid"), "NOSUCHORDER");
-    for (std::size_t i = 1; i < attempts.size(); ++i)
-        EXPECT_NE(sent(attempts[i], "reverseid"), sent(attempts[i - 1], "reverseid")) << i;
-    EXPECT_EQ(sent(attempts[3], "totalprice"), "110.00");
+        EXPECT_EQ(sent(attempt, "m_paytype"), "wxpay");
+        EXPECT_EQ(sent(attempt, "m_money"), "40.00");
+    }
+    EXPECT_NE(sent(attempts[1], "reverseid"), sent(attempts[0], "reverseid"));
+    EXPECT_EQ(sent(attempts[2], "reverseid"), sent(attempts[1], "reverseid"));
+    EXPECT_EQ(sent(attempts[2], "totalprice"), "110.00");
     EXPECT_FALSE(top<ChoosePayWayViewController>());
+
+    // Refused again: leaving gives the paid part up, and says so first.
+    pressBack();
+    auto alert = InputDriver::visibleAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->title(), "移动支付已付款");
+    EXPECT_NE(alert->message().find("NOSUCHORDER"), std::string::npos);
+    ASSERT_TRUE(InputDriver::pressAlertButton("离开"));
+    harness.runUntilIdle();
+    ASSERT_TRUE(tap("btnVipConsume"));
+    ASSERT_TRUE(top<VipConsumeViewController>());
+    EXPECT_FALSE(top<VipConsumeViewController>()->attempt().paidMobilePart());
+    EXPECT_EQ(harness.labelText("labelMobileMoney"), "0");
 }
 
 TEST_F(MemberFlow, points_without_a_chosen_reason_send_none_not_the_labels_prompt)

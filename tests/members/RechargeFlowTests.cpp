@@ -96,13 +96,54 @@ TEST_F(RechargeFlow, refused_recharge_after_a_paid_mobile_part_retries_without_c
     ASSERT_EQ(requestsTo(URLConfig::RECHARGE).size(), 1u);
     EXPECT_EQ(top(), recharge);
 
+    // The paid part keeps its amount; the rest of the form is free again.
+    takeToasts();
+    ASSERT_TRUE(tap("btnMobilePay"));
+    EXPECT_EQ(
+        takeToasts(), std::vector<std::string> { MemberPaymentViewController::paidPartText("NOSUCHORDER") });
+    EXPECT_EQ(top(), recharge);
+    harness.advance(0.01);
     ASSERT_TRUE(tap("btnOk"));
     EXPECT_EQ(top(), recharge) << "no second trip to the pay-way screen";
     auto attempts = requestsTo(URLConfig::RECHARGE);
     ASSERT_EQ(attempts.size(), 2u);
     EXPECT_EQ(sent(attempts[1], "m_orderid"), "NOSUCHORDER");
     EXPECT_EQ(sent(attempts[1], "m_money"), "70.00");
+    // Refused for certain: the next recharge has a number of its own.
+    EXPECT_NE(sent(attempts[1], "reverseid"), sent(attempts[0], "reverseid"));
+}
+
+TEST_F(RechargeFlow, recharge_whose_reply_is_lost_holds_its_split_and_is_charged_once)
+{
+    typeAmount("100");
+    recharge->inputPayMoneyCallback(InputPayMoneyDelegate::cashType, 100);
+    failOnce(merchant::FaultKind::DropReply, std::string(URLConfig::RECHARGE));
+    ASSERT_TRUE(tap("btnOk"));
+    ASSERT_EQ(count(URLConfig::RECHARGE), 1u);
+
+    // Half by mobile now? Not while the cash recharge may have gone through.
+    takeToasts();
+    recharge->inputPayMoneyCallback(InputPayMoneyDelegate::cashType, 50);
+    ASSERT_TRUE(tap("btnMobilePay"));
+    ASSERT_TRUE(tap("btnRechargeRule"));
+    EXPECT_EQ(InputDriver::type(*amount, "0"), 0u);
+    EXPECT_EQ(top(), recharge);
+    EXPECT_EQ(takeToasts(), std::vector<std::string>(4, MemberPaymentViewController::heldText));
+    EXPECT_EQ(harness.labelText("labelCashMoney"), "100");
+    EXPECT_EQ(harness.labelText("labelMobileMoney"), "0");
+
+    harness.advance(0.01);
+    ASSERT_TRUE(tap("btnOk"));
+    EXPECT_FALSE(top<ChoosePayWayViewController>());
+    auto attempts = requestsTo(URLConfig::RECHARGE);
+    ASSERT_EQ(attempts.size(), 2u);
     EXPECT_EQ(sent(attempts[1], "reverseid"), sent(attempts[0], "reverseid"));
+    EXPECT_EQ(sent(attempts[1], "bycash"), "100.00");
+    EXPECT_EQ(sent(attempts[1], "m_money"), "<absent>");
+    EXPECT_TRUE(top<MemberRechargeResultViewController>());
+    ASSERT_EQ(m_backend->settlements().size(), 1u);
+    EXPECT_EQ(m_backend->settlements()[0].cash, 100'000);
+    EXPECT_EQ(m_backend->member("88000002")->money, 220'000 + 100'000);
 }
 
 TEST_F(RechargeFlow, rule_chooser_checks_the_rule_in_force_and_asks_for_one_when_none_is_left)
