@@ -418,5 +418,6 @@ void OrderDetailViewController::refund()
     refund->setPaymoney(field("paymoney"));
     refund->setPri_paymoney(field("pri_paymoney"));
     refund->setPayTime(timeText(m_orderEntity, "paytime"));
+    refund->setPayment(field("payment"));
     navigation->pushViewController(refund, true);
 }

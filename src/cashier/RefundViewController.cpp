@@ -1,11 +1,12 @@
 #include "cashier/RefundViewController.h"
 
 #include "api/Constants.h"
+#include "api/JsonUtil.h"
 #include "api/Md5Util.h"
 #include "api/NetUtilSign.h"
 #include "cashier/CashierViews.h"
 #include "cashier/CollectInputRules.h"
-#include "cashier/ScreenAction.h"
+#include "cashier/RequestOutcome.h"
 #include "cashier/SubmitGuard.h"
 #include "platform/foundation/Strings.h"
 #include "platform/foundation/UserDefaults.h"
@@ -64,11 +65,26 @@ void RefundViewController::initViews()
     m_btnOk->addTarget(selfRefund(), &RefundViewController::btnClick, kit::ControlEvent::TouchUpInside);
     m_tvRefundMoney->setDelegate(std::static_pointer_cast<kit::TextFieldDelegate>(selfRefund()));
     m_tvRefundMoney->setKeyboardType(kit::KeyboardType::DecimalPad);
+    showAmounts();
+}
+
+void RefundViewController::showAmounts()
+{
     double received = foundation::doubleValue(m_pri_paymoney);
     m_tvRefundMoney->setPlaceholder("当前可退" + foundation::formatFixed(received, 2) + "元");
     m_labelMsg->setText("订单金额：" + foundation::formatFixed(foundation::doubleValue(m_paymoney), 2)
         + "元 , 实收金额：" + foundation::formatFixed(received, 2) + "元 \n\n订单号：    " + m_orderId
         + " \n\n支付时间： " + m_payTime);
+}
+
+void RefundViewController::back()
+{
+    // Its reply says whether the money went; leaving would not hear it.
+    if (m_refundOut) {
+        PromptUtil::toast(std::string(refundingText));
+        return;
+    }
+    BaseViewController::back();
 }
 
 void RefundViewController::viewWillDisappear(bool animated)
@@ -117,9 +133,19 @@ bool RefundViewController::checkAmount()
     return true;
 }
 
+bool RefundViewController::refusedWhileUnknown()
+{
+    if (!m_outcomeUnknown)
+        return false;
+    PromptUtil::toast(std::string(outcomeUnknownText));
+    if (!m_submitGuard->isBlocked())
+        showFetchAgainAlert();
+    return true;
+}
+
 void RefundViewController::btnClick()
 {
-    if (m_submitGuard->isBlocked() || !checkAmount())
+    if (m_submitGuard->isBlocked() || refusedWhileUnknown() || !checkAmount())
         return;
     if (isShopOwner())
         showConfirmAlert();
@@ -152,6 +178,11 @@ void RefundViewController::alertViewClickedButtonAtIndex(kit::AlertView& alertVi
     if (m_confirmAlertView && &alertView == m_confirmAlertView.get()) {
         if (buttonIndex == 0)
             refundRequest();
+        return;
+    }
+    if (m_fetchAgainAlertView && &alertView == m_fetchAgainAlertView.get()) {
+        if (buttonIndex == 0 && !m_submitGuard->isBlocked())
+            fetchOrder();
         return;
     }
     if (!m_validateShopownerAlertView || &alertView != m_validateShopownerAlertView.get()) {
@@ -189,7 +220,7 @@ void RefundViewController::alertViewClickedButtonAtIndex(kit::AlertView& alertVi
 
 void RefundViewController::refundRequest()
 {
-    if (m_submitGuard->isBlocked() || !checkAmount())
+    if (m_submitGuard->isBlocked() || refusedWhileUnknown() || !checkAmount())
         return;
     auto& defaults = userDefaults();
     NetUtilSign::Parameters parameters;
@@ -204,16 +235,79 @@ void RefundViewController::refundRequest()
         parameters["username"] = m_ownerUsername;
         parameters["password"] = Md5Util::md5_32(m_ownerPassword);
     }
+    m_refundOut = true;
     std::weak_ptr<RefundViewController> weak = selfRefund();
-    auto isCurrent = [weak, generation = m_generation] {
+    auto outcome = RequestOutcome::create([weak](RequestOutcome::Kind kind) {
         auto screen = weak.lock();
-        return screen && screen->m_generation == generation;
-    };
-    ScreenAction::post(refundPath, std::nullopt, parameters, m_submitGuard->block(), isCurrent,
-        [weak](const foundation::Json&) {
+        if (!screen)
+            return;
+        screen->m_refundOut = false;
+        if (kind == RequestOutcome::Kind::Lost) {
+            screen->m_outcomeUnknown = true;
+            screen->fetchOrder();
+        }
+    });
+    std::weak_ptr<RequestOutcome> watch = outcome;
+    NetUtilSign::doPost(refundPath, std::nullopt, NetUtilSign::receivableKeyFlag, parameters,
+        [weak, token = m_submitGuard->block(), outcome = std::move(outcome)](
+            const std::optional<std::string>& reply) {
+            auto json = JsonUtil::getJSONObject(reply);
+            if (!RequestOutcome::readsAsAnswer(json))
+                return;
+            outcome->answered();
+            if (!JsonUtil::isSuccess(json)) {
+                PromptUtil::toast(JsonUtil::info(json));
+                return;
+            }
+            // The money went: said even if the screen has gone meanwhile.
             PromptUtil::toast("退款成功！");
             auto screen = weak.lock();
-            if (auto navigation = screen ? screen->navigationController() : nullptr)
+            auto navigation = screen ? screen->navigationController() : nullptr;
+            if (navigation && navigation->topViewController() == screen)
                 navigation->popViewControllerAnimated(true);
         });
+    RequestOutcome::sendReturned(watch);
+}
+
+void RefundViewController::fetchOrder()
+{
+    NetUtilSign::Parameters parameters;
+    parameters["orderid"] = m_orderId;
+    if (!m_payment.empty())
+        parameters["m_paytype"] = m_payment;
+    std::weak_ptr<RefundViewController> weak = selfRefund();
+    auto outcome = RequestOutcome::create([weak](RequestOutcome::Kind kind) {
+        auto screen = weak.lock();
+        if (screen && kind != RequestOutcome::Kind::Answered)
+            screen->showFetchAgainAlert();
+    });
+    std::weak_ptr<RequestOutcome> watch = outcome;
+    NetUtilSign::doPost(orderPath, std::string(fetchingText), NetUtilSign::receivableKeyFlag, parameters,
+        [weak, token = m_submitGuard->block(), outcome = std::move(outcome)](
+            const std::optional<std::string>& reply) {
+            auto json = JsonUtil::getJSONObject(reply);
+            const auto& order = JsonUtil::data(json);
+            auto screen = weak.lock();
+            if (!screen || !JsonUtil::isSuccess(json) || !order.is_object())
+                return;
+            outcome->answered();
+            // What the back end now holds; the amount is typed again against it.
+            screen->m_paymoney = foundation::optionalText(order, "paymoney").value_or(screen->m_paymoney);
+            screen->m_pri_paymoney = foundation::optionalText(order, "pri_paymoney").value_or("0");
+            screen->m_outcomeUnknown = false;
+            screen->m_tvRefundMoney->setText("");
+            screen->showAmounts();
+            PromptUtil::toast("已获取订单最新状态,当前可退"
+                + foundation::formatFixed(foundation::doubleValue(screen->m_pri_paymoney), 2) + "元");
+        });
+    RequestOutcome::sendReturned(watch);
+}
+
+void RefundViewController::showFetchAgainAlert()
+{
+    if (!m_fetchAgainAlertView) {
+        m_fetchAgainAlertView = kit::AlertView::create("退款结果未知", "未能获取订单最新状态,请重试",
+            std::static_pointer_cast<kit::AlertViewDelegate>(selfRefund()), std::string("重试"), { "取消" });
+    }
+    m_fetchAgainAlertView->show();
 }

@@ -21,12 +21,21 @@ class TextField;
 // against what was received; a shop owner's rights are confirmed (at once
 // for a signed-in shop owner, otherwise by a shop owner's login checked by
 // the server), then a last confirmation sends the refund and the screen
-// closes. OK stays blocked while the check or the refund is out.
+// closes. OK stays blocked while the check or the refund is out, and back
+// while the refund is.
+//
+// A refund whose reply was lost may have been paid: the form is held (OK
+// refuses) until the order has been fetched again and shows what the back
+// end now holds as refundable; a fetch that fails is offered again.
 class RefundViewController : public BaseViewController {
 public:
     static constexpr std::string_view nibName = "RefundViewController";
     static constexpr std::string_view checkStaffPath = "/PayApi/OfflinePay/checkStaff/";
     static constexpr std::string_view refundPath = "/PayApi/OfflinePay/refund";
+    static constexpr std::string_view orderPath = "/PayApi/OfflinePay/getOrderDetails";
+    static constexpr std::string_view refundingText = "正在退款,请稍候...";
+    static constexpr std::string_view outcomeUnknownText = "退款结果未知,请先获取订单最新状态！";
+    static constexpr std::string_view fetchingText = "正在获取订单最新状态...";
 
     RefundViewController();
 
@@ -34,6 +43,8 @@ public:
     void viewDidLoad() override;
     void viewWillDisappear(bool animated) override;
     void initViews() override;
+    // Refused while the refund is out.
+    void back() override;
 
     void btnClick();
     void alertViewClickedButtonAtIndex(kit::AlertView& alertView, int buttonIndex) override;
@@ -51,6 +62,11 @@ public:
     void setPri_paymoney(std::string priPaymoney) { m_pri_paymoney = std::move(priPaymoney); }
     const std::string& payTime() const { return m_payTime; }
     void setPayTime(std::string payTime) { m_payTime = std::move(payTime); }
+    // The order's wallet, sent when the order is fetched again.
+    const std::string& payment() const { return m_payment; }
+    void setPayment(std::string payment) { m_payment = std::move(payment); }
+    // A refund was sent and whether it was paid is not known yet.
+    bool isOutcomeUnknown() const { return m_outcomeUnknown; }
 
     const std::shared_ptr<kit::TextField>& tvRefundMoney() const { return m_tvRefundMoney; }
     const std::shared_ptr<kit::Button>& btnOk() const { return m_btnOk; }
@@ -58,8 +74,14 @@ public:
 private:
     // The amount's checks, with their toasts; false when one refuses.
     bool checkAmount();
+    // While a refund's outcome is unknown: says so, offers to fetch the
+    // order again, and answers true.
+    bool refusedWhileUnknown();
     bool isShopOwner() const;
     void showConfirmAlert();
+    void showAmounts();
+    void fetchOrder();
+    void showFetchAgainAlert();
     std::shared_ptr<RefundViewController> selfRefund()
     {
         return std::static_pointer_cast<RefundViewController>(shared_from_this());
@@ -69,13 +91,18 @@ private:
     std::string m_paymoney;
     std::string m_pri_paymoney;
     std::string m_payTime;
+    std::string m_payment;
     std::string m_ownerUsername;
     std::string m_ownerPassword;
     std::shared_ptr<kit::AlertView> m_validateShopownerAlertView;
     std::shared_ptr<kit::AlertView> m_confirmAlertView;
-    // OK stays blocked while the owner check or the refund is out.
+    std::shared_ptr<kit::AlertView> m_fetchAgainAlertView;
+    // OK stays blocked while the owner check, the refund or the order's
+    // fetch is out.
     std::shared_ptr<SubmitGuard> m_submitGuard;
     std::uint64_t m_generation = 0;
+    bool m_refundOut = false;
+    bool m_outcomeUnknown = false;
 
     std::shared_ptr<kit::TextField> m_tvRefundMoney;
     std::shared_ptr<kit::Label> m_labelMsg;

@@ -4,6 +4,7 @@
 #include "cashier/PayResultViewController.h"
 #include "cashier/RePayViewController.h"
 #include "cashier/RefundViewController.h"
+#include "platform/foundation/Strings.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/kit/Button.h"
 #include "platform/kit/Registry.h"
@@ -183,6 +184,63 @@ TEST_F(Orders, an_owner_refunds_at_once_and_the_order_detail_shows_the_new_state
     EXPECT_EQ(top(), detail);
     EXPECT_EQ(harness.labelText("labelIsRefund"), "已退款");
     EXPECT_EQ(actions(), (std::vector<std::string> { "更新订单" }));
+}
+
+TEST_F(Orders, a_refund_whose_reply_is_lost_is_held_until_the_order_shows_what_is_left_and_never_exceeds_it)
+{
+    struct Case {
+        merchant::FaultKind kind;
+        bool served;
+    };
+    for (const Case& c : { Case { merchant::FaultKind::DropReply, true },
+             Case { merchant::FaultKind::Slow, true }, Case { merchant::FaultKind::Undecryptable, false } }) {
+        SCOPED_TRACE(merchant::FaultSwitches::nameOf(c.kind));
+        auto order = seededOrder("alipay", "1", "0", "1");
+        double received = std::stod(order.value("pri_paymoney", "0"));
+        auto refund = openRefund(order);
+        typeAmount(*refund, "3");
+        merchant::FaultRule rule { c.kind, "/PayApi/OfflinePay/refund", 1, {}, 11'000 };
+        m_backend->addFault(rule);
+        ASSERT_TRUE(harness.tap("btnOk"));
+        ASSERT_TRUE(InputDriver::pressAlertButton("确定"));
+        harness.advance(11.0);
+        std::string left = foundation::formatFixed(received - (c.served ? 3 : 0), 2);
+        EXPECT_FALSE(refund->isOutcomeUnknown());
+        EXPECT_EQ(refund->tvRefundMoney()->placeholder(), "当前可退" + left + "元");
+        EXPECT_EQ(refund->tvRefundMoney()->text(), "");
+        EXPECT_EQ(takeToasts().back(), "已获取订单最新状态,当前可退" + left + "元");
+        typeAmount(*refund, foundation::formatFixed(std::stod(left) + 0.01, 2));
+        ASSERT_TRUE(harness.tap("btnOk"));
+        EXPECT_EQ(takeToasts().back(), "退款金额不可大于实收金额！");
+        EXPECT_EQ(count("/PayApi/OfflinePay/refund"), 1u);
+        pressBack();
+        pressBack();
+    }
+}
+
+TEST_F(Orders, while_a_refund_is_out_back_is_refused_and_a_failed_fetch_of_its_order_is_offered_again)
+{
+    auto order = seededOrder("wxpay", "1", "0", "1");
+    auto refund = openRefund(order);
+    typeAmount(*refund, "1");
+    slowReplies("/PayApi/OfflinePay/refund", 11'000);
+    failOnce(merchant::FaultKind::Http500, "/PayApi/OfflinePay/getOrderDetails");
+    ASSERT_TRUE(harness.tap("btnOk"));
+    ASSERT_TRUE(InputDriver::pressAlertButton("确定"));
+    pressBack();
+    EXPECT_EQ(top(), refund);
+    harness.advance(11.0);
+    ASSERT_TRUE(InputDriver::pressAlertButton("取消"));
+    // Held: OK sends nothing and offers the fetch again.
+    ASSERT_TRUE(harness.tap("btnOk"));
+    EXPECT_EQ(takeToasts(),
+        (std::vector<std::string> { "正在退款,请稍候...", "连接失败，请检查您的网络连接！",
+            "服务器繁忙，请稍后再试！", "退款结果未知,请先获取订单最新状态！" }));
+    ASSERT_TRUE(InputDriver::pressAlertButton("重试"));
+    EXPECT_FALSE(refund->isOutcomeUnknown());
+    double left = std::stod(order.value("pri_paymoney", "0")) - 1;
+    EXPECT_EQ(refund->tvRefundMoney()->placeholder(), "当前可退" + foundation::formatFixed(left, 2) + "元");
+    EXPECT_EQ(count("/PayApi/OfflinePay/refund"), 1u);
 }
 
 TEST_F(Orders, a_cashier_needs_an_owner_login_and_a_staff_login_is_refused)

@@ -375,4 +375,36 @@ TEST_F(CollectProgram, a_barcode_sale_is_charged_once_whether_its_reply_is_slow_
         << sums[0] << " then " << sums[1];
 }
 
+TEST_F(CollectProgram, a_refund_whose_reply_is_lost_is_paid_once_and_its_form_then_shows_what_is_left)
+{
+    DemoProgram program(home());
+    ASSERT_TRUE(program.start({ "--trace" }));
+    ASSERT_EQ(
+        program.hook("fault", R"({"kind":"dropReply","path":"/PayApi/OfflinePay/refund","count":1})"), 200);
+    ASSERT_TRUE(program.runUntil(signedInScript()
+            + "tap btnBillList\nidle\nrow 0\nidle\nshow\ntap btnRefund\ntype tvRefundMoney 3\ntap btnOk\n"
+              "alert 0\nidle\nshow\ntype tvRefundMoney 999\ntap btnOk\nback\nidle\nshow\nframe btnRefund\n",
+        "frame btnRefund"))
+        << program.finish("").text;
+    auto refunds = received(program, "/PayApi/OfflinePay/refund");
+    ProgramRun r = done(program.finish(""));
+    ASSERT_EQ(r.status, 0) << r.text;
+
+    // The order's received amount before and after, as the back end reports it.
+    auto payMoney = shown(r, "labelOrderPayMoney");
+    ASSERT_EQ(payMoney.size(), 2u) << r.text;
+    auto amount
+        = [](const std::string& text) { return std::stod(text.substr(text.find_first_of("0123456789"))); };
+    char left[32];
+    std::snprintf(left, sizeof left, "%.2f", amount(payMoney[0]) - 3);
+    EXPECT_EQ(payMoney[1], std::string("实收金额：") + left + "元 ") << r.text;
+    EXPECT_TRUE(r.inOrder({ "request /PayApi/OfflinePay/refund ", "toast 连接失败，请检查您的网络连接！",
+        "request /PayApi/OfflinePay/getOrderDetails", "show RefundViewController",
+        std::string("  field tvRefundMoney \"\" placeholder \"当前可退") + left + "元\"",
+        "toast 退款金额不可大于实收金额！", "screen OrderDetailViewController" }))
+        << r.text;
+    ASSERT_EQ(refunds.size(), 1u) << r.text;
+    EXPECT_EQ(refunds[0].value("refundmoney", ""), "3");
+}
+
 } // namespace
