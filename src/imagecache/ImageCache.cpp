@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <limits>
 #include <sys/stat.h>
 
 namespace imagecache {
@@ -38,6 +39,33 @@ std::uint64_t allocatedSize(const std::filesystem::path& path)
     if (::stat(path.c_str(), &info) != 0)
         return 0;
     return static_cast<std::uint64_t>(info.st_blocks) * 512;
+}
+
+// Files last changed at or before the result have outlived `seconds` of age.
+// The clock counts nanoseconds in 64 bits and reaches back only a century or
+// two from now, so the subtraction is held to its range: an age longer than
+// the clock reaches expires nothing (without this, a large maxCacheAge wrapped
+// round to a date in the future and the next cleaning deleted every file).
+std::filesystem::file_time_type expiryBefore(std::filesystem::file_time_type now, std::int64_t seconds)
+{
+    using Time = std::filesystem::file_time_type;
+    using Ticks = Time::rep;
+    static_assert(Time::period::num == 1, "whole ticks per second");
+    constexpr Ticks perSecond = Time::period::den;
+    constexpr Ticks widest = std::numeric_limits<Ticks>::max() / perSecond;
+    Ticks const nowSeconds = now.time_since_epoch().count() / perSecond;
+    if (seconds >= 0) {
+        // Whole seconds the clock can go back from now.
+        Ticks const back = nowSeconds - std::numeric_limits<Ticks>::min() / perSecond - 1;
+        if (seconds >= std::min(back, widest))
+            return Time::min();
+    } else {
+        // A negative age names a moment to come: everything is older.
+        Ticks const ahead = widest - nowSeconds - 1;
+        if (seconds <= -std::min(ahead, widest))
+            return Time::max();
+    }
+    return now - std::chrono::seconds(seconds);
 }
 
 // The plain files of the folder, hidden ones and folders left out.
@@ -310,12 +338,12 @@ void ImageCache::cleanDiskWithCompletionBlock(CompletionBlock completion)
 {
     m_ioQueue->async([self = shared_from_this(), completion = std::move(completion)]() mutable {
         auto const now = std::filesystem::file_time_type::clock::now();
-        auto const expiry = now - std::chrono::seconds(self->m_maxCacheAge.load());
+        auto const expiry = expiryBefore(now, self->m_maxCacheAge.load());
         std::vector<DiskEntry> kept;
         std::uint64_t total = 0;
         std::error_code error;
         for (DiskEntry& entry : listFiles(self->m_diskCachePath)) {
-            if (entry.modified <= expiry) {
+            if (expiry != std::filesystem::file_time_type::min() && entry.modified <= expiry) {
                 std::filesystem::remove(entry.path, error);
                 continue;
             }

@@ -6,6 +6,7 @@
 #include "platform/kit/Screen.h"
 
 #include <fstream>
+#include <limits>
 
 using namespace imagecache;
 using support::ImageSamples;
@@ -87,6 +88,29 @@ TEST_F(ImageCacheDisk, CleaningRemovesOldFilesThenTheOldestOverTheSizeLimit)
     EXPECT_FALSE(std::filesystem::exists(m_cache->diskCachePath() / "file3"));
     EXPECT_FALSE(std::filesystem::exists(m_cache->diskCachePath() / "file2"));
     EXPECT_TRUE(std::filesystem::exists(m_cache->diskCachePath() / "file1"));
+}
+
+// An age past the clock's reach once wrapped round to a date to come, and
+// the next cleaning deleted everything.
+TEST_F(ImageCacheDisk, AnAgeOfCenturiesExpiresNothing)
+{
+    std::filesystem::create_directories(m_cache->diskCachePath());
+    write("a-year", 10, std::chrono::hours(24 * 365));
+    write("an-hour", 10, std::chrono::hours(1));
+    for (std::int64_t const age : { std::int64_t(400) * 365 * 24 * 3600, std::numeric_limits<std::int64_t>::max() }) {
+        m_cache->setMaxCacheAge(age);
+        bool cleaned = false;
+        m_cache->cleanDiskWithCompletionBlock([&] { cleaned = true; });
+        ASSERT_TRUE(runUntil([&] { return cleaned; }));
+        EXPECT_TRUE(std::filesystem::exists(m_cache->diskCachePath() / "a-year")) << age;
+        EXPECT_TRUE(std::filesystem::exists(m_cache->diskCachePath() / "an-hour")) << age;
+    }
+    // The most negative age still means every file is old.
+    m_cache->setMaxCacheAge(std::numeric_limits<std::int64_t>::min());
+    bool cleaned = false;
+    m_cache->cleanDiskWithCompletionBlock([&] { cleaned = true; });
+    ASSERT_TRUE(runUntil([&] { return cleaned; }));
+    EXPECT_EQ(m_cache->getDiskCount(), 0u);
 }
 
 TEST_F(ImageCacheDisk, ClearingEmptiesTheFolderButNeverWhatLinksPointAt)
