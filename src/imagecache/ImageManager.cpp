@@ -93,14 +93,15 @@ bool ImageManager::isFailedURL(const std::string& url) const
     return m_failedURLs.contains(url);
 }
 
-void ImageManager::deliver(const WeakCombined& operation, const CompletionBlock& completed, ImagePtr image,
+void ImageManager::deliver(const CombinedPtr& operation, const CompletionBlock& completed, ImagePtr image,
     std::optional<ImageError> error, ImageCacheSource source, bool finished, const std::string& url)
 {
     // Checked on the main thread just before the call, where views cancel
-    // their loads: a cancelled load never puts its image anywhere.
+    // their loads: a cancelled load never puts its image anywhere. The
+    // caller holds the operation, so a load whose handle was dropped still
+    // completes.
     foundation::DispatchQueue::main()->sync([&] {
-        auto alive = operation.lock();
-        if (alive && !alive->isCancelled())
+        if (!operation->isCancelled())
             completed(image, error, source, finished, url);
     });
 }
@@ -161,7 +162,7 @@ void ImageManager::cacheAnswered(const WeakCombined& weakOperation, const std::s
         = !delegate || delegate->imageManagerShouldDownloadImageForURL(*this, url).value_or(true);
     if (!(wanted && allowed)) {
         if (completed)
-            deliver(weakOperation, completed, cachedImage, std::nullopt,
+            deliver(operation, completed, cachedImage, std::nullopt,
                 cachedImage ? source : ImageCacheSource::None, true, url);
         removeRunning(operation.get());
         return;
@@ -198,55 +199,61 @@ void ImageManager::downloaded(const WeakCombined& weakOperation, const std::stri
     const std::string& key, unsigned options, const CompletionBlock& completed, const ImagePtr& cachedImage,
     ImagePtr image, std::optional<std::string> data, std::optional<ImageError> error, bool finished)
 {
+    // A running load is held by the running list until it ends, so only a
+    // cancelled one can be gone here.
     auto operation = weakOperation.lock();
-    if (operation && !operation->isCancelled()) {
-        if (error) {
-            if (completed)
-                deliver(weakOperation, completed, nullptr, error, ImageCacheSource::None, finished, url);
-            if (isPermanentFailure(*error)) {
-                std::lock_guard lock(m_failedURLsMutex);
-                m_failedURLs.insert(url);
-            }
+    if (!operation)
+        return;
+    if (operation->isCancelled()) {
+        if (finished)
+            removeRunning(operation.get());
+        return;
+    }
+    if (error) {
+        if (completed)
+            deliver(operation, completed, nullptr, error, ImageCacheSource::None, finished, url);
+        if (isPermanentFailure(*error)) {
+            std::lock_guard lock(m_failedURLsMutex);
+            m_failedURLs.insert(url);
+        }
+    } else {
+        if (options & LoadRetryFailed) {
+            std::lock_guard lock(m_failedURLsMutex);
+            m_failedURLs.erase(url);
+        }
+        bool const toDisk = !(options & LoadMemoryCacheOnly);
+        auto const delegate = this->delegate();
+        bool const transformable = image && (image->images().empty() || (options & LoadTransformAnimatedImage));
+        if ((options & LoadRefreshCached) && cachedImage && !image) {
+            // Unchanged on the server: the cached image was delivered already.
+        } else if (transformable && delegate) {
+            // The worker holds the load until it has delivered: the running
+            // list lets go of it only then, and its caller may have dropped
+            // the handle long before.
+            foundation::DispatchQueue::global(foundation::DispatchQueue::Priority::High)
+                ->async([self = shared_from_this(), operation, delegate, image, data = std::move(data), key, url,
+                            toDisk, completed, finished]() mutable {
+                    auto transformed = delegate->imageManagerTransformDownloadedImage(*self, image, url);
+                    ImagePtr result = transformed ? *transformed : image;
+                    if (result && finished) {
+                        bool const changed = result != image;
+                        self->m_imageCache->storeImage(
+                            result, changed, changed ? std::nullopt : std::move(data), key, toDisk);
+                    }
+                    if (completed)
+                        deliver(operation, completed, result, std::nullopt, ImageCacheSource::None, finished, url);
+                    if (finished)
+                        self->removeRunning(operation.get());
+                });
+            return;
         } else {
-            if (options & LoadRetryFailed) {
-                std::lock_guard lock(m_failedURLsMutex);
-                m_failedURLs.erase(url);
-            }
-            bool const toDisk = !(options & LoadMemoryCacheOnly);
-            auto const delegate = this->delegate();
-            bool const transformable
-                = image && (image->images().empty() || (options & LoadTransformAnimatedImage));
-            if ((options & LoadRefreshCached) && cachedImage && !image) {
-                // Unchanged on the server: the cached image was delivered already.
-            } else if (transformable && delegate) {
-                std::weak_ptr<ImageManager> weakSelf = weak_from_this();
-                foundation::DispatchQueue::global(foundation::DispatchQueue::Priority::High)
-                    ->async([weakSelf, weakOperation, delegate, image, data = std::move(data), key, url,
-                                toDisk, completed, finished]() mutable {
-                        auto self = weakSelf.lock();
-                        if (!self)
-                            return;
-                        auto transformed = delegate->imageManagerTransformDownloadedImage(*self, image, url);
-                        ImagePtr result = transformed ? *transformed : image;
-                        if (result && finished) {
-                            bool const changed = result != image;
-                            self->m_imageCache->storeImage(
-                                result, changed, changed ? std::nullopt : std::move(data), key, toDisk);
-                        }
-                        if (completed)
-                            deliver(weakOperation, completed, result, std::nullopt, ImageCacheSource::None,
-                                finished, url);
-                    });
-            } else {
-                if (image && finished)
-                    m_imageCache->storeImage(image, false, std::move(data), key, toDisk);
-                if (completed)
-                    deliver(
-                        weakOperation, completed, image, std::nullopt, ImageCacheSource::None, finished, url);
-            }
+            if (image && finished)
+                m_imageCache->storeImage(image, false, std::move(data), key, toDisk);
+            if (completed)
+                deliver(operation, completed, image, std::nullopt, ImageCacheSource::None, finished, url);
         }
     }
-    if (finished && operation)
+    if (finished)
         removeRunning(operation.get());
 }
 

@@ -85,7 +85,7 @@ private:
         std::optional<std::string> data, std::optional<ImageError> error, bool finished);
     // Runs `completed` on the main thread, waiting for it, unless the load
     // was cancelled by the time it would run.
-    static void deliver(const WeakCombined& operation, const CompletionBlock& completed, ImagePtr image,
+    static void deliver(const CombinedPtr& operation, const CompletionBlock& completed, ImagePtr image,
         std::optional<ImageError> error, ImageCacheSource source, bool finished, const std::string& url);
     void removeRunning(const ImageCombinedOperation* operation);
 

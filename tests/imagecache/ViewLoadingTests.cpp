@@ -159,3 +159,50 @@ TEST_F(ViewLoading, ANewPrefetchListDropsTheOldOneSilently)
     EXPECT_TRUE(runUntil([&] { return m_downloader->currentDownloadCount() == 0; }));
     EXPECT_FALSE(firstDone);
 }
+
+namespace {
+
+// Hands back a picture of its own for every download, from the transform
+// worker.
+class RepaintingDelegate : public ImageManagerDelegate {
+public:
+    std::optional<ImagePtr> imageManagerTransformDownloadedImage(
+        ImageManager&, const ImagePtr&, const std::string&) override
+    {
+        return support::ImageSamples::solid(2, 2, 0xff00ffff);
+    }
+};
+
+} // namespace
+
+// The transform ran on a worker that found the load gone once its caller had
+// dropped the handle: no completion came, and a prefetcher never finished.
+TEST_F(ViewLoading, LoadsWithADelegateCompleteAfterTheirHandleIsDropped)
+{
+    auto delegate = std::make_shared<RepaintingDelegate>();
+    m_manager->setDelegate(delegate);
+    auto dropped = load(url("/img/red.png"));
+    ASSERT_TRUE(runUntil([&] { return dropped->calls == 1; }));
+    EXPECT_EQ(colourOf(dropped->image), 0xff00ffffu);
+    EXPECT_TRUE(dropped->onMain);
+    EXPECT_TRUE(runUntil([&] { return !m_manager->isRunning(); }));
+    EXPECT_EQ(colourOf(m_cache->imageFromMemoryCacheForKey(url("/img/red.png"))), 0xff00ffffu);
+
+    auto prefetcher = ImagePrefetcher::create(m_manager);
+    prefetcher->manager()->setDelegate(delegate);
+    std::optional<std::pair<std::size_t, std::size_t>> finished;
+    prefetcher->prefetchURLs({ url("/img/one.png"), url("/img/two.png"), url("/status/404.png") }, nullptr,
+        [&](std::size_t done, std::size_t skipped) { finished = { done, skipped }; });
+    ASSERT_TRUE(runUntil([&] { return finished.has_value(); }));
+    EXPECT_EQ(*finished, std::make_pair(std::size_t(3), std::size_t(1)));
+
+    // A cancelled load stays silent all the same.
+    std::shared_ptr<ImageCombinedOperation> operation;
+    auto cancelled = load(url("/slow/t.png"), 0, &operation);
+    ASSERT_TRUE(runUntil([&] { return s_server->hits("/slow/t.png") == 1; }));
+    operation->cancel();
+    s_server->release();
+    EXPECT_TRUE(runUntil([&] { return m_downloader->currentDownloadCount() == 0; }));
+    foundation::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(cancelled->calls, 0);
+}
