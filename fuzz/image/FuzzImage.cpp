@@ -1,9 +1,13 @@
 // Image bytes arrive from the network as well as from files, so every decoder
-// is fed arbitrary bytes: the still decoders, the GIF animation decoder and
-// the EXIF reader. Whatever a decoder accepts must be a bitmap the painting
+// is fed arbitrary bytes: the still decoders, the GIF animation decoder, the
+// partial decoders (on the whole input and on a part of it, as a download
+// has it) and the EXIF reader. Whatever a decoder accepts must be a bitmap the painting
 // code can trust: a pixel buffer as large as the dimensions say, premultiplied
 // words, and opaque pixels when it claims to have no alpha. What is accepted
 // must also survive being written out again, as the disk cache does.
+//
+// The probe that reserves decoding memory must never count less than a
+// decode that succeeds holds.
 //
 // Pictures are capped far below the app's limits, so time goes into the
 // parsers rather than into filling huge bitmaps.
@@ -12,6 +16,8 @@
 #include "platform/graphics/GifDecoder.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageEncoder.h"
+#include "platform/graphics/ImageProbe.h"
+#include "platform/graphics/ProgressiveDecoder.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -35,6 +41,17 @@ void checkPixels(const std::uint32_t* pixels, std::size_t count, bool hasAlpha)
     }
 }
 
+// A footprint smaller than the pixels a decode handed back.
+void checkFootprint(std::span<const std::uint8_t> bytes, const graphics::GifDecoder::Limits& limits, int width,
+    int height, std::size_t frames)
+{
+    auto const footprint = graphics::ImageProbe::probe(bytes, limits);
+    if (!footprint || footprint->width != width || footprint->height != height
+        || static_cast<std::size_t>(footprint->frames) < frames
+        || footprint->decodeBytes < static_cast<std::uint64_t>(width) * height * 4 * frames)
+        std::abort();
+}
+
 void fuzzStill(std::span<const std::uint8_t> bytes)
 {
     auto const image = graphics::Image::fromData(bytes, 1.0, MaxFuzzPixels);
@@ -44,6 +61,10 @@ void fuzzStill(std::span<const std::uint8_t> bytes)
     int const height = image->pixelHeight();
     if (width <= 0 || height <= 0 || static_cast<long long>(width) * height > MaxFuzzPixels)
         std::abort();
+    if (!graphics::GifDecoder::hasSignature(bytes)) {
+        graphics::GifDecoder::Limits limits;
+        checkFootprint(bytes, limits, width, height, 1);
+    }
     checkPixels(image->pixels(), static_cast<std::size_t>(width) * height, image->hasAlpha());
     auto const png = graphics::ImageEncoder::png(*image);
     if (!png)
@@ -71,6 +92,19 @@ void fuzzAnimation(std::span<const std::uint8_t> bytes)
             std::abort();
         checkPixels(frame.pixels.data(), canvas, true);
     }
+    checkFootprint(bytes, limits, animation->width, animation->height, animation->frames.size());
+}
+
+void fuzzPartial(std::span<const std::uint8_t> bytes)
+{
+    auto const partial = graphics::ProgressiveDecoder::decode(bytes, MaxFuzzPixels);
+    if (!partial)
+        return;
+    std::size_t const count = static_cast<std::size_t>(partial->width) * partial->height;
+    if (partial->width <= 0 || partial->height <= 0 || static_cast<long long>(count) > MaxFuzzPixels
+        || partial->pixels.size() != count || partial->progress == 0)
+        std::abort();
+    checkPixels(partial->pixels.data(), count, partial->hasAlpha);
 }
 
 } // namespace
@@ -80,6 +114,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::span const bytes(data, size);
     fuzzStill(bytes);
     fuzzAnimation(bytes);
+    fuzzPartial(bytes);
+    // Cut where the last byte says, as a download stands part of the way.
+    if (size > 1)
+        fuzzPartial(bytes.first(size * data[size - 1] / 256));
     if (auto const orientation = graphics::ExifReader::jpegOrientation(bytes);
         orientation && *orientation < 0)
         std::abort();

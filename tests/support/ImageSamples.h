@@ -31,6 +31,18 @@ public:
     static std::string jpeg(
         int width, int height, std::uint32_t rgb, std::optional<int> exifOrientation = {});
     static std::string gif(int width, int height, const std::vector<GifFrame>& frames);
+
+    // A width x height opaque picture that changes across it (red grows to
+    // the right, green downwards), so that every part of a file carries
+    // something of its own.
+    static std::shared_ptr<const graphics::Image> gradient(int width, int height);
+    // The gradient as a progressive JPEG: a coarse scan of the whole picture
+    // first, then scans that refine it.
+    static std::string progressiveJpeg(int width, int height);
+    // The gradient as a sequential JPEG: rows from top to bottom.
+    static std::string sequentialJpeg(int width, int height);
+    // The gradient as an RGB PNG, Adam7-interlaced or row by row.
+    static std::string gradientPng(int width, int height, bool interlaced);
 };
 
 } // namespace support

@@ -91,53 +91,59 @@ bool readRaster(GifFileType* gif, std::vector<GifPixelType>& raster, int width, 
     return true;
 }
 
-} // namespace
+// The data opened for reading, when it is a GIF whose logical screen is
+// within the limits. giflib reads through the reader, so neither moves.
+class OpenGif {
+public:
+    OpenGif(std::span<const std::uint8_t> bytes, const GifDecoder::Limits& limits)
+        : m_reader { bytes }
+    {
+        if (!GifDecoder::hasSignature(bytes))
+            return;
+        int error = 0;
+        m_gif.reset(DGifOpen(&m_reader, readFromMemory, &error));
+        if (m_gif
+            && (m_gif->SWidth <= 0 || m_gif->SHeight <= 0
+                || static_cast<long long>(m_gif->SWidth) * m_gif->SHeight > limits.maxCanvasPixels))
+            m_gif.reset();
+    }
+    OpenGif(const OpenGif&) = delete;
+    OpenGif& operator=(const OpenGif&) = delete;
 
-bool GifDecoder::hasSignature(std::span<const std::uint8_t> bytes)
-{
-    return bytes.size() >= 6 && std::memcmp(bytes.data(), "GIF8", 4) == 0
-        && (bytes[4] == '7' || bytes[4] == '9') && bytes[5] == 'a';
-}
+    explicit operator bool() const { return m_gif != nullptr; }
+    GifFileType* get() const { return m_gif.get(); }
+    GifFileType* operator->() const { return m_gif.get(); }
 
-std::optional<GifDecoder::Animation> GifDecoder::decode(std::span<const std::uint8_t> bytes, Limits limits)
+private:
+    Reader m_reader;
+    std::unique_ptr<GifFileType, GifCloser> m_gif;
+};
+
+// Walks the records up to the first frame that breaks a limit or is cut
+// short, handing each frame's descriptor and control block to `frame`, which
+// reads the frame's codes and answers whether it was whole.
+template<typename OnFrame>
+void walkFrames(GifFileType* gif, const GifDecoder::Limits& limits, OnFrame frame)
 {
-    if (!hasSignature(bytes))
-        return std::nullopt;
-    Reader reader { bytes };
-    int error = 0;
-    std::unique_ptr<GifFileType, GifCloser> gif(DGifOpen(&reader, readFromMemory, &error));
-    if (!gif)
-        return std::nullopt;
     long long const canvasPixels = static_cast<long long>(gif->SWidth) * gif->SHeight;
-    if (gif->SWidth <= 0 || gif->SHeight <= 0 || canvasPixels > limits.maxCanvasPixels)
-        return std::nullopt;
-
-    Animation animation;
-    animation.width = gif->SWidth;
-    animation.height = gif->SHeight;
-    std::vector<std::uint32_t> canvas(static_cast<std::size_t>(canvasPixels), 0);
-    std::vector<std::uint32_t> saved;
-    std::vector<GifPixelType> raster;
     Control control;
-    Rect previousRect {};
-    Disposal previousDisposal = Disposal::Unspecified;
-
+    long long frames = 0;
     for (;;) {
         GifRecordType type;
-        if (DGifGetRecordType(gif.get(), &type) != GIF_OK)
+        if (DGifGetRecordType(gif, &type) != GIF_OK)
             break;
         if (type == TERMINATE_RECORD_TYPE)
             break;
         if (type == EXTENSION_RECORD_TYPE) {
             int code = 0;
             GifByteType* extension = nullptr;
-            if (DGifGetExtension(gif.get(), &code, &extension) != GIF_OK)
+            if (DGifGetExtension(gif, &code, &extension) != GIF_OK)
                 break;
             if (code == GRAPHICS_EXT_FUNC_CODE)
                 control = readControl(extension);
             bool broken = false;
             while (extension) {
-                if (DGifGetExtensionNext(gif.get(), &extension) != GIF_OK) {
+                if (DGifGetExtensionNext(gif, &extension) != GIF_OK) {
                     broken = true;
                     break;
                 }
@@ -149,17 +155,75 @@ std::optional<GifDecoder::Animation> GifDecoder::decode(std::span<const std::uin
         if (type != IMAGE_DESC_RECORD_TYPE)
             continue;
 
-        if (DGifGetImageDesc(gif.get()) != GIF_OK)
+        if (DGifGetImageDesc(gif) != GIF_OK)
             break;
         GifImageDesc const desc = gif->Image;
         long long const framePixels = static_cast<long long>(desc.Width) * desc.Height;
         if (desc.Width <= 0 || desc.Height <= 0 || framePixels > limits.maxCanvasPixels)
             break;
-        if (static_cast<int>(animation.frames.size()) >= limits.maxFrames
-            || static_cast<long long>(animation.frames.size() + 1) * canvasPixels > limits.maxTotalPixels)
+        if (frames >= limits.maxFrames || (frames + 1) * canvasPixels > limits.maxTotalPixels)
             break;
+        if (!frame(desc, control))
+            break;
+        ++frames;
+        control = {};
+    }
+}
+
+} // namespace
+
+bool GifDecoder::hasSignature(std::span<const std::uint8_t> bytes)
+{
+    return bytes.size() >= 6 && std::memcmp(bytes.data(), "GIF8", 4) == 0
+        && (bytes[4] == '7' || bytes[4] == '9') && bytes[5] == 'a';
+}
+
+std::optional<GifDecoder::Extent> GifDecoder::measure(std::span<const std::uint8_t> bytes, Limits limits)
+{
+    OpenGif gif(bytes, limits);
+    if (!gif)
+        return std::nullopt;
+    Extent extent;
+    extent.width = gif->SWidth;
+    extent.height = gif->SHeight;
+    walkFrames(gif.get(), limits, [&](const GifImageDesc& desc, const Control&) {
+        // The codes are stepped over, never decompressed.
+        int codeSize = 0;
+        GifByteType* block = nullptr;
+        if (DGifGetCode(gif.get(), &codeSize, &block) != GIF_OK)
+            return false;
+        while (block) {
+            if (DGifGetCodeNext(gif.get(), &block) != GIF_OK)
+                return false;
+        }
+        ++extent.frames;
+        extent.largestFramePixels
+            = std::max(extent.largestFramePixels, static_cast<long long>(desc.Width) * desc.Height);
+        return true;
+    });
+    if (extent.frames == 0)
+        return std::nullopt;
+    return extent;
+}
+
+std::optional<GifDecoder::Animation> GifDecoder::decode(std::span<const std::uint8_t> bytes, Limits limits)
+{
+    OpenGif gif(bytes, limits);
+    if (!gif)
+        return std::nullopt;
+
+    Animation animation;
+    animation.width = gif->SWidth;
+    animation.height = gif->SHeight;
+    std::vector<std::uint32_t> canvas(static_cast<std::size_t>(animation.width) * animation.height, 0);
+    std::vector<std::uint32_t> saved;
+    std::vector<GifPixelType> raster;
+    Rect previousRect {};
+    Disposal previousDisposal = Disposal::Unspecified;
+
+    walkFrames(gif.get(), limits, [&](const GifImageDesc& desc, const Control& control) {
         if (!readRaster(gif.get(), raster, desc.Width, desc.Height, desc.Interlace))
-            break;
+            return false;
 
         // What the previous frame asked to leave behind.
         if (previousDisposal == Disposal::Background) {
@@ -195,8 +259,8 @@ std::optional<GifDecoder::Animation> GifDecoder::decode(std::span<const std::uin
         animation.frames.push_back({ canvas, control.delay });
         previousRect = rect;
         previousDisposal = control.disposal;
-        control = {};
-    }
+        return true;
+    });
     if (animation.frames.empty())
         return std::nullopt;
     return animation;

@@ -38,6 +38,15 @@ public:
         bool hasAlpha = false;
     };
 
+    // What decode() would hold, found without decompressing a frame.
+    struct Extent {
+        int width = 0;
+        int height = 0;
+        // The frames decode() keeps under the limits.
+        int frames = 0;
+        long long largestFramePixels = 0;
+    };
+
     // nullopt for data that is not a GIF, has no frame, or breaks a limit.
     // A file cut short keeps the frames that arrived whole.
     static std::optional<Animation> decode(std::span<const std::uint8_t> bytes, Limits limits);
@@ -45,6 +54,8 @@ public:
     {
         return decode(bytes, Limits {});
     }
+    // nullopt where decode() gives nothing.
+    static std::optional<Extent> measure(std::span<const std::uint8_t> bytes, Limits limits);
     static bool hasSignature(std::span<const std::uint8_t> bytes);
 };
 

@@ -3,8 +3,11 @@
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageEncoder.h"
 #include "platform/graphics/ImageFormat.h"
+#include "platform/graphics/ImageProbe.h"
+#include "platform/graphics/ProgressiveDecoder.h"
 #include "support/ImageSamples.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace graphics;
@@ -20,6 +23,31 @@ std::span<const std::uint8_t> bytesOf(const std::string& text)
 std::uint32_t at(const GifDecoder::Animation& animation, std::size_t frame, int x, int y)
 {
     return animation.frames[frame].pixels[static_cast<std::size_t>(y) * animation.width + x];
+}
+
+std::optional<ProgressiveDecoder::Partial> partialOf(const std::string& bytes, std::size_t length)
+{
+    return ProgressiveDecoder::decode(bytesOf(bytes).first(length), 64LL * 1024 * 1024);
+}
+
+bool rowOpaque(const ProgressiveDecoder::Partial& partial, int y)
+{
+    auto const* row = partial.pixels.data() + static_cast<std::size_t>(y) * partial.width;
+    return std::all_of(row, row + partial.width, [](std::uint32_t p) { return p >> 24 == 0xff; });
+}
+
+bool rowClear(const ProgressiveDecoder::Partial& partial, int y)
+{
+    auto const* row = partial.pixels.data() + static_cast<std::size_t>(y) * partial.width;
+    return std::all_of(row, row + partial.width, [](std::uint32_t p) { return p == 0; });
+}
+
+// Every prefix of the file, a few hundred bytes apart.
+template<typename Check>
+void eachPrefix(const std::string& bytes, Check check)
+{
+    for (std::size_t length = 64; length < bytes.size(); length += 97)
+        check(length);
 }
 
 constexpr std::uint32_t Red = 0xffff0000, Green = 0xff00ff00, Blue = 0xff0000ff, Clear = 0;
@@ -154,4 +182,108 @@ TEST(ImageFormat, SignaturesNameTheFormat)
     EXPECT_EQ(contentTypeOf(sniffImageFormat({})), "");
     // Recognised by name only: there is no decoder behind them.
     EXPECT_FALSE(Image::fromData(webp));
+}
+
+// A cut-short file gave no picture at all until the last byte: the still
+// decoders refuse what is missing rather than guess it.
+TEST(ProgressiveDecoder, SequentialFilesShowTheRowsThatArrived)
+{
+    for (auto const& [name, bytes] : { std::pair { "jpeg", ImageSamples::sequentialJpeg(96, 96) },
+             std::pair { "png", ImageSamples::gradientPng(96, 96, false) } }) {
+        auto const half = partialOf(bytes, bytes.size() / 2);
+        ASSERT_TRUE(half) << name;
+        ASSERT_EQ(half->pixels.size(), 96u * 96u) << name;
+        EXPECT_GT(half->progress, 8u) << name;
+        EXPECT_LT(half->progress, 96u) << name;
+        EXPECT_TRUE(rowOpaque(*half, 0)) << name;
+        EXPECT_TRUE(rowClear(*half, 95)) << name;
+        EXPECT_TRUE(half->hasAlpha) << name;
+
+        auto const whole = partialOf(bytes, bytes.size());
+        auto const final = Image::fromData(bytes);
+        ASSERT_TRUE(whole && final) << name;
+        EXPECT_EQ(whole->progress, 96u) << name;
+        EXPECT_FALSE(whole->hasAlpha) << name;
+        EXPECT_EQ(whole->pixels[95 * 96 + 95], final->pixelAt(95, 95).premultipliedArgb()) << name;
+    }
+}
+
+TEST(ProgressiveDecoder, ProgressiveFilesShowTheWholePictureFromTheirFinishedPasses)
+{
+    for (auto const& [name, bytes] : { std::pair { "jpeg", ImageSamples::progressiveJpeg(96, 96) },
+             std::pair { "png", ImageSamples::gradientPng(96, 96, true) } }) {
+        std::uint64_t last = 0;
+        int shown = 0;
+        eachPrefix(bytes, [&](std::size_t length) {
+            auto const partial = partialOf(bytes, length);
+            if (!partial)
+                return;
+            ++shown;
+            // Never less than before, and every row covered once anything shows.
+            EXPECT_GE(partial->progress, last) << name << " at " << length;
+            last = partial->progress;
+            EXPECT_TRUE(rowOpaque(*partial, 0) && rowOpaque(*partial, 95)) << name << " at " << length;
+        });
+        EXPECT_GT(shown, 2) << name;
+        EXPECT_GT(last, 1u) << name;
+        auto const whole = partialOf(bytes, bytes.size());
+        ASSERT_TRUE(whole) << name;
+        EXPECT_GT(whole->progress, last) << name;
+    }
+    // A coarse pass of the gradient is already darker on the left than on the right.
+    auto const png = ImageSamples::gradientPng(96, 96, true);
+    auto const early = partialOf(png, png.size() / 8);
+    ASSERT_TRUE(early);
+    EXPECT_LT(early->pixels[40 * 96] & 0xff0000, early->pixels[40 * 96 + 90] & 0xff0000);
+}
+
+TEST(ProgressiveDecoder, OtherFormatsAndHugePicturesGiveNoPartial)
+{
+    std::string const gif = ImageSamples::gif(4, 4, { { .width = 4, .height = 4 } });
+    EXPECT_FALSE(partialOf(gif, gif.size()));
+    std::string const jpeg = ImageSamples::progressiveJpeg(64, 64);
+    EXPECT_FALSE(ProgressiveDecoder::decode(bytesOf(jpeg), 63 * 64));
+    std::string const png = ImageSamples::gradientPng(64, 64, false);
+    EXPECT_FALSE(ProgressiveDecoder::decode(bytesOf(png), 63 * 64));
+    EXPECT_FALSE(partialOf(png, 40));
+}
+
+// Decoding memory is reserved before the decode runs: the probe must never
+// count less than the decoder takes.
+TEST(ImageProbe, CountsWhatTheDecoderWillHold)
+{
+    std::string const progressive = ImageSamples::progressiveJpeg(64, 48);
+    auto const deep = ImageProbe::probe(bytesOf(progressive).first(progressive.size() / 3));
+    ASSERT_TRUE(deep);
+    EXPECT_EQ(deep->width, 64);
+    EXPECT_EQ(deep->height, 48);
+    EXPECT_TRUE(deep->progressive);
+    // The bitmap and, gathered whole, the coefficients of three components.
+    EXPECT_GE(deep->decodeBytes, 64u * 48 * 4 + 64u * 48 * 2 * 3 / 2);
+
+    std::string const sequential = ImageSamples::sequentialJpeg(64, 48);
+    auto const flat = ImageProbe::probe(bytesOf(sequential));
+    ASSERT_TRUE(flat);
+    EXPECT_FALSE(flat->progressive);
+    EXPECT_GE(flat->decodeBytes, 64u * 48 * 4);
+    EXPECT_LT(flat->decodeBytes, deep->decodeBytes);
+
+    auto const png = ImageProbe::probe(bytesOf(ImageSamples::gradientPng(30, 20, true)));
+    ASSERT_TRUE(png);
+    EXPECT_TRUE(png->progressive);
+    EXPECT_GE(png->decodeBytes, 30u * 20 * 4);
+
+    // Ten frames of which the limits let three through: what decode keeps.
+    std::vector<ImageSamples::GifFrame> frames(10, { .width = 8, .height = 8 });
+    std::string const gif = ImageSamples::gif(8, 8, frames);
+    GifDecoder::Limits limits;
+    limits.maxTotalPixels = 3 * 64;
+    auto const animation = ImageProbe::probe(bytesOf(gif), limits);
+    ASSERT_TRUE(animation);
+    EXPECT_EQ(animation->frames, 3);
+    ASSERT_EQ(GifDecoder::decode(bytesOf(gif), limits)->frames.size(), 3u);
+    EXPECT_GE(animation->decodeBytes, 3u * 64 * 4);
+
+    EXPECT_FALSE(ImageProbe::probe(bytesOf(progressive).first(20)));
+    EXPECT_FALSE(ImageProbe::probe(bytesOf(std::string("RIFF\0\0\0\0WEBP", 12))));
 }
