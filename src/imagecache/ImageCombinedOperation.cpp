@@ -40,6 +40,15 @@ ImageCombinedOperation::CancelBlock ImageCombinedOperation::cancelBlock() const
     return m_cancelBlock;
 }
 
+bool ImageCombinedOperation::admitDelivery(std::uint64_t number, bool finished)
+{
+    if (m_finalDelivered || number < m_lastDelivered)
+        return false;
+    m_lastDelivered = number;
+    m_finalDelivered = finished;
+    return true;
+}
+
 std::shared_ptr<foundation::Operation> ImageCombinedOperation::cacheOperation() const
 {
     std::lock_guard lock(m_mutex);

@@ -16,11 +16,6 @@ namespace imagecache {
 
 namespace {
 
-std::span<const std::uint8_t> bytesOf(std::string_view data)
-{
-    return { reinterpret_cast<const std::uint8_t*>(data.data()), data.size() };
-}
-
 double screenScale()
 {
     return kit::Screen::mainScreen().scale();
@@ -45,6 +40,11 @@ graphics::GifDecoder::Limits ImageDecoding::gifLimits()
     limits.maxTotalPixels = 48LL * 1024 * 1024;
     limits.maxFrames = 1000;
     return limits;
+}
+
+std::span<const std::uint8_t> ImageDecoding::bytesOf(std::string_view data)
+{
+    return { reinterpret_cast<const std::uint8_t*>(data.data()), data.size() };
 }
 
 std::string ImageDecoding::ic_contentTypeForImageData(std::string_view data)

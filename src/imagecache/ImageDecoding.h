@@ -4,7 +4,9 @@
 #include "platform/graphics/Image.h"
 
 #include <memory>
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -20,6 +22,8 @@ public:
     // What an animated GIF may hold in memory; the downloader and the cache
     // decode with these.
     static graphics::GifDecoder::Limits gifLimits();
+
+    static std::span<const std::uint8_t> bytesOf(std::string_view data);
 
     static std::string ic_contentTypeForImageData(std::string_view data);
     // nullptr for no data and for anything no decoder here reads (WebP, TIFF).

@@ -35,6 +35,7 @@ std::shared_ptr<ImageDownloader> ImageDownloader::create()
 ImageDownloader::ImageDownloader(Private)
     : m_operationClass(defaultOperationClass())
     , m_downloadQueue(std::make_shared<foundation::OperationQueue>())
+    , m_decodeBudget(DecodeBudget::create())
 {
     m_HTTPHeaders.set("Accept", "image/*;q=0.8");
     m_downloadQueue->setMaxConcurrentOperationCount(6);
@@ -201,6 +202,7 @@ std::shared_ptr<ImageDownloaderOperation> ImageDownloader::makeOperation(
     operation->setTransport(net::Transport::current());
     operation->setShouldDecompressImages(m_shouldDecompressImages);
     operation->setMaximumBodySize(m_maximumImageBytes);
+    operation->setDecodeBudget(m_decodeBudget);
     if (m_username && m_password)
         operation->setCredential(std::make_pair(*m_username, *m_password));
     return operation;

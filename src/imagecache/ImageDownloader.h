@@ -24,6 +24,11 @@ namespace imagecache {
 // Fetches images on a queue of its own (6 at once unless told otherwise).
 // Requests for a URL already being fetched join that download: one transfer,
 // every requester's blocks called in the order they asked.
+//
+// Its downloads share one decode budget (512 MiB unless told otherwise):
+// what their decodes hold at once stays under it, a decode that does not fit
+// waits for others to hand their images over, and an image that alone needs
+// more is refused as too large.
 class ImageDownloader : public std::enable_shared_from_this<ImageDownloader> {
     struct Private {
         explicit Private() = default;
@@ -74,6 +79,9 @@ public:
     void setHeadersFilter(HeadersFilter filter);
     void setShouldDecompressImages(bool value) { m_shouldDecompressImages = value; }
     bool shouldDecompressImages() const { return m_shouldDecompressImages; }
+    // What the decodes in flight may hold together, in bytes.
+    void setDecodeBudget(std::uint64_t bytes) { m_decodeBudget->setLimit(bytes); }
+    const std::shared_ptr<DecodeBudget>& decodeBudget() const { return m_decodeBudget; }
     // The most bytes one image body may have.
     void setMaximumImageBytes(std::size_t bytes) { m_maximumImageBytes = bytes; }
 
@@ -106,6 +114,7 @@ private:
     std::weak_ptr<ImageDownloaderOperation> m_lastAddedOperation;
     std::uint64_t m_nextId { 1 };
     std::shared_ptr<foundation::OperationQueue> m_downloadQueue;
+    const std::shared_ptr<DecodeBudget> m_decodeBudget;
     std::atomic<DownloadOrder> m_executionOrder { DownloadOrder::FIFO };
     std::atomic<double> m_downloadTimeout { defaultTimeout };
     std::atomic<bool> m_shouldDecompressImages { true };

@@ -5,7 +5,11 @@
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/kit/Application.h"
+#include "platform/graphics/ImageProbe.h"
+#include "platform/graphics/ProgressiveDecoder.h"
 #include "platform/net/HTTPRedirect.h"
+
+#include <algorithm>
 
 namespace imagecache {
 
@@ -197,9 +201,50 @@ void ImageDownloaderOperation::didReceiveData(const std::string& bytes)
         return;
     }
     m_imageData += bytes;
-    // Partial images are not drawn: the decoders refuse data cut short rather
-    // than guess its missing rows, so progressive loads only report progress.
+    if ((m_options & FetchProgressive) && m_expectedSize > 0 && m_completedBlock
+        && static_cast<std::int64_t>(m_imageData.size()) < m_expectedSize)
+        decodePartial();
     progress(static_cast<std::int64_t>(m_imageData.size()), m_expectedSize);
+}
+
+void ImageDownloaderOperation::decodePartial()
+{
+    // Every partial decode starts again from the first byte: spaced out, a
+    // body arriving in small pieces costs some sixteen decodes, not one a piece.
+    std::size_t const step
+        = std::max(partialDecodeStep, static_cast<std::size_t>(m_expectedSize.load()) / 16);
+    if (m_imageData.size() < m_partialDecodedAt + step)
+        return;
+    m_partialDecodedAt = m_imageData.size();
+    auto const bytes = ImageDecoding::bytesOf(m_imageData);
+    auto const format = graphics::sniffImageFormat(bytes);
+    if (format != graphics::ImageFormat::Jpeg && format != graphics::ImageFormat::Png)
+        return;
+    DecodeBudget::ReservationPtr reservation;
+    if (m_decodeBudget) {
+        auto const footprint = graphics::ImageProbe::probe(bytes);
+        reservation = footprint ? m_decodeBudget->tryReserve(footprint->decodeBytes) : nullptr;
+        if (!reservation)
+            return;
+    }
+    auto partial = graphics::ProgressiveDecoder::decode(bytes, graphics::Image::maxDecodePixels);
+    // Only a picture that shows more than the last one is worth handing over.
+    if (!partial || partial->progress <= m_partialProgress)
+        return;
+    m_partialProgress = partial->progress;
+    ImagePtr image = graphics::Image::fromPixels(
+        partial->width, partial->height, std::move(partial->pixels), 1.0, partial->hasAlpha);
+    if (!image)
+        return;
+    image = image->withScale(1.0, ImageDecoding::ic_imageOrientationFromImageData(m_imageData));
+    std::string const key = ImageManager::sharedManager()->cacheKeyForURL(m_request.url());
+    image = scaledImageForKey(key, image);
+    if (m_shouldDecompressImages)
+        image = ImageDecoding::decodedImageWithImage(image);
+    // The requesters hand it to the main thread and wait for it there, so
+    // the partials and the final image arrive in the order decoded, and the
+    // reservation is let go only once it has been handed over.
+    m_completedBlock(image, std::nullopt, std::nullopt, false);
 }
 
 void ImageDownloaderOperation::didComplete(const std::optional<net::URLError>& error)
@@ -226,22 +271,55 @@ void ImageDownloaderOperation::finishLoading()
 {
     postOnMain(stopNotification);
     postOnMain(finishNotification);
-    CompletedBlock completed = std::exchange(m_completedBlock, nullptr);
-    if (completed) {
-        if (m_imageData.empty()) {
-            completed(nullptr, std::nullopt, ImageError::image(0, "Image data is nil"), true);
-        } else {
-            std::string const key = ImageManager::sharedManager()->cacheKeyForURL(m_request.url());
-            ImagePtr image = scaledImageForKey(key, ImageDecoding::ic_imageWithData(m_imageData));
-            if (image && image->images().empty() && m_shouldDecompressImages)
-                image = ImageDecoding::decodedImageWithImage(image);
-            if (zeroSized(image))
-                completed(nullptr, std::nullopt, ImageError::image(0, "Downloaded image has 0 pixels"), true);
-            else
-                completed(image, std::move(m_imageData), std::nullopt, true);
-        }
+    std::optional<graphics::ImageProbe::Footprint> footprint;
+    if (m_decodeBudget && m_completedBlock && !m_imageData.empty())
+        footprint = graphics::ImageProbe::probe(ImageDecoding::bytesOf(m_imageData), ImageDecoding::gifLimits());
+    if (!footprint) {
+        decodeAndComplete(nullptr, false);
+        return;
     }
+    // The reservation comes back to this operation's queue: no thread waits
+    // for it, and a cancel meanwhile ends the download as usual.
+    std::weak_ptr<ImageDownloaderOperation> weak
+        = std::static_pointer_cast<ImageDownloaderOperation>(shared_from_this());
+    m_decodeBudget->reserve(
+        footprint->decodeBytes, [weak, queue = m_queue](DecodeBudget::ReservationPtr reservation) {
+            queue->async([weak, reservation = std::move(reservation)]() mutable {
+                bool const refused = !reservation;
+                if (auto self = weak.lock())
+                    self->decodeAndComplete(std::move(reservation), refused);
+            });
+        });
+}
+
+void ImageDownloaderOperation::decodeAndComplete(DecodeBudget::ReservationPtr reservation, bool refused)
+{
+    if (m_done)
+        return;
+    if (CompletedBlock completed = std::exchange(m_completedBlock, nullptr))
+        complete(completed, refused);
+    // Handed over (the requesters wait for the main thread): the memory is
+    // now theirs, the cache's or gone.
+    reservation.reset();
     done();
+}
+
+void ImageDownloaderOperation::complete(const CompletedBlock& completed, bool refused)
+{
+    if (refused) {
+        completed(nullptr, std::nullopt, ImageError::tooLarge(), true);
+    } else if (m_imageData.empty()) {
+        completed(nullptr, std::nullopt, ImageError::image(0, "Image data is nil"), true);
+    } else {
+        std::string const key = ImageManager::sharedManager()->cacheKeyForURL(m_request.url());
+        ImagePtr image = scaledImageForKey(key, ImageDecoding::ic_imageWithData(m_imageData));
+        if (image && image->images().empty() && m_shouldDecompressImages)
+            image = ImageDecoding::decodedImageWithImage(image);
+        if (zeroSized(image))
+            completed(nullptr, std::nullopt, ImageError::image(0, "Downloaded image has 0 pixels"), true);
+        else
+            completed(image, std::move(m_imageData), std::nullopt, true);
+    }
 }
 
 void ImageDownloaderOperation::fail(ImageError error)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "imagecache/DecodeBudget.h"
 #include "imagecache/ImageDecoding.h"
 #include "imagecache/ImageError.h"
 #include "imagecache/ImageOperation.h"
@@ -23,7 +24,13 @@ namespace imagecache {
 
 // One image download: a concurrent operation that moves the request through
 // the transport, follows redirects, keeps the body (never past a cap, whatever
-// Content-Length says), then decodes, scales and finishes the image.
+// Content-Length says), then decodes, scales and finishes the image. With
+// FetchProgressive, what has arrived of a PNG or JPEG is shown on the way, a
+// few times per download, as images that are not finished.
+//
+// Decoding waits for its share of the decode budget, when the operation has
+// one: a picture that alone needs more than the whole budget is refused as
+// too large, and a partial picture that does not fit at once is skipped.
 //
 // The transport reports on its one network thread, which the signed client
 // shares, so every event is handed at once to a serial queue of this
@@ -46,6 +53,9 @@ public:
     // As many as the phone platform follows.
     static constexpr int maximumRedirects = 16;
     static constexpr int dataLengthExceedsMaximum = net::URLError::DataLengthExceedsMaximum;
+    // A partial picture is decoded again once this many more bytes, or a
+    // sixteenth of the body, have arrived since the last one.
+    static constexpr std::size_t partialDecodeStep = 1024;
 
     ImageDownloaderOperation(net::URLRequest request, unsigned options, ProgressBlock progress,
         CompletedBlock completed, CancelBlock cancelled);
@@ -68,6 +78,8 @@ public:
     // Sent (as Basic authorisation) when the server asks for credentials, once.
     void setCredential(std::optional<std::pair<std::string, std::string>> userAndPassword);
     void setMaximumBodySize(std::size_t bytes) { m_maximumBodySize = bytes; }
+    // Shared by the downloads of a downloader; none means decodes never wait.
+    void setDecodeBudget(std::shared_ptr<DecodeBudget> budget) { m_decodeBudget = std::move(budget); }
     // The transport to send through; without one, the one installed when the
     // download starts. Set before the operation is queued.
     void setTransport(std::shared_ptr<net::Transport> transport) { m_transport = std::move(transport); }
@@ -85,6 +97,9 @@ private:
     void didReceiveData(const std::string& bytes);
     void didComplete(const std::optional<net::URLError>& error);
     void finishLoading();
+    void decodeAndComplete(DecodeBudget::ReservationPtr reservation, bool refused);
+    void complete(const CompletedBlock& completed, bool refused);
+    void decodePartial();
     void fail(ImageError error);
     void cancelInternal();
     void done();
@@ -107,6 +122,10 @@ private:
     bool m_accepted = false;
     bool m_done = false;
     std::string m_imageData;
+    std::shared_ptr<DecodeBudget> m_decodeBudget;
+    // Where the last partial picture was decoded, and how far it had come.
+    std::size_t m_partialDecodedAt = 0;
+    std::uint64_t m_partialProgress = 0;
     std::optional<std::pair<std::string, std::string>> m_credential;
     std::atomic<std::int64_t> m_expectedSize { 0 };
     std::atomic<std::size_t> m_maximumBodySize { defaultMaximumBodySize };

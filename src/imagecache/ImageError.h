@@ -37,6 +37,9 @@ struct ImageError {
     {
         return { std::string(urlDomain), error.code(), error.localizedDescription(), error.failingURL() };
     }
+    // Decoding the image would hold more memory than all the downloader's
+    // decodes together may.
+    static ImageError tooLarge() { return image(0, "Downloaded image is too large to decode"); }
     // The load was asked for without a URL.
     static ImageError nilURL() { return image(-1, "Trying to load a nil url"); }
 };

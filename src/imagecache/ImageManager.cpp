@@ -94,14 +94,15 @@ bool ImageManager::isFailedURL(const std::string& url) const
 }
 
 void ImageManager::deliver(const CombinedPtr& operation, const CompletionBlock& completed, ImagePtr image,
-    std::optional<ImageError> error, ImageCacheSource source, bool finished, const std::string& url)
+    std::optional<ImageError> error, ImageCacheSource source, bool finished, const std::string& url,
+    std::optional<std::uint64_t> number)
 {
     // Checked on the main thread just before the call, where views cancel
     // their loads: a cancelled load never puts its image anywhere. The
     // caller holds the operation, so a load whose handle was dropped still
     // completes.
     foundation::DispatchQueue::main()->sync([&] {
-        if (!operation->isCancelled())
+        if (!operation->isCancelled() && (!number || operation->admitDelivery(*number, finished)))
             completed(image, error, source, finished, url);
     });
 }
@@ -209,9 +210,10 @@ void ImageManager::downloaded(const WeakCombined& weakOperation, const std::stri
             removeRunning(operation.get());
         return;
     }
+    std::uint64_t const number = operation->numberDelivery();
     if (error) {
         if (completed)
-            deliver(operation, completed, nullptr, error, ImageCacheSource::None, finished, url);
+            deliver(operation, completed, nullptr, error, ImageCacheSource::None, finished, url, number);
         if (isPermanentFailure(*error)) {
             std::lock_guard lock(m_failedURLsMutex);
             m_failedURLs.insert(url);
@@ -232,7 +234,7 @@ void ImageManager::downloaded(const WeakCombined& weakOperation, const std::stri
             // the handle long before.
             foundation::DispatchQueue::global(foundation::DispatchQueue::Priority::High)
                 ->async([self = shared_from_this(), operation, delegate, image, data = std::move(data), key, url,
-                            toDisk, completed, finished]() mutable {
+                            toDisk, completed, finished, number]() mutable {
                     auto transformed = delegate->imageManagerTransformDownloadedImage(*self, image, url);
                     ImagePtr result = transformed ? *transformed : image;
                     if (result && finished) {
@@ -241,7 +243,8 @@ void ImageManager::downloaded(const WeakCombined& weakOperation, const std::stri
                             result, changed, changed ? std::nullopt : std::move(data), key, toDisk);
                     }
                     if (completed)
-                        deliver(operation, completed, result, std::nullopt, ImageCacheSource::None, finished, url);
+                        deliver(operation, completed, result, std::nullopt, ImageCacheSource::None, finished, url,
+                            number);
                     if (finished)
                         self->removeRunning(operation.get());
                 });
@@ -250,7 +253,7 @@ void ImageManager::downloaded(const WeakCombined& weakOperation, const std::stri
             if (image && finished)
                 m_imageCache->storeImage(image, false, std::move(data), key, toDisk);
             if (completed)
-                deliver(operation, completed, image, std::nullopt, ImageCacheSource::None, finished, url);
+                deliver(operation, completed, image, std::nullopt, ImageCacheSource::None, finished, url, number);
         }
     }
     if (finished)

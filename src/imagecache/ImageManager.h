@@ -84,9 +84,11 @@ private:
         unsigned options, const CompletionBlock& completed, const ImagePtr& cachedImage, ImagePtr image,
         std::optional<std::string> data, std::optional<ImageError> error, bool finished);
     // Runs `completed` on the main thread, waiting for it, unless the load
-    // was cancelled by the time it would run.
+    // was cancelled by the time it would run, or a download's image numbered
+    // `number` is overtaken there by a later one.
     static void deliver(const CombinedPtr& operation, const CompletionBlock& completed, ImagePtr image,
-        std::optional<ImageError> error, ImageCacheSource source, bool finished, const std::string& url);
+        std::optional<ImageError> error, ImageCacheSource source, bool finished, const std::string& url,
+        std::optional<std::uint64_t> number = std::nullopt);
     void removeRunning(const ImageCombinedOperation* operation);
 
     std::shared_ptr<ImageCache> m_imageCache;

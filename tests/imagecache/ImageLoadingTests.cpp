@@ -1,6 +1,11 @@
 #include "LoopbackFixture.h"
+#include "imagecache/DecodeBudget.h"
 #include "imagecache/ImageDownloaderOperation.h"
+#include "platform/graphics/ImageProbe.h"
 #include "support/SelfSignedCertificate.h"
+
+#include <condition_variable>
+#include <mutex>
 
 using namespace imagecache;
 
@@ -244,4 +249,203 @@ TEST_F(ImageLoading, CertificateChecksAreSkippedOnlyWhenTheLoadAllowsInvalidCert
     auto allowed = loaded(server.url(), LoadAllowInvalidCertificates);
     ASSERT_TRUE(allowed->image);
     EXPECT_EQ(allowed->image->pixelAt(0, 0).premultipliedArgb(), 0xff0000ffu);
+}
+
+// Six large pictures arriving together were decoded together, and held
+// gigabytes between them.
+TEST(DecodeBudget, GrantsInTheOrderAskedAndRefusesWhatCouldNeverFit)
+{
+    auto budget = DecodeBudget::create(100);
+    std::vector<std::string> order;
+    DecodeBudget::ReservationPtr first, second, third;
+    budget->reserve(60, [&](auto granted) { first = granted, order.push_back("first"); });
+    budget->reserve(50, [&](auto granted) { second = granted, order.push_back("second"); });
+    // Small enough to fit, but no one passes the line.
+    budget->reserve(10, [&](auto granted) { third = granted, order.push_back("third"); });
+    EXPECT_FALSE(budget->tryReserve(10));
+    bool refused = false;
+    budget->reserve(101, [&](auto granted) { refused = !granted; });
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(order, std::vector<std::string> { "first" });
+    EXPECT_EQ(budget->waiting(), 2u);
+    first.reset();
+    EXPECT_EQ(order, (std::vector<std::string> { "first", "second", "third" }));
+    EXPECT_EQ(budget->inUse(), 60u);
+
+    // A waiter that no longer fits a lowered budget is refused, not left
+    // waiting for ever.
+    bool dropped = false;
+    budget->reserve(45, [&](auto granted) { dropped = !granted; });
+    budget->setLimit(40);
+    EXPECT_TRUE(dropped);
+    second.reset();
+    third.reset();
+    EXPECT_EQ(budget->inUse(), 0u);
+    EXPECT_EQ(budget->peak(), 60u);
+}
+
+TEST_F(ImageLoading, DecodesWaitForRoomInTheBudgetAndAPictureTooLargeForItIsRefused)
+{
+    auto const one = graphics::ImageProbe::probe(ImageDecoding::bytesOf(support::ImageSamples::png(4, 4, 0xffff0000)));
+    ASSERT_TRUE(one);
+    auto const& budget = m_downloader->decodeBudget();
+    m_downloader->setDecodeBudget(2 * one->decodeBytes);
+    m_downloader->setMaxConcurrentDownloads(2);
+    // Another decode holds the whole budget.
+    auto held = budget->tryReserve(2 * one->decodeBytes);
+    ASSERT_TRUE(held);
+    std::vector<LoadPtr> loads;
+    for (auto name : { "/img/b1.png", "/img/b2.png", "/img/b3.png", "/img/b4.png" })
+        loads.push_back(load(url(name)));
+    // Both downloads have their bytes and wait to decode, holding their
+    // slots; the other two wait for a slot. Nothing is stuck for good.
+    ASSERT_TRUE(runUntil([&] { return budget->waiting() == 2; }));
+    EXPECT_EQ(s_server->hits("/img/b3.png") + s_server->hits("/img/b4.png"), 0);
+    for (auto const& waiting : loads)
+        EXPECT_EQ(waiting->calls, 0);
+    held.reset();
+    ASSERT_TRUE(runUntil([&] { return !m_manager->isRunning(); }));
+    for (auto const& done : loads)
+        EXPECT_TRUE(done->image);
+    EXPECT_LE(budget->peak(), 2 * one->decodeBytes);
+    EXPECT_EQ(budget->inUse(), 0u);
+
+    m_downloader->setDecodeBudget(one->decodeBytes - 1);
+    auto refused = loaded(url("/img/b5.png"));
+    EXPECT_FALSE(refused->image);
+    ASSERT_TRUE(refused->error);
+    EXPECT_EQ(refused->error->domain, ImageError::imageDomain);
+    EXPECT_EQ(refused->error->description, ImageError::tooLarge().description);
+}
+
+namespace {
+
+// Holds the transform of every partial picture (which has rows still
+// missing, so alpha) back until the final image has reached the main thread:
+// the partials then arrive after it.
+class LatePartials : public ImageManagerDelegate {
+public:
+    std::optional<ImagePtr> imageManagerTransformDownloadedImage(
+        ImageManager&, const ImagePtr& image, const std::string&) override
+    {
+        std::unique_lock lock(m_mutex);
+        ++m_started;
+        if (image->hasAlpha())
+            m_changed.wait_for(lock, std::chrono::seconds(5), [this] { return m_finalShown; });
+        ++m_done;
+        return image;
+    }
+    void finalShown()
+    {
+        std::lock_guard lock(m_mutex);
+        m_finalShown = true;
+        m_changed.notify_all();
+    }
+    int started()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_started;
+    }
+    bool allDone()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_finalShown && m_done == m_started;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_finalShown = false;
+    int m_started = 0;
+    int m_done = 0;
+};
+
+} // namespace
+
+// A progressive load showed nothing until its last byte had arrived.
+TEST_F(ImageLoading, ProgressiveLoadsShowWhatHasArrivedThenTheFinalImage)
+{
+    struct Seen {
+        bool finished;
+        bool onMain;
+        int width;
+    };
+    auto watch = [&](const std::string& address, unsigned options,
+                     std::shared_ptr<ImageCombinedOperation>* operation = nullptr) {
+        auto seen = std::make_shared<std::vector<Seen>>();
+        auto started = m_manager->downloadImageWithURL(address, options, nullptr,
+            [seen](auto const& image, auto const&, auto, bool finished, auto const&) {
+                seen->push_back({ finished, foundation::RunLoop::isMainThread(), image ? image->pixelWidth() : 0 });
+            });
+        if (operation)
+            *operation = started;
+        return seen;
+    };
+    for (auto path : { "/partly/deep.jpg", "/partly/rows.png" }) {
+        s_server->reset();
+        auto seen = watch(url(path), LoadProgressive);
+        // Before the rest is sent.
+        ASSERT_TRUE(runUntil([&] { return !seen->empty(); })) << path;
+        EXPECT_FALSE(seen->front().finished) << path;
+        s_server->release();
+        ASSERT_TRUE(runUntil([&] { return !m_manager->isRunning(); })) << path;
+        ASSERT_TRUE(seen->back().finished) << path;
+        for (std::size_t i = 0; i < seen->size(); ++i) {
+            EXPECT_EQ((*seen)[i].finished, i + 1 == seen->size()) << path;
+            EXPECT_TRUE((*seen)[i].onMain) << path;
+            EXPECT_EQ((*seen)[i].width, seen->back().width) << path;
+        }
+        // Only the final image is cached.
+        m_cache->clearMemory();
+    }
+
+    // Partials overtaken on the way to the main thread are dropped, never
+    // shown after the final image.
+    s_server->reset();
+    auto late = std::make_shared<LatePartials>();
+    m_manager->setDelegate(late);
+    std::vector<bool> overtaken;
+    m_manager->downloadImageWithURL(url("/partly/rows.png?late"), LoadProgressive, nullptr,
+        [&](auto const&, auto const&, auto, bool finished, auto const&) {
+            overtaken.push_back(finished);
+            if (finished)
+                late->finalShown();
+        });
+    // A partial is on its way through the transform before the rest is sent.
+    ASSERT_TRUE(runUntil([&] { return late->started() == 1; }));
+    s_server->release();
+    ASSERT_TRUE(runUntil([&] { return late->allDone() && !m_manager->isRunning(); }));
+    foundation::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(overtaken, std::vector<bool> { true });
+    m_manager->setDelegate(nullptr);
+
+    // A cancelled load hears nothing more, partial or final.
+    s_server->reset();
+    std::shared_ptr<ImageCombinedOperation> operation;
+    auto cancelled = watch(url("/partly/deep.jpg?again"), LoadProgressive, &operation);
+    ASSERT_TRUE(runUntil([&] { return !cancelled->empty(); }));
+    operation->cancel();
+    std::size_t const heard = cancelled->size();
+    s_server->release();
+    EXPECT_TRUE(runUntil([&] { return m_downloader->currentDownloadCount() == 0; }));
+    foundation::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(cancelled->size(), heard);
+
+    // A GIF has no partial picture; nor has a load that did not ask, nor one
+    // whose partial would not fit in the decode budget now.
+    s_server->reset();
+    auto gif = watch(url("/partly/moving.gif"), LoadProgressive);
+    auto plain = watch(url("/partly/rows.png?plain"), 0);
+    auto held = m_downloader->decodeBudget()->tryReserve(m_downloader->decodeBudget()->limit());
+    auto crowded = watch(url("/partly/deep.jpg?crowded"), LoadProgressive);
+    ASSERT_TRUE(runUntil([&] { return s_server->hits("/partly/deep.jpg") == 1; }));
+    s_server->release();
+    ASSERT_TRUE(runUntil([&] { return m_downloader->decodeBudget()->waiting() == 3; }));
+    held.reset();
+    ASSERT_TRUE(runUntil([&] { return !m_manager->isRunning(); }));
+    for (auto const& one : { gif, plain, crowded }) {
+        ASSERT_EQ(one->size(), 1u);
+        EXPECT_TRUE(one->front().finished);
+        EXPECT_GT(one->front().width, 0);
+    }
 }

@@ -12,8 +12,9 @@
 #include <thread>
 
 // Pictures over loopback HTTP, with the answers a picture server can give:
-// redirects, 304, 404, 500, a lying or endless body, and a slow answer held
-// until the test lets it go. Counts the requests for each path.
+// redirects, 304, 404, 500, a lying or endless body, a slow answer held
+// until the test lets it go, and pictures sent part of the way at once and
+// the rest when the test lets it go. Counts the requests for each path.
 class ImageTestServer {
 public:
     ImageTestServer()
@@ -57,6 +58,28 @@ public:
             count(req.path);
             res.set_content("this is no picture", "image/png");
         });
+        // Three fifths of the file, then the rest once released.
+        auto partly = [this](std::string bytes, const char* type) {
+            return [this, bytes = std::move(bytes), type](const httplib::Request& req, httplib::Response& res) {
+                count(req.path);
+                std::size_t const cut = bytes.size() * 3 / 5;
+                res.set_content_provider(bytes.size(), type,
+                    [this, bytes, cut](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                        if (offset < cut)
+                            return sink.write(bytes.data() + offset, cut - offset);
+                        std::unique_lock lock(m_mutex);
+                        m_gate.wait_for(lock, std::chrono::seconds(5), [this] { return m_open; });
+                        lock.unlock();
+                        return sink.write(bytes.data() + offset, bytes.size() - offset);
+                    });
+            };
+        };
+        m_server.Get("/partly/deep.jpg", partly(ImageSamples::progressiveJpeg(160, 160), "image/jpeg"));
+        m_server.Get("/partly/rows.png", partly(ImageSamples::gradientPng(96, 96, false), "image/png"));
+        m_server.Get("/partly/moving.gif",
+            partly(ImageSamples::gif(64, 64,
+                       { { .width = 64, .height = 64, .colour = 1 }, { .width = 64, .height = 64, .colour = 2 } }),
+                "image/gif"));
         // Says nothing of its length and never stops sending.
         m_server.Get("/endless.png", [this](const httplib::Request& req, httplib::Response& res) {
             count(req.path);

@@ -20,9 +20,7 @@ namespace graphics {
 
 namespace {
 
-// Larger bitmaps are refused rather than allocated: a hostile header must
-// not be able to ask for gigabytes.
-constexpr long long MaxPixels = 64LL * 1024 * 1024;
+constexpr long long MaxPixels = Image::maxDecodePixels;
 
 struct Bitmap {
     int width = 0;

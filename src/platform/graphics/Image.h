@@ -33,6 +33,10 @@ public:
     };
     enum class RenderingMode { Automatic = 0, AlwaysOriginal = 1, AlwaysTemplate = 2 };
 
+    // Larger bitmaps are refused rather than allocated: a hostile header must
+    // not be able to ask for gigabytes.
+    static constexpr long long maxDecodePixels = 64LL * 1024 * 1024;
+
     // PNG, JPEG or the first frame of a GIF; nullptr for anything else,
     // truncated or corrupt data included.
     static std::shared_ptr<const Image> fromData(std::span<const std::uint8_t> bytes, double scale = 1.0);
