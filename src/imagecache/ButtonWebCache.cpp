@@ -108,6 +108,11 @@ void ButtonWebCache::ic_cancelImageLoadForState(const kit::Button& button, kit::
     ViewWebCacheOperation::ic_cancelImageLoadOperationWithKey(button, imageOperationKey(state));
 }
 
+void ButtonWebCache::cancelCurrentImageLoad(const kit::Button& button)
+{
+    ic_cancelImageLoadForState(button, button.state());
+}
+
 void ButtonWebCache::ic_cancelBackgroundImageLoadForState(const kit::Button& button, kit::ControlState state)
 {
     ViewWebCacheOperation::ic_cancelImageLoadOperationWithKey(button, backgroundImageOperationKey(state));

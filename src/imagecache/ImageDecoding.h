@@ -26,6 +26,8 @@ public:
     static std::span<const std::uint8_t> bytesOf(std::string_view data);
 
     static std::string ic_contentTypeForImageData(std::string_view data);
+    // The older name.
+    static std::string contentTypeForImageData(std::string_view data) { return ic_contentTypeForImageData(data); }
     // nullptr for no data and for anything no decoder here reads (WebP, TIFF).
     static ImagePtr ic_imageWithData(std::string_view data);
     static graphics::Image::Orientation ic_imageOrientationFromImageData(std::string_view data);

@@ -147,6 +147,17 @@ std::shared_ptr<ImageCombinedOperation> ImageManager::downloadImageWithURL(
     return operation;
 }
 
+std::shared_ptr<ImageCombinedOperation> ImageManager::downloadWithURL(
+    const std::string& url, unsigned options, ProgressBlock progress, DeprecatedCompletionBlock completed)
+{
+    return downloadImageWithURL(url, options, std::move(progress),
+        [completed = std::move(completed)](const ImagePtr& image, const std::optional<ImageError>& error,
+            ImageCacheSource source, bool finished, const std::string&) {
+            if (completed)
+                completed(image, error, source, finished);
+        });
+}
+
 void ImageManager::cacheAnswered(const WeakCombined& weakOperation, const std::string& url,
     const std::string& key, unsigned options, ProgressBlock progress, CompletionBlock completed,
     ImagePtr cachedImage, ImageCacheSource source)

@@ -50,6 +50,12 @@ public:
     std::shared_ptr<ImageCombinedOperation> downloadImageWithURL(
         const std::string& url, unsigned options, ProgressBlock progress, CompletionBlock completed);
 
+    // The older name, whose completion has no URL.
+    using DeprecatedCompletionBlock = std::function<void(const ImagePtr& image,
+        const std::optional<ImageError>& error, ImageCacheSource cacheType, bool finished)>;
+    std::shared_ptr<ImageCombinedOperation> downloadWithURL(
+        const std::string& url, unsigned options, ProgressBlock progress, DeprecatedCompletionBlock completed);
+
     std::string cacheKeyForURL(const std::string& url) const;
     void saveImageToCache(const ImagePtr& image, const std::string& url);
     void cancelAll();

@@ -8,7 +8,6 @@ namespace imagecache {
 
 namespace {
 
-constexpr std::string_view urlKey = "imagecache.imageURL";
 constexpr std::string_view indicatorKey = "imagecache.activityIndicator";
 constexpr std::string_view settingsKey = "imagecache.indicatorSettings";
 
@@ -37,7 +36,7 @@ void ImageViewWebCache::ic_setImageWithURL(const ViewPtr& view, const std::strin
     if (!view)
         return;
     ic_cancelCurrentImageLoad(*view);
-    view->attachedValues().set(urlKey, url.empty() ? nullptr : std::make_shared<std::string>(url));
+    ViewWebCacheOperation::ic_attachImageURL(*view, url);
     std::weak_ptr<kit::ImageView> weakView = view;
     if (!(options & LoadDelayPlaceholder)) {
         ic_onMainNowOrLater([weakView, placeholder] {
@@ -90,8 +89,7 @@ void ImageViewWebCache::ic_setImageWithPreviousCachedImageWithURL(const ViewPtr&
 
 std::string ImageViewWebCache::ic_imageURL(const kit::ImageView& view)
 {
-    auto url = view.attachedValues().get<std::string>(urlKey);
-    return url ? *url : std::string();
+    return ViewWebCacheOperation::ic_attachedImageURL(view);
 }
 
 void ImageViewWebCache::ic_cancelCurrentImageLoad(const kit::ImageView& view)

@@ -59,6 +59,40 @@ public:
         unsigned options = 0, ProgressBlock progress = nullptr, CompletionBlock completed = nullptr);
     static void ic_cancelCurrentHighlightedImageLoad(const kit::ImageView& view);
 
+    // Older names, kept for callers written against them.
+    static std::string imageURL(const kit::ImageView& view) { return ic_imageURL(view); }
+    static void setImageWithURL(const ViewPtr& view, const std::string& url, ImagePtr placeholder = nullptr,
+        unsigned options = 0, ProgressBlock progress = nullptr, DeprecatedCompletionBlock completed = nullptr)
+    {
+        ic_setImageWithURL(
+            view, url, std::move(placeholder), options, std::move(progress), ic_withoutURL(std::move(completed)));
+    }
+    static void setImageWithURL(const ViewPtr& view, const std::string& url, DeprecatedCompletionBlock completed)
+    {
+        setImageWithURL(view, url, nullptr, 0, nullptr, std::move(completed));
+    }
+    static void setAnimationImagesWithURLs(const ViewPtr& view, const std::vector<std::string>& urls)
+    {
+        ic_setAnimationImagesWithURLs(view, urls);
+    }
+    static void cancelCurrentArrayLoad(const kit::ImageView& view) { ic_cancelCurrentAnimationImagesLoad(view); }
+    static void cancelCurrentImageLoad(const kit::ImageView& view) { ic_cancelCurrentImageLoad(view); }
+    static void setHighlightedImageWithURL(const ViewPtr& view, const std::string& url, unsigned options = 0,
+        ProgressBlock progress = nullptr, DeprecatedCompletionBlock completed = nullptr)
+    {
+        ic_setHighlightedImageWithURL(
+            view, url, options, std::move(progress), ic_withoutURL(std::move(completed)));
+    }
+    static void setHighlightedImageWithURL(
+        const ViewPtr& view, const std::string& url, DeprecatedCompletionBlock completed)
+    {
+        setHighlightedImageWithURL(view, url, 0, nullptr, std::move(completed));
+    }
+    static void cancelCurrentHighlightedImageLoad(const kit::ImageView& view)
+    {
+        ic_cancelCurrentHighlightedImageLoad(view);
+    }
+
     static void setShowActivityIndicatorView(const kit::ImageView& view, bool show);
     static bool showActivityIndicatorView(const kit::ImageView& view);
     static void setIndicatorStyle(const kit::ImageView& view, kit::ActivityIndicatorViewStyle style);

@@ -11,6 +11,7 @@ namespace imagecache {
 namespace {
 
 constexpr std::string_view dictionaryKey = "imagecache.operationDictionary";
+constexpr std::string_view urlKey = "imagecache.imageURL";
 
 struct OperationDictionary {
     std::mutex mutex;
@@ -42,6 +43,25 @@ void ic_onMainNowOrLater(std::function<void()> block)
         block();
     else
         foundation::DispatchQueue::main()->async(std::move(block));
+}
+
+ViewCompletionBlock ic_withoutURL(DeprecatedCompletionBlock completed)
+{
+    if (!completed)
+        return nullptr;
+    return [completed = std::move(completed)](const ImagePtr& image, const std::optional<ImageError>& error,
+               ImageCacheSource source, const std::string&) { completed(image, error, source); };
+}
+
+void ViewWebCacheOperation::ic_attachImageURL(const kit::View& view, const std::string& url)
+{
+    view.attachedValues().set(urlKey, url.empty() ? nullptr : std::make_shared<std::string>(url));
+}
+
+std::string ViewWebCacheOperation::ic_attachedImageURL(const kit::View& view)
+{
+    auto url = view.attachedValues().get<std::string>(urlKey);
+    return url ? *url : std::string();
 }
 
 void ViewWebCacheOperation::ic_reportNilURL(const ViewCompletionBlock& completed)

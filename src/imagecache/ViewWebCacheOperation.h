@@ -21,6 +21,14 @@ namespace imagecache {
 using ViewCompletionBlock = std::function<void(const ImagePtr& image, const std::optional<ImageError>& error,
     ImageCacheSource cacheType, const std::string& imageURL)>;
 
+// The completion of the older, deprecated forms: without the URL.
+using DeprecatedCompletionBlock
+    = std::function<void(const ImagePtr& image, const std::optional<ImageError>& error, ImageCacheSource cacheType)>;
+
+// A view completion that calls `completed` with its first three arguments;
+// none without one.
+ViewCompletionBlock ic_withoutURL(DeprecatedCompletionBlock completed);
+
 // Runs the block at once on the main thread, else queues it there.
 void ic_onMainNowOrLater(std::function<void()> block);
 
@@ -37,6 +45,11 @@ public:
     static void ic_cancelImageLoadOperationWithKey(const kit::View& view, std::string_view key);
     static void ic_removeImageLoadOperationWithKey(const kit::View& view, std::string_view key);
     static std::vector<OperationPtr> ic_imageLoadOperations(const kit::View& view, std::string_view key);
+
+    // The URL of the view's image load (image views and annotation views);
+    // empty for none.
+    static void ic_attachImageURL(const kit::View& view, const std::string& url);
+    static std::string ic_attachedImageURL(const kit::View& view);
 
     // Tells the completion, when there is one, on the main thread that there
     // was no URL to load.

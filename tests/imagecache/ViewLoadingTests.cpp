@@ -1,7 +1,9 @@
 #include "LoopbackFixture.h"
+#include "imagecache/AnnotationViewWebCache.h"
 #include "imagecache/ButtonWebCache.h"
 #include "imagecache/ImagePrefetcher.h"
 #include "imagecache/ImageViewWebCache.h"
+#include "platform/kit/AnnotationView.h"
 #include "platform/kit/Button.h"
 #include "platform/kit/ImageView.h"
 
@@ -205,4 +207,72 @@ TEST_F(ViewLoading, LoadsWithADelegateCompleteAfterTheirHandleIsDropped)
     EXPECT_TRUE(runUntil([&] { return m_downloader->currentDownloadCount() == 0; }));
     foundation::RunLoop::main().runUntilIdle();
     EXPECT_EQ(cancelled->calls, 0);
+}
+
+// Annotation views had no image loading at all.
+TEST_F(ViewLoading, AnnotationViewsShowThePlaceholderAtOnceThenTheImageAtItsSize)
+{
+    auto pin = std::make_shared<kit::AnnotationView>();
+    auto placeholder = support::ImageSamples::solid(3, 3, 0xff333333);
+    ImagePtr delivered;
+    // The image view's two options change nothing here.
+    AnnotationViewWebCache::ic_setImageWithURL(pin, url("/slow/pin.png"), placeholder,
+        LoadDelayPlaceholder | LoadAvoidAutoSetImage,
+        [&](auto const& image, auto const&, auto, auto const&) { delivered = image; });
+    EXPECT_EQ(pin->image(), placeholder);
+    EXPECT_EQ(pin->bounds().size, placeholder->size());
+    EXPECT_EQ(AnnotationViewWebCache::ic_imageURL(*pin), url("/slow/pin.png"));
+    ASSERT_TRUE(runUntil([&] { return s_server->hits("/slow/pin.png") == 1; }));
+
+    // A second load replaces the first, whichever answers last.
+    AnnotationViewWebCache::ic_setImageWithURL(pin, url("/img/blue.png"), placeholder, 0,
+        [&](auto const& image, auto const&, auto, auto const&) { delivered = image; });
+    ASSERT_TRUE(runUntil([&] { return delivered != nullptr; }));
+    s_server->release();
+    EXPECT_TRUE(runUntil([] { return ImageDownloader::sharedDownloader()->currentDownloadCount() == 0; }));
+    foundation::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(pin->image(), delivered);
+    EXPECT_EQ(colourOf(pin->image()), 0xff0000ffu);
+    EXPECT_EQ(pin->bounds().size, delivered->size());
+
+    std::optional<ImageError> reported;
+    AnnotationViewWebCache::setImageWithURL(pin, "", [&](auto const&, auto const& error, auto) { reported = error; });
+    ASSERT_TRUE(reported);
+    EXPECT_EQ(reported->code, -1);
+    EXPECT_FALSE(pin->image());
+    EXPECT_EQ(AnnotationViewWebCache::imageURL(*pin), "");
+}
+
+TEST_F(ViewLoading, OlderNamesReachTheCurrentLoads)
+{
+    auto view = std::make_shared<kit::ImageView>();
+    std::optional<ImageCacheSource> source;
+    ImageViewWebCache::setImageWithURL(view, url("/img/red.png"),
+        [&](auto const& image, auto const& error, ImageCacheSource from) {
+            EXPECT_TRUE(image && !error);
+            source = from;
+        });
+    ASSERT_TRUE(runUntil([&] { return source.has_value(); }));
+    EXPECT_EQ(colourOf(view->image()), 0xffff0000u);
+    EXPECT_EQ(ImageViewWebCache::imageURL(*view), url("/img/red.png"));
+
+    // Cancels the load of the state the button is in, not the normal one's.
+    auto button = std::make_shared<kit::Button>();
+    ButtonWebCache::setImageWithURL(button, url("/slow/normal.png"), kit::ControlState::Normal);
+    ButtonWebCache::setImageWithURL(button, url("/slow/pressed.png"), kit::ControlState::Highlighted);
+    button->setHighlighted(true);
+    ButtonWebCache::cancelCurrentImageLoad(*button);
+    EXPECT_EQ(ButtonWebCache::currentImageURL(*button), url("/slow/pressed.png"));
+    s_server->release();
+    ASSERT_TRUE(runUntil([&] { return button->imageForState(kit::ControlState::Normal) != nullptr; }));
+    EXPECT_TRUE(runUntil([] { return ImageDownloader::sharedDownloader()->currentDownloadCount() == 0; }));
+    foundation::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(button->imageForState(kit::ControlState::Highlighted), button->imageForState(kit::ControlState::Normal));
+
+    std::optional<bool> finished;
+    m_manager->downloadWithURL(url("/img/blue.png"), 0, nullptr,
+        [&](auto const& image, auto const&, auto, bool done) { finished = image && done; });
+    ASSERT_TRUE(runUntil([&] { return finished.has_value(); }));
+    EXPECT_TRUE(*finished);
+    EXPECT_EQ(ImageDecoding::contentTypeForImageData("\x89PNG"), "image/png");
 }
