@@ -170,8 +170,9 @@ void CardVolumeStatisticViewController::toScanUI()
 void CardVolumeStatisticViewController::scanCallback(const std::string& code)
 {
     BaseViewController::scanCallback(code);
-    // A scanned code is written off under the same checks as a typed one.
-    if (code.empty() || !signedInWithMemberKey())
+    // Straight to the write-off: the scanner opened only for a signed-in
+    // user, and a member key the server refuses brings its own alert.
+    if (code.empty())
         return;
     couponVerifyCode(code);
 }

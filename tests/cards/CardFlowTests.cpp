@@ -104,7 +104,8 @@ TEST_F(CardFlow, log_reply_that_arrives_after_the_type_changed_is_dropped)
     EXPECT_EQ(cards->tableView()->numberOfRowsInSection(0), 10);
 }
 
-TEST_F(CardFlow, typed_and_scanned_codes_pass_the_same_checks_and_verify_once_per_tap)
+TEST_F(CardFlow,
+    typed_code_is_checked_and_verified_once_per_tap_while_a_scanned_one_goes_straight_to_the_write_off)
 {
     ASSERT_TRUE(tap("btnOk"));
     EXPECT_EQ(m_toasts.back(), "请输入核销码！");
@@ -120,13 +121,36 @@ TEST_F(CardFlow, typed_and_scanned_codes_pass_the_same_checks_and_verify_once_pe
     EXPECT_EQ(sent(requestsTo(URLConfig::GET_COUPON_SEND_LOG).back(), "currentpage"), "1");
     EXPECT_EQ(cards->tvCardCode()->text(), "660000000001");
 
-    // A scanned code with the member key gone: the key alert, nothing sent.
+    // A typed code with the member key gone: the key alert, nothing sent.
     setSetting("KEY_MEMBER", "");
+    ASSERT_TRUE(tap("btnOk"));
+    EXPECT_EQ(requestsTo(URLConfig::VERIFY_CODE).size(), 1u);
+    ASSERT_EQ(InputDriver::visibleAlert(), cards->alertViewMemberKey());
+    ASSERT_TRUE(InputDriver::pressAlertButton("取消"));
+
+    // A scanned one is sent as read, with no check of its own; the refused
+    // key then brings the same alert.
+    m_toasts.clear();
     cards->scanCallback("660000000002");
     harness.runUntilIdle();
-    EXPECT_EQ(requestsTo(URLConfig::VERIFY_CODE).size(), 1u);
-    ASSERT_TRUE(InputDriver::visibleAlert());
+    auto verifies = requestsTo(URLConfig::VERIFY_CODE);
+    ASSERT_EQ(verifies.size(), 2u);
+    EXPECT_EQ(verifies[1].qvkey, "");
+    EXPECT_EQ(m_toasts, (std::vector<std::string> { "key无效,请重新设置！" }));
     EXPECT_EQ(InputDriver::visibleAlert(), cards->alertViewMemberKey());
+    ASSERT_TRUE(InputDriver::pressAlertButton("取消"));
+
+    // With the key back, a scan verifies under the type shown, once while out.
+    useDemoCollectionKeys();
+    ASSERT_TRUE(tap("btnWxVolume"));
+    slowReplies(URLConfig::VERIFY_CODE, 2000);
+    cards->scanCallback("660000000003");
+    cards->scanCallback("660000000003");
+    harness.advance(3);
+    verifies = requestsTo(URLConfig::VERIFY_CODE);
+    ASSERT_EQ(verifies.size(), 3u);
+    EXPECT_EQ(sent(verifies[2], "vcode"), "660000000003");
+    EXPECT_EQ(sent(verifies[2], "passtype"), "wxPass");
 }
 
 TEST_F(CardFlow, send_records_ask_every_state_and_open_a_record_without_a_use_date_blank)
