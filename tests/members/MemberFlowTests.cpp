@@ -60,6 +60,18 @@ protected:
         ASSERT_TRUE(table && InputDriver::selectRow(*table, { 1, row }));
         ASSERT_TRUE(tap("btnOk"));
     }
+    // A finger pushing the list up past its end, far enough for the footer.
+    static void pullUp(kit::TableView& table)
+    {
+        InputDriver::drag(table, -(table.maximumOffsetY() - table.contentOffset().y + 120), 6);
+    }
+    // The footer asks once its inset has opened, and closes it after the reply.
+    void pageDown(kit::TableView& table)
+    {
+        pullUp(table);
+        harness.advance(1);
+        harness.advance(1);
+    }
     void typeTotal(const std::string& total)
     {
         auto field = std::dynamic_pointer_cast<kit::TextField>(find("tvPayMoney"));
@@ -426,6 +438,47 @@ TEST_F(MemberFlow, pages_count_on_past_the_last_and_start_over_with_another_tab)
     EXPECT_EQ(sent(lists.back(), "currentpage"), "2");
     EXPECT_EQ(sent(lists.back(), "cardid"), "101");
     EXPECT_EQ(sent(lists.front(), "cardid"), "<absent>") << "全部 names no card";
+}
+
+TEST_F(MemberFlow, another_tab_with_fewer_rows_shows_them_and_its_first_row_opens_the_member_shown_first)
+{
+    auto table = members->tableViewCard();
+    pageDown(*table);
+    pageDown(*table);
+    ASSERT_EQ(members->vipUserArray().size(), 25u);
+    // To the last row, short of pulling the footer.
+    InputDriver::drag(*table, -(table->maximumOffsetY() - table->contentOffset().y), 4);
+    ASSERT_EQ(table->contentOffset().y, 25 * 50 - table->bounds().height());
+
+    ASSERT_TRUE(tap("tab2"));
+    auto list = requestsTo(URLConfig::GET_MEMBER_LIST);
+    ASSERT_EQ(sent(list.back(), "currentpage"), "1");
+    const auto& rows = members->vipUserArray();
+    ASSERT_EQ(rows.size(), 8u);
+    ASSERT_FALSE(table->visibleCells().empty()) << "the list is scrolled past its rows";
+    EXPECT_EQ(table->indexPathsForVisibleRows().front(), (kit::IndexPath { 0, 0 }));
+    EXPECT_EQ(table->indexPathsForVisibleRows().back(), (kit::IndexPath { 0, 7 }));
+
+    ASSERT_TRUE(InputDriver::selectRow(*table, { 0, 0 }));
+    settle();
+    auto detail = top<VipDetailViewController>();
+    ASSERT_TRUE(detail);
+    EXPECT_EQ(detail->cardnum(), rows.front()->cardnum().value_or(""));
+
+    // A tab chosen while the footer still loads the last one's next page:
+    // once the footer has closed, the new tab's rows show, not its room.
+    pressBack();
+    slowReplies(URLConfig::GET_MEMBER_LIST, 2000);
+    pullUp(*table);
+    harness.advance(0.5);
+    EXPECT_EQ(sent(requestsTo(URLConfig::GET_MEMBER_LIST).back(), "currentpage"), "2");
+    ASSERT_TRUE(tap("tab3"));
+    harness.advance(3);
+    EXPECT_EQ(table->contentInset().bottom, 0);
+    EXPECT_EQ(table->contentOffset().y, table->maximumOffsetY());
+    ASSERT_FALSE(table->indexPathsForVisibleRows().empty());
+    EXPECT_EQ(table->indexPathsForVisibleRows().front(), (kit::IndexPath { 0, 0 }));
+    EXPECT_EQ(sent(requestsTo(URLConfig::GET_MEMBER_LIST).back(), "cardid"), "103");
 }
 
 TEST_F(MemberFlow, search_refresh_before_any_search_and_without_matches_keeps_the_rows)

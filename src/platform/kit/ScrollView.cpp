@@ -133,7 +133,25 @@ void ScrollView::setContentSize(const graphics::Size& size)
     graphics::Size old = m_contentSize;
     m_contentSize = size;
     setNeedsLayout();
+    // Observers may drop the view; the refresh footer moves below the new
+    // content before the offset follows it.
+    auto self = weak_from_this().lock();
     m_sizeObservers.notify(old, size);
+    keepOffsetWithinContent();
+}
+
+void ScrollView::keepOffsetWithinContent()
+{
+    // Under a finger the content stays where the finger holds it; a glide
+    // comes to rest inside the new range by itself. Only the far edge
+    // counts: an offset above the start is a pull in progress (or a refresh
+    // header's open inset) and stays.
+    if (m_dragging || m_settleTimer)
+        return;
+    graphics::Point offset = contentOffset();
+    graphics::Point kept { std::min(offset.x, maximumOffsetX()), std::min(offset.y, maximumOffsetY()) };
+    if (kept != offset)
+        moveContent(kept);
 }
 
 void ScrollView::setContentInset(const graphics::EdgeInsets& inset)
@@ -141,14 +159,24 @@ void ScrollView::setContentInset(const graphics::EdgeInsets& inset)
     m_contentInset = inset;
 }
 
+void ScrollView::setFrame(const graphics::Rect& frame)
+{
+    graphics::Size old = bounds().size;
+    View::setFrame(frame);
+    if (frame.size.width > old.width || frame.size.height > old.height)
+        keepOffsetWithinContent();
+}
+
 void ScrollView::setBounds(const graphics::Rect& bounds)
 {
-    graphics::Point old = contentOffset();
+    graphics::Rect old = this->bounds();
     View::setBounds(bounds);
-    if (bounds.origin != old) {
+    if (bounds.origin != old.origin) {
         contentOffsetDidChange();
-        m_offsetObservers.notify(old, bounds.origin);
+        m_offsetObservers.notify(old.origin, bounds.origin);
     }
+    if (bounds.width() > old.width() || bounds.height() > old.height())
+        keepOffsetWithinContent();
 }
 
 foundation::Subscription ScrollView::observeContentOffset(

@@ -17,7 +17,10 @@ namespace kit {
 // A view whose bounds origin is the content offset. Every set of the offset
 // or the size is reported to the observers with the old and new value, even
 // when nothing changed: the pull-to-refresh controls rely on a report of an
-// unchanged offset to settle.
+// unchanged offset to settle. When the content shrinks or the view grows so
+// that the offset lies past the largest one (within the inset), the offset
+// moves back to it, reported after the size; not under a finger or during a
+// glide, which comes to rest inside the content by itself.
 //
 // A drag is beginDragging, dragBy (as often as the finger moves), then
 // endDragging; the window calls these for a touch that moved past the slop
@@ -111,6 +114,7 @@ public:
     bool canScrollVertically() const;
     bool canScrollHorizontally() const;
 
+    void setFrame(const graphics::Rect& frame) override;
     void setBounds(const graphics::Rect& bounds) override;
 
 protected:
@@ -126,6 +130,10 @@ private:
 
     // Stores and reports an offset without touching a glide.
     void moveContent(graphics::Point offset);
+    // After the content shrank or the view grew: an offset past the largest
+    // one comes back to it, as the phone's does, so what is left of the
+    // content shows instead of the blank beyond it.
+    void keepOffsetWithinContent();
     graphics::Point restingOffset(graphics::Point offset) const;
     graphics::Point pageFor(graphics::Point offset, graphics::Point velocity) const;
     void startSettling(graphics::Point velocity, std::optional<graphics::Point> target);

@@ -93,6 +93,63 @@ TEST_F(ScrollViewTest, withoutBounceOrScrollingTheContentStaysInRange)
     EXPECT_EQ(shortList->contentOffset().y, 0);
 }
 
+// The phone's scroll view keeps its offset inside content that shrank or a
+// view that grew; left past the end, a list shows nothing of what it holds.
+TEST_F(ScrollViewTest, anOffsetPastTheEndOfShrunkContentOrAGrownViewComesBackToTheEnd)
+{
+    scroll->setContentOffset({ 0, 520 });
+    log.clear();
+    std::vector<std::string> order;
+    auto sizeSub
+        = scroll->observeContentSize([&](graphics::Size, graphics::Size) { order.push_back("size"); });
+    auto offsetOrder = scroll->observeContentOffset([&](Point, Point) { order.push_back("offset"); });
+    scroll->setContentSize({ 320, 700 });
+    EXPECT_EQ(scroll->contentOffset().y, 220);
+    // A footer placed under the new content first, then the offset reported.
+    EXPECT_EQ(order, (std::vector<std::string> { "size", "offset" }));
+
+    // The largest offset counts the insets: a bottom one keeps its room.
+    scroll->setContentInset({ 0, 0, 44, 0 });
+    scroll->setContentOffset({ 0, 264 });
+    scroll->setContentSize({ 320, 600 });
+    EXPECT_EQ(scroll->contentOffset().y, 164);
+    // Shorter than the view: back to the start, under a top inset too.
+    scroll->setContentInset({ 54, 0, 0, 0 });
+    scroll->setContentSize({ 320, 100 });
+    EXPECT_EQ(scroll->contentOffset().y, -54);
+
+    // A view grown taller shows the end; sideways alike.
+    scroll->setContentInset({});
+    scroll->setContentSize({ 1280, 1000 });
+    scroll->setContentOffset({ 960, 520 });
+    scroll->setFrame({ 0, 0, 320, 600 });
+    EXPECT_EQ(scroll->contentOffset(), (Point { 960, 400 }));
+    scroll->setContentSize({ 640, 1000 });
+    EXPECT_EQ(scroll->contentOffset(), (Point { 320, 400 }));
+    // A smaller view, or an offset above the start (a pull), is left alone.
+    scroll->setFrame({ 0, 0, 320, 480 });
+    EXPECT_EQ(scroll->contentOffset(), (Point { 320, 400 }));
+    scroll->setContentOffset({ 0, -60 });
+    scroll->setContentSize({ 320, 200 });
+    EXPECT_EQ(scroll->contentOffset().y, -60);
+}
+
+TEST_F(ScrollViewTest, contentShrinkingUnderAFingerStaysPutUntilReleasedThenSettlesInside)
+{
+    scroll->setContentOffset({ 0, 520 });
+    ASSERT_TRUE(scroll->beginDragging());
+    scroll->dragBy(-10);
+    scroll->setContentSize({ 320, 600 });
+    EXPECT_EQ(scroll->contentOffset().y, 530) << "the content jumped under the finger";
+    scroll->endDragging();
+    ASSERT_TRUE(scroll->isDecelerating());
+    // The spring back heads for the new end; a shrink meanwhile changes its goal, not its path.
+    scroll->setContentSize({ 320, 500 });
+    EXPECT_EQ(scroll->contentOffset().y, 530);
+    InputDriver::settleScrolling(*scroll);
+    EXPECT_EQ(scroll->contentOffset().y, 20);
+}
+
 // A list of sections with fixed rows; counts each cell it had to make.
 class Rows : public kit::TableViewDataSource, public kit::TableViewDelegate {
 public:
@@ -188,6 +245,27 @@ TEST_F(TableViewTest, onlyVisibleRowsHaveCellsAndScrolledOutCellsAreReused)
     table->reloadData();
     EXPECT_EQ(rows->cellsMade, 10);
     EXPECT_EQ(table->indexPathsForVisibleRows().front(), (IndexPath { 0, 20 }));
+}
+
+TEST_F(TableViewTest, aReloadWithFewerRowsShowsThemInsteadOfTheBlankPastTheirEnd)
+{
+    auto window = std::make_shared<kit::Window>(graphics::Rect(0, 0, 320, 568));
+    window->addSubview(table);
+    rows->rows = { 100 };
+    table->reloadData();
+    table->setContentOffset({ 0, 3000 });
+
+    rows->rows = { 30 };
+    table->reloadData();
+    EXPECT_EQ(table->contentOffset().y, 1500 - 480);
+    EXPECT_EQ(table->indexPathsForVisibleRows().back(), (IndexPath { 0, 29 }));
+
+    rows->rows = { 8 };
+    table->reloadData();
+    EXPECT_EQ(table->contentOffset().y, 0);
+    EXPECT_EQ(table->visibleCells().size(), 8u);
+    EXPECT_TRUE(InputDriver::selectRow(*table, { 0, 0 }));
+    EXPECT_EQ(rows->taps, (std::vector<std::string> { "select 0.0" }));
 }
 
 TEST_F(TableViewTest, rowTapDeselectsThePreviousRowFirst)
