@@ -219,6 +219,10 @@ void LoginViewController::login()
 {
     if (auto window = kit::Window::keyWindow())
         window->endEditing(true);
+    // The overlay lets touches through: a second tap while the first is out
+    // would sign in twice, and each success would close a screen.
+    if (!m_signInGate.isOpen())
+        return;
     std::string userName = m_tvUserName->text();
     std::string password = m_tvPassword->text();
     if (userName.empty()) {
@@ -237,7 +241,7 @@ void LoginViewController::login()
     parameters["password"] = passwordMd5;
     std::weak_ptr<LoginViewController> weak = selfLogin();
     NetUtilSign::doPost(URLConfig::CHECK_STAFF, std::nullopt, NetUtilSign::receivableKeyFlag, parameters,
-        [weak, passwordMd5](const std::optional<std::string>& reply) {
+        [weak, passwordMd5, token = m_signInGate.close()](const std::optional<std::string>& reply) {
             if (auto strong = weak.lock())
                 strong->staffCheckReplied(reply, passwordMd5);
         });
@@ -283,8 +287,10 @@ void LoginViewController::staffCheckReplied(
 void LoginViewController::getUserOtherInfo()
 {
     std::weak_ptr<LoginViewController> weak = selfLogin();
+    // Asked from the staff check's reply, whose token holds the gate until
+    // this one has taken over.
     NetUtilSign::doPost(URLConfig::GET_SHOP_INFO, std::nullopt, NetUtilSign::receivableKeyFlag, {},
-        [weak](const std::optional<std::string>& reply) {
+        [weak, token = m_signInGate.close()](const std::optional<std::string>& reply) {
             if (auto strong = weak.lock())
                 strong->shopInfoReplied(reply);
         });
@@ -306,6 +312,10 @@ void LoginViewController::shopInfoReplied(const std::optional<std::string>& text
     defaults.setObject(entity->bd_c(), IS_ENABLE_BD_PAY);
     PromptUtil::toast("登录成功！");
     (void)defaults.synchronize();
-    if (auto navigation = navigationController())
+    // Back to the screen under this one, and only while this one is on top:
+    // a reply that comes after the person left must not take the screen
+    // that asked for the sign-in (and what was typed there) with it.
+    auto navigation = navigationController();
+    if (navigation && navigation->topViewController() == shared_from_this())
         navigation->popViewControllerAnimated(true);
 }

@@ -3,6 +3,7 @@
 #include "platform/foundation/Json.h"
 #include "platform/foundation/Subscription.h"
 #include "ui/BaseViewController.h"
+#include "ui/SubmitGate.h"
 #include "ui/UICheckBoxDelegate.h"
 
 #include <memory>
@@ -22,7 +23,9 @@ class UICheckBox;
 
 // Signs a member of staff in: the staff check, then the shop information,
 // both stored in the settings the other screens read. Always pushed; it
-// closes itself once both replies have been stored.
+// closes itself once both replies have been stored. One tap sends one
+// staff check and one shop request: the button sends nothing more until
+// they have ended, however they end.
 class LoginViewController : public BaseViewController, public UICheckBoxDelegate {
 public:
     using ImagePtr = std::shared_ptr<const graphics::Image>;
@@ -75,4 +78,7 @@ private:
     std::shared_ptr<UICheckBox> m_cb;
     foundation::Subscription m_keyboardWillShow;
     foundation::Subscription m_keyboardWillHide;
+    // Closed from the tap until the staff check and the shop request that
+    // follows it have ended.
+    SubmitGate m_signInGate;
 };

@@ -1,4 +1,6 @@
 #include "api/DesCipher.h"
+#include "api/URLConfig.h"
+#include "platform/kit/AlertView.h"
 #include "platform/kit/NavigationController.h"
 #include "platform/kit/Screen.h"
 #include "platform/kit/TextField.h"
@@ -27,13 +29,32 @@ protected:
         m_toasts.clear();
     }
 
-    void signIn(const std::string& user, const std::string& password)
+    void fill(const std::string& user, const std::string& password)
     {
         InputDriver::clear(*m_login->tvUserName());
         InputDriver::type(*m_login->tvUserName(), user);
+        InputDriver::clear(*m_login->tvPassword());
         InputDriver::type(*m_login->tvPassword(), password);
+    }
+    void signIn(const std::string& user, const std::string& password)
+    {
+        fill(user, password);
         ASSERT_TRUE(tap("btnLogin"));
         harness.runUntilIdle();
+    }
+    // The sign-in screen opened from a screen pushed over the tab's root, as
+    // the pay-way screen opens it through a refused key.
+    std::shared_ptr<BaseViewController> signInFromPushedScreen()
+    {
+        stack()->popToRootViewControllerAnimated(false);
+        auto asking = std::make_shared<BaseViewController>();
+        push(asking);
+        asking->toLogin();
+        settle();
+        m_login = top<LoginViewController>();
+        EXPECT_TRUE(m_login);
+        m_toasts.clear();
+        return asking;
     }
 
     // Answers every signed request with this plain text, encrypted as the
@@ -122,6 +143,52 @@ TEST_F(SignInTest, remembered_name_fills_the_field_on_next_visit)
     ASSERT_TRUE(again);
     EXPECT_EQ(again->tvUserName()->text(), "cashier");
     EXPECT_EQ(again->tvPassword()->text(), "");
+}
+
+TEST_F(SignInTest, taps_while_signing_in_send_nothing_and_only_the_sign_in_screen_closes)
+{
+    auto asking = signInFromPushedScreen();
+    fill("boss", "123456");
+    slowReplies(URLConfig::CHECK_STAFF, 2000);
+    slowReplies(URLConfig::GET_SHOP_INFO, 2000);
+    ASSERT_TRUE(tap("btnLogin"));
+    ASSERT_TRUE(tap("btnLogin"));
+    harness.advance(2.5);
+    ASSERT_EQ(count(URLConfig::GET_SHOP_INFO), 1u);
+    ASSERT_TRUE(tap("btnLogin")) << "the shop request is still out";
+    harness.advance(3);
+
+    EXPECT_EQ(pathsRequested(),
+        (std::vector<std::string> { "/PayApi/OfflinePay/checkStaff/", "/PayApi/OfflinePay/getShopInfo/" }));
+    EXPECT_EQ(m_toasts, (std::vector<std::string> { "登录成功！" }));
+    EXPECT_EQ(top(), asking);
+    EXPECT_EQ(stack()->viewControllers().size(), 2u);
+}
+
+TEST_F(SignInTest, button_sends_again_after_a_refusal_a_failed_request_or_a_refused_key)
+{
+    fill("boss", "123456");
+    const std::pair<merchant::FaultKind, std::string_view> endings[] = {
+        { merchant::FaultKind::StatusZero, URLConfig::CHECK_STAFF },
+        { merchant::FaultKind::Drop, URLConfig::CHECK_STAFF },
+        { merchant::FaultKind::Http500, URLConfig::CHECK_STAFF },
+        { merchant::FaultKind::Http403, URLConfig::CHECK_STAFF },
+        { merchant::FaultKind::EmptyBody, URLConfig::GET_SHOP_INFO },
+        { merchant::FaultKind::Http404, URLConfig::GET_SHOP_INFO },
+    };
+    for (const auto& [kind, path] : endings) {
+        failOnce(kind, std::string(path), "稍后再试");
+        ASSERT_TRUE(tap("btnLogin"));
+        harness.runUntilIdle();
+        if (auto alert = InputDriver::visibleAlert()) {
+            EXPECT_EQ(alert, m_login->alertViewRecivKey());
+            InputDriver::pressAlertButton("取消");
+        }
+    }
+    ASSERT_TRUE(tap("btnLogin"));
+    harness.runUntilIdle();
+    EXPECT_EQ(count(URLConfig::CHECK_STAFF), 7u);
+    EXPECT_EQ(top(), m_home);
 }
 
 TEST_F(SignInTest, malformed_replies_neither_crash_nor_sign_in)

@@ -1,8 +1,10 @@
 #include "main/DemoProgram.h"
 
+#include <algorithm>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -92,6 +94,55 @@ alert 0
         ::testing::Contains(
             ::testing::StartsWith("request /Api/Alipay/modifyStaffPassword key=***&username=boss&")));
     EXPECT_EQ(run.text.find("pay-demo-key"), std::string::npos);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(SettingsProgramTest, sign_in_tapped_twice_from_a_refused_key_asks_once_and_returns_to_the_amount)
+{
+    DemoProgram program(home());
+    ASSERT_TRUE(program.start({ "--trace" }));
+    ASSERT_EQ(program.hook("fault", R"({"kind":"http403","path":"/PayApi/OfflinePay/barcode","count":1})"), 200);
+    ASSERT_EQ(
+        program.hook("fault", R"({"kind":"slow","path":"/PayApi/OfflinePay/checkStaff/","count":0,"delayMs":1500})"),
+        200);
+    DemoProgram::Run run = program.finish(signedInScript() + R"(tap btnOne
+tap btnTwo
+tap btnOK
+tap btnScan
+scan 2800000001
+idle
+alert-type 0 pay-demo-key
+alert-type 1 paysecret2026
+alert 0
+clear tvUserName
+type tvUserName boss
+type tvPassword 123456
+tap btnLogin
+tap btnLogin
+idle
+show
+tap btnScan
+scan 2800000011
+idle
+)");
+    ASSERT_EQ(run.status, 0) << run.text;
+    // From the sign-in screen the refused key opened over the pay-way screen on.
+    auto opened = std::find(run.lines.begin(), run.lines.end(), "toast key无效,请重新设置！");
+    ASSERT_NE(opened, run.lines.end()) << run.text;
+    std::vector<std::string> after(opened, run.lines.end());
+    EXPECT_EQ(countStarting(after, "request /PayApi/OfflinePay/checkStaff/"), 1) << run.text;
+    EXPECT_EQ(countStarting(after, "request /PayApi/OfflinePay/getShopInfo/"), 1) << run.text;
+    EXPECT_EQ(countStarting(after, "toast 登录成功！"), 1) << run.text;
+    EXPECT_EQ(countStarting(after, "screen ReceivableViewController"), 0) << run.text;
+    EXPECT_TRUE(inOrder(after,
+        { "screen LoginViewController", "toast 登录成功！", "screen ChoosePayWayViewController",
+            "  label labelMoney \"12.00\"",
+            "request /PayApi/OfflinePay/barcode money=12.00&dynamic_id=2800000011&m_paytype=alipay",
+            "screen PayResultViewController" }))
+        << run.text;
 }
 
 } // namespace
