@@ -6,9 +6,11 @@
 #include "app/HomeViewController.h"
 #include "app/MainStoryboard.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/kit/NavigationController.h"
 #include "platform/kit/Registry.h"
 #include "platform/kit/Screen.h"
 #include "platform/kit/TabBar.h"
+#include "platform/kit/TabBarController.h"
 #include "platform/kit/TabBarItem.h"
 #include "platform/kit/Window.h"
 #include "ui/BaseViewController.h"
@@ -54,6 +56,24 @@ bool AppDelegate::applicationDidFinishLaunchingWithOptions(kit::Application&, co
     });
     SignedClientUi::install(std::make_shared<AppSignedClientUi>());
     return true;
+}
+
+std::shared_ptr<BaseViewController> AppDelegate::shownScreen() const
+{
+    if (!m_window)
+        return nullptr;
+    auto shown = m_window->rootViewController();
+    if (auto tabs = std::dynamic_pointer_cast<kit::TabBarController>(shown))
+        shown = tabs->selectedViewController();
+    auto navigation = std::dynamic_pointer_cast<kit::NavigationController>(shown);
+    if (!navigation)
+        return std::dynamic_pointer_cast<BaseViewController>(shown);
+    const auto& stack = navigation->viewControllers();
+    for (auto it = stack.rbegin(); it != stack.rend(); ++it) {
+        if (auto screen = std::dynamic_pointer_cast<BaseViewController>(*it))
+            return screen;
+    }
+    return nullptr;
 }
 
 void AppDelegate::applyTabBarItems()

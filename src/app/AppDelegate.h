@@ -47,6 +47,10 @@ public:
     {
         m_currentController = std::move(controller);
     }
+    // The screen the person is on: the top of the selected tab's stack, or
+    // the nearest screen under it when the top is not one of the app's own
+    // (the code scanner). Null when none is shown (the guide).
+    std::shared_ptr<BaseViewController> shownScreen() const;
 
 private:
     void applyTabBarItems();

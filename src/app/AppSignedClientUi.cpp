@@ -7,10 +7,18 @@
 
 namespace {
 
-std::shared_ptr<BaseViewController> currentScreen()
+// The recorded screen, while it is the one shown. It may have been left
+// (popped, or on another tab), or be none at all after a fresh start on tabs
+// that record nothing (collect, settings): the alert then opens on the
+// screen the person is on, whose stack the sign-in after a new collection
+// pair goes onto, so the key can always be entered again.
+std::shared_ptr<BaseViewController> keyAlertScreen()
 {
     auto app = AppDelegate::shared();
-    return app ? app->currentController() : nullptr;
+    if (!app)
+        return nullptr;
+    auto shown = app->shownScreen();
+    return shown ? shown : app->currentController();
 }
 
 } // namespace
@@ -34,12 +42,12 @@ void AppSignedClientUi::toast(const std::string& text)
 
 void AppSignedClientUi::setReceivableKey()
 {
-    if (auto screen = currentScreen())
+    if (auto screen = keyAlertScreen())
         screen->setReceivableKey();
 }
 
 void AppSignedClientUi::setMemberKey()
 {
-    if (auto screen = currentScreen())
+    if (auto screen = keyAlertScreen())
         screen->setMemberKey();
 }

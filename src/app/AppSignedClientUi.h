@@ -2,8 +2,9 @@
 
 #include "api/SignedClientUi.h"
 
-// Gives the signed client the prompts facade and the current screen's
-// key-entry alerts.
+// Gives the signed client the prompts facade and the key-entry alerts of the
+// current screen, or of the screen the person is on when the current one is
+// not shown.
 class AppSignedClientUi : public SignedClientUi {
 public:
     std::shared_ptr<void> showProgressDialog(const std::optional<std::string>& text) override;

@@ -246,4 +246,45 @@ TEST_F(KeyAlertTest, rejected_key_opens_alert_of_its_pair_on_last_shown_screen)
     EXPECT_EQ(m_toasts, (std::vector<std::string> { "key无效,请重新设置！", "key无效,请重新设置！" }));
 }
 
+// The recorded screen is the last that ran the base appearance step; once
+// it has been left, its alert would open for a screen nobody sees, whose
+// save would push the sign-in onto a stack that is not shown.
+TEST_F(KeyAlertTest, rejected_key_opens_alert_where_the_person_is_once_the_recorded_screen_is_left)
+{
+    useDemoCollectionKeys();
+    setSetting("USER_NAME", "boss");
+    // Settings records nothing: the collect tab's screen stays recorded.
+    selectTab(3);
+    auto settings = top<BaseViewController>();
+    ASSERT_TRUE(settings);
+    ASSERT_EQ(app()->currentController(), m_screen);
+    failOnce(merchant::FaultKind::Http404);
+    NetUtilSign::doPost(URLConfig::GET_MEMBER_LIST, std::nullopt, NetUtilSign::memberKeyFlag, {},
+        [](const std::optional<std::string>&) { ADD_FAILURE() << "refused reply reached the screen"; });
+    harness.runUntilIdle();
+    ASSERT_TRUE(InputDriver::visibleAlert());
+    EXPECT_EQ(InputDriver::visibleAlert(), settings->alertViewMemberKey());
+    EXPECT_FALSE(m_screen->alertViewMemberKey());
+    InputDriver::pressAlertButton("取消");
+
+    // A screen popped off this tab stays recorded, but is gone from view.
+    auto pushed = std::make_shared<BaseViewController>();
+    push(pushed);
+    ASSERT_EQ(app()->currentController(), pushed);
+    stack()->popViewControllerAnimated(true);
+    settle();
+    ASSERT_EQ(app()->currentController(), pushed);
+    failOnce(merchant::FaultKind::Http403);
+    NetUtilSign::doPost(URLConfig::GET_SHOP_INFO, std::nullopt, NetUtilSign::receivableKeyFlag, {},
+        [](const std::optional<std::string>&) { ADD_FAILURE() << "refused reply reached the screen"; });
+    harness.runUntilIdle();
+    EXPECT_EQ(InputDriver::visibleAlert(), settings->alertViewRecivKey());
+    EXPECT_FALSE(pushed->alertViewRecivKey());
+    fillAlert("pay-key", "paysecret");
+    ASSERT_TRUE(InputDriver::pressAlertButton("确定"));
+    settle();
+    EXPECT_EQ(setting("KEY_RECEIVABLE"), "pay-key");
+    EXPECT_TRUE(top<LoginViewController>()) << "the sign-in goes onto the stack that is shown";
+}
+
 } // namespace

@@ -1,4 +1,5 @@
 #include "api/Md5Util.h"
+#include "cashier/CashierScreens.h"
 #include "hud/ProgressHUD.h"
 #include "netengine/NetworkEngine.h"
 #include "platform/foundation/RunLoop.h"
@@ -130,6 +131,41 @@ TEST_F(SettingsTest, collection_keys_need_a_shop_owner_not_just_a_right_password
     EXPECT_EQ(setting("KEY_RECEIVABLE"), "new-key");
     EXPECT_EQ(setting("USER_NAME"), "") << "a new collection pair signs the user out";
     EXPECT_TRUE(top<LoginViewController>());
+}
+
+TEST_F(
+    SettingsTest, stale_collection_key_after_a_fresh_start_opens_its_alert_here_and_a_new_one_signs_in_again)
+{
+    // A fresh start on the collect tab, whose screen, like this one, records nothing.
+    CashierScreens::registerScreens();
+    setSetting("KEY_RECEIVABLE", "stale-key");
+    launch();
+    selectTab(3);
+    m_settings = top<SettingViewController>();
+    ASSERT_TRUE(m_settings);
+    ASSERT_FALSE(app()->currentController());
+    m_toasts.clear();
+
+    ownerCheck("boss", "123456");
+    EXPECT_EQ(m_toasts, (std::vector<std::string> { "key无效,请重新设置！" }));
+    ASSERT_TRUE(InputDriver::visibleAlert()) << "the key could never be entered again from here";
+    EXPECT_EQ(InputDriver::visibleAlert(), m_settings->alertViewRecivKey());
+    InputDriver::typeIntoAlertField(0, m_backend->keys().collectionKey);
+    InputDriver::typeIntoAlertField(1, m_backend->keys().collectionSecret);
+    ASSERT_TRUE(InputDriver::pressAlertButton("确定"));
+    settle();
+    EXPECT_EQ(setting("KEY_RECEIVABLE"), m_backend->keys().collectionKey);
+    EXPECT_EQ(setting("USER_NAME"), "");
+    auto login = top<LoginViewController>();
+    ASSERT_TRUE(login);
+
+    InputDriver::clear(*login->tvUserName());
+    InputDriver::type(*login->tvUserName(), "boss");
+    InputDriver::type(*login->tvPassword(), "123456");
+    ASSERT_TRUE(tap("btnLogin"));
+    settle();
+    EXPECT_EQ(top(), m_settings);
+    EXPECT_EQ(m_settings->labelUserName()->text(), "boss");
 }
 
 TEST_F(SettingsTest, owner_check_offers_the_name_again_but_never_the_password)

@@ -1,14 +1,23 @@
 #include "main/DemoProgram.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <string>
 #include <vector>
 
 namespace {
 
 using SettingsProgramTest = DemoProgramTest;
+
+// The demo owner passes the owner check; the demo collection pair goes into
+// the key alert that follows, whatever opened it.
+constexpr const char* ownerThenDemoKey
+    = "tap btnSetKey\nalert-type 0 boss\nalert-type 1 123456\nalert 0\nidle\n"
+      "alert-type 0 pay-demo-key\nalert-type 1 paysecret2026\nalert 0\n";
 
 TEST_F(SettingsProgramTest, owner_check_password_change_then_refund_and_sign_in_with_the_new_password)
 {
@@ -31,15 +40,8 @@ alert 0
 idle
 tab 0
 tab 3
-tap btnSetKey
-alert-type 0 boss
-alert-type 1 123456
-alert 0
-idle
-alert-type 0 pay-demo-key
-alert-type 1 paysecret2026
-alert 0
-clear tvUserName
+)" + std::string(ownerThenDemoKey)
+            + R"(clear tvUserName
 type tvUserName boss
 type tvPassword 123456
 tap btnLogin
@@ -104,9 +106,10 @@ TEST_F(SettingsProgramTest, sign_in_tapped_twice_from_a_refused_key_asks_once_an
 {
     DemoProgram program(home());
     ASSERT_TRUE(program.start({ "--trace" }));
-    ASSERT_EQ(program.hook("fault", R"({"kind":"http403","path":"/PayApi/OfflinePay/barcode","count":1})"), 200);
     ASSERT_EQ(
-        program.hook("fault", R"({"kind":"slow","path":"/PayApi/OfflinePay/checkStaff/","count":0,"delayMs":1500})"),
+        program.hook("fault", R"({"kind":"http403","path":"/PayApi/OfflinePay/barcode","count":1})"), 200);
+    ASSERT_EQ(program.hook("fault",
+                  R"({"kind":"slow","path":"/PayApi/OfflinePay/checkStaff/","count":0,"delayMs":1500})"),
         200);
     DemoProgram::Run run = program.finish(signedInScript() + R"(tap btnOne
 tap btnTwo
@@ -142,6 +145,42 @@ idle
             "  label labelMoney \"12.00\"",
             "request /PayApi/OfflinePay/barcode money=12.00&dynamic_id=2800000011&m_paytype=alipay",
             "screen PayResultViewController" }))
+        << run.text;
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(SettingsProgramTest, stale_collection_key_after_a_fresh_start_is_asked_for_again_from_the_settings)
+{
+    DemoProgram::Run first = runProgram(signedInScript());
+    ASSERT_EQ(first.status, 0) << first.text;
+    // The merchant's collection key changed meanwhile: the stored one is refused.
+    std::filesystem::path settings = home() / "config" / "defaults.json";
+    std::string text;
+    {
+        std::ifstream in(settings);
+        text.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    auto at = text.find("\"pay-demo-key\"");
+    ASSERT_NE(at, std::string::npos) << text;
+    text.replace(at, std::string("\"pay-demo-key\"").size(), "\"stale-key\"");
+    std::ofstream(settings) << text;
+
+    DemoProgram::Run run = runProgram("tab 3\n" + std::string(ownerThenDemoKey) + R"(type tvPassword 123456
+tap btnLogin
+idle
+show
+)",
+        { "--trace" });
+    ASSERT_EQ(run.status, 0) << run.text;
+    std::string const staffCheck
+        = "request /PayApi/OfflinePay/checkStaff/ username=boss&password=e10adc3949ba59abbe56e057f20f883e";
+    EXPECT_TRUE(inOrder(run.lines,
+        { "screen SettingViewController", "alert 验证店长权限", staffCheck, "toast key无效,请重新设置！",
+            "alert 设置收款key", "screen LoginViewController", "toast 设置成功！", staffCheck,
+            "toast 登录成功！", "screen SettingViewController", "  label labelUserName \"boss\"" }))
         << run.text;
 }
 
