@@ -248,7 +248,8 @@ TEST_F(KeyAlertTest, rejected_key_opens_alert_of_its_pair_on_last_shown_screen)
 
 // The recorded screen is the last that ran the base appearance step; once
 // it has been left, its alert would open for a screen nobody sees, whose
-// save would push the sign-in onto a stack that is not shown.
+// save would push the sign-in onto a stack that is not shown (the settings
+// flow saves one).
 TEST_F(KeyAlertTest, rejected_key_opens_alert_where_the_person_is_once_the_recorded_screen_is_left)
 {
     useDemoCollectionKeys();
@@ -280,11 +281,6 @@ TEST_F(KeyAlertTest, rejected_key_opens_alert_where_the_person_is_once_the_recor
     harness.runUntilIdle();
     EXPECT_EQ(InputDriver::visibleAlert(), settings->alertViewRecivKey());
     EXPECT_FALSE(pushed->alertViewRecivKey());
-    fillAlert("pay-key", "paysecret");
-    ASSERT_TRUE(InputDriver::pressAlertButton("确定"));
-    settle();
-    EXPECT_EQ(setting("KEY_RECEIVABLE"), "pay-key");
-    EXPECT_TRUE(top<LoginViewController>()) << "the sign-in goes onto the stack that is shown";
 }
 
 } // namespace

@@ -139,18 +139,6 @@ TEST_F(CardFlow,
     EXPECT_EQ(m_toasts, (std::vector<std::string> { "key无效,请重新设置！" }));
     EXPECT_EQ(InputDriver::visibleAlert(), cards->alertViewMemberKey());
     ASSERT_TRUE(InputDriver::pressAlertButton("取消"));
-
-    // With the key back, a scan verifies under the type shown, once while out.
-    useDemoCollectionKeys();
-    ASSERT_TRUE(tap("btnWxVolume"));
-    slowReplies(URLConfig::VERIFY_CODE, 2000);
-    cards->scanCallback("660000000003");
-    cards->scanCallback("660000000003");
-    harness.advance(3);
-    verifies = requestsTo(URLConfig::VERIFY_CODE);
-    ASSERT_EQ(verifies.size(), 3u);
-    EXPECT_EQ(sent(verifies[2], "vcode"), "660000000003");
-    EXPECT_EQ(sent(verifies[2], "passtype"), "wxPass");
 }
 
 TEST_F(CardFlow, send_records_ask_every_state_and_open_a_record_without_a_use_date_blank)

@@ -247,27 +247,6 @@ TEST_F(TableViewTest, onlyVisibleRowsHaveCellsAndScrolledOutCellsAreReused)
     EXPECT_EQ(table->indexPathsForVisibleRows().front(), (IndexPath { 0, 20 }));
 }
 
-TEST_F(TableViewTest, aReloadWithFewerRowsShowsThemInsteadOfTheBlankPastTheirEnd)
-{
-    auto window = std::make_shared<kit::Window>(graphics::Rect(0, 0, 320, 568));
-    window->addSubview(table);
-    rows->rows = { 100 };
-    table->reloadData();
-    table->setContentOffset({ 0, 3000 });
-
-    rows->rows = { 30 };
-    table->reloadData();
-    EXPECT_EQ(table->contentOffset().y, 1500 - 480);
-    EXPECT_EQ(table->indexPathsForVisibleRows().back(), (IndexPath { 0, 29 }));
-
-    rows->rows = { 8 };
-    table->reloadData();
-    EXPECT_EQ(table->contentOffset().y, 0);
-    EXPECT_EQ(table->visibleCells().size(), 8u);
-    EXPECT_TRUE(InputDriver::selectRow(*table, { 0, 0 }));
-    EXPECT_EQ(rows->taps, (std::vector<std::string> { "select 0.0" }));
-}
-
 TEST_F(TableViewTest, rowTapDeselectsThePreviousRowFirst)
 {
     auto window = std::make_shared<kit::Window>(graphics::Rect(0, 0, 320, 568));
