@@ -13,6 +13,30 @@ char lowered(char c)
 
 } // namespace
 
+bool HTTPHeaders::isToken(std::string_view text)
+{
+    auto isTokenCharacter = [](char c) {
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))
+            return true;
+        return std::string_view("!#$%&'*+-.^_`|~").find(c) != std::string_view::npos;
+    };
+    return !text.empty() && std::all_of(text.begin(), text.end(), isTokenCharacter);
+}
+
+bool HTTPHeaders::isSafeValue(std::string_view value)
+{
+    return value.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+}
+
+std::string_view HTTPHeaders::trimmed(std::string_view text)
+{
+    auto const first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    auto const last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
 bool HTTPHeaders::namesEqual(std::string_view a, std::string_view b)
 {
     return a.size() == b.size()

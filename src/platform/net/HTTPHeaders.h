@@ -25,6 +25,12 @@ public:
     bool empty() const { return m_fields.empty(); }
 
     static bool namesEqual(std::string_view a, std::string_view b);
+    // A token (RFC 9110, 5.6.2): what a field name or a method must be.
+    static bool isToken(std::string_view text);
+    // A value holding a line break (or a NUL) would write header lines of its own.
+    static bool isSafeValue(std::string_view value);
+    // Without the spaces and tabs around it.
+    static std::string_view trimmed(std::string_view text);
 
 private:
     std::vector<Field>::iterator find(std::string_view name);

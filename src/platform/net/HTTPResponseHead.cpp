@@ -4,19 +4,6 @@
 
 namespace net {
 
-namespace {
-
-std::string_view trimmed(std::string_view text)
-{
-    auto const first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    auto const last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
-
-} // namespace
-
 HTTPResponseHead::State HTTPResponseHead::refuse(std::string why)
 {
     m_state = State::Refused;
@@ -63,7 +50,7 @@ HTTPResponseHead::State HTTPResponseHead::addLine(std::string_view line)
         return m_state;
     }
     if ((line.front() == ' ' || line.front() == '\t') && !m_fields.empty()) {
-        m_fields.back().second.append(" ").append(trimmed(line));
+        m_fields.back().second.append(" ").append(HTTPHeaders::trimmed(line));
         return m_state;
     }
     auto const colon = line.find(':');
@@ -71,8 +58,8 @@ HTTPResponseHead::State HTTPResponseHead::addLine(std::string_view line)
         return m_state;
     if (m_fields.size() >= maxFields)
         return refuse("The response has too many header fields.");
-    m_fields.emplace_back(
-        std::string(trimmed(line.substr(0, colon))), std::string(trimmed(line.substr(colon + 1))));
+    m_fields.emplace_back(std::string(HTTPHeaders::trimmed(line.substr(0, colon))),
+        std::string(HTTPHeaders::trimmed(line.substr(colon + 1))));
     return m_state;
 }
 

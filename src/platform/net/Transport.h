@@ -34,6 +34,10 @@ public:
         // Request body bytes sent so far, of how many; optional for a transport.
         std::function<void(int64_t totalBytesSent, int64_t totalBytesExpected)> didSendBodyData;
         std::function<void(const std::optional<URLError>&)> didComplete;
+        // Asked, before didComplete, whether a response fetched from the network may
+        // go into the URL cache; only a caching transport asks, and never for a
+        // response the cache served. Without it the answer is yes.
+        std::function<bool(const HTTPURLResponse&)> willCacheResponse;
     };
 
     virtual ~Transport() = default;

@@ -4,6 +4,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/net/HTTPRedirect.h"
 #include "platform/net/Transport.h"
+#include "platform/net/URLCachingTransport.h"
 
 #include <condition_variable>
 #include <mutex>
@@ -61,7 +62,8 @@ void load(URLRequest request, int redirectsLeft, Finish finish)
         else
             load(std::move(*hop->step.next), redirectsLeft - 1, std::move(finish));
     };
-    Transport::current()->start(std::move(request), std::move(events));
+    auto transport = URLCachingTransport::forRequest(request, Transport::current());
+    transport->start(std::move(request), std::move(events));
 }
 
 } // namespace
@@ -99,8 +101,9 @@ std::optional<std::string> URLConnection::dataWithContentsOfURL(const std::strin
     auto wait = std::make_shared<Wait>();
     bool const onMainThread = foundation::RunLoop::isMainThread();
 
+    // Its one caller reads payment QR codes, which must come from the server itself.
     URLRequest request(
-        url, URLRequestCachePolicy::UseProtocolCachePolicy, URLRequest::defaultTimeoutInterval);
+        url, URLRequestCachePolicy::ReloadIgnoringLocalCacheData, URLRequest::defaultTimeoutInterval);
     load(std::move(request), maxRedirects, [wait, onMainThread](Outcome outcome) {
         {
             std::lock_guard lock(wait->mutex);

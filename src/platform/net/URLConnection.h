@@ -21,7 +21,8 @@ namespace net {
 // under the request's redirect policy (HTTPRedirect says how): the response handed
 // back is the last one, from the URL it names. Each hop has the whole time-out,
 // deadline and reply limit; past 16 redirects the request fails with
-// HTTPTooManyRedirects.
+// HTTPTooManyRedirects. A GET whose cache policy reads the URL cache may be answered
+// from it (URLCachingTransport says when).
 class URLConnection {
 public:
     // The response and the data are both present exactly when a complete response
@@ -36,9 +37,9 @@ public:
     static void sendAsynchronousRequest(
         URLRequest request, std::shared_ptr<foundation::DispatchQueue> queue, CompletionHandler handler);
 
-    // Reads the whole resource with a GET and a 60 s time-out, blocking the caller: the
-    // body whatever the status, nothing on a failure. Meant for a worker queue; on the
-    // main thread it keeps the main loop turning while it waits.
+    // Reads the whole resource with a GET and a 60 s time-out, never from the URL cache,
+    // blocking the caller: the body whatever the status, nothing on a failure. Meant for
+    // a worker queue; on the main thread it keeps the main loop turning while it waits.
     static std::optional<std::string> dataWithContentsOfURL(const std::string& url);
 };
 

@@ -28,6 +28,8 @@ std::string_view URLError::standardDescription(int code)
         return "The network connection was lost.";
     case HTTPTooManyRedirects:
         return "There were too many redirects.";
+    case ResourceUnavailable:
+        return "The resource is not in the cache and the request may not load it.";
     case NotConnectedToInternet:
         return "The device is not connected to a network.";
     case BadServerResponse:

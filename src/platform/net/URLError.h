@@ -21,6 +21,7 @@ public:
         CannotConnectToHost = -1004,
         NetworkConnectionLost = -1005,
         HTTPTooManyRedirects = -1007,
+        ResourceUnavailable = -1008,
         NotConnectedToInternet = -1009,
         BadServerResponse = -1011,
         UserCancelledAuthentication = -1012,

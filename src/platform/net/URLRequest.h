@@ -10,12 +10,20 @@
 
 namespace net {
 
-// Only recorded for now: nothing in the process keeps a response cache, so every
-// policy loads from the network.
+// How a GET uses the URL cache (URLCache). Only the loaders that put a URLCachingTransport
+// in front of the network read it (URLConnection and the image downloader); every
+// other request goes straight to the network.
 enum class URLRequestCachePolicy {
+    // HTTP's own rules: a fresh stored response is the answer, a stale one with a
+    // validator is asked after conditionally, and what comes back is stored when
+    // the reply allows it.
     UseProtocolCachePolicy = 0,
+    // Neither read nor stored.
     ReloadIgnoringLocalCacheData = 1,
+    // Any stored response, however old; the network only without one.
     ReturnCacheDataElseLoad = 2,
+    // Any stored response, however old; without one the request fails with
+    // ResourceUnavailable.
     ReturnCacheDataDontLoad = 3,
 };
 
@@ -123,6 +131,12 @@ public:
     URLRequestCachePolicy cachePolicy() const { return m_cachePolicy; }
     void setCachePolicy(URLRequestCachePolicy policy) { m_cachePolicy = policy; }
 
+    // Whether the request sends the cookies of the process's cookie store
+    // (HTTPCookieStorage) and keeps those its replies set. Off unless asked: the
+    // signed client's requests never carry a cookie.
+    bool httpShouldHandleCookies() const { return m_httpShouldHandleCookies; }
+    void setHTTPShouldHandleCookies(bool handle) { m_httpShouldHandleCookies = handle; }
+
     const HTTPHeaders& allHTTPHeaderFields() const { return m_headers; }
     std::optional<std::string> valueForHTTPHeaderField(std::string_view field) const
     {
@@ -148,6 +162,7 @@ private:
     std::optional<HTTPAuthentication> m_httpAuthentication;
     std::optional<ClientCertificate> m_clientCertificate;
     bool m_allowsInvalidCertificates { false };
+    bool m_httpShouldHandleCookies { false };
     URLRequestCachePolicy m_cachePolicy;
     HTTPHeaders m_headers;
 };
