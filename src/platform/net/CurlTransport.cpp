@@ -1,6 +1,7 @@
 #include "platform/net/CurlTransport.h"
 
 #include "platform/foundation/PostBatch.h"
+#include "platform/net/HTTPCookieStorage.h"
 #include "platform/net/HTTPResponseHead.h"
 
 #include <algorithm>
@@ -26,24 +27,6 @@ constexpr int maxPollMilliseconds = 1000;
 // Header fields whose values curl works out from the body; a caller's own value
 // could contradict the bytes actually sent and corrupt the message framing.
 constexpr std::string_view framingFields[] = { "Content-Length", "Transfer-Encoding" };
-
-bool isTokenCharacter(char c)
-{
-    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))
-        return true;
-    return std::string_view("!#$%&'*+-.^_`|~").find(c) != std::string_view::npos;
-}
-
-bool isToken(std::string_view text)
-{
-    return !text.empty() && std::all_of(text.begin(), text.end(), isTokenCharacter);
-}
-
-// A value holding a line break would let it write header lines of its own.
-bool isSafeFieldValue(std::string_view value)
-{
-    return value.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
-}
 
 int urlErrorCode(CURLcode result, long osErrno)
 {
@@ -95,14 +78,20 @@ int transferIndex()
     return index;
 }
 
-void initialiseCurlOnce()
+bool isSetCookieLine(std::string_view line)
+{
+    constexpr std::string_view name = "set-cookie:";
+    return line.size() > name.size() && HTTPHeaders::namesEqual(line.substr(0, name.size()), name);
+}
+
+} // namespace
+
+void CurlTransport::initialiseCurl()
 {
     // curl_global_init is not safe to race with other curl calls; a function-local
     // static runs it exactly once before any handle exists.
     [[maybe_unused]] static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
 }
-
-} // namespace
 
 struct CurlTransport::Multi {
     CURLM* handle { curl_multi_init() };
@@ -121,6 +110,9 @@ struct CurlTransport::Transfer {
     URLRequest request;
     Events events;
     std::shared_ptr<std::atomic<bool>> cancelled;
+    // Only for a request that handles cookies; outlives `easy`, which uses its store.
+    std::shared_ptr<HTTPCookieStorage> cookies;
+    bool cookiesChanged { false };
 
     CURL* easy { nullptr };
     curl_slist* headerList { nullptr };
@@ -217,7 +209,7 @@ std::optional<URLError> CurlTransport::Transfer::configure()
     auto const& url = request.url();
     if (url.empty())
         return URLError(URLError::BadURL, url);
-    if (!isToken(request.httpMethod()))
+    if (!HTTPHeaders::isToken(request.httpMethod()))
         return URLError(URLError::Unknown, url, "The HTTP method is not a valid token.");
 
     for (auto const& [name, value] : request.allHTTPHeaderFields().fields()) {
@@ -225,7 +217,7 @@ std::optional<URLError> CurlTransport::Transfer::configure()
                 [&fieldName = name](
                     std::string_view field) { return HTTPHeaders::namesEqual(field, fieldName); }))
             continue;
-        if (!isToken(name) || !isSafeFieldValue(value))
+        if (!HTTPHeaders::isToken(name) || !HTTPHeaders::isSafeValue(value))
             return URLError(URLError::Unknown, url, "A header field cannot be sent as written.");
         // "Name:" would tell curl to drop the field; "Name;" sends it empty.
         auto line = value.empty() ? name + ";" : name + ": " + value;
@@ -267,6 +259,11 @@ std::optional<URLError> CurlTransport::Transfer::configure()
     curl_easy_setopt(easy, CURLOPT_XFERINFODATA, this);
     curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
 
+    if (request.httpShouldHandleCookies()) {
+        cookies = HTTPCookieStorage::shared();
+        if (!cookies->attach(easy))
+            return URLError(URLError::Unknown, url, "The cookie store could not be attached.");
+    }
     if (auto const& authentication = request.httpAuthentication()) {
         long schemes = 0;
         if (authentication->schemes & HTTPAuthentication::Basic)
@@ -336,6 +333,8 @@ size_t CurlTransport::Transfer::onHeader(char* data, size_t size, size_t count, 
     std::string_view const line(data, size * count);
     if (line.starts_with("HTTP/"))
         transfer.answeredAttempt = transfer.attempts;
+    if (transfer.cookies && isSetCookieLine(line))
+        transfer.cookiesChanged = true;
     // A challenge curl answered itself is followed by the answer to the request
     // that carried the credentials.
     if (transfer.heldForAuthentication() && line.starts_with("HTTP/"))
@@ -451,7 +450,7 @@ int CurlTransport::Transfer::onRequestStart(void* self, char*, char*, int, int)
 
 CurlTransport::CurlTransport()
 {
-    initialiseCurlOnce();
+    initialiseCurl();
     m_multi = std::make_unique<Multi>();
 }
 
@@ -617,6 +616,8 @@ void CurlTransport::finish(Transfer& transfer, std::optional<URLError> error)
     }
     auto completion = std::move(transfer.events.didComplete);
     bool const silenced = transfer.isCancelled();
+    if (transfer.cookiesChanged)
+        transfer.cookies->cookiesChanged();
 
     std::unique_ptr<Transfer> owned;
     if (auto it = m_multi->active.find(transfer.id);

@@ -15,7 +15,8 @@ namespace net {
 // over libcurl, and reports events on that thread.
 //
 // Requests are sent as the phone's URL loading sends them: redirects are handed
-// back rather than followed, no cookies are kept, gzip and deflate bodies are asked
+// back rather than followed, cookies are sent and kept only for a request that
+// handles them (through the shared HTTPCookieStorage), gzip and deflate bodies are asked
 // for (unless the request declines) and decoded, a POST never waits for
 // "100 Continue", and only http and https are spoken.
 //
@@ -46,6 +47,9 @@ public:
 
     TaskId start(URLRequest request, Events events) override;
     void cancel(TaskId task) override;
+
+    // libcurl's process-wide set-up, done once before any handle is made.
+    static void initialiseCurl();
 
     // Joins the I/O thread. Requests still under way complete with Cancelled; requests
     // started later complete with Cancelled at once, inside start() (only ever at exit).

@@ -1,8 +1,10 @@
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Timer.h"
 #include "platform/net/CurlTransport.h"
+#include "platform/net/HTTPCookieStorage.h"
 #include "platform/net/URLConnection.h"
 
 #include <arpa/inet.h>
@@ -10,6 +12,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <httplib.h>
 #include <mutex>
@@ -153,6 +157,17 @@ protected:
         // Closing after each reply keeps no worker reading an idle connection when the
         // server stops.
         server.set_keep_alive_max_count(1);
+        // A cookie for the session and one that lasts an hour; the Cookie field a
+        // request carried, echoed.
+        server.Get("/cookie/set", [](const httplib::Request&, httplib::Response& res) {
+            res.set_header("Set-Cookie", "session=abc; Path=/");
+            res.set_header("Set-Cookie", "kept=1; Max-Age=3600; Path=/");
+        });
+        auto cookieEcho = [](const httplib::Request& req, httplib::Response& res) {
+            res.set_content(req.get_header_value("Cookie"), "text/plain");
+        };
+        server.Get("/cookie/echo", cookieEcho);
+        server.Post("/cookie/echo", cookieEcho);
         server.Get("/ok", [](const httplib::Request&, httplib::Response& res) {
             res.set_header("X-Served-By", "loopback");
             res.set_content("hello", "text/plain");
@@ -247,6 +262,26 @@ protected:
     {
         foundation::Clock::install(nullptr);
         foundation::RunLoop::main().reset();
+        m_cookieFile
+            = std::filesystem::temp_directory_path() / ("cookies-" + std::to_string(::getpid()) + ".txt");
+        std::filesystem::remove(m_cookieFile);
+        HTTPCookieStorage::setShared(HTTPCookieStorage::create(m_cookieFile));
+    }
+    void TearDown() override
+    {
+        HTTPCookieStorage::shared()->flush();
+        HTTPCookieStorage::setShared(nullptr);
+        std::filesystem::remove(m_cookieFile);
+    }
+
+    // The body of the answer to a request that does or does not handle cookies.
+    static std::optional<std::string> cookieExchange(
+        const std::string& path, bool cookies, const char* method = "GET")
+    {
+        URLRequest request(url(path), URLRequestCachePolicy::ReloadIgnoringLocalCacheData);
+        request.setHTTPMethod(method);
+        request.setHTTPShouldHandleCookies(cookies);
+        return send(std::move(request)).data;
     }
 
     static std::string url(const std::string& path)
@@ -308,6 +343,7 @@ protected:
         return received.value_or(Received {});
     }
 
+    std::filesystem::path m_cookieFile;
     static inline std::unique_ptr<httplib::Server> s_server;
     static inline std::atomic<int> s_loopHits { 0 };
     static inline std::thread s_thread;
@@ -698,4 +734,39 @@ TEST_F(URLConnectionLoopbackTest, posts_reuse_the_kept_alive_connection)
         EXPECT_EQ(await(pending).data, "ok") << method;
     }
     EXPECT_EQ(listener.connectionsAccepted(), 1);
+}
+
+TEST_F(URLConnectionLoopbackTest, a_cookie_set_by_one_reply_goes_only_with_later_requests_that_handle_cookies)
+{
+    cookieExchange("/cookie/set", false);
+    EXPECT_EQ(cookieExchange("/cookie/echo", true), "") << "a reply read without cookies sets none";
+
+    cookieExchange("/cookie/set", true);
+    auto const sent = cookieExchange("/cookie/echo", true).value_or("");
+    EXPECT_NE(sent.find("session=abc"), std::string::npos) << sent;
+    EXPECT_NE(sent.find("kept=1"), std::string::npos) << sent;
+    EXPECT_EQ(cookieExchange("/cookie/echo", false), "");
+    EXPECT_EQ(cookieExchange("/cookie/echo", false, "POST"), "") << "a signed request never carries a cookie";
+}
+
+TEST_F(URLConnectionLoopbackTest,
+    lasting_cookies_are_kept_in_a_private_file_and_session_ones_end_with_the_process)
+{
+    cookieExchange("/cookie/set", true);
+    HTTPCookieStorage::shared()->flush();
+    auto const text = foundation::Paths::readFile(m_cookieFile).valueOr("");
+    EXPECT_NE(text.find("kept\t1"), std::string::npos) << text;
+    EXPECT_EQ(text.find("session"), std::string::npos) << text;
+    EXPECT_EQ(std::filesystem::status(m_cookieFile).permissions() & std::filesystem::perms::all,
+        std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+
+    // The next process.
+    HTTPCookieStorage::setShared(HTTPCookieStorage::create(m_cookieFile));
+    EXPECT_EQ(cookieExchange("/cookie/echo", true), "kept=1");
+
+    // A file that is not a cookie file gives no cookies, and no crash.
+    std::ofstream(m_cookieFile) << "\x01\t\t\t\nSet-Cookie: x=y\n#HttpOnly_\tFALSE\n"
+                                << std::string(5000, '\t');
+    HTTPCookieStorage::setShared(HTTPCookieStorage::create(m_cookieFile));
+    EXPECT_EQ(cookieExchange("/cookie/echo", true), "");
 }
