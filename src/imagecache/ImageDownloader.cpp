@@ -164,6 +164,7 @@ std::shared_ptr<ImageDownloaderOperation> ImageDownloader::makeOperation(
         timeout);
     // Only the caller who knows the server may waive its certificate checks.
     request.setAllowsInvalidCertificates((options & FetchAllowInvalidCertificates) != 0);
+    request.setHTTPShouldHandleCookies((options & FetchHandleCookies) != 0);
     net::HTTPHeaders const headers = m_headersFilter ? m_headersFilter(url, m_HTTPHeaders) : m_HTTPHeaders;
     for (const auto& [name, value] : headers.fields())
         request.setValueForHTTPHeaderField(value, name);

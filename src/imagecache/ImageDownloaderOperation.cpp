@@ -8,6 +8,8 @@
 #include "platform/graphics/ImageProbe.h"
 #include "platform/graphics/ProgressiveDecoder.h"
 #include "platform/net/HTTPRedirect.h"
+#include "platform/net/URLCache.h"
+#include "platform/net/URLCachingTransport.h"
 
 #include <algorithm>
 
@@ -104,6 +106,10 @@ void ImageDownloaderOperation::begin()
     }
     if (!m_transport)
         m_transport = net::Transport::current();
+    if (net::URLCachingTransport::usesCache(m_request)) {
+        m_urlCache = net::URLCache::shared();
+        m_transport = std::make_shared<net::URLCachingTransport>(m_transport, m_urlCache);
+    }
     send(m_request);
     progress(0, -1);
     postOnMain(startNotification);
@@ -139,6 +145,13 @@ void ImageDownloaderOperation::send(net::URLRequest request)
                 self->didComplete(error);
         });
     };
+    // Asked on the network thread before its didComplete is queued, so the flag
+    // is down by the time the completion looks at it.
+    events.willCacheResponse
+        = [fromCache = m_responseFromCache, policy = m_request.cachePolicy()](const net::HTTPURLResponse&) {
+              fromCache->store(false);
+              return policy != net::URLRequestCachePolicy::ReloadIgnoringLocalCacheData;
+          };
     m_task = m_transport->start(std::move(request), std::move(events));
 }
 
@@ -271,6 +284,15 @@ void ImageDownloaderOperation::finishLoading()
 {
     postOnMain(stopNotification);
     postOnMain(finishNotification);
+    if (!m_urlCache || !m_urlCache->hasCachedResponseForRequest(m_request))
+        m_responseFromCache->store(false);
+    if ((m_options & FetchIgnoreCachedResponse) && m_responseFromCache->load()) {
+        // The caller already shows this picture: nothing to decode.
+        if (CompletedBlock completed = std::exchange(m_completedBlock, nullptr))
+            completed(nullptr, std::nullopt, std::nullopt, true);
+        done();
+        return;
+    }
     std::optional<graphics::ImageProbe::Footprint> footprint;
     if (m_decodeBudget && m_completedBlock && !m_imageData.empty())
         footprint = graphics::ImageProbe::probe(ImageDecoding::bytesOf(m_imageData), ImageDecoding::gifLimits());

@@ -20,6 +20,10 @@ namespace foundation {
 class DispatchQueue;
 }
 
+namespace net {
+class URLCache;
+}
+
 namespace imagecache {
 
 // One image download: a concurrent operation that moves the request through
@@ -36,6 +40,11 @@ namespace imagecache {
 // shares, so every event is handed at once to a serial queue of this
 // operation: decoding and the completion (which may wait for the main thread)
 // run there, never on the network thread.
+//
+// A request whose cache policy reads the URL cache (FetchUseURLCache) goes
+// through the shared URLCache. With FetchIgnoreCachedResponse an answer the
+// cache gave (fresh, or confirmed by a 304) completes with no image and no
+// error: the caller already shows what it had.
 class ImageDownloaderOperation : public foundation::Operation, public ImageOperation {
 public:
     using ProgressBlock = std::function<void(std::int64_t receivedSize, std::int64_t expectedSize)>;
@@ -114,6 +123,11 @@ private:
     CancelBlock m_cancelBlock;
     std::shared_ptr<foundation::DispatchQueue> m_queue;
     std::shared_ptr<net::Transport> m_transport;
+    // The URL cache the request goes through, when it uses one.
+    std::shared_ptr<net::URLCache> m_urlCache;
+    // Until a response from the network is offered to the URL cache, the answer
+    // may be the cache's own.
+    std::shared_ptr<std::atomic<bool>> m_responseFromCache = std::make_shared<std::atomic<bool>>(true);
     std::optional<net::Transport::TaskId> m_task;
     net::URLRequest m_current;
     std::optional<net::URLRequest> m_next;

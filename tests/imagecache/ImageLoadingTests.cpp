@@ -88,6 +88,83 @@ TEST_F(ImageLoading, RefreshDeliversTheCachedImageThenTheNewOne)
     EXPECT_EQ(s_server->hits("/img/red.png"), 2);
 }
 
+// A refresh that the server answers "not modified" (or that the URL cache
+// answers itself) must not hand the same picture over a second time.
+TEST_F(ImageLoading, RefreshCompletesAgainOnlyWhenThePictureChanged)
+{
+    auto refresh = [&](const std::string& path) {
+        auto result = load(url(path), LoadRefreshCached);
+        EXPECT_TRUE(runUntil([&] { return result->calls > 0 && !m_manager->isRunning(); }));
+        return result;
+    };
+    ASSERT_TRUE(refresh("/etag/a.png")->image);
+    auto unchanged = refresh("/etag/a.png");
+    EXPECT_EQ(unchanged->calls, 1);
+    EXPECT_EQ(unchanged->source, ImageCacheSource::Memory);
+    EXPECT_EQ(s_server->hits("/etag/a.png"), 2);
+
+    s_server->setVersion("a", 2);
+    auto changed = refresh("/etag/a.png");
+    EXPECT_EQ(changed->calls, 2);
+    ASSERT_TRUE(changed->image);
+    EXPECT_EQ(changed->image->pixelAt(0, 0).premultipliedArgb(), 0xff0000ffu);
+    EXPECT_EQ(changed->source, ImageCacheSource::None);
+
+    // Still fresh in the URL cache: no request leaves at all.
+    ASSERT_TRUE(refresh("/fresh/a.png")->image);
+    EXPECT_EQ(refresh("/fresh/a.png")->calls, 1);
+    EXPECT_EQ(s_server->hits("/fresh/a.png"), 1);
+
+    // Without a refresh the URL cache is neither read nor filled.
+    ASSERT_TRUE(loaded(url("/fresh/b.png"))->image);
+    m_cache->clearMemory();
+    m_cache->clearDisk();
+    ASSERT_TRUE(loaded(url("/fresh/b.png"))->image);
+    EXPECT_EQ(s_server->hits("/fresh/b.png"), 2);
+}
+
+TEST_F(ImageLoading, IgnoringCachedResponsesDropsOnlyWhatTheURLCacheAnswered)
+{
+    struct Fetched {
+        int calls = 0;
+        ImagePtr image;
+        std::optional<ImageError> error;
+    };
+    auto fetch = [&](unsigned options) {
+        auto fetched = std::make_shared<Fetched>();
+        m_downloader->downloadImageWithURL(url("/fresh/c.png"), options, nullptr,
+            [fetched](ImagePtr image, auto const&, std::optional<ImageError> error, bool) {
+                fetched->image = std::move(image);
+                fetched->error = std::move(error);
+                ++fetched->calls;
+            });
+        EXPECT_TRUE(
+            runUntil([&] { return fetched->calls > 0 && m_downloader->currentDownloadCount() == 0; }));
+        return fetched;
+    };
+    EXPECT_TRUE(fetch(FetchIgnoreCachedResponse)->image) << "the network's answer is never dropped";
+    EXPECT_TRUE(fetch(FetchUseURLCache | FetchIgnoreCachedResponse)->image) << "nor one going into the cache";
+    auto const fromCache = fetch(FetchUseURLCache | FetchIgnoreCachedResponse);
+    EXPECT_EQ(fromCache->calls, 1);
+    EXPECT_FALSE(fromCache->image);
+    EXPECT_FALSE(fromCache->error);
+    EXPECT_TRUE(fetch(FetchUseURLCache)->image);
+    EXPECT_EQ(s_server->hits("/fresh/c.png"), 2);
+}
+
+TEST_F(ImageLoading, CookiesGoOnlyWithLoadsThatHandleThem)
+{
+    ASSERT_TRUE(loaded(url("/cookie/set.png?plain"))->image);
+    ASSERT_TRUE(loaded(url("/cookie/seen.png?1"), LoadHandleCookies)->image);
+    EXPECT_EQ(s_server->lastCookie(), "");
+
+    ASSERT_TRUE(loaded(url("/cookie/set.png?handled"), LoadHandleCookies)->image);
+    ASSERT_TRUE(loaded(url("/cookie/seen.png?2"), LoadHandleCookies)->image);
+    EXPECT_EQ(s_server->lastCookie(), "portrait=1");
+    ASSERT_TRUE(loaded(url("/cookie/seen.png?3"))->image);
+    EXPECT_EQ(s_server->lastCookie(), "");
+}
+
 // A portrait that was not there stays unasked for; one the server could not
 // serve for a moment comes back with the server.
 TEST_F(ImageLoading, OnlyPermanentFailuresAreRememberedForTheRun)

@@ -13,8 +13,9 @@
 
 // Pictures over loopback HTTP, with the answers a picture server can give:
 // redirects, 304, 404, 500, a lying or endless body, a slow answer held
-// until the test lets it go, and pictures sent part of the way at once and
-// the rest when the test lets it go. Counts the requests for each path.
+// until the test lets it go, pictures sent part of the way at once and the
+// rest when the test lets it go, pictures with validators or a lifetime, and
+// cookies. Counts the requests for each path.
 class ImageTestServer {
 public:
     ImageTestServer()
@@ -54,6 +55,38 @@ public:
             count(req.path);
             res.status = std::stoi(req.matches[1]);
         });
+        // A validator for its version, answered 304 when the client holds it;
+        // version 1 is red, later ones blue.
+        m_server.Get(R"(/etag/(\w+)\.png)", [this, png](const httplib::Request& req, httplib::Response& res) {
+            count(req.path);
+            int version;
+            {
+                std::lock_guard lock(m_mutex);
+                version = m_versions.try_emplace(req.matches[1], 1).first->second;
+            }
+            auto const etag = "\"v" + std::to_string(version) + "\"";
+            res.set_header("ETag", etag);
+            if (req.get_header_value("If-None-Match") == etag) {
+                res.status = 304;
+                return;
+            }
+            res.set_content(png(version == 1 ? 0xffff0000 : 0xff0000ff), "image/png");
+        });
+        m_server.Get(
+            R"(/fresh/(\w+)\.png)", [this, png](const httplib::Request& req, httplib::Response& res) {
+                count(req.path);
+                res.set_header("Cache-Control", "max-age=3600");
+                res.set_content(png(0xff00ff00), "image/png");
+            });
+        m_server.Get(
+            R"(/cookie/(\w+)\.png)", [this, png](const httplib::Request& req, httplib::Response& res) {
+                count(req.path);
+                if (req.matches[1] == "set")
+                    res.set_header("Set-Cookie", "portrait=1; Max-Age=3600; Path=/");
+                std::lock_guard lock(m_mutex);
+                m_lastCookie = req.get_header_value("Cookie");
+                res.set_content(png(0xff00ff00), "image/png");
+            });
         m_server.Get("/garbage.png", [this](const httplib::Request& req, httplib::Response& res) {
             count(req.path);
             res.set_content("this is no picture", "image/png");
@@ -119,7 +152,20 @@ public:
         std::lock_guard lock(m_mutex);
         m_hits.clear();
         m_order.clear();
+        m_versions.clear();
+        m_lastCookie.clear();
         m_open = false;
+    }
+    void setVersion(const std::string& name, int version)
+    {
+        std::lock_guard lock(m_mutex);
+        m_versions[name] = version;
+    }
+    // The Cookie field of the last request for a cookie picture.
+    std::string lastCookie()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_lastCookie;
     }
     // Lets every held slow answer go, and later ones through at once.
     void release()
@@ -145,4 +191,6 @@ private:
     bool m_open = false;
     std::map<std::string, int> m_hits;
     std::vector<std::string> m_order;
+    std::map<std::string, int> m_versions;
+    std::string m_lastCookie;
 };

@@ -5,6 +5,8 @@
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Timer.h"
+#include "platform/net/HTTPCookieStorage.h"
+#include "platform/net/URLCache.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -37,6 +39,9 @@ protected:
         m_directory = std::filesystem::temp_directory_path()
             / ("imagecache-test-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
         m_cache = imagecache::ImageCache::create("test", m_directory);
+        // The process's URL cache and cookies are the test's own too.
+        net::URLCache::setShared(net::URLCache::create(1 << 20, 1 << 22, m_directory / "URLCache"));
+        net::HTTPCookieStorage::setShared(net::HTTPCookieStorage::create(m_directory / "cookies.txt"));
         m_downloader = imagecache::ImageDownloader::create();
         m_manager = imagecache::ImageManager::create(m_cache, m_downloader);
     }
@@ -46,6 +51,10 @@ protected:
         s_server->release();
         m_manager->cancelAll();
         runUntil([&] { return m_downloader->currentDownloadCount() == 0; });
+        net::URLCache::shared()->flush();
+        net::URLCache::setShared(nullptr);
+        net::HTTPCookieStorage::shared()->flush();
+        net::HTTPCookieStorage::setShared(nullptr);
         std::error_code error;
         std::filesystem::remove_all(m_directory, error);
     }
