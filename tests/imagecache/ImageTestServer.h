@@ -107,7 +107,7 @@ public:
                     });
             };
         };
-        m_server.Get("/partly/deep.jpg", partly(ImageSamples::progressiveJpeg(160, 160), "image/jpeg"));
+        m_server.Get("/partly/deep.jpg", partly(ImageSamples::progressiveJpeg(320, 320), "image/jpeg"));
         m_server.Get("/partly/rows.png", partly(ImageSamples::gradientPng(96, 96, false), "image/png"));
         m_server.Get("/partly/moving.gif",
             partly(ImageSamples::gif(64, 64,
