@@ -367,6 +367,7 @@ void NetworkEngine::enqueueNow(const NetworkOperation::Pointer& operation, bool 
     if (found && !found->isFinished()) {
         // The GET under way runs the new caller's handlers as its own, once;
         // only when it has finished meanwhile does the new one go.
+        // A caller that cancels the new one meanwhile is simply not joined.
         foundation::DispatchQueue::main()->async([found, operation] {
             if (!found->updateHandlersFromOperation(*operation))
                 addToSharedQueue(operation);
@@ -442,8 +443,10 @@ void NetworkEngine::cancelOperationsMatchingBlock(const std::function<bool(Netwo
     for (auto& queued : sharedOperationQueue()->operations()) {
         auto operation = std::dynamic_pointer_cast<NetworkOperation>(queued);
         // Something without a URL of its own cannot be told apart, so it goes too.
-        if (!operation || matches(*operation))
+        if (!operation)
             queued->cancel();
+        else if (matches(*operation))
+            operation->cancelWithJoinedCallers();
     }
 }
 
@@ -458,8 +461,8 @@ NetworkOperation::Pointer NetworkEngine::imageOperation(const std::optional<std:
     if (!operation)
         return nullptr;
     operation->setShouldCacheResponseEvenIfProtocolIsHTTPS(true);
-    operation->addCompletionHandler(std::move(completion),
-        [error](const NetworkOperation::Pointer& failed, const NetworkError& reason) {
+    operation->addCompletionHandler(
+        std::move(completion), [error](const NetworkOperation::Pointer& failed, const NetworkError& reason) {
             if (error)
                 error(failed, reason);
         });
@@ -467,8 +470,8 @@ NetworkOperation::Pointer NetworkEngine::imageOperation(const std::optional<std:
     return operation;
 }
 
-NetworkOperation::Pointer NetworkEngine::imageAtURL(const std::optional<std::string>& url, ImageCompletion completion,
-    NetworkOperation::OperationErrorBlock error)
+NetworkOperation::Pointer NetworkEngine::imageAtURL(const std::optional<std::string>& url,
+    ImageCompletion completion, NetworkOperation::OperationErrorBlock error)
 {
     return imageOperation(
         url,
@@ -479,8 +482,8 @@ NetworkOperation::Pointer NetworkEngine::imageAtURL(const std::optional<std::str
         std::move(error));
 }
 
-NetworkOperation::Pointer NetworkEngine::imageAtURL(const std::optional<std::string>& url, double width, double height,
-    ImageCompletion completion, NetworkOperation::OperationErrorBlock error)
+NetworkOperation::Pointer NetworkEngine::imageAtURL(const std::optional<std::string>& url, double width,
+    double height, ImageCompletion completion, NetworkOperation::OperationErrorBlock error)
 {
     return imageOperation(
         url,
@@ -570,10 +573,14 @@ void NetworkEngine::freezeOperations()
             continue;
         if (!m_hostName)
             return;
-        if (!foundation::contains(operation->url(), *m_hostName) || operation->isFinished()
-            || operation->isCancelled())
+        if (!foundation::contains(operation->url(), *m_hostName))
             continue;
-        m_cache.writeFrozen(operation->uniqueIdentifier(), operation->encodeWithCoder());
+        // One that has started may have reached the server: it ends as it
+        // would, and is never sent again.
+        auto archive = operation->freezeIfNotStarted();
+        if (!archive)
+            continue;
+        m_cache.writeFrozen(operation->uniqueIdentifier(), *archive);
         foundation::DispatchQueue::main()->async([operation] { operation->cancelAfterFreezing(); });
     }
 }

@@ -138,8 +138,9 @@ public:
     std::optional<std::string> cachedDataForOperation(const NetworkOperation& operation);
     void saveCache();
     void emptyCache();
-    // Freezable operations for this host are archived and cancelled; their
-    // callers hear of it through their error handlers.
+    // Freezable operations for this host that have not started are archived
+    // and cancelled; their callers hear of it through their error handlers.
+    // One that has started ends as it would.
     void freezeOperations();
     void checkAndRestoreFrozenOperations();
     NetworkEngineCache& cache() { return m_cache; }

@@ -587,11 +587,17 @@ void NetworkOperation::setFreezable(bool freezable)
 
 void NetworkOperation::setCachedData(std::string data)
 {
+    std::vector<ResponseBlock> blocks;
     {
         std::lock_guard lock(m_lock);
         m_cachedResponse = std::move(data);
+        // Only this operation's own caller: a joined caller had its own
+        // operation answered from the cache.
+        blocks = m_handlers.responseBlocks;
     }
-    operationSucceeded();
+    auto self = selfOperation();
+    for (auto& block : blocks)
+        block(self);
 }
 
 bool NetworkOperation::updateHandlersFromOperation(NetworkOperation& other)
@@ -599,12 +605,61 @@ bool NetworkOperation::updateHandlersFromOperation(NetworkOperation& other)
     if (&other == this)
         return true;
     std::scoped_lock lock(m_lock, other.m_lock);
-    if (m_state == StateFinished || m_isCancelled)
+    if (other.m_isCancelled)
+        return true;
+    if (m_state == StateFinished || m_isCancelled || !m_downloadStreams.empty()
+        || !other.m_downloadStreams.empty())
         return false;
-    m_handlers.append(other.m_handlers);
-    m_downloadStreams.insert(
-        m_downloadStreams.end(), other.m_downloadStreams.begin(), other.m_downloadStreams.end());
+    auto const shared = [](NetworkOperation& operation) {
+        return std::static_pointer_cast<NetworkOperation>(operation.weak_from_this().lock());
+    };
+    m_joinedCallers.push_back({ shared(other), other.m_handlers, other.m_cachedResponse.has_value() });
+    other.m_joinedTo = shared(*this);
     return true;
+}
+
+void NetworkOperation::joinedCallerLeft(const NetworkOperation& caller)
+{
+    Handlers dropped;
+    bool nobodyWaits;
+    {
+        std::lock_guard lock(m_lock);
+        auto it = std::find_if(m_joinedCallers.begin(), m_joinedCallers.end(),
+            [&caller](const JoinedCaller& joined) { return joined.operation.lock().get() == &caller; });
+        if (it == m_joinedCallers.end())
+            return;
+        dropped = std::move(it->handlers);
+        m_joinedCallers.erase(it);
+        nobodyWaits = m_ownCallerLeft && m_joinedCallers.empty();
+    }
+    if (nobodyWaits)
+        cancel();
+    foundation::DispatchQueue::main()->async([dropped = std::move(dropped)] {});
+}
+
+void NetworkOperation::cancelWithJoinedCallers()
+{
+    std::vector<JoinedCaller> joined;
+    {
+        std::lock_guard lock(m_lock);
+        joined = std::exchange(m_joinedCallers, {});
+    }
+    // Their callers see them cancelled; there is nothing left here to leave.
+    for (auto& caller : joined)
+        if (auto operation = caller.operation.lock())
+            operation->cancel();
+    cancel();
+    foundation::DispatchQueue::main()->async([joined = std::move(joined)] {});
+}
+
+template<typename Block>
+std::vector<Block> NetworkOperation::everyCallers(std::vector<Block> Handlers::*list) const
+{
+    std::lock_guard lock(m_lock);
+    auto blocks = m_handlers.*list;
+    for (const auto& joined : m_joinedCallers)
+        blocks.insert(blocks.end(), (joined.handlers.*list).begin(), (joined.handlers.*list).end());
+    return blocks;
 }
 
 void NetworkOperation::updateOperationBasedOnPreviousHeaders(const net::HTTPHeaders& headers)
@@ -630,11 +685,23 @@ void NetworkOperation::notifyCache()
         block(selfOperation());
 }
 
+std::optional<Json> NetworkOperation::freezeIfNotStarted()
+{
+    std::lock_guard lock(m_lock);
+    if (m_started || m_frozen || m_state != StateReady || m_isCancelled)
+        return std::nullopt;
+    auto archive = encodeWithCoder();
+    m_frozen = true;
+    return archive;
+}
+
 void NetworkOperation::cancelAfterFreezing()
 {
     {
         std::lock_guard lock(m_lock);
-        if (m_state == StateFinished || m_isCancelled)
+        // Told even when the queue has started it meanwhile: a frozen
+        // operation finishes at once, without a word of its own.
+        if (!m_frozen || m_isCancelled)
             return;
     }
     operationFailedWithError(NetworkError(net::URLError::NotConnectedToInternet,
@@ -939,7 +1006,7 @@ void NetworkOperation::start()
             foundation::DispatchQueue::main()->async([weak] {
                 if (auto self = weak.lock()) {
                     self->endBackgroundTask();
-                    self->cancel();
+                    self->cancelWithJoinedCallers();
                 }
             });
         });
@@ -952,7 +1019,8 @@ void NetworkOperation::start()
     bool unreadable = false;
     {
         std::lock_guard lock(m_lock);
-        cancelled = m_isCancelled || isCancelled();
+        // A frozen operation waits on disk; this one must not go out too.
+        cancelled = m_isCancelled || m_frozen || isCancelled();
         if (!cancelled && isMethod(m_request.httpMethod(), { "POST", "PUT", "PATCH" })) {
             body = m_uploadStream ? m_uploadStream : bodyData();
             unreadable = !body;
@@ -1005,31 +1073,43 @@ void NetworkOperation::cancel()
     std::vector<std::shared_ptr<foundation::OutputStream>> streams;
     ResponseBlock cacheBlock;
     AuthHandler authHandler;
-    bool wasExecuting;
+    bool wasExecuting = false;
+    bool othersWait;
+    std::shared_ptr<NetworkOperation> joinedTo;
     {
         std::lock_guard lock(m_lock);
         // A finished operation has told its caller; cancelling it now would
         // change nothing true about it.
         if (m_state == StateFinished)
             return;
-        m_isCancelled = true;
-        if (m_connection)
-            m_connection->cancel();
         dropped = std::exchange(m_handlers, Handlers {});
-        streams = std::exchange(m_downloadStreams, {});
-        authHandler = std::exchange(m_authHandler, nullptr);
-        cacheBlock = std::exchange(m_cacheHandlingBlock, nullptr);
-        m_mutableData.reset();
-        m_downloadedDataSize = 0;
-        wasExecuting = m_state == StateExecuting;
+        // Others wait for this request: only this caller goes.
+        othersWait = !m_joinedCallers.empty();
+        m_ownCallerLeft = true;
+        if (!othersWait) {
+            joinedTo = std::exchange(m_joinedTo, {}).lock();
+            m_isCancelled = true;
+            if (m_connection)
+                m_connection->cancel();
+            streams = std::exchange(m_downloadStreams, {});
+            authHandler = std::exchange(m_authHandler, nullptr);
+            cacheBlock = std::exchange(m_cacheHandlingBlock, nullptr);
+            m_mutableData.reset();
+            m_downloadedDataSize = 0;
+            wasExecuting = m_state == StateExecuting;
+        }
     }
-    for (auto& stream : streams)
-        stream->close();
-    // Marked cancelled before it finishes: a finished operation takes no mark.
-    foundation::Operation::cancel();
-    if (wasExecuting)
-        setState(StateFinished);
-    endBackgroundTask();
+    if (!othersWait) {
+        for (auto& stream : streams)
+            stream->close();
+        // Marked cancelled before it finishes: a finished operation takes no mark.
+        foundation::Operation::cancel();
+        if (wasExecuting)
+            setState(StateFinished);
+        endBackgroundTask();
+    }
+    if (joinedTo)
+        joinedTo->joinedCallerLeft(*this);
     // What the handlers hold (screens among it) is let go on the main thread.
     foundation::DispatchQueue::main()->async(
         [dropped = std::move(dropped), cacheBlock = std::move(cacheBlock),
@@ -1074,11 +1154,7 @@ void NetworkOperation::closeDownloadStreams()
 
 void NetworkOperation::operationSucceeded()
 {
-    std::vector<ResponseBlock> blocks;
-    {
-        std::lock_guard lock(m_lock);
-        blocks = m_handlers.responseBlocks;
-    }
+    auto const blocks = everyCallers(&Handlers::responseBlocks);
     auto self = selfOperation();
     for (auto& block : blocks)
         block(self);
@@ -1091,9 +1167,43 @@ void NetworkOperation::operationFailedWithError(const NetworkError& error)
     {
         std::lock_guard lock(m_lock);
         m_error = error;
-        errorBlocks = m_handlers.errorBlocks;
-        errorBlocksType2 = m_handlers.errorBlocksType2;
+        errorBlocks = everyCallers(&Handlers::errorBlocks);
+        errorBlocksType2 = everyCallers(&Handlers::errorBlocksType2);
     }
+    auto self = selfOperation();
+    for (auto& block : errorBlocks)
+        block(error);
+    for (auto& block : errorBlocksType2)
+        block(self, error);
+}
+
+void NetworkOperation::operationNotModified(const net::HTTPURLResponse& response)
+{
+    std::vector<NotModifiedBlock> notModified;
+    std::vector<ErrorBlock> errorBlocks;
+    std::vector<OperationErrorBlock> errorBlocksType2;
+    auto const error = NetworkError::forStatus(response);
+    {
+        std::lock_guard lock(m_lock);
+        auto take = [&](const Handlers& caller, bool answeredFromCache) {
+            if (!caller.notModifiedHandlers.empty()) {
+                notModified.insert(
+                    notModified.end(), caller.notModifiedHandlers.begin(), caller.notModifiedHandlers.end());
+            } else if (!answeredFromCache) {
+                // Nobody else would tell this caller that its request is over.
+                errorBlocks.insert(errorBlocks.end(), caller.errorBlocks.begin(), caller.errorBlocks.end());
+                errorBlocksType2.insert(
+                    errorBlocksType2.end(), caller.errorBlocksType2.begin(), caller.errorBlocksType2.end());
+            }
+        };
+        take(m_handlers, m_cachedResponse.has_value());
+        for (const auto& joined : m_joinedCallers)
+            take(joined.handlers, joined.answeredFromCache);
+        if (!errorBlocks.empty() || !errorBlocksType2.empty())
+            m_error = error;
+    }
+    for (auto& handler : notModified)
+        handler();
     auto self = selfOperation();
     for (auto& block : errorBlocks)
         block(error);
@@ -1194,7 +1304,7 @@ void NetworkOperation::connectionDidReceiveData(OperationConnection&, std::strin
         if (expected > 0) {
             progress
                 = static_cast<double>(m_downloadedDataSize) / static_cast<double>(expected + m_startPosition);
-            progressHandlers = m_handlers.downloadProgressChangedHandlers;
+            progressHandlers = everyCallers(&Handlers::downloadProgressChangedHandlers);
         }
     }
     for (auto& stream : streams)
@@ -1209,11 +1319,7 @@ void NetworkOperation::connectionDidSendBodyData(
 {
     if (totalBytesExpectedToWrite < 1)
         return;
-    std::vector<ProgressBlock> handlers;
-    {
-        std::lock_guard lock(m_lock);
-        handlers = m_handlers.uploadProgressChangedHandlers;
-    }
+    auto const handlers = everyCallers(&Handlers::uploadProgressChangedHandlers);
     double const progress
         = static_cast<double>(totalBytesWritten) / static_cast<double>(totalBytesExpectedToWrite);
     for (auto& handler : handlers)
@@ -1224,14 +1330,12 @@ void NetworkOperation::connectionDidFinishLoading(OperationConnection&)
 {
     int status;
     std::optional<net::HTTPURLResponse> response;
-    std::vector<NotModifiedBlock> notModified;
     {
         std::lock_guard lock(m_lock);
         if (m_isCancelled)
             return;
         response = m_response;
         status = response ? response->statusCode() : 0;
-        notModified = m_handlers.notModifiedHandlers;
     }
     setState(StateFinished);
     closeDownloadStreams();
@@ -1243,8 +1347,7 @@ void NetworkOperation::connectionDidFinishLoading(OperationConnection&)
         notifyCache();
         operationSucceeded();
     } else if (status == 304) {
-        for (auto& handler : notModified)
-            handler();
+        operationNotModified(*response);
     } else if (response) {
         // Every other answer is a failure the caller hears of: a redirect not
         // followed, an interim or unknown status, a client or server error.

@@ -39,10 +39,17 @@ class OperationConnection;
 //         [](const auto& failed, const NetworkError& error) { ... });
 //     engine->enqueueOperation(operation);
 //
-// A 2xx answer runs the completion handlers, 304 the not-modified handlers,
-// and every other status (1xx, 3xx that were not followed, 4xx, 5xx, 600 and
-// above) or a transport failure the error handlers: every finished operation
-// tells its caller exactly one way. A cancelled operation runs none.
+// A 2xx answer runs the completion handlers, 304 the not-modified handlers
+// (or, for a caller without any that no cached body answered, the error
+// handlers), and every other status (1xx, 3xx that were not followed, 4xx,
+// 5xx, 600 and above) or a transport failure the error handlers: every
+// finished operation tells each caller exactly one way. A cancelled
+// operation runs none of its caller's.
+//
+// An equal GET that joins one under way (the engine merges them) is a second
+// caller of the same request: cancelling either takes away only that
+// caller's handlers, and the request goes on while anyone still waits for it
+// (the operation that went out reads as cancelled only once nobody does).
 //
 // Request building and handler lists may be used from any thread before the
 // operation is queued; the engine's merging and the connection's events
@@ -166,13 +173,23 @@ public:
     void setFreezable(bool freezable);
     // Runs the completion handlers with the cached body.
     void setCachedData(std::string data);
-    // Takes the other's handlers and download streams, to run them as its
-    // own. False, taking nothing, once this operation has finished or was
-    // cancelled: its handlers would never run.
+    // Takes the other's handlers, to run them as its own for the other's
+    // caller, until that caller cancels the other. False, taking nothing,
+    // once this operation has finished or was cancelled (its handlers would
+    // never run), or when either sends its body to download streams (the
+    // other caller would get no body, or this one's would go elsewhere).
+    // True, taking nothing, for an other that was cancelled meanwhile.
     bool updateHandlersFromOperation(NetworkOperation& other);
+    // Cancels the request itself, with every caller that joined it.
+    void cancelWithJoinedCallers();
     void updateOperationBasedOnPreviousHeaders(const net::HTTPHeaders& headers);
     void notifyCache();
     net::HTTPHeaders cacheHeaders() const;
+    // The archive of an operation that has not started, which from now on
+    // never will (cancelAfterFreezing() then tells its caller); nothing for
+    // one that has started, finished or been cancelled: a request that may
+    // have reached the server is never sent again.
+    std::optional<foundation::Json> freezeIfNotStarted();
     // Frozen while the network is away: the caller is told through the error
     // handlers (the request itself waits on disk, without them), then the
     // operation is cancelled. Main thread.
@@ -257,6 +274,9 @@ protected:
     void setState(int state);
     void operationSucceeded();
     void operationFailedWithError(const NetworkError& error);
+    // Each caller's not-modified handlers; a caller without any that a cached
+    // body did not answer hears of the 304 through its error handlers.
+    void operationNotModified(const net::HTTPURLResponse& response);
 
 private:
     friend class OperationArchive;
@@ -270,9 +290,21 @@ private:
         void append(const Handlers& other);
         void clear();
     };
+    // The caller of an equal operation that joined this one.
+    struct JoinedCaller {
+        std::weak_ptr<NetworkOperation> operation;
+        Handlers handlers;
+        // It was answered from the cache already: a 304 tells it nothing new.
+        bool answeredFromCache;
+    };
 
     Pointer selfOperation() { return std::static_pointer_cast<NetworkOperation>(shared_from_this()); }
     void copyInto(NetworkOperation& copy, bool forRetry) const;
+    // One list of handlers: this caller's, then those of every joined caller.
+    template<typename Block> std::vector<Block> everyCallers(std::vector<Block> Handlers::*list) const;
+    // The joined caller has cancelled; the request is cancelled too once
+    // nobody waits for it.
+    void joinedCallerLeft(const NetworkOperation& caller);
     void closeDownloadStreams();
     void endBackgroundTask();
     bool isSecret(std::string_view name) const;
@@ -305,7 +337,15 @@ private:
     std::vector<DataPart> m_dataToBePosted;
     std::optional<std::string> m_username;
     std::optional<std::string> m_password;
+    // This operation's own caller's handlers; an own caller who cancelled
+    // while others wait leaves them empty.
     Handlers m_handlers;
+    std::vector<JoinedCaller> m_joinedCallers;
+    bool m_ownCallerLeft { false };
+    // The operation this one's caller joined, instead of being sent itself.
+    std::weak_ptr<NetworkOperation> m_joinedTo;
+    // Archived to wait for the network: it must never start.
+    bool m_frozen { false };
     std::optional<std::string> m_mutableData;
     std::uint64_t m_downloadedDataSize { 0 };
     std::int64_t m_startPosition { 0 };

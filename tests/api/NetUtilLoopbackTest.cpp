@@ -5,6 +5,7 @@
 #include "netengine/NetworkEngine.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/net/FakeNetworkStateSource.h"
+#include "platform/net/FakeTransport.h"
 #include "platform/net/NetworkState.h"
 #include "platform/net/ReachabilityFlags.h"
 #include "platform/net/Transport.h"
@@ -145,6 +146,25 @@ TEST_F(PlainClientTest, failed_requests_toast_no_network_close_the_overlay_and_n
     EXPECT_EQ(m_ui->events,
         (Events { "overlay (no label)", "toast 连接失败，请检查您的网络连接！", "close", "overlay (no label)",
             "toast 连接失败，请检查您的网络连接！", "close", "toast 连接失败，请检查您的网络连接！！" }));
+}
+
+TEST_F(PlainClientTest, agent_answering_304_ends_the_request_like_a_failure_within_its_deadline)
+{
+    // The screen has no not-modified handler: the answer must still end its
+    // overlay, or the password change would wait behind it for ever.
+    auto fake = std::make_shared<net::FakeTransport>();
+    fake->addReply("/Api/Alipay/modifyStaffPassword", net::FakeTransport::Reply::status(304));
+    net::Transport::install(fake);
+    NetUtil::doPost(
+        URLConfig::MODIFY_STAFF_PASSWORD, std::nullopt, passwordChange("123456", "x"), recordReply());
+    settle();
+    net::Transport::install(nullptr);
+    EXPECT_EQ(
+        m_ui->events, (Events { "overlay (no label)", "toast 连接失败，请检查您的网络连接！", "close" }));
+    // A reply read whole behind an overlay keeps a bound however it drips.
+    ASSERT_EQ(fake->sentRequests().size(), 1u);
+    EXPECT_EQ(fake->sentRequests()[0].deadlineInterval(),
+        net::URLRequest::defaultDeadlineMultiple * NetworkOperation::timeoutInterval);
 }
 
 TEST_F(PlainClientTest, without_a_network_a_post_or_image_read_sends_nothing_and_only_toasts)

@@ -2,6 +2,7 @@
 #include "netengine/AlertViewNetworkEngineAdditions.h"
 #include "netengine/ImageViewNetworkEngineAdditions.h"
 #include "netengine/NetworkEngine.h"
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/OutputStream.h"
 #include "platform/foundation/RunLoop.h"
@@ -70,6 +71,22 @@ protected:
         return recorded(engine->operationWithPath(path), label);
     }
 
+    // The network as the test says; the engines made after this follow it.
+    std::shared_ptr<net::FakeNetworkStateSource> fakeNetwork(net::ReachabilityFlags flags)
+    {
+        auto network = std::make_shared<net::FakeNetworkStateSource>();
+        network->setDefaultFlags(flags);
+        net::NetworkState::setSource(network);
+        return network;
+    }
+    // New flags, taken by the engine as the notice of a change would make it.
+    static void changeNetwork(
+        net::FakeNetworkStateSource& network, NetworkEngine& watcher, net::ReachabilityFlags flags)
+    {
+        network.setDefaultFlags(flags);
+        watcher.reachabilityChanged();
+    }
+
     static inline std::unique_ptr<EngineTestServer> s_server;
     support::ScreenHarness harness;
     std::shared_ptr<NetworkEngine> engine;
@@ -136,6 +153,86 @@ TEST_F(EngineTest, equal_gets_share_one_request_and_run_every_handler_once)
     settle();
     EXPECT_EQ(events.back(), "third hello");
     EXPECT_EQ(s_server->hits("/text"), before + 2);
+}
+
+TEST_F(EngineTest, not_modified_without_a_not_modified_handler_ends_through_the_error_handlers)
+{
+    auto plain = engine->operationWithPath("/status?code=304");
+    plain->addCompletionHandler([this](const auto&) { events.push_back("plain done"); },
+        [this](const auto&, const NetworkError& error) {
+            events.push_back("plain error " + std::to_string(error.code()));
+        });
+    engine->enqueueOperation(plain);
+    settle();
+    EXPECT_EQ(events, (Events { "plain error 304" }));
+    EXPECT_EQ(NetworkEngine::sharedOperationQueue()->operationCount(), 0u);
+
+    // A caller answered from the cache first has heard all there is.
+    engine->useCache();
+    engine->enqueueOperation(get("/versioned", "fetch"));
+    settle();
+    engine->saveCache();
+    harness.clock()->advance(120);
+    auto stale = engine->operationWithPath("/versioned");
+    stale->addCompletionHandler(
+        [this](const auto& done) { events.push_back("stale " + done->responseString().value_or("")); },
+        [this](const auto&, const NetworkError& error) {
+            events.push_back("stale error " + std::to_string(error.code()));
+        });
+    engine->enqueueOperation(stale);
+    settle();
+    EXPECT_EQ(events, (Events { "plain error 304", "fetch v1", "stale v1" }));
+}
+
+TEST_F(EngineTest, cancelling_one_of_two_merged_gets_leaves_the_other_its_one_completion)
+{
+    auto queue = NetworkEngine::sharedOperationQueue();
+    auto joined = [] { return NetworkEngine::pendingOperationCount() == 1; };
+    // Waiting in the queue: either caller cancels.
+    for (bool firstCancels : { true, false }) {
+        events.clear();
+        int const before = s_server->hits("/text");
+        queue->setSuspended(true);
+        auto first = get("/text", "first");
+        auto second = get("/text", "second");
+        engine->enqueueOperation(first);
+        engine->enqueueOperation(second);
+        foundation::RunLoop::main().runUntil(joined);
+        (firstCancels ? first : second)->cancel();
+        queue->setSuspended(false);
+        settle();
+        EXPECT_EQ(events, (Events { firstCancels ? "second hello" : "first hello" })) << firstCancels;
+        EXPECT_EQ(s_server->hits("/text"), before + 1);
+    }
+
+    // Already at the server when the first caller gives up.
+    events.clear();
+    auto first = get("/trickle?chunks=3&every=150", "first");
+    engine->enqueueOperation(first);
+    s_server->waitForHit("/trickle");
+    auto second = get("/trickle?chunks=3&every=150", "second");
+    engine->enqueueOperation(second);
+    foundation::RunLoop::main().runUntil(joined);
+    foundation::RunLoop::main().runUntilIdle();
+    first->cancel();
+    settle();
+    EXPECT_EQ(events, (Events { "second xxx" }));
+    EXPECT_EQ(s_server->hits("/trickle"), 1);
+
+    // When every caller has cancelled, so is the request.
+    queue->setSuspended(true);
+    auto third = get("/text", "third");
+    auto fourth = get("/text", "fourth");
+    engine->enqueueOperation(third);
+    engine->enqueueOperation(fourth);
+    foundation::RunLoop::main().runUntil(joined);
+    foundation::RunLoop::main().runUntilIdle();
+    fourth->cancel();
+    third->cancel();
+    EXPECT_TRUE(third->isCancelled());
+    queue->setSuspended(false);
+    settle();
+    EXPECT_EQ(events, (Events { "second xxx" }));
 }
 
 TEST_F(EngineTest, equal_posts_both_go_out)
@@ -342,6 +439,58 @@ TEST_F(EngineTest, frozen_operation_tells_its_caller_and_goes_out_when_the_netwo
     net::NetworkState::setSource(nullptr);
 }
 
+TEST_F(EngineTest, post_under_way_when_the_network_goes_is_neither_frozen_nor_sent_again)
+{
+    auto network = fakeNetwork(net::kReachabilityFlagsReachable);
+    auto offline = NetworkEngine::initWithHostName(s_server->host());
+    offline->useCache();
+    int const before = s_server->hits("/held");
+
+    auto operation = recorded(offline->operationWithPath("/held", Json { { "a", "1" } }, "POST"), "post");
+    operation->setFreezable(true);
+    offline->enqueueOperation(operation);
+    s_server->waitForHit("/held");
+    changeNetwork(*network, *offline, 0);
+    s_server->releaseHeld();
+    settle();
+    EXPECT_EQ(events, (Events { "post held" }));
+
+    changeNetwork(*network, *offline, net::kReachabilityFlagsReachable);
+    settle();
+    EXPECT_EQ(s_server->hits("/held"), before + 1) << "a request the server had went out again";
+    for (auto& entry : std::filesystem::directory_iterator(offline->cacheDirectoryName()))
+        EXPECT_NE(entry.path().extension(), ".networkenginefrozenoperation");
+    net::NetworkState::setSource(nullptr);
+}
+
+TEST_F(EngineTest, shared_queue_width_follows_reachability_six_two_none_and_back)
+{
+    auto network = fakeNetwork(net::kReachabilityFlagsReachable);
+    auto watcher = NetworkEngine::initWithHostName(s_server->host());
+    auto queue = NetworkEngine::sharedOperationQueue();
+    auto const cellular = net::kReachabilityFlagsReachable | net::kReachabilityFlagsIsWWAN;
+
+    changeNetwork(*network, *watcher, cellular);
+    EXPECT_EQ(queue->maxConcurrentOperationCount(), NetworkEngine::cellularWidth);
+    // Wi-Fi only: nothing new starts on a cellular network.
+    watcher->setWifiOnlyMode(true);
+    changeNetwork(*network, *watcher, cellular);
+    EXPECT_EQ(queue->maxConcurrentOperationCount(), 0);
+    int const before = s_server->hits("/text");
+    engine->enqueueOperation(get("/text", "waits"));
+    foundation::RunLoop::main().runUntil([] { return NetworkEngine::pendingOperationCount() == 1; });
+    foundation::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(s_server->hits("/text"), before);
+    // No network leaves the width as it was; Wi-Fi brings it back.
+    changeNetwork(*network, *watcher, 0);
+    EXPECT_EQ(queue->maxConcurrentOperationCount(), 0);
+    changeNetwork(*network, *watcher, net::kReachabilityFlagsReachable);
+    EXPECT_EQ(queue->maxConcurrentOperationCount(), NetworkEngine::wifiWidth);
+    settle();
+    EXPECT_EQ(events, (Events { "waits hello" }));
+    net::NetworkState::setSource(nullptr);
+}
+
 TEST_F(EngineTest, image_view_shows_its_placeholder_then_the_picture_of_its_latest_fetch)
 {
     auto view = std::make_shared<kit::ImageView>(graphics::Rect { 0, 0, 40, 30 });
@@ -357,6 +506,31 @@ TEST_F(EngineTest, image_view_shows_its_placeholder_then_the_picture_of_its_late
     settle();
     foundation::RunLoop::main().runUntil([&] { return view->image() != placeholder; });
     EXPECT_EQ(view->image()->size().width, 4);
+    ImageViewNetworkEngineAdditions::setDefaultEngine(nullptr);
+}
+
+TEST_F(EngineTest, two_image_views_on_one_url_each_get_the_picture_when_the_first_moves_on)
+{
+    auto placeholder = graphics::Image::fromColor(graphics::Color(0, 1, 0, 1), { 1, 1 });
+    auto first = std::make_shared<kit::ImageView>(graphics::Rect { 0, 0, 40, 30 });
+    auto second = std::make_shared<kit::ImageView>(graphics::Rect { 0, 0, 40, 30 });
+    ImageViewNetworkEngineAdditions::setDefaultEngine(engine);
+    auto queue = NetworkEngine::sharedOperationQueue();
+    queue->setSuspended(true);
+    ImageViewNetworkEngineAdditions::setImageFromURL(*first, s_server->url("/image"), placeholder);
+    ImageViewNetworkEngineAdditions::setImageFromURL(*second, s_server->url("/image"), placeholder);
+    foundation::RunLoop::main().runUntil([] { return NetworkEngine::pendingOperationCount() == 1; });
+    foundation::RunLoop::main().runUntilIdle();
+    // The first view is given another picture before the shared fetch is sent.
+    ImageViewNetworkEngineAdditions::setImageFromURL(*first, s_server->url("/image?other"), placeholder);
+    queue->setSuspended(false);
+    settle();
+    // Pictures are decoded on a worker, then set on the main thread.
+    foundation::DispatchQueue::global(foundation::DispatchQueue::Priority::High)->syncFlush();
+    foundation::RunLoop::main().runUntilIdle();
+    EXPECT_NE(first->image(), placeholder);
+    ASSERT_NE(second->image(), placeholder) << "the second view kept its placeholder";
+    EXPECT_EQ(second->image()->size().width, 4);
     ImageViewNetworkEngineAdditions::setDefaultEngine(nullptr);
 }
 

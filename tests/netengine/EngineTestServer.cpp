@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <httplib.h>
+#include <limits>
 
 namespace {
 
@@ -110,6 +111,15 @@ EngineTestServer::EngineTestServer()
         m_changed.wait(lock, [this] { return m_released; });
         response.set_content("late", "text/plain");
     });
+    server.Post("/held", [this](const httplib::Request&, httplib::Response& response) {
+        std::unique_lock lock(m_mutex);
+        int const ticket = m_heldArrived++;
+        lock.unlock();
+        record("/held", "", "");
+        lock.lock();
+        m_changed.wait(lock, [this, ticket] { return m_heldReleased > ticket; });
+        response.set_content("held", "text/plain");
+    });
     server.Get("/image", [this](const httplib::Request&, httplib::Response& response) {
         record("/image", "", "");
         auto picture = graphics::Image::fromColor(graphics::Color(1, 0, 0, 1), { 4, 3 });
@@ -168,6 +178,11 @@ EngineTestServer::EngineTestServer()
 EngineTestServer::~EngineTestServer()
 {
     releaseSlow();
+    {
+        std::lock_guard lock(m_mutex);
+        m_heldReleased = std::numeric_limits<int>::max();
+        m_changed.notify_all();
+    }
     m_server->stop();
     m_thread.join();
 }
@@ -207,5 +222,12 @@ void EngineTestServer::releaseSlow()
 {
     std::lock_guard lock(m_mutex);
     m_released = true;
+    m_changed.notify_all();
+}
+
+void EngineTestServer::releaseHeld()
+{
+    std::lock_guard lock(m_mutex);
+    ++m_heldReleased;
     m_changed.notify_all();
 }

@@ -19,6 +19,7 @@ class Server;
 //   /headers             the Authorization field it was sent, or "none"
 //   /basic, /digest      "welcome" for ann/secret, else 401 with a challenge of that scheme
 //   /slow                answers only once released (or at shutdown)
+//   /held (POST)         "held", each request once the test has released one more (or at shutdown)
 //   /image               a 4 x 3 PNG
 //   /upload              "name size" of the multipart part "file"
 //   /echo                the method, content type, language and body it was sent
@@ -42,6 +43,8 @@ public:
     // Turns the main loop, without sleeping, until a request for the path arrived.
     void waitForHit(const std::string& path) const;
     void releaseSlow();
+    // Lets the oldest /held request still waiting answer.
+    void releaseHeld();
 
 private:
     void record(const std::string& path, const std::string& field, const std::string& value);
@@ -54,4 +57,6 @@ private:
     std::map<std::string, int> m_hits;
     std::map<std::string, std::string> m_lastHeaders;
     bool m_released { false };
+    int m_heldArrived { 0 };
+    int m_heldReleased { 0 };
 };
