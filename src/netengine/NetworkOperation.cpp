@@ -993,12 +993,20 @@ bool NetworkOperation::startsWithoutWaiting() const
 
 void NetworkOperation::start()
 {
+    bool notReady;
     {
         // Started once: a second start would send the request again.
         std::lock_guard lock(m_lock);
-        if (m_state != StateReady || m_started)
+        if (m_started)
             return;
         m_started = true;
+        notReady = m_state != StateReady;
+    }
+    if (notReady) {
+        // A copy of an operation that ran is a record of it: it sends
+        // nothing, and must not keep the queue's slot waiting for an end.
+        foundation::Operation::finish();
+        return;
     }
     std::weak_ptr<NetworkOperation> weak = selfOperation();
     if (auto* application = kit::Application::sharedApplication()) {
@@ -1278,8 +1286,13 @@ void NetworkOperation::connectionDidReceiveResponse(
         if (m_request.httpMethod() == "GET" && streams.empty())
             m_cacheHeaders = ResponseCacheHeaders::forResponse(response, foundation::Clock::current()->now());
     }
-    for (auto& stream : streams)
+    for (auto& stream : streams) {
         stream->open();
+        if (!stream->hasSpaceAvailable()) {
+            downloadStreamFailed(*stream);
+            return;
+        }
+    }
 }
 
 void NetworkOperation::connectionDidReceiveData(OperationConnection&, std::string_view bytes)
@@ -1307,11 +1320,36 @@ void NetworkOperation::connectionDidReceiveData(OperationConnection&, std::strin
             progressHandlers = everyCallers(&Handlers::downloadProgressChangedHandlers);
         }
     }
-    for (auto& stream : streams)
-        if (stream->hasSpaceAvailable())
-            stream->write(bytes);
+    for (auto& stream : streams) {
+        if (!stream->hasSpaceAvailable() || stream->write(bytes) < 0) {
+            downloadStreamFailed(*stream);
+            return;
+        }
+    }
     for (auto& handler : progressHandlers)
         handler(progress);
+}
+
+void NetworkOperation::downloadStreamFailed(const foundation::OutputStream& stream)
+{
+    std::shared_ptr<OperationConnection> connection;
+    {
+        std::lock_guard lock(m_lock);
+        if (m_isCancelled || m_state == StateFinished)
+            return;
+        connection = m_connection;
+        m_downloadedDataSize = 0;
+    }
+    // The rest of the body has nowhere to go.
+    if (connection)
+        connection->cancel();
+    setState(StateFinished);
+    closeDownloadStreams();
+    auto const why = stream.streamError();
+    operationFailedWithError(NetworkError::fromURLError(net::URLError(net::URLError::CannotWriteToFile, url(),
+        why ? "A download stream could not take the body: " + *why + "."
+            : "A download stream could not take the body: it is closed.")));
+    endBackgroundTask();
 }
 
 void NetworkOperation::connectionDidSendBodyData(

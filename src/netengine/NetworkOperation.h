@@ -123,7 +123,8 @@ public:
     // The bytes the request body is read from, instead of the fields.
     void setUploadStream(std::optional<std::string> bytes);
     // The body goes to the streams, however long: only a body kept in memory
-    // is capped (net::URLRequest::defaultMaximumResponseBytes).
+    // is capped (net::URLRequest::defaultMaximumResponseBytes). A stream that
+    // cannot take it fails the operation (net::URLError::CannotWriteToFile).
     void addDownloadStream(const std::shared_ptr<foundation::OutputStream>& stream);
     // Seconds of silence that end the operation (timeoutInterval unless set).
     void setTimeoutInterval(double seconds);
@@ -306,6 +307,9 @@ private:
     // nobody waits for it.
     void joinedCallerLeft(const NetworkOperation& caller);
     void closeDownloadStreams();
+    // A stream that cannot take the body (closed, or its file failed) fails
+    // the operation: a download that lost bytes is no success.
+    void downloadStreamFailed(const foundation::OutputStream& stream);
     void endBackgroundTask();
     bool isSecret(std::string_view name) const;
 

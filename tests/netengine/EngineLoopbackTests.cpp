@@ -491,6 +491,54 @@ TEST_F(EngineTest, shared_queue_width_follows_reachability_six_two_none_and_back
     net::NetworkState::setSource(nullptr);
 }
 
+TEST_F(EngineTest, retry_copy_goes_out_again_with_the_handlers_and_a_finished_copy_frees_its_slot)
+{
+    int const before = s_server->hits("/echo");
+    auto failed = recorded(engine->operationWithPath("/echo", Json { { "a", "1" } }, "POST"), "post");
+    engine->enqueueOperation(failed);
+    settle();
+    auto retry = failed->copyForRetry();
+    EXPECT_EQ(retry->state(), NetworkOperation::StateReady);
+    EXPECT_EQ(retry->HTTPStatusCode(), 0);
+    EXPECT_EQ(retry->responseString(), std::nullopt);
+    engine->enqueueOperation(retry);
+    settle();
+    EXPECT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[1], events[0]) << "the retry sends the same request to the same handlers";
+    EXPECT_EQ(s_server->hits("/echo"), before + 2);
+
+    // A copy of a finished operation is a record of it, not a request: queued,
+    // it must neither go out nor keep a slot of the shared queue.
+    engine->enqueueOperation(failed->copy());
+    settle();
+    EXPECT_EQ(NetworkEngine::sharedOperationQueue()->operationCount(), 0u);
+    EXPECT_EQ(s_server->hits("/echo"), before + 2);
+    EXPECT_EQ(events.size(), 2u);
+}
+
+TEST_F(EngineTest, download_that_its_stream_cannot_take_fails_instead_of_reporting_success)
+{
+    auto const file = std::filesystem::temp_directory_path() / ("engine-retry-" + std::to_string(::getpid()));
+    auto streamed = get("/text", "first");
+    streamed->addDownloadStream(foundation::OutputStream::toFile(file, false));
+    engine->enqueueOperation(streamed);
+    settle();
+    // The retry's stream was closed when the first attempt ended.
+    engine->enqueueOperation(streamed->copyForRetry());
+    // Nor can a stream whose file cannot be made take anything.
+    auto nowhere = get("/text", "nowhere");
+    nowhere->addDownloadStream(foundation::OutputStream::toFile("/nonexistent/dir/file", false));
+    engine->enqueueOperation(nowhere);
+    settle();
+    std::filesystem::remove(file);
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[0], "first (not text)");
+    std::sort(events.begin() + 1, events.end());
+    EXPECT_EQ(std::vector(events.begin() + 1, events.end()),
+        (Events { "first error " + std::to_string(net::URLError::CannotWriteToFile),
+            "nowhere error " + std::to_string(net::URLError::CannotWriteToFile) }));
+}
+
 TEST_F(EngineTest, image_view_shows_its_placeholder_then_the_picture_of_its_latest_fetch)
 {
     auto view = std::make_shared<kit::ImageView>(graphics::Rect { 0, 0, 40, 30 });

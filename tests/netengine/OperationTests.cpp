@@ -90,6 +90,33 @@ TEST(OperationDiagnostics, CurlLineAndDescriptionNeverShowSecrets)
         EXPECT_EQ(description.find(secret), std::string::npos) << secret;
 }
 
+TEST(OperationCopies, CopiesCarryTheRequestAndHandlersButShareNothingThatChanges)
+{
+    auto original = post("http://h/x", { { "a", "1" } });
+    original->setUsername("u", "p");
+    original->setClientCertificate("/id.p12");
+    original->addData("bytes", "file");
+    original->setPostDataEncoding(NetworkOperation::JSON);
+    int ran = 0;
+    original->addCompletionHandler([&ran](const auto&) { ++ran; }, nullptr);
+    for (auto copy : { original->copy(), original->copyForRetry() }) {
+        EXPECT_EQ(copy->url(), "http://h/x");
+        EXPECT_EQ(copy->HTTPMethod(), "POST");
+        EXPECT_EQ(copy->readonlyPostDictionary(), original->readonlyPostDictionary());
+        EXPECT_EQ(copy->password(), "p");
+        EXPECT_EQ(copy->clientCertificate(), "/id.p12");
+        EXPECT_EQ(copy->postDataEncoding(), NetworkOperation::JSON);
+        EXPECT_EQ(copy->bodyData()->size(), original->bodyData()->size());
+        // Changing the copy leaves the original as it was.
+        copy->addParams(Json { { "b", "2" } });
+        copy->setHeader("X-Copy", "1");
+        copy->addCompletionHandler([&ran](const auto&) { ran += 100; }, nullptr);
+        EXPECT_EQ(original->readonlyPostDictionary(), (Json { { "a", "1" } }));
+        EXPECT_EQ(original->readonlyRequest().valueForHTTPHeaderField("X-Copy"), std::nullopt);
+    }
+    EXPECT_EQ(ran, 0);
+}
+
 TEST(OperationArchives, ReadBackReadyWithoutTouchingTheLiveOperation)
 {
     auto live = post("http://h/x", { { "a", "1" } });

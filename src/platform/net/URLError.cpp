@@ -46,6 +46,8 @@ std::string_view URLError::standardDescription(int code)
         return "A secure connection could not be made.";
     case ServerCertificateUntrusted:
         return "The server's certificate is not trusted.";
+    case CannotWriteToFile:
+        return "The downloaded data could not be written.";
     default:
         return "An unknown network error occurred.";
     }

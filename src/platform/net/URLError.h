@@ -30,6 +30,7 @@ public:
         CannotDecodeContentData = -1016,
         SecureConnectionFailed = -1200,
         ServerCertificateUntrusted = -1202,
+        CannotWriteToFile = -3003,
     };
 
     // An empty description is replaced by the standard one for the code.
