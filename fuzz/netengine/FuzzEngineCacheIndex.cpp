@@ -1,5 +1,6 @@
 // The response cache's index file as the engine reads it when the cache is
-// switched on: whatever is on disk.
+// switched on: whatever is on disk, as a property list or as the JSON index
+// of earlier versions.
 //
 // Input: the file's bytes. Every entry kept must name a body file safely (a
 // hexadecimal identifier) and hold only header values without line breaks.
@@ -11,11 +12,12 @@
 #include <cstdlib>
 #include <string_view>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+namespace {
+
+void check(const std::optional<NetworkEngineCache::Index>& index)
 {
-    auto index = NetworkEngineCache::readIndex(std::string_view(reinterpret_cast<const char*>(data), size));
     if (!index)
-        return 0;
+        return;
     for (const auto& [key, headers] : *index) {
         bool const hex = !key.empty() && std::all_of(key.begin(), key.end(), [](char c) {
             return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
@@ -26,5 +28,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (value.find_first_of("\r\n") != std::string::npos)
                 std::abort();
     }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    std::string_view const text(reinterpret_cast<const char*>(data), size);
+    check(NetworkEngineCache::readIndex(text));
+    check(NetworkEngineCache::readLegacyIndex(text));
     return 0;
 }

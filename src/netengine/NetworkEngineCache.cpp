@@ -1,6 +1,7 @@
 #include "netengine/NetworkEngineCache.h"
 
 #include "platform/foundation/Paths.h"
+#include "platform/foundation/PropertyList.h"
 
 #include <algorithm>
 #include <system_error>
@@ -9,7 +10,8 @@ namespace {
 
 using Json = foundation::Json;
 
-constexpr std::string_view indexExtension = ".json";
+constexpr std::string_view indexExtension = ".plist";
+constexpr std::string_view legacyIndexExtension = ".json";
 
 } // namespace
 
@@ -30,6 +32,13 @@ std::filesystem::path NetworkEngineCache::indexFile() const
     return file;
 }
 
+std::filesystem::path NetworkEngineCache::legacyIndexFile() const
+{
+    auto file = m_directory;
+    file += legacyIndexExtension;
+    return file;
+}
+
 // Identifiers are hexadecimal digests; anything else must never name a path.
 bool NetworkEngineCache::isSafeKey(std::string_view key)
 {
@@ -38,24 +47,57 @@ bool NetworkEngineCache::isSafeKey(std::string_view key)
     });
 }
 
-std::optional<std::map<std::string, net::HTTPHeaders>> NetworkEngineCache::readIndex(std::string_view text)
+std::optional<NetworkEngineCache::Index> NetworkEngineCache::indexFrom(const Json& value)
 {
-    auto parsed = foundation::parseJsonObject(text);
-    if (!parsed || !parsed->is_object())
+    if (!value.is_object())
         return std::nullopt;
-    std::map<std::string, net::HTTPHeaders> index;
-    for (const auto& [key, entry] : parsed->items()) {
+    Index index;
+    for (const auto& [key, entry] : value.items()) {
         if (!isSafeKey(key) || !entry.is_object())
             continue;
         net::HTTPHeaders headers;
         for (auto field : { "Expires", "Last-Modified", "ETag" }) {
-            if (auto value = foundation::optionalText(entry, field);
-                value && value->find_first_of("\r\n") == std::string::npos)
-                headers.set(field, *value);
+            if (auto text = foundation::optionalText(entry, field);
+                text && text->find_first_of("\r\n") == std::string::npos)
+                headers.set(field, *text);
         }
         index.emplace(key, std::move(headers));
     }
     return index;
+}
+
+std::optional<NetworkEngineCache::Index> NetworkEngineCache::readIndex(std::string_view text)
+{
+    auto value = foundation::PropertyList::read(text);
+    if (value.isError())
+        return std::nullopt;
+    return indexFrom(value.value());
+}
+
+std::optional<NetworkEngineCache::Index> NetworkEngineCache::readLegacyIndex(std::string_view text)
+{
+    auto value = foundation::parseJsonObject(text);
+    if (!value)
+        return std::nullopt;
+    return indexFrom(*value);
+}
+
+void NetworkEngineCache::writeIndex(const Index& index) const
+{
+    Json value = Json::object();
+    for (const auto& [key, headers] : index) {
+        Json entry = Json::object();
+        for (const auto& [field, text] : headers.fields())
+            entry[field] = text;
+        value[key] = std::move(entry);
+    }
+    // Header values are checked text; a value the format still refused
+    // would leave the index as it was rather than empty it.
+    auto text = foundation::PropertyList::write(value);
+    if (!text || foundation::Paths::writeFileAtomically(indexFile(), *text).isError())
+        return;
+    std::error_code ignored;
+    std::filesystem::remove(legacyIndexFile(), ignored);
 }
 
 void NetworkEngineCache::enable()
@@ -63,9 +105,16 @@ void NetworkEngineCache::enable()
     std::error_code ignored;
     if (!std::filesystem::is_directory(m_directory, ignored))
         (void)foundation::Paths::createDirectories(m_directory);
-    std::optional<std::map<std::string, net::HTTPHeaders>> index;
-    if (auto text = foundation::Paths::readFile(indexFile()); text.isOk())
+    std::optional<Index> index;
+    if (auto text = foundation::Paths::readFile(indexFile()); text.isOk()) {
         index = readIndex(text.value());
+    } else if (auto legacy = foundation::Paths::readFile(legacyIndexFile()); legacy.isOk()) {
+        // Once: the property list takes its place. A damaged one is skipped
+        // and goes when the next index is written.
+        index = readLegacyIndex(legacy.value());
+        if (index)
+            writeIndex(*index);
+    }
     std::lock_guard lock(m_mutex);
     m_memoryEnabled = true;
     if (index)
@@ -147,21 +196,16 @@ void NetworkEngineCache::setHeaders(const std::string& key, const net::HTTPHeade
 void NetworkEngineCache::save()
 {
     std::map<std::string, std::string> memory;
-    Json index = Json::object();
+    Index index;
     {
         std::lock_guard lock(m_mutex);
         memory = std::exchange(m_memory, {});
         m_keys.clear();
-        for (const auto& [key, headers] : m_invalidationParams) {
-            Json entry = Json::object();
-            for (const auto& [field, value] : headers.fields())
-                entry[field] = value;
-            index[key] = std::move(entry);
-        }
+        index = m_invalidationParams;
     }
     for (const auto& [key, data] : memory)
         writeBody(key, data);
-    (void)foundation::Paths::writeFileAtomically(indexFile(), index.dump());
+    writeIndex(index);
 }
 
 void NetworkEngineCache::empty()
@@ -171,6 +215,7 @@ void NetworkEngineCache::empty()
     for (const auto& entry : std::filesystem::directory_iterator(m_directory, ignored))
         std::filesystem::remove_all(entry.path(), ignored);
     std::filesystem::remove(indexFile(), ignored);
+    std::filesystem::remove(legacyIndexFile(), ignored);
     std::lock_guard lock(m_mutex);
     m_invalidationParams.clear();
 }

@@ -15,9 +15,11 @@
 // The HTTP engine's response cache and frozen operations, all under one
 // directory of the user's caches ("NetworkEngineCache"):
 //   - one file per cached body, named by its operation's identifier;
-//   - the index beside the directory ("NetworkEngineCache.json"): a JSON
-//     object from identifier to that response's validators ("Expires",
-//     "Last-Modified", "ETag" as texts);
+//   - the index beside the directory ("NetworkEngineCache.plist"): an XML
+//     property list whose dictionary maps identifier to that response's
+//     validators ("Expires", "Last-Modified", "ETag" as strings). An index
+//     in the JSON form of earlier versions ("NetworkEngineCache.json") is
+//     read when there is no property list yet, and replaced by one;
 //   - frozen operations, "<identifier>.networkenginefrozenoperation", each an
 //     OperationArchive document.
 // Files are written atomically with mode 0600. A damaged index or archive is
@@ -36,6 +38,7 @@ public:
     static std::filesystem::path defaultDirectory();
     const std::filesystem::path& directory() const { return m_directory; }
     std::filesystem::path indexFile() const;
+    std::filesystem::path legacyIndexFile() const;
 
     // Memory, directory and index; the index read is kept only when it is sound.
     void enable();
@@ -65,12 +68,19 @@ public:
     std::vector<Frozen> frozen() const;
     void removeFrozen(const std::filesystem::path& file) const;
 
-    // The index text as identifier -> validators; nothing when it is not a
-    // JSON object. Entries of another shape are dropped one by one.
-    static std::optional<std::map<std::string, net::HTTPHeaders>> readIndex(std::string_view text);
+    using Index = std::map<std::string, net::HTTPHeaders>;
+    // The index file's property list as identifier -> validators; nothing
+    // when it is not a property list of a dictionary. Entries of another
+    // shape are dropped one by one.
+    static std::optional<Index> readIndex(std::string_view text);
+    // The same of an index in the earlier JSON form.
+    static std::optional<Index> readLegacyIndex(std::string_view text);
 
 private:
     void writeBody(const std::string& key, std::string_view data) const;
+    static std::optional<Index> indexFrom(const foundation::Json& value);
+    // The property list; the JSON one of earlier versions goes once it stands.
+    void writeIndex(const Index& index) const;
     static bool isSafeKey(std::string_view key);
 
     const std::filesystem::path m_directory;
@@ -79,5 +89,5 @@ private:
     std::map<std::string, std::string> m_memory;
     // Most recently saved first.
     std::deque<std::string> m_keys;
-    std::map<std::string, net::HTTPHeaders> m_invalidationParams;
+    Index m_invalidationParams;
 };

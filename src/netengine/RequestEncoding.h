@@ -14,8 +14,7 @@ public:
     static std::string urlEncodedKeyValueString(const foundation::Json& fields);
     // Compact JSON.
     static std::string jsonEncodedKeyValueString(const foundation::Json& fields);
-    // An XML property list of the dictionary: texts, integers, reals,
-    // booleans, arrays and dictionaries. A null anywhere cannot be written in
-    // that format, and then the answer is "".
+    // An XML property list of the dictionary (foundation::PropertyList).
+    // What that format cannot carry (a null, text that is not UTF-8) gives "".
     static std::string plistEncodedKeyValueString(const foundation::Json& fields);
 };

@@ -2,6 +2,8 @@
 #include "netengine/NetworkEngineCache.h"
 #include "netengine/NetworkOperation.h"
 #include "netengine/OperationArchive.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/PropertyList.h"
 
 #include <gtest/gtest.h>
 
@@ -186,13 +188,48 @@ TEST(EngineCache, TenSavesKeepNineInMemoryAndWriteTheOldest)
 
 TEST(EngineCache, IndexReaderKeepsOnlySoundEntries)
 {
-    EXPECT_EQ(NetworkEngineCache::readIndex("not json"), std::nullopt);
-    EXPECT_EQ(NetworkEngineCache::readIndex("[1]"), std::nullopt);
-    auto index = NetworkEngineCache::readIndex(
+    EXPECT_EQ(NetworkEngineCache::readLegacyIndex("not json"), std::nullopt);
+    EXPECT_EQ(NetworkEngineCache::readLegacyIndex("[1]"), std::nullopt);
+    EXPECT_EQ(NetworkEngineCache::readIndex(R"({"0123abcd":{"ETag":"e"}})"), std::nullopt);
+    EXPECT_EQ(NetworkEngineCache::readIndex(*foundation::PropertyList::write(Json::array())), std::nullopt);
+    Json const entries = Json::parse(
         R"({"0123abcd":{"ETag":"e","Expires":7},"../escape":{"ETag":"x"},"ff":"text","ab":{"ETag":"a\r\nX: 1"}})");
+    for (auto index : { NetworkEngineCache::readLegacyIndex(entries.dump()),
+             NetworkEngineCache::readIndex(*foundation::PropertyList::write(entries)) }) {
+        ASSERT_TRUE(index);
+        ASSERT_EQ(index->size(), 2u);
+        EXPECT_EQ(index->at("0123abcd").value("ETag"), "e");
+        EXPECT_EQ(index->at("0123abcd").value("Expires"), std::nullopt);
+        EXPECT_TRUE(index->at("ab").empty());
+    }
+}
+
+TEST(EngineCache, IndexIsAPropertyListAndAJsonOneIsReadOnceThenReplaced)
+{
+    auto directory = std::filesystem::temp_directory_path() / ("engine-index-" + std::to_string(::getpid()));
+    NetworkEngineCache cache(directory);
+    auto const read
+        = [](const std::filesystem::path& file) { return foundation::Paths::readFile(file).valueOr(""); };
+    ASSERT_TRUE(foundation::Paths::writeFileAtomically(
+        cache.legacyIndexFile(), R"({"ab":{"ETag":"\"v1\"","Expires":"Thu, 01 Jan 2037 00:00:00 GMT"}})"));
+    cache.enable();
+    EXPECT_EQ(cache.headersForKey("ab")->value("ETag"), "\"v1\"");
+    EXPECT_EQ(cache.indexFile().extension(), ".plist");
+    EXPECT_FALSE(std::filesystem::exists(cache.legacyIndexFile()));
+    auto index = NetworkEngineCache::readIndex(read(cache.indexFile()));
     ASSERT_TRUE(index);
-    ASSERT_EQ(index->size(), 2u);
-    EXPECT_EQ(index->at("0123abcd").value("ETag"), "e");
-    EXPECT_EQ(index->at("0123abcd").value("Expires"), std::nullopt);
-    EXPECT_TRUE(index->at("ab").empty());
+    EXPECT_EQ(index->at("ab").value("Expires"), "Thu, 01 Jan 2037 00:00:00 GMT");
+
+    // A damaged one is skipped, not fatal, and gives way to the next index written.
+    std::filesystem::remove(cache.indexFile());
+    ASSERT_TRUE(foundation::Paths::writeFileAtomically(cache.legacyIndexFile(), "{\"ab\":"));
+    NetworkEngineCache again(directory);
+    again.enable();
+    EXPECT_EQ(again.headersForKey("ab"), std::nullopt);
+    again.setHeaders("cd", net::HTTPHeaders {});
+    again.save();
+    EXPECT_FALSE(std::filesystem::exists(again.legacyIndexFile()));
+    EXPECT_EQ(NetworkEngineCache::readIndex(read(again.indexFile()))->count("cd"), 1u);
+    again.empty();
+    std::filesystem::remove_all(directory);
 }
