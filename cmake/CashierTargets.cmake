@@ -12,6 +12,15 @@ if(CASHIER_SANITIZE)
     -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
   target_link_options(cashier_flags INTERFACE -fsanitize=address,undefined)
 endif()
+if(CASHIER_TSAN)
+  # ThreadSanitizer shares no run time with the address and fuzzing
+  # sanitizers: one build is one or the other.
+  if(CASHIER_SANITIZE OR CASHIER_FUZZ)
+    message(FATAL_ERROR "CASHIER_TSAN cannot be combined with CASHIER_SANITIZE or CASHIER_FUZZ")
+  endif()
+  target_compile_options(cashier_flags INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+  target_link_options(cashier_flags INTERFACE -fsanitize=thread)
+endif()
 if(CASHIER_FUZZ)
   # Fuzz builds instrument every library so coverage reaches the whole reply path.
   target_compile_options(cashier_flags INTERFACE -fsanitize=fuzzer-no-link,address,undefined)
