@@ -544,6 +544,10 @@ TEST_F(EngineTest, image_view_shows_its_placeholder_then_the_picture_of_its_late
     auto view = std::make_shared<kit::ImageView>(graphics::Rect { 0, 0, 40, 30 });
     auto placeholder = graphics::Image::fromColor(graphics::Color(0, 1, 0, 1), { 1, 1 });
     ImageViewNetworkEngineAdditions::setDefaultEngine(engine);
+    // An earlier case has released /slow for good: only a held queue keeps
+    // the first fetch from finishing, on a slow machine, before the second
+    // replaces it.
+    NetworkEngine::sharedOperationQueue()->setSuspended(true);
     auto superseded
         = ImageViewNetworkEngineAdditions::setImageFromURL(*view, s_server->url("/slow"), placeholder);
     auto latest
@@ -551,6 +555,7 @@ TEST_F(EngineTest, image_view_shows_its_placeholder_then_the_picture_of_its_late
     EXPECT_EQ(view->image(), placeholder);
     EXPECT_TRUE(superseded->isCancelled()) << "a view shows only its latest fetch";
     EXPECT_EQ(ImageViewNetworkEngineAdditions::imageFetchOperation(*view), latest);
+    NetworkEngine::sharedOperationQueue()->setSuspended(false);
     settle();
     foundation::RunLoop::main().runUntil([&] { return view->image() != placeholder; });
     EXPECT_EQ(view->image()->size().width, 4);
