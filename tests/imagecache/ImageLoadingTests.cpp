@@ -1,6 +1,7 @@
 #include "LoopbackFixture.h"
 #include "imagecache/DecodeBudget.h"
 #include "imagecache/ImageDownloaderOperation.h"
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/graphics/ImageProbe.h"
 #include "support/SelfSignedCertificate.h"
 
@@ -132,11 +133,16 @@ TEST_F(ImageLoading, IgnoringCachedResponsesDropsOnlyWhatTheURLCacheAnswered)
     };
     auto fetch = [&](unsigned options) {
         auto fetched = std::make_shared<Fetched>();
+        // The downloader answers on the download's queue; what it answered
+        // is read here, on the main thread, so it is handed over there.
         m_downloader->downloadImageWithURL(url("/fresh/c.png"), options, nullptr,
             [fetched](ImagePtr image, auto const&, std::optional<ImageError> error, bool) {
-                fetched->image = std::move(image);
-                fetched->error = std::move(error);
-                ++fetched->calls;
+                foundation::DispatchQueue::main()->async(
+                    [fetched, image = std::move(image), error = std::move(error)]() mutable {
+                        fetched->image = std::move(image);
+                        fetched->error = std::move(error);
+                        ++fetched->calls;
+                    });
             });
         EXPECT_TRUE(
             runUntil([&] { return fetched->calls > 0 && m_downloader->currentDownloadCount() == 0; }));
