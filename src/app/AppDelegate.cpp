@@ -58,13 +58,27 @@ bool AppDelegate::applicationDidFinishLaunchingWithOptions(kit::Application&, co
     return true;
 }
 
-std::shared_ptr<BaseViewController> AppDelegate::shownScreen() const
+namespace {
+
+// The root screen the person sees: the selected tab's, when there are tabs.
+std::shared_ptr<kit::ViewController> shownRoot(const std::shared_ptr<kit::Window>& window)
 {
-    if (!m_window)
-        return nullptr;
-    auto shown = m_window->rootViewController();
+    auto shown = window ? window->rootViewController() : nullptr;
     if (auto tabs = std::dynamic_pointer_cast<kit::TabBarController>(shown))
         shown = tabs->selectedViewController();
+    return shown;
+}
+
+} // namespace
+
+std::shared_ptr<kit::NavigationController> AppDelegate::shownNavigation() const
+{
+    return std::dynamic_pointer_cast<kit::NavigationController>(shownRoot(m_window));
+}
+
+std::shared_ptr<BaseViewController> AppDelegate::shownScreen() const
+{
+    auto shown = shownRoot(m_window);
     auto navigation = std::dynamic_pointer_cast<kit::NavigationController>(shown);
     if (!navigation)
         return std::dynamic_pointer_cast<BaseViewController>(shown);

@@ -8,8 +8,9 @@ namespace foundation {
 class UserDefaults;
 }
 namespace kit {
+class NavigationController;
 class Window;
-}
+} // namespace kit
 class BaseViewController;
 class HomeViewController;
 
@@ -51,6 +52,8 @@ public:
     // the nearest screen under it when the top is not one of the app's own
     // (the code scanner). Null when none is shown (the guide).
     std::shared_ptr<BaseViewController> shownScreen() const;
+    // The stack the person sees: the selected tab's. Null when none is shown.
+    std::shared_ptr<kit::NavigationController> shownNavigation() const;
 
 private:
     void applyTabBarItems();

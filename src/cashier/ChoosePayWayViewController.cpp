@@ -8,6 +8,7 @@
 #include "cashier/MobilePayCallbackReceiver.h"
 #include "cashier/MobilePayHandOff.h"
 #include "cashier/OrderStatusPoller.h"
+#include "cashier/PaidAfterLeaving.h"
 #include "cashier/PayResultViewController.h"
 #include "cashier/PaymentCodeLedger.h"
 #include "cashier/QRCodePayViewController.h"
@@ -20,8 +21,6 @@
 #include "platform/kit/NavigationController.h"
 #include "platform/kit/Registry.h"
 #include "platform/kit/Screen.h"
-#include "platform/kit/TabBarController.h"
-#include "platform/kit/Window.h"
 #include "ui/ColorUtil.h"
 #include "ui/PromptUtil.h"
 
@@ -55,16 +54,6 @@ const Wallet& walletOf(std::string_view code)
             return wallet;
     }
     return wallets[0];
-}
-
-// The stack the user sees now.
-std::shared_ptr<kit::NavigationController> currentNavigation()
-{
-    auto app = AppDelegate::shared();
-    auto root = app && app->window() ? app->window()->rootViewController() : nullptr;
-    if (auto tabs = std::dynamic_pointer_cast<kit::TabBarController>(root))
-        root = tabs->selectedViewController();
-    return std::dynamic_pointer_cast<kit::NavigationController>(root);
 }
 
 } // namespace
@@ -328,12 +317,13 @@ void ChoosePayWayViewController::requestBarCodePay()
     std::weak_ptr<RequestOutcome> watch = outcome;
     std::weak_ptr<ChoosePayWayViewController> weak = selfPayWay();
     NetUtilSign::doPost(barcodePath, std::string("请求支付中..."), NetUtilSign::receivableKeyFlag, parameters,
-        [weak, sale = sale(), token, outcome = std::move(outcome)](const std::optional<std::string>& reply) {
+        [weak, sale = sale(), code, token, outcome = std::move(outcome)](
+            const std::optional<std::string>& reply) {
             auto json = JsonUtil::getJSONObject(reply);
             if (!RequestOutcome::readsAsAnswer(json))
                 return;
             outcome->answered();
-            barcodeReplied(weak, sale, json);
+            barcodeReplied(weak, sale, code, json);
         });
     RequestOutcome::sendReturned(watch);
 }
@@ -342,15 +332,16 @@ void ChoosePayWayViewController::requestBarCodePay()
 // followed, even when the screen that asked has gone (no way off it is
 // open while the request is out, but the reply must not depend on that).
 void ChoosePayWayViewController::barcodeReplied(const std::weak_ptr<ChoosePayWayViewController>& weak,
-    const Sale& sale, const std::optional<foundation::Json>& reply)
+    const Sale& sale, const std::string& code, const std::optional<foundation::Json>& reply)
 {
     auto screen = weak.lock();
     if (!screen || !screen->isStacked()) {
-        auto navigation = currentNavigation();
+        auto app = AppDelegate::shared();
+        auto navigation = app ? app->shownNavigation() : nullptr;
         screen = navigation ? open(*navigation, sale) : nullptr;
     }
     if (screen)
-        screen->handleBarcodeReply(reply);
+        screen->handleBarcodeReply(reply, code);
     else
         PromptUtil::toast(JsonUtil::info(reply).value_or(std::string(replyLostText)));
 }
@@ -370,9 +361,11 @@ std::shared_ptr<ChoosePayWayViewController> ChoosePayWayViewController::open(
     return screen;
 }
 
-void ChoosePayWayViewController::handleBarcodeReply(const std::optional<foundation::Json>& reply)
+void ChoosePayWayViewController::handleBarcodeReply(
+    const std::optional<foundation::Json>& reply, const std::string& code)
 {
     m_followOnAppear = false;
+    m_orderCode = code;
     const auto& data = JsonUtil::data(reply);
     // The reply's status is not looked at: a failed payment comes with its order.
     m_orderData = data.is_object() ? data : foundation::Json::object();
@@ -405,18 +398,28 @@ void ChoosePayWayViewController::startPolling()
     NetUtilSign::Parameters parameters;
     parameters["orderid"] = foundation::optionalText(m_orderData, "orderid").value_or("");
     std::weak_ptr<ChoosePayWayViewController> weak = selfPayWay();
-    m_poller->start(std::move(parameters), [weak](const foundation::Json& order) {
-        auto screen = weak.lock();
-        if (!screen)
-            return;
-        auto hud = std::move(screen->m_hud);
-        screen->toPayResult(order);
-        PromptUtil::closeProgressDialog(hud);
-    });
+    PaidAfterLeaving paidAfterLeaving;
+    paidAfterLeaving.money = foundation::formatFixed(m_money, 2);
+    paidAfterLeaving.consumeType = m_consumeType;
+    paidAfterLeaving.request = m_requestPayParams;
+    m_poller->start(
+        std::move(parameters),
+        [weak](const foundation::Json& order) {
+            auto screen = weak.lock();
+            if (!screen)
+                return;
+            auto hud = std::move(screen->m_hud);
+            screen->toPayResult(order);
+            PromptUtil::closeProgressDialog(hud);
+        },
+        [paidAfterLeaving](const foundation::Json& order) { paidAfterLeaving.deliver(order); });
 }
 
 void ChoosePayWayViewController::stopPolling()
 {
+    // The customer may still confirm the order: its code must not go out again.
+    if (m_poller->isPolling() && !m_orderCode.empty())
+        PaymentCodeLedger::leftWaiting(m_orderCode);
     m_poller->stop();
     if (m_hud) {
         PromptUtil::closeProgressDialog(m_hud);

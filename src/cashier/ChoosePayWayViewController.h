@@ -28,9 +28,11 @@ class View;
 //
 // A barcode payment is never taken twice and never left without its
 // result: while its request is out every other way off or to pay is
-// refused, a code whose request is out or whose reply was lost is refused
-// on any pay-way screen (PaymentCodeLedger), and the reply is handled
-// whatever happened to the screen meanwhile.
+// refused, a code whose request is out, whose reply was lost or whose order
+// was left waiting is refused on any pay-way screen (PaymentCodeLedger),
+// the reply is handled whatever happened to the screen meanwhile, and so is
+// a poll that says paid after the screen stopped following the order
+// (PaidAfterLeaving).
 class ChoosePayWayViewController : public BaseViewController {
 public:
     static constexpr std::string_view nibName = "ChoosePayWayViewController";
@@ -99,7 +101,7 @@ private:
     };
     Sale sale() const { return { m_money, m_consumeType, m_rechargeMoney, m_requestPayParams }; }
     static void barcodeReplied(const std::weak_ptr<ChoosePayWayViewController>& weak, const Sale& sale,
-        const std::optional<foundation::Json>& reply);
+        const std::string& code, const std::optional<foundation::Json>& reply);
     static std::shared_ptr<ChoosePayWayViewController> open(
         kit::NavigationController& navigation, const Sale& sale);
     // Still in the stack it was pushed on.
@@ -108,7 +110,7 @@ private:
     void startPolling();
     void stopPolling();
     void showWaitingHud();
-    void handleBarcodeReply(const std::optional<foundation::Json>& reply);
+    void handleBarcodeReply(const std::optional<foundation::Json>& reply, const std::string& code);
     // Polls the order of the barcode reply now, or when the screen next
     // appears if the reply came while it was away.
     void followOrder();
@@ -133,6 +135,8 @@ private:
     // is out.
     std::shared_ptr<SubmitGuard> m_submitGuard;
     bool m_followOnAppear = false;
+    // The customer's code whose order is followed.
+    std::string m_orderCode;
 
     std::shared_ptr<kit::View> m_moneyView;
     std::shared_ptr<kit::View> m_bottomView;

@@ -27,4 +27,12 @@ public:
     virtual int mobilePayConsumeType() const = 0;
     // The very dictionary the screen handed over, now with the order number.
     virtual void setMobilePayCallbackParams(std::shared_ptr<NetUtilSign::Parameters> params) = 0;
+    // The same, for a part whose payment was heard of only after the staff
+    // had left the pay-way screen (a poll's answer on its way as they went
+    // back): the screen may have been edited or confirmed again since, so
+    // the paid order binds to the sale as its mobile part, shown on the
+    // form, and nothing is sent until the staff confirm. False, and nothing
+    // bound, when the sale cannot take it (a request of its own is out or
+    // held, or another paid order is bound).
+    virtual bool takeMobilePartPaidLate(const NetUtilSign::Parameters& paidRequest) = 0;
 };

@@ -8,8 +8,9 @@
 #include <string>
 
 namespace kit {
+class NavigationController;
 class ViewController;
-}
+} // namespace kit
 
 // Returns a paid member request to the member screen that asked for it
 // (see MobilePayCallbackReceiver). Shared by the barcode and QR payments.
@@ -24,6 +25,14 @@ public:
     // stack and pops to it, animated. False, and the stack untouched, when
     // no such screen is in the stack or the request is missing.
     static bool returnPaidRequest(kit::ViewController& payingScreen, int consumeType,
+        const std::shared_ptr<NetUtilSign::Parameters>& request, const foundation::Json& order,
+        const std::optional<std::string>& wallet);
+    // The same for a part paid after its paying screen had gone, on the
+    // stack the staff see now: the receiver takes the order as the sale's
+    // paid part (MobilePayCallbackReceiver::takeMobilePartPaidLate) and is
+    // popped to. False, and the stack untouched, when no receiver of the
+    // kind is in it or it cannot take the order.
+    static bool bindPaidRequestLate(kit::NavigationController& navigation, int consumeType,
         const std::shared_ptr<NetUtilSign::Parameters>& request, const foundation::Json& order,
         const std::optional<std::string>& wallet);
 };

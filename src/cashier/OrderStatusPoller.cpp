@@ -3,11 +3,31 @@
 #include "api/JsonUtil.h"
 #include "platform/foundation/Timer.h"
 
-void OrderStatusPoller::start(NetUtilSign::Parameters parameters, SettledCallback onSettled)
+namespace {
+
+// The order of a reply that says it was paid ("1") or failed ("2").
+std::optional<foundation::Json> settledOrder(const std::optional<std::string>& reply)
+{
+    auto json = JsonUtil::getJSONObject(reply);
+    if (!JsonUtil::isSuccess(json))
+        return std::nullopt;
+    const auto& order = JsonUtil::data(json);
+    auto paystatus = foundation::optionalText(order, "paystatus");
+    if (paystatus != "1" && paystatus != "2")
+        return std::nullopt;
+    return order;
+}
+
+} // namespace
+
+void OrderStatusPoller::start(
+    NetUtilSign::Parameters parameters, SettledCallback onSettled, SettledCallback onPaidAfterStop)
 {
     stop();
     m_parameters = std::move(parameters);
     m_onSettled = std::move(onSettled);
+    m_following = std::make_shared<Following>();
+    m_following->onPaidAfterStop = std::move(onPaidAfterStop);
     m_timer = foundation::Timer::scheduledWeak(
         pollInterval, true, weak_from_this(), [](OrderStatusPoller& poller) { poller.poll(); });
     m_timer->fire();
@@ -27,30 +47,40 @@ void OrderStatusPoller::poll()
     if (m_onPoll)
         m_onPoll();
     std::weak_ptr<OrderStatusPoller> weak = weak_from_this();
-    std::uint64_t generation = m_generation;
     NetUtilSign::doPostForNotLoading(statusPath, NetUtilSign::receivableKeyFlag, m_parameters,
-        [weak, generation](const std::optional<std::string>& reply) {
-            if (auto poller = weak.lock())
-                poller->handleReply(generation, reply);
+        [weak, generation = m_generation, following = m_following](const std::optional<std::string>& reply) {
+            auto poller = weak.lock();
+            if (poller && generation == poller->m_generation && poller->m_timer)
+                poller->handleReply(reply);
+            else
+                handleReplyAfterStop(*following, reply);
         });
 }
 
-void OrderStatusPoller::handleReply(std::uint64_t generation, const std::optional<std::string>& reply)
+void OrderStatusPoller::handleReply(const std::optional<std::string>& reply)
 {
-    if (generation != m_generation || !m_timer)
+    auto order = settledOrder(reply);
+    if (!order)
         return;
-    auto json = JsonUtil::getJSONObject(reply);
-    if (!JsonUtil::isSuccess(json))
-        return;
-    const auto& order = JsonUtil::data(json);
-    auto paystatus = foundation::optionalText(order, "paystatus");
-    if (paystatus != "1" && paystatus != "2")
-        return;
+    m_following->settled = true;
     stop();
     // Copied out first: the callback may start polling again or drop us.
     auto onSettled = std::move(m_onSettled);
     m_onSettled = nullptr;
-    foundation::Json settled = order;
     if (onSettled)
-        onSettled(settled); // May delete this.
+        onSettled(*order); // May delete this.
+}
+
+void OrderStatusPoller::handleReplyAfterStop(Following& following, const std::optional<std::string>& reply)
+{
+    if (following.settled || !following.onPaidAfterStop)
+        return;
+    // A failed order moved no money: it ended with its screen.
+    auto order = settledOrder(reply);
+    if (!order || foundation::optionalText(*order, "paystatus") != "1")
+        return;
+    following.settled = true;
+    auto onPaid = std::move(following.onPaidAfterStop);
+    following.onPaidAfterStop = nullptr;
+    onPaid(*order);
 }

@@ -18,7 +18,12 @@ class Timer;
 //
 // Each start or stop opens a new generation, and a reply is heard only in
 // the generation that asked for it, so a poll still on its way when polling
-// ended, or that asked about an earlier order, never settles anything.
+// ended, or that asked about an earlier order, never settles anything, with
+// one exception: such a reply that says the order was paid, while nothing
+// else has settled it, goes to the start's `onPaidAfterStop`. The customer
+// paid as the staff left the screen; that money moved, and its result must
+// not be lost with the screen (which may be gone by then, so the callback
+// must not need it).
 //
 // Main thread only. The owner keeps the poller; its timer holds it weakly.
 class OrderStatusPoller : public std::enable_shared_from_this<OrderStatusPoller> {
@@ -30,19 +35,30 @@ public:
 
     static std::shared_ptr<OrderStatusPoller> create() { return std::make_shared<OrderStatusPoller>(); }
 
-    // Ends any earlier polling, then polls with these parameters. The
-    // callback runs once, after polling has stopped. May delete the caller.
-    void start(NetUtilSign::Parameters parameters, SettledCallback onSettled);
+    // Ends any earlier polling, then polls with these parameters. One of the
+    // callbacks runs, at most once: `onSettled` after polling has stopped
+    // (it may delete the caller), or `onPaidAfterStop` as above.
+    void start(NetUtilSign::Parameters parameters, SettledCallback onSettled,
+        SettledCallback onPaidAfterStop = nullptr);
     void stop();
     bool isPolling() const { return m_timer != nullptr; }
     // Runs before each poll goes out (the pay-way screen shows its overlay).
     void setOnPoll(std::function<void()> onPoll) { m_onPoll = std::move(onPoll); }
 
 private:
+    // One order followed from a start: shared with the polls it sent, which
+    // may outlive the poller.
+    struct Following {
+        SettledCallback onPaidAfterStop;
+        bool settled = false;
+    };
+
     void poll();
-    void handleReply(std::uint64_t generation, const std::optional<std::string>& reply);
+    void handleReply(const std::optional<std::string>& reply);
+    static void handleReplyAfterStop(Following& following, const std::optional<std::string>& reply);
 
     std::shared_ptr<foundation::Timer> m_timer;
+    std::shared_ptr<Following> m_following;
     NetUtilSign::Parameters m_parameters;
     SettledCallback m_onSettled;
     std::function<void()> m_onPoll;

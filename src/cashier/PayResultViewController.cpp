@@ -54,17 +54,21 @@ void PayResultViewController::showAfterProcessing(BaseViewController& from, cons
 void PayResultViewController::push(BaseViewController& from, const foundation::Json& order,
     const std::string& money, bool isRestartPay, bool isFromOrderDetailInto)
 {
-    auto navigation = from.navigationController();
-    auto result = from.mainStoryboard()
-        ? from.mainStoryboard()->instantiate<PayResultViewController>(std::string(nibName))
-        : nullptr;
-    if (!result || !navigation)
+    if (auto navigation = from.navigationController())
+        push(*navigation, order, money, isRestartPay, isFromOrderDetailInto);
+}
+
+void PayResultViewController::push(kit::NavigationController& navigation, const foundation::Json& order,
+    const std::string& money, bool isRestartPay, bool isFromOrderDetailInto)
+{
+    auto result = kit::Registry::shared().instantiate<PayResultViewController>(std::string(nibName));
+    if (!result)
         return;
     result->setData(order);
     result->setMoney(money);
     result->setIsRestartPay(isRestartPay);
     result->setIsFromOrderDetailInto(isFromOrderDetailInto);
-    navigation->pushViewController(result, true);
+    navigation.pushViewController(result, true);
 }
 
 void PayResultViewController::loadView()

@@ -11,6 +11,7 @@ namespace kit {
 class Button;
 class ImageView;
 class Label;
+class NavigationController;
 } // namespace kit
 
 // Whether a collection succeeded, with the order's number, amount and time,
@@ -24,6 +25,9 @@ public:
     // Pushes a result for the order above `from`.
     static void push(BaseViewController& from, const foundation::Json& order, const std::string& money,
         bool isRestartPay, bool isFromOrderDetailInto);
+    // The same on top of `navigation`, whatever screen that is.
+    static void push(kit::NavigationController& navigation, const foundation::Json& order,
+        const std::string& money, bool isRestartPay, bool isFromOrderDetailInto);
     // How the QR code screens open it: the overlay "处理支付中..." for half a
     // second, and the result pushed above `from`.
     static void showAfterProcessing(BaseViewController& from, const foundation::Json& order,

@@ -31,6 +31,11 @@ void PaymentCodeLedger::settled(const std::string& code, RequestOutcome::Kind ki
         codes().erase(code);
 }
 
+void PaymentCodeLedger::leftWaiting(const std::string& code)
+{
+    codes()[code] = State::Unknown;
+}
+
 void PaymentCodeLedger::forgetAll()
 {
     codes().clear();

@@ -66,6 +66,16 @@ void QRCodePayViewController::toPayResult(const foundation::Json& order)
     PayResultViewController::showAfterProcessing(*this, order, m_money, false, false);
 }
 
+PaidAfterLeaving QRCodePayViewController::paidAfterLeaving() const
+{
+    PaidAfterLeaving paid;
+    paid.money = m_money;
+    paid.consumeType = m_consumeType;
+    paid.request = m_requestPayParams;
+    paid.wallet = m_payWay;
+    return paid;
+}
+
 bool QRCodePayViewController::memberConsume(const foundation::Json& order)
 {
     return MobilePayHandOff::returnPaidRequest(

@@ -18,6 +18,7 @@ public:
     void getPayCode();
     void getQrCodeImage(const std::string& url);
     void toPayResult(const foundation::Json& order) override;
+    PaidAfterLeaving paidAfterLeaving() const override;
     // False when no member screen of the kind is in the stack to take the
     // paid request back.
     bool memberConsume(const foundation::Json& order);

@@ -85,8 +85,11 @@ void QrCodePollingViewController::showCodeAndPoll(
     }
     std::weak_ptr<QrCodePollingViewController> weak
         = std::static_pointer_cast<QrCodePollingViewController>(shared_from_this());
-    m_poller->start(std::move(parameters), [weak](const foundation::Json& order) {
-        if (auto screen = weak.lock())
-            screen->toPayResult(order);
-    });
+    m_poller->start(
+        std::move(parameters),
+        [weak](const foundation::Json& order) {
+            if (auto screen = weak.lock())
+                screen->toPayResult(order);
+        },
+        [paid = paidAfterLeaving()](const foundation::Json& order) { paid.deliver(order); });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "api/NetUtilSign.h"
+#include "cashier/PaidAfterLeaving.h"
 #include "platform/foundation/Json.h"
 #include "ui/BaseViewController.h"
 
@@ -33,6 +34,8 @@ public:
 
     // The order settled: paid ("paystatus" "1") or failed ("2").
     virtual void toPayResult(const foundation::Json& order) = 0;
+    // Where a poll that says paid goes when it comes after the screen went away.
+    virtual PaidAfterLeaving paidAfterLeaving() const = 0;
     bool isPolling() const;
 
 protected:

@@ -24,3 +24,12 @@ void RePayViewController::toPayResult(const foundation::Json& order)
 {
     PayResultViewController::showAfterProcessing(*this, order, m_money, true, m_isFromOrderDetailInto);
 }
+
+PaidAfterLeaving RePayViewController::paidAfterLeaving() const
+{
+    PaidAfterLeaving paid;
+    paid.money = m_money;
+    paid.isRestartPay = true;
+    paid.isFromOrderDetailInto = m_isFromOrderDetailInto;
+    return paid;
+}

@@ -16,6 +16,7 @@ public:
     void initViews() override;
     void getQrCodeImage();
     void toPayResult(const foundation::Json& order) override;
+    PaidAfterLeaving paidAfterLeaving() const override;
 
     const std::string& payWay() const { return m_payWay; }
     void setPayWay(std::string payWay) { m_payWay = std::move(payWay); }

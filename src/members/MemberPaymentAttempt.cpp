@@ -90,6 +90,18 @@ void MemberPaymentAttempt::answered(Answer answer)
     }
 }
 
+bool MemberPaymentAttempt::takePaidMobilePart(const NetUtilSign::Parameters& paidRequest)
+{
+    auto order = valueOf(paidRequest, orderIdKey);
+    auto money = valueOf(paidRequest, mobileKey);
+    if (!order || !money || m_held)
+        return false;
+    if (m_paid)
+        return m_paid->orderId == *order;
+    m_paid = PaidMobilePart { *order, valueOf(paidRequest, walletKey), *money };
+    return true;
+}
+
 void MemberPaymentAttempt::dropPaidMobilePart()
 {
     if (!m_held)

@@ -67,6 +67,11 @@ public:
         std::shared_ptr<BaseEntity> choice = nullptr);
     // The server's answer to the request sent last.
     void answered(Answer answer);
+    // A mobile part paid while no request of the sale went with it (the
+    // customer paid as the staff left the pay-way screen): `paidRequest`,
+    // with its order, binds to the sale as its paid part. False when a
+    // request is held or another order is already bound.
+    bool takePaidMobilePart(const NetUtilSign::Parameters& paidRequest);
 
     // A request was sent and has no definite answer yet.
     bool isHeld() const { return m_held != nullptr; }

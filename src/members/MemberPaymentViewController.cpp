@@ -38,6 +38,17 @@ void MemberPaymentViewController::viewWillAppear(bool animated)
     }
 }
 
+bool MemberPaymentViewController::takeMobilePartPaidLate(const NetUtilSign::Parameters& paidRequest)
+{
+    if (!m_attempt->takePaidMobilePart(paidRequest))
+        return false;
+    // The form shows the part as paid; the staff confirm the rest.
+    const auto& paid = *m_attempt->paidMobilePart();
+    showPart(mobileType, foundation::doubleValue(paid.money));
+    PromptUtil::toast(paidPartText(paid.orderId));
+    return true;
+}
+
 void MemberPaymentViewController::viewWillDisappear(bool animated)
 {
     MemberFormViewController::viewWillDisappear(animated);

@@ -70,6 +70,7 @@ public:
     {
         m_mobilePayCallbackParams = std::move(params);
     }
+    bool takeMobilePartPaidLate(const NetUtilSign::Parameters& paidRequest) override;
     const std::shared_ptr<NetUtilSign::Parameters>& requestPayParams() const { return m_requestPayParams; }
     const MemberPaymentAttempt& attempt() const { return *m_attempt; }
     // The alert that asks before leaving a held request or a paid part, once shown.

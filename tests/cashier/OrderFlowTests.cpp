@@ -289,6 +289,24 @@ TEST_F(Orders, a_baidu_re_payment_is_shown_and_polled_as_baidu_and_back_returns_
     EXPECT_EQ(harness.labelText("labelPayStatus"), "支付成功");
 }
 
+TEST_F(Orders, a_re_payment_paid_as_the_staff_left_it_still_opens_its_result_over_the_detail)
+{
+    openDetail(seededOrder("alipay", "0", "0", "2"));
+    ASSERT_TRUE(harness.tap("btnRePay"));
+    settleWorkers();
+    ASSERT_TRUE(top<RePayViewController>());
+    slowReplies("/PayApi/OfflinePay/getOrderStatus/", 1000, 0);
+    harness.advance(4.5);
+    // The third poll, the one that finds the order paid, is on its way.
+    ASSERT_EQ(count("/PayApi/OfflinePay/getOrderStatus/"), 3u);
+    pressBack();
+    harness.advance(2);
+    ASSERT_TRUE(top<PayResultViewController>());
+    EXPECT_EQ(harness.labelText("labelPayResult"), "支付成功");
+    pressBack();
+    ASSERT_TRUE(top<OrderDetailViewController>());
+}
+
 TEST_F(Orders, search_finds_by_number_refuses_blanks_and_reloads_the_order_it_opened)
 {
     push(kit::Registry::shared().instantiate<OrderSearchViewController>("OrderSearchViewController"));

@@ -26,6 +26,7 @@ public:
     {
         received = std::move(params);
     }
+    bool takeMobilePartPaidLate(const NetUtilSign::Parameters&) override { return false; }
     std::shared_ptr<NetUtilSign::Parameters> received;
 
 private:
@@ -145,19 +146,33 @@ TEST_F(Payment, a_second_barcode_reply_replaces_the_polling_without_leaving_a_ti
     EXPECT_EQ(resultText(), "支付失败");
 }
 
-TEST_F(Payment, a_poll_reply_that_arrives_after_leaving_opens_no_result)
+TEST_F(Payment, a_poll_that_says_paid_after_leaving_opens_its_result_once_and_one_that_says_failed_none)
 {
     auto payWay = openPayWay();
     slowReplies("/PayApi/OfflinePay/getOrderStatus/", 1000, 0);
     scan(*payWay, "2800000008");
     harness.advance(2.5);
-    // The second poll, the one that would settle the order, is on its way.
+    // The second poll, the one that settles the order, is on its way.
     ASSERT_EQ(count("/PayApi/OfflinePay/getOrderStatus/"), 2u);
     pressBack();
     harness.advance(10);
-    EXPECT_FALSE(top<PayResultViewController>());
+    // The customer paid: the result opens where the cashier is now, once,
+    // and polling stays ended.
+    EXPECT_EQ(resultText(), "支付成功");
+    EXPECT_EQ(stack()->viewControllers().size(), 2u);
     EXPECT_EQ(count("/PayApi/OfflinePay/getOrderStatus/"), 2u);
     EXPECT_FALSE(shows("等待用户确认..."));
+
+    // A failed order took nothing: its late answer opens nothing.
+    pressBack();
+    m_backend->clearLog();
+    auto failing = openPayWay();
+    scan(*failing, "2800000005");
+    harness.advance(2.5);
+    ASSERT_EQ(count("/PayApi/OfflinePay/getOrderStatus/"), 2u);
+    pressBack();
+    harness.advance(10);
+    EXPECT_EQ(top(), stack()->viewControllers().front());
 }
 
 TEST_F(Payment, the_scan_button_is_blocked_while_a_barcode_request_is_out_even_when_it_fails)

@@ -407,4 +407,69 @@ TEST_F(CollectProgram, a_refund_whose_reply_is_lost_is_paid_once_and_its_form_th
     EXPECT_EQ(refunds[0].value("refundmoney", ""), "3");
 }
 
+// The customer pays as the cashier, tired of waiting, goes back: the poll
+// that was out answers paid after its screen has gone. The money moved, so
+// its result opens all the same and the sale is not collected again; by QR
+// code (paid on its second poll here) and by a code that waits (ending in 8).
+TEST_F(CollectProgram, a_poll_that_answers_paid_after_the_cashier_went_back_still_opens_its_result)
+{
+    DemoProgram program(home());
+    ASSERT_TRUE(program.start({ "--trace" }));
+    ASSERT_EQ(program.hook("outcomes", R"({"qrPolls":2})"), 200);
+    const std::string slowPoll
+        = R"({"kind":"slow","path":"/PayApi/OfflinePay/getOrderStatus/","count":1,"delayMs":3000})";
+    // The first poll has come back; the second goes out two seconds after
+    // it, is held, and the cashier leaves while it is.
+    const std::string leaveDuringSecondPoll = "wait 2.5\nback\nidle\nshow\n";
+    ASSERT_TRUE(
+        program.runUntil(signedInScript() + "tap btnAight\ntap btnOK\ntap btnAlipayCode\nidle\nshow\n",
+            "show QRCodePayViewController"))
+        << program.finish("").text;
+    ASSERT_EQ(program.hook("fault", slowPoll), 200);
+    ASSERT_TRUE(program.runUntil(leaveDuringSecondPoll
+            + "back\nidle\nshow\ntap btnFive\ntap btnOK\ntap btnScan\n"
+              "scan 2800000018\nidle\nshow\n",
+        "show ChoosePayWayViewController"))
+        << program.finish("").text;
+    ASSERT_EQ(program.hook("fault", slowPoll), 200);
+    ProgramRun r = done(program.finish(leaveDuringSecondPoll + "back\nidle\nshow\n"));
+    ASSERT_EQ(r.status, 0) << r.text;
+
+    EXPECT_TRUE(r.inOrder({ "request /PayApi/OfflinePay/qrcode/ money=8.00", statusPoll, statusPoll,
+        "screen ChoosePayWayViewController", "screen PayResultViewController",
+        "  label labelPayResult \"支付成功\"", "  label labelOrderMoney \"8.00\"",
+        "screen ReceivableViewController", "  label labelInputConfirm",
+        "request /PayApi/OfflinePay/barcode money=5.00&dynamic_id=2800000018", statusPoll, statusPoll,
+        "screen ReceivableViewController", "screen PayResultViewController",
+        "  label labelPayResult \"支付成功\"", "  label labelOrderMoney \"5.00\"",
+        "screen ReceivableViewController", "  label labelInputConfirm" }))
+        << r.text;
+    EXPECT_EQ(r.count("request /PayApi/OfflinePay/qrcode/"), 1) << r.text;
+    EXPECT_EQ(r.count("request /PayApi/OfflinePay/barcode"), 1) << r.text;
+}
+
+// A code whose order still waits for the customer to confirm may yet be
+// charged after the cashier goes back; a new pay-way screen refuses it.
+TEST_F(CollectProgram, a_payment_code_whose_order_was_left_waiting_is_not_sent_again)
+{
+    ProgramRun r = run(signedInScript() + R"(tap btnOne
+tap btnOK
+tap btnScan
+scan 2800000017
+idle
+back
+tap btnOK
+tap btnScan
+scan 2800000017
+idle
+)");
+    ASSERT_EQ(r.status, 0) << r.text;
+    EXPECT_TRUE(r.inOrder({ "request /PayApi/OfflinePay/barcode money=1.00&dynamic_id=2800000017",
+        "hud 等待用户确认...", "screen ReceivableViewController", "screen ChoosePayWayViewController",
+        "screen ScanViewController", "screen ChoosePayWayViewController",
+        "toast 该付款码支付结果未知,请在账单中核实！" }))
+        << r.text;
+    EXPECT_EQ(r.count("request /PayApi/OfflinePay/barcode"), 1) << r.text;
+}
+
 } // namespace

@@ -397,6 +397,60 @@ show
     EXPECT_EQ(settled[0].value("bycash", ""), "35.00");
 }
 
+// 王芳 tops up 100, all by QR code. She pays as the staff go back from the
+// code, and the poll that says so comes after: the order binds to her
+// recharge as its paid mobile part, and the recharge goes with it once the
+// staff confirm; no second code is shown, nothing is recorded twice.
+TEST_F(MemberProgram, mobile_part_paid_after_the_staff_left_its_qr_code_binds_to_the_recharge)
+{
+    DemoProgram program(home());
+    ASSERT_TRUE(program.start({ "--trace" }));
+    ASSERT_EQ(program.hook("outcomes", R"({"qrPolls":2})"), 200);
+    ASSERT_TRUE(program.runUntil(membersTabOpened + R"(row 1
+idle
+tap btnVipRecharge
+idle
+type tvPayMoney 100
+tap btnMobilePay
+idle
+tap btnOk
+idle
+tap btnOk
+idle
+tap btnAlipayCode
+idle
+show
+)",
+        "show QRCodePayViewController"));
+    ASSERT_EQ(program.hook("fault",
+                  R"({"kind":"slow","path":"/PayApi/OfflinePay/getOrderStatus/","count":1,"delayMs":3000})"),
+        200);
+    ASSERT_TRUE(program.runUntil("wait 2.5\nback\nidle\nshow\ntap btnMobilePay\ntap btnOk\nidle\nshow\n",
+        "show MemberRechargeResultViewController"));
+    auto settled = settlements(program);
+    DemoProgram::Run run = program.finish(resultThenDetail);
+    ASSERT_EQ(run.status, 0) << run.text;
+
+    auto polls = linesStarting(run.lines, "request /PayApi/OfflinePay/getOrderStatus/");
+    ASSERT_EQ(polls.size(), 2u) << run.text;
+    std::string order = parameter(polls[0], "orderid");
+    const std::string bound = "toast 移动支付已付款,已绑定订单" + order + ",不可修改！";
+    EXPECT_TRUE(inOrder(run.lines,
+        { "screen QRCodePayViewController", "screen ChoosePayWayViewController", bound,
+            "screen VipRechargeViewController", "  label labelMobileMoney \"100\"", bound,
+            "screen MemberRechargeResultViewController", "  label labelPayResult \"结账成功\"",
+            "screen VipDetailViewController", "  label labelVipMoney \"320.00\"" }))
+        << run.text;
+    EXPECT_EQ(countStarting(run.lines, "request /PayApi/OfflinePay/qrcode/"), 1) << run.text;
+    auto recharges = linesStarting(run.lines, "request /UserApi/Index/recharge/");
+    ASSERT_EQ(recharges.size(), 1u) << run.text;
+    EXPECT_EQ(parameter(recharges[0], "m_orderid"), order);
+    EXPECT_EQ(parameter(recharges[0], "m_money"), "100.00");
+    EXPECT_EQ(parameter(recharges[0], "m_paytype"), "alipay");
+    ASSERT_EQ(settled.size(), 1u);
+    EXPECT_EQ(settled[0].value("m_orderid", ""), order);
+}
+
 // A listening socket on 127.0.0.1:port for as long as it lives.
 class PortTaker {
 public:
