@@ -68,6 +68,8 @@ void PayResultViewController::push(kit::NavigationController& navigation, const 
     result->setMoney(money);
     result->setIsRestartPay(isRestartPay);
     result->setIsFromOrderDetailInto(isFromOrderDetailInto);
+    // As over the pay-way screen, also when it opens over a tab's root.
+    result->setHidesBottomBarWhenPushed(true);
     navigation.pushViewController(result, true);
 }
 

@@ -446,6 +446,10 @@ TEST_F(CollectProgram, a_poll_that_answers_paid_after_the_cashier_went_back_stil
         << r.text;
     EXPECT_EQ(r.count("request /PayApi/OfflinePay/qrcode/"), 1) << r.text;
     EXPECT_EQ(r.count("request /PayApi/OfflinePay/barcode"), 1) << r.text;
+    // Over the tab's root as over the pay-way screen, the result hides the tabs.
+    long result = r.find("show PayResultViewController", r.find("request /PayApi/OfflinePay/barcode"));
+    ASSERT_GE(result, 0) << r.text;
+    EXPECT_GT(r.find("  button \"收款\"", result), r.find("show ReceivableViewController", result)) << r.text;
 }
 
 // A code whose order still waits for the customer to confirm may yet be
