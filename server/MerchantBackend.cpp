@@ -399,6 +399,15 @@ std::vector<Settlement> MerchantBackend::settlements() const
     return all;
 }
 
+std::vector<Order> MerchantBackend::orders() const
+{
+    std::lock_guard lock(m_mutex);
+    std::vector<Order> all;
+    for (const MerchantState& state : m_merchants)
+        all.insert(all.end(), state.orders.begin(), state.orders.end());
+    return all;
+}
+
 std::optional<Member> MerchantBackend::member(const std::string& cardnum) const
 {
     std::lock_guard lock(m_mutex);
@@ -735,6 +744,20 @@ BackendReply MerchantBackend::handleHook(const BackendRequest& request)
             list.push_back(entry);
         }
         answer["settlements"] = list;
+    } else if (name == "orders") {
+        Json list = Json::array();
+        for (const Order& order : orders()) {
+            Json entry = Json::object();
+            entry["orderid"] = order.orderid;
+            entry["payment"] = order.payment;
+            entry["paytype"] = order.paytype;
+            entry["paymoney"] = MoneyText::format(order.paymoney);
+            entry["paystatus"] = order.paystatus;
+            entry["is_refund"] = order.isRefund;
+            entry["dynamic_id"] = order.dynamicId;
+            list.push_back(entry);
+        }
+        answer["orders"] = list;
     } else if (name == "member") {
         auto cardnum = jsonText(body, "cardnum");
         auto found = cardnum ? member(*cardnum) : std::nullopt;

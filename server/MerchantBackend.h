@@ -66,6 +66,8 @@ public:
     void clearLog();
     // The member purchases and recharges settled, in order; a member by card number.
     std::vector<Settlement> settlements() const;
+    // Every payment order, seeded ones first, then in the order they were made.
+    std::vector<Order> orders() const;
     std::optional<Member> member(const std::string& cardnum) const;
 
     // The merchant's keys, for tests and the banner.
