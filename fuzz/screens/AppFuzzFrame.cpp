@@ -6,6 +6,8 @@
 #include "app/AppDelegate.h"
 #include "cards/CardScreens.h"
 #include "cashier/CashierScreens.h"
+#include "cashier/OrderStatusPoller.h"
+#include "cashier/PaymentCodeLedger.h"
 #include "main/ScriptRunner.h"
 #include "main/Transcript.h"
 #include "members/MemberScreens.h"
@@ -72,7 +74,8 @@ AppFuzzFrame::AppFuzzFrame()
         }
         // The agent answers in plain text, so its handlers see the reply as sent.
         bool const plainAgent = path.starts_with("/Api/");
-        return net::FakeTransport::Reply::status(m_status, m_encrypted && !plainAgent ? encrypted(m_reply) : m_reply);
+        return net::FakeTransport::Reply::status(
+            m_status, m_encrypted && !plainAgent ? encrypted(m_reply) : m_reply);
     });
     net::Transport::install(m_transport);
 }
@@ -150,6 +153,9 @@ void AppFuzzFrame::run(bool signedIn, const std::string& script,
     foundation::DispatchQueue::global()->syncFlush();
 
     kit::AlertView::discardAll();
+    // What the app remembers for its run must not reach the next run.
+    OrderStatusPoller::forgetFollowedAfterLeaving();
+    PaymentCodeLedger::forgetAll();
     kit::Application::terminate();
     foundation::RunLoop::main().reset();
     kit::Registry::shared().clear();

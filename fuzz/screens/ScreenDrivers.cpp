@@ -58,10 +58,12 @@ const std::vector<ScreenDriver>& screenDrivers()
         { "collect by barcode", true,
             { "tap btnOne", "tap btnTwo", "tap btnOK", "idle", "tap btnScan", "scan 2800000008", "idle",
                 "wait 2", "idle", "wait 2", "idle", "show" } },
-        // QRCodePayViewController: the order, its picture, then polls; then Baidu's static fetch.
+        // QRCodePayViewController: the order, its picture, then polls; then Baidu's static fetch
+        // (back from a code being polled cancels its order first).
         { "collect by QR code", true,
             { "tap btnOne", "tap btnOK", "tap btnAlipayCode", "idle", "wait 2", "idle", "show", "back",
-                "tap btnBdpayCode", "idle", "wait 2", "idle", "show" } },
+                "alert 0", "idle", "tap btnBdpayCode", "idle", "wait 2", "idle", "show" },
+            { setup(URLConfig::CANCEL, R"({"status":"1","info":"撤销订单成功"})") } },
         // BillViewController: sums and first page, pull-down, next page, another tab.
         { "takings", true,
             { "tap btnBillList", "idle", "show", "pull-down", "idle", "pull-up", "idle", "tap btnWxpayBill",
@@ -151,6 +153,11 @@ const std::vector<ScreenDriver>& screenDrivers()
                 "row 1", "tap btnOk", "idle", "tap btnCashPay", "idle", "tap btnOk", "idle", "tap btnOk",
                 "idle", "show" }),
             { memberCards, member(false) } },
+        // UnpaidOrderExit: back from a waiting barcode order, its cancel and the poll after a
+        // refusal, then back again (leaving it followed when the cancel failed).
+        { "leave a waiting order", true,
+            { "tap btnOne", "tap btnOK", "tap btnScan", "scan 2800000008", "idle", "back", "alert 0", "idle",
+                "back", "alert 2", "idle", "wait 2", "idle", "show" } },
     };
     return drivers;
 }

@@ -120,6 +120,10 @@ void BillViewController::viewDidLoad()
     screenAdapter();
     setDay(foundation::Clock::current()->now());
     m_currentPayType = PAY_TYPE_ALIPAY;
+    for (auto& tab : m_tabs) {
+        if (tab.code == m_firstPayType)
+            selectTab(tab);
+    }
     m_billdata.clear();
     m_page = 1;
     getMoneyForDate();

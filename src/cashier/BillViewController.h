@@ -60,6 +60,8 @@ public:
     std::optional<double> tableViewHeightForRowAtIndexPath(kit::TableView&, kit::IndexPath) override;
     void tableViewDidSelectRowAtIndexPath(kit::TableView& tableView, kit::IndexPath indexPath) override;
 
+    // The wallet whose tab shows first (Alipay's when not set); set before the push.
+    void setPayType(std::string wallet) { m_firstPayType = std::move(wallet); }
     const std::string& currentPayType() const { return m_currentPayType; }
     const std::string& startTime() const { return m_startTime; }
     const std::string& endTime() const { return m_endTime; }
@@ -95,6 +97,7 @@ private:
     }
 
     std::string m_currentPayType = "alipay";
+    std::string m_firstPayType = "alipay";
     std::string m_startTime;
     std::string m_endTime;
     int m_page = 1;

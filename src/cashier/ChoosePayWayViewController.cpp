@@ -3,6 +3,7 @@
 #include "api/Constants.h"
 #include "api/JsonUtil.h"
 #include "app/AppDelegate.h"
+#include "cashier/BillViewController.h"
 #include "cashier/CashierViews.h"
 #include "cashier/CollectInputRules.h"
 #include "cashier/MobilePayCallbackReceiver.h"
@@ -13,8 +14,10 @@
 #include "cashier/PaymentCodeLedger.h"
 #include "cashier/QRCodePayViewController.h"
 #include "cashier/SubmitGuard.h"
+#include "cashier/UnpaidOrderExit.h"
 #include "platform/foundation/Strings.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/kit/AlertView.h"
 #include "platform/kit/Button.h"
 #include "platform/kit/ImageView.h"
 #include "platform/kit/Label.h"
@@ -61,13 +64,18 @@ const Wallet& walletOf(std::string_view code)
 ChoosePayWayViewController::ChoosePayWayViewController()
     : m_poller(OrderStatusPoller::create())
     , m_submitGuard(SubmitGuard::create())
+    , m_exit(UnpaidOrderExit::create(m_poller, m_submitGuard))
 {
 }
 
 ChoosePayWayViewController::~ChoosePayWayViewController()
 {
-    m_poller->stop();
+    // An order followed without the screen goes on being followed.
+    if (!m_poller->isFollowingAfterLeaving())
+        m_poller->stop();
     PromptUtil::closeProgressDialog(m_hud);
+    if (m_holdAlert)
+        m_holdAlert->dismissWithClickedButtonIndex(-1, false);
 }
 
 std::shared_ptr<kit::Button> ChoosePayWayViewController::makeWalletButton(
@@ -187,21 +195,28 @@ void ChoosePayWayViewController::screenAdapter()
 void ChoosePayWayViewController::viewWillAppear(bool animated)
 {
     BaseViewController::viewWillAppear(animated);
-    stopPolling();
-    if (std::exchange(m_followOnAppear, false))
+    if (std::exchange(m_followOnAppear, false)) {
         startPolling();
+        return;
+    }
+    // An order followed while another screen was over this one is ours again.
+    if (m_poller->takeBack()) {
+        showWaitingHud();
+        return;
+    }
+    stopPolling();
 }
 
 void ChoosePayWayViewController::viewWillDisappear(bool animated)
 {
     BaseViewController::viewWillDisappear(animated);
-    stopPolling();
+    leavePolling();
 }
 
 void ChoosePayWayViewController::viewDidDisappear(bool animated)
 {
     BaseViewController::viewDidDisappear(animated);
-    stopPolling();
+    leavePolling();
 }
 
 bool ChoosePayWayViewController::isPolling() const
@@ -219,32 +234,105 @@ bool ChoosePayWayViewController::isStacked() const
         stack.begin(), stack.end(), [this](const auto& screen) { return screen.get() == this; });
 }
 
+bool ChoosePayWayViewController::refuseWhileBlocked()
+{
+    if (!m_submitGuard->isBlocked())
+        return false;
+    // Leaving now would leave the payment's (or the cancel's) reply without its screen.
+    PromptUtil::toast(std::string(m_exit->isCancelling() ? UnpaidOrderExit::cancellingText : payingText));
+    return true;
+}
+
 void ChoosePayWayViewController::back()
 {
-    // Leaving now would leave the payment's reply without its screen.
-    if (m_submitGuard->isBlocked()) {
-        PromptUtil::toast(std::string(payingText));
+    if (refuseWhileBlocked())
         return;
-    }
-    BaseViewController::back();
+    std::weak_ptr<ChoosePayWayViewController> weak = selfPayWay();
+    m_exit->leave(
+        std::string(CollectInputRules::walletForCode(m_orderCode)),
+        [weak] {
+            auto screen = weak.lock();
+            if (screen && screen->isAppearing())
+                screen->BaseViewController::back();
+        },
+        true);
 }
 
 void ChoosePayWayViewController::btnClick(kit::Control& sender)
 {
-    if (m_submitGuard->isBlocked()) {
-        PromptUtil::toast(std::string(payingText));
+    if (refuseWhileBlocked())
         return;
-    }
-    if (&sender == m_btnScan.get()) {
-        toScanUI();
-        return;
-    }
-    if (&sender == m_btnAlipayCode.get())
-        openQrCode(PAY_TYPE_ALIPAY);
+    std::function<void(ChoosePayWayViewController&)> collect;
+    if (&sender == m_btnScan.get())
+        collect = [](ChoosePayWayViewController& screen) { screen.toScanUI(); };
+    else if (&sender == m_btnAlipayCode.get())
+        collect = [](ChoosePayWayViewController& screen) { screen.openQrCode(PAY_TYPE_ALIPAY); };
     else if (&sender == m_btnWxpayCode.get())
-        openQrCode(PAY_TYPE_WXPAY);
+        collect = [](ChoosePayWayViewController& screen) { screen.openQrCode(PAY_TYPE_WXPAY); };
     else if (&sender == m_btnBdpayCode.get())
-        openQrCode(PAY_TYPE_BDPAY);
+        collect = [](ChoosePayWayViewController& screen) { screen.openQrCode(PAY_TYPE_BDPAY); };
+    if (!collect)
+        return;
+    // Another way to collect the sale, while its waiting order could still
+    // be paid, asks first too; leaving it open is no choice here.
+    std::weak_ptr<ChoosePayWayViewController> weak = selfPayWay();
+    m_exit->leave(
+        std::string(CollectInputRules::walletForCode(m_orderCode)),
+        [weak, collect] {
+            auto screen = weak.lock();
+            if (screen && screen->isAppearing())
+                screen->whenSaleIsFree([weak, collect] {
+                    if (auto again = weak.lock(); again && again->isAppearing())
+                        collect(*again);
+                });
+        },
+        false);
+}
+
+void ChoosePayWayViewController::whenSaleIsFree(std::function<void()> collect)
+{
+    if (!m_heldWallet) {
+        collect();
+        return;
+    }
+    if (m_holdAlert && (m_holdAlert->isVisible() || m_holdAlert->isWaiting()))
+        return;
+    m_collectWhenFree = std::move(collect);
+    m_holdAlert = kit::AlertView::create(std::string(heldTitle), std::string(heldMessage),
+        std::static_pointer_cast<kit::AlertViewDelegate>(selfPayWay()), std::nullopt,
+        { std::string(heldCheckedButton), std::string(heldTakingsButton), "取消" });
+    m_holdAlert->show();
+}
+
+void ChoosePayWayViewController::alertViewClickedButtonAtIndex(kit::AlertView& alertView, int buttonIndex)
+{
+    if (!m_holdAlert || &alertView != m_holdAlert.get()) {
+        BaseViewController::alertViewClickedButtonAtIndex(alertView, buttonIndex);
+        return;
+    }
+    m_holdAlert = nullptr;
+    auto collect = std::exchange(m_collectWhenFree, nullptr);
+    if (buttonIndex == 0) {
+        // Checked: the lost payment took nothing, so the sale is free again.
+        m_heldWallet.reset();
+        if (collect)
+            collect();
+    } else if (buttonIndex == 1) {
+        openTakings();
+    }
+}
+
+void ChoosePayWayViewController::openTakings()
+{
+    auto navigation = navigationController();
+    auto bill = mainStoryboard()
+        ? mainStoryboard()->instantiate<BillViewController>(std::string(BillViewController::nibName))
+        : nullptr;
+    if (!bill || !navigation || !m_heldWallet)
+        return;
+    bill->setPayType(*m_heldWallet);
+    bill->setHidesBottomBarWhenPushed(true);
+    navigation->pushViewController(bill, true);
 }
 
 bool ChoosePayWayViewController::checkWalletEnabled(std::string_view code)
@@ -303,19 +391,35 @@ void ChoosePayWayViewController::requestBarCodePay()
     case PaymentCodeLedger::State::Free:
         break;
     }
+    if (m_heldWallet) {
+        // The code came while the sale is held: it goes once the staff say so.
+        std::weak_ptr<ChoosePayWayViewController> weak = selfPayWay();
+        whenSaleIsFree([weak, code] {
+            auto screen = weak.lock();
+            if (screen && screen->scanCode() == code && screen->isAppearing())
+                screen->requestBarCodePay();
+        });
+        return;
+    }
     NetUtilSign::Parameters parameters;
     parameters["money"] = foundation::formatFixed(m_money, 2);
     parameters["dynamic_id"] = code;
     parameters["m_paytype"] = std::string(wallet);
     auto token = m_submitGuard->block();
     PaymentCodeLedger::sent(code);
-    auto outcome = RequestOutcome::create([code](RequestOutcome::Kind kind) {
-        PaymentCodeLedger::settled(code, kind);
-        if (kind == RequestOutcome::Kind::Lost)
-            PromptUtil::toast(std::string(replyLostText));
-    });
-    std::weak_ptr<RequestOutcome> watch = outcome;
     std::weak_ptr<ChoosePayWayViewController> weak = selfPayWay();
+    auto outcome
+        = RequestOutcome::create([weak, code, wallet = std::string(wallet)](RequestOutcome::Kind kind) {
+              PaymentCodeLedger::settled(code, kind);
+              if (kind != RequestOutcome::Kind::Lost)
+                  return;
+              PromptUtil::toast(std::string(replyLostText));
+              // The code may have been charged: the sale waits until the staff
+              // have checked the takings.
+              if (auto screen = weak.lock())
+                  screen->m_heldWallet = wallet;
+          });
+    std::weak_ptr<RequestOutcome> watch = outcome;
     NetUtilSign::doPost(barcodePath, std::string("请求支付中..."), NetUtilSign::receivableKeyFlag, parameters,
         [weak, sale = sale(), code, token, outcome = std::move(outcome)](
             const std::optional<std::string>& reply) {
@@ -395,6 +499,7 @@ void ChoosePayWayViewController::followOrder()
 
 void ChoosePayWayViewController::startPolling()
 {
+    m_exit->orderChanged();
     NetUtilSign::Parameters parameters;
     parameters["orderid"] = foundation::optionalText(m_orderData, "orderid").value_or("");
     std::weak_ptr<ChoosePayWayViewController> weak = selfPayWay();
@@ -408,6 +513,7 @@ void ChoosePayWayViewController::startPolling()
             auto screen = weak.lock();
             if (!screen)
                 return;
+            screen->m_exit->orderEnded();
             auto hud = std::move(screen->m_hud);
             screen->toPayResult(order);
             PromptUtil::closeProgressDialog(hud);
@@ -421,6 +527,24 @@ void ChoosePayWayViewController::stopPolling()
     if (m_poller->isPolling() && !m_orderCode.empty())
         PaymentCodeLedger::leftWaiting(m_orderCode);
     m_poller->stop();
+    closeWaitingHud();
+}
+
+void ChoosePayWayViewController::leavePolling()
+{
+    // Whatever took the screen away, an order still unpaid stays followed:
+    // the staff chose to leave it, or were never asked (another screen came
+    // over). Its code must not go out again meanwhile.
+    if (m_poller->isPolling() && !m_poller->isFollowingAfterLeaving()) {
+        if (!m_orderCode.empty())
+            PaymentCodeLedger::leftWaiting(m_orderCode);
+        m_poller->continueAfterLeaving();
+    }
+    closeWaitingHud();
+}
+
+void ChoosePayWayViewController::closeWaitingHud()
+{
     if (m_hud) {
         PromptUtil::closeProgressDialog(m_hud);
         m_hud = nullptr;

@@ -4,14 +4,19 @@
 #include "platform/foundation/Json.h"
 #include "ui/BaseViewController.h"
 
+#include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 
 class OrderStatusPoller;
 class SubmitGuard;
 class ProgressHUD;
+class UnpaidOrderExit;
 
 namespace kit {
+class AlertView;
 class Button;
 class Control;
 class ImageView;
@@ -32,7 +37,10 @@ class View;
 // was left waiting is refused on any pay-way screen (PaymentCodeLedger),
 // the reply is handled whatever happened to the screen meanwhile, and so is
 // a poll that says paid after the screen stopped following the order
-// (PaidAfterLeaving).
+// (PaidAfterLeaving). Once a reply is lost the sale is held: a QR tile or
+// another code collects only after the staff confirm they checked the
+// takings (alert "支付结果未知"). Back, the scanner or a QR tile while a
+// waiting order is followed asks first (UnpaidOrderExit).
 class ChoosePayWayViewController : public BaseViewController {
 public:
     static constexpr std::string_view nibName = "ChoosePayWayViewController";
@@ -45,6 +53,12 @@ public:
     // A code whose barcode reply was lost: it may have been charged.
     static constexpr std::string_view codeUnknownText = "该付款码支付结果未知,请在账单中核实！";
     static constexpr std::string_view replyLostText = "支付结果未知,请在账单中核实该笔订单！";
+    // The hold after a lost reply: 0 checked (go on), 1 the takings, 2 cancel.
+    static constexpr std::string_view heldTitle = "支付结果未知";
+    static constexpr std::string_view heldMessage
+        = "上一笔付款码支付结果未知,顾客可能已付款。请先在账单中核实该笔订单,确认未付款后再收款。";
+    static constexpr std::string_view heldCheckedButton = "已核实未付款";
+    static constexpr std::string_view heldTakingsButton = "查看账单";
     static constexpr double moneyViewShare = 0.28;
 
     ChoosePayWayViewController();
@@ -58,9 +72,11 @@ public:
     void initViews() override;
     void screenAdapter() override;
 
-    // Refused while a barcode request is out.
+    // Refused while a barcode request (or a cancel) is out; asks first while
+    // a waiting order is followed.
     void back() override;
     void btnClick(kit::Control& sender);
+    void alertViewClickedButtonAtIndex(kit::AlertView& alertView, int buttonIndex) override;
     void scanCallback(const std::string& code) override;
     void requestBarCodePay();
     void toPayResult(const foundation::Json& order);
@@ -87,6 +103,8 @@ public:
 
     const foundation::Json& orderData() const { return m_orderData; }
     bool isPolling() const;
+    // Whether a lost barcode reply holds the sale.
+    bool isSaleHeld() const { return m_heldWallet.has_value(); }
     const std::shared_ptr<kit::Label>& labelMoney() const { return m_labelMoney; }
     const std::shared_ptr<kit::Button>& btnScan() const { return m_btnScan; }
 
@@ -109,6 +127,15 @@ private:
 
     void startPolling();
     void stopPolling();
+    // The screen goes away: a waiting order is followed without it.
+    void leavePolling();
+    void closeWaitingHud();
+    // Toasts why when a request of the screen is out.
+    bool refuseWhileBlocked();
+    // Runs `collect` at once, or once the staff confirm that the sale whose
+    // reply was lost was not paid.
+    void whenSaleIsFree(std::function<void()> collect);
+    void openTakings();
     void showWaitingHud();
     void handleBarcodeReply(const std::optional<foundation::Json>& reply, const std::string& code);
     // Polls the order of the barcode reply now, or when the screen next
@@ -134,6 +161,11 @@ private:
     // The scan button and the QR tiles stay blocked while a barcode request
     // is out.
     std::shared_ptr<SubmitGuard> m_submitGuard;
+    std::shared_ptr<UnpaidOrderExit> m_exit;
+    // The wallet of the code whose reply was lost, while that holds the sale.
+    std::optional<std::string> m_heldWallet;
+    std::shared_ptr<kit::AlertView> m_holdAlert;
+    std::function<void()> m_collectWhenFree;
     bool m_followOnAppear = false;
     // The customer's code whose order is followed.
     std::string m_orderCode;

@@ -19,6 +19,7 @@ public:
     void getQrCodeImage(const std::string& url);
     void toPayResult(const foundation::Json& order) override;
     PaidAfterLeaving paidAfterLeaving() const override;
+    std::string orderWallet() const override { return m_payWay; }
     // False when no member screen of the kind is in the stack to take the
     // paid request back.
     bool memberConsume(const foundation::Json& order);

@@ -2,17 +2,22 @@
 
 #include "cashier/OrderStatusPoller.h"
 #include "cashier/QrCodePayView.h"
+#include "cashier/SubmitGuard.h"
+#include "cashier/UnpaidOrderExit.h"
 #include "platform/kit/Screen.h"
 #include "ui/PromptUtil.h"
 
 QrCodePollingViewController::QrCodePollingViewController()
     : m_poller(OrderStatusPoller::create())
+    , m_exit(UnpaidOrderExit::create(m_poller, SubmitGuard::create()))
 {
 }
 
 QrCodePollingViewController::~QrCodePollingViewController()
 {
-    m_poller->stop();
+    // An order followed without the screen goes on being followed.
+    if (!m_poller->isFollowingAfterLeaving())
+        m_poller->stop();
 }
 
 void QrCodePollingViewController::loadView()
@@ -33,24 +38,42 @@ void QrCodePollingViewController::screenAdapter()
     view()->setNeedsLayout();
 }
 
-// Deliberately not the base appearance step: these screens only stop polling.
+// Deliberately not the base appearance step: these screens only stop
+// polling, or take back an order that was followed while they were away.
 void QrCodePollingViewController::viewWillAppear(bool animated)
 {
     kit::ViewController::viewWillAppear(animated);
-    m_poller->stop();
+    if (!m_poller->takeBack())
+        m_poller->stop();
 }
 
+// Whatever took the screen away, an order still unpaid stays followed: the
+// staff chose to leave it, or were never asked (another screen came over).
 void QrCodePollingViewController::viewWillDisappear(bool animated)
 {
     kit::ViewController::viewWillDisappear(animated);
     ++m_generation;
-    m_poller->stop();
+    m_poller->continueAfterLeaving();
 }
 
 void QrCodePollingViewController::viewDidDisappear(bool animated)
 {
     kit::ViewController::viewDidDisappear(animated);
-    m_poller->stop();
+    m_poller->continueAfterLeaving();
+}
+
+void QrCodePollingViewController::back()
+{
+    std::weak_ptr<QrCodePollingViewController> weak
+        = std::static_pointer_cast<QrCodePollingViewController>(shared_from_this());
+    m_exit->leave(
+        orderWallet(),
+        [weak] {
+            auto screen = weak.lock();
+            if (screen && screen->isAppearing())
+                screen->BaseViewController::back();
+        },
+        true);
 }
 
 bool QrCodePollingViewController::isPolling() const
@@ -85,11 +108,15 @@ void QrCodePollingViewController::showCodeAndPoll(
     }
     std::weak_ptr<QrCodePollingViewController> weak
         = std::static_pointer_cast<QrCodePollingViewController>(shared_from_this());
+    m_exit->orderChanged();
     m_poller->start(
         std::move(parameters),
         [weak](const foundation::Json& order) {
-            if (auto screen = weak.lock())
-                screen->toPayResult(order);
+            auto screen = weak.lock();
+            if (!screen)
+                return;
+            screen->m_exit->orderEnded();
+            screen->toPayResult(order);
         },
         [paid = paidAfterLeaving()](const foundation::Json& order) { paid.deliver(order); });
 }

@@ -13,11 +13,17 @@
 
 class OrderStatusPoller;
 class QrCodePayView;
+class UnpaidOrderExit;
 
 // What the QR code payment and the re-payment share: the body (amount,
-// wallet, code), polling that starts once the order's picture shows and
-// ends whenever the screen appears or goes away, and the result once the
-// order is paid or failed. Neither screen runs the base appearance step.
+// wallet, code), polling that starts once the order's picture shows, and
+// the result once the order is paid or failed. Neither screen runs the base
+// appearance step.
+//
+// Back while the order is unpaid asks first (UnpaidOrderExit): the order
+// is cancelled, or followed without the screen when the staff leave anyway;
+// so is an order whose screen the app covers or drops, until the screen
+// shows again and takes it back.
 class QrCodePollingViewController : public BaseViewController {
 public:
     static constexpr std::string_view loadingText = "生成支付码中...";
@@ -31,11 +37,15 @@ public:
     void viewWillDisappear(bool animated) override;
     void viewDidDisappear(bool animated) override;
     void screenAdapter() override;
+    // Asks first while the order is unpaid.
+    void back() override;
 
     // The order settled: paid ("paystatus" "1") or failed ("2").
     virtual void toPayResult(const foundation::Json& order) = 0;
     // Where a poll that says paid goes when it comes after the screen went away.
     virtual PaidAfterLeaving paidAfterLeaving() const = 0;
+    // The order's wallet, as its cancel names it.
+    virtual std::string orderWallet() const = 0;
     bool isPolling() const;
 
 protected:
@@ -55,5 +65,6 @@ private:
     void showCodeAndPoll(const std::string& bytes, NetUtilSign::Parameters parameters);
 
     std::shared_ptr<OrderStatusPoller> m_poller;
+    std::shared_ptr<UnpaidOrderExit> m_exit;
     std::uint64_t m_generation = 0;
 };

@@ -17,6 +17,7 @@ public:
     void getQrCodeImage();
     void toPayResult(const foundation::Json& order) override;
     PaidAfterLeaving paidAfterLeaving() const override;
+    std::string orderWallet() const override { return m_payWay; }
 
     const std::string& payWay() const { return m_payWay; }
     void setPayWay(std::string payWay) { m_payWay = std::move(payWay); }

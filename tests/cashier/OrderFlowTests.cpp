@@ -1,6 +1,7 @@
 #include "cashier/Order404ViewController.h"
 #include "cashier/OrderDetailViewController.h"
 #include "cashier/OrderSearchViewController.h"
+#include "cashier/OrderStatusPoller.h"
 #include "cashier/PayResultViewController.h"
 #include "cashier/RePayViewController.h"
 #include "cashier/RefundViewController.h"
@@ -295,16 +296,47 @@ TEST_F(Orders, a_re_payment_paid_as_the_staff_left_it_still_opens_its_result_ove
     ASSERT_TRUE(harness.tap("btnRePay"));
     settleWorkers();
     ASSERT_TRUE(top<RePayViewController>());
+    // The order could not be cancelled, so the staff may leave it open.
+    failOnce(merchant::FaultKind::Http500, "/PayApi/OfflinePay/cancel");
+    pressBack();
+    ASSERT_TRUE(InputDriver::pressAlertButton("撤销订单"));
+    settle();
     slowReplies("/PayApi/OfflinePay/getOrderStatus/", 1000, 0);
     harness.advance(4.5);
     // The third poll, the one that finds the order paid, is on its way.
     ASSERT_EQ(count("/PayApi/OfflinePay/getOrderStatus/"), 3u);
     pressBack();
+    ASSERT_TRUE(InputDriver::pressAlertButton("仍要离开"));
     harness.advance(2);
     ASSERT_TRUE(top<PayResultViewController>());
     EXPECT_EQ(harness.labelText("labelPayResult"), "支付成功");
     pressBack();
     ASSERT_TRUE(top<OrderDetailViewController>());
+}
+
+TEST_F(Orders, a_re_payment_of_an_order_left_open_follows_it_alone_and_its_payment_opens_one_result)
+{
+    auto order = seededOrder("alipay", "0", "0", "2");
+    openDetail(order);
+    ASSERT_TRUE(harness.tap("btnRePay"));
+    settleWorkers();
+    failOnce(merchant::FaultKind::Http500, "/PayApi/OfflinePay/cancel");
+    pressBack();
+    ASSERT_TRUE(InputDriver::pressAlertButton("撤销订单"));
+    settle();
+    pressBack();
+    ASSERT_TRUE(InputDriver::pressAlertButton("仍要离开"));
+    settle();
+    ASSERT_EQ(OrderStatusPoller::followedAfterLeaving(), 1u);
+    // Collected again from its detail: one poller, one result.
+    ASSERT_TRUE(harness.tap("btnRePay"));
+    settleWorkers();
+    ASSERT_TRUE(top<RePayViewController>());
+    EXPECT_EQ(OrderStatusPoller::followedAfterLeaving(), 0u);
+    ASSERT_TRUE(m_backend->settleOrder(order.value("orderid", ""), true));
+    harness.advance(6);
+    ASSERT_TRUE(top<PayResultViewController>());
+    EXPECT_EQ(stacked<PayResultViewController>(), 1);
 }
 
 TEST_F(Orders, search_finds_by_number_refuses_blanks_and_reloads_the_order_it_opened)

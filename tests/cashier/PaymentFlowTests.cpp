@@ -1,15 +1,19 @@
 #include "cashier/ChoosePayWayViewController.h"
 #include "cashier/MobilePayCallbackReceiver.h"
+#include "cashier/OrderDetailViewController.h"
+#include "cashier/OrderStatusPoller.h"
 #include "cashier/PayResultViewController.h"
 #include "cashier/QRCodePayViewController.h"
 #include "cashier/ScanViewController.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/kit/AlertView.h"
 #include "platform/kit/Control.h"
 #include "platform/kit/Label.h"
 #include "platform/kit/Registry.h"
 #include "platform/net/FakeNetworkStateSource.h"
 #include "platform/net/NetworkState.h"
 #include "platform/net/ReachabilityFlags.h"
+#include "support/InputDriver.h"
 #include "support/ShellFixture.h"
 
 namespace {
@@ -148,13 +152,23 @@ TEST_F(Payment, a_second_barcode_reply_replaces_the_polling_without_leaving_a_ti
 
 TEST_F(Payment, a_poll_that_says_paid_after_leaving_opens_its_result_once_and_one_that_says_failed_none)
 {
-    auto payWay = openPayWay();
-    slowReplies("/PayApi/OfflinePay/getOrderStatus/", 1000, 0);
-    scan(*payWay, "2800000008");
-    harness.advance(2.5);
-    // The second poll, the one that settles the order, is on its way.
-    ASSERT_EQ(count("/PayApi/OfflinePay/getOrderStatus/"), 2u);
-    pressBack();
+    // The cashier leaves a waiting order that could not be cancelled while
+    // the poll that settles it is on its way.
+    auto leaveAnywayDuringSecondPoll = [this](const char* code) {
+        auto payWay = openPayWay();
+        failOnce(merchant::FaultKind::Http500, "/PayApi/OfflinePay/cancel");
+        slowReplies("/PayApi/OfflinePay/getOrderStatus/", 1000, 0);
+        scan(*payWay, code);
+        pressBack();
+        ASSERT_TRUE(support::InputDriver::pressAlertButton("撤销订单"));
+        harness.advance(2.5);
+        ASSERT_EQ(count("/PayApi/OfflinePay/getOrderStatus/"), 2u);
+        pressBack();
+        ASSERT_TRUE(support::InputDriver::pressAlertButton("仍要离开"));
+        settle();
+        EXPECT_EQ(top(), stack()->viewControllers().front());
+    };
+    ASSERT_NO_FATAL_FAILURE(leaveAnywayDuringSecondPoll("2800000008"));
     harness.advance(10);
     // The customer paid: the result opens where the cashier is now, once,
     // and polling stays ended.
@@ -162,24 +176,22 @@ TEST_F(Payment, a_poll_that_says_paid_after_leaving_opens_its_result_once_and_on
     EXPECT_EQ(stack()->viewControllers().size(), 2u);
     EXPECT_EQ(count("/PayApi/OfflinePay/getOrderStatus/"), 2u);
     EXPECT_FALSE(shows("等待用户确认..."));
+    EXPECT_EQ(OrderStatusPoller::followedAfterLeaving(), 0u);
 
     // A failed order took nothing: its late answer opens nothing.
     pressBack();
     m_backend->clearLog();
-    auto failing = openPayWay();
-    scan(*failing, "2800000005");
-    harness.advance(2.5);
-    ASSERT_EQ(count("/PayApi/OfflinePay/getOrderStatus/"), 2u);
-    pressBack();
+    ASSERT_NO_FATAL_FAILURE(leaveAnywayDuringSecondPoll("2800000005"));
     harness.advance(10);
     EXPECT_EQ(top(), stack()->viewControllers().front());
+    EXPECT_EQ(OrderStatusPoller::followedAfterLeaving(), 0u);
 }
 
 TEST_F(Payment, the_scan_button_is_blocked_while_a_barcode_request_is_out_even_when_it_fails)
 {
     auto payWay = openPayWay();
     slowReplies("/PayApi/OfflinePay/barcode", 1000);
-    scan(*payWay, "2800000007");
+    scan(*payWay, "2800000009");
     EXPECT_FALSE(payWay->btnScan()->isEnabled());
     payWay->btnScan()->sendActionsForControlEvents(kit::ControlEvent::TouchUpInside);
     settle();
@@ -197,7 +209,16 @@ TEST_F(Payment, the_scan_button_is_blocked_while_a_barcode_request_is_out_even_w
     EXPECT_EQ(std::vector<std::string>(toasts.end() - 2, toasts.end()),
         (std::vector<std::string> { "服务器繁忙，请稍后再试！", "支付结果未知,请在账单中核实该笔订单！" }));
     EXPECT_TRUE(payWay->btnScan()->isEnabled());
+    // That payment may have been taken: a code still coming waits on the
+    // staff, and so does the scanner, until they say they checked it.
+    EXPECT_TRUE(payWay->isSaleHeld());
+    scan(*payWay, "2800000003");
+    ASSERT_TRUE(support::InputDriver::pressAlertButton("取消"));
+    EXPECT_EQ(count("/PayApi/OfflinePay/barcode"), 2u);
     ASSERT_TRUE(harness.tap("btnScan"));
+    EXPECT_EQ(top(), payWay);
+    ASSERT_TRUE(support::InputDriver::pressAlertButton("已核实未付款"));
+    settle();
     EXPECT_TRUE(top<ScanViewController>());
 }
 
@@ -353,6 +374,101 @@ TEST_F(Payment, paid_member_parts_go_back_to_their_member_screen_and_failed_ones
     settle();
     scan(*lonePayWay, "2800000001");
     EXPECT_EQ(resultText(), "支付成功");
+}
+
+// An order left open could be paid after the sale was collected another
+// way. These follow one QR order or waiting barcode order to each way off.
+class OpenOrder : public Payment {
+protected:
+    // A QR order that the customer pays only when the test says so.
+    std::shared_ptr<QRCodePayViewController> openWaitingQrCode()
+    {
+        merchant::PaymentOutcomes outcomes;
+        outcomes.qrPlan = merchant::OrderPlan::Wait;
+        m_backend->setOutcomes(outcomes);
+        openPayWay(8.5);
+        EXPECT_TRUE(harness.tap("btnWxpayCode"));
+        return top<QRCodePayViewController>();
+    }
+
+    std::string alertTitle() const
+    {
+        auto alert = support::InputDriver::visibleAlert();
+        return alert ? alert->title() + "/" + std::to_string(alert->numberOfButtons()) : "<none>";
+    }
+
+    // Back, answered on the alert by the button titled so.
+    void backAndAnswer(const std::string& button)
+    {
+        pressBack();
+        ASSERT_TRUE(support::InputDriver::pressAlertButton(button)) << alertTitle();
+        settle();
+    }
+};
+
+TEST_F(OpenOrder, a_cancel_refused_because_the_customer_just_paid_opens_one_result_and_nothing_else)
+{
+    auto payWay = openPayWay(6);
+    scan(*payWay, "2800000017");
+    // The scanner would collect the sale again: it asks too, with no way to
+    // leave the order open.
+    ASSERT_TRUE(harness.tap("btnScan"));
+    EXPECT_EQ(alertTitle(), "订单尚未支付/2");
+    ASSERT_TRUE(support::InputDriver::pressAlertButton("继续等待"));
+    settle();
+    EXPECT_EQ(top(), payWay);
+
+    ASSERT_TRUE(m_backend->settleOrder(payWay->orderData().value("orderid", ""), true));
+    backAndAnswer("撤销订单");
+    EXPECT_EQ(resultText(), "支付成功");
+    harness.advance(10);
+    EXPECT_TRUE(top<PayResultViewController>());
+    EXPECT_EQ(stacked<PayResultViewController>(), 1);
+    EXPECT_EQ(support::InputDriver::visibleAlert(), nullptr);
+    EXPECT_EQ(count("/PayApi/OfflinePay/barcode"), 1u);
+}
+
+TEST_F(OpenOrder, a_refused_cancel_keeps_polling_and_an_order_left_open_is_followed_until_cancelled)
+{
+    auto qr = openWaitingQrCode();
+    ASSERT_TRUE(qr);
+    failOnce(merchant::FaultKind::StatusZero, "/PayApi/OfflinePay/cancel", "撤销失败,请稍后再试");
+    backAndAnswer("撤销订单");
+    EXPECT_EQ(takeToasts().back(), "撤销失败,请稍后再试");
+    EXPECT_EQ(top(), qr);
+    EXPECT_TRUE(qr->isPolling());
+    backAndAnswer("仍要离开");
+    EXPECT_TRUE(top<ChoosePayWayViewController>());
+    ASSERT_EQ(OrderStatusPoller::followedAfterLeaving(), 1u);
+    // Cancelled from its detail, nothing can pay it: the following ends.
+    auto detail = kit::Registry::shared().instantiate<OrderDetailViewController>("OrderDetailViewController");
+    detail->setOrderId(qr->orderEntity().value("orderid", ""));
+    detail->setOrderType("wxpay");
+    push(detail);
+    ASSERT_TRUE(harness.tap("btnCancelOrder"));
+    ASSERT_TRUE(support::InputDriver::pressAlertButton("确定"));
+    harness.advance(2);
+    EXPECT_EQ(OrderStatusPoller::followedAfterLeaving(), 0u);
+}
+
+TEST_F(OpenOrder, an_order_followed_while_another_screen_covers_its_own_is_taken_back_and_opens_one_result)
+{
+    auto qr = openWaitingQrCode();
+    ASSERT_TRUE(qr);
+    push(std::make_shared<MemberScreen>(MobilePayCallbackReceiver::consumeTypePurchase));
+    EXPECT_EQ(OrderStatusPoller::followedAfterLeaving(), 1u);
+    auto polls = count("/PayApi/OfflinePay/getOrderStatus/");
+    harness.advance(4);
+    EXPECT_EQ(count("/PayApi/OfflinePay/getOrderStatus/"), polls + 2);
+    stack()->popViewControllerAnimated(true);
+    settle();
+    EXPECT_EQ(top(), qr);
+    EXPECT_TRUE(qr->isPolling());
+    EXPECT_EQ(OrderStatusPoller::followedAfterLeaving(), 0u);
+    m_backend->settleOrder(qr->orderEntity().value("orderid", ""), true);
+    harness.advance(2.6);
+    EXPECT_EQ(resultText(), "支付成功");
+    EXPECT_EQ(stacked<PayResultViewController>(), 1);
 }
 
 } // namespace

@@ -99,6 +99,25 @@ protected:
         return values;
     }
 
+    // The newest payment order of the demo back end.
+    static nlohmann::json lastOrder(const DemoProgram& program)
+    {
+        auto orders = nlohmann::json::parse(program.ask("orders").value_or("{}"), nullptr, false);
+        if (orders.is_discarded() || !orders.contains("orders") || orders["orders"].empty())
+            return nlohmann::json::object();
+        return orders["orders"].back();
+    }
+
+    // The customer pays a waiting order; false when the back end will not have it paid.
+    static bool payOrder(const DemoProgram& program, const std::string& orderid)
+    {
+        auto answer = nlohmann::json::parse(
+            program.ask("order", nlohmann::json { { "orderid", orderid }, { "action", "pay" } }.dump())
+                .value_or("{}"),
+            nullptr, false);
+        return !answer.is_discarded() && answer.value("ok", false);
+    }
+
     static ProgramRun done(DemoProgram::Run finished)
     {
         return { finished.status, std::move(finished.lines), std::move(finished.text) };
@@ -135,6 +154,8 @@ tap btnScan
 scan 2800000027
 idle
 back
+alert 0
+idle
 wait 4.5
 idle
 show
@@ -153,11 +174,16 @@ show
     EXPECT_TRUE(r.inOrder(
         { "request /PayApi/OfflinePay/barcode money=3.00&dynamic_id=2800000016", "toast 支付码无效" }))
         << r.text;
-    // Back during polling: no poll after the pay-way screen has gone.
+    // Back during polling cancels the order first; no poll after the
+    // pay-way screen has gone.
     long waiting = r.find("request /PayApi/OfflinePay/barcode money=3.00&dynamic_id=2800000027");
     ASSERT_GE(waiting, 0) << r.text;
     long left = r.find("screen ReceivableViewController", waiting);
     ASSERT_GT(left, waiting) << r.text;
+    EXPECT_TRUE(r.inOrder({ "request /PayApi/OfflinePay/barcode money=3.00&dynamic_id=2800000027",
+        "alert 订单尚未支付", "request /PayApi/OfflinePay/cancel ", "toast 撤销订单成功！",
+        "screen ReceivableViewController" }))
+        << r.text;
     EXPECT_GE(r.find(statusPoll, waiting), 0) << r.text;
     EXPECT_LT(r.find(statusPoll, waiting), left);
     EXPECT_EQ(r.find(statusPoll, left), -1) << r.text;
@@ -407,66 +433,145 @@ TEST_F(CollectProgram, a_refund_whose_reply_is_lost_is_paid_once_and_its_form_th
     EXPECT_EQ(refunds[0].value("refundmoney", ""), "3");
 }
 
-// The customer pays as the cashier, tired of waiting, goes back: the poll
-// that was out answers paid after its screen has gone. The money moved, so
-// its result opens all the same and the sale is not collected again; by QR
-// code (paid on its second poll here) and by a code that waits (ending in 8).
-TEST_F(CollectProgram, a_poll_that_answers_paid_after_the_cashier_went_back_still_opens_its_result)
+// The customer pays after the cashier, tired of waiting, went back without
+// managing to cancel the order (the cancel's answer is lost): the order is
+// still followed, and when it is paid its result opens wherever the cashier
+// is, so the sale is not collected again; by QR code and by a code that waits.
+TEST_F(CollectProgram, an_order_left_without_a_cancel_still_opens_its_result_when_paid_later)
 {
     DemoProgram program(home());
     ASSERT_TRUE(program.start({ "--trace" }));
-    ASSERT_EQ(program.hook("outcomes", R"({"qrPolls":2})"), 200);
-    const std::string slowPoll
-        = R"({"kind":"slow","path":"/PayApi/OfflinePay/getOrderStatus/","count":1,"delayMs":3000})";
-    // The first poll has come back; the second goes out two seconds after
-    // it, is held, and the cashier leaves while it is.
-    const std::string leaveDuringSecondPoll = "wait 2.5\nback\nidle\nshow\n";
-    ASSERT_TRUE(
-        program.runUntil(signedInScript() + "tap btnAight\ntap btnOK\ntap btnAlipayCode\nidle\nshow\n",
-            "show QRCodePayViewController"))
+    ASSERT_EQ(program.hook("outcomes", R"({"qr":"wait"})"), 200);
+    ASSERT_EQ(
+        program.hook("fault", R"({"kind":"http500","path":"/PayApi/OfflinePay/cancel","count":2})"), 200);
+    const std::string leaveAnyway = "back\nalert 0\nidle\nback\nshow\nalert 2\nidle\n";
+    ASSERT_TRUE(program.runUntil(signedInScript() + "tap btnAight\ntap btnOK\ntap btnAlipayCode\nidle\n"
+            + leaveAnyway + "back\nidle\nframe btnOK\n",
+        "frame btnOK"))
         << program.finish("").text;
-    ASSERT_EQ(program.hook("fault", slowPoll), 200);
-    ASSERT_TRUE(program.runUntil(leaveDuringSecondPoll
-            + "back\nidle\nshow\ntap btnFive\ntap btnOK\ntap btnScan\n"
-              "scan 2800000018\nidle\nshow\n",
-        "show ChoosePayWayViewController"))
+    ASSERT_TRUE(payOrder(program, lastOrder(program).value("orderid", "")));
+    ASSERT_TRUE(program.runUntil("wait 3\nidle\nshow\nback\nidle\nshow\ntap btnFive\ntap btnOK\ntap btnScan\n"
+                                 "scan 2800000017\nidle\n"
+            + leaveAnyway + "frame btnOK\n",
+        "frame btnOK"))
         << program.finish("").text;
-    ASSERT_EQ(program.hook("fault", slowPoll), 200);
-    ProgramRun r = done(program.finish(leaveDuringSecondPoll + "back\nidle\nshow\n"));
+    auto barcodeOrder = lastOrder(program);
+    ASSERT_TRUE(payOrder(program, barcodeOrder.value("orderid", "")));
+    ProgramRun r = done(program.finish("wait 3\nidle\nshow\nback\nidle\nshow\n"));
     ASSERT_EQ(r.status, 0) << r.text;
 
-    EXPECT_TRUE(r.inOrder({ "request /PayApi/OfflinePay/qrcode/ money=8.00", statusPoll, statusPoll,
-        "screen ChoosePayWayViewController", "screen PayResultViewController",
-        "  label labelPayResult \"支付成功\"", "  label labelOrderMoney \"8.00\"",
-        "screen ReceivableViewController", "  label labelInputConfirm",
-        "request /PayApi/OfflinePay/barcode money=5.00&dynamic_id=2800000018", statusPoll, statusPoll,
-        "screen ReceivableViewController", "screen PayResultViewController",
-        "  label labelPayResult \"支付成功\"", "  label labelOrderMoney \"5.00\"",
-        "screen ReceivableViewController", "  label labelInputConfirm" }))
+    EXPECT_TRUE(r.inOrder({ "request /PayApi/OfflinePay/qrcode/ money=8.00", statusPoll, "alert 订单尚未支付",
+        "request /PayApi/OfflinePay/cancel ", "toast 撤销订单结果未知,正在继续查询订单状态...",
+        "    button 2 \"仍要离开\"", "toast 订单将在后台继续查询,付款后会显示支付结果！",
+        "screen ChoosePayWayViewController", "screen ReceivableViewController", statusPoll,
+        "screen PayResultViewController", "  label labelPayResult \"支付成功\"",
+        "  label labelOrderMoney \"8.00\"", "screen ReceivableViewController", "  label labelInputConfirm",
+        "request /PayApi/OfflinePay/barcode money=5.00&dynamic_id=2800000017", "alert 订单尚未支付",
+        "toast 订单将在后台继续查询,付款后会显示支付结果！", "screen ReceivableViewController",
+        "screen PayResultViewController", "  label labelPayResult \"支付成功\"",
+        "  label labelOrderMoney \"5.00\"", "screen ReceivableViewController", "  label labelInputConfirm" }))
         << r.text;
     EXPECT_EQ(r.count("request /PayApi/OfflinePay/qrcode/"), 1) << r.text;
     EXPECT_EQ(r.count("request /PayApi/OfflinePay/barcode"), 1) << r.text;
+    EXPECT_EQ(r.count("screen PayResultViewController"), 2) << r.text;
     // Over the tab's root as over the pay-way screen, the result hides the tabs.
     long result = r.find("show PayResultViewController", r.find("request /PayApi/OfflinePay/barcode"));
     ASSERT_GE(result, 0) << r.text;
     EXPECT_GT(r.find("  button \"收款\"", result), r.find("show ReceivableViewController", result)) << r.text;
 }
 
+// The first code's payment was taken and its reply lost: the sale is held,
+// no QR code is made for it until the cashier has been to the takings and
+// says that nothing was paid; back from the QR code asks, and the order
+// cancelled on the way stays unpaid at the back end for good.
+TEST_F(
+    CollectProgram, a_sale_whose_barcode_reply_was_lost_is_collected_again_only_once_the_takings_were_checked)
+{
+    DemoProgram program(home());
+    ASSERT_TRUE(program.start({ "--trace" }));
+    ASSERT_EQ(program.hook("outcomes", R"({"qr":"wait"})"), 200);
+    ASSERT_EQ(
+        program.hook("fault", R"({"kind":"dropReply","path":"/PayApi/OfflinePay/barcode","count":1})"), 200);
+    ASSERT_TRUE(program.runUntil(signedInScript() + R"(tap btnOne
+tap btnZero
+tap btnOK
+tap btnScan
+scan 2800000001
+idle
+tap btnWxpayCode
+show
+alert 2
+tap btnScan
+alert 1
+idle
+show
+back
+tap btnWxpayCode
+alert 0
+idle
+back
+alert 1
+back
+alert 0
+idle
+frame btnWxpayCode
+)",
+        "frame btnWxpayCode"))
+        << program.finish("").text;
+    auto qrOrder = lastOrder(program);
+    bool paidLater = payOrder(program, qrOrder.value("orderid", ""));
+    auto orders = nlohmann::json::parse(program.ask("orders").value_or("{}"), nullptr, false);
+    ProgramRun r = done(program.finish(""));
+    ASSERT_EQ(r.status, 0) << r.text;
+
+    EXPECT_TRUE(r.inOrder({ "request /PayApi/OfflinePay/barcode money=10.00&dynamic_id=2800000001",
+        "toast 支付结果未知,请在账单中核实该笔订单！", "alert 支付结果未知", "    button 1 \"查看账单\"",
+        "alert 支付结果未知", "screen BillViewController",
+        "request /PayApi/OfflinePay/getOrderList m_paytype=alipay", "screen ChoosePayWayViewController",
+        "alert 支付结果未知", "screen QRCodePayViewController",
+        "request /PayApi/OfflinePay/qrcode/ money=10.00&m_paytype=wxpay", "alert 订单尚未支付",
+        "alert 订单尚未支付",
+        "request /PayApi/OfflinePay/cancel orderid=" + qrOrder.value("orderid", "?") + "&m_paytype=wxpay",
+        "toast 撤销订单成功！", "screen ChoosePayWayViewController" }))
+        << r.text;
+    EXPECT_THAT(r.lines, Contains(::testing::MatchesRegex("  button btnAlipayBill .* selected"))) << r.text;
+    EXPECT_EQ(r.count("request /PayApi/OfflinePay/qrcode/"), 1) << r.text;
+    EXPECT_EQ(r.count("request /PayApi/OfflinePay/barcode"), 1) << r.text;
+    // The sale was paid once, by the lost code; its QR order stays cancelled.
+    EXPECT_FALSE(paidLater);
+    ASSERT_TRUE(orders.contains("orders")) << orders.dump();
+    std::vector<std::string> states;
+    for (const auto& order : orders["orders"]) {
+        if (order.value("dynamic_id", "") == "2800000001"
+            || order.value("orderid", "") == qrOrder.value("orderid", ""))
+            states.push_back(order.value("paytype", "") + ":" + order.value("paystatus", "") + ":"
+                + order.value("is_refund", ""));
+    }
+    EXPECT_EQ(states, (std::vector<std::string> { "1:1:0", "2:0:1" })) << orders.dump();
+}
+
 // A code whose order still waits for the customer to confirm may yet be
 // charged after the cashier goes back; a new pay-way screen refuses it.
 TEST_F(CollectProgram, a_payment_code_whose_order_was_left_waiting_is_not_sent_again)
 {
-    ProgramRun r = run(signedInScript() + R"(tap btnOne
+    DemoProgram program(home());
+    ASSERT_TRUE(program.start({ "--trace" }));
+    ASSERT_EQ(program.hook("fault", R"({"kind":"drop","path":"/PayApi/OfflinePay/cancel","count":1})"), 200);
+    ProgramRun r = done(program.finish(signedInScript() + R"(tap btnOne
 tap btnOK
 tap btnScan
 scan 2800000017
 idle
 back
+alert 0
+idle
+back
+alert 2
 tap btnOK
 tap btnScan
 scan 2800000017
 idle
-)");
+)"));
     ASSERT_EQ(r.status, 0) << r.text;
     EXPECT_TRUE(r.inOrder({ "request /PayApi/OfflinePay/barcode money=1.00&dynamic_id=2800000017",
         "hud 等待用户确认...", "screen ReceivableViewController", "screen ChoosePayWayViewController",

@@ -4,6 +4,7 @@
 #include "api/SignedClientUi.h"
 #include "app/HomeViewController.h"
 #include "cashier/CashierScreens.h"
+#include "cashier/OrderStatusPoller.h"
 #include "cashier/PaymentCodeLedger.h"
 #include "hud/ToastView.h"
 #include "platform/foundation/DispatchQueue.h"
@@ -68,6 +69,7 @@ std::shared_ptr<AppDelegate> ShellFixture::launch()
         m_app->window()->setRootViewController(nullptr);
     // What the app remembers for its run starts afresh.
     PaymentCodeLedger::forgetAll();
+    OrderStatusPoller::forgetFollowedAfterLeaving();
     m_app = std::make_shared<AppDelegate>();
     kit::Application::launch(m_app);
     harness.runUntilIdle();

@@ -8,6 +8,7 @@
 #include "server/MerchantBackend.h"
 #include "support/ScreenTest.h"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
@@ -49,6 +50,13 @@ protected:
     std::shared_ptr<kit::NavigationController> stack() const;
     std::shared_ptr<kit::ViewController> top() const;
     template<class T> std::shared_ptr<T> top() const { return std::dynamic_pointer_cast<T>(top()); }
+    // How many screens of the class the selected tab's stack holds.
+    template<class T> long stacked() const
+    {
+        const auto& screens = stack()->viewControllers();
+        return std::count_if(screens.begin(), screens.end(),
+            [](const auto& screen) { return std::dynamic_pointer_cast<T>(screen) != nullptr; });
+    }
     // Pushed as the app pushes its screens, and settled.
     void push(const std::shared_ptr<kit::ViewController>& screen);
     void pressBack();
