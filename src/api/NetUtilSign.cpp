@@ -68,9 +68,10 @@ bool isReachable(const std::shared_ptr<Reachability>& reachability)
 } // namespace
 
 void NetUtilSign::doPost(std::string_view path, const std::optional<std::string>& progressText, int keyFlag,
-    const Parameters& parameters, ReplyTextCallback callback)
+    const Parameters& parameters, ReplyTextCallback callback, FailureCallback onFailure)
 {
-    post(Variant::WithProgress, path, progressText, nullptr, keyFlag, parameters, std::move(callback));
+    post(Variant::WithProgress, path, progressText, nullptr, keyFlag, parameters, std::move(callback),
+        std::move(onFailure));
 }
 
 void NetUtilSign::doPostForNotLoading(
@@ -96,7 +97,7 @@ void NetUtilSign::doPostForMemberUIDownRefresh(std::string_view path,
 
 void NetUtilSign::post(Variant variant, std::string_view path, const std::optional<std::string>& progressText,
     const std::shared_ptr<kit::ScrollView>& scrollView, int keyFlag, const Parameters& parameters,
-    ReplyTextCallback callback)
+    ReplyTextCallback callback, FailureCallback onFailure)
 {
     bool const refreshes = variant == Variant::DownRefresh || variant == Variant::MemberUIDownRefresh;
     if (!isConnectionAvailable()) {
@@ -128,13 +129,19 @@ void NetUtilSign::post(Variant variant, std::string_view path, const std::option
 
     net::URLConnection::sendAsynchronousRequest(std::move(request), foundation::DispatchQueue::main(),
         [variant, refreshes, ui, progress, weakList, keyFlag, cipherKey = std::move(keys.cipherKey),
-            callback = std::move(callback)](const std::optional<net::HTTPURLResponse>& response,
-            const std::optional<std::string>& data, const std::optional<net::URLError>&) {
+            callback = std::move(callback), onFailure = std::move(onFailure)](
+            const std::optional<net::HTTPURLResponse>& response, const std::optional<std::string>& data,
+            const std::optional<net::URLError>&) {
+            auto failed = [&onFailure](Failure failure) {
+                if (onFailure)
+                    onFailure(failure);
+            };
             if (variant == Variant::WithProgress) {
                 int const status = response ? response->statusCode() : 0;
                 if (status >= 500 && status <= 599) {
                     toast(ui, serverBusyMessage);
                     closeProgress(ui, progress);
+                    failed(Failure::ServerBusy);
                     return;
                 }
                 if (status == 403 || status == 404) {
@@ -144,6 +151,7 @@ void NetUtilSign::post(Variant variant, std::string_view path, const std::option
                         ui->setReceivableKey();
                     else if (ui)
                         ui->setMemberKey();
+                    failed(Failure::KeyRefused);
                     return;
                 }
             }
@@ -152,6 +160,7 @@ void NetUtilSign::post(Variant variant, std::string_view path, const std::option
                 toast(ui, noNetworkMessage);
                 if (refreshes)
                     endRefreshing(weakList.lock());
+                failed(Failure::NoReply);
                 return;
             }
             if (callback)

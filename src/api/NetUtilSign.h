@@ -51,11 +51,18 @@ public:
     static constexpr std::string_view serverBusyMessage = "服务器繁忙，请稍后再试！";
     static constexpr std::string_view keyInvalidMessage = "key无效,请重新设置！";
 
+    // How a request sent with the overlay ended without reaching its
+    // callback. A refused key means the server read nothing, so nothing it
+    // could do (a payment, a refund) was done; after the others nobody can say.
+    enum class Failure { KeyRefused, ServerBusy, NoReply };
+    using FailureCallback = std::function<void(Failure)>;
+
     // With the progress overlay (no label for an absent text). A 5xx reply,
-    // a refused key (403 or 404) and no reply at all are handled here; any
-    // other reply reaches the callback, and the overlay closes after it.
+    // a refused key (403 or 404) and no reply at all are handled here, then
+    // told to `onFailure`; any other reply reaches the callback, and the
+    // overlay closes after it.
     static void doPost(std::string_view path, const std::optional<std::string>& progressText, int keyFlag,
-        const Parameters& parameters, ReplyTextCallback callback);
+        const Parameters& parameters, ReplyTextCallback callback, FailureCallback onFailure = {});
     // For pollers: no overlay, no status check; only "no reply" is handled here.
     static void doPostForNotLoading(
         std::string_view path, int keyFlag, const Parameters& parameters, ReplyTextCallback callback);
@@ -90,7 +97,7 @@ private:
 
     static void post(Variant variant, std::string_view path, const std::optional<std::string>& progressText,
         const std::shared_ptr<kit::ScrollView>& scrollView, int keyFlag, const Parameters& parameters,
-        ReplyTextCallback callback);
+        ReplyTextCallback callback, FailureCallback onFailure = {});
     static void getImage(const std::string& url, const std::optional<std::string>& progressText,
         bool explicitGet, ImageDataCallback callback);
 };

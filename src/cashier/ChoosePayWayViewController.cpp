@@ -428,7 +428,8 @@ void ChoosePayWayViewController::requestBarCodePay()
                 return;
             outcome->answered();
             barcodeReplied(weak, sale, code, json);
-        });
+        },
+        RequestOutcome::failureWatch(watch));
     RequestOutcome::sendReturned(watch);
 }
 

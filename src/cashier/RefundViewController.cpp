@@ -265,7 +265,8 @@ void RefundViewController::refundRequest()
             auto navigation = screen ? screen->navigationController() : nullptr;
             if (navigation && navigation->topViewController() == screen)
                 navigation->popViewControllerAnimated(true);
-        });
+        },
+        RequestOutcome::failureWatch(watch));
     RequestOutcome::sendReturned(watch);
 }
 
@@ -299,7 +300,8 @@ void RefundViewController::fetchOrder()
             screen->showAmounts();
             PromptUtil::toast("已获取订单最新状态,当前可退"
                 + foundation::formatFixed(foundation::doubleValue(screen->m_pri_paymoney), 2) + "元");
-        });
+        },
+        RequestOutcome::failureWatch(watch));
     RequestOutcome::sendReturned(watch);
 }
 

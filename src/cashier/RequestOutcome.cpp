@@ -10,7 +10,10 @@ RequestOutcome::RequestOutcome(std::function<void(Kind)> onSettled)
     , m_settled(RequestSettledToken::create([flags = m_flags, onSettled = std::move(onSettled)] {
         if (!onSettled)
             return;
-        onSettled(flags->answered ? Kind::Answered : flags->sent ? Kind::Lost : Kind::NotSent);
+        onSettled(flags->answered ? Kind::Answered
+                : flags->refused  ? Kind::Refused
+                : flags->sent     ? Kind::Lost
+                                  : Kind::NotSent);
     }))
 {
 }
@@ -23,6 +26,15 @@ bool RequestOutcome::readsAsAnswer(const std::optional<foundation::Json>& reply)
 void RequestOutcome::answered()
 {
     m_flags->answered = true;
+}
+
+NetUtilSign::FailureCallback RequestOutcome::failureWatch(const std::weak_ptr<RequestOutcome>& outcome)
+{
+    return [outcome](NetUtilSign::Failure failure) {
+        auto held = outcome.lock();
+        if (held && failure == NetUtilSign::Failure::KeyRefused)
+            held->m_flags->refused = true;
+    };
 }
 
 void RequestOutcome::sendReturned(const std::weak_ptr<RequestOutcome>& outcome)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "api/NetUtilSign.h"
 #include "cashier/RequestSettledToken.h"
 #include "platform/foundation/Json.h"
 
@@ -18,7 +19,8 @@
 //     auto outcome = RequestOutcome::create([weak](RequestOutcome::Kind kind) { ... });
 //     std::weak_ptr<RequestOutcome> watch = outcome;
 //     NetUtilSign::doPost(..., [outcome = std::move(outcome)](const auto& reply) {
-//         if (RequestOutcome::readsAsAnswer(JsonUtil::getJSONObject(reply))) outcome->answered(); ... });
+//         if (RequestOutcome::readsAsAnswer(JsonUtil::getJSONObject(reply))) outcome->answered(); ... },
+//         RequestOutcome::failureWatch(watch));
 //     RequestOutcome::sendReturned(watch);
 //
 // The reply block must hold the only copy.
@@ -29,6 +31,7 @@ public:
     enum class Kind {
         NotSent, // the client turned it down before sending: nothing moved
         Answered, // the server's answer was read
+        Refused, // the server refused the merchant key: it read nothing, so nothing moved
         Lost, // sent, and no answer read: the money may have moved or not
     };
 
@@ -44,6 +47,9 @@ public:
     static bool readsAsAnswer(const std::optional<foundation::Json>& reply);
 
     void answered();
+    // The client's failure block for the request: it tells a refused key
+    // from a reply that was lost.
+    static NetUtilSign::FailureCallback failureWatch(const std::weak_ptr<RequestOutcome>& outcome);
     // Call right after handing the reply block to the client: the client
     // still holds it only when the request went out.
     static void sendReturned(const std::weak_ptr<RequestOutcome>& outcome);
@@ -52,6 +58,7 @@ private:
     struct Flags {
         bool sent = false;
         bool answered = false;
+        bool refused = false;
     };
 
     std::shared_ptr<Flags> m_flags;

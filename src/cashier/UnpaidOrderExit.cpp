@@ -133,7 +133,8 @@ void UnpaidOrderExit::cancel()
             outcome->answered();
             if (auto exit = weak.lock())
                 exit->cancelAnswered(json);
-        });
+        },
+        RequestOutcome::failureWatch(watch));
     RequestOutcome::sendReturned(watch);
 }
 

@@ -294,6 +294,12 @@ void MemberPaymentViewController::sendPayment(const std::shared_ptr<NetUtilSign:
             attempt->answered(MemberPaymentAttempt::answerOf(reply));
             if (auto strong = weak.lock())
                 strong->handlePayment(params, reply);
+        },
+        [attempt = m_attempt](NetUtilSign::Failure failure) {
+            // The server read nothing under a refused key: the sale is free to
+            // change, and its paid mobile part stays bound to it.
+            if (failure == NetUtilSign::Failure::KeyRefused)
+                attempt->answered(MemberPaymentAttempt::Answer::Refused);
         });
 }
 

@@ -245,7 +245,8 @@ TEST_F(
     EXPECT_EQ(count("/PayApi/OfflinePay/qrcode/"), 0u);
 }
 
-TEST_F(Payment, a_code_whose_reply_was_lost_is_refused_on_a_new_pay_way_screen_and_one_never_sent_is_not)
+TEST_F(Payment,
+    a_code_whose_reply_was_lost_is_refused_on_a_new_pay_way_screen_and_one_never_sent_or_refused_for_its_key_is_not)
 {
     // The back end takes the money, and the reply is lost.
     failOnce(merchant::FaultKind::DropReply, "/PayApi/OfflinePay/barcode");
@@ -265,6 +266,20 @@ TEST_F(Payment, a_code_whose_reply_was_lost_is_refused_on_a_new_pay_way_screen_a
     net::NetworkState::setServiceHosts(hosts);
     pressBack();
     scan(*openPayWay(10), "2800000002");
+    EXPECT_EQ(resultText(), "支付成功");
+
+    // A refused key: the back end read nothing, so neither the code nor
+    // the sale waits on the takings being checked.
+    pressBack();
+    failOnce(merchant::FaultKind::Http403, "/PayApi/OfflinePay/barcode");
+    auto refused = openPayWay(10);
+    scan(*refused, "2800000003");
+    ASSERT_TRUE(support::InputDriver::pressAlertButton("取消"));
+    EXPECT_FALSE(refused->isSaleHeld());
+    pressBack();
+    takeToasts();
+    scan(*openPayWay(10), "2800000003");
+    EXPECT_EQ(takeToasts(), std::vector<std::string> {});
     EXPECT_EQ(resultText(), "支付成功");
 }
 

@@ -249,6 +249,31 @@ TEST_F(MemberFlow, purchase_whose_reply_is_lost_holds_its_form_to_the_sent_parts
     EXPECT_NE(sent(attempts[3], "reverseid"), sent(attempts[0], "reverseid"));
 }
 
+TEST_F(MemberFlow, purchase_whose_key_is_refused_leaves_its_form_free_and_the_next_confirm_is_a_new_sale)
+{
+    // The back end read nothing under the refused key, so nothing can have
+    // been charged: the split may change and goes out under a new number.
+    auto purchase = openPurchase("88000001");
+    ASSERT_TRUE(purchase);
+    typeTotal("100");
+    purchase->inputPayMoneyCallback(InputPayMoneyDelegate::cashType, 95);
+    failOnce(merchant::FaultKind::Http403, std::string(URLConfig::PAY_ORDER));
+    ASSERT_TRUE(tap("btnOk"));
+    ASSERT_TRUE(InputDriver::pressAlertButton("取消"));
+    takeToasts();
+    purchase->inputPayMoneyCallback(InputPayMoneyDelegate::cashType, 0);
+    purchase->inputPayMoneyCallback(InputPayMoneyDelegate::balanceType, 95);
+    EXPECT_EQ(takeToasts(), std::vector<std::string> {});
+    harness.advance(0.01);
+    ASSERT_TRUE(tap("btnOk"));
+    auto attempts = requestsTo(URLConfig::PAY_ORDER);
+    ASSERT_EQ(attempts.size(), 2u);
+    EXPECT_EQ(sent(attempts[1], "bymoney"), "95.00");
+    EXPECT_EQ(sent(attempts[1], "bycash"), "<absent>");
+    EXPECT_NE(sent(attempts[1], "reverseid"), sent(attempts[0], "reverseid"));
+    ASSERT_EQ(m_backend->settlements().size(), 1u);
+}
+
 TEST_F(MemberFlow, purchase_left_with_its_outcome_unknown_is_taken_up_by_the_members_next_purchase)
 {
     // Member 1 needs no password: 100 at 9.5 is 95, from the balance.
