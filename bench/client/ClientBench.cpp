@@ -1,11 +1,16 @@
 // What the signed client costs over the libraries under it, each pair measured in
 // the same run and printed as a ratio at the end:
-// - a signed round trip on loopback (encrypt, POST through the transport on a
-//   kept-alive connection, main-queue hand-off, decrypt) against raw libcurl POSTing
-//   the same body on a kept-alive connection; beside them, what the app's design
-//   alone costs (the request goes out from the network thread, its completion runs
-//   on the main thread): the two thread hand-offs by themselves, and raw libcurl
-//   driven from a network thread with its completion run on the main loop;
+// - a signed round trip (encrypt, POST through the transport on a kept-alive
+//   connection, main-queue hand-off, decrypt) against raw libcurl POSTing the same
+//   body to the same path on a kept-alive connection, against two servers: a
+//   loopback server answering a fixed cipher text, and the stand-in merchant back
+//   end (the fastest server on this machine) answering a member's detail. Beside
+//   them, what the app's design alone costs (the request goes out from the network
+//   thread, its completion runs on the main thread): the two thread hand-offs by
+//   themselves, and raw libcurl driven from a network thread with its completion
+//   run on the main loop;
+// - the steps of a signed request that run on the main thread, each alone: the
+//   network check, the body's encryption and escaping, the reply's decryption;
 // - a 10-row list reply read as a screen reads it (decrypt, JSON, envelope,
 //   entities) against the decryption of the same reply alone;
 // - a JSON object parsed by the app's parser against nlohmann's own parse.
@@ -20,11 +25,12 @@
 #include "bench/support/LoopbackHttpServer.h"
 #include "bench/support/RatioReporter.h"
 #include "model/OrderEntity.h"
+#include "server/MerchantBackend.h"
+#include "server/MerchantHttpServer.h"
 #include "platform/foundation/Json.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
-#include "platform/net/FakeNetworkStateSource.h"
 #include "platform/net/NetworkState.h"
 #include "platform/net/Transport.h"
 
@@ -39,8 +45,7 @@
 
 namespace {
 
-const std::string secret = "benchkey";
-const std::string path(URLConfig::GET_ORDER_STATUS);
+const std::string loopbackSecret = "benchkey";
 
 std::string orderListReply(int rows)
 {
@@ -58,28 +63,81 @@ std::string orderListReply(int rows)
     return reply.dump();
 }
 
-// A back end on loopback that answers every POST with the same cipher text.
-bench::LoopbackHttpServer& server()
+// A server the round trips are measured against, and the one request sent to it:
+// its path, parameters and merchant key pair.
+struct Backend {
+    std::string host;
+    std::string path;
+    int keyFlag { NetUtilSign::receivableKeyFlag };
+    std::string headerKey;
+    std::string secret;
+    NetUtilSign::Parameters parameters;
+
+    std::string url() const { return "http://" + host + path; }
+
+    // The bytes the signed client sends for the parameters.
+    std::string formBody() const
+    {
+        std::string text;
+        for (const auto& [key, value] : parameters)
+            text += (text.empty() ? "" : "&") + key + "=" + value;
+        return foundation::addingPercentEscapes(DesCipher::encode(text, secret));
+    }
+
+    std::vector<std::string> formHeaders() const
+    {
+        return { "Content-Type: application/x-www-form-urlencoded", "qvkey: " + headerKey };
+    }
+
+    // The settings and network state the signed client reads, as the program
+    // sets them up for this back end.
+    void configureSignedClient() const
+    {
+        auto& defaults = foundation::UserDefaults::standard();
+        bool const member = keyFlag != NetUtilSign::receivableKeyFlag;
+        defaults.setObject(headerKey, member ? KEY_MEMBER : KEY_RECEIVABLE);
+        defaults.setObject(secret, member ? KEY_MEMBER_ENCRYPT : KEY_RECEIVABLE_ENCRYPT);
+        URLConfig::setApiHost(host);
+        net::NetworkState::setSource(nullptr);
+        net::NetworkState::setServiceHosts({ host });
+    }
+};
+
+// A loopback server that answers every POST with the same cipher text.
+const Backend& loopback()
 {
+    static const std::string path(URLConfig::GET_ORDER_STATUS);
     static bench::LoopbackHttpServer running([](httplib::Server& server) {
         server.Post(path,
-            [reply = DesCipher::encode(R"({"status":"1","info":"","data":{"paystatus":"1"}})", secret)](
+            [reply = DesCipher::encode(R"({"status":"1","info":"","data":{"paystatus":"1"}})", loopbackSecret)](
                 const httplib::Request&, httplib::Response& res) { res.set_content(reply, "text/html"); });
     });
-    return running;
+    static const Backend backend { running.host(), path, NetUtilSign::receivableKeyFlag, "bench", loopbackSecret,
+        NetUtilSign::Parameters { { "orderid", "2026120700001234" } } };
+    return backend;
 }
 
-std::string formBody()
+// The stand-in merchant back end, in process, answering a member's detail.
+const Backend& standIn()
 {
-    return foundation::addingPercentEscapes(DesCipher::encode("orderid=2026120700001234", secret));
+    static auto const merchant = std::make_shared<merchant::MerchantBackend>();
+    static merchant::MerchantHttpServer running(merchant);
+    static const Backend backend = [] {
+        if (!running.start())
+            std::fprintf(stderr, "bench_client: the stand-in back end did not start\n");
+        auto const keys = merchant->keys();
+        return Backend { running.host(), std::string(URLConfig::GET_USER_INFO), NetUtilSign::memberKeyFlag,
+            keys.memberKey, keys.memberSecret, NetUtilSign::Parameters { { "cardnum", "88000002" } } };
+    }();
+    return backend;
 }
 
-const std::vector<std::string> formHeaders { "Content-Type: application/x-www-form-urlencoded",
-    "qvkey: bench" };
+using BackendOf = const Backend& (*)();
 
-void RawCurlPost(benchmark::State& state)
+void RawCurlPost(benchmark::State& state, BackendOf backendOf)
 {
-    bench::KeptAlivePost post("http://" + server().host() + path, formBody(), formHeaders);
+    auto const& backend = backendOf();
+    bench::KeptAlivePost post(backend.url(), backend.formBody(), backend.formHeaders());
     for (auto _ : state) {
         if (!post.perform())
             state.SkipWithError("raw POST failed");
@@ -168,9 +226,10 @@ void TwoHandOffsOnly(benchmark::State& state)
 
 // Raw libcurl as the app's design drives it: the POST goes out from the network
 // thread and its completion runs on the main loop.
-void RawCurlPostFromNetworkThread(benchmark::State& state)
+void RawCurlPostFromNetworkThread(benchmark::State& state, BackendOf backendOf)
 {
-    bench::KeptAlivePost post("http://" + server().host() + path, formBody(), formHeaders);
+    auto const& backend = backendOf();
+    bench::KeptAlivePost post(backend.url(), backend.formBody(), backend.formHeaders());
     auto& loop = foundation::RunLoop::main();
     bool done = false;
     NetworkThread network([&loop, &done](CURL*) { loop.post([&done] { done = true; }); });
@@ -183,38 +242,46 @@ void RawCurlPostFromNetworkThread(benchmark::State& state)
     }
 }
 
-void SignedRoundTrip(benchmark::State& state)
+// A home of its own for the settings the signed client reads.
+class BenchHome {
+public:
+    BenchHome()
+    {
+        foundation::Paths::setHome(m_home);
+        foundation::UserDefaults::resetStandard();
+    }
+    ~BenchHome() { std::filesystem::remove_all(m_home); }
+    BenchHome(const BenchHome&) = delete;
+    BenchHome& operator=(const BenchHome&) = delete;
+
+private:
+    std::filesystem::path m_home { std::filesystem::temp_directory_path() / "bench-client-home" };
+};
+
+void SignedRoundTrip(benchmark::State& state, BackendOf backendOf)
 {
-    auto home = std::filesystem::temp_directory_path() / "bench-client-home";
-    foundation::Paths::setHome(home);
-    foundation::UserDefaults::resetStandard();
-    auto& defaults = foundation::UserDefaults::standard();
-    defaults.setObject(std::string("bench"), KEY_RECEIVABLE);
-    defaults.setObject(secret, KEY_RECEIVABLE_ENCRYPT);
-    URLConfig::setApiHost(server().host());
-    net::NetworkState::setSource(std::make_shared<net::FakeNetworkStateSource>());
-    net::NetworkState::setServiceHosts({ server().host() });
-    NetUtilSign::Parameters parameters;
-    parameters["orderid"] = "2026120700001234";
+    auto const& backend = backendOf();
+    BenchHome home;
+    backend.configureSignedClient();
     for (auto _ : state) {
         std::optional<std::string> reply;
         bool done = false;
         NetUtilSign::doPostForNotLoading(
-            path, NetUtilSign::receivableKeyFlag, parameters, [&](const std::optional<std::string>& text) {
+            backend.path, backend.keyFlag, backend.parameters, [&](const std::optional<std::string>& text) {
                 reply = text;
                 done = true;
             });
         foundation::RunLoop::main().runUntil([&] { return done; });
-        if (!reply)
+        if (!reply || reply->empty())
             state.SkipWithError("signed POST failed");
     }
-    std::filesystem::remove_all(home);
 }
 
-void TransportOnly(benchmark::State& state)
+void TransportOnly(benchmark::State& state, BackendOf backendOf)
 {
-    auto const url = "http://" + server().host() + path;
-    auto const body = formBody();
+    auto const& backend = backendOf();
+    auto const url = backend.url();
+    auto const body = backend.formBody();
     bench::BlockingTransport transport;
     for (auto _ : state) {
         net::URLRequest request(url);
@@ -225,18 +292,47 @@ void TransportOnly(benchmark::State& state)
     }
 }
 
+// The steps of a signed request that run on the main thread, one at a time.
+void NetworkCheckOnly(benchmark::State& state)
+{
+    auto const& backend = standIn();
+    backend.configureSignedClient();
+    for (auto _ : state) {
+        if (!NetUtilSign::isConnectionAvailable())
+            state.SkipWithError("no network");
+    }
+}
+
+void RequestBodyOnly(benchmark::State& state)
+{
+    auto const& backend = standIn();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(backend.formBody());
+}
+
+void ReplyDecryptOnly(benchmark::State& state)
+{
+    auto const& backend = standIn();
+    bench::KeptAlivePost post(backend.url(), backend.formBody(), backend.formHeaders());
+    if (!post.perform())
+        state.SkipWithError("raw POST failed");
+    auto const cipher = post.reply();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(DesCipher::decode(cipher, backend.secret));
+}
+
 void ListReplyDecryptOnly(benchmark::State& state)
 {
-    auto const cipher = DesCipher::encode(orderListReply(10), secret);
+    auto const cipher = DesCipher::encode(orderListReply(10), loopbackSecret);
     for (auto _ : state)
-        benchmark::DoNotOptimize(DesCipher::decode(cipher, secret));
+        benchmark::DoNotOptimize(DesCipher::decode(cipher, loopbackSecret));
 }
 
 void ListReplyAsTheScreenReadsIt(benchmark::State& state)
 {
-    auto const cipher = DesCipher::encode(orderListReply(10), secret);
+    auto const cipher = DesCipher::encode(orderListReply(10), loopbackSecret);
     for (auto _ : state) {
-        auto const reply = JsonUtil::getJSONObject(DesCipher::decode(cipher, secret));
+        auto const reply = JsonUtil::getJSONObject(DesCipher::decode(cipher, loopbackSecret));
         if (!JsonUtil::isSuccess(reply))
             state.SkipWithError("reply not read");
         std::vector<std::shared_ptr<OrderEntity>> orders;
@@ -268,11 +364,19 @@ void JsonAppParse(benchmark::State& state)
         benchmark::DoNotOptimize(foundation::parseJsonObject(text));
 }
 
-BENCHMARK(RawCurlPost)->Unit(benchmark::kMicrosecond)->MinTime(2);
-BENCHMARK(SignedRoundTrip)->Unit(benchmark::kMicrosecond)->MinTime(2);
-BENCHMARK(TransportOnly)->Unit(benchmark::kMicrosecond)->MinTime(2);
-BENCHMARK(RawCurlPostFromNetworkThread)->Unit(benchmark::kMicrosecond)->MinTime(2);
+// Each round trip against each back end.
+#define ROUND_TRIP_BENCHMARK(function)                                                                        \
+    BENCHMARK_CAPTURE(function, loopback, &loopback)->Unit(benchmark::kMicrosecond)->MinTime(2);             \
+    BENCHMARK_CAPTURE(function, standIn, &standIn)->Unit(benchmark::kMicrosecond)->MinTime(2)
+
+ROUND_TRIP_BENCHMARK(RawCurlPost);
+ROUND_TRIP_BENCHMARK(SignedRoundTrip);
+ROUND_TRIP_BENCHMARK(TransportOnly);
+ROUND_TRIP_BENCHMARK(RawCurlPostFromNetworkThread);
 BENCHMARK(TwoHandOffsOnly)->Unit(benchmark::kMicrosecond)->MinTime(2);
+BENCHMARK(NetworkCheckOnly)->Unit(benchmark::kMicrosecond);
+BENCHMARK(RequestBodyOnly)->Unit(benchmark::kMicrosecond);
+BENCHMARK(ReplyDecryptOnly)->Unit(benchmark::kMicrosecond);
 BENCHMARK(ListReplyDecryptOnly)->Unit(benchmark::kMicrosecond);
 BENCHMARK(ListReplyAsTheScreenReadsIt)->Unit(benchmark::kMicrosecond);
 BENCHMARK(JsonRawNlohmannParse)->Arg(20)->Arg(80000)->Unit(benchmark::kMicrosecond);
@@ -287,13 +391,21 @@ int main(int argc, char** argv)
     bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    reporter.printRatio("signed round trip", "SignedRoundTrip", "raw libcurl POST", "RawCurlPost");
-    reporter.printRatio("raw libcurl POST from a network thread (the design's floor)",
-        "RawCurlPostFromNetworkThread", "raw libcurl POST", "RawCurlPost");
-    reporter.printRatio("signed round trip", "SignedRoundTrip", "raw libcurl POST from a network thread",
-        "RawCurlPostFromNetworkThread");
-    if (auto handOffs = reporter.seconds("TwoHandOffsOnly"))
-        std::printf("the two hand-offs alone: %s\n", bench::RatioReporter::formatSeconds(*handOffs).c_str());
+    for (const char* server : { "loopback", "standIn" }) {
+        auto const named = [server](const char* benchmark) { return std::string(benchmark) + "/" + server; };
+        std::printf("against the %s server:\n", server);
+        reporter.printRatio("  signed round trip", named("SignedRoundTrip"), "raw libcurl POST", named("RawCurlPost"));
+        reporter.printRatio("  transport alone, no main-queue hand-off", named("TransportOnly"), "raw libcurl POST",
+            named("RawCurlPost"));
+        reporter.printRatio("  raw libcurl POST from a network thread (the design's floor)",
+            named("RawCurlPostFromNetworkThread"), "raw libcurl POST", named("RawCurlPost"));
+        reporter.printRatio("  signed round trip", named("SignedRoundTrip"), "raw libcurl POST from a network thread",
+            named("RawCurlPostFromNetworkThread"));
+    }
+    for (const char* step : { "TwoHandOffsOnly", "NetworkCheckOnly", "RequestBodyOnly", "ReplyDecryptOnly" }) {
+        if (auto seconds = reporter.seconds(step))
+            std::printf("%s: %s\n", step, bench::RatioReporter::formatSeconds(*seconds).c_str());
+    }
     reporter.printRatio(
         "list reply read", "ListReplyAsTheScreenReadsIt", "decrypt only", "ListReplyDecryptOnly");
     reporter.printRatio("JSON 20 keys: app", "JsonAppParse/20", "nlohmann", "JsonRawNlohmannParse/20");
