@@ -121,11 +121,20 @@ const Backend& loopback()
     return backend;
 }
 
-// The stand-in merchant back end, in process, answering a member's detail.
+// The stand-in merchant back end, in process, answering a member's detail. One
+// event loop serves both the raw and the signed client's connection, so that
+// neither is measured against a server thread of its own that the other lacks.
+merchant::MerchantHttpOptions oneLoop()
+{
+    merchant::MerchantHttpOptions options;
+    options.loops = 1;
+    return options;
+}
+
 const Backend& standIn()
 {
     static auto const merchant = std::make_shared<merchant::MerchantBackend>();
-    static merchant::MerchantHttpServer running(merchant);
+    static merchant::MerchantHttpServer running(merchant, oneLoop());
     static const Backend backend = [] {
         if (!running.start())
             std::fprintf(stderr, "bench_client: the stand-in back end did not start\n");
