@@ -55,6 +55,37 @@ int openRoutingSocket()
     return fd;
 }
 
+// Tells from the kernel's routing messages whether an interface, an address or a
+// route may have changed since it was last asked. The messages themselves are
+// dropped: the tables are read afresh.
+class RoutingChanges {
+public:
+    bool changed()
+    {
+        if (m_socket.get() < 0)
+            return true;
+        bool changed = !m_asked;
+        m_asked = true;
+        std::array<char, 8192> buffer;
+        for (;;) {
+            ssize_t const received = ::recv(m_socket.get(), buffer.data(), buffer.size(), 0);
+            if (received > 0)
+                changed = true;
+            else if (received < 0 && errno == ENOBUFS) // messages were lost: some change was
+                changed = true;
+            else if (received < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+                return changed;
+            else if (received < 0 && errno != EINTR)
+                return true; // the socket cannot tell any more
+        }
+    }
+
+private:
+    // Opened before the first reading, so no change after it goes unseen.
+    FileDescriptor m_socket { openRoutingSocket() };
+    bool m_asked { false };
+};
+
 } // namespace
 
 // Shared with the watcher thread so that the thread can outlive a stop made
@@ -72,13 +103,16 @@ LinuxNetworkStateSource::LinuxNetworkStateSource()
                 return std::nullopt;
             return snapshot;
         },
-        &LinuxNetworkStateSource::resolveWithSystem)
+        &LinuxNetworkStateSource::resolveWithSystem,
+        [routing = std::make_shared<RoutingChanges>()] { return routing->changed(); })
 {
 }
 
-LinuxNetworkStateSource::LinuxNetworkStateSource(SnapshotReader reader, Resolver resolver)
+LinuxNetworkStateSource::LinuxNetworkStateSource(
+    SnapshotReader reader, Resolver resolver, ChangeSignal changed)
     : m_reader(std::move(reader))
     , m_resolver(std::move(resolver))
+    , m_changed(std::move(changed))
 {
 }
 
@@ -91,7 +125,7 @@ std::optional<ReachabilityFlags> LinuxNetworkStateSource::flags(const Reachabili
 {
     if (target.isLoopback())
         return kReachabilityFlagsLoopback;
-    auto snapshot = m_reader();
+    auto snapshot = currentSnapshot();
     if (!snapshot)
         return std::nullopt;
     if (target.address())
@@ -102,6 +136,26 @@ std::optional<ReachabilityFlags> LinuxNetworkStateSource::flags(const Reachabili
             return flags;
     }
     return 0;
+}
+
+std::shared_ptr<const NetworkSnapshot> LinuxNetworkStateSource::currentSnapshot()
+{
+    std::scoped_lock lock(m_snapshotMutex);
+    if (m_snapshot && m_changed && !m_changed())
+        return m_snapshot;
+    auto read = m_reader();
+    if (!read) {
+        m_snapshot = nullptr;
+        return nullptr;
+    }
+    auto snapshot = std::make_shared<const NetworkSnapshot>(std::move(*read));
+    if (m_snapshot && *m_snapshot != *snapshot) {
+        // Names may stand for other addresses on another network.
+        std::scoped_lock resolvedLock(m_mutex);
+        m_resolved.clear();
+    }
+    m_snapshot = snapshot;
+    return snapshot;
 }
 
 std::vector<SocketAddress> LinuxNetworkStateSource::resolve(const std::string& host)

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <deque>
 #include <gtest/gtest.h>
+#include <utility>
 
 using namespace net;
 
@@ -190,6 +191,38 @@ TEST(LinuxNetworkStateSource, names_resolve_once_per_network_state_and_unknown_n
     EXPECT_EQ(source.flags(name), 0u);
     EXPECT_EQ(asked.size(), 3u);
     source.stop();
+}
+
+TEST(LinuxNetworkStateSource, state_kept_between_questions_is_read_again_when_the_network_goes_away)
+{
+    bool withDefaultRoute = true;
+    bool changed = false;
+    int reads = 0;
+    std::vector<std::string> asked;
+    LinuxNetworkStateSource source(
+        [&] {
+            ++reads;
+            return std::optional(snapshotWithDefaultRoute(withDefaultRoute));
+        },
+        [&](const std::string& host) {
+            asked.push_back(host);
+            return std::vector { *SocketAddress::parse("198.51.100.7") };
+        },
+        [&] { return std::exchange(changed, false); });
+    auto const internet = ReachabilityTarget::fromAddress(*SocketAddress::parse("0.0.0.0"));
+    auto const name = *ReachabilityTarget::fromName("pay.example.com");
+    EXPECT_EQ(source.flags(internet), kDirect);
+    EXPECT_EQ(source.flags(name), kReachabilityFlagsReachable);
+    EXPECT_EQ(source.flags(internet), kDirect);
+    EXPECT_EQ(reads, 1);
+
+    withDefaultRoute = false;
+    changed = true;
+    EXPECT_EQ(source.flags(internet), 0u);
+    EXPECT_EQ(source.flags(name), 0u);
+    EXPECT_EQ(reads, 2);
+    // On another network a name may stand for other addresses.
+    EXPECT_EQ(asked.size(), 2u);
 }
 
 TEST(LinuxNetworkStateSource, unreadable_state_answers_nothing_rather_than_unreachable)
