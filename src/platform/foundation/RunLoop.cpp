@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <new>
@@ -99,10 +98,12 @@ void RunLoop::postAll(std::vector<Block> blocks)
     }
     for (auto& block : blocks)
         m_posted.push_back(std::move(block));
+    bool const wake = m_wake.wakeNeededLocked();
     // Told after the lock is let go: a main thread woken while it is still held
     // would only go back to sleep on it, and cost a second wake-up.
     lock.unlock();
-    m_wake.notify_all();
+    if (wake)
+        m_wake.wake();
 }
 
 void RunLoop::performAfterDelay(std::shared_ptr<void> target, double delay, Block block)
@@ -135,13 +136,16 @@ void RunLoop::addTimer(const std::shared_ptr<Timer>& timer)
 {
     if (!timer)
         return;
-    std::lock_guard lock(m_mutex);
+    std::unique_lock lock(m_mutex);
     // Checked under the lock: invalidate() on another thread between a check and the
     // lock would otherwise leave a dead timer scheduled, due for ever.
     if (!timer->isValid() || timer->m_scheduledKey)
         return;
     scheduleLocked(timer, timer->m_fireDate);
-    m_wake.notify_all();
+    bool const wake = m_wake.wakeNeededLocked();
+    lock.unlock();
+    if (wake)
+        m_wake.wake();
 }
 
 Subscription RunLoop::addEndOfTurnHook(Block hook)
@@ -169,25 +173,32 @@ Subscription RunLoop::addEndOfTurnHook(Block hook)
 
 void RunLoop::requestTurn()
 {
-    std::lock_guard lock(m_mutex);
+    std::unique_lock lock(m_mutex);
     m_turnRequested = true;
-    m_wake.notify_all();
+    bool const wake = m_wake.wakeNeededLocked();
+    lock.unlock();
+    if (wake)
+        m_wake.wake();
 }
 
 void RunLoop::wakeUp()
 {
-    {
-        std::lock_guard lock(m_mutex);
-        m_wakeRequested = true;
-    }
-    m_wake.notify_all();
+    std::unique_lock lock(m_mutex);
+    m_wakeRequested = true;
+    bool const wake = m_wake.wakeNeededLocked();
+    lock.unlock();
+    if (wake)
+        m_wake.wake();
 }
 
 void RunLoop::quit()
 {
-    std::lock_guard lock(m_mutex);
+    std::unique_lock lock(m_mutex);
     m_quitRequested = true;
-    m_wake.notify_all();
+    bool const wake = m_wake.wakeNeededLocked();
+    lock.unlock();
+    if (wake)
+        m_wake.wake();
 }
 
 bool RunLoop::ensureMainThread(const char* what) const
@@ -378,13 +389,13 @@ bool RunLoop::waitForWork(const std::function<bool()>& done)
                 return true;
         }
         if (m_timers.empty()) {
-            m_wake.wait(lock);
+            m_wake.wait(lock, -1);
             continue;
         }
         double const wait = m_timers.begin()->first.first - now();
         if (wait <= dueTolerance)
             return true;
-        m_wake.wait_for(lock, std::chrono::duration<double>(std::min(wait, maxWaitSeconds)));
+        m_wake.wait(lock, std::min(wait, maxWaitSeconds));
     }
 }
 

@@ -24,8 +24,8 @@
 // schedule, invalidate or cancel anything, itself included.
 
 #include "platform/foundation/Subscription.h"
+#include "platform/foundation/WakeChannel.h"
 
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -131,7 +131,9 @@ private:
     void discardPendingWork();
 
     mutable std::mutex m_mutex;
-    std::condition_variable m_wake;
+    // Where the main thread sleeps between turns: a thread handing it work and then
+    // sleeping lets it run there rather than on a processor roused for it.
+    WakeChannel m_wake;
     std::deque<Block> m_posted;
     std::map<TimerKey, std::shared_ptr<Timer>> m_timers;
     uint64_t m_nextSequence { 0 };

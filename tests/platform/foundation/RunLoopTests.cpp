@@ -1,7 +1,9 @@
 #include "LoopTestSupport.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Timer.h"
+#include "platform/foundation/WakeChannel.h"
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -288,6 +290,35 @@ TEST_F(MainLoopTest, RunReturnsWhenAnotherThreadQuits)
     std::thread worker([&] { loop().post([&] { loop().quit(); }); });
     loop().run();
     worker.join();
+}
+
+TEST_F(MainLoopTest, PostsFromAnotherThreadWakeTheSleepingLoopEveryTime)
+{
+    // Each post lands wherever the main thread happens to be: still running the last
+    // block, deciding to sleep, asleep, or waking. A wake-up lost at any of those
+    // moments leaves the loop asleep for good and the test hanging.
+    constexpr int rounds = 2000;
+    std::atomic<int> ran { 0 };
+    std::thread worker([&] {
+        for (int round = 0; round < rounds; ++round) {
+            while (ran.load() < round)
+                std::this_thread::yield();
+            loop().post([&] { ++ran; });
+        }
+    });
+    loop().runUntil([&] { return ran.load() == rounds; });
+    worker.join();
+    EXPECT_EQ(ran.load(), rounds);
+}
+
+TEST(WakeChannel, WaitOfNoTimeReturnsAtOnceAndOnlyANegativeTimeHasNoLimit)
+{
+    std::mutex mutex;
+    WakeChannel channel;
+    std::unique_lock lock(mutex);
+    channel.wait(lock, 0);
+    EXPECT_TRUE(lock.owns_lock());
+    EXPECT_FALSE(channel.wakeNeededLocked()) << "nobody sleeps once the wait has returned";
 }
 
 TEST_F(MainLoopTest, WallClockCanBePinnedAndFollowsAdvance)

@@ -1,0 +1,79 @@
+#include "platform/foundation/WakeChannel.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace foundation {
+
+WakeChannel::WakeChannel()
+{
+    int ends[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, ends) != 0)
+        return;
+    m_reader = ends[0];
+    m_writer = ends[1];
+}
+
+WakeChannel::~WakeChannel()
+{
+    if (m_reader >= 0)
+        ::close(m_reader);
+    if (m_writer >= 0)
+        ::close(m_writer);
+}
+
+void WakeChannel::wait(std::unique_lock<std::mutex>& lock, double seconds)
+{
+    if (m_reader < 0) {
+        if (seconds < 0)
+            m_fallback.wait(lock);
+        else
+            m_fallback.wait_for(lock, std::chrono::duration<double>(seconds));
+        return;
+    }
+    m_sleeping = true;
+    lock.unlock();
+    pollfd readable { m_reader, POLLIN, 0 };
+    timespec limit {};
+    if (seconds >= 0) {
+        double const whole = std::floor(seconds);
+        limit.tv_sec = static_cast<time_t>(whole);
+        limit.tv_nsec = static_cast<long>((seconds - whole) * 1e9);
+    }
+    ::ppoll(&readable, 1, seconds >= 0 ? &limit : nullptr, nullptr);
+    // Every byte sent so far is taken: each stood for a change made before it,
+    // and the caller looks at the state once it has the lock again.
+    char bytes[64];
+    while (::read(m_reader, bytes, sizeof bytes) > 0) { }
+    lock.lock();
+    m_sleeping = false;
+    m_woken = false;
+}
+
+bool WakeChannel::wakeNeededLocked()
+{
+    if (m_reader < 0)
+        return true;
+    // One byte wakes the sleeper; more would only have it wake again for nothing.
+    if (!m_sleeping || m_woken)
+        return false;
+    m_woken = true;
+    return true;
+}
+
+void WakeChannel::wake()
+{
+    if (m_writer < 0) {
+        m_fallback.notify_all();
+        return;
+    }
+    char const byte = 1;
+    // A full socket (EAGAIN) already holds a wake-up.
+    while (::write(m_writer, &byte, 1) < 0 && errno == EINTR) { }
+}
+
+} // namespace foundation

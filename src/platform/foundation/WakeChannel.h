@@ -1,0 +1,53 @@
+#pragma once
+
+#include <condition_variable>
+#include <mutex>
+
+namespace foundation {
+
+// How one thread sleeps until another wakes it, for the main run loop: through a
+// socket pair rather than a condition variable. A socket wakes its reader the way
+// a thread that hands work over and then sleeps wants: the scheduler may run the
+// reader where the writer runs instead of rousing a processor of its own, and on a
+// machine whose idle processors are slow to rouse (a virtual machine that halts
+// them at once) that is most of the cost of handing a reply to the main thread.
+//
+// Every call is made under one mutex of the owner's, which guards the state the
+// sleeper looks at:
+//
+//     std::unique_lock lock(mutex);
+//     while (!workReady)
+//         channel.wait(lock, seconds);     // lets the lock go while asleep
+//
+//     std::unique_lock lock(mutex);        // on another thread
+//     workReady = true;
+//     bool const wake = channel.wakeNeededLocked();
+//     lock.unlock();
+//     if (wake)
+//         channel.wake();                  // a write only when someone sleeps
+//
+// Without a socket pair (no descriptors left) it falls back to a condition variable.
+class WakeChannel {
+public:
+    WakeChannel();
+    ~WakeChannel();
+    WakeChannel(const WakeChannel&) = delete;
+    WakeChannel& operator=(const WakeChannel&) = delete;
+
+    // Sleeps until woken or `seconds` have passed (a negative time never passes),
+    // or for no reason at all: the caller looks at its state again either way.
+    void wait(std::unique_lock<std::mutex>& lock, double seconds);
+    // Whether the sleeper must be sent a wake-up for what the caller just changed.
+    bool wakeNeededLocked();
+    // Sends it; with or without the owner's lock held.
+    void wake();
+
+private:
+    int m_reader { -1 };
+    int m_writer { -1 };
+    bool m_sleeping { false };
+    bool m_woken { false };
+    std::condition_variable m_fallback;
+};
+
+} // namespace foundation
