@@ -56,10 +56,14 @@ int openRoutingSocket()
 }
 
 // Tells from the kernel's routing messages whether an interface, an address or a
-// route may have changed since it was last asked. The messages themselves are
-// dropped: the tables are read afresh.
+// route may have changed since it was last asked. The messages only say that
+// something changed; the tables are read afresh, so their content is dropped.
 class RoutingChanges {
 public:
+    // Negative when no routing socket could be opened.
+    int descriptor() const { return m_socket.get(); }
+
+    // Reads every message waiting; true when there was one, or when it cannot tell.
     bool changed()
     {
         if (m_socket.get() < 0)
@@ -69,14 +73,13 @@ public:
         std::array<char, 8192> buffer;
         for (;;) {
             ssize_t const received = ::recv(m_socket.get(), buffer.data(), buffer.size(), 0);
-            if (received > 0)
-                changed = true;
-            else if (received < 0 && errno == ENOBUFS) // messages were lost: some change was
+            // An overflow (ENOBUFS) is reported once: messages, so changes, were lost.
+            if (received > 0 || (received < 0 && errno == ENOBUFS))
                 changed = true;
             else if (received < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
                 return changed;
-            else if (received < 0 && errno != EINTR)
-                return true; // the socket cannot tell any more
+            else if (!(received < 0 && errno == EINTR))
+                return true; // closed or failing: it cannot tell any more
         }
     }
 
@@ -242,29 +245,19 @@ void LinuxNetworkStateSource::stop()
 
 void LinuxNetworkStateSource::watch(const std::shared_ptr<Worker>& worker)
 {
-    FileDescriptor routing(openRoutingSocket());
-    std::array<pollfd, 2> fds { { { worker->wake.get(), POLLIN, 0 }, { routing.get(), POLLIN, 0 } } };
-    int count = routing.get() >= 0 ? 2 : 1;
+    RoutingChanges routing;
+    std::array<pollfd, 2> fds { { { worker->wake.get(), POLLIN, 0 }, { routing.descriptor(), POLLIN, 0 } } };
+    int count = routing.descriptor() >= 0 ? 2 : 1;
     // Without a wake-up descriptor a stop is only seen at the next interval.
-    int timeout = routing.get() >= 0 && worker->wake.get() >= 0 ? -1 : kPollIntervalMs;
+    int timeout = routing.descriptor() >= 0 && worker->wake.get() >= 0 ? -1 : kPollIntervalMs;
     while (!worker->stopping) {
         int ready = ::poll(fds.data(), count, timeout);
         if (worker->stopping)
             break;
         if (ready < 0 && errno != EINTR)
             break;
-        if (count == 2 && fds[1].revents) {
-            // The messages only say that something changed; the tables are
-            // read afresh, so their content is dropped. An overflow (ENOBUFS)
-            // is reported once and must be read to clear it.
-            std::array<char, 8192> buffer;
-            for (;;) {
-                ssize_t received = ::recv(routing.get(), buffer.data(), buffer.size(), 0);
-                if (received > 0 || (received < 0 && (errno == ENOBUFS || errno == EINTR)))
-                    continue;
-                break;
-            }
-        }
+        if (count == 2 && fds[1].revents)
+            routing.changed();
         checkForChange();
     }
 }
