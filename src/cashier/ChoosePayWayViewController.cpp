@@ -408,29 +408,24 @@ void ChoosePayWayViewController::requestBarCodePay()
     auto token = m_submitGuard->block();
     PaymentCodeLedger::sent(code);
     std::weak_ptr<ChoosePayWayViewController> weak = selfPayWay();
-    auto outcome
-        = RequestOutcome::create([weak, code, wallet = std::string(wallet)](RequestOutcome::Kind kind) {
-              PaymentCodeLedger::settled(code, kind);
-              if (kind != RequestOutcome::Kind::Lost)
-                  return;
-              PromptUtil::toast(std::string(replyLostText));
-              // The code may have been charged: the sale waits until the staff
-              // have checked the takings.
-              if (auto screen = weak.lock())
-                  screen->m_heldWallet = wallet;
-          });
-    std::weak_ptr<RequestOutcome> watch = outcome;
-    NetUtilSign::doPost(barcodePath, std::string("请求支付中..."), NetUtilSign::receivableKeyFlag, parameters,
-        [weak, sale = sale(), code, token, outcome = std::move(outcome)](
-            const std::optional<std::string>& reply) {
-            auto json = JsonUtil::getJSONObject(reply);
-            if (!RequestOutcome::readsAsAnswer(json))
-                return;
-            outcome->answered();
-            barcodeReplied(weak, sale, code, json);
+    RequestOutcome::post(
+        barcodePath, std::string("请求支付中..."), parameters,
+        [weak, sale = sale(), code, token](const std::optional<foundation::Json>& reply) {
+            if (!RequestOutcome::readsAsAnswer(reply))
+                return false;
+            barcodeReplied(weak, sale, code, reply);
+            return true;
         },
-        RequestOutcome::failureWatch(watch));
-    RequestOutcome::sendReturned(watch);
+        [weak, code, wallet = std::string(wallet)](RequestOutcome::Kind kind) {
+            PaymentCodeLedger::settled(code, kind);
+            if (kind != RequestOutcome::Kind::Lost)
+                return;
+            PromptUtil::toast(std::string(replyLostText));
+            // The code may have been charged: the sale waits until the staff
+            // have checked the takings.
+            if (auto screen = weak.lock())
+                screen->m_heldWallet = wallet;
+        });
 }
 
 // Never dropped: a paid order must reach its result and a waiting one be

@@ -237,27 +237,14 @@ void RefundViewController::refundRequest()
     }
     m_refundOut = true;
     std::weak_ptr<RefundViewController> weak = selfRefund();
-    auto outcome = RequestOutcome::create([weak](RequestOutcome::Kind kind) {
-        auto screen = weak.lock();
-        if (!screen)
-            return;
-        screen->m_refundOut = false;
-        if (kind == RequestOutcome::Kind::Lost) {
-            screen->m_outcomeUnknown = true;
-            screen->fetchOrder();
-        }
-    });
-    std::weak_ptr<RequestOutcome> watch = outcome;
-    NetUtilSign::doPost(refundPath, std::nullopt, NetUtilSign::receivableKeyFlag, parameters,
-        [weak, token = m_submitGuard->block(), outcome = std::move(outcome)](
-            const std::optional<std::string>& reply) {
-            auto json = JsonUtil::getJSONObject(reply);
-            if (!RequestOutcome::readsAsAnswer(json))
-                return;
-            outcome->answered();
-            if (!JsonUtil::isSuccess(json)) {
-                PromptUtil::toast(JsonUtil::info(json));
-                return;
+    RequestOutcome::post(
+        refundPath, std::nullopt, parameters,
+        [weak, token = m_submitGuard->block()](const std::optional<foundation::Json>& reply) {
+            if (!RequestOutcome::readsAsAnswer(reply))
+                return false;
+            if (!JsonUtil::isSuccess(reply)) {
+                PromptUtil::toast(JsonUtil::info(reply));
+                return true;
             }
             // The money went: said even if the screen has gone meanwhile.
             PromptUtil::toast("退款成功！");
@@ -265,9 +252,18 @@ void RefundViewController::refundRequest()
             auto navigation = screen ? screen->navigationController() : nullptr;
             if (navigation && navigation->topViewController() == screen)
                 navigation->popViewControllerAnimated(true);
+            return true;
         },
-        RequestOutcome::failureWatch(watch));
-    RequestOutcome::sendReturned(watch);
+        [weak](RequestOutcome::Kind kind) {
+            auto screen = weak.lock();
+            if (!screen)
+                return;
+            screen->m_refundOut = false;
+            if (kind == RequestOutcome::Kind::Lost) {
+                screen->m_outcomeUnknown = true;
+                screen->fetchOrder();
+            }
+        });
 }
 
 void RefundViewController::fetchOrder()
@@ -277,21 +273,13 @@ void RefundViewController::fetchOrder()
     if (!m_payment.empty())
         parameters["m_paytype"] = m_payment;
     std::weak_ptr<RefundViewController> weak = selfRefund();
-    auto outcome = RequestOutcome::create([weak](RequestOutcome::Kind kind) {
-        auto screen = weak.lock();
-        if (screen && kind != RequestOutcome::Kind::Answered)
-            screen->showFetchAgainAlert();
-    });
-    std::weak_ptr<RequestOutcome> watch = outcome;
-    NetUtilSign::doPost(orderPath, std::string(fetchingText), NetUtilSign::receivableKeyFlag, parameters,
-        [weak, token = m_submitGuard->block(), outcome = std::move(outcome)](
-            const std::optional<std::string>& reply) {
-            auto json = JsonUtil::getJSONObject(reply);
-            const auto& order = JsonUtil::data(json);
+    RequestOutcome::post(
+        orderPath, std::string(fetchingText), parameters,
+        [weak, token = m_submitGuard->block()](const std::optional<foundation::Json>& reply) {
+            const auto& order = JsonUtil::data(reply);
             auto screen = weak.lock();
-            if (!screen || !JsonUtil::isSuccess(json) || !order.is_object())
-                return;
-            outcome->answered();
+            if (!screen || !JsonUtil::isSuccess(reply) || !order.is_object())
+                return false;
             // What the back end now holds; the amount is typed again against it.
             screen->m_paymoney = foundation::optionalText(order, "paymoney").value_or(screen->m_paymoney);
             screen->m_pri_paymoney = foundation::optionalText(order, "pri_paymoney").value_or("0");
@@ -300,9 +288,13 @@ void RefundViewController::fetchOrder()
             screen->showAmounts();
             PromptUtil::toast("已获取订单最新状态,当前可退"
                 + foundation::formatFixed(foundation::doubleValue(screen->m_pri_paymoney), 2) + "元");
+            return true;
         },
-        RequestOutcome::failureWatch(watch));
-    RequestOutcome::sendReturned(watch);
+        [weak](RequestOutcome::Kind kind) {
+            auto screen = weak.lock();
+            if (screen && kind != RequestOutcome::Kind::Answered)
+                screen->showFetchAgainAlert();
+        });
 }
 
 void RefundViewController::showFetchAgainAlert()

@@ -1,9 +1,6 @@
 #include "cashier/RequestOutcome.h"
 
-std::shared_ptr<RequestOutcome> RequestOutcome::create(std::function<void(Kind)> onSettled)
-{
-    return std::make_shared<RequestOutcome>(std::move(onSettled));
-}
+#include "api/JsonUtil.h"
 
 RequestOutcome::RequestOutcome(std::function<void(Kind)> onSettled)
     : m_flags(std::make_shared<Flags>())
@@ -23,22 +20,26 @@ bool RequestOutcome::readsAsAnswer(const std::optional<foundation::Json>& reply)
     return reply && reply->is_object() && reply->contains("status");
 }
 
-void RequestOutcome::answered()
+void RequestOutcome::post(std::string_view path, const std::optional<std::string>& progressText,
+    const NetUtilSign::Parameters& parameters, ReplyCallback onReply, std::function<void(Kind)> onSettled)
 {
-    m_flags->answered = true;
-}
-
-NetUtilSign::FailureCallback RequestOutcome::failureWatch(const std::weak_ptr<RequestOutcome>& outcome)
-{
-    return [outcome](NetUtilSign::Failure failure) {
-        auto held = outcome.lock();
-        if (held && failure == NetUtilSign::Failure::KeyRefused)
-            held->m_flags->refused = true;
-    };
-}
-
-void RequestOutcome::sendReturned(const std::weak_ptr<RequestOutcome>& outcome)
-{
-    if (auto held = outcome.lock())
+    auto outcome = std::make_shared<RequestOutcome>(std::move(onSettled));
+    std::weak_ptr<RequestOutcome> watch = outcome;
+    // The reply block holds the only copy of the outcome: it reports when
+    // the client lets the block go, after its last call or without one.
+    NetUtilSign::doPost(
+        path, progressText, NetUtilSign::receivableKeyFlag, parameters,
+        [onReply = std::move(onReply), outcome = std::move(outcome)](
+            const std::optional<std::string>& reply) {
+            if (onReply(JsonUtil::getJSONObject(reply)))
+                outcome->m_flags->answered = true;
+        },
+        [watch](NetUtilSign::Failure failure) {
+            auto held = watch.lock();
+            if (held && failure == NetUtilSign::Failure::KeyRefused)
+                held->m_flags->refused = true;
+        });
+    // The client still holds the reply block only when the request went out.
+    if (auto held = watch.lock())
         held->m_flags->sent = true;
 }

@@ -7,23 +7,21 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <string_view>
 
 // How a request that moves money ended, as far as this app can tell. The
 // signed client drops a reply block without calling it when it sends
 // nothing (no network) and when the reply is lost (a time-out, a dropped
 // connection, a server error); only the second may have moved money.
-// Captured by the reply block, which calls answered() once the reply reads
-// as the server's answer, the outcome reports on the main queue after the
+// post() sends such a request and reports on the main queue once the reply
 // block's last copy has gone:
 //
-//     auto outcome = RequestOutcome::create([weak](RequestOutcome::Kind kind) { ... });
-//     std::weak_ptr<RequestOutcome> watch = outcome;
-//     NetUtilSign::doPost(..., [outcome = std::move(outcome)](const auto& reply) {
-//         if (RequestOutcome::readsAsAnswer(JsonUtil::getJSONObject(reply))) outcome->answered(); ... },
-//         RequestOutcome::failureWatch(watch));
-//     RequestOutcome::sendReturned(watch);
-//
-// The reply block must hold the only copy.
+//     RequestOutcome::post(path, text, parameters,
+//         [weak, token](const std::optional<foundation::Json>& reply) {
+//             if (!RequestOutcome::readsAsAnswer(reply)) return false;
+//             ...; return true; },
+//         [weak](RequestOutcome::Kind kind) { ... });
 //
 // Main thread only, apart from the last copy going.
 class RequestOutcome {
@@ -34,8 +32,16 @@ public:
         Refused, // the server refused the merchant key: it read nothing, so nothing moved
         Lost, // sent, and no answer read: the money may have moved or not
     };
+    // Hears a reply that reached the client's callback, parsed (nothing when
+    // it does not decrypt or parse), and says whether it was the server's answer.
+    using ReplyCallback = std::function<bool(const std::optional<foundation::Json>& reply)>;
 
-    static std::shared_ptr<RequestOutcome> create(std::function<void(Kind)> onSettled);
+    // Sends the request with the overlay (no label for an absent text) under
+    // the receivable key. `onSettled` runs once, after `onReply` has run for
+    // the last time.
+    static void post(std::string_view path, const std::optional<std::string>& progressText,
+        const NetUtilSign::Parameters& parameters, ReplyCallback onReply,
+        std::function<void(Kind)> onSettled);
 
     explicit RequestOutcome(std::function<void(Kind)> onSettled);
     RequestOutcome(const RequestOutcome&) = delete;
@@ -45,14 +51,6 @@ public:
     // status), whatever it says; a reply that does not decrypt or parse
     // leaves the outcome unknown.
     static bool readsAsAnswer(const std::optional<foundation::Json>& reply);
-
-    void answered();
-    // The client's failure block for the request: it tells a refused key
-    // from a reply that was lost.
-    static NetUtilSign::FailureCallback failureWatch(const std::weak_ptr<RequestOutcome>& outcome);
-    // Call right after handing the reply block to the client: the client
-    // still holds it only when the request went out.
-    static void sendReturned(const std::weak_ptr<RequestOutcome>& outcome);
 
 private:
     struct Flags {

@@ -109,33 +109,29 @@ void UnpaidOrderExit::cancel()
     parameters["m_paytype"] = m_wallet;
     m_cancelling = true;
     std::weak_ptr<UnpaidOrderExit> weak = weak_from_this();
-    auto outcome = RequestOutcome::create([weak](RequestOutcome::Kind kind) {
-        auto exit = weak.lock();
-        if (!exit)
-            return;
-        exit->m_cancelling = false;
-        if (kind == RequestOutcome::Kind::Answered)
-            return;
-        // Nothing sent (the client said why) or no answer: the order may
-        // still be open, so the staff may now leave without cancelling it.
-        exit->m_cancelFailed = true;
-        exit->m_leave = nullptr;
-        if (kind == RequestOutcome::Kind::Lost && exit->isOrderOpen())
-            PromptUtil::toast(std::string(cancelLostText));
-    });
-    std::weak_ptr<RequestOutcome> watch = outcome;
-    NetUtilSign::doPost(cancelPath, std::nullopt, NetUtilSign::receivableKeyFlag, parameters,
-        [weak, token = m_guard->block(), outcome = std::move(outcome)](
-            const std::optional<std::string>& reply) {
-            auto json = JsonUtil::getJSONObject(reply);
-            if (!RequestOutcome::readsAsAnswer(json))
-                return;
-            outcome->answered();
+    RequestOutcome::post(
+        cancelPath, std::nullopt, parameters,
+        [weak, token = m_guard->block()](const std::optional<foundation::Json>& reply) {
+            if (!RequestOutcome::readsAsAnswer(reply))
+                return false;
             if (auto exit = weak.lock())
-                exit->cancelAnswered(json);
+                exit->cancelAnswered(reply);
+            return true;
         },
-        RequestOutcome::failureWatch(watch));
-    RequestOutcome::sendReturned(watch);
+        [weak](RequestOutcome::Kind kind) {
+            auto exit = weak.lock();
+            if (!exit)
+                return;
+            exit->m_cancelling = false;
+            if (kind == RequestOutcome::Kind::Answered)
+                return;
+            // Nothing sent (the client said why) or no answer: the order may
+            // still be open, so the staff may now leave without cancelling it.
+            exit->m_cancelFailed = true;
+            exit->m_leave = nullptr;
+            if (kind == RequestOutcome::Kind::Lost && exit->isOrderOpen())
+                PromptUtil::toast(std::string(cancelLostText));
+        });
 }
 
 void UnpaidOrderExit::cancelAnswered(const std::optional<foundation::Json>& reply)
