@@ -1,6 +1,7 @@
 #include "members/MemberPaymentAttempt.h"
 
 #include "api/JsonUtil.h"
+#include "cashier/RequestOutcome.h"
 #include "platform/foundation/Strings.h"
 
 namespace {
@@ -19,7 +20,7 @@ std::optional<std::string> valueOf(const NetUtilSign::Parameters& request, const
 
 MemberPaymentAttempt::Answer MemberPaymentAttempt::answerOf(const std::optional<foundation::Json>& reply)
 {
-    if (!reply || !reply->is_object() || !reply->contains("status"))
+    if (!RequestOutcome::readsAsAnswer(reply))
         return Answer::Unknown;
     if (!JsonUtil::isSuccess(reply)) {
         // A numeric 1 is no success to the screen, yet may be one to the server.
