@@ -70,7 +70,6 @@ public:
     void orderChanged();
     // The order settled: a question about it goes unanswered.
     void orderEnded();
-    const std::shared_ptr<kit::AlertView>& alert() const { return m_alert; }
 
     void alertViewClickedButtonAtIndex(kit::AlertView& alertView, int buttonIndex) override;
 
