@@ -28,6 +28,7 @@
 #include <cstdio>
 #include <condition_variable>
 #include <ctime>
+#include <optional>
 #include <sstream>
 #include <stop_token>
 #include <thread>
@@ -288,11 +289,23 @@ Result<void> ScriptRunner::frame(const std::string& name)
 {
     if (name.empty())
         return Error("frame needs a name or a title");
-    auto target = findTarget(name);
-    if (!target)
-        return Error("no visible control named or titled " + name);
     kit::View::runPendingPasses();
-    graphics::Rect rect = target->convertRectToView(target->bounds(), nullptr);
+    std::optional<graphics::Rect> found;
+    // An alert covers the screen: its buttons are what a finger reaches.
+    if (auto alert = kit::AlertView::visibleAlert()) {
+        auto layout = kit::layOutAlert(*alert, window()->bounds());
+        for (int i = 0; i < static_cast<int>(layout.buttons.size()); ++i) {
+            if (alert->buttonTitleAtIndex(i) == name)
+                found = layout.buttons[i];
+        }
+    }
+    if (!found) {
+        auto target = findTarget(name);
+        if (!target)
+            return Error("no visible control named or titled " + name);
+        found = target->convertRectToView(target->bounds(), nullptr);
+    }
+    const graphics::Rect& rect = *found;
     char numbers[96];
     std::snprintf(numbers, sizeof numbers, "%g %g %g %g", rect.x(), rect.y(), rect.width(), rect.height());
     m_environment.transcript->line("frame " + name + " " + numbers);

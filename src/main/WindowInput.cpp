@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Strings.h"
 #include "platform/kit/AlertView.h"
+#include "platform/kit/Renderer.h"
 #include "platform/kit/TextField.h"
 #include "platform/kit/TextView.h"
 #include "platform/kit/Window.h"
@@ -87,9 +88,17 @@ std::shared_ptr<kit::TextField> WindowInput::alertField() const
 
 void WindowInput::pointerDown(kit::Window& window, graphics::Point point, double timestamp)
 {
-    // An alert is modal: the screen under it takes no touches.
-    if (kit::AlertView::visibleAlert())
+    // An alert is modal: the screen under it takes no touches, its own
+    // buttons and fields do.
+    if (auto alert = kit::AlertView::visibleAlert()) {
+        auto layout = kit::layOutAlert(*alert, window.bounds());
+        m_alertButtonDown = layout.buttonAt(point);
+        m_alertDown = alert;
+        if (int field = layout.fieldAt(point); field >= 0)
+            m_alertField = field;
         return;
+    }
+    m_alertButtonDown = -1;
     // A tap starts something else: keys typed before it were not a code.
     m_typedCode.clear();
     m_pointerDown = true;
@@ -104,6 +113,15 @@ void WindowInput::pointerMove(kit::Window& window, graphics::Point point, double
 
 void WindowInput::pointerUp(kit::Window& window, graphics::Point point, double timestamp)
 {
+    if (int pressed = std::exchange(m_alertButtonDown, -1); pressed >= 0) {
+        auto alert = kit::AlertView::visibleAlert();
+        // Another alert that came up meanwhile was never touched.
+        if (alert && alert == m_alertDown.lock() && kit::layOutAlert(*alert, window.bounds()).buttonAt(point) == pressed) {
+            m_alertField = 0;
+            alert->pressButtonAtIndex(pressed);
+        }
+        return;
+    }
     if (!m_pointerDown)
         return;
     m_pointerDown = false;

@@ -10,6 +10,7 @@
 #include <string_view>
 
 namespace kit {
+class AlertView;
 class TextField;
 } // namespace kit
 
@@ -62,6 +63,10 @@ private:
 
     bool m_pointerDown = false;
     int m_alertField = 0;
+    // The alert button the pointer went down on: a click presses it only
+    // when it also comes up there, as a finger's tap does.
+    int m_alertButtonDown = -1;
+    std::weak_ptr<kit::AlertView> m_alertDown;
     std::function<bool(const std::string&)> m_codeReader;
     std::string m_typedCode;
 };

@@ -18,6 +18,7 @@
 #include "platform/kit/Button.h"
 #include "platform/kit/NavigationController.h"
 #include "platform/kit/NavigationItem.h"
+#include "platform/kit/Renderer.h"
 #include "platform/kit/TableView.h"
 #include "platform/kit/TableViewCell.h"
 #include "platform/kit/TableViewDataSource.h"
@@ -451,6 +452,40 @@ TEST_F(ScriptRunnerTest, window_mouse_is_the_finger_but_not_through_an_alert)
     input.pointerUp(window, { centre.x + 2, centre.y });
     harness.runUntilIdle();
     EXPECT_TRUE(field->isFirstResponder());
+}
+
+// Return and Esc reach only an alert's first and last buttons; a click must
+// reach every one, where `frame` says it is.
+TEST_F(ScriptRunnerTest, window_click_presses_the_alert_button_it_went_down_and_came_up_on)
+{
+    WindowInput input;
+    auto& window = *harness.window();
+    auto alert = kit::AlertView::create("订单尚未支付", "", {}, "撤销订单", { "继续等待", "仍要离开" });
+    alert->show();
+    harness.runUntilIdle();
+    lines.clear();
+    ASSERT_EQ(run("frame 继续等待\n"), 0);
+    ASSERT_EQ(lines.size(), 1u);
+    std::istringstream words(lines[0]);
+    std::string word, title;
+    graphics::Rect middle;
+    double x = 0, y = 0, width = 0, height = 0;
+    ASSERT_TRUE(words >> word >> title >> x >> y >> width >> height) << lines[0];
+    middle = { x, y, width, height };
+    EXPECT_EQ(kit::layOutAlert(*alert, window.bounds()).buttonAt(middle.center()), 1);
+
+    // Down on the button, up off it: nothing, as a finger sliding away.
+    input.pointerDown(window, middle.center());
+    input.pointerUp(window, { middle.center().x, middle.maxY() + 30 });
+    harness.runUntilIdle();
+    EXPECT_TRUE(alert->isVisible());
+
+    input.pointerDown(window, middle.center());
+    input.pointerUp(window, { middle.center().x + 20, middle.center().y });
+    harness.runUntilIdle();
+    EXPECT_FALSE(alert->isVisible());
+    ASSERT_FALSE(harness.alerts().shown().empty());
+    EXPECT_EQ(harness.alerts().shown().back().closedWith, 1);
 }
 
 TEST_F(ScriptRunnerTest, window_keys_reach_the_alert_fields_before_the_screen_under_it)

@@ -478,6 +478,18 @@ idle
 frame 返回
 back
 idle
+tap btnFive
+tap btnOK
+idle
+tap btnScan
+idle
+scan 2800000027
+idle
+back
+frame 撤销订单
+frame 继续等待
+alert 0
+idle
 tap btnBillList
 idle
 frame tableView
@@ -487,7 +499,8 @@ frame datePicker
 frame btnDateOK
 )");
     for (const char* name : { "btnGoHome", "tvUserName", "tvPassword", "btnLogin", "btnOne", "btnPoint",
-             "btnOK", "btnScan", "返回", "btnBillList", "tableView", "datePicker", "btnDateOK" })
+             "btnOK", "btnScan", "返回", "btnFive", "撤销订单", "继续等待", "btnBillList",
+             "tableView", "datePicker", "btnDateOK" })
         ASSERT_TRUE(frames.contains(name)) << name << " was not found in the headless run";
 
     Desktop desktop(m_dir);
@@ -556,6 +569,46 @@ frame btnDateOK
     ASSERT_TRUE(app.waitForLine("screen PayResultViewController", seen)) << app.transcript();
     desktop.click(frames["返回"]);
     ASSERT_TRUE(app.waitForLine("screen ReceivableViewController", seen)) << app.transcript();
+
+    // Leaving an order the customer may still pay asks first; the mouse
+    // reaches each of the alert's buttons, not only the keys' first and last.
+    auto cancelRequest = [](const std::string& line) {
+        return line.rfind("request /PayApi/OfflinePay/cancel", 0) == 0;
+    };
+    auto statusPoll = [](const std::string& line) {
+        return line.rfind("request /PayApi/OfflinePay/getOrderStatus", 0) == 0;
+    };
+    desktop.settled(desktop.picture(), 1500ms);
+    seen = app.lines().size();
+    desktop.click(frames["btnFive"]);
+    desktop.click(frames["btnOK"]);
+    ASSERT_TRUE(app.waitForLine("screen ChoosePayWayViewController", seen)) << app.transcript();
+    desktop.click(frames["btnScan"]);
+    ASSERT_TRUE(app.waitForLine("screen ScanViewController", seen)) << app.transcript();
+    // A code the customer never confirms: the order stays waiting.
+    desktop.type("2800000027");
+    desktop.key(XK_Return);
+    ASSERT_TRUE(app.waitForLine(statusPoll, seen)) << app.transcript();
+    desktop.settled(desktop.picture(), 500ms);
+    seen = app.lines().size();
+    desktop.click(frames["返回"]);
+    ASSERT_TRUE(app.waitForLine("alert 订单尚未支付", seen)) << app.transcript();
+    desktop.settled(desktop.picture(), 300ms);
+    desktop.click(frames["继续等待"]);
+    // Still waiting: the screen polls on and nothing was cancelled.
+    ASSERT_TRUE(app.waitForLine(statusPoll, app.lines().size())) << app.transcript();
+    auto const afterWaiting = app.lines();
+    for (std::size_t i = seen; i < afterWaiting.size(); ++i)
+        EXPECT_FALSE(cancelRequest(afterWaiting[i])) << app.transcript();
+    seen = app.lines().size();
+    desktop.click(frames["返回"]);
+    ASSERT_TRUE(app.waitForLine("alert 订单尚未支付", seen)) << app.transcript();
+    desktop.settled(desktop.picture(), 300ms);
+    desktop.click(frames["撤销订单"]);
+    ASSERT_TRUE(app.waitForLine(cancelRequest, seen)) << app.transcript();
+    ASSERT_TRUE(app.waitForLine("screen ReceivableViewController", seen)) << app.transcript();
+    // Until the toast "撤销订单成功！" has gone by itself.
+    desktop.settled(desktop.picture(), 1500ms);
 
     // The day's takings: pulled down far enough, the list asks again.
     auto orderList = [](const std::string& line) {

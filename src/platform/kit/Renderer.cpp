@@ -340,30 +340,23 @@ void paintLayer(const Layer& layer, graphics::DrawingContext& context)
     context.restoreGState();
 }
 
-// The phone's alert: a rounded panel centred over a dimmed screen, title,
-// message, the style's fields, then the buttons (side by side when there
-// are two).
+const graphics::Font& alertTitleFont()
+{
+    static const graphics::Font font = graphics::Font::boldSystemFont(17);
+    return font;
+}
+
+const graphics::Font& alertMessageFont()
+{
+    static const graphics::Font font = graphics::Font::systemFont(13);
+    return font;
+}
+
 void paintAlert(const AlertView& alert, const Rect& screen, graphics::DrawingContext& context)
 {
-    constexpr double width = 270;
-    constexpr double margin = 16;
-    constexpr double fieldHeight = 26;
-    constexpr double buttonHeight = 44;
     const Color buttonColor = Color::fromRgb24(0x007aff);
-    auto measurer = graphics::TextMeasurer::shared();
-    graphics::Font titleFont = graphics::Font::boldSystemFont(17);
-    graphics::Font messageFont = graphics::Font::systemFont(13);
-    Size bound { width - 2 * margin, 200 };
-    Size title = alert.title().empty() ? Size() : measurer->boundingSize(alert.title(), titleFont, bound);
-    Size message
-        = alert.message().empty() ? Size() : measurer->boundingSize(alert.message(), messageFont, bound);
-    const auto& fields = alert.textFields();
-    int buttons = alert.numberOfButtons();
-    int buttonRows = buttons == 2 ? 1 : buttons;
-    double body = 20 + title.height + (message.height > 0 ? 4 + message.height : 0)
-        + fields.size() * (fieldHeight + 6) + 14;
-    double height = body + buttonRows * buttonHeight;
-    Rect panel { screen.midX() - width / 2, screen.midY() - height / 2, width, height };
+    AlertLayout layout = layOutAlert(alert, screen);
+    const Rect& panel = layout.panel;
 
     context.setFillColor(Color::black().withAlpha(0.4));
     context.fillRect(screen);
@@ -375,40 +368,32 @@ void paintAlert(const AlertView& alert, const Rect& screen, graphics::DrawingCon
     graphics::TextStyle style;
     style.alignment = graphics::TextAlignment::Center;
     style.numberOfLines = 0;
-    double y = panel.minY() + 20;
-    if (title.height > 0) {
-        style.font = titleFont;
-        context.drawTextInRect(alert.title(), { panel.minX() + margin, y, bound.width, title.height }, style);
-        y += title.height;
+    if (layout.title.height() > 0) {
+        style.font = alertTitleFont();
+        context.drawTextInRect(alert.title(), layout.title, style);
     }
-    if (message.height > 0) {
-        y += 4;
-        style.font = messageFont;
-        context.drawTextInRect(
-            alert.message(), { panel.minX() + margin, y, bound.width, message.height }, style);
-        y += message.height;
+    if (layout.message.height() > 0) {
+        style.font = alertMessageFont();
+        context.drawTextInRect(alert.message(), layout.message, style);
     }
-    for (const auto& field : fields) {
-        y += 6;
-        Rect box { panel.minX() + margin, y, bound.width, fieldHeight };
+    const auto& fields = alert.textFields();
+    for (std::size_t i = 0; i < fields.size() && i < layout.fields.size(); ++i) {
+        const Rect& box = layout.fields[i];
         paintFieldBorder(TextBorderStyle::RoundedRect, box, context);
         graphics::TextStyle text;
         text.font = graphics::Font::systemFont(13);
-        text.color = field->isShowingPlaceholder() ? placeholderColor : Color::black();
-        context.drawTextInRect(field->displayText(), box.insetBy(6, 0), text);
-        y += fieldHeight;
+        text.color = fields[i]->isShowingPlaceholder() ? placeholderColor : Color::black();
+        context.drawTextInRect(fields[i]->displayText(), box.insetBy(6, 0), text);
     }
-    y = panel.minY() + body;
     style.numberOfLines = 1;
-    for (int i = 0; i < buttons; ++i) {
-        bool sideBySide = buttons == 2;
-        Rect cell = sideBySide ? Rect(panel.minX() + i * width / 2, y, width / 2, buttonHeight)
-                               : Rect(panel.minX(), y + i * buttonHeight, width, buttonHeight);
+    bool const sideBySide = layout.buttons.size() == 2;
+    for (int i = 0; i < static_cast<int>(layout.buttons.size()); ++i) {
+        const Rect& cell = layout.buttons[i];
         context.setFillColor(separatorColor);
         context.fillRect({ cell.minX(), cell.minY(), cell.width(), 0.5 });
         if (sideBySide && i == 1)
             context.fillRect({ cell.minX(), cell.minY(), 0.5, cell.height() });
-        style.font = i == alert.cancelButtonIndex() ? titleFont : graphics::Font::systemFont(17);
+        style.font = i == alert.cancelButtonIndex() ? alertTitleFont() : graphics::Font::systemFont(17);
         style.color = buttonColor;
         context.drawTextInRect(alert.buttonTitleAtIndex(i), cell, style);
     }
@@ -585,6 +570,70 @@ bool Renderer::renderPngFile(View& view, const std::filesystem::path& path) cons
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(png.data(), static_cast<std::streamsize>(png.size()));
     return static_cast<bool>(out.flush());
+}
+
+int AlertLayout::buttonAt(graphics::Point point) const
+{
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        if (buttons[i].contains(point))
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+int AlertLayout::fieldAt(graphics::Point point) const
+{
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (fields[i].contains(point))
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+// The phone's alert: a rounded panel centred over the screen, title,
+// message, the style's fields, then the buttons (side by side when there
+// are two).
+AlertLayout layOutAlert(const AlertView& alert, const Rect& screen)
+{
+    constexpr double width = 270;
+    constexpr double margin = 16;
+    constexpr double fieldHeight = 26;
+    constexpr double buttonHeight = 44;
+    auto measurer = graphics::TextMeasurer::shared();
+    Size bound { width - 2 * margin, 200 };
+    Size title
+        = alert.title().empty() ? Size() : measurer->boundingSize(alert.title(), alertTitleFont(), bound);
+    Size message
+        = alert.message().empty() ? Size() : measurer->boundingSize(alert.message(), alertMessageFont(), bound);
+    std::size_t const fields = alert.textFields().size();
+    int const buttons = alert.numberOfButtons();
+    bool const sideBySide = buttons == 2;
+    int const buttonRows = sideBySide ? 1 : buttons;
+    double const body = 20 + title.height + (message.height > 0 ? 4 + message.height : 0)
+        + fields * (fieldHeight + 6) + 14;
+    double const height = body + buttonRows * buttonHeight;
+
+    AlertLayout layout;
+    layout.panel = { screen.midX() - width / 2, screen.midY() - height / 2, width, height };
+    const Rect& panel = layout.panel;
+    double y = panel.minY() + 20;
+    layout.title = { panel.minX() + margin, y, bound.width, title.height };
+    y += title.height;
+    if (message.height > 0)
+        y += 4;
+    layout.message = { panel.minX() + margin, y, bound.width, message.height };
+    y += message.height;
+    for (std::size_t i = 0; i < fields; ++i) {
+        y += 6;
+        layout.fields.push_back({ panel.minX() + margin, y, bound.width, fieldHeight });
+        y += fieldHeight;
+    }
+    y = panel.minY() + body;
+    for (int i = 0; i < buttons; ++i) {
+        layout.buttons.push_back(sideBySide ? Rect(panel.minX() + i * width / 2, y, width / 2, buttonHeight)
+                                            : Rect(panel.minX(), y + i * buttonHeight, width, buttonHeight));
+    }
+    return layout;
 }
 
 } // namespace kit

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "platform/graphics/Color.h"
+#include "platform/graphics/Geometry.h"
 #include "platform/graphics/Image.h"
 
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 typedef struct _cairo cairo_t;
 
@@ -15,7 +17,23 @@ class CairoDrawingContext;
 
 namespace kit {
 
+class AlertView;
 class View;
+
+// Where an alert's parts sit over a screen of the given bounds, in its
+// points: what is painted and what a pointer presses are one layout.
+struct AlertLayout {
+    graphics::Rect panel;
+    graphics::Rect title;
+    graphics::Rect message;
+    std::vector<graphics::Rect> fields;
+    std::vector<graphics::Rect> buttons;
+
+    // The button or field under a point, or -1.
+    int buttonAt(graphics::Point point) const;
+    int fieldAt(graphics::Point point) const;
+};
+AlertLayout layOutAlert(const AlertView& alert, const graphics::Rect& screen);
 
 // Paints a view tree (usually the window) through cairo and pango: the
 // screenshots of the headless shell and the frames of the window front end.
