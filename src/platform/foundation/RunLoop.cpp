@@ -98,12 +98,7 @@ void RunLoop::postAll(std::vector<Block> blocks)
     }
     for (auto& block : blocks)
         m_posted.push_back(std::move(block));
-    bool const wake = m_wake.wakeNeededLocked();
-    // Told after the lock is let go: a main thread woken while it is still held
-    // would only go back to sleep on it, and cost a second wake-up.
-    lock.unlock();
-    if (wake)
-        m_wake.wake();
+    m_wake.unlockAndWake(lock);
 }
 
 void RunLoop::performAfterDelay(std::shared_ptr<void> target, double delay, Block block)
@@ -142,10 +137,7 @@ void RunLoop::addTimer(const std::shared_ptr<Timer>& timer)
     if (!timer->isValid() || timer->m_scheduledKey)
         return;
     scheduleLocked(timer, timer->m_fireDate);
-    bool const wake = m_wake.wakeNeededLocked();
-    lock.unlock();
-    if (wake)
-        m_wake.wake();
+    m_wake.unlockAndWake(lock);
 }
 
 Subscription RunLoop::addEndOfTurnHook(Block hook)
@@ -175,30 +167,21 @@ void RunLoop::requestTurn()
 {
     std::unique_lock lock(m_mutex);
     m_turnRequested = true;
-    bool const wake = m_wake.wakeNeededLocked();
-    lock.unlock();
-    if (wake)
-        m_wake.wake();
+    m_wake.unlockAndWake(lock);
 }
 
 void RunLoop::wakeUp()
 {
     std::unique_lock lock(m_mutex);
     m_wakeRequested = true;
-    bool const wake = m_wake.wakeNeededLocked();
-    lock.unlock();
-    if (wake)
-        m_wake.wake();
+    m_wake.unlockAndWake(lock);
 }
 
 void RunLoop::quit()
 {
     std::unique_lock lock(m_mutex);
     m_quitRequested = true;
-    bool const wake = m_wake.wakeNeededLocked();
-    lock.unlock();
-    if (wake)
-        m_wake.wake();
+    m_wake.unlockAndWake(lock);
 }
 
 bool RunLoop::ensureMainThread(const char* what) const

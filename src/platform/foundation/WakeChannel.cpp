@@ -54,6 +54,14 @@ void WakeChannel::wait(std::unique_lock<std::mutex>& lock, double seconds)
     m_woken = false;
 }
 
+void WakeChannel::unlockAndWake(std::unique_lock<std::mutex>& lock)
+{
+    bool const needed = wakeNeededLocked();
+    lock.unlock();
+    if (needed)
+        wake();
+}
+
 bool WakeChannel::wakeNeededLocked()
 {
     if (m_reader < 0)

@@ -21,10 +21,7 @@ namespace foundation {
 //
 //     std::unique_lock lock(mutex);        // on another thread
 //     workReady = true;
-//     bool const wake = channel.wakeNeededLocked();
-//     lock.unlock();
-//     if (wake)
-//         channel.wake();                  // a write only when someone sleeps
+//     channel.unlockAndWake(lock);         // a write only when someone sleeps
 //
 // Without a socket pair (no descriptors left) it falls back to a condition variable.
 class WakeChannel {
@@ -37,12 +34,18 @@ public:
     // Sleeps until woken or `seconds` have passed (a negative time never passes),
     // or for no reason at all: the caller looks at its state again either way.
     void wait(std::unique_lock<std::mutex>& lock, double seconds);
+    // Lets the owner's lock go, then sends the sleeper a wake-up if what the caller
+    // changed under it needs one. Told after the lock is let go: a sleeper woken
+    // while it is still held would only go back to sleep on it, and cost a second
+    // wake-up.
+    void unlockAndWake(std::unique_lock<std::mutex>& lock);
     // Whether the sleeper must be sent a wake-up for what the caller just changed.
     bool wakeNeededLocked();
+
+private:
     // Sends it; with or without the owner's lock held.
     void wake();
 
-private:
     int m_reader { -1 };
     int m_writer { -1 };
     bool m_sleeping { false };
