@@ -308,7 +308,7 @@ void URLCache::storeCachedResponse(const CachedURLResponse& response, const URLR
     auto key = cacheKey(request);
     auto body = response.sharedData();
     std::lock_guard lock(m_mutex);
-    if (body->size() > std::max(m_memoryCapacity, m_diskCapacity) / 20) {
+    if (body->size() > largestStoredSize()) {
         if (auto it = m_entries.find(key); it != m_entries.end())
             eraseLocked(it);
         return;

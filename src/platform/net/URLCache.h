@@ -3,6 +3,7 @@
 #include "platform/net/CachedURLResponse.h"
 #include "platform/net/URLRequest.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -81,6 +82,8 @@ public:
 
     size_t memoryCapacity() const { return m_memoryCapacity; }
     size_t diskCapacity() const { return m_diskCapacity; }
+    // The largest body stored: a twentieth of the larger capacity.
+    size_t largestStoredSize() const { return std::max(m_memoryCapacity, m_diskCapacity) / 20; }
     size_t currentMemoryUsage() const;
     size_t currentDiskUsage() const;
     // Waits until everything stored so far is on disk.

@@ -74,7 +74,7 @@ struct Exchange {
 void fetch(const std::shared_ptr<State>& state, TaskId id, const std::shared_ptr<Task>& task,
     std::shared_ptr<Exchange> exchange, URLRequest sent)
 {
-    size_t const largestStored = std::max(state->cache->memoryCapacity(), state->cache->diskCapacity()) / 20;
+    size_t const largestStored = state->cache->largestStoredSize();
     Transport::Events inner;
     inner.didReceiveResponse = [exchange, task](const HTTPURLResponse& response) {
         exchange->responseTime = wallClock();
