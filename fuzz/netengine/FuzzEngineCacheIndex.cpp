@@ -3,9 +3,11 @@
 // of earlier versions.
 //
 // Input: the file's bytes. Every entry kept must name a body file safely (a
-// hexadecimal identifier) and hold only header values without line breaks.
+// hexadecimal identifier) and hold only header values a request can send and
+// the property list can hold again.
 
 #include "netengine/NetworkEngineCache.h"
+#include "platform/foundation/PropertyList.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -25,7 +27,7 @@ void check(const std::optional<NetworkEngineCache::Index>& index)
         if (!hex || key.find('/') != std::string::npos)
             std::abort();
         for (const auto& [field, value] : headers.fields())
-            if (value.find_first_of("\r\n") != std::string::npos)
+            if (!net::HTTPHeaders::isSafeValue(value) || !foundation::PropertyList::canHoldText(value))
                 std::abort();
     }
 }

@@ -39,6 +39,14 @@ std::filesystem::path NetworkEngineCache::legacyIndexFile() const
     return file;
 }
 
+// A validator goes back out in a request's header field and into the index
+// file: it must be sendable and text the property list can hold (an entity tag
+// may hold bytes that are not UTF-8).
+bool NetworkEngineCache::isKeptValue(std::string_view text)
+{
+    return net::HTTPHeaders::isSafeValue(text) && foundation::PropertyList::canHoldText(text);
+}
+
 // Identifiers are hexadecimal digests; anything else must never name a path.
 bool NetworkEngineCache::isSafeKey(std::string_view key)
 {
@@ -57,8 +65,7 @@ std::optional<NetworkEngineCache::Index> NetworkEngineCache::indexFrom(const Jso
             continue;
         net::HTTPHeaders headers;
         for (auto field : { "Expires", "Last-Modified", "ETag" }) {
-            if (auto text = foundation::optionalText(entry, field);
-                text && text->find_first_of("\r\n") == std::string::npos)
+            if (auto text = foundation::optionalText(entry, field); text && isKeptValue(*text))
                 headers.set(field, *text);
         }
         index.emplace(key, std::move(headers));
@@ -87,12 +94,15 @@ void NetworkEngineCache::writeIndex(const Index& index) const
     Json value = Json::object();
     for (const auto& [key, headers] : index) {
         Json entry = Json::object();
-        for (const auto& [field, text] : headers.fields())
-            entry[field] = text;
+        for (const auto& [field, text] : headers.fields()) {
+            // A validator the file cannot hold is only lost, not the index.
+            if (isKeptValue(text))
+                entry[field] = text;
+        }
         value[key] = std::move(entry);
     }
-    // Header values are checked text; a value the format still refused
-    // would leave the index as it was rather than empty it.
+    // Every value is checked text; a value the format still refused would
+    // leave the index as it was rather than empty it.
     auto text = foundation::PropertyList::write(value);
     if (!text || foundation::Paths::writeFileAtomically(indexFile(), *text).isError())
         return;

@@ -71,7 +71,8 @@ public:
     using Index = std::map<std::string, net::HTTPHeaders>;
     // The index file's property list as identifier -> validators; nothing
     // when it is not a property list of a dictionary. Entries of another
-    // shape are dropped one by one.
+    // shape are dropped one by one, and so is a validator that no request
+    // could send or that the file could not hold again.
     static std::optional<Index> readIndex(std::string_view text);
     // The same of an index in the earlier JSON form.
     static std::optional<Index> readLegacyIndex(std::string_view text);
@@ -82,6 +83,7 @@ private:
     // The property list; the JSON one of earlier versions goes once it stands.
     void writeIndex(const Index& index) const;
     static bool isSafeKey(std::string_view key);
+    static bool isKeptValue(std::string_view text);
 
     const std::filesystem::path m_directory;
     mutable std::mutex m_mutex;

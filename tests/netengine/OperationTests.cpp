@@ -204,6 +204,34 @@ TEST(EngineCache, IndexReaderKeepsOnlySoundEntries)
     }
 }
 
+TEST(EngineCache, AValidatorThePropertyListCannotHoldIsLeftOutNotTheWholeIndex)
+{
+    auto directory
+        = std::filesystem::temp_directory_path() / ("engine-index-bytes-" + std::to_string(::getpid()));
+    NetworkEngineCache cache(directory);
+    // An entity tag may hold bytes that are not UTF-8 (obs-text), and an old JSON
+    // index may hold a NUL, which no request can send.
+    ASSERT_TRUE(foundation::Paths::writeFileAtomically(cache.legacyIndexFile(),
+        R"({"ab":{"ETag":"\"v\u0000\"","Last-Modified":"Thu, 01 Jan 2037 00:00:00 GMT"}})"));
+    cache.enable();
+    ASSERT_TRUE(cache.headersForKey("ab"));
+    EXPECT_EQ(cache.headersForKey("ab")->value("ETag"), std::nullopt);
+    net::HTTPHeaders latin;
+    latin.set("ETag", "\"caf\xE9\"");
+    latin.set("Expires", "Thu, 01 Jan 2037 00:00:00 GMT");
+    cache.setHeaders("cd", latin);
+    cache.save();
+    auto const index
+        = NetworkEngineCache::readIndex(foundation::Paths::readFile(cache.indexFile()).valueOr(""));
+    ASSERT_TRUE(index) << "the index was not written";
+    EXPECT_EQ(index->at("ab").value("Last-Modified"), "Thu, 01 Jan 2037 00:00:00 GMT");
+    EXPECT_EQ(index->at("cd").value("ETag"), std::nullopt);
+    EXPECT_EQ(index->at("cd").value("Expires"), "Thu, 01 Jan 2037 00:00:00 GMT");
+    EXPECT_FALSE(std::filesystem::exists(cache.legacyIndexFile()));
+    cache.empty();
+    std::filesystem::remove_all(directory);
+}
+
 TEST(EngineCache, IndexIsAPropertyListAndAJsonOneIsReadOnceThenReplaced)
 {
     auto directory = std::filesystem::temp_directory_path() / ("engine-index-" + std::to_string(::getpid()));

@@ -370,7 +370,7 @@ private:
 // False when the text cannot stand in the format.
 bool appendEscaped(std::string_view text, std::string& out)
 {
-    if (!isValidUtf8(text) || holdsForbiddenCharacters(text))
+    if (!PropertyList::canHoldText(text))
         return false;
     for (char c : text) {
         switch (c) {
@@ -448,6 +448,11 @@ bool writeValue(const Json& value, int depth, std::string& out)
 Result<Json> PropertyList::read(std::string_view text)
 {
     return Reader(text).document();
+}
+
+bool PropertyList::canHoldText(std::string_view text)
+{
+    return isValidUtf8(text) && !holdsForbiddenCharacters(text);
 }
 
 std::optional<std::string> PropertyList::write(const Json& value)

@@ -33,6 +33,9 @@ public:
     // format cannot carry: null, text that is not UTF-8 or holds a character
     // XML forbids, a real that is not finite, nesting beyond maxDepth.
     static std::optional<std::string> write(const Json& value);
+    // Whether a string or key can stand in the format: UTF-8 without a
+    // character XML forbids.
+    static bool canHoldText(std::string_view text);
 };
 
 } // namespace foundation
