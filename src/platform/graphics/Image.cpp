@@ -1,12 +1,11 @@
 #include "platform/graphics/Image.h"
 
 #include "platform/graphics/GifDecoder.h"
-#include "platform/graphics/JpegErrorTrap.h"
+#include "platform/graphics/JpegMemorySource.h"
 
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -71,38 +70,26 @@ std::optional<Bitmap> decodePng(std::span<const std::uint8_t> bytes, long long m
     return bitmap;
 }
 
-// Kept free of objects with destructors between setjmp and the decode
-// calls, since a decode error longjmps back over this frame.
 bool decodeJpegInto(std::span<const std::uint8_t> bytes, long long maxPixels, std::vector<std::uint32_t>& out,
     int& width, int& height)
 {
-    jpeg_decompress_struct info {};
-    JpegErrorTrap trap {};
-    info.err = trap.install(JpegErrorTrap::Warnings::RefuseDamage);
-    if (setjmp(trap.jump)) {
-        jpeg_destroy_decompress(&info);
-        return false;
-    }
-    jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
-    if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK
-        || !sizeAcceptable(info.image_width, info.image_height, maxPixels)) {
-        jpeg_destroy_decompress(&info);
-        return false;
-    }
-    info.out_color_space = std::endian::native == std::endian::little ? JCS_EXT_BGRA : JCS_EXT_ARGB;
-    jpeg_start_decompress(&info);
-    width = static_cast<int>(info.output_width);
-    height = static_cast<int>(info.output_height);
-    out.resize(static_cast<std::size_t>(width) * height);
-    while (info.output_scanline < info.output_height) {
-        JSAMPROW row
-            = reinterpret_cast<JSAMPROW>(out.data() + static_cast<std::size_t>(info.output_scanline) * width);
-        jpeg_read_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
-    return true;
+    return readJpeg(
+        bytes, JpegBytes::Whole, JpegErrorTrap::Warnings::RefuseDamage, [&](jpeg_decompress_struct& info) {
+            if (!sizeAcceptable(info.image_width, info.image_height, maxPixels))
+                return false;
+            info.out_color_space = std::endian::native == std::endian::little ? JCS_EXT_BGRA : JCS_EXT_ARGB;
+            jpeg_start_decompress(&info);
+            width = static_cast<int>(info.output_width);
+            height = static_cast<int>(info.output_height);
+            out.resize(static_cast<std::size_t>(width) * height);
+            while (info.output_scanline < info.output_height) {
+                JSAMPROW row = reinterpret_cast<JSAMPROW>(
+                    out.data() + static_cast<std::size_t>(info.output_scanline) * width);
+                jpeg_read_scanlines(&info, &row, 1);
+            }
+            jpeg_finish_decompress(&info);
+            return true;
+        });
 }
 
 std::optional<Bitmap> decodeJpeg(std::span<const std::uint8_t> bytes, long long maxPixels)

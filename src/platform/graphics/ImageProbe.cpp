@@ -2,8 +2,6 @@
 
 #include "platform/graphics/JpegMemorySource.h"
 
-#include <csetjmp>
-
 namespace graphics {
 
 namespace {
@@ -43,41 +41,29 @@ struct JpegHeader {
     std::uint64_t coefficientBytes = 0;
 };
 
-// Kept free of objects with destructors between setjmp and the libjpeg
-// calls, which longjmp back over this frame on an error.
 bool readJpegHeader(std::span<const std::uint8_t> bytes, JpegHeader& header)
 {
-    jpeg_decompress_struct info {};
-    JpegErrorTrap trap {};
-    JpegMemorySource source {};
-    info.err = trap.install(JpegErrorTrap::Warnings::Ignore);
-    if (setjmp(trap.jump)) {
-        jpeg_destroy_decompress(&info);
-        return false;
-    }
-    jpeg_create_decompress(&info);
-    source.install(&info, bytes);
-    if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK) {
-        jpeg_destroy_decompress(&info);
-        return false;
-    }
-    header.width = static_cast<int>(info.image_width);
-    header.height = static_cast<int>(info.image_height);
-    header.progressive = jpeg_has_multiple_scans(&info);
-    // A file of several scans is gathered whole before any row comes out:
-    // 64 coefficients of 2 bytes a block, blocks rounded up to whole MCUs.
-    if (header.progressive) {
-        for (int c = 0; c < info.num_components; ++c) {
-            jpeg_component_info const& component = info.comp_info[c];
-            auto roundUp = [](std::uint64_t value, std::uint64_t step) {
-                return step ? (value + step - 1) / step * step : value;
-            };
-            header.coefficientBytes += roundUp(component.width_in_blocks, component.h_samp_factor)
-                * roundUp(component.height_in_blocks, component.v_samp_factor) * DCTSIZE2 * sizeof(JCOEF);
-        }
-    }
-    jpeg_destroy_decompress(&info);
-    return header.width > 0 && header.height > 0;
+    return readJpeg(bytes, JpegBytes::MayStopShort, JpegErrorTrap::Warnings::Ignore,
+        [&header](jpeg_decompress_struct& info) {
+            header.width = static_cast<int>(info.image_width);
+            header.height = static_cast<int>(info.image_height);
+            header.progressive = jpeg_has_multiple_scans(&info);
+            // A file of several scans is gathered whole before any row comes
+            // out: 64 coefficients of 2 bytes a block, blocks rounded up to
+            // whole MCUs.
+            if (header.progressive) {
+                for (int c = 0; c < info.num_components; ++c) {
+                    jpeg_component_info const& component = info.comp_info[c];
+                    auto roundUp = [](std::uint64_t value, std::uint64_t step) {
+                        return step ? (value + step - 1) / step * step : value;
+                    };
+                    header.coefficientBytes += roundUp(component.width_in_blocks, component.h_samp_factor)
+                        * roundUp(component.height_in_blocks, component.v_samp_factor) * DCTSIZE2
+                        * sizeof(JCOEF);
+                }
+            }
+            return header.width > 0 && header.height > 0;
+        });
 }
 
 std::optional<ImageProbe::Footprint> probeJpeg(std::span<const std::uint8_t> bytes)

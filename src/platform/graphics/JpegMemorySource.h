@@ -19,4 +19,40 @@ struct JpegMemorySource {
     void install(j_decompress_ptr info, std::span<const std::uint8_t> bytes);
 };
 
+// Where the bytes a decompression reads end.
+enum class JpegBytes {
+    // At the file's end: bytes that stop short read as a file with a made-up
+    // end marker, which libjpeg warns of (jpeg_mem_src).
+    Whole,
+    // Anywhere: reads suspend where the bytes stop (JpegMemorySource).
+    MayStopShort,
+};
+
+// Sets up a decompression of `bytes` under a JpegErrorTrap, reads the header
+// and hands the decompression to `read`, which answers whether it got what it
+// wanted. False too for a header that does not read and for an error libjpeg
+// raised on the way. An error jumps back here over `read`'s frame, so `read`
+// holds no object with a destructor.
+template<typename Read>
+bool readJpeg(
+    std::span<const std::uint8_t> bytes, JpegBytes end, JpegErrorTrap::Warnings warnings, Read&& read)
+{
+    jpeg_decompress_struct info {};
+    JpegErrorTrap trap {};
+    JpegMemorySource source {};
+    info.err = trap.install(warnings);
+    if (setjmp(trap.jump)) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    jpeg_create_decompress(&info);
+    if (end == JpegBytes::Whole)
+        jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
+    else
+        source.install(&info, bytes);
+    bool const got = jpeg_read_header(&info, TRUE) == JPEG_HEADER_OK && read(info);
+    jpeg_destroy_decompress(&info);
+    return got;
+}
+
 } // namespace graphics

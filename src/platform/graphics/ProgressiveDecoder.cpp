@@ -38,64 +38,48 @@ struct JpegProgress {
     bool progressive = false;
 };
 
-// Kept free of objects with destructors between setjmp and the libjpeg
-// calls, which longjmp back over this frame on an error; `out` belongs to
-// the caller.
+// `out` belongs to the caller.
 bool decodeJpegPartial(
     std::span<const std::uint8_t> bytes, long long maxPixels, std::vector<std::uint32_t>& out, JpegProgress& state)
 {
-    jpeg_decompress_struct info {};
-    JpegErrorTrap trap {};
-    JpegMemorySource source {};
-    info.err = trap.install(JpegErrorTrap::Warnings::RefuseDamage);
-    if (setjmp(trap.jump)) {
-        jpeg_destroy_decompress(&info);
-        return false;
-    }
-    jpeg_create_decompress(&info);
-    source.install(&info, bytes);
-    if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK
-        || !sizeAcceptable(info.image_width, info.image_height, maxPixels)) {
-        jpeg_destroy_decompress(&info);
-        return false;
-    }
-    info.out_color_space = std::endian::native == std::endian::little ? JCS_EXT_BGRA : JCS_EXT_ARGB;
-    state.progressive = jpeg_has_multiple_scans(&info);
-    // Several scans each cover the whole picture: gather what has arrived,
-    // then show the last scan that arrived whole.
-    info.buffered_image = state.progressive ? TRUE : FALSE;
-    // Smoothing the blocks of an early scan reads ahead into the scan after
-    // it, which has not arrived: the picture would stop short of its bottom.
-    info.do_block_smoothing = FALSE;
-    if (!jpeg_start_decompress(&info)) {
-        jpeg_destroy_decompress(&info);
-        return false;
-    }
-    state.width = static_cast<int>(info.output_width);
-    state.height = static_cast<int>(info.output_height);
-    if (state.progressive) {
-        for (;;) {
-            int const status = jpeg_consume_input(&info);
-            if (status == JPEG_SUSPENDED || status == JPEG_REACHED_EOI)
-                break;
-            if (status == JPEG_SCAN_COMPLETED)
-                state.scans = info.input_scan_number;
-        }
-        if (state.scans == 0 || !jpeg_start_output(&info, state.scans)) {
-            jpeg_destroy_decompress(&info);
-            return false;
-        }
-    }
-    out.assign(static_cast<std::size_t>(state.width) * state.height, 0);
-    while (info.output_scanline < info.output_height) {
-        JSAMPROW row
-            = reinterpret_cast<JSAMPROW>(out.data() + static_cast<std::size_t>(info.output_scanline) * state.width);
-        if (jpeg_read_scanlines(&info, &row, 1) != 1)
-            break;
-    }
-    state.rows = static_cast<int>(info.output_scanline);
-    jpeg_destroy_decompress(&info);
-    return true;
+    return readJpeg(bytes, JpegBytes::MayStopShort, JpegErrorTrap::Warnings::RefuseDamage,
+        [&](jpeg_decompress_struct& info) {
+            if (!sizeAcceptable(info.image_width, info.image_height, maxPixels))
+                return false;
+            info.out_color_space = std::endian::native == std::endian::little ? JCS_EXT_BGRA : JCS_EXT_ARGB;
+            state.progressive = jpeg_has_multiple_scans(&info);
+            // Several scans each cover the whole picture: gather what has
+            // arrived, then show the last scan that arrived whole.
+            info.buffered_image = state.progressive ? TRUE : FALSE;
+            // Smoothing the blocks of an early scan reads ahead into the scan
+            // after it, which has not arrived: the picture would stop short
+            // of its bottom.
+            info.do_block_smoothing = FALSE;
+            if (!jpeg_start_decompress(&info))
+                return false;
+            state.width = static_cast<int>(info.output_width);
+            state.height = static_cast<int>(info.output_height);
+            if (state.progressive) {
+                for (;;) {
+                    int const status = jpeg_consume_input(&info);
+                    if (status == JPEG_SUSPENDED || status == JPEG_REACHED_EOI)
+                        break;
+                    if (status == JPEG_SCAN_COMPLETED)
+                        state.scans = info.input_scan_number;
+                }
+                if (state.scans == 0 || !jpeg_start_output(&info, state.scans))
+                    return false;
+            }
+            out.assign(static_cast<std::size_t>(state.width) * state.height, 0);
+            while (info.output_scanline < info.output_height) {
+                JSAMPROW row = reinterpret_cast<JSAMPROW>(
+                    out.data() + static_cast<std::size_t>(info.output_scanline) * state.width);
+                if (jpeg_read_scanlines(&info, &row, 1) != 1)
+                    break;
+            }
+            state.rows = static_cast<int>(info.output_scanline);
+            return true;
+        });
 }
 
 std::optional<ProgressiveDecoder::Partial> jpegPartial(std::span<const std::uint8_t> bytes, long long maxPixels)
