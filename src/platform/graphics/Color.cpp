@@ -49,4 +49,15 @@ Color Color::fromPremultipliedArgb(std::uint32_t argb)
         a };
 }
 
+void premultiplyArgb(std::span<std::uint32_t> pixels)
+{
+    for (std::uint32_t& p : pixels) {
+        std::uint32_t const a = p >> 24;
+        if (a == 255)
+            continue;
+        auto mul = [a](std::uint32_t c) { return (c * a + 127) / 255; };
+        p = a << 24 | mul((p >> 16) & 0xff) << 16 | mul((p >> 8) & 0xff) << 8 | mul(p & 0xff);
+    }
+}
+
 } // namespace graphics

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 namespace graphics {
 
@@ -50,5 +51,9 @@ private:
     double m_blue = 0;
     double m_alpha = 0;
 };
+
+// Straight 0xAARRGGBB words, as the decoders read them, premultiplied in
+// place.
+void premultiplyArgb(std::span<std::uint32_t> pixels);
 
 } // namespace graphics

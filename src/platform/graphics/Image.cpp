@@ -1,5 +1,6 @@
 #include "platform/graphics/Image.h"
 
+#include "platform/graphics/Color.h"
 #include "platform/graphics/GifDecoder.h"
 #include "platform/graphics/JpegMemorySource.h"
 
@@ -33,17 +34,6 @@ bool sizeAcceptable(long long width, long long height, long long maxPixels = Max
     return width > 0 && height > 0 && width * height <= std::min(maxPixels, MaxPixels);
 }
 
-void premultiply(std::vector<std::uint32_t>& pixels)
-{
-    for (std::uint32_t& p : pixels) {
-        std::uint32_t a = p >> 24;
-        if (a == 255)
-            continue;
-        auto mul = [a](std::uint32_t c) { return (c * a + 127) / 255; };
-        p = a << 24 | mul((p >> 16) & 0xff) << 16 | mul((p >> 8) & 0xff) << 8 | mul(p & 0xff);
-    }
-}
-
 std::optional<Bitmap> decodePng(std::span<const std::uint8_t> bytes, long long maxPixels)
 {
     png_image image {};
@@ -66,7 +56,7 @@ std::optional<Bitmap> decodePng(std::span<const std::uint8_t> bytes, long long m
         png_image_free(&image);
         return std::nullopt;
     }
-    premultiply(bitmap.pixels);
+    premultiplyArgb(bitmap.pixels);
     return bitmap;
 }
 

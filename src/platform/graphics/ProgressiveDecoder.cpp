@@ -1,5 +1,6 @@
 #include "platform/graphics/ProgressiveDecoder.h"
 
+#include "platform/graphics/Color.h"
 #include "platform/graphics/ImageFormat.h"
 #include "platform/graphics/JpegMemorySource.h"
 
@@ -15,17 +16,6 @@ namespace {
 bool sizeAcceptable(long long width, long long height, long long maxPixels)
 {
     return width > 0 && height > 0 && width <= maxPixels && height <= maxPixels && width * height <= maxPixels;
-}
-
-void premultiply(std::vector<std::uint32_t>& pixels)
-{
-    for (std::uint32_t& p : pixels) {
-        std::uint32_t const a = p >> 24;
-        if (a == 255)
-            continue;
-        auto mul = [a](std::uint32_t c) { return (c * a + 127) / 255; };
-        p = a << 24 | mul((p >> 16) & 0xff) << 16 | mul((p >> 8) & 0xff) << 8 | mul(p & 0xff);
-    }
 }
 
 // ---- JPEG
@@ -235,7 +225,7 @@ std::optional<ProgressiveDecoder::Partial> pngPartial(std::span<const std::uint8
         partial.progress = static_cast<std::uint64_t>(state.rows);
         partial.hasAlpha = state.hasAlpha || state.rows < state.height;
     }
-    premultiply(partial.pixels);
+    premultiplyArgb(partial.pixels);
     return partial;
 }
 
