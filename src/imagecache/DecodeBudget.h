@@ -6,7 +6,6 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <optional>
 
 namespace imagecache {
 
@@ -32,7 +31,6 @@ public:
         ~Reservation();
         Reservation(const Reservation&) = delete;
         Reservation& operator=(const Reservation&) = delete;
-        std::uint64_t bytes() const { return m_bytes; }
 
     private:
         std::weak_ptr<DecodeBudget> m_budget;
