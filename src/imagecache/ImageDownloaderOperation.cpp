@@ -284,9 +284,10 @@ void ImageDownloaderOperation::finishLoading()
 {
     postOnMain(stopNotification);
     postOnMain(finishNotification);
-    if (!m_urlCache || !m_urlCache->hasCachedResponseForRequest(m_request))
-        m_responseFromCache->store(false);
-    if ((m_options & FetchIgnoreCachedResponse) && m_responseFromCache->load()) {
+    // The URL cache answered when no response from the network was offered
+    // to it and it holds one; asked only of a load that drops such answers.
+    if ((m_options & FetchIgnoreCachedResponse) && m_responseFromCache->load() && m_urlCache
+        && m_urlCache->hasCachedResponseForRequest(m_request)) {
         // The caller already shows this picture: nothing to decode.
         if (CompletedBlock completed = std::exchange(m_completedBlock, nullptr))
             completed(nullptr, std::nullopt, std::nullopt, true);
