@@ -1,7 +1,10 @@
 #include "platform/kit/Application.h"
 
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/ObserverList.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/kit/DesktopNotificationService.h"
+#include "platform/kit/LocalNotification.h"
 #include "platform/kit/Window.h"
 
 #include <atomic>
@@ -23,12 +26,20 @@ Current& current()
     return instance;
 }
 
+foundation::ObserverList<LocalNotification>& localNotificationObservers()
+{
+    static foundation::ObserverList<LocalNotification> observers;
+    return observers;
+}
+
 } // namespace
 
 Application::Application(Private, std::shared_ptr<ApplicationDelegate> delegate)
     : m_delegate(std::move(delegate))
 {
 }
+
+Application::~Application() = default;
 
 Application* Application::sharedApplication()
 {
@@ -62,22 +73,56 @@ void Application::terminate()
     app.reset();
 }
 
+// The phone's order: resigning is told while still active, entering the
+// background once in it; coming back is told on the way (inactive), becoming
+// active once active.
 void Application::enterBackground()
 {
-    if (auto delegate = m_delegate) {
+    if (applicationState() == ApplicationState::Background)
+        return;
+    auto delegate = m_delegate;
+    if (delegate)
         delegate->applicationWillResignActive(*this);
+    m_applicationState.store(ApplicationState::Background, std::memory_order_release);
+    if (delegate)
         delegate->applicationDidEnterBackground(*this);
-    }
     foundation::NotificationCenter::defaultCenter().postNotificationName(didEnterBackgroundNotification);
 }
 
 void Application::enterForeground()
 {
-    if (auto delegate = m_delegate)
+    if (applicationState() != ApplicationState::Background)
+        return;
+    auto delegate = m_delegate;
+    m_applicationState.store(ApplicationState::Inactive, std::memory_order_release);
+    if (delegate)
         delegate->applicationWillEnterForeground(*this);
     foundation::NotificationCenter::defaultCenter().postNotificationName(willEnterForegroundNotification);
-    if (auto delegate = m_delegate)
+    m_applicationState.store(ApplicationState::Active, std::memory_order_release);
+    if (delegate)
         delegate->applicationDidBecomeActive(*this);
+}
+
+void Application::presentLocalNotificationNow(const LocalNotification& notification)
+{
+    localNotificationObservers().notify(notification);
+    if (m_localNotificationPresenter) {
+        m_localNotificationPresenter(notification);
+        return;
+    }
+    if (!m_desktopNotifications)
+        m_desktopNotifications = std::make_unique<DesktopNotificationService>();
+    m_desktopNotifications->present(notification);
+}
+
+void Application::setLocalNotificationPresenter(LocalNotificationPresenter presenter)
+{
+    m_localNotificationPresenter = std::move(presenter);
+}
+
+foundation::Subscription Application::observeLocalNotifications(LocalNotificationPresenter observer)
+{
+    return localNotificationObservers().add(std::move(observer));
 }
 
 void Application::receiveMemoryWarning()

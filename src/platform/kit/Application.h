@@ -1,7 +1,9 @@
 #pragma once
 
+#include "platform/foundation/Subscription.h"
 #include "platform/kit/Responder.h"
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -12,6 +14,8 @@
 namespace kit {
 
 class Application;
+class DesktopNotificationService;
+class LocalNotification;
 class Window;
 
 // What the program plugs into the application: it is told the application
@@ -63,8 +67,10 @@ public:
     static constexpr const char* didChangeStatusBarOrientationNotification
         = "ApplicationDidChangeStatusBarOrientation";
 
-    // The shell (or a test) reports these; the state stays active, since
-    // nothing here runs differently in the background.
+    // The shell reports these: a desktop window iconified or hidden is the
+    // background, shown again the foreground; a script says so itself. The
+    // delegate and the notification observers are told once per change (a
+    // second report of the same state changes nothing). Main thread.
     void enterBackground();
     void enterForeground();
     void receiveMemoryWarning();
@@ -72,7 +78,8 @@ public:
     std::shared_ptr<ApplicationDelegate> delegate() const { return m_delegate; }
     std::vector<std::shared_ptr<Window>> windows() const;
     std::shared_ptr<Window> keyWindow() const;
-    ApplicationState applicationState() const { return ApplicationState::Active; }
+    // Any thread.
+    ApplicationState applicationState() const { return m_applicationState.load(std::memory_order_acquire); }
     int statusBarOrientation() const { return portraitOrientation; }
 
     bool isNetworkActivityIndicatorVisible() const { return m_networkActivityIndicatorVisible; }
@@ -85,14 +92,28 @@ public:
     void endBackgroundTask(BackgroundTaskIdentifier identifier);
     std::size_t backgroundTaskCount() const;
 
+    // Puts the notice in front of the user at once, through the desktop's
+    // notification service unless a presenter was set; observers hear of it
+    // first. Returns without waiting for the desktop. Main thread.
+    void presentLocalNotificationNow(const LocalNotification& notification);
+    using LocalNotificationPresenter = std::function<void(const LocalNotification&)>;
+    // Another way to present them (a test's); nullptr for the desktop's again.
+    void setLocalNotificationPresenter(LocalNotificationPresenter presenter);
+    // Every notice presented by any application from now on.
+    [[nodiscard]] static foundation::Subscription observeLocalNotifications(LocalNotificationPresenter observer);
+
     Responder* nextResponder() const override { return m_delegate.get(); }
 
     // Only launch() makes one.
     struct Private { };
     Application(Private, std::shared_ptr<ApplicationDelegate> delegate);
+    ~Application() override;
 
 private:
     std::shared_ptr<ApplicationDelegate> m_delegate;
+    std::atomic<ApplicationState> m_applicationState { ApplicationState::Active };
+    LocalNotificationPresenter m_localNotificationPresenter;
+    std::unique_ptr<DesktopNotificationService> m_desktopNotifications;
     bool m_networkActivityIndicatorVisible = false;
     mutable std::mutex m_backgroundTasksMutex;
     BackgroundTaskIdentifier m_nextBackgroundTask = 1;

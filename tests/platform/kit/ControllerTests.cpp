@@ -4,6 +4,7 @@
 #include "platform/kit/BarButtonItem.h"
 #include "platform/kit/Button.h"
 #include "platform/kit/Label.h"
+#include "platform/kit/LocalNotification.h"
 #include "platform/kit/NavigationBar.h"
 #include "platform/kit/NavigationController.h"
 #include "platform/kit/NavigationItem.h"
@@ -387,4 +388,53 @@ TEST_F(ControllerTest, TerminationTellsTheDelegateThenTheObservers)
     kit::Application::terminate();
     EXPECT_EQ(log, (std::vector<std::string> { "delegate", "observer" }));
     EXPECT_EQ(kit::Application::sharedApplication(), nullptr);
+}
+
+TEST_F(ControllerTest, BackgroundAndForegroundAreToldOncePerChangeWithTheStateOfEachStep)
+{
+    struct Delegate : kit::ApplicationDelegate {
+        void note(kit::Application& app, const char* what)
+        {
+            g_log->push_back(std::string(what) + " " + std::to_string(static_cast<int>(app.applicationState())));
+        }
+        void applicationWillResignActive(kit::Application& app) override { note(app, "resign"); }
+        void applicationDidEnterBackground(kit::Application& app) override { note(app, "background"); }
+        void applicationWillEnterForeground(kit::Application& app) override { note(app, "enter"); }
+        void applicationDidBecomeActive(kit::Application& app) override { note(app, "active"); }
+    };
+    auto& app = kit::Application::launch(std::make_shared<Delegate>());
+    auto& center = foundation::NotificationCenter::defaultCenter();
+    auto entered = center.addObserverForName(kit::Application::didEnterBackgroundNotification, nullptr,
+        [&](const foundation::Notification&) { log.push_back("posted background"); });
+    auto left = center.addObserverForName(kit::Application::willEnterForegroundNotification, nullptr,
+        [&](const foundation::Notification&) { log.push_back("posted foreground"); });
+    EXPECT_EQ(app.applicationState(), kit::ApplicationState::Active);
+
+    // A window both unmapped and marked hidden reports twice: caches clean up once.
+    app.enterBackground();
+    app.enterBackground();
+    EXPECT_EQ(app.applicationState(), kit::ApplicationState::Background);
+    app.enterForeground();
+    app.enterForeground();
+    EXPECT_EQ(app.applicationState(), kit::ApplicationState::Active);
+    EXPECT_EQ(log,
+        (std::vector<std::string> { "resign 0", "background 2", "posted background", "enter 1",
+            "posted foreground", "active 0" }));
+}
+
+TEST_F(ControllerTest, PresentedNoticesReachTheObserversThenThePresenterOnly)
+{
+    auto& app = kit::Application::launch(nullptr);
+    std::vector<std::string> presented;
+    app.setLocalNotificationPresenter(
+        [&](const kit::LocalNotification& shown) { presented.push_back(shown.alertBody().value_or("")); });
+    auto watching = kit::Application::observeLocalNotifications(
+        [&](const kit::LocalNotification& shown) { log.push_back("seen " + shown.alertBody().value_or("")); });
+    kit::LocalNotification notice;
+    notice.setAlertBody("请求失败");
+    app.presentLocalNotificationNow(notice);
+    watching.reset();
+    app.presentLocalNotificationNow(notice);
+    EXPECT_EQ(log, (std::vector<std::string> { "seen 请求失败" }));
+    EXPECT_EQ(presented, (std::vector<std::string> { "请求失败", "请求失败" }));
 }
