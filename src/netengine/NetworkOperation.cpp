@@ -743,6 +743,10 @@ NETWORK_OPERATION_FIELD(std::optional<std::string>, clientCertificatePassword, s
     m_clientCertificatePassword)
 NETWORK_OPERATION_FIELD(
     CredentialPersistence, credentialPersistence, setCredentialPersistence, m_credentialPersistence)
+NETWORK_OPERATION_FIELD(bool, shouldShowLocalNotificationOnError, setShouldShowLocalNotificationOnError,
+    m_shouldShowLocalNotificationOnError)
+NETWORK_OPERATION_FIELD(
+    std::optional<kit::LocalNotification>, localNotification, setLocalNotification, m_localNotification)
 
 #undef NETWORK_OPERATION_FIELD
 
@@ -824,6 +828,9 @@ void NetworkOperation::copyInto(NetworkOperation& copy, bool forRetry) const
     copy.m_shouldSendAcceptLanguageHeader = m_shouldSendAcceptLanguageHeader;
     copy.m_shouldCacheResponseEvenIfProtocolIsHTTPS = m_shouldCacheResponseEvenIfProtocolIsHTTPS;
     copy.m_shouldNotCacheResponse = m_shouldNotCacheResponse;
+    // A retry that fails in the background is told as the first try would be.
+    copy.m_shouldShowLocalNotificationOnError = m_shouldShowLocalNotificationOnError;
+    copy.m_localNotification = m_localNotification;
     copy.m_handlers = m_handlers;
     copy.m_mutableData = m_mutableData;
     copy.m_downloadStreams = m_downloadStreams;
@@ -1183,6 +1190,27 @@ void NetworkOperation::operationFailedWithError(const NetworkError& error)
         block(error);
     for (auto& block : errorBlocksType2)
         block(self, error);
+    auto* application = kit::Application::sharedApplication();
+    if (application && application->applicationState() == kit::ApplicationState::Background)
+        showLocalNotification();
+}
+
+void NetworkOperation::showLocalNotification()
+{
+    std::optional<kit::LocalNotification> notification;
+    {
+        std::lock_guard lock(m_lock);
+        notification = m_localNotification;
+        if (!notification && m_shouldShowLocalNotificationOnError) {
+            notification.emplace();
+            if (m_error)
+                notification->setAlertBody(m_error->localizedDescription());
+            notification->setAlertAction("Dismiss");
+        }
+    }
+    auto* application = kit::Application::sharedApplication();
+    if (notification && application)
+        application->presentLocalNotificationNow(*notification);
 }
 
 void NetworkOperation::operationNotModified(const net::HTTPURLResponse& response)

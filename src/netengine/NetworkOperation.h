@@ -5,6 +5,7 @@
 #include "netengine/OperationConnectionDelegate.h"
 #include "platform/foundation/Json.h"
 #include "platform/foundation/Operation.h"
+#include "platform/kit/LocalNotification.h"
 #include "platform/net/HTTPHeaders.h"
 #include "platform/net/HTTPURLResponse.h"
 #include "platform/net/URLRequest.h"
@@ -214,6 +215,16 @@ public:
     void setClientCertificatePassword(std::optional<std::string> password);
     CredentialPersistence credentialPersistence() const;
     void setCredentialPersistence(CredentialPersistence persistence);
+    // A failure while the application is in the background is put in front
+    // of the user: the operation's own notice when it has one, else, with
+    // shouldShowLocalNotificationOnError, one that gives the error and
+    // offers "Dismiss". Neither is there unless a caller sets it.
+    bool shouldShowLocalNotificationOnError() const;
+    void setShouldShowLocalNotificationOnError(bool value);
+    std::optional<kit::LocalNotification> localNotification() const;
+    void setLocalNotification(std::optional<kit::LocalNotification> notification);
+    // Presents that notice now, whatever the application's state. Main thread.
+    void showLocalNotification();
     std::optional<std::string> uniqueId() const;
     std::optional<std::string> username() const;
     std::optional<std::string> password() const;
@@ -323,6 +334,8 @@ private:
     bool m_shouldNotCacheResponse { false };
     bool m_shouldContinueWithInvalidCertificate { false };
     bool m_shouldSendAcceptLanguageHeader { false };
+    bool m_shouldShowLocalNotificationOnError { false };
+    std::optional<kit::LocalNotification> m_localNotification;
     bool m_isCancelled { false };
     StringEncoding m_stringEncoding { StringEncoding::UTF8 };
     std::optional<NetworkError> m_error;

@@ -116,6 +116,8 @@ Json OperationArchive::encode(const NetworkOperation& operation)
     archive["clientCertificate"] = optionalText(operation.m_clientCertificate);
     archive["clientCertificatePassword"] = optionalText(operation.m_clientCertificatePassword);
     archive["shouldContinueWithInvalidCertificate"] = operation.m_shouldContinueWithInvalidCertificate;
+    archive["localNotification"]
+        = operation.m_localNotification ? operation.m_localNotification->encodeWithCoder() : Json(nullptr);
     archive["state"] = static_cast<int>(NetworkOperation::StateReady);
     archive["isCancelled"] = operation.m_isCancelled;
     archive["mutableData"] = optionalBytes(operation.m_mutableData);
@@ -187,6 +189,9 @@ std::shared_ptr<NetworkOperation> OperationArchive::decode(const Json& archive)
     operation->m_clientCertificatePassword = textAt(archive, "clientCertificatePassword");
     operation->m_shouldContinueWithInvalidCertificate
         = flagAt(archive, "shouldContinueWithInvalidCertificate");
+    // Archives written before notices were kept have none.
+    operation->m_localNotification
+        = kit::LocalNotification::initWithCoder(foundation::valueForKey(archive, "localNotification"));
     operation->m_isCancelled = flagAt(archive, "isCancelled");
     operation->m_mutableData = bytesAt(archive, "mutableData");
     operation->m_downloadedDataSize = numberAt<std::uint64_t>(archive, "downloadedDataSize", 0);

@@ -17,7 +17,10 @@ class NetworkOperation;
 //   "dataToBePosted": [{ "data": Base64, "name", "mimetype", "filename" }],
 //   "stringEncoding", "postDataEncoding", "uniqueId", "username", "password",
 //   "clientCertificate", "clientCertificatePassword",
-//   "shouldContinueWithInvalidCertificate", "state", "isCancelled",
+//   "shouldContinueWithInvalidCertificate",
+//   "localNotification": { "alertBody", "alertAction", "hasAction" } or null
+//     (kit::LocalNotification; an archive without it has none),
+//   "state", "isCancelled",
 //   "mutableData": Base64 or null, "downloadedDataSize", "startPosition",
 //   "credentialPersistence"
 //

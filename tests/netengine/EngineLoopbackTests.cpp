@@ -9,6 +9,7 @@
 #include "platform/foundation/VirtualClock.h"
 #include "platform/graphics/Image.h"
 #include "platform/kit/AlertView.h"
+#include "platform/kit/Application.h"
 #include "platform/kit/ImageView.h"
 #include "platform/net/FakeNetworkStateSource.h"
 #include "platform/net/NetworkState.h"
@@ -514,6 +515,66 @@ TEST_F(EngineTest, retry_copy_goes_out_again_with_the_handlers_and_a_finished_co
     EXPECT_EQ(NetworkEngine::sharedOperationQueue()->operationCount(), 0u);
     EXPECT_EQ(s_server->hits("/echo"), before + 2);
     EXPECT_EQ(events.size(), 2u);
+}
+
+TEST_F(EngineTest, failure_in_the_background_presents_its_notice_once_after_the_handlers_and_never_in_front)
+{
+    auto* application = kit::Application::sharedApplication();
+    ASSERT_TRUE(application);
+    application->setLocalNotificationPresenter([this](const kit::LocalNotification& shown) {
+        events.push_back("notice " + shown.alertBody().value_or("(none)") + " / "
+            + shown.alertAction().value_or("(none)"));
+    });
+    auto failing = [this](const std::string& label, bool notify) {
+        auto operation = get("/status?code=500", label);
+        operation->setShouldShowLocalNotificationOnError(notify);
+        return operation;
+    };
+
+    // In front the error handlers alone tell the user.
+    engine->enqueueOperation(failing("front", true));
+    settle();
+    EXPECT_EQ(events, (Events { "front error 500" }));
+
+    application->enterBackground();
+    events.clear();
+    // Nobody asked for a notice: none, as for every request of the app.
+    engine->enqueueOperation(failing("unasked", false));
+    // A success has nothing to tell.
+    engine->enqueueOperation(recorded(engine->operationWithPath("/text"), "fine"));
+    settle();
+    std::sort(events.begin(), events.end());
+    EXPECT_EQ(events, (Events { "fine hello", "unasked error 500" }));
+
+    // Two callers of one GET: one request failed, so one notice, after both heard.
+    events.clear();
+    auto queue = NetworkEngine::sharedOperationQueue();
+    queue->setSuspended(true);
+    engine->enqueueOperation(failing("first", true));
+    engine->enqueueOperation(failing("second", true));
+    foundation::RunLoop::main().runUntil([&] { return NetworkEngine::pendingOperationCount() == 1; });
+    queue->setSuspended(false);
+    settle();
+    EXPECT_EQ(events,
+        (Events { "first error 500", "second error 500",
+            "notice The server answered with HTTP status 500. / Dismiss" }));
+
+    // The operation's own notice goes out as it is, asked for or not.
+    events.clear();
+    auto own = failing("own", false);
+    kit::LocalNotification notice;
+    notice.setAlertBody("密码未修改");
+    own->setLocalNotification(notice);
+    engine->enqueueOperation(own);
+    settle();
+    EXPECT_EQ(events, (Events { "own error 500", "notice 密码未修改 / (none)" }));
+
+    // Back in front, nothing more.
+    application->enterForeground();
+    events.clear();
+    engine->enqueueOperation(failing("again", true));
+    settle();
+    EXPECT_EQ(events, (Events { "again error 500" }));
 }
 
 TEST_F(EngineTest, download_that_its_stream_cannot_take_fails_instead_of_reporting_success)

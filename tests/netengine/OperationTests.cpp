@@ -261,3 +261,64 @@ TEST(EngineCache, IndexIsAPropertyListAndAJsonOneIsReadOnceThenReplaced)
     again.empty();
     std::filesystem::remove_all(directory);
 }
+
+namespace {
+
+kit::LocalNotification notice(const std::string& body)
+{
+    kit::LocalNotification notification;
+    notification.setAlertBody(body);
+    notification.setAlertAction("查看");
+    notification.setHasAction(false);
+    return notification;
+}
+
+} // namespace
+
+TEST(OperationNotifications, CopiesAndRetriesKeepTheNoticeAndTheFlag)
+{
+    auto original = post("http://h/x", { { "a", "1" } });
+    original->setLocalNotification(notice("修改密码失败"));
+    original->setShouldShowLocalNotificationOnError(true);
+    for (auto copy : { original->copy(), original->copyForRetry() }) {
+        EXPECT_EQ(copy->localNotification(), notice("修改密码失败"));
+        EXPECT_TRUE(copy->shouldShowLocalNotificationOnError());
+    }
+    EXPECT_FALSE(post("http://h/x", {})->copyForRetry()->shouldShowLocalNotificationOnError());
+}
+
+TEST(OperationNotifications, ArchiveKeepsTheNoticeAndAnOldOrDamagedOneReadsAsNone)
+{
+    auto live = post("http://h/x", { { "a", "1" } });
+    live->setFreezable(true);
+    live->setLocalNotification(notice("网络恢复后将重新发送"));
+    auto archive = live->encodeWithCoder();
+    auto back = NetworkOperation::initWithCoder(archive);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->localNotification(), notice("网络恢复后将重新发送"));
+    // Through the text a file holds, as a frozen operation is kept.
+    auto reread = NetworkOperation::initWithCoder(Json::parse(archive.dump()));
+    ASSERT_TRUE(reread);
+    EXPECT_EQ(reread->localNotification(), notice("网络恢复后将重新发送"));
+
+    auto none = NetworkOperation::initWithCoder(post("http://h/x", {})->encodeWithCoder());
+    ASSERT_TRUE(none);
+    EXPECT_EQ(none->localNotification(), std::nullopt);
+
+    auto older = archive;
+    older.erase("localNotification");
+    auto damaged = archive;
+    damaged["localNotification"] = "not a notice";
+    for (const auto& changed : { older, damaged }) {
+        auto operation = NetworkOperation::initWithCoder(changed);
+        ASSERT_TRUE(operation) << "the request itself is still sound";
+        EXPECT_EQ(operation->localNotification(), std::nullopt);
+        EXPECT_EQ(operation->readonlyPostDictionary(), (Json { { "a", "1" } }));
+    }
+    auto wrongFields = archive;
+    wrongFields["localNotification"] = Json { { "alertBody", 5 }, { "hasAction", "yes" } };
+    auto partly = NetworkOperation::initWithCoder(wrongFields);
+    ASSERT_TRUE(partly && partly->localNotification());
+    EXPECT_EQ(partly->localNotification()->alertBody(), std::nullopt);
+    EXPECT_TRUE(partly->localNotification()->hasAction());
+}
