@@ -1,13 +1,16 @@
 #include "main/ScriptRunner.h"
 
+#include "api/NetUtil.h"
 #include "hud/ToastView.h"
 #include "main/ScreenInspector.h"
 #include "main/Transcript.h"
+#include "netengine/NetworkEngine.h"
 #include "platform/capture/MemoryFrameSource.h"
 #include "platform/capture/MetadataObjectType.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Strings.h"
 #include "platform/kit/AlertView.h"
+#include "platform/kit/Application.h"
 #include "platform/kit/BarButtonItem.h"
 #include "platform/kit/DatePicker.h"
 #include "platform/kit/Button.h"
@@ -226,6 +229,12 @@ Result<void> ScriptRunner::execute(const std::string& command, const std::string
         return show();
     if (command == "shot")
         return shot(rest);
+    if (command == "background")
+        return enterBackground(true);
+    if (command == "foreground")
+        return enterBackground(false);
+    if (command == "notify-on-error")
+        return notifyOnError(rest);
     return Error("unknown command " + command);
 }
 
@@ -592,6 +601,36 @@ Result<void> ScriptRunner::wait(const std::string& seconds)
     if (seconds.empty() || *end != '\0' || !std::isfinite(value) || value < 0 || value > 3600)
         return Error("wait needs seconds (0 to 3600)");
     letTimePass(value);
+    return {};
+}
+
+Result<void> ScriptRunner::enterBackground(bool background)
+{
+    auto* application = kit::Application::sharedApplication();
+    if (!application)
+        return Error("the app is not running");
+    bool const inBackground = application->applicationState() == kit::ApplicationState::Background;
+    if (background == inBackground)
+        return Error(background ? "the app is in the background already" : "the app is in front already");
+    if (background)
+        application->enterBackground();
+    else
+        application->enterForeground();
+    return {};
+}
+
+Result<void> ScriptRunner::notifyOnError(const std::string& onOrOff)
+{
+    if (onOrOff != "on" && onOrOff != "off")
+        return Error("notify-on-error takes on or off");
+    bool const on = onOrOff == "on";
+    // The engine's own way to make operations of another kind: the app's
+    // requests stay as they are but for this one flag.
+    NetUtil::sharedEngine()->registerOperationSubclass([on] {
+        auto operation = std::make_shared<NetworkOperation>();
+        operation->setShouldShowLocalNotificationOnError(on);
+        return operation;
+    });
     return {};
 }
 

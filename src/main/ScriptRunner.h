@@ -80,6 +80,13 @@ private:
     foundation::Result<void> pull(bool down);
     foundation::Result<void> wait(const std::string& seconds);
     foundation::Result<void> idle();
+    // The app goes to the background (or comes back), as when its window is
+    // iconified (or shown again).
+    foundation::Result<void> enterBackground(bool background);
+    // A hook for tests, not a person's action: the agent requests made from
+    // now on show a local notification when they fail in the background,
+    // which the app itself never asks for.
+    foundation::Result<void> notifyOnError(const std::string& onOrOff);
     foundation::Result<void> show();
     foundation::Result<void> shot(const std::string& file);
 

@@ -5,6 +5,8 @@
 #include "main/ScreenInspector.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/kit/AlertView.h"
+#include "platform/kit/Application.h"
+#include "platform/kit/LocalNotification.h"
 #include "platform/kit/Window.h"
 
 #include <algorithm>
@@ -30,6 +32,10 @@ Transcript::Transcript(Sink sink)
     m_alerts = kit::AlertView::observe([this](kit::AlertView& alert, kit::AlertView::Event event, int) {
         if (event == kit::AlertView::Event::Shown)
             line("alert " + alert.title());
+    });
+    m_notifications = kit::Application::observeLocalNotifications([this](const kit::LocalNotification& shown) {
+        auto const& body = shown.alertBody();
+        line(body && !body->empty() ? "notification " + *body : std::string("notification"));
     });
     m_endOfTurn = foundation::RunLoop::main().addEndOfTurnHook([this] { refresh(); });
 }

@@ -15,8 +15,9 @@ class ViewController;
 }
 
 // The running account of what the user was shown: "screen CLASS" when the
-// top screen changes, "toast TEXT", "alert TITLE", "hud TEXT" and
-// "hud-hide", plus whatever lines the program adds. Screens and overlays
+// top screen changes, "toast TEXT", "alert TITLE", "hud TEXT",
+// "hud-hide" and "notification TEXT" (a local notification presented, its
+// body), plus whatever lines the program adds. Screens and overlays
 // are looked at after every turn of the main loop, and again before any
 // other line goes out, so the lines keep the order the user saw things in.
 class Transcript {
@@ -47,5 +48,6 @@ private:
     std::vector<std::weak_ptr<ProgressHUD>> m_shownHuds;
     foundation::Subscription m_toasts;
     foundation::Subscription m_alerts;
+    foundation::Subscription m_notifications;
     foundation::Subscription m_endOfTurn;
 };

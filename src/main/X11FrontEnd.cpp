@@ -7,6 +7,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Strings.h"
 #include "platform/foundation/Timer.h"
+#include "platform/kit/Application.h"
 #include "platform/kit/DisplayGeneration.h"
 #include "platform/kit/Keyboard.h"
 #include "platform/kit/Renderer.h"
@@ -18,6 +19,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
+#include <algorithm>
 #include <bit>
 #include <cairo.h>
 #include <clocale>
@@ -42,6 +44,8 @@ struct X11FrontEnd::Connection {
     Atom utf8String = None;
     Atom incremental = None;
     Atom pasteProperty = None;
+    Atom wmState = None;
+    Atom wmStateHidden = None;
     XIM inputMethod = nullptr;
     XIC inputContext = nullptr;
 
@@ -248,6 +252,17 @@ private:
             if (static_cast<Atom>(event.xclient.data.l[0]) == m_connection.deleteWindow)
                 foundation::RunLoop::main().quit();
             break;
+        case MapNotify:
+        case UnmapNotify:
+            m_mapped = event.type == MapNotify;
+            followVisibility();
+            break;
+        case PropertyNotify:
+            if (event.xproperty.atom == m_connection.wmState) {
+                m_hidden = isHidden();
+                followVisibility();
+            }
+            break;
         default:
             break;
         }
@@ -347,6 +362,38 @@ private:
             m_connection.pasteProperty, m_connection.window, time);
     }
 
+    // An iconified or hidden window is the app in the background (the
+    // window manager unmaps it, or marks it hidden, or both); shown again,
+    // the app is in front.
+    void followVisibility()
+    {
+        auto* application = kit::Application::sharedApplication();
+        if (!application)
+            return;
+        if (m_mapped && !m_hidden)
+            application->enterForeground();
+        else
+            application->enterBackground();
+    }
+
+    bool isHidden() const
+    {
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0;
+        unsigned long after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(m_connection.display, m_connection.window, m_connection.wmState, 0, 64, False,
+                XA_ATOM, &type, &format, &count, &after, &data)
+            != Success)
+            return false;
+        std::unique_ptr<unsigned char, int (*)(void*)> owned(data, XFree);
+        if (!data || type != XA_ATOM || format != 32)
+            return false;
+        auto const* states = reinterpret_cast<const Atom*>(data);
+        return std::find(states, states + count, m_connection.wmStateHidden) != states + count;
+    }
+
     void pasteArrived(kit::Window& window, const XSelectionEvent& event)
     {
         if (event.property == None) {
@@ -437,6 +484,8 @@ private:
     std::shared_ptr<foundation::Timer> m_paintLater;
     std::optional<double> m_timeBase;
     Atom m_pasteTarget = None;
+    bool m_mapped = false;
+    bool m_hidden = false;
 };
 
 } // namespace
@@ -497,9 +546,12 @@ std::unique_ptr<X11FrontEnd> X11FrontEnd::open(double scale)
     connection->utf8String = XInternAtom(display, "UTF8_STRING", False);
     connection->incremental = XInternAtom(display, "INCR", False);
     connection->pasteProperty = XInternAtom(display, "CASHIER_PASTE", False);
+    connection->wmState = XInternAtom(display, "_NET_WM_STATE", False);
+    connection->wmStateHidden = XInternAtom(display, "_NET_WM_STATE_HIDDEN", False);
     openInputMethod(*connection);
+    // Structure and property changes tell when the window is iconified or hidden.
     long mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | Button1MotionMask | KeyPressMask
-        | FocusChangeMask;
+        | FocusChangeMask | StructureNotifyMask | PropertyChangeMask;
     if (connection->inputContext) {
         long filtered = 0;
         if (!XGetICValues(connection->inputContext, XNFilterEvents, &filtered, nullptr))

@@ -14,8 +14,10 @@
 #include "platform/foundation/Strings.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/kit/AlertView.h"
+#include "platform/kit/Application.h"
 #include "platform/kit/BarButtonItem.h"
 #include "platform/kit/Button.h"
+#include "platform/kit/LocalNotification.h"
 #include "platform/kit/NavigationController.h"
 #include "platform/kit/NavigationItem.h"
 #include "platform/kit/Renderer.h"
@@ -331,6 +333,36 @@ TEST_F(ScriptRunnerTest, transcript_reports_screens_toasts_and_overlays_in_the_o
     EXPECT_THAT(lines,
         ElementsAre(
             "hud 正在登录...", "hud-hide", "toast 登录成功", "screen PushedScreen", "screen SampleScreen"));
+}
+
+TEST_F(ScriptRunnerTest, background_and_foreground_move_the_app_once_each_and_a_notice_gets_its_own_line)
+{
+    auto* app = kit::Application::sharedApplication();
+    ASSERT_TRUE(app);
+    // The desktop is kept out of it: only the transcript should see the notice.
+    int presented = 0;
+    app->setLocalNotificationPresenter([&presented](const kit::LocalNotification&) { ++presented; });
+    screen->farButton->addAction(
+        [app](kit::Control&) {
+            if (app->applicationState() != kit::ApplicationState::Background)
+                return;
+            kit::LocalNotification notice;
+            notice.setAlertBody("请求失败");
+            app->presentLocalNotificationNow(notice);
+        },
+        kit::ControlEvent::TouchUpInside);
+
+    EXPECT_EQ(run("tap btnFar\nbackground\ntap btnFar\nforeground\ntap btnFar\n"), 0);
+    EXPECT_THAT(lines, ElementsAre("notification 请求失败"));
+    EXPECT_EQ(presented, 1);
+    EXPECT_EQ(app->applicationState(), kit::ApplicationState::Active);
+
+    EXPECT_EQ(run("foreground\n"), 2);
+    EXPECT_EQ(run("background\nbackground\n"), 2);
+    EXPECT_THAT(lines,
+        ElementsAre("notification 请求失败", "error 1: the app is in front already",
+            "error 2: the app is in the background already"));
+    EXPECT_EQ(app->applicationState(), kit::ApplicationState::Background);
 }
 
 TEST_F(ScriptRunnerTest, back_presses_the_screens_own_back_button_behind_a_fixed_space_else_pops)

@@ -1,11 +1,13 @@
 #include "main/DemoProgram.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -183,6 +185,59 @@ show
             "alert 设置收款key", "screen LoginViewController", "toast 设置成功！", staffCheck,
             "toast 登录成功！", "screen SettingViewController", "  label labelUserName \"boss\"" }))
         << run.text;
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(SettingsProgramTest, password_change_failing_in_the_background_notifies_only_when_asked_and_only_there)
+{
+    // As on a server or in CI: no session bus, so the notice is dropped with
+    // one line on standard error and the app runs on as before.
+    ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    ::unsetenv("XDG_RUNTIME_DIR");
+    DemoProgram program(home());
+    ASSERT_TRUE(program.start());
+    ASSERT_EQ(
+        program.hook("fault", R"({"kind":"http500","path":"/Api/Alipay/modifyStaffPassword","count":3})"), 200);
+    DemoProgram::Run run = program.finish(signedInScript() + R"(tab 3
+tap btnUpdatePwd
+type tvSourcePwd 123456
+type tvNewPwd 654321
+type tvConfirmNewPwd 654321
+# the app's own request asks for no notice: none, even in the background
+background
+tap btnUpdatePwd
+idle
+foreground
+notify-on-error on
+background
+tap btnUpdatePwd
+idle
+foreground
+# in front the toast alone tells
+tap btnUpdatePwd
+idle
+)");
+    ASSERT_EQ(run.status, 0) << run.text << run.errors;
+    std::string const failed = "toast 连接失败，请检查您的网络连接！";
+    EXPECT_TRUE(inOrder(run.lines,
+        { "screen UpdatePwdViewController", failed, failed, "notification The server answered with HTTP status 500.",
+            failed }))
+        << run.text;
+    EXPECT_EQ(countStarting(run.lines, "notification"), 1) << run.text;
+    EXPECT_EQ(countStarting(run.lines, failed), 3) << run.text;
+    std::istringstream errors(run.errors);
+    std::vector<std::string> dropped;
+    for (std::string line; std::getline(errors, line);) {
+        if (line.find("notification") != std::string::npos)
+            dropped.push_back(line);
+    }
+    EXPECT_EQ(dropped,
+        (std::vector<std::string> {
+            "cashier: notification not shown: no session bus (DBUS_SESSION_BUS_ADDRESS is not set)" }))
+        << run.errors;
 }
 
 } // namespace
