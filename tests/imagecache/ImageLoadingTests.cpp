@@ -243,6 +243,50 @@ TEST_F(ImageLoading, ImagesKeepWhatTheirBytesAndNamesSay)
     EXPECT_EQ(again->image->images().size(), 2u);
 }
 
+// TIFF and WebP were recognised but never decoded: every load of one failed.
+TEST_F(ImageLoading, TiffAndWebPArriveDecodedTurnedAndComeBackFromDisk)
+{
+    using O = graphics::Image::Orientation;
+    for (auto const& [path, orientation] :
+        { std::pair { "/turned.tif", O::Right }, std::pair { "/turned.webp", O::Left } }) {
+        auto const first = loaded(url(path));
+        ASSERT_TRUE(first->image) << path;
+        EXPECT_EQ(first->image->pixelWidth(), 20) << path;
+        EXPECT_EQ(first->image->orientation(), orientation) << path;
+        EXPECT_EQ(first->image->size().width, 12 / first->image->scale()) << path;
+        std::string const address = url(path);
+        ASSERT_TRUE(runUntil([&] { return m_manager->diskImageExistsForURL(address); })) << path;
+        m_cache->clearMemory();
+        auto const again = loaded(url(path));
+        ASSERT_TRUE(again->image) << path;
+        EXPECT_EQ(again->source, ImageCacheSource::Disk) << path;
+        EXPECT_EQ(again->image->orientation(), orientation) << path;
+        EXPECT_EQ(s_server->hits(path), 1) << path;
+    }
+}
+
+// Their decodes are held to the budget as a PNG's are: a picture that alone
+// needs more than the budget is refused without being decoded, whatever size
+// its header claims.
+TEST_F(ImageLoading, TiffAndWebPDecodesAreHeldToTheBudget)
+{
+    for (auto const& [path, bytes] : { std::pair { "/turned.tif", ImageTestServer::turnedTiff() },
+             std::pair { "/turned.webp", ImageTestServer::turnedWebP() } }) {
+        auto const footprint = graphics::ImageProbe::probe(ImageDecoding::bytesOf(bytes));
+        ASSERT_TRUE(footprint) << path;
+        m_downloader->setDecodeBudget(footprint->decodeBytes - 1);
+        auto const refused = loaded(url(path) + "?tight");
+        ASSERT_TRUE(refused->error) << path;
+        EXPECT_EQ(refused->error->description, ImageError::tooLarge().description) << path;
+        m_downloader->setDecodeBudget(footprint->decodeBytes);
+        EXPECT_TRUE(loaded(url(path) + "?room")->image) << path;
+    }
+    m_downloader->setDecodeBudget(DecodeBudget::defaultLimit);
+    auto const huge = loaded(url("/huge.tif"));
+    ASSERT_TRUE(huge->error);
+    EXPECT_EQ(huge->error->description, ImageError::tooLarge().description);
+}
+
 TEST_F(ImageLoading, TwoRequestersShareOneTransferAndCancelOnlyThemselves)
 {
     std::shared_ptr<ImageCombinedOperation> firstOperation;
