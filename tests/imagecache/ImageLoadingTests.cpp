@@ -93,11 +93,7 @@ TEST_F(ImageLoading, RefreshDeliversTheCachedImageThenTheNewOne)
 // answers itself) must not hand the same picture over a second time.
 TEST_F(ImageLoading, RefreshCompletesAgainOnlyWhenThePictureChanged)
 {
-    auto refresh = [&](const std::string& path) {
-        auto result = load(url(path), LoadRefreshCached);
-        EXPECT_TRUE(runUntil([&] { return result->calls > 0 && !m_manager->isRunning(); }));
-        return result;
-    };
+    auto refresh = [&](const std::string& path) { return loaded(url(path), LoadRefreshCached); };
     ASSERT_TRUE(refresh("/etag/a.png")->image);
     auto unchanged = refresh("/etag/a.png");
     EXPECT_EQ(unchanged->calls, 1);
@@ -122,6 +118,32 @@ TEST_F(ImageLoading, RefreshCompletesAgainOnlyWhenThePictureChanged)
     m_cache->clearDisk();
     ASSERT_TRUE(loaded(url("/fresh/b.png"))->image);
     EXPECT_EQ(s_server->hits("/fresh/b.png"), 2);
+}
+
+// A refresh whose URL redirects to one the URL cache answered unchanged handed
+// the same picture over a second time: the cache was asked about the URL the
+// load began with, which it never holds, not the one that answered.
+TEST_F(ImageLoading, RefreshBehindARedirectCompletesAgainOnlyWhenThePictureChanged)
+{
+    auto refresh = [&](const std::string& path) { return loaded(url(path), LoadRefreshCached); };
+    ASSERT_TRUE(refresh("/to/etag/r.png")->image);
+    auto unchanged = refresh("/to/etag/r.png");
+    EXPECT_EQ(unchanged->calls, 1);
+    EXPECT_EQ(unchanged->source, ImageCacheSource::Memory);
+    EXPECT_EQ(s_server->hits("/to/etag/r.png"), 2);
+    EXPECT_EQ(s_server->hits("/etag/r.png"), 2);
+
+    // Fresh in the URL cache: only the redirect goes out.
+    ASSERT_TRUE(refresh("/to/fresh/r.png")->image);
+    EXPECT_EQ(refresh("/to/fresh/r.png")->calls, 1);
+    EXPECT_EQ(s_server->hits("/to/fresh/r.png"), 2);
+    EXPECT_EQ(s_server->hits("/fresh/r.png"), 1);
+
+    s_server->setVersion("r", 2);
+    auto changed = refresh("/to/etag/r.png");
+    EXPECT_EQ(changed->calls, 2);
+    ASSERT_TRUE(changed->image);
+    EXPECT_EQ(changed->image->pixelAt(0, 0).premultipliedArgb(), 0xff0000ffu);
 }
 
 TEST_F(ImageLoading, IgnoringCachedResponsesDropsOnlyWhatTheURLCacheAnswered)

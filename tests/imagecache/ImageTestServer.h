@@ -79,6 +79,11 @@ public:
             count(req.path);
             res.set_redirect("/img/blue.png", 302);
         });
+        // Any picture above, one redirect away: /to/etag/a.png is /etag/a.png.
+        m_server.Get(R"(/to/(\w+)/(\w+\.png))", [this](const httplib::Request& req, httplib::Response& res) {
+            count(req.path);
+            res.set_redirect("/" + std::string(req.matches[1]) + "/" + std::string(req.matches[2]), 302);
+        });
         m_server.Get(R"(/status/(\d+)\.png)", [this](const httplib::Request& req, httplib::Response& res) {
             count(req.path);
             res.status = std::stoi(req.matches[1]);
