@@ -81,13 +81,13 @@ endfunction()
 function(cashier_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE cashier_flags GTest::gtest GTest::gmock GTest::gtest_main ${ARG_DEPS})
+  # test_main gives each program a home of its own (tests/support/TestHome.h),
+  # run by ctest or not: a test never reads or writes the real user's
+  # settings and caches.
+  target_link_libraries(${name} PRIVATE cashier_flags GTest::gtest GTest::gmock test_main ${ARG_DEPS})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   add_test(NAME ${name} COMMAND ${name})
-  # A test never reads or writes the real user's settings and caches, and
   # fontconfig's patterns, kept until exit, are not reported as leaks.
-  set(home ${CMAKE_BINARY_DIR}/test-home/${name})
-  file(MAKE_DIRECTORY ${home})
   set_tests_properties(${name} PROPERTIES ENVIRONMENT
-    "TZ=Asia/Shanghai;CASHIER_HOME=${home};ASAN_OPTIONS=detect_leaks=1;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/platform/graphics/fontconfig.supp:print_suppressions=0")
+    "TZ=Asia/Shanghai;ASAN_OPTIONS=detect_leaks=1;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/platform/graphics/fontconfig.supp:print_suppressions=0")
 endfunction()

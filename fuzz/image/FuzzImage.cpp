@@ -1,7 +1,8 @@
 // Image bytes arrive from the network as well as from files, so every decoder
-// is fed arbitrary bytes: the still decoders, the GIF animation decoder, the
-// partial decoders (on the whole input and on a part of it, as a download
-// has it) and the EXIF reader. Whatever a decoder accepts must be a bitmap the painting
+// is fed arbitrary bytes: the still decoders (PNG, JPEG, GIF, TIFF through
+// libtiff, WebP through libwebp), the GIF animation decoder, the partial
+// decoders (on the whole input and on a part of it, as a download has it) and
+// the EXIF reader of JPEG, TIFF and WebP files. Whatever a decoder accepts must be a bitmap the painting
 // code can trust: a pixel buffer as large as the dimensions say, premultiplied
 // words, and opaque pixels when it claims to have no alpha. What is accepted
 // must also survive being written out again, as the disk cache does.
@@ -118,7 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Cut where the last byte says, as a download stands part of the way.
     if (size > 1)
         fuzzPartial(bytes.first(size * data[size - 1] / 256));
-    if (auto const orientation = graphics::ExifReader::jpegOrientation(bytes);
+    if (auto const orientation = graphics::ExifReader::orientation(bytes);
         orientation && *orientation < 0)
         std::abort();
     return 0;

@@ -69,7 +69,7 @@ ImagePtr ImageDecoding::ic_imageWithData(std::string_view data)
 
 graphics::Image::Orientation ImageDecoding::ic_imageOrientationFromImageData(std::string_view data)
 {
-    auto const exif = graphics::ExifReader::jpegOrientation(bytesOf(data));
+    auto const exif = graphics::ExifReader::orientation(bytesOf(data));
     return exif ? ic_exifOrientationToiOSOrientation(*exif) : graphics::Image::Orientation::Up;
 }
 

@@ -15,8 +15,8 @@ namespace imagecache {
 using ImagePtr = std::shared_ptr<const graphics::Image>;
 
 // Turning downloaded or cached bytes into images, as every load does: GIFs
-// animated, JPEGs turned by their EXIF orientation, every image given the
-// scale its key names.
+// animated, JPEGs, TIFFs and WebPs turned by their EXIF orientation, every
+// image given the scale its key names.
 class ImageDecoding {
 public:
     // What an animated GIF may hold in memory; the downloader and the cache
@@ -28,7 +28,8 @@ public:
     static std::string ic_contentTypeForImageData(std::string_view data);
     // The older name.
     static std::string contentTypeForImageData(std::string_view data) { return ic_contentTypeForImageData(data); }
-    // nullptr for no data and for anything no decoder here reads (WebP, TIFF).
+    // nullptr for no data and for anything no decoder here reads. An animated
+    // WebP gives the still picture of its first frame.
     static ImagePtr ic_imageWithData(std::string_view data);
     static graphics::Image::Orientation ic_imageOrientationFromImageData(std::string_view data);
     static graphics::Image::Orientation ic_exifOrientationToiOSOrientation(int exifOrientation);

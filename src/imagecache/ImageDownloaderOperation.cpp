@@ -285,9 +285,11 @@ void ImageDownloaderOperation::finishLoading()
     postOnMain(stopNotification);
     postOnMain(finishNotification);
     // The URL cache answered when no response from the network was offered
-    // to it and it holds one; asked only of a load that drops such answers.
+    // to it and it holds one for the request that was answered: after a
+    // redirect, the last one sent, not the one the load began with. Asked
+    // only of a load that drops such answers.
     if ((m_options & FetchIgnoreCachedResponse) && m_responseFromCache->load() && m_urlCache
-        && m_urlCache->hasCachedResponseForRequest(m_request)) {
+        && m_urlCache->hasCachedResponseForRequest(m_current)) {
         // The caller already shows this picture: nothing to decode.
         if (CompletedBlock completed = std::exchange(m_completedBlock, nullptr))
             completed(nullptr, std::nullopt, std::nullopt, true);

@@ -184,6 +184,20 @@ TEST(ImageDecoding, GifsBecomeStillOrTimedAnimations)
     EXPECT_FALSE(ImageDecoding::ic_imageWithData(std::string("RIFF\0\0\0\0WEBP", 12)));
 }
 
+// Frames shorter than 0.011 s play for 0.1 s, as browsers play them; the
+// threshold could move either way without a test noticing.
+TEST(ImageDecoding, FramesShorterThanElevenMillisecondsPlayForATenth)
+{
+    EXPECT_NEAR(ImageDecoding::ic_frameDuration(0.0109), 0.1, 1e-6);
+    EXPECT_NEAR(ImageDecoding::ic_frameDuration(0.011), 0.011, 1e-6);
+    EXPECT_NEAR(ImageDecoding::ic_frameDuration(std::nullopt), 0.1, 1e-6);
+    // In a file: one centisecond is too short, two are played as written.
+    auto const animation = ImageDecoding::ic_imageWithData(ImageSamples::gif(
+        2, 2, { { .width = 2, .height = 2, .delay = 1 }, { .width = 2, .height = 2, .delay = 2 } }));
+    ASSERT_TRUE(animation);
+    EXPECT_NEAR(animation->duration(), 0.12, 1e-6);
+}
+
 TEST(ImageDecoding, ScalingAnAnimationClearsBetweenFramesAndSurvivesZeroSizes)
 {
     kit::Screen::mainScreen().configure(kit::Screen::defaultSize, 1);

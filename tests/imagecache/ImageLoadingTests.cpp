@@ -93,11 +93,7 @@ TEST_F(ImageLoading, RefreshDeliversTheCachedImageThenTheNewOne)
 // answers itself) must not hand the same picture over a second time.
 TEST_F(ImageLoading, RefreshCompletesAgainOnlyWhenThePictureChanged)
 {
-    auto refresh = [&](const std::string& path) {
-        auto result = load(url(path), LoadRefreshCached);
-        EXPECT_TRUE(runUntil([&] { return result->calls > 0 && !m_manager->isRunning(); }));
-        return result;
-    };
+    auto refresh = [&](const std::string& path) { return loaded(url(path), LoadRefreshCached); };
     ASSERT_TRUE(refresh("/etag/a.png")->image);
     auto unchanged = refresh("/etag/a.png");
     EXPECT_EQ(unchanged->calls, 1);
@@ -122,6 +118,32 @@ TEST_F(ImageLoading, RefreshCompletesAgainOnlyWhenThePictureChanged)
     m_cache->clearDisk();
     ASSERT_TRUE(loaded(url("/fresh/b.png"))->image);
     EXPECT_EQ(s_server->hits("/fresh/b.png"), 2);
+}
+
+// A refresh whose URL redirects to one the URL cache answered unchanged handed
+// the same picture over a second time: the cache was asked about the URL the
+// load began with, which it never holds, not the one that answered.
+TEST_F(ImageLoading, RefreshBehindARedirectCompletesAgainOnlyWhenThePictureChanged)
+{
+    auto refresh = [&](const std::string& path) { return loaded(url(path), LoadRefreshCached); };
+    ASSERT_TRUE(refresh("/to/etag/r.png")->image);
+    auto unchanged = refresh("/to/etag/r.png");
+    EXPECT_EQ(unchanged->calls, 1);
+    EXPECT_EQ(unchanged->source, ImageCacheSource::Memory);
+    EXPECT_EQ(s_server->hits("/to/etag/r.png"), 2);
+    EXPECT_EQ(s_server->hits("/etag/r.png"), 2);
+
+    // Fresh in the URL cache: only the redirect goes out.
+    ASSERT_TRUE(refresh("/to/fresh/r.png")->image);
+    EXPECT_EQ(refresh("/to/fresh/r.png")->calls, 1);
+    EXPECT_EQ(s_server->hits("/to/fresh/r.png"), 2);
+    EXPECT_EQ(s_server->hits("/fresh/r.png"), 1);
+
+    s_server->setVersion("r", 2);
+    auto changed = refresh("/to/etag/r.png");
+    EXPECT_EQ(changed->calls, 2);
+    ASSERT_TRUE(changed->image);
+    EXPECT_EQ(changed->image->pixelAt(0, 0).premultipliedArgb(), 0xff0000ffu);
 }
 
 TEST_F(ImageLoading, IgnoringCachedResponsesDropsOnlyWhatTheURLCacheAnswered)
@@ -241,6 +263,50 @@ TEST_F(ImageLoading, ImagesKeepWhatTheirBytesAndNamesSay)
     ASSERT_TRUE(again->image);
     EXPECT_EQ(again->source, ImageCacheSource::Disk);
     EXPECT_EQ(again->image->images().size(), 2u);
+}
+
+// TIFF and WebP were recognised but never decoded: every load of one failed.
+TEST_F(ImageLoading, TiffAndWebPArriveDecodedTurnedAndComeBackFromDisk)
+{
+    using O = graphics::Image::Orientation;
+    for (auto const& [path, orientation] :
+        { std::pair { "/turned.tif", O::Right }, std::pair { "/turned.webp", O::Left } }) {
+        auto const first = loaded(url(path));
+        ASSERT_TRUE(first->image) << path;
+        EXPECT_EQ(first->image->pixelWidth(), 20) << path;
+        EXPECT_EQ(first->image->orientation(), orientation) << path;
+        EXPECT_EQ(first->image->size().width, 12 / first->image->scale()) << path;
+        std::string const address = url(path);
+        ASSERT_TRUE(runUntil([&] { return m_manager->diskImageExistsForURL(address); })) << path;
+        m_cache->clearMemory();
+        auto const again = loaded(url(path));
+        ASSERT_TRUE(again->image) << path;
+        EXPECT_EQ(again->source, ImageCacheSource::Disk) << path;
+        EXPECT_EQ(again->image->orientation(), orientation) << path;
+        EXPECT_EQ(s_server->hits(path), 1) << path;
+    }
+}
+
+// Their decodes are held to the budget as a PNG's are: a picture that alone
+// needs more than the budget is refused without being decoded, whatever size
+// its header claims.
+TEST_F(ImageLoading, TiffAndWebPDecodesAreHeldToTheBudget)
+{
+    for (auto const& [path, bytes] : { std::pair { "/turned.tif", ImageTestServer::turnedTiff() },
+             std::pair { "/turned.webp", ImageTestServer::turnedWebP() } }) {
+        auto const footprint = graphics::ImageProbe::probe(ImageDecoding::bytesOf(bytes));
+        ASSERT_TRUE(footprint) << path;
+        m_downloader->setDecodeBudget(footprint->decodeBytes - 1);
+        auto const refused = loaded(url(path) + "?tight");
+        ASSERT_TRUE(refused->error) << path;
+        EXPECT_EQ(refused->error->description, ImageError::tooLarge().description) << path;
+        m_downloader->setDecodeBudget(footprint->decodeBytes);
+        EXPECT_TRUE(loaded(url(path) + "?room")->image) << path;
+    }
+    m_downloader->setDecodeBudget(DecodeBudget::defaultLimit);
+    auto const huge = loaded(url("/huge.tif"));
+    ASSERT_TRUE(huge->error);
+    EXPECT_EQ(huge->error->description, ImageError::tooLarge().description);
 }
 
 TEST_F(ImageLoading, TwoRequestersShareOneTransferAndCancelOnlyThemselves)

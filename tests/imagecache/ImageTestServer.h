@@ -12,12 +12,28 @@
 #include <thread>
 
 // Pictures over loopback HTTP, with the answers a picture server can give:
-// redirects, 304, 404, 500, a lying or endless body, a slow answer held
-// until the test lets it go, pictures sent part of the way at once and the
-// rest when the test lets it go, pictures with validators or a lifetime, and
-// cookies. Counts the requests for each path.
+// TIFF and WebP as well as PNG, JPEG and GIF, redirects, 304, 404, 500, a
+// lying or endless body, a slow answer held until the test lets it go,
+// pictures sent part of the way at once and the rest when the test lets it
+// go, pictures with validators or a lifetime, and cookies. Counts the
+// requests for each path.
 class ImageTestServer {
 public:
+    // A tiled big-endian TIFF turned right (EXIF 6), and a lossy WebP turned
+    // left (EXIF 8), of a 20 x 12 gradient.
+    static std::string turnedTiff()
+    {
+        using support::ImageSamples;
+        return ImageSamples::tiff(20, 12, ImageSamples::wordsOf(*ImageSamples::gradient(20, 12)),
+            { .bigEndian = true, .tiled = true, .orientation = 6 });
+    }
+    static std::string turnedWebP()
+    {
+        using support::ImageSamples;
+        return ImageSamples::webp(20, 12, ImageSamples::wordsOf(*ImageSamples::gradient(20, 12)),
+            { .lossless = false, .exifOrientation = 8 });
+    }
+
     ImageTestServer()
     {
         using support::ImageSamples;
@@ -40,6 +56,18 @@ public:
             count(req.path);
             res.set_content(ImageSamples::jpeg(6, 4, 0x808080, 6), "image/jpeg");
         });
+        m_server.Get(R"(/turned\.tif)", [this](const httplib::Request& req, httplib::Response& res) {
+            count(req.path);
+            res.set_content(turnedTiff(), "image/tiff");
+        });
+        m_server.Get(R"(/turned\.webp)", [this](const httplib::Request& req, httplib::Response& res) {
+            count(req.path);
+            res.set_content(turnedWebP(), "image/webp");
+        });
+        m_server.Get("/huge.tif", [this](const httplib::Request& req, httplib::Response& res) {
+            count(req.path);
+            res.set_content(ImageSamples::tiffClaiming(60000, 60000), "image/tiff");
+        });
         m_server.Get("/moving.gif", [this](const httplib::Request& req, httplib::Response& res) {
             count(req.path);
             res.set_content(ImageSamples::gif(2, 2,
@@ -50,6 +78,11 @@ public:
         m_server.Get("/moved.png", [this](const httplib::Request& req, httplib::Response& res) {
             count(req.path);
             res.set_redirect("/img/blue.png", 302);
+        });
+        // Any picture above, one redirect away: /to/etag/a.png is /etag/a.png.
+        m_server.Get(R"(/to/(\w+)/(\w+\.png))", [this](const httplib::Request& req, httplib::Response& res) {
+            count(req.path);
+            res.set_redirect("/" + std::string(req.matches[1]) + "/" + std::string(req.matches[2]), 302);
         });
         m_server.Get(R"(/status/(\d+)\.png)", [this](const httplib::Request& req, httplib::Response& res) {
             count(req.path);

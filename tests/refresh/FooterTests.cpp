@@ -1,5 +1,6 @@
 #include "RefreshTestSupport.h"
 #include "platform/kit/Touch.h"
+#include "refresh/RefreshAutoGifFooter.h"
 #include "refresh/RefreshAutoNormalFooter.h"
 #include "refresh/RefreshBackGifFooter.h"
 #include "refresh/RefreshBackNormalFooter.h"
@@ -204,6 +205,54 @@ TEST_F(AutoFooterTest, tappingTheTextLoadsOnlyAtRest)
     foot->resetNoMoreData();
     harness.tap(*foot->stateLabel());
     EXPECT_EQ(foot->state(), RefreshState::Refreshing);
+}
+
+// Nothing pinned the automatic gif footer: its frames play only while it
+// loads, beside the text, or centred when the text is hidden.
+TEST_F(AutoFooterTest, gifFooterPlaysItsFramesOnlyWhileItLoads)
+{
+    auto gif = RefreshAutoGifFooter::footerWithRefreshingBlock([this] { ++callbacks; });
+    RefreshAutoGifFooter::Images frames;
+    for (int i = 0; i < 3; ++i)
+        frames.push_back(graphics::Image::fromColor(graphics::Color(i / 3.0, 0, 0, 1), { 30, 30 }));
+    gif->setImages(frames, 0.6, RefreshState::Refreshing);
+    setFooter(*table, gif);
+    setRows(20);
+    auto const view = gif->gifView();
+    EXPECT_EQ(view->frame().width(), 320 * 0.5 - 90);
+    EXPECT_EQ(view->contentMode(), kit::ContentMode::Right);
+
+    scrollTo(565);
+    ASSERT_EQ(gif->state(), RefreshState::Refreshing);
+    EXPECT_FALSE(view->isHidden());
+    EXPECT_TRUE(view->isAnimating());
+    EXPECT_EQ(view->animationImages(), frames);
+    EXPECT_DOUBLE_EQ(view->animationDuration(), 0.6);
+    EXPECT_EQ(gif->stateLabel()->text(), "正在加载更多的数据...");
+    harness.advance(0.51);
+    EXPECT_EQ(callbacks, 1);
+    gif->endRefreshing();
+    harness.runUntilIdle();
+    EXPECT_TRUE(view->isHidden());
+    EXPECT_FALSE(view->isAnimating());
+
+    // Without the text the frames fill the footer (from the next layout); a
+    // single frame stands still.
+    gif->setRefreshingTitleHidden(true);
+    gif->setNeedsLayout();
+    gif->setImages(RefreshAutoGifFooter::Images { frames[1] }, RefreshState::Refreshing);
+    gif->beginRefreshing();
+    harness.runUntilIdle();
+    ASSERT_EQ(gif->state(), RefreshState::Refreshing);
+    EXPECT_EQ(view->frame().width(), 320);
+    EXPECT_EQ(view->contentMode(), kit::ContentMode::Center);
+    EXPECT_EQ(gif->stateLabel()->text(), "");
+    EXPECT_FALSE(view->isHidden());
+    EXPECT_FALSE(view->isAnimating());
+    EXPECT_EQ(view->image(), frames[1]);
+    gif->noticeNoMoreData();
+    harness.runUntilIdle();
+    EXPECT_TRUE(view->isHidden());
 }
 
 TEST_F(AutoFooterTest, bottomInsetIsTakenOnceAndGivenBackOnce)

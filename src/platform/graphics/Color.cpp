@@ -60,4 +60,9 @@ void premultiplyArgb(std::span<std::uint32_t> pixels)
     }
 }
 
+bool allOpaque(std::span<const std::uint32_t> pixels)
+{
+    return std::all_of(pixels.begin(), pixels.end(), [](std::uint32_t p) { return p >> 24 == 0xff; });
+}
+
 } // namespace graphics

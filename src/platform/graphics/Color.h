@@ -55,5 +55,7 @@ private:
 // Straight 0xAARRGGBB words, as the decoders read them, premultiplied in
 // place.
 void premultiplyArgb(std::span<std::uint32_t> pixels);
+// Whether every word has full alpha.
+bool allOpaque(std::span<const std::uint32_t> pixels);
 
 } // namespace graphics

@@ -2,7 +2,11 @@
 
 #include "platform/graphics/Color.h"
 #include "platform/graphics/GifDecoder.h"
+#include "platform/graphics/ImageFormat.h"
 #include "platform/graphics/JpegMemorySource.h"
+#include "platform/graphics/StillBitmap.h"
+#include "platform/graphics/TiffDecoder.h"
+#include "platform/graphics/WebPDecoder.h"
 
 #include <algorithm>
 #include <bit>
@@ -22,30 +26,18 @@ namespace {
 
 constexpr long long MaxPixels = Image::maxDecodePixels;
 
-struct Bitmap {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint32_t> pixels;
-    bool hasAlpha = false;
-};
-
-bool sizeAcceptable(long long width, long long height, long long maxPixels = MaxPixels)
-{
-    return width > 0 && height > 0 && width * height <= std::min(maxPixels, MaxPixels);
-}
-
-std::optional<Bitmap> decodePng(std::span<const std::uint8_t> bytes, long long maxPixels)
+std::optional<StillBitmap> decodePng(std::span<const std::uint8_t> bytes, long long maxPixels)
 {
     png_image image {};
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()))
         return std::nullopt;
-    Bitmap bitmap;
+    StillBitmap bitmap;
     bitmap.hasAlpha = (image.format & PNG_FORMAT_FLAG_ALPHA) != 0;
     // One 32-bit word per pixel as 0xAARRGGBB: byte order BGRA on a
     // little-endian machine.
     image.format = std::endian::native == std::endian::little ? PNG_FORMAT_BGRA : PNG_FORMAT_ARGB;
-    if (!sizeAcceptable(image.width, image.height, maxPixels)) {
+    if (!acceptableSize(image.width, image.height, maxPixels)) {
         png_image_free(&image);
         return std::nullopt;
     }
@@ -65,7 +57,7 @@ bool decodeJpegInto(std::span<const std::uint8_t> bytes, long long maxPixels, st
 {
     return readJpeg(
         bytes, JpegBytes::Whole, JpegErrorTrap::Warnings::RefuseDamage, [&](jpeg_decompress_struct& info) {
-            if (!sizeAcceptable(info.image_width, info.image_height, maxPixels))
+            if (!acceptableSize(info.image_width, info.image_height, maxPixels))
                 return false;
             info.out_color_space = std::endian::native == std::endian::little ? JCS_EXT_BGRA : JCS_EXT_ARGB;
             jpeg_start_decompress(&info);
@@ -82,15 +74,15 @@ bool decodeJpegInto(std::span<const std::uint8_t> bytes, long long maxPixels, st
         });
 }
 
-std::optional<Bitmap> decodeJpeg(std::span<const std::uint8_t> bytes, long long maxPixels)
+std::optional<StillBitmap> decodeJpeg(std::span<const std::uint8_t> bytes, long long maxPixels)
 {
-    Bitmap bitmap;
+    StillBitmap bitmap;
     if (!decodeJpegInto(bytes, maxPixels, bitmap.pixels, bitmap.width, bitmap.height))
         return std::nullopt;
     return bitmap;
 }
 
-std::optional<Bitmap> decodeGifFirstFrame(std::span<const std::uint8_t> bytes, long long maxPixels)
+std::optional<StillBitmap> decodeGifFirstFrame(std::span<const std::uint8_t> bytes, long long maxPixels)
 {
     GifDecoder::Limits limits;
     limits.maxCanvasPixels = std::min(maxPixels, MaxPixels);
@@ -98,7 +90,7 @@ std::optional<Bitmap> decodeGifFirstFrame(std::span<const std::uint8_t> bytes, l
     auto animation = GifDecoder::decode(bytes, limits);
     if (!animation)
         return std::nullopt;
-    Bitmap bitmap;
+    StillBitmap bitmap;
     bitmap.width = animation->width;
     bitmap.height = animation->height;
     bitmap.hasAlpha = animation->hasAlpha;
@@ -148,6 +140,12 @@ std::map<std::string, std::shared_ptr<const Image>, std::less<>>& namedCache()
 
 } // namespace
 
+bool acceptableSize(long long width, long long height, long long maxPixels)
+{
+    return width > 0 && height > 0 && width <= MaxPixels && height <= MaxPixels
+        && width * height <= std::min(maxPixels, MaxPixels);
+}
+
 Image::Image(Private, int width, int height, std::shared_ptr<const std::vector<std::uint32_t>> pixels,
     double scale, bool hasAlpha)
     : m_width(width)
@@ -166,13 +164,17 @@ std::shared_ptr<const Image> Image::fromData(std::span<const std::uint8_t> bytes
 std::shared_ptr<const Image> Image::fromData(
     std::span<const std::uint8_t> bytes, double scale, long long maxPixels)
 {
-    std::optional<Bitmap> bitmap;
+    std::optional<StillBitmap> bitmap;
     if (startsWith(bytes, { 0x89, 'P', 'N', 'G', 0x0d, 0x0a, 0x1a, 0x0a }))
         bitmap = decodePng(bytes, maxPixels);
     else if (startsWith(bytes, { 0xff, 0xd8 }))
         bitmap = decodeJpeg(bytes, maxPixels);
     else if (GifDecoder::hasSignature(bytes))
         bitmap = decodeGifFirstFrame(bytes, maxPixels);
+    else if (TiffDecoder::hasSignature(bytes))
+        bitmap = TiffDecoder::decode(bytes, maxPixels);
+    else if (sniffImageFormat(bytes) == ImageFormat::WebP)
+        bitmap = WebPDecoder::decode(bytes, maxPixels);
     if (!bitmap)
         return nullptr;
     return fromPixels(bitmap->width, bitmap->height, std::move(bitmap->pixels), scale, bitmap->hasAlpha);
@@ -254,7 +256,7 @@ std::shared_ptr<const Image> Image::fromColor(const Color& color, Size size)
         return nullptr;
     int const w = static_cast<int>(width);
     int const h = static_cast<int>(height);
-    if (!sizeAcceptable(w, h))
+    if (!acceptableSize(w, h, MaxPixels))
         return nullptr;
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w) * h, color.premultipliedArgb());
     return fromPixels(w, h, std::move(pixels), 1.0, color.alpha() < 1.0);
@@ -263,7 +265,8 @@ std::shared_ptr<const Image> Image::fromColor(const Color& color, Size size)
 std::shared_ptr<const Image> Image::fromPixels(
     int width, int height, std::vector<std::uint32_t> pixels, double scale, bool hasAlpha)
 {
-    if (!sizeAcceptable(width, height) || pixels.size() != static_cast<std::size_t>(width) * height)
+    if (!acceptableSize(width, height, MaxPixels)
+        || pixels.size() != static_cast<std::size_t>(width) * height)
         return nullptr;
     return std::make_shared<const Image>(Private {}, width, height,
         std::make_shared<const std::vector<std::uint32_t>>(std::move(pixels)), sanitizedScale(scale),

@@ -37,8 +37,8 @@ public:
     // not be able to ask for gigabytes.
     static constexpr long long maxDecodePixels = 64LL * 1024 * 1024;
 
-    // PNG, JPEG or the first frame of a GIF; nullptr for anything else,
-    // truncated or corrupt data included.
+    // PNG, JPEG, TIFF, WebP or the first frame of a GIF (or of an animated
+    // WebP); nullptr for anything else, truncated or corrupt data included.
     static std::shared_ptr<const Image> fromData(std::span<const std::uint8_t> bytes, double scale = 1.0);
     // Refuses pictures of more pixels than `maxPixels` before decoding them.
     static std::shared_ptr<const Image> fromData(

@@ -6,8 +6,8 @@
 
 namespace graphics {
 
-// What a file's first bytes say it is. Only JPEG, PNG and GIF are decoded;
-// TIFF and WebP are named so that callers can tell them from garbage.
+// What a file's first bytes say it is: a guess from the first byte for most
+// formats, which the format's decoder then confirms or refuses.
 enum class ImageFormat { Unknown, Jpeg, Png, Gif, Tiff, WebP };
 
 ImageFormat sniffImageFormat(std::span<const std::uint8_t> bytes);

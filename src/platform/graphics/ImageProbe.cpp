@@ -1,6 +1,8 @@
 #include "platform/graphics/ImageProbe.h"
 
 #include "platform/graphics/JpegMemorySource.h"
+#include "platform/graphics/TiffDecoder.h"
+#include "platform/graphics/WebPDecoder.h"
 
 namespace graphics {
 
@@ -101,6 +103,45 @@ std::optional<ImageProbe::Footprint> probeGif(std::span<const std::uint8_t> byte
 }
 
 } // namespace
+// A still picture, as one of the libraries decodes it.
+ImageProbe::Footprint stillFootprint(ImageFormat format, int width, int height, std::uint64_t decodeBytes)
+{
+    ImageProbe::Footprint footprint;
+    footprint.format = format;
+    footprint.width = width;
+    footprint.height = height;
+    footprint.decodeBytes = decodeBytes;
+    return footprint;
+}
+
+std::optional<ImageProbe::Footprint> probeTiff(std::span<const std::uint8_t> bytes)
+{
+    auto const header = TiffDecoder::readHeader(bytes);
+    if (!header)
+        return std::nullopt;
+    // The bitmap, one strip or tile for every plane, and a few rows of the
+    // codec's own (a JPEG-compressed file has libjpeg's).
+    return stillFootprint(ImageFormat::Tiff, header->width, header->height,
+        std::uint64_t(header->width) * header->height * bytesPerPixel + header->workingBytes
+            + 16 * std::uint64_t(header->width) * bytesPerPixel);
+}
+
+std::optional<ImageProbe::Footprint> probeWebP(std::span<const std::uint8_t> bytes)
+{
+    auto const header = WebPDecoder::readHeader(bytes);
+    if (!header)
+        return std::nullopt;
+    std::uint64_t const canvas = std::uint64_t(header->width) * header->height * bytesPerPixel;
+    // A still picture: the bitmap, and the lossless decoder's own copy of it
+    // with its rows of cache (or the lossy one's alpha plane and rows). The
+    // first frame of an animation: the animation decoder's canvas and the
+    // one before it, the frame itself, and the copy handed back.
+    return stillFootprint(ImageFormat::WebP, header->width, header->height,
+        header->animated
+            ? 4 * canvas
+            : 2 * canvas + canvas / bytesPerPixel + 32 * std::uint64_t(header->width) * bytesPerPixel);
+}
+
 
 std::optional<ImageProbe::Footprint> ImageProbe::probe(
     std::span<const std::uint8_t> bytes, const GifDecoder::Limits& gifLimits)
@@ -113,6 +154,10 @@ std::optional<ImageProbe::Footprint> ImageProbe::probe(
     case ImageFormat::Gif:
         return probeGif(bytes, gifLimits);
     default:
+    case ImageFormat::Tiff:
+        return probeTiff(bytes);
+    case ImageFormat::WebP:
+        return probeWebP(bytes);
         return std::nullopt;
     }
 }

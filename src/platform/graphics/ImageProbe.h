@@ -29,8 +29,8 @@ public:
         std::uint64_t decodeBytes = 0;
     };
 
-    // nullopt for formats decoded nowhere here (TIFF, WebP), for data with
-    // no readable header, and for a GIF that GifDecoder would refuse.
+    // nullopt for data with no readable header, and for a GIF that
+    // GifDecoder would refuse.
     static std::optional<Footprint> probe(
         std::span<const std::uint8_t> bytes, const GifDecoder::Limits& gifLimits = {});
 };

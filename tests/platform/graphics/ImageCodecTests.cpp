@@ -180,7 +180,7 @@ TEST(ImageFormat, SignaturesNameTheFormat)
     EXPECT_EQ(contentTypeOf(sniffImageFormat(bytesOf("MM\0*"))), "image/tiff");
     EXPECT_EQ(contentTypeOf(sniffImageFormat(bytesOf("GIF89a"))), "image/gif");
     EXPECT_EQ(contentTypeOf(sniffImageFormat({})), "");
-    // Recognised by name only: there is no decoder behind them.
+    // A signature alone is no picture.
     EXPECT_FALSE(Image::fromData(webp));
 }
 
