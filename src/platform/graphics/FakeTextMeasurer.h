@@ -13,6 +13,8 @@ public:
     Size sizeOfText(std::string_view text, const Font& font) const override;
     Size boundingSize(std::string_view text, const Font& font, Size bounds) const override;
     double lineHeight(const Font& font) const override;
+    Point caretPosition(
+        std::string_view text, std::size_t index, const Font& font, double width) const override;
 
     static double advance(char32_t c, const Font& font);
 };

@@ -9,20 +9,6 @@ namespace graphics {
 
 namespace {
 
-// Byte offset of a UTF-16 position in valid UTF-8, clamped to the end.
-std::size_t byteOffsetOfUtf16(std::string_view text, std::size_t units)
-{
-    std::size_t bytes = 0;
-    std::size_t counted = 0;
-    while (bytes < text.size() && counted < units) {
-        auto lead = static_cast<unsigned char>(text[bytes]);
-        std::size_t length = lead < 0x80 ? 1 : lead < 0xe0 ? 2 : lead < 0xf0 ? 3 : 4;
-        counted += length == 4 ? 2 : 1;
-        bytes = std::min(text.size(), bytes + length);
-    }
-    return bytes;
-}
-
 guint16 channel(double v)
 {
     return static_cast<guint16>(std::lround(v * 65535.0));
@@ -34,6 +20,19 @@ int pangoUnits(double points)
 }
 
 } // namespace
+
+std::size_t TextLayout::byteOffsetOfUtf16(std::string_view text, std::size_t units)
+{
+    std::size_t bytes = 0;
+    std::size_t counted = 0;
+    while (bytes < text.size() && counted < units) {
+        auto lead = static_cast<unsigned char>(text[bytes]);
+        std::size_t length = lead < 0x80 ? 1 : lead < 0xe0 ? 2 : lead < 0xf0 ? 3 : 4;
+        counted += length == 4 ? 2 : 1;
+        bytes = std::min(text.size(), bytes + length);
+    }
+    return bytes;
+}
 
 void TextLayout::configureContext(PangoContext* context)
 {
