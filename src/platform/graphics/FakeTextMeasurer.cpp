@@ -113,9 +113,10 @@ Size FakeTextMeasurer::boundingSize(std::string_view text, const Font& font, Siz
     }
     double lh = lineHeight(font);
     std::size_t kept = widths.size();
-    if (std::isfinite(bounds.height) && bounds.height >= 0)
-        kept = std::clamp<std::size_t>(
-            static_cast<std::size_t>(std::floor(bounds.height / lh + 1e-9)), 1, kept);
+    // Compared as doubles: a height meaning "no limit" is far past any count.
+    double fitting = std::floor(bounds.height / lh + 1e-9);
+    if (std::isfinite(bounds.height) && bounds.height >= 0 && fitting < static_cast<double>(kept))
+        kept = std::max<std::size_t>(1, static_cast<std::size_t>(fitting));
     double width = *std::max_element(widths.begin(), widths.begin() + static_cast<std::ptrdiff_t>(kept));
     return { width, kept * lh };
 }

@@ -1,5 +1,6 @@
 #include "platform/graphics/TextLayout.h"
 
+#include <algorithm>
 #include <cairo.h>
 #include <cmath>
 #include <pango/pangocairo.h>
@@ -14,9 +15,14 @@ guint16 channel(double v)
     return static_cast<guint16>(std::lround(v * 65535.0));
 }
 
+// Clamped: a caller's "no limit" (a huge height) must stay a huge limit, not
+// wrap round to a small or negative one (which pango reads as a line count).
 int pangoUnits(double points)
 {
-    return static_cast<int>(std::lround(points * PANGO_SCALE));
+    double units = std::round(points * PANGO_SCALE);
+    if (!(units < static_cast<double>(G_MAXINT)))
+        return G_MAXINT;
+    return static_cast<int>(std::max(units, static_cast<double>(G_MININT)));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "platform/graphics/PangoTextMeasurer.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace graphics;
 
@@ -81,4 +82,15 @@ TEST(PangoTextMeasurer, CaretFollowsTheTextAndItsLines)
     EXPECT_GE(wrapped.y, 2 * pango.lineHeight(font) - 0.5);
     EXPECT_LE(wrapped.x, 70.5);
     EXPECT_GE(pango.caretPosition("\xff ok", 99, font, -1).x, 0) << "broken text and a far index";
+}
+
+// "No limit" to a wrapped text's height, as a label of any number of lines
+// asks, wrapped round to a small number and kept only the first line.
+TEST(PangoTextMeasurer, AnUnlimitedHeightKeepsEveryLine)
+{
+    PangoTextMeasurer pango;
+    Font font = Font::systemFont(13);
+    Size all = pango.boundingSize(
+        "会员充值会员充值会员充值", font, { 70, std::numeric_limits<double>::max() / 4 });
+    EXPECT_GE(all.height, 2.5 * pango.lineHeight(font));
 }

@@ -1,4 +1,5 @@
 #include "platform/foundation/RunLoop.h"
+#include "platform/graphics/FakeTextMeasurer.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/TextMeasurer.h"
 #include "platform/kit/ActivityIndicatorView.h"
@@ -468,4 +469,29 @@ TEST(Renderer, PaintingPartOfTheWindowGivesThePixelsOfTheWholeFrameThere)
     EXPECT_EQ(paint(Rect(104, 109, 40, 20)), whole);
     EXPECT_NE(std::count(whole.begin(), whole.end(), 0xff0000u), static_cast<long>(whole.size()))
         << "the label's text is among them";
+}
+
+// The purchase's summary line was cut where the amount still due stood: a
+// label that adjusts its font shows its whole text smaller, down to its floor.
+TEST(Renderer, LabelShrinksItsTextToFitItsBoundsDownToItsFloor)
+{
+    graphics::TextMeasurer::setShared(std::make_shared<graphics::FakeTextMeasurer>());
+    // At 10 points 60 letters take three lines of 20 (36 points high).
+    Label label(Rect(0, 0, 100, 24));
+    label.setFont(graphics::Font::systemFont(10));
+    label.setNumberOfLines(0);
+    label.setText(std::string(60, 'a'));
+    EXPECT_EQ(label.fittedFont().pointSize(), 10) << "only when asked to";
+    EXPECT_FALSE(label.showsWholeText());
+    label.setAdjustsFontSizeToFitWidth(true);
+    EXPECT_EQ(label.fittedFont().pointSize(), 6.5) << "the largest size at which two lines hold it";
+    EXPECT_TRUE(label.showsWholeText());
+    EXPECT_EQ(label.textStyle().font.pointSize(), 6.5) << "and it is painted so";
+    label.setMinimumScaleFactor(0.8);
+    EXPECT_EQ(label.fittedFont().pointSize(), 8);
+    EXPECT_FALSE(label.showsWholeText()) << "cut below its floor";
+    label.setNumberOfLines(1);
+    label.setText(std::string(25, 'a'));
+    EXPECT_EQ(label.fittedFont().pointSize(), 8) << "one line fits the width alone";
+    graphics::TextMeasurer::setShared(nullptr);
 }
