@@ -1,3 +1,5 @@
+#include "api/Constants.h"
+#include "api/NetUtilSign.h"
 #include "api/URLConfig.h"
 #include "cashier/ChoosePayWayViewController.h"
 #include "members/ChooseCreditReasonViewController.h"
@@ -19,6 +21,8 @@
 #include "platform/kit/ScrollView.h"
 #include "platform/kit/TableView.h"
 #include "platform/kit/TextField.h"
+#include "refresh/RefreshHeader.h"
+#include "refresh/ScrollViewRefresh.h"
 #include "support/InputDriver.h"
 #include "support/ShellFixture.h"
 #include "ui/SingleChoiceList.h"
@@ -109,6 +113,38 @@ TEST_F(MemberFlow, failed_card_list_is_asked_again_and_a_late_page_of_a_left_tab
     ASSERT_FALSE(fresh->vipUserArray().empty());
     for (const auto& member : fresh->vipUserArray())
         EXPECT_EQ(member->cardid(), cardOfTab2);
+}
+
+// A member key mistyped in its second field left the members tab blank and
+// a pull silent: the card list that does not open under it, and the member
+// list the server cannot read, both say the key is likely wrong and ask for
+// it again; the key put right loads the tab.
+TEST_F(MemberFlow, a_mistyped_member_key_is_said_and_asked_for_again_instead_of_leaving_the_tab_blank)
+{
+    const std::vector<std::string> keyMessage { std::string(NetUtilSign::keyInvalidMessage) };
+    setSetting(KEY_MEMBER_ENCRYPT, "mbr12346");
+    auto fresh = std::make_shared<VipViewController>();
+    takeToasts();
+    stack()->pushViewController(fresh, false);
+    settle();
+    EXPECT_TRUE(fresh->tabButtonList().empty());
+    EXPECT_EQ(takeToasts(), keyMessage);
+    ASSERT_TRUE(InputDriver::visibleAlert());
+    EXPECT_EQ(InputDriver::visibleAlert()->title(), "设置商家key");
+    ASSERT_TRUE(InputDriver::pressAlertButton("取消"));
+
+    auto table = fresh->tableViewCard();
+    InputDriver::drag(*table, 150, 6);
+    harness.advance(1);
+    EXPECT_EQ(takeToasts(), keyMessage);
+    ASSERT_TRUE(InputDriver::visibleAlert());
+    EXPECT_FALSE(header(*table)->isRefreshing());
+    InputDriver::typeIntoAlertField(0, "member-demo-key");
+    InputDriver::typeIntoAlertField(1, "mbr12345");
+    ASSERT_TRUE(InputDriver::pressAlertButton("确定"));
+    settle();
+    EXPECT_EQ(fresh->tabButtonList().size(), 4u);
+    EXPECT_FALSE(fresh->vipUserArray().empty());
 }
 
 TEST_F(MemberFlow, search_without_a_match_leaves_no_row_of_the_previous_search_to_open)
