@@ -23,6 +23,7 @@
 #include "platform/kit/TextField.h"
 #include "refresh/RefreshHeader.h"
 #include "refresh/ScrollViewRefresh.h"
+#include "server/FaultSwitches.h"
 #include "support/InputDriver.h"
 #include "support/ShellFixture.h"
 #include "ui/SingleChoiceList.h"
@@ -145,6 +146,42 @@ TEST_F(MemberFlow, a_mistyped_member_key_is_said_and_asked_for_again_instead_of_
     settle();
     EXPECT_EQ(fresh->tabButtonList().size(), 4u);
     EXPECT_FALSE(fresh->vipUserArray().empty());
+}
+
+// After a failed load of a card tab, that tab stood highlighted over the
+// whole "全部" list: the rows go with the tab left, so a failure leaves the
+// chosen tab empty under the client's message, and a pull loads that tab.
+TEST_F(MemberFlow, a_card_tab_whose_load_fails_shows_none_of_the_last_tabs_members)
+{
+    auto table = members->tableViewCard();
+    ASSERT_FALSE(members->vipUserArray().empty());
+    for (auto fault : { merchant::FaultKind::Http500, merchant::FaultKind::Http403 }) {
+        takeToasts();
+        failOnce(fault, std::string(URLConfig::GET_MEMBER_LIST));
+        ASSERT_TRUE(tap("tab3"));
+        settle();
+        EXPECT_TRUE(members->tabButtonList()[3]->isSelected());
+        EXPECT_FALSE(members->tabButtonList()[0]->isSelected());
+        EXPECT_EQ(table->numberOfRowsInSection(0), 0) << merchant::FaultSwitches::nameOf(fault);
+        EXPECT_EQ(takeToasts().front(),
+            fault == merchant::FaultKind::Http500 ? NetUtilSign::serverBusyMessage
+                                                  : NetUtilSign::keyInvalidMessage);
+        if (InputDriver::visibleAlert()) {
+            ASSERT_TRUE(InputDriver::pressAlertButton("取消"));
+        }
+        ASSERT_TRUE(tap("tab0"));
+        settle();
+        ASSERT_FALSE(members->vipUserArray().empty());
+    }
+    failOnce(merchant::FaultKind::Http500, std::string(URLConfig::GET_MEMBER_LIST));
+    ASSERT_TRUE(tap("tab3"));
+    settle();
+    InputDriver::drag(*table, 150, 6);
+    harness.advance(1);
+    ASSERT_FALSE(members->vipUserArray().empty());
+    EXPECT_EQ(sent(requestsTo(URLConfig::GET_MEMBER_LIST).back(), "cardid"), "103");
+    for (const auto& member : members->vipUserArray())
+        EXPECT_EQ(member->cardid(), "103");
 }
 
 TEST_F(MemberFlow, search_without_a_match_leaves_no_row_of_the_previous_search_to_open)
@@ -527,7 +564,8 @@ TEST_F(MemberFlow, another_tab_with_fewer_rows_shows_them_and_its_first_row_open
     EXPECT_EQ(detail->cardnum(), rows.front()->cardnum().value_or(""));
 
     // A tab chosen while the footer still loads the last one's next page:
-    // once the footer has closed, the new tab's rows show, not its room.
+    // once the footer has closed, the new tab's rows show from the top (the
+    // last tab's went when it was left), not its room.
     pressBack();
     slowReplies(URLConfig::GET_MEMBER_LIST, 2000);
     pullUp(*table);
@@ -536,7 +574,7 @@ TEST_F(MemberFlow, another_tab_with_fewer_rows_shows_them_and_its_first_row_open
     ASSERT_TRUE(tap("tab3"));
     harness.advance(3);
     EXPECT_EQ(table->contentInset().bottom, 0);
-    EXPECT_EQ(table->contentOffset().y, table->maximumOffsetY());
+    EXPECT_EQ(table->contentOffset().y, 0);
     ASSERT_FALSE(table->indexPathsForVisibleRows().empty());
     EXPECT_EQ(table->indexPathsForVisibleRows().front(), (kit::IndexPath { 0, 0 }));
     EXPECT_EQ(sent(requestsTo(URLConfig::GET_MEMBER_LIST).back(), "cardid"), "103");
