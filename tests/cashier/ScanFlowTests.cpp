@@ -246,40 +246,6 @@ TEST_F(Scanner, leaving_by_back_reports_nothing_and_turns_the_camera_off)
     expectOnlyTheScannerPopped();
 }
 
-// A code typed at the desk is what the staff see under the viewfinder and
-// nothing else: only what a code holds, no longer than a code, mended key by
-// key, and gone with the wait (a code read by the camera ends it).
-TEST_F(Scanner, the_typed_code_line_shows_only_code_characters_and_dies_with_the_wait)
-{
-    auto scanner = open();
-    ASSERT_TRUE(scanner);
-    auto line = scanner->labelTypedCode();
-    auto square = scanner->boxView()->convertRectToView(scanner->boxView()->bounds(), nullptr);
-    auto where = line->convertRectToView(line->bounds(), nullptr);
-    EXPECT_GE(where.minY(), square.maxY()) << "under the viewfinder";
-    EXPECT_LE(where.maxY(), 568);
-    EXPECT_TRUE(line->isHidden()) << "no empty box before anything is typed";
-    EXPECT_FALSE(scanner->deleteTypedBackward());
-    EXPECT_FALSE(scanner->sendTypedCode());
-
-    EXPECT_FALSE(scanner->typeCode("\x08\x1b .-/，８"));
-    EXPECT_TRUE(scanner->typeCode("Ab12\r\n"));
-    EXPECT_EQ(harness.labelText("labelTypedCode"), "Ab12");
-    EXPECT_TRUE(scanner->typeCode(std::string(ScanViewController::maximumTypedCode, '9')));
-    EXPECT_EQ(scanner->typedCode().size(), ScanViewController::maximumTypedCode);
-    EXPECT_FALSE(scanner->typeCode("9")) << "full";
-    EXPECT_TRUE(scanner->clearTypedCode());
-    EXPECT_FALSE(scanner->clearTypedCode());
-
-    EXPECT_TRUE(scanner->typeCode("62000"));
-    takeCodeWithoutTurning("6200000000001");
-    EXPECT_FALSE(scanner->typeCode("1")) << "the camera ended the wait";
-    EXPECT_FALSE(scanner->sendTypedCode());
-    harness.runUntilIdle();
-    EXPECT_EQ(catcher->codes, std::vector<std::string> { "6200000000001" });
-    expectOnlyTheScannerPopped();
-}
-
 TEST_F(Scanner, a_code_and_then_back_in_one_turn_pop_once_and_report_the_code_once)
 {
     ASSERT_TRUE(open());

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
-#include <array>
 #include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -16,6 +15,7 @@
 #include <sstream>
 #include <string>
 #include <sys/socket.h>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
@@ -128,26 +128,25 @@ TEST_F(MemberProgram, purchase_summary_shows_every_amount_it_names_at_the_larges
                             "会员余额支付99999.99元, 移动支付99999.99元, 已超过支付金额214999.98元;\""))
         << run.text;
 
-    auto frameOf = [&](const std::string& name) {
-        for (const auto& line : run.lines) {
-            std::istringstream in(line);
-            std::string word, named;
-            double x = 0, y = 0, w = 0, h = 0;
-            if (in >> word >> named >> x >> y >> w >> h && word == "frame" && named == name)
-                return std::array<double, 4> { x, y, w, h };
-        }
-        ADD_FAILURE() << "no frame of " << name << "\n" << run.text;
-        return std::array<double, 4> {};
-    };
-    auto [x, y, w, h] = frameOf("labelPrice");
-    auto ok = frameOf("btnOk");
+    double x = 0, y = 0, w = 0, h = 0, okX = 0;
+    for (const auto& line : run.lines) {
+        std::istringstream in(line);
+        std::string word, name;
+        double fx = 0, fy = 0, fw = 0, fh = 0;
+        if (!(in >> word >> name >> fx >> fy >> fw >> fh) || word != "frame")
+            continue;
+        if (name == "btnOk")
+            okX = fx;
+        else
+            std::tie(x, y, w, h) = std::tie(fx, fy, fw, fh);
+    }
     EXPECT_LE(y + h, 568) << "the label reaches below the screen";
-    EXPECT_LE(x + w, ok[0]) << "the label runs under 确定";
+    EXPECT_LE(x + w, okX) << "the label runs under 确定";
 
     std::ifstream file(picture, std::ios::binary);
-    std::string png((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    auto image = graphics::Image::fromData(png);
-    ASSERT_TRUE(image);
+    auto image = graphics::Image::fromData(
+        std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>()));
+    ASSERT_TRUE(image && w > 0);
     double scale = image->pixelWidth() / 320.0;
     auto red = [&](double left, double top, double width, double height) {
         int n = 0;

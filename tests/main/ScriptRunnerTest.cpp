@@ -566,9 +566,11 @@ TEST_F(
     input.text(window, "8");
     EXPECT_EQ(scanner->labelTypedCode()->text(), "2800000000000008");
     EXPECT_FALSE(scanner->labelTypedCode()->isHidden());
-    // What no code holds is dropped; Escape clears the line.
-    input.text(window, " -中x");
-    EXPECT_EQ(scanner->typedCode(), "2800000000000008x");
+    // What no code holds is dropped, and so is what no code is long enough
+    // for; Escape clears the line.
+    input.text(window, " -中x" + std::string(ScanViewController::maximumTypedCode, '9'));
+    EXPECT_EQ(scanner->typedCode().substr(0, 17), "2800000000000008x");
+    EXPECT_EQ(scanner->typedCode().size(), ScanViewController::maximumTypedCode);
     input.escape(window);
     EXPECT_TRUE(scanner->labelTypedCode()->isHidden());
     input.enter(window);

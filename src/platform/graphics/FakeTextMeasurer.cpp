@@ -47,37 +47,6 @@ double widthOf(const std::vector<char32_t>& line, std::size_t from, std::size_t 
     return width;
 }
 
-// Where each line of a paragraph starts and ends, as boundingSize wraps it
-// at `limit` (negative: one line).
-std::vector<std::pair<std::size_t, std::size_t>> wrapped(
-    const std::vector<char32_t>& line, double limit, const Font& font)
-{
-    std::vector<std::pair<std::size_t, std::size_t>> lines;
-    if (limit < 0) {
-        lines.emplace_back(0, line.size());
-        return lines;
-    }
-    std::size_t start = 0;
-    while (true) {
-        double width = 0;
-        std::size_t end = start;
-        std::size_t afterSpace = start;
-        while (end < line.size()
-            && (end == start || width + FakeTextMeasurer::advance(line[end], font) <= limit)) {
-            width += FakeTextMeasurer::advance(line[end], font);
-            if (line[end] == ' ')
-                afterSpace = end + 1;
-            ++end;
-        }
-        if (end < line.size() && afterSpace > start)
-            end = afterSpace;
-        lines.emplace_back(start, end);
-        if (end >= line.size())
-            return lines;
-        start = end;
-    }
-}
-
 } // namespace
 
 double FakeTextMeasurer::advance(char32_t c, const Font& font)
@@ -108,8 +77,24 @@ Size FakeTextMeasurer::boundingSize(std::string_view text, const Font& font, Siz
     double limit = std::max(0.0, bounds.width);
     std::vector<double> widths;
     for (const auto& line : paragraphs(text)) {
-        for (auto [start, end] : wrapped(line, limit, font))
+        std::size_t start = 0;
+        while (true) {
+            double width = 0;
+            std::size_t end = start;
+            std::size_t afterSpace = start;
+            while (end < line.size() && (end == start || width + advance(line[end], font) <= limit)) {
+                width += advance(line[end], font);
+                if (line[end] == ' ')
+                    afterSpace = end + 1;
+                ++end;
+            }
+            if (end < line.size() && afterSpace > start)
+                end = afterSpace;
             widths.push_back(std::min(limit, widthOf(line, start, end, font)));
+            if (end >= line.size())
+                break;
+            start = end;
+        }
     }
     double lh = lineHeight(font);
     std::size_t kept = widths.size();
@@ -122,29 +107,14 @@ Size FakeTextMeasurer::boundingSize(std::string_view text, const Font& font, Siz
 }
 
 Point FakeTextMeasurer::caretPosition(
-    std::string_view text, std::size_t index, const Font& font, double width) const
+    std::string_view text, std::size_t index, const Font& font, double) const
 {
-    // Characters before the caret; a pair of UTF-16 units is one character.
-    std::size_t before = codePoints(foundation::utf16SubstringTo(text, index)).size();
-    double y = 0;
-    std::size_t passed = 0;
-    for (const auto& paragraph : paragraphs(text)) {
-        auto lines = wrapped(paragraph, width, font);
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            auto [start, end] = lines[i];
-            // A caret at a wrap stands at the start of the next line.
-            bool last = i + 1 == lines.size();
-            if (before < passed + end || (last && before <= passed + end)) {
-                double x = 0;
-                for (std::size_t c = start; c < before - passed; ++c)
-                    x += advance(paragraph[c], font);
-                return { x, y };
-            }
-            y += lineHeight(font);
-        }
-        passed += paragraph.size() + 1; // and its line break
-    }
-    return { 0, y };
+    // After the characters before it on their line; wrapping is left out.
+    auto before = paragraphs(foundation::utf16SubstringTo(text, index));
+    double x = 0;
+    for (char32_t c : before.back())
+        x += advance(c, font);
+    return { x, static_cast<double>(before.size() - 1) * lineHeight(font) };
 }
 
 } // namespace graphics

@@ -55,35 +55,6 @@ TEST(PangoTextMeasurer, EmptyAndBrokenTextMeasureWithoutFailing)
     EXPECT_GT(pango.sizeOfText("x", Font("", -3)).height, 0) << "a bad font size falls back to the default";
 }
 
-// Where the caret stands decides where typing shows: after the characters
-// before it, a pair of UTF-16 units being one, and on the next line past a
-// wrap or a line break.
-TEST(FakeTextMeasurer, CaretStandsAfterTheCharactersBeforeItAndOnTheLineTheyWrapTo)
-{
-    FakeTextMeasurer fake;
-    Font font = Font::systemFont(10); // 5 per ASCII character, 10 for others, lines of 12
-    EXPECT_EQ(fake.caretPosition("ab收c", 0, font, -1), Point(0, 0));
-    EXPECT_EQ(fake.caretPosition("ab收c", 3, font, -1), Point(20, 0));
-    EXPECT_EQ(fake.caretPosition("\xF0\x9F\x98\x80x", 2, font, -1), Point(10, 0)) << "past the pair";
-    EXPECT_EQ(fake.caretPosition("ab\ncd", 4, font, -1), Point(5, 12));
-    EXPECT_EQ(fake.caretPosition("aaaa bbbb", 5, font, 30), Point(0, 12)) << "at the wrap: the next line";
-    EXPECT_EQ(fake.caretPosition("aaaa bbbb", 9, font, 30), Point(20, 12));
-    EXPECT_EQ(fake.caretPosition("", 3, font, 30), Point(0, 0));
-}
-
-TEST(PangoTextMeasurer, CaretFollowsTheTextAndItsLines)
-{
-    PangoTextMeasurer pango;
-    Font font = Font::systemFont(16);
-    EXPECT_EQ(pango.caretPosition("收款", 0, font, -1).x, 0);
-    EXPECT_NEAR(pango.caretPosition("收款", 2, font, -1).x, pango.sizeOfText("收款", font).width, 0.5);
-    EXPECT_NEAR(pango.caretPosition("收款", 1, font, -1).x, pango.sizeOfText("收", font).width, 0.5);
-    auto wrapped = pango.caretPosition("会员充值会员充值会员充值", 12, font, 70);
-    EXPECT_GE(wrapped.y, 2 * pango.lineHeight(font) - 0.5);
-    EXPECT_LE(wrapped.x, 70.5);
-    EXPECT_GE(pango.caretPosition("\xff ok", 99, font, -1).x, 0) << "broken text and a far index";
-}
-
 // "No limit" to a wrapped text's height, as a label of any number of lines
 // asks, wrapped round to a small number and kept only the first line.
 TEST(PangoTextMeasurer, AnUnlimitedHeightKeepsEveryLine)
