@@ -199,12 +199,14 @@ Rect textFieldTextRect(const TextField& field)
     return { left, b.minY(), std::max(0.0, right - left), b.height() };
 }
 
-// The caret before UTF-16 unit `index` of one line of text drawn in `rect`
-// as drawTextInRect draws it (centred in the height). It stays inside the
+// The caret of a one-line field whose text is drawn in `rect` as
+// drawTextInRect draws it (centred in the height). It stays inside the
 // rectangle where the text runs past it, as the text is cut there.
-Rect lineCaretRect(const std::string& shown, std::size_t index, const graphics::Font& font,
-    graphics::TextAlignment alignment, const Rect& rect)
+Rect fieldCaretRect(
+    const TextField& field, const graphics::Font& font, graphics::TextAlignment alignment, const Rect& rect)
 {
+    // Bullets stand one for one for the units of a secure text.
+    std::string shown = field.isShowingPlaceholder() ? std::string() : field.displayText();
     auto measurer = graphics::TextMeasurer::shared();
     double height = measurer->lineHeight(font);
     double whole = shown.empty() ? 0 : measurer->sizeOfText(shown, font).width;
@@ -213,17 +215,15 @@ Rect lineCaretRect(const std::string& shown, std::size_t index, const graphics::
         start += (rect.width() - whole) / 2;
     else if (whole < rect.width() && alignment == graphics::TextAlignment::Right)
         start += rect.width() - whole;
-    double x = start + measurer->caretPosition(shown, index, font, -1).x - Caret::width / 2;
+    double x = start + measurer->caretPosition(shown, field.selectedRange().location, font, -1).x
+        - Caret::width / 2;
     x = std::clamp(x, rect.minX(), std::max(rect.minX(), rect.maxX() - Caret::width));
     return { x, rect.midY() - height / 2, Caret::width, height };
 }
 
 Rect textFieldCaretRect(const TextField& field)
 {
-    // Bullets stand one for one for the units of a secure text.
-    std::string shown = field.isShowingPlaceholder() ? std::string() : field.displayText();
-    return lineCaretRect(
-        shown, field.selectedRange().location, field.font(), field.textAlignment(), textFieldTextRect(field));
+    return fieldCaretRect(field, field.font(), field.textAlignment(), textFieldTextRect(field));
 }
 
 Rect textViewTextRect(const TextView& view)
@@ -429,9 +429,7 @@ Rect alertFieldTextRect(const Rect& box)
 
 Rect alertFieldCaretRect(const TextField& field, const Rect& box)
 {
-    std::string shown = field.isShowingPlaceholder() ? std::string() : field.displayText();
-    return lineCaretRect(shown, field.selectedRange().location, alertFieldFont(),
-        graphics::TextAlignment::Left, alertFieldTextRect(box));
+    return fieldCaretRect(field, alertFieldFont(), graphics::TextAlignment::Left, alertFieldTextRect(box));
 }
 
 void paintAlert(const AlertView& alert, const Rect& screen, graphics::DrawingContext& context, bool caretLit)
