@@ -68,6 +68,13 @@ std::optional<std::string> DesCipher::decode(std::string_view base64Text, const 
     return doCipher(base64Text, key, crypto::Direction::Decrypt);
 }
 
+bool DesCipher::failedToDecrypt(std::string_view base64Text, const std::optional<std::string>& decoded)
+{
+    if (!decoded)
+        return true;
+    return decoded->empty() && decodeBase64WithString(base64Text).size() > crypto::desBlockSize;
+}
+
 std::optional<std::string> DesCipher::encrypt(
     std::string_view text, crypto::Direction encryptOrDecrypt, const Key& key)
 {

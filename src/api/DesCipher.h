@@ -26,6 +26,11 @@ public:
     // The decrypted reply text: "" when nothing decrypts (wrong key, bad
     // padding, no key), std::nullopt when the bytes are not valid UTF-8.
     static std::optional<std::string> decode(std::string_view base64Text, const Key& key);
+    // Whether a reply body that `decode` turned into `decoded` did not open
+    // under the key: it gave bytes that are not UTF-8, or nothing from more
+    // than a block of cipher text (an empty text encrypts to one block of
+    // padding alone, and every reply the server writes is longer).
+    static bool failedToDecrypt(std::string_view base64Text, const std::optional<std::string>& decoded);
 
     // The two transforms differ only in the Base64 codec of the direction the
     // app does not use: encrypt decodes strictly, doCipher encodes with the

@@ -60,6 +60,15 @@ void closeProgress(const std::shared_ptr<SignedClientUi>& ui, const std::shared_
         ui->closeProgressDialog(progress);
 }
 
+// The current screen's alert for the pair of the key flag.
+void askForKey(const std::shared_ptr<SignedClientUi>& ui, int keyFlag)
+{
+    if (ui && keyFlag == NetUtilSign::receivableKeyFlag)
+        ui->setReceivableKey();
+    else if (ui)
+        ui->setMemberKey();
+}
+
 bool isReachable(const std::shared_ptr<Reachability>& reachability)
 {
     return reachability && reachability->currentReachabilityStatus() != ReachabilityStatusNone;
@@ -136,21 +145,26 @@ void NetUtilSign::post(Variant variant, std::string_view path, const std::option
                 if (onFailure)
                     onFailure(failure);
             };
-            if (variant == Variant::WithProgress) {
+            // A refused key and a busy server are said whoever asked, a
+            // person pulling a list as much as a screen with its overlay;
+            // only the pollers, which ask again by themselves, pass every
+            // status on.
+            if (variant != Variant::NotLoading) {
                 int const status = response ? response->statusCode() : 0;
                 if (status >= 500 && status <= 599) {
                     toast(ui, serverBusyMessage);
                     closeProgress(ui, progress);
+                    if (refreshes)
+                        endRefreshing(weakList.lock());
                     failed(Failure::ServerBusy);
                     return;
                 }
                 if (status == 403 || status == 404) {
                     toast(ui, keyInvalidMessage);
                     closeProgress(ui, progress);
-                    if (ui && keyFlag == receivableKeyFlag)
-                        ui->setReceivableKey();
-                    else if (ui)
-                        ui->setMemberKey();
+                    if (refreshes)
+                        endRefreshing(weakList.lock());
+                    askForKey(ui, keyFlag);
                     failed(Failure::KeyRefused);
                     return;
                 }
@@ -163,11 +177,22 @@ void NetUtilSign::post(Variant variant, std::string_view path, const std::option
                 failed(Failure::NoReply);
                 return;
             }
+            auto reply = DesCipher::decode(*data, cipherKey);
+            // A body that decrypts to nothing was made with another key than
+            // the one stored: most likely it was typed wrong. The screen
+            // still hears of the reply (it may have been about money, whose
+            // outcome is then unknown), but the staff learn why it says nothing.
+            bool const keyLikelyWrong = variant != Variant::NotLoading && !data->empty()
+                && DesCipher::failedToDecrypt(*data, reply);
+            if (keyLikelyWrong)
+                toast(ui, keyInvalidMessage);
             if (callback)
-                callback(DesCipher::decode(*data, cipherKey));
+                callback(reply);
             closeProgress(ui, progress);
             if (variant == Variant::DownRefresh)
                 endRefreshing(weakList.lock());
+            if (keyLikelyWrong)
+                askForKey(ui, keyFlag);
         });
 }
 

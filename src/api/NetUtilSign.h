@@ -17,8 +17,11 @@ class ScrollView;
 // The one road from the screens to the merchant's back end: each call checks
 // the network, posts the parameters DES-encrypted under the chosen merchant
 // key pair, and hands the decrypted reply to the callback on the main thread.
-// Transport failures and refused keys end here, in a toast (and for a
-// refused key the current screen's key alert); the callback then never runs.
+// Transport failures, a busy server and refused keys end here, in a toast
+// (and for a refused key the current screen's key alert); the callback then
+// never runs. A reply that does not decrypt under the stored pair still
+// reaches the callback, after the toast that the key is likely wrong, and the
+// key alert follows it. The pollers' variant tests neither status nor key.
 //
 //     NetUtilSign::Parameters parameters;
 //     parameters["cardnum"] = code;
@@ -60,14 +63,16 @@ public:
     // With the progress overlay (no label for an absent text). A 5xx reply,
     // a refused key (403 or 404) and no reply at all are handled here, then
     // told to `onFailure`; any other reply reaches the callback, and the
-    // overlay closes after it.
+    // overlay closes after it (an undecryptable one as said above).
     static void doPost(std::string_view path, const std::optional<std::string>& progressText, int keyFlag,
         const Parameters& parameters, ReplyTextCallback callback, FailureCallback onFailure = {});
     // For pollers: no overlay, no status check; only "no reply" is handled here.
     static void doPostForNotLoading(
         std::string_view path, int keyFlag, const Parameters& parameters, ReplyTextCallback callback);
-    // For lists: as doPostForNotLoading, then the list's header and footer stop
-    // refreshing, whatever happened (a list gone by then is left alone).
+    // For lists: no overlay; a 5xx reply and a refused key are said as by
+    // doPost, no reply as by doPostForNotLoading; then the list's header and
+    // footer stop refreshing, whatever happened (a list gone by then is left
+    // alone).
     static void doPostForDownRefresh(std::string_view path,
         const std::shared_ptr<kit::ScrollView>& scrollView, int keyFlag, const Parameters& parameters,
         ReplyTextCallback callback);

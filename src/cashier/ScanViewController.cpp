@@ -41,6 +41,21 @@ const std::vector<MetadataObjectType>& wantedTypes()
     return types;
 }
 
+// The framing square in the preview's bounds: four fifths of its width,
+// centred a little above the middle.
+graphics::Rect viewfinder(const graphics::Rect& preview)
+{
+    double w = preview.width();
+    double h = preview.height();
+    double side = 0.8 * w;
+    return { (w - side) / 2, (h - side) / 2 - 20, side, side };
+}
+
+bool isCodeCharacter(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
 // A 300-point square 110 points from the top and 20 from the left of the
 // view, normalised on the camera's landscape picture and corrected for the
 // aspect-fill crop of a 16:9 picture on this screen's shape.
@@ -77,6 +92,18 @@ void ScanViewController::loadView()
     m_viewPreview->setName("viewPreview");
     m_viewPreview->setBackgroundColor(graphics::Color::black());
     root->addSubview(m_viewPreview);
+    // Under the viewfinder, over the picture, whether or not a camera shows.
+    auto square = viewfinder(m_viewPreview->bounds());
+    m_labelTypedCode
+        = std::make_shared<kit::Label>(graphics::Rect { 20, square.maxY() + 16, bounds.width() - 40, 36 });
+    m_labelTypedCode->setName("labelTypedCode");
+    m_labelTypedCode->setTextColor(graphics::Color::white());
+    m_labelTypedCode->setBackgroundColor(graphics::Color::black().withAlpha(0.6));
+    m_labelTypedCode->layer().setCornerRadius(4);
+    m_labelTypedCode->setFont(graphics::Font::systemFont(22));
+    m_labelTypedCode->setTextAlignment(graphics::TextAlignment::Center);
+    m_labelTypedCode->setHidden(true);
+    root->addSubview(m_labelTypedCode);
     setView(root);
 }
 
@@ -170,6 +197,53 @@ bool ScanViewController::takeTypedCode(const std::string& code)
     return true;
 }
 
+bool ScanViewController::typeCode(std::string_view text)
+{
+    if (!isReading())
+        return false;
+    bool changed = false;
+    for (char c : text) {
+        if (!isCodeCharacter(c) || m_typedCode.size() >= maximumTypedCode)
+            continue;
+        m_typedCode += c;
+        changed = true;
+    }
+    if (changed)
+        showTypedCode();
+    return changed;
+}
+
+bool ScanViewController::deleteTypedBackward()
+{
+    if (!isReading() || m_typedCode.empty())
+        return false;
+    // Only single-byte characters are ever taken.
+    m_typedCode.pop_back();
+    showTypedCode();
+    return true;
+}
+
+bool ScanViewController::clearTypedCode()
+{
+    if (!isReading() || m_typedCode.empty())
+        return false;
+    m_typedCode.clear();
+    showTypedCode();
+    return true;
+}
+
+bool ScanViewController::sendTypedCode()
+{
+    // Taken as shown: the line stays on screen as the scanner closes.
+    return takeTypedCode(m_typedCode);
+}
+
+void ScanViewController::showTypedCode()
+{
+    m_labelTypedCode->setText(m_typedCode);
+    m_labelTypedCode->setHidden(m_typedCode.empty());
+}
+
 bool ScanViewController::startReading()
 {
     std::optional<foundation::Error> error;
@@ -198,12 +272,9 @@ bool ScanViewController::startReading()
 
     output->setRectOfInterest(regionOfInterest(view()->bounds(), view()->frame()));
 
-    auto previewBounds = m_viewPreview->bounds();
-    double w = previewBounds.width();
-    double h = previewBounds.height();
-    double side = 0.8 * w;
-    m_boxView
-        = std::make_shared<kit::View>(graphics::Rect { (w - side) / 2, (h - side) / 2 - 20, side, side });
+    auto square = viewfinder(m_viewPreview->bounds());
+    double side = square.width();
+    m_boxView = std::make_shared<kit::View>(square);
     m_boxView->setName("boxView");
     m_boxView->layer().setBorderColor(graphics::Color::greenColor());
     m_boxView->layer().setBorderWidth(1);

@@ -16,6 +16,7 @@ namespace foundation {
 class Timer;
 }
 namespace kit {
+class Label;
 class Layer;
 class View;
 } // namespace kit
@@ -50,6 +51,21 @@ public:
     // counters: its code is taken as the camera's would be. False once the
     // wait is over (a code taken, or back pressed).
     bool takeTypedCode(const std::string& code);
+
+    // Keys typed with no field in edit (a hand-held scanner's, or a
+    // person's) make up the code on a line under the viewfinder
+    // (`labelTypedCode`), so that what Return sends is what the staff see.
+    // Only the digits and letters a code holds are taken, the others
+    // dropped, up to maximumTypedCode; Backspace takes the last one back,
+    // Escape clears the line. Each is false when it changed nothing, as
+    // once the wait is over.
+    static constexpr std::size_t maximumTypedCode = 64;
+    bool typeCode(std::string_view text);
+    bool deleteTypedBackward();
+    bool clearTypedCode();
+    // Return: the code shown is taken as read; false for an empty line.
+    bool sendTypedCode();
+    const std::string& typedCode() const { return m_typedCode; }
     // False when the camera cannot be opened: the screen then stays without
     // a picture until the user goes back.
     bool startReading();
@@ -81,6 +97,7 @@ public:
     }
     const std::shared_ptr<kit::View>& boxView() const { return m_boxView; }
     const std::shared_ptr<kit::Layer>& scanLayer() const { return m_scanLayer; }
+    const std::shared_ptr<kit::Label>& labelTypedCode() const { return m_labelTypedCode; }
 
 private:
     // One value for who ended the wait, so the camera's queue and the back
@@ -88,6 +105,7 @@ private:
     enum class Reading { Off, Waiting, CodeTaken };
 
     void initBackButton();
+    void showTypedCode();
     void showCameraTrouble(std::string_view text);
     void stopCamera();
     bool endWaiting(Reading how);
@@ -106,4 +124,6 @@ private:
     std::shared_ptr<kit::View> m_boxView;
     std::shared_ptr<kit::Layer> m_scanLayer;
     std::shared_ptr<foundation::Timer> m_scanLineTimer;
+    std::string m_typedCode;
+    std::shared_ptr<kit::Label> m_labelTypedCode;
 };

@@ -197,6 +197,10 @@ Result<void> ScriptRunner::execute(const std::string& command, const std::string
         return editField(rest, true);
     if (command == "return")
         return editField(rest, false);
+    if (command == "keys")
+        return keys(rest);
+    if (command == "key")
+        return key(rest);
     if (command == "tab")
         return tab(rest);
     if (command == "back")
@@ -309,9 +313,13 @@ Result<void> ScriptRunner::frame(const std::string& name)
         }
     }
     if (!found) {
+        // Labels too: where a text is shown is worth asking, not only
+        // where a finger presses.
         auto target = findTarget(name);
         if (!target)
-            return Error("no visible control named or titled " + name);
+            target = visibleNamed<kit::View>(window(), name);
+        if (!target)
+            return Error("no visible view named, or control titled, " + name);
         found = target->convertRectToView(target->bounds(), nullptr);
     }
     const graphics::Rect& rect = *found;
@@ -403,6 +411,37 @@ Result<void> ScriptRunner::editField(const std::string& name, bool clear)
     return {};
 }
 
+// The window's keys, as a person at the desk types them: into the field in
+// edit, the field of an alert that is up, else the scanner's code line.
+Result<void> ScriptRunner::keys(const std::string& text)
+{
+    if (text.empty())
+        return Error("keys needs a text");
+    for (const auto& stroke : keystrokes(text)) {
+        m_keyboard.text(*window(), stroke);
+        settle();
+    }
+    return {};
+}
+
+Result<void> ScriptRunner::key(const std::string& name)
+{
+    auto& target = *window();
+    if (name == "return")
+        m_keyboard.enter(target);
+    else if (name == "backspace")
+        m_keyboard.backspace(target);
+    else if (name == "escape")
+        m_keyboard.escape(target);
+    else if (name == "tab")
+        m_keyboard.tab(target);
+    else if (name == "shift-tab")
+        m_keyboard.tab(target, true);
+    else
+        return Error("key needs return, backspace, escape, tab or shift-tab");
+    return {};
+}
+
 Result<void> ScriptRunner::tab(const std::string& index)
 {
     auto number = parseIndex(index);
@@ -484,6 +523,8 @@ Result<void> ScriptRunner::alertType(const std::string& rest)
     auto field = alert->textFieldAtIndex(static_cast<int>(*index));
     if (!field)
         return Error("the alert has no field " + indexText);
+    // As a click on the field: the caret goes there.
+    alert->selectTextField(static_cast<int>(*index));
     if (auto typed = typeInto(*field, text, [this] { settle(); }); typed.isError())
         return Error("alert field " + indexText + ": " + typed.error().message());
     return {};

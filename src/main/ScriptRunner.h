@@ -1,5 +1,6 @@
 #pragma once
 
+#include "main/WindowInput.h"
 #include "platform/foundation/Result.h"
 
 #include <functional>
@@ -70,6 +71,8 @@ private:
     foundation::Result<void> drag(const std::string& rest);
     foundation::Result<void> type(const std::string& rest);
     foundation::Result<void> editField(const std::string& name, bool clear);
+    foundation::Result<void> keys(const std::string& text);
+    foundation::Result<void> key(const std::string& name);
     foundation::Result<void> tab(const std::string& index);
     foundation::Result<void> back();
     foundation::Result<void> row(const std::string& rest);
@@ -107,4 +110,6 @@ private:
     void runUntilOrTimeout(const std::function<bool()>& done, double wallSeconds);
 
     Environment m_environment;
+    // The window's keyboard, for `keys` and `key`.
+    WindowInput m_keyboard;
 };

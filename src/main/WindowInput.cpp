@@ -1,5 +1,7 @@
 #include "main/WindowInput.h"
 
+#include "cashier/ScanViewController.h"
+#include "main/ScreenInspector.h"
 #include "platform/foundation/Strings.h"
 #include "platform/kit/AlertView.h"
 #include "platform/kit/Renderer.h"
@@ -58,9 +60,6 @@ template<class Action> bool withFirstResponder(kit::Window& window, Action actio
     return true;
 }
 
-// More than any code a scanner reads.
-constexpr std::size_t maximumTypedCode = 256;
-
 // The inputs a person could touch, with where they are on the window.
 void collectInputs(kit::View& view, std::vector<std::pair<graphics::Point, kit::View*>>& inputs)
 {
@@ -80,10 +79,14 @@ void collectInputs(kit::View& view, std::vector<std::pair<graphics::Point, kit::
 std::shared_ptr<kit::TextField> WindowInput::alertField() const
 {
     auto alert = kit::AlertView::visibleAlert();
-    if (!alert || alert->textFields().empty())
+    return alert ? alert->textFieldAtIndex(alert->selectedTextFieldIndex()) : nullptr;
+}
+
+std::shared_ptr<ScanViewController> WindowInput::codeScanner(kit::Window& window)
+{
+    if (window.firstResponder())
         return nullptr;
-    int count = static_cast<int>(alert->textFields().size());
-    return alert->textFieldAtIndex(((m_alertField % count) + count) % count);
+    return std::dynamic_pointer_cast<ScanViewController>(ScreenInspector::topViewController(window));
 }
 
 void WindowInput::pointerDown(kit::Window& window, graphics::Point point, double timestamp)
@@ -95,12 +98,10 @@ void WindowInput::pointerDown(kit::Window& window, graphics::Point point, double
         m_alertButtonDown = layout.buttonAt(point);
         m_alertDown = alert;
         if (int field = layout.fieldAt(point); field >= 0)
-            m_alertField = field;
+            alert->selectTextField(field);
         return;
     }
     m_alertButtonDown = -1;
-    // A tap starts something else: keys typed before it were not a code.
-    m_typedCode.clear();
     m_pointerDown = true;
     window.touchDown(point, timestamp);
 }
@@ -116,10 +117,9 @@ void WindowInput::pointerUp(kit::Window& window, graphics::Point point, double t
     if (int pressed = std::exchange(m_alertButtonDown, -1); pressed >= 0) {
         auto alert = kit::AlertView::visibleAlert();
         // Another alert that came up meanwhile was never touched.
-        if (alert && alert == m_alertDown.lock() && kit::layOutAlert(*alert, window.bounds()).buttonAt(point) == pressed) {
-            m_alertField = 0;
+        if (alert && alert == m_alertDown.lock()
+            && kit::layOutAlert(*alert, window.bounds()).buttonAt(point) == pressed)
             alert->pressButtonAtIndex(pressed);
-        }
         return;
     }
     if (!m_pointerDown)
@@ -151,9 +151,10 @@ void WindowInput::text(kit::Window& window, const std::string& utf8)
         }
         return;
     }
-    if (!withFirstResponder(window, [&](auto& input) { input.insertText(utf8); }) && m_codeReader
-        && m_typedCode.size() + utf8.size() <= maximumTypedCode)
-        m_typedCode += utf8;
+    if (withFirstResponder(window, [&](auto& input) { input.insertText(utf8); }))
+        return;
+    if (auto scanner = codeScanner(window))
+        scanner->typeCode(utf8);
 }
 
 void WindowInput::paste(kit::Window& window, std::string_view clipboard)
@@ -218,38 +219,40 @@ void WindowInput::backspace(kit::Window& window)
             field->deleteBackward();
         return;
     }
-    withFirstResponder(window, [](auto& input) { input.deleteBackward(); });
+    if (withFirstResponder(window, [](auto& input) { input.deleteBackward(); }))
+        return;
+    if (auto scanner = codeScanner(window))
+        scanner->deleteTypedBackward();
 }
 
 void WindowInput::enter(kit::Window& window)
 {
     if (auto alert = kit::AlertView::visibleAlert()) {
-        m_alertField = 0;
         if (alert->numberOfButtons() > 0)
             alert->pressButtonAtIndex(0);
         return;
     }
     if (withFirstResponder(window, [](auto& input) { input.returnKey(); }))
         return;
-    std::string code = std::exchange(m_typedCode, {});
-    if (!code.empty() && m_codeReader)
-        m_codeReader(code);
+    if (auto scanner = codeScanner(window))
+        scanner->sendTypedCode();
 }
 
-void WindowInput::escape()
+void WindowInput::escape(kit::Window& window)
 {
-    m_typedCode.clear();
     if (auto alert = kit::AlertView::visibleAlert()) {
-        m_alertField = 0;
         if (alert->numberOfButtons() > 0)
             alert->pressButtonAtIndex(alert->numberOfButtons() - 1);
+        return;
     }
+    if (auto scanner = codeScanner(window))
+        scanner->clearTypedCode();
 }
 
 void WindowInput::tab(kit::Window& window, bool backward)
 {
-    if (kit::AlertView::visibleAlert()) {
-        m_alertField += backward ? -1 : 1;
+    if (auto alert = kit::AlertView::visibleAlert()) {
+        alert->selectTextField(alert->selectedTextFieldIndex() + (backward ? -1 : 1));
         return;
     }
     std::vector<std::pair<graphics::Point, kit::View*>> inputs;

@@ -13,6 +13,7 @@ namespace kit {
 class AlertView;
 class TextField;
 } // namespace kit
+class ScanViewController;
 
 // What a mouse and a keyboard do to the app in a desktop window: the mouse
 // is the finger (its drags scroll as a finger's do), the wheel scrolls what
@@ -22,8 +23,10 @@ class TextField;
 // the next field, Return presses its first button and Escape its last.
 // Without an alert, Tab (Shift+Tab back) moves the keyboard to the screen's
 // next field in reading order, as a desktop user expects.
-// Keys typed while no input has the keyboard are a hand-held scanner that
-// types what it reads: Return hands them to the code reader.
+// Keys typed while no input has the keyboard go to the code scanner when it
+// is the screen shown, as from a hand-held scanner that types what it
+// reads: its line under the viewfinder shows them, Backspace and Escape
+// mend it, Return hands it over. On other screens they do nothing.
 // Main thread only.
 class WindowInput {
 public:
@@ -44,11 +47,8 @@ public:
     void paste(kit::Window& window, std::string_view clipboard);
     void backspace(kit::Window& window);
     void enter(kit::Window& window);
-    void escape();
+    void escape(kit::Window& window);
     void tab(kit::Window& window, bool backward = false);
-    // Takes a code typed with no input in edit; true when it was used (an
-    // open scanner took it).
-    void setCodeReader(std::function<bool(const std::string&)> reader) { m_codeReader = std::move(reader); }
 
     // The text a key stands for when no input method says: Latin-1 and
     // Unicode key symbols, as UTF-8; empty for every other key.
@@ -60,13 +60,12 @@ public:
 
 private:
     std::shared_ptr<kit::TextField> alertField() const;
+    // The scanner, when no input has the keyboard and it is the screen shown.
+    static std::shared_ptr<ScanViewController> codeScanner(kit::Window& window);
 
     bool m_pointerDown = false;
-    int m_alertField = 0;
     // The alert button the pointer went down on: a click presses it only
     // when it also comes up there, as a finger's tap does.
     int m_alertButtonDown = -1;
     std::weak_ptr<kit::AlertView> m_alertDown;
-    std::function<bool(const std::string&)> m_codeReader;
-    std::string m_typedCode;
 };

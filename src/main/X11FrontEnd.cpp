@@ -1,13 +1,12 @@
 #include "main/X11FrontEnd.h"
 
-#include "cashier/ScanViewController.h"
 #include "main/DescriptorWatcher.h"
-#include "main/ScreenInspector.h"
 #include "main/WindowInput.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Strings.h"
 #include "platform/foundation/Timer.h"
 #include "platform/kit/Application.h"
+#include "platform/kit/Caret.h"
 #include "platform/kit/DisplayGeneration.h"
 #include "platform/kit/Keyboard.h"
 #include "platform/kit/Renderer.h"
@@ -151,13 +150,8 @@ public:
         // so what a screen rests on the keyboard (the purchase's total and
         // OK) stays at the bottom, as on a phone with a hardware keyboard.
         kit::Keyboard::shared().setHeight(0);
-        // A scanner that types is the camera of a desk without one.
-        m_input.setCodeReader([](const std::string& code) {
-            auto window = kit::Window::keyWindow();
-            auto top = window ? ScreenInspector::topViewController(*window) : nullptr;
-            auto scanner = std::dynamic_pointer_cast<ScanViewController>(top);
-            return scanner && scanner->takeTypedCode(code);
-        });
+        // The caret blinks on screen, as a phone's does.
+        m_renderer.setCaretBlinks(true);
         // Events queued while the app started, and the first picture.
         m_exposed = true;
         postDrain();
@@ -340,7 +334,7 @@ private:
             m_input.backspace(window);
             return;
         case XK_Escape:
-            m_input.escape();
+            m_input.escape(window);
             return;
         case XK_Tab:
         case XK_ISO_Left_Tab:
@@ -429,7 +423,9 @@ private:
     {
         kit::View::runPendingPasses();
         auto generation = kit::DisplayGeneration::current();
-        if (!m_exposed && m_painted == generation)
+        auto blinks = kit::Caret::blinks();
+        bool whole = m_exposed || m_painted != generation;
+        if (!whole && m_blinksPainted == blinks)
             return;
         auto& loop = foundation::RunLoop::main();
         double now = loop.now();
@@ -444,8 +440,13 @@ private:
         auto window = kit::Window::keyWindow();
         if (!window)
             return;
-        paint(*window);
+        // Only the caret blinked: only its pixels are painted again.
+        if (whole)
+            paint(*window);
+        else if (auto caret = kit::Renderer::caretRect(*window))
+            paint(*window, caret);
         m_painted = generation;
+        m_blinksPainted = blinks;
         m_exposed = false;
         m_lastPaint = now;
         // Xlib may have read events while it drew; the watcher sees only
@@ -454,20 +455,34 @@ private:
             postDrain();
     }
 
-    // Painted off screen, then put on the window whole, so it never shows
-    // half a frame.
-    void paint(kit::Window& window)
+    // Painted off screen, then put on the window, so it never shows half a
+    // frame. With an area (points) only the pixels under it are painted
+    // again and sent: the rest of the frame is as last painted, and a
+    // caret's blink then costs next to nothing.
+    void paint(kit::Window& window, const std::optional<graphics::Rect>& area = std::nullopt)
     {
+        XImage& image = *m_connection.image;
+        int x0 = 0, y0 = 0, x1 = image.width, y1 = image.height;
+        if (area) {
+            // Whole pixels around the area, and one more for its antialiased edge.
+            x0 = std::max(0, static_cast<int>(std::floor(area->minX() * m_scale)) - 1);
+            y0 = std::max(0, static_cast<int>(std::floor(area->minY() * m_scale)) - 1);
+            x1 = std::min(image.width, static_cast<int>(std::ceil(area->maxX() * m_scale)) + 1);
+            y1 = std::min(image.height, static_cast<int>(std::ceil(area->maxY() * m_scale)) + 1);
+            if (x1 <= x0 || y1 <= y0)
+                return;
+        }
         cairo_t* cairo = cairo_create(m_connection.frame);
+        cairo_rectangle(cairo, x0, y0, x1 - x0, y1 - y0);
+        cairo_clip(cairo);
         cairo_set_source_rgb(cairo, 0, 0, 0);
         cairo_paint(cairo);
         cairo_scale(cairo, m_scale, m_scale);
         m_renderer.paint(window, cairo);
         cairo_destroy(cairo);
         cairo_surface_flush(m_connection.frame);
-        XImage& image = *m_connection.image;
-        XPutImage(m_connection.display, m_connection.window, m_connection.gc, &image, 0, 0, 0, 0,
-            static_cast<unsigned>(image.width), static_cast<unsigned>(image.height));
+        XPutImage(m_connection.display, m_connection.window, m_connection.gc, &image, x0, y0, x0, y0,
+            static_cast<unsigned>(x1 - x0), static_cast<unsigned>(y1 - y0));
         XFlush(m_connection.display);
     }
 
@@ -479,6 +494,7 @@ private:
     foundation::Subscription m_endOfTurn;
     std::unique_ptr<DescriptorWatcher> m_watcher;
     std::optional<std::uint64_t> m_painted;
+    std::uint64_t m_blinksPainted = 0;
     bool m_exposed = false;
     double m_lastPaint = -1;
     std::shared_ptr<foundation::Timer> m_paintLater;

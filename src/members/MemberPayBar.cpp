@@ -18,10 +18,14 @@ MemberPayBar::MemberPayBar(double width, double screenHeight)
     m_btnOk->titleLabel()->setFont(graphics::Font::systemFont(18));
     setOkBtnStyle(false);
     addSubview(m_btnOk);
-    m_labelPrice = std::make_shared<kit::Label>(graphics::Rect { 6, 0, width - 100, 60 });
+    // As high as the bar: the bar stands on the screen's bottom edge, so a
+    // line below it would not be seen.
+    m_labelPrice = std::make_shared<kit::Label>(graphics::Rect { 6, 0, width - 100, height });
     m_labelPrice->setName("labelPrice");
-    m_labelPrice->setFont(graphics::Font::systemFont(13));
+    m_labelPrice->setFont(graphics::Font::systemFont(summaryFontSize));
     m_labelPrice->setNumberOfLines(0);
+    m_labelPrice->setAdjustsFontSizeToFitWidth(true);
+    m_labelPrice->setMinimumScaleFactor(summaryFloorSize / summaryFontSize);
     addSubview(m_labelPrice);
 }
 

@@ -15,6 +15,11 @@ class Label;
 class MemberPayBar : public kit::View {
 public:
     static constexpr double height = 56;
+    // The summary line shrinks from its size to fit the bar (the longest
+    // line amounts typed on the keypad make, every part set and overpaid,
+    // takes 11.5), never below the floor, where it is still read at a glance.
+    static constexpr double summaryFontSize = 13;
+    static constexpr double summaryFloorSize = 10;
 
     // Across the bottom of a screen `screenHeight` high.
     MemberPayBar(double width, double screenHeight);

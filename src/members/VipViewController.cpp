@@ -243,6 +243,12 @@ void VipViewController::getShopMemberList(int index)
     m_currentTabIndex = index;
     m_page = 1;
     auto generation = ++m_listGeneration;
+    // The rows shown are the chosen tab's or none: the last tab's go now,
+    // not when the reply comes, so a request that fails (a busy server, a
+    // refused key, no network, no reply) leaves this tab empty under the
+    // client's message instead of over another tab's members.
+    m_vipUserArray.clear();
+    m_tableViewCard->reloadData();
     std::weak_ptr<VipViewController> weak = selfVip();
     NetUtilSign::doPost(URLConfig::GET_MEMBER_LIST, std::nullopt, NetUtilSign::memberKeyFlag,
         memberListParameters(m_vipCardArray, index, 1),

@@ -3,6 +3,7 @@
 
 #include "main/DemoProgram.h"
 #include "platform/foundation/Json.h"
+#include "platform/graphics/Image.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -11,8 +12,10 @@
 #include <gtest/gtest.h>
 #include <iterator>
 #include <netinet/in.h>
+#include <sstream>
 #include <string>
 #include <sys/socket.h>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
@@ -103,6 +106,59 @@ show
             "request /UserApi/Index/payOrder/ memberid=2&mark=&reverseid=[0-9]+&totalprice=300.00&cardid=102"
             "&actualprice=255.00&bycash=220.00&bymoney=35.00")))
         << run.text;
+}
+
+// The summary line of a purchase was cut where it named what is still due
+// (or overpaid) while 确定 stayed grey. At the largest amounts the keypad
+// takes, every part set and the price overpaid, the whole line is listed
+// and painted inside its label on the bar: the overpaid amount, last on the
+// line and the only red on the screen, shows there.
+TEST_F(MemberProgram, purchase_summary_shows_every_amount_it_names_at_the_largest_amounts)
+{
+    std::string parts;
+    for (const char* part : { "btnCashPay", "btnVipMoneyPay", "btnMobilePay" })
+        parts
+            += std::string("tap ") + part + "\nidle\nclear tvMoney\ntype tvMoney 99999.99\ntap btnOk\nidle\n";
+    auto picture = m_dir / "summary.png";
+    DemoProgram::Run run = runProgram(membersTabOpened + purchaseOfMember2 + "type tvPayMoney 99999.99\n"
+        + parts + "show\nframe labelPrice\nframe btnOk\nshot " + picture.string() + "\n");
+    ASSERT_EQ(run.status, 0) << run.text;
+    EXPECT_THAT(run.lines,
+        ::testing::Contains("  label labelPrice \"总计99999.99元,折后84999.99元; 现金支付99999.99元, "
+                            "会员余额支付99999.99元, 移动支付99999.99元, 已超过支付金额214999.98元;\""))
+        << run.text;
+
+    double x = 0, y = 0, w = 0, h = 0, okX = 0;
+    for (const auto& line : run.lines) {
+        std::istringstream in(line);
+        std::string word, name;
+        double fx = 0, fy = 0, fw = 0, fh = 0;
+        if (!(in >> word >> name >> fx >> fy >> fw >> fh) || word != "frame")
+            continue;
+        if (name == "btnOk")
+            okX = fx;
+        else
+            std::tie(x, y, w, h) = std::tie(fx, fy, fw, fh);
+    }
+    EXPECT_LE(y + h, 568) << "the label reaches below the screen";
+    EXPECT_LE(x + w, okX) << "the label runs under 确定";
+
+    std::ifstream file(picture, std::ios::binary);
+    auto image = graphics::Image::fromData(
+        std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>()));
+    ASSERT_TRUE(image && w > 0);
+    double scale = image->pixelWidth() / 320.0;
+    auto red = [&](double left, double top, double width, double height) {
+        int n = 0;
+        for (int py = static_cast<int>(top * scale); py < (top + height) * scale; ++py)
+            for (int px = static_cast<int>(left * scale); px < (left + width) * scale; ++px) {
+                auto c = image->pixelAt(px, py);
+                n += c.red() > 0.8 && c.green() < 0.45 && c.blue() < 0.45;
+            }
+        return n;
+    };
+    EXPECT_GT(red(x, y, w, h), 40) << "the overpaid amount is not shown";
+    EXPECT_EQ(red(0, 0, 320, 568), red(x, y, w, h)) << "red outside the summary line";
 }
 
 TEST_F(MemberProgram, coupon_purchase_then_points_with_a_reason_and_an_escaped_remark)

@@ -577,35 +577,51 @@ TEST_F(ScriptRunnerTest, window_tab_moves_the_keyboard_through_the_screens_field
     EXPECT_EQ(user->text(), "boss");
 }
 
-TEST_F(ScriptRunnerTest, window_keys_typed_with_no_field_in_edit_are_a_code_handed_over_on_return)
+// A wrong key of a code typed at the desk went out to be charged: Backspace
+// was taken as part of the code, and nothing typed was shown.
+TEST_F(
+    ScriptRunnerTest, window_keys_with_no_field_in_edit_make_up_the_scanners_shown_code_mended_by_backspace)
 {
     WindowInput input;
     auto& window = *harness.window();
-    std::vector<std::string> codes;
-    input.setCodeReader([&](const std::string& code) {
-        codes.push_back(code);
-        return true;
-    });
+    // Away from the scanner they are nobody's, and no scanner opened later finds them.
     input.text(window, "6200");
-    input.text(window, "000001");
     input.enter(window);
+    auto scanner = std::make_shared<ScanViewController>();
+    scanner->setScanControllerDelegate(screen);
+    navigation->pushViewController(scanner, false);
+    harness.runUntilIdle();
+    EXPECT_EQ(scanner->typedCode(), "");
+
+    input.text(window, "2800000000000001");
+    input.backspace(window);
+    input.text(window, "8");
+    EXPECT_EQ(scanner->labelTypedCode()->text(), "2800000000000008");
+    EXPECT_FALSE(scanner->labelTypedCode()->isHidden());
+    // What no code holds is dropped, and so is what no code is long enough
+    // for; Escape clears the line.
+    input.text(window, " -中x" + std::string(ScanViewController::maximumTypedCode, '9'));
+    EXPECT_EQ(scanner->typedCode().substr(0, 17), "2800000000000008x");
+    EXPECT_EQ(scanner->typedCode().size(), ScanViewController::maximumTypedCode);
+    input.escape(window);
+    EXPECT_TRUE(scanner->labelTypedCode()->isHidden());
     input.enter(window);
-    // Keys before a tap, or before Escape, were not a code.
-    input.text(window, "stray");
-    input.pointerDown(window, { 300, 10 });
-    input.pointerUp(window, { 300, 10 });
-    input.text(window, "x");
-    input.escape();
-    input.enter(window);
-    input.text(window, std::string(300, '9'));
-    input.enter(window);
+    EXPECT_TRUE(scanner->isReading()) << "an empty line sends nothing";
+
+    // A script's keys take the same road, and `show` lists the line.
+    EXPECT_EQ(run("keys 2800000000000001\nkey backspace\nkeys 8\nshow\nkey return\n"), 0);
+    EXPECT_THAT(lines, Contains("  label labelTypedCode \"2800000000000008\""));
+    EXPECT_THAT(screen->scanned, ElementsAre("2800000000000008"));
+    EXPECT_EQ(run("key delete\n"), ScriptRunner::exitCommandFailed);
+
     // With a field in edit, the keys are the field's.
     auto field = harness.find<kit::TextField>("nameField");
     field->becomeFirstResponder();
     input.text(window, "ab");
+    input.backspace(window);
     input.enter(window);
-    EXPECT_THAT(codes, ElementsAre("6200000001"));
-    EXPECT_EQ(field->text(), "ab");
+    EXPECT_EQ(field->text(), "a");
+    EXPECT_THAT(screen->scanned, ElementsAre("2800000000000008"));
 }
 
 TEST_F(ScriptRunnerTest, pulls_drag_the_list_far_enough_to_refresh_it_from_either_end)

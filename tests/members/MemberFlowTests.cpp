@@ -1,3 +1,5 @@
+#include "api/Constants.h"
+#include "api/NetUtilSign.h"
 #include "api/URLConfig.h"
 #include "cashier/ChoosePayWayViewController.h"
 #include "members/ChooseCreditReasonViewController.h"
@@ -19,6 +21,8 @@
 #include "platform/kit/ScrollView.h"
 #include "platform/kit/TableView.h"
 #include "platform/kit/TextField.h"
+#include "refresh/RefreshHeader.h"
+#include "refresh/ScrollViewRefresh.h"
 #include "support/InputDriver.h"
 #include "support/ShellFixture.h"
 #include "ui/SingleChoiceList.h"
@@ -109,6 +113,60 @@ TEST_F(MemberFlow, failed_card_list_is_asked_again_and_a_late_page_of_a_left_tab
     ASSERT_FALSE(fresh->vipUserArray().empty());
     for (const auto& member : fresh->vipUserArray())
         EXPECT_EQ(member->cardid(), cardOfTab2);
+}
+
+// A member key mistyped in its second field left the members tab blank and
+// a pull silent: the card list that does not open under it, and the member
+// list the server cannot read, both say the key is likely wrong and ask for
+// it again; the key put right loads the tab.
+TEST_F(MemberFlow, a_mistyped_member_key_is_said_and_asked_for_again_instead_of_leaving_the_tab_blank)
+{
+    const std::vector<std::string> keyMessage { std::string(NetUtilSign::keyInvalidMessage) };
+    setSetting(KEY_MEMBER_ENCRYPT, "mbr12346");
+    auto fresh = std::make_shared<VipViewController>();
+    takeToasts();
+    stack()->pushViewController(fresh, false);
+    settle();
+    EXPECT_TRUE(fresh->tabButtonList().empty());
+    EXPECT_EQ(takeToasts(), keyMessage);
+    ASSERT_TRUE(InputDriver::visibleAlert());
+    EXPECT_EQ(InputDriver::visibleAlert()->title(), "设置商家key");
+    ASSERT_TRUE(InputDriver::pressAlertButton("取消"));
+
+    auto table = fresh->tableViewCard();
+    InputDriver::drag(*table, 150, 6);
+    harness.advance(1);
+    EXPECT_EQ(takeToasts(), keyMessage);
+    ASSERT_TRUE(InputDriver::visibleAlert());
+    EXPECT_FALSE(header(*table)->isRefreshing());
+    InputDriver::typeIntoAlertField(0, "member-demo-key");
+    InputDriver::typeIntoAlertField(1, "mbr12345");
+    ASSERT_TRUE(InputDriver::pressAlertButton("确定"));
+    settle();
+    EXPECT_EQ(fresh->tabButtonList().size(), 4u);
+    EXPECT_FALSE(fresh->vipUserArray().empty());
+}
+
+// After a failed load of a card tab, that tab stood highlighted over the
+// whole "全部" list: the rows go with the tab left, so a failure leaves the
+// chosen tab empty under the client's message, and a pull loads that tab.
+TEST_F(MemberFlow, a_card_tab_whose_load_fails_shows_none_of_the_last_tabs_members)
+{
+    auto table = members->tableViewCard();
+    ASSERT_FALSE(members->vipUserArray().empty());
+    takeToasts();
+    failOnce(merchant::FaultKind::Http500, std::string(URLConfig::GET_MEMBER_LIST));
+    ASSERT_TRUE(tap("tab3"));
+    settle();
+    EXPECT_TRUE(members->tabButtonList()[3]->isSelected());
+    EXPECT_FALSE(members->tabButtonList()[0]->isSelected());
+    EXPECT_EQ(table->numberOfRowsInSection(0), 0);
+    EXPECT_EQ(takeToasts(), std::vector<std::string> { std::string(NetUtilSign::serverBusyMessage) });
+    InputDriver::drag(*table, 150, 6);
+    harness.advance(1);
+    ASSERT_FALSE(members->vipUserArray().empty());
+    for (const auto& member : members->vipUserArray())
+        EXPECT_EQ(member->cardid(), "103");
 }
 
 TEST_F(MemberFlow, search_without_a_match_leaves_no_row_of_the_previous_search_to_open)
@@ -491,7 +549,8 @@ TEST_F(MemberFlow, another_tab_with_fewer_rows_shows_them_and_its_first_row_open
     EXPECT_EQ(detail->cardnum(), rows.front()->cardnum().value_or(""));
 
     // A tab chosen while the footer still loads the last one's next page:
-    // once the footer has closed, the new tab's rows show, not its room.
+    // once the footer has closed, the new tab's rows show from the top (the
+    // last tab's went when it was left), not its room.
     pressBack();
     slowReplies(URLConfig::GET_MEMBER_LIST, 2000);
     pullUp(*table);
@@ -500,7 +559,7 @@ TEST_F(MemberFlow, another_tab_with_fewer_rows_shows_them_and_its_first_row_open
     ASSERT_TRUE(tap("tab3"));
     harness.advance(3);
     EXPECT_EQ(table->contentInset().bottom, 0);
-    EXPECT_EQ(table->contentOffset().y, table->maximumOffsetY());
+    EXPECT_EQ(table->contentOffset().y, 0);
     ASSERT_FALSE(table->indexPathsForVisibleRows().empty());
     EXPECT_EQ(table->indexPathsForVisibleRows().front(), (kit::IndexPath { 0, 0 }));
     EXPECT_EQ(sent(requestsTo(URLConfig::GET_MEMBER_LIST).back(), "cardid"), "103");

@@ -1,5 +1,7 @@
 #include "platform/graphics/FakeTextMeasurer.h"
 
+#include "platform/foundation/Strings.h"
+
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -96,11 +98,23 @@ Size FakeTextMeasurer::boundingSize(std::string_view text, const Font& font, Siz
     }
     double lh = lineHeight(font);
     std::size_t kept = widths.size();
-    if (std::isfinite(bounds.height) && bounds.height >= 0)
-        kept = std::clamp<std::size_t>(
-            static_cast<std::size_t>(std::floor(bounds.height / lh + 1e-9)), 1, kept);
+    // Compared as doubles: a height meaning "no limit" is far past any count.
+    double fitting = std::floor(bounds.height / lh + 1e-9);
+    if (std::isfinite(bounds.height) && bounds.height >= 0 && fitting < static_cast<double>(kept))
+        kept = std::max<std::size_t>(1, static_cast<std::size_t>(fitting));
     double width = *std::max_element(widths.begin(), widths.begin() + static_cast<std::ptrdiff_t>(kept));
     return { width, kept * lh };
+}
+
+Point FakeTextMeasurer::caretPosition(
+    std::string_view text, std::size_t index, const Font& font, double) const
+{
+    // After the characters before it on their line; wrapping is left out.
+    auto before = paragraphs(foundation::utf16SubstringTo(text, index));
+    double x = 0;
+    for (char32_t c : before.back())
+        x += advance(c, font);
+    return { x, static_cast<double>(before.size() - 1) * lineHeight(font) };
 }
 
 } // namespace graphics

@@ -54,4 +54,19 @@ double PangoTextMeasurer::lineHeight(const Font& font) const
     return TextLayout::size(layout.get(), "X").height;
 }
 
+Point PangoTextMeasurer::caretPosition(
+    std::string_view text, std::size_t index, const Font& font, double width) const
+{
+    std::lock_guard lock(m_mutex);
+    std::unique_ptr<PangoLayout, LayoutDeleter> layout(pango_layout_new(m_context));
+    TextLayout::Options options;
+    options.width = width;
+    TextLayout::apply(layout.get(), text, font, options);
+    PangoRectangle place;
+    // Counted in the text the layout holds, which broken UTF-8 leaves mended.
+    std::size_t byte = TextLayout::byteOffsetOfUtf16(pango_layout_get_text(layout.get()), index);
+    pango_layout_index_to_pos(layout.get(), static_cast<int>(byte), &place);
+    return { static_cast<double>(place.x) / PANGO_SCALE, static_cast<double>(place.y) / PANGO_SCALE };
+}
+
 } // namespace graphics

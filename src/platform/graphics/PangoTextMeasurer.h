@@ -21,6 +21,8 @@ public:
     Size sizeOfText(std::string_view text, const Font& font) const override;
     Size boundingSize(std::string_view text, const Font& font, Size bounds) const override;
     double lineHeight(const Font& font) const override;
+    Point caretPosition(
+        std::string_view text, std::size_t index, const Font& font, double width) const override;
 
 private:
     // Pango objects are not thread-safe; measuring may be asked for from a

@@ -1,5 +1,6 @@
 #include "platform/graphics/TextLayout.h"
 
+#include <algorithm>
 #include <cairo.h>
 #include <cmath>
 #include <pango/pangocairo.h>
@@ -9,8 +10,24 @@ namespace graphics {
 
 namespace {
 
-// Byte offset of a UTF-16 position in valid UTF-8, clamped to the end.
-std::size_t byteOffsetOfUtf16(std::string_view text, std::size_t units)
+guint16 channel(double v)
+{
+    return static_cast<guint16>(std::lround(v * 65535.0));
+}
+
+// Clamped: a caller's "no limit" (a huge height) must stay a huge limit, not
+// wrap round to a small or negative one (which pango reads as a line count).
+int pangoUnits(double points)
+{
+    double units = std::round(points * PANGO_SCALE);
+    if (!(units < static_cast<double>(G_MAXINT)))
+        return G_MAXINT;
+    return static_cast<int>(std::max(units, static_cast<double>(G_MININT)));
+}
+
+} // namespace
+
+std::size_t TextLayout::byteOffsetOfUtf16(std::string_view text, std::size_t units)
 {
     std::size_t bytes = 0;
     std::size_t counted = 0;
@@ -22,18 +39,6 @@ std::size_t byteOffsetOfUtf16(std::string_view text, std::size_t units)
     }
     return bytes;
 }
-
-guint16 channel(double v)
-{
-    return static_cast<guint16>(std::lround(v * 65535.0));
-}
-
-int pangoUnits(double points)
-{
-    return static_cast<int>(std::lround(points * PANGO_SCALE));
-}
-
-} // namespace
 
 void TextLayout::configureContext(PangoContext* context)
 {

@@ -33,6 +33,8 @@ public:
     // The logical size in points; an empty text has no size.
     static Size size(PangoLayout* layout, std::string_view text);
     static PangoFontDescription* createFontDescription(const Font& font);
+    // The byte offset of a UTF-16 position in valid UTF-8, clamped to the end.
+    static std::size_t byteOffsetOfUtf16(std::string_view text, std::size_t units);
 };
 
 } // namespace graphics

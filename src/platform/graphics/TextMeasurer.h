@@ -23,6 +23,12 @@ public:
     virtual Size boundingSize(std::string_view text, const Font& font, Size bounds) const = 0;
     // The height of one line of the font.
     virtual double lineHeight(const Font& font) const = 0;
+    // Where a caret before UTF-16 unit `index` stands in the text laid out
+    // from its left edge: x along its line and the top of that line. On one
+    // line when `width` is negative, else wrapped at `width` as
+    // boundingSize wraps.
+    virtual Point caretPosition(
+        std::string_view text, std::size_t index, const Font& font, double width) const = 0;
 
     // The measurer the views use. Starts as the pango one; tests put the
     // fake in place.

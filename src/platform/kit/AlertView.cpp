@@ -1,5 +1,6 @@
 #include "platform/kit/AlertView.h"
 
+#include "platform/kit/Caret.h"
 #include "platform/kit/DisplayGeneration.h"
 
 #include <algorithm>
@@ -26,6 +27,8 @@ void announce(AlertView& alert, AlertView::Event event, int buttonIndex)
 {
     // Alerts are painted over the window, not held in it.
     DisplayGeneration::bump();
+    if (event == AlertView::Event::Shown)
+        alert.selectTextField(0);
     queue().observers.notify(&alert, event, buttonIndex);
 }
 
@@ -81,6 +84,7 @@ void AlertView::setAlertViewStyle(AlertViewStyle style)
         return;
     m_style = style;
     m_textFields.clear();
+    m_selectedTextField = 0;
     switch (style) {
     case AlertViewStyle::Default:
         break;
@@ -102,6 +106,21 @@ std::shared_ptr<TextField> AlertView::textFieldAtIndex(int index) const
     if (index < 0 || index >= static_cast<int>(m_textFields.size()))
         return nullptr;
     return m_textFields[static_cast<std::size_t>(index)];
+}
+
+int AlertView::selectedTextFieldIndex() const
+{
+    return m_textFields.empty() ? -1 : m_selectedTextField;
+}
+
+void AlertView::selectTextField(int index)
+{
+    int count = static_cast<int>(m_textFields.size());
+    if (count == 0)
+        return;
+    m_selectedTextField = ((index % count) + count) % count;
+    DisplayGeneration::bump();
+    Caret::restartBlink();
 }
 
 bool AlertView::isVisible() const

@@ -57,6 +57,11 @@ public:
     // Null for an index the style has no field for.
     std::shared_ptr<TextField> textFieldAtIndex(int index) const;
     const std::vector<std::shared_ptr<TextField>>& textFields() const { return m_textFields; }
+    // The field a keyboard types into, which shows the caret: the first
+    // each time the alert comes up; a desktop's Tab or a click chooses
+    // another. Any index is taken round the fields. -1 without fields.
+    int selectedTextFieldIndex() const;
+    void selectTextField(int index);
 
     void show();
     bool isVisible() const;
@@ -91,6 +96,7 @@ private:
     int m_cancelButtonIndex = -1;
     AlertViewStyle m_style = AlertViewStyle::Default;
     std::vector<std::shared_ptr<TextField>> m_textFields;
+    int m_selectedTextField = 0;
     bool m_inClickHandler = false;
     bool m_showAgain = false;
 };

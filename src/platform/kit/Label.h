@@ -50,11 +50,23 @@ public:
     void setShadowColor(const std::optional<graphics::Color>& color) { m_shadowColor = color; }
     graphics::Size shadowOffset() const { return m_shadowOffset; }
     void setShadowOffset(graphics::Size offset) { m_shadowOffset = offset; }
+    // With it, a text that does not fit the bounds at the font's size is
+    // shown smaller, down to minimumScaleFactor of that size: on one line
+    // to fit the width, on several (numberOfLines 0 or above 1) to fit the
+    // lines the height holds at the width. Below the floor it is cut.
     bool adjustsFontSizeToFitWidth() const { return m_adjustsFontSizeToFitWidth; }
-    void setAdjustsFontSizeToFitWidth(bool adjusts) { m_adjustsFontSizeToFitWidth = adjusts; }
+    void setAdjustsFontSizeToFitWidth(bool adjusts);
+    // 0 (the default) lets the text shrink as far as it must.
+    double minimumScaleFactor() const { return m_minimumScaleFactor; }
+    void setMinimumScaleFactor(double factor);
 
-    // How a painter shows the text: font, colour, alignment, lines, runs.
+    // How a painter shows the text: font (shrunk to fit, as above),
+    // colour, alignment, lines, runs.
     graphics::TextStyle textStyle() const;
+    // The font the text is shown in.
+    graphics::Font fittedFont() const;
+    // Whether all of the text shows in the bounds, in the fitted font.
+    bool showsWholeText() const;
 
     // Measured with the shared text measurer.
     graphics::Size sizeThatFits(const graphics::Size& size) const override;
@@ -70,6 +82,7 @@ private:
     std::optional<graphics::Color> m_shadowColor;
     graphics::Size m_shadowOffset { 0, -1 };
     bool m_adjustsFontSizeToFitWidth = false;
+    double m_minimumScaleFactor = 0;
 };
 
 } // namespace kit

@@ -5,6 +5,7 @@
 #include "platform/kit/ActivityIndicatorView.h"
 #include "platform/kit/AlertView.h"
 #include "platform/kit/Button.h"
+#include "platform/kit/Caret.h"
 #include "platform/kit/DatePicker.h"
 #include "platform/kit/ImageView.h"
 #include "platform/kit/Label.h"
@@ -39,6 +40,11 @@ const Color placeholderColor = Color::fromWhite(0.7);
 const Color fieldBorderColor = Color::fromWhite(0.75);
 const Color barHairlineColor = Color::fromRgb24(0xb2b2b2);
 const Color lightBarColor = Color::fromWhite(0.97);
+// The phone's tint, which its caret takes unless the view has its own.
+const Color caretColor = Color::fromRgb24(0x007aff);
+// Room around a view's bounds that its own painting may reach (a
+// label's shadow), for telling whether it meets the area being painted.
+constexpr double paintingReach = 2;
 
 bool invisible(const View& view)
 {
@@ -193,21 +199,77 @@ Rect textFieldTextRect(const TextField& field)
     return { left, b.minY(), std::max(0.0, right - left), b.height() };
 }
 
-void paintTextField(const TextField& field, graphics::DrawingContext& context)
+// The caret of a one-line field whose text is drawn in `rect` as
+// drawTextInRect draws it (centred in the height). It stays inside the
+// rectangle where the text runs past it, as the text is cut there.
+Rect fieldCaretRect(
+    const TextField& field, const graphics::Font& font, graphics::TextAlignment alignment, const Rect& rect)
+{
+    // Bullets stand one for one for the units of a secure text.
+    std::string shown = field.isShowingPlaceholder() ? std::string() : field.displayText();
+    auto measurer = graphics::TextMeasurer::shared();
+    double height = measurer->lineHeight(font);
+    double whole = shown.empty() ? 0 : measurer->sizeOfText(shown, font).width;
+    double start = rect.minX();
+    if (whole < rect.width() && alignment == graphics::TextAlignment::Center)
+        start += (rect.width() - whole) / 2;
+    else if (whole < rect.width() && alignment == graphics::TextAlignment::Right)
+        start += rect.width() - whole;
+    double x = start + measurer->caretPosition(shown, field.selectedRange().location, font, -1).x
+        - Caret::width / 2;
+    x = std::clamp(x, rect.minX(), std::max(rect.minX(), rect.maxX() - Caret::width));
+    return { x, rect.midY() - height / 2, Caret::width, height };
+}
+
+Rect textFieldCaretRect(const TextField& field)
+{
+    return fieldCaretRect(field, field.font(), field.textAlignment(), textFieldTextRect(field));
+}
+
+Rect textViewTextRect(const TextView& view)
+{
+    return view.bounds().insetBy(5, 8);
+}
+
+Rect textViewCaretRect(const TextView& view)
+{
+    auto measurer = graphics::TextMeasurer::shared();
+    Rect text = textViewTextRect(view);
+    auto at = measurer->caretPosition(view.text(), view.selectedRange().location, view.font(), text.width());
+    double x = std::clamp(text.minX() + at.x - Caret::width / 2, text.minX(),
+        std::max(text.minX(), text.maxX() - Caret::width));
+    return { x, text.minY() + at.y, Caret::width, measurer->lineHeight(view.font()) };
+}
+
+// An alert that is up takes the keys, so no input under it shows a caret.
+bool inputTakesKeys(const View& input, bool editing)
+{
+    return editing && input.isFirstResponder() && !AlertView::visibleAlert();
+}
+
+void paintCaret(const View& view, const Rect& rect, graphics::DrawingContext& context)
+{
+    context.setFillColor(view.tintColor().value_or(caretColor));
+    context.fillRect(rect);
+}
+
+void paintTextField(const TextField& field, graphics::DrawingContext& context, bool caretLit)
 {
     paintFieldBorder(field.borderStyle(), field.bounds(), context);
     std::string text = field.displayText();
-    if (text.empty())
-        return;
-    graphics::TextStyle style;
-    style.font = field.font();
-    style.color = field.isShowingPlaceholder() ? placeholderColor : field.textColor();
-    style.alignment = field.textAlignment();
-    style.centeredVertically = true;
-    context.drawTextInRect(text, textFieldTextRect(field), style);
+    if (!text.empty()) {
+        graphics::TextStyle style;
+        style.font = field.font();
+        style.color = field.isShowingPlaceholder() ? placeholderColor : field.textColor();
+        style.alignment = field.textAlignment();
+        style.centeredVertically = true;
+        context.drawTextInRect(text, textFieldTextRect(field), style);
+    }
+    if (caretLit && inputTakesKeys(field, field.isEditing()))
+        paintCaret(field, textFieldCaretRect(field), context);
 }
 
-void paintTextView(const TextView& view, graphics::DrawingContext& context)
+void paintTextView(const TextView& view, graphics::DrawingContext& context, bool caretLit)
 {
     graphics::TextStyle style;
     style.font = view.font();
@@ -215,7 +277,9 @@ void paintTextView(const TextView& view, graphics::DrawingContext& context)
     style.alignment = view.textAlignment();
     style.numberOfLines = 0;
     style.centeredVertically = false;
-    context.drawTextInRect(view.text(), view.bounds().insetBy(5, 8), style);
+    context.drawTextInRect(view.text(), textViewTextRect(view), style);
+    if (caretLit && inputTakesKeys(view, view.isEditing()))
+        paintCaret(view, textViewCaretRect(view), context);
 }
 
 // The wheels side by side, each with the chosen value in a band across the
@@ -352,7 +416,23 @@ const graphics::Font& alertMessageFont()
     return font;
 }
 
-void paintAlert(const AlertView& alert, const Rect& screen, graphics::DrawingContext& context)
+const graphics::Font& alertFieldFont()
+{
+    static const graphics::Font font = graphics::Font::systemFont(13);
+    return font;
+}
+
+Rect alertFieldTextRect(const Rect& box)
+{
+    return box.insetBy(6, 0);
+}
+
+Rect alertFieldCaretRect(const TextField& field, const Rect& box)
+{
+    return fieldCaretRect(field, alertFieldFont(), graphics::TextAlignment::Left, alertFieldTextRect(box));
+}
+
+void paintAlert(const AlertView& alert, const Rect& screen, graphics::DrawingContext& context, bool caretLit)
 {
     const Color buttonColor = Color::fromRgb24(0x007aff);
     AlertLayout layout = layOutAlert(alert, screen);
@@ -381,9 +461,13 @@ void paintAlert(const AlertView& alert, const Rect& screen, graphics::DrawingCon
         const Rect& box = layout.fields[i];
         paintFieldBorder(TextBorderStyle::RoundedRect, box, context);
         graphics::TextStyle text;
-        text.font = graphics::Font::systemFont(13);
+        text.font = alertFieldFont();
         text.color = fields[i]->isShowingPlaceholder() ? placeholderColor : Color::black();
-        context.drawTextInRect(fields[i]->displayText(), box.insetBy(6, 0), text);
+        context.drawTextInRect(fields[i]->displayText(), alertFieldTextRect(box), text);
+        if (caretLit && static_cast<int>(i) == alert.selectedTextFieldIndex()) {
+            context.setFillColor(caretColor);
+            context.fillRect(alertFieldCaretRect(*fields[i], box));
+        }
     }
     style.numberOfLines = 1;
     bool const sideBySide = layout.buttons.size() == 2;
@@ -420,7 +504,7 @@ void Renderer::paint(View& view, cairo_t* cairo) const
         return;
     if (m_showsAlerts) {
         if (auto alert = AlertView::visibleAlert())
-            paintAlert(*alert, view.bounds(), context);
+            paintAlert(*alert, view.bounds(), context, caretLit());
     }
     // Views that float above alerts come last, over the dimming.
     Rect b = view.bounds();
@@ -454,7 +538,17 @@ void Renderer::paintTree(View& view, graphics::CairoDrawingContext& context, boo
 
     Color background
         = view.backgroundColor().isClear() ? view.layer().backgroundColor() : view.backgroundColor();
+    // Where only part of the window is painted again (a caret's blink), the
+    // views away from it are not drawn for nothing; their subviews, which
+    // may stand outside them, are still asked.
+    double clipX1 = 0, clipY1 = 0, clipX2 = 0, clipY2 = 0;
+    cairo_clip_extents(cairo, &clipX1, &clipY1, &clipX2, &clipY2);
+    Rect reach = b.insetBy(-paintingReach, -paintingReach);
+    bool meetsClip
+        = reach.minX() < clipX2 && reach.maxX() > clipX1 && reach.minY() < clipY2 && reach.maxY() > clipY1;
     auto own = [&] {
+        if (!meetsClip)
+            return;
         paintContent(view, context);
         context.saveGState();
         {
@@ -504,9 +598,9 @@ void Renderer::paintContent(View& view, graphics::CairoDrawingContext& context) 
     } else if (auto* spinner = dynamic_cast<ActivityIndicatorView*>(&view)) {
         paintSpinner(*spinner, context);
     } else if (auto* field = dynamic_cast<TextField*>(&view)) {
-        paintTextField(*field, context);
+        paintTextField(*field, context, caretLit());
     } else if (auto* textView = dynamic_cast<TextView*>(&view)) {
-        paintTextView(*textView, context);
+        paintTextView(*textView, context, caretLit());
     } else if (auto* picker = dynamic_cast<DatePicker*>(&view)) {
         paintDatePicker(*picker, context);
     } else if (auto* bar = dynamic_cast<NavigationBar*>(&view)) {
@@ -521,6 +615,33 @@ void Renderer::paintContent(View& view, graphics::CairoDrawingContext& context) 
             context.fillRect(b);
         }
     }
+}
+
+bool Renderer::caretLit() const
+{
+    return !m_caretBlinks || Caret::isLit();
+}
+
+std::optional<Rect> Renderer::caretRect(Window& window)
+{
+    if (auto alert = AlertView::visibleAlert()) {
+        int index = alert->selectedTextFieldIndex();
+        if (index < 0)
+            return std::nullopt;
+        auto layout = layOutAlert(*alert, window.bounds());
+        if (static_cast<std::size_t>(index) >= layout.fields.size())
+            return std::nullopt;
+        return alertFieldCaretRect(*alert->textFields()[static_cast<std::size_t>(index)],
+            layout.fields[static_cast<std::size_t>(index)]);
+    }
+    View* responder = window.firstResponder();
+    if (!responder || !responder->isVisibleInWindow())
+        return std::nullopt;
+    if (auto* field = dynamic_cast<TextField*>(responder); field && field->isEditing())
+        return field->convertRectToView(textFieldCaretRect(*field), nullptr);
+    if (auto* view = dynamic_cast<TextView*>(responder); view && view->isEditing())
+        return view->convertRectToView(textViewCaretRect(*view), nullptr);
+    return std::nullopt;
 }
 
 std::shared_ptr<const graphics::Image> Renderer::renderImage(View& view) const

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@ namespace kit {
 
 class AlertView;
 class View;
+class Window;
 
 // Where an alert's parts sit over a screen of the given bounds, in its
 // points: what is painted and what a pointer presses are one layout.
@@ -52,6 +54,16 @@ public:
     // drawn over it, dimming the screen, unless this is turned off.
     bool showsAlerts() const { return m_showsAlerts; }
     void setShowsAlerts(bool shows) { m_showsAlerts = shows; }
+    // The caret of the input that takes the keys follows its blink
+    // (Caret) in a window on screen; a picture of the app shows it lit, so
+    // the picture says where typing goes. Off by default.
+    bool caretBlinks() const { return m_caretBlinks; }
+    void setCaretBlinks(bool blinks) { m_caretBlinks = blinks; }
+
+    // Where the caret is painted, in the window's points, lit or not: in
+    // the chosen field of the alert that is up, else in the window's text
+    // input in edit. None while no input takes the keys.
+    static std::optional<graphics::Rect> caretRect(Window& window);
 
     // The view's bounds at the scale; nullptr when the view has no area.
     std::shared_ptr<const graphics::Image> renderImage(View& view) const;
@@ -68,10 +80,12 @@ public:
 private:
     void paintTree(View& view, graphics::CairoDrawingContext& context, bool isRoot) const;
     void paintContent(View& view, graphics::CairoDrawingContext& context) const;
+    bool caretLit() const;
 
     double m_scale;
     graphics::Color m_backdrop = graphics::Color::black();
     bool m_showsAlerts = true;
+    bool m_caretBlinks = false;
 };
 
 } // namespace kit

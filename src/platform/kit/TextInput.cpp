@@ -1,5 +1,6 @@
 #include "platform/kit/TextInput.h"
 
+#include "platform/kit/Caret.h"
 #include "platform/kit/Keyboard.h"
 #include "platform/kit/TextField.h"
 #include "platform/kit/TextView.h"
@@ -12,6 +13,15 @@ template<class Input, class Base> void TextInput<Input, Base>::setText(std::stri
     this->setNeedsDisplay();
 }
 
+template<class Input, class Base> void TextInput<Input, Base>::setSelectedRange(TextRange range)
+{
+    m_buffer.setSelectedRange(range);
+    // The caret moved: it is painted where it now is, lit.
+    this->setNeedsDisplay();
+    if (m_editing)
+        Caret::restartBlink();
+}
+
 template<class Input, class Base>
 bool TextInput<Input, Base>::replace(TextRange range, std::string_view replacement)
 {
@@ -21,6 +31,8 @@ bool TextInput<Input, Base>::replace(TextRange range, std::string_view replaceme
         return false;
     m_buffer.replace(range, replacement);
     this->setNeedsDisplay();
+    // Typing keeps the caret lit where it now stands.
+    Caret::restartBlink();
     input().textDidChange();
     return true;
 }
@@ -61,6 +73,9 @@ template<class Input, class Base> bool TextInput<Input, Base>::becomeFirstRespon
     if (!gotFocus)
         return accepted;
     m_editing = true;
+    // The caret shows here, lit, and no longer where editing was before.
+    this->setNeedsDisplay();
+    Caret::restartBlink();
     // On the phone the delegate hears of editing before the keyboard comes
     // up, so screens may set themselves up for it first; a delegate that
     // ends editing right away leaves the keyboard down.
@@ -106,6 +121,7 @@ template<class Input, class Base> void TextInput<Input, Base>::firstResponderTak
 template<class Input, class Base> void TextInput<Input, Base>::finishEditing(bool byResigning)
 {
     m_editing = false;
+    this->setNeedsDisplay();
     Keyboard::shared().textInputDidResign();
     input().didEndEditing(byResigning);
 }

@@ -34,7 +34,7 @@ public:
     void setText(std::string_view text);
     std::size_t textLength() const { return m_buffer.length(); }
     TextRange selectedRange() const { return m_buffer.selectedRange(); }
-    void setSelectedRange(TextRange range) { m_buffer.setSelectedRange(range); }
+    void setSelectedRange(TextRange range);
     bool isEditing() const { return m_editing; }
 
     const graphics::Font& font() const { return m_font; }

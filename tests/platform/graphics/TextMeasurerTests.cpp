@@ -2,6 +2,7 @@
 #include "platform/graphics/PangoTextMeasurer.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace graphics;
 
@@ -52,4 +53,15 @@ TEST(PangoTextMeasurer, EmptyAndBrokenTextMeasureWithoutFailing)
     EXPECT_EQ(pango.sizeOfText("", font), Size());
     EXPECT_GT(pango.sizeOfText("\xff\xfe ok \xe6\x94", font).width, 0);
     EXPECT_GT(pango.sizeOfText("x", Font("", -3)).height, 0) << "a bad font size falls back to the default";
+}
+
+// "No limit" to a wrapped text's height, as a label of any number of lines
+// asks, wrapped round to a small number and kept only the first line.
+TEST(PangoTextMeasurer, AnUnlimitedHeightKeepsEveryLine)
+{
+    PangoTextMeasurer pango;
+    Font font = Font::systemFont(13);
+    Size all = pango.boundingSize(
+        "会员充值会员充值会员充值", font, { 70, std::numeric_limits<double>::max() / 4 });
+    EXPECT_GE(all.height, 2.5 * pango.lineHeight(font));
 }

@@ -1,7 +1,11 @@
+#include "platform/foundation/RunLoop.h"
+#include "platform/graphics/FakeTextMeasurer.h"
 #include "platform/graphics/Image.h"
+#include "platform/graphics/TextMeasurer.h"
 #include "platform/kit/ActivityIndicatorView.h"
 #include "platform/kit/AlertView.h"
 #include "platform/kit/Button.h"
+#include "platform/kit/Caret.h"
 #include "platform/kit/ImageView.h"
 #include "platform/kit/Label.h"
 #include "platform/kit/NavigationBar.h"
@@ -11,14 +15,17 @@
 #include "platform/kit/TableViewCell.h"
 #include "platform/kit/TableViewDataSource.h"
 #include "platform/kit/TextField.h"
+#include "platform/kit/TextView.h"
 #include "platform/kit/View.h"
 #include "platform/kit/ViewController.h"
 #include "platform/kit/Window.h"
 #include "support/ImageSamples.h"
 
 #include <algorithm>
+#include <cairo.h>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 
 using namespace kit;
@@ -333,4 +340,133 @@ TEST(Renderer, FieldTextStartsAfterAShownLeftViewAndIsCentredInTheField)
     EXPECT_GT(ink({ 46, 10, 40, 44 }), 50) << "the placeholder right after it";
     EXPECT_EQ(ink({ 10, 10, 260, 8 }) + ink({ 10, 46, 260, 8 }), 0) << "centred in the field's height";
     EXPECT_GT(ink({ 10, 70, 36, 44 }), 50) << "a left view shown only while editing leaves the room free";
+}
+
+namespace {
+
+// Caret pixels (the phone's blue) in a rectangle of points, at scale 2.
+int caretPixels(const graphics::Image& image, const Rect& r)
+{
+    int n = 0;
+    for (int y = static_cast<int>(r.minY() * 2); y < r.maxY() * 2; ++y)
+        for (int x = static_cast<int>(r.minX() * 2); x < r.maxX() * 2; ++x) {
+            Color c = image.pixelAt(x, y);
+            n += c.blue() > 0.85 && c.red() < 0.2 && c.green() > 0.35 && c.green() < 0.6;
+        }
+    return n;
+}
+
+} // namespace
+
+// No field showed where the typing goes: the one in edit, and only it, has
+// a caret at its insertion point; an alert that is up takes it to its field.
+TEST(Renderer, CaretShowsAtTheInsertionPointOfTheInputThatTakesTheKeysOnly)
+{
+    foundation::RunLoop::main().useVirtualClock();
+    auto window = std::make_shared<Window>(Rect(0, 0, 320, 300));
+    window->setBackgroundColor(Color::white());
+    window->makeKeyWindow();
+    auto user = std::make_shared<TextField>(Rect(10, 10, 300, 40));
+    auto password = std::make_shared<TextField>(Rect(10, 60, 300, 40));
+    password->setSecureTextEntry(true);
+    auto remark = std::make_shared<TextView>(Rect(10, 110, 300, 100));
+    for (auto view : std::initializer_list<std::shared_ptr<View>> { user, password, remark })
+        window->addSubview(view);
+    user->setText("boss");
+    password->setText("123456");
+    ASSERT_TRUE(password->becomeFirstResponder());
+    Renderer renderer(2);
+    auto image = renderer.renderImage(*window);
+    auto caret = Renderer::caretRect(*window);
+    ASSERT_TRUE(image && caret);
+    EXPECT_EQ(caretPixels(*image, user->frame()) + caretPixels(*image, remark->frame()), 0);
+    EXPECT_GT(caretPixels(*image, *caret), 20);
+    EXPECT_EQ(caretPixels(*image, password->frame()), caretPixels(*image, *caret));
+    auto bullets = graphics::TextMeasurer::shared()->sizeOfText(password->displayText(), password->font());
+    EXPECT_NEAR(caret->midX(), password->frame().minX() + bullets.width, 2.0) << "after the last bullet";
+
+    remark->becomeFirstResponder();
+    remark->insertText("第一行\n第二");
+    auto second = Renderer::caretRect(*window);
+    ASSERT_TRUE(second);
+    EXPECT_GT(second->minY(), remark->frame().minY() + 8 + second->height() * 0.9) << "on the second line";
+    // A blink darkens it on screen, never in a picture of the app.
+    foundation::RunLoop::main().advance(kit::Caret::blinkInterval);
+    renderer.setCaretBlinks(true);
+    EXPECT_EQ(caretPixels(*renderer.renderImage(*window), *second), 0);
+    renderer.setCaretBlinks(false);
+    EXPECT_GT(caretPixels(*renderer.renderImage(*window), *second), 20);
+
+    auto alert = AlertView::create("设置商家key", "", {}, "确定", { "取消" });
+    alert->setAlertViewStyle(AlertViewStyle::LoginAndPasswordInput);
+    alert->textFieldAtIndex(1)->insertText("mbr");
+    alert->show();
+    alert->selectTextField(3);
+    auto inAlert = Renderer::caretRect(*window);
+    auto withAlert = renderer.renderImage(*window);
+    renderer.setShowsAlerts(false);
+    auto underAlert = renderer.renderImage(*window);
+    AlertView::discardAll();
+    ASSERT_TRUE(inAlert && withAlert && underAlert);
+    auto fields = layOutAlert(*alert, window->bounds()).fields;
+    EXPECT_TRUE(fields[1].contains(inAlert->center())) << "taken round the fields to the second";
+    EXPECT_GT(inAlert->minX(), fields[1].minX() + 10) << "after the text typed there";
+    EXPECT_GT(caretPixels(*withAlert, *inAlert), 10);
+    EXPECT_EQ(caretPixels(*withAlert, fields[0]) + caretPixels(*underAlert, *second), 0);
+}
+
+// A blink paints only the caret's pixels again, skipping the views away
+// from them, yet a view's subview outside it is still painted there.
+TEST(Renderer, PaintingPartOfTheWindowGivesThePixelsOfTheWholeFrameThere)
+{
+    auto window = std::make_shared<Window>(Rect(0, 0, 200, 200));
+    auto holder = std::make_shared<View>(Rect(0, 0, 10, 10));
+    auto label = std::make_shared<Label>(Rect(100, 100, 80, 30));
+    label->setText("收款");
+    label->setBackgroundColor(Color::redColor());
+    holder->addSubview(label);
+    window->addSubview(holder);
+    auto paint = [&](bool part) {
+        cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 200, 200);
+        cairo_t* cairo = cairo_create(surface);
+        cairo_rectangle(cairo, 104, 109, part ? 40 : 96, part ? 20 : 91);
+        cairo_clip(cairo);
+        Renderer(1).paint(*window, cairo);
+        cairo_destroy(cairo);
+        std::vector<std::uint32_t> pixels;
+        auto* data = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(surface));
+        for (int y = 110; y < 125; ++y)
+            pixels.insert(pixels.end(), data + y * 200 + 105, data + y * 200 + 140);
+        cairo_surface_destroy(surface);
+        return pixels;
+    };
+    auto whole = paint(false);
+    EXPECT_EQ(paint(true), whole);
+    EXPECT_NE(std::count(whole.begin(), whole.end(), whole.front()), static_cast<long>(whole.size()))
+        << "the label's text is among them";
+}
+
+// The purchase's summary line was cut where the amount still due stood: a
+// label that adjusts its font shows its whole text smaller, down to its floor.
+TEST(Renderer, LabelShrinksItsTextToFitItsBoundsDownToItsFloor)
+{
+    graphics::TextMeasurer::setShared(std::make_shared<graphics::FakeTextMeasurer>());
+    // At 10 points 60 letters take three lines of 20 (36 points high).
+    Label label(Rect(0, 0, 100, 24));
+    label.setFont(graphics::Font::systemFont(10));
+    label.setNumberOfLines(0);
+    label.setText(std::string(60, 'a'));
+    EXPECT_EQ(label.fittedFont().pointSize(), 10) << "only when asked to";
+    EXPECT_FALSE(label.showsWholeText());
+    label.setAdjustsFontSizeToFitWidth(true);
+    EXPECT_EQ(label.fittedFont().pointSize(), 6.5) << "the largest size at which two lines hold it";
+    EXPECT_TRUE(label.showsWholeText());
+    EXPECT_EQ(label.textStyle().font.pointSize(), 6.5) << "and it is painted so";
+    label.setMinimumScaleFactor(0.8);
+    EXPECT_EQ(label.fittedFont().pointSize(), 8);
+    EXPECT_FALSE(label.showsWholeText()) << "cut below its floor";
+    label.setNumberOfLines(1);
+    label.setText(std::string(25, 'a'));
+    EXPECT_EQ(label.fittedFont().pointSize(), 8) << "one line fits the width alone";
+    graphics::TextMeasurer::setShared(nullptr);
 }

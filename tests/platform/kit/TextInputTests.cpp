@@ -1,5 +1,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/kit/Caret.h"
+#include "platform/kit/DisplayGeneration.h"
 #include "platform/kit/Keyboard.h"
 #include "platform/kit/NavigationController.h"
 #include "platform/kit/TableView.h"
@@ -87,6 +89,30 @@ protected:
     std::vector<std::string> posted;
     nlohmann::ordered_json lastUserInfo;
 };
+
+// The caret must say where typing goes without costing an idle window: it
+// blinks only while an input takes the keys, typing relights it, and a
+// blink is no change a painter must repaint the whole window for.
+TEST_F(TextInputTest, caretBlinksOnlyWhileAnInputTakesTheKeysAndTypingRelightsIt)
+{
+    window->makeKeyWindow();
+    auto& loop = foundation::RunLoop::main();
+    ASSERT_TRUE(first->becomeFirstResponder());
+    auto shown = kit::DisplayGeneration::current();
+    loop.advance(kit::Caret::blinkInterval);
+    EXPECT_FALSE(kit::Caret::isLit());
+    EXPECT_EQ(kit::DisplayGeneration::current(), shown);
+    loop.advance(kit::Caret::blinkInterval * 0.6);
+    first->insertText("7");
+    loop.advance(kit::Caret::blinkInterval * 0.6);
+    EXPECT_TRUE(kit::Caret::isLit()) << "typing lights it for a whole interval";
+    first->resignFirstResponder();
+    loop.advance(kit::Caret::blinkInterval);
+    auto blinks = kit::Caret::blinks();
+    loop.advance(kit::Caret::blinkInterval * 4);
+    EXPECT_EQ(kit::Caret::blinks(), blinks) << "nothing takes the keys: no blink";
+    EXPECT_TRUE(kit::Caret::isLit());
+}
 
 TEST_F(TextInputTest, refusedKeystrokeLeavesTextCaretAndEventsAlone)
 {
