@@ -71,12 +71,18 @@ protected:
         return recorded(engine->operationWithPath(path), label);
     }
 
-    // The network as the test says; the engines made after this follow it.
+    // The network as the test says, and the fixture's engine made again under
+    // it. The one made under the machine's own network must not outlive the
+    // switch: its reachability would take the switch for a change of network
+    // and, whenever that notice came, set the shared queue's width by its own
+    // mode over the width the test is checking.
     std::shared_ptr<net::FakeNetworkStateSource> fakeNetwork(net::ReachabilityFlags flags)
     {
+        engine.reset();
         auto network = std::make_shared<net::FakeNetworkStateSource>();
         network->setDefaultFlags(flags);
         net::NetworkState::setSource(network);
+        engine = NetworkEngine::initWithHostName(s_server->host());
         return network;
     }
     // New flags, taken by the engine as the notice of a change would make it.
@@ -404,10 +410,8 @@ TEST_F(EngineTest, transfer_that_keeps_moving_outlives_three_time_outs_and_silen
 
 TEST_F(EngineTest, frozen_operation_tells_its_caller_and_goes_out_when_the_network_returns)
 {
-    auto network = std::make_shared<net::FakeNetworkStateSource>();
-    network->setDefaultFlags(0);
-    net::NetworkState::setSource(network);
-    auto offline = NetworkEngine::initWithHostName(s_server->host());
+    auto network = fakeNetwork(0);
+    auto const& offline = engine;
     offline->useCache();
     while (!network->isStarted())
         std::this_thread::yield();
@@ -442,7 +446,7 @@ TEST_F(EngineTest, frozen_operation_tells_its_caller_and_goes_out_when_the_netwo
 TEST_F(EngineTest, post_under_way_when_the_network_goes_is_neither_frozen_nor_sent_again)
 {
     auto network = fakeNetwork(net::kReachabilityFlagsReachable);
-    auto offline = NetworkEngine::initWithHostName(s_server->host());
+    auto const& offline = engine;
     offline->useCache();
     int const before = s_server->hits("/held");
 
@@ -465,8 +469,9 @@ TEST_F(EngineTest, post_under_way_when_the_network_goes_is_neither_frozen_nor_se
 
 TEST_F(EngineTest, shared_queue_width_follows_reachability_six_two_none_and_back)
 {
+    // One engine, so one mode decides the width whichever notice comes when.
     auto network = fakeNetwork(net::kReachabilityFlagsReachable);
-    auto watcher = NetworkEngine::initWithHostName(s_server->host());
+    auto const& watcher = engine;
     auto queue = NetworkEngine::sharedOperationQueue();
     auto const cellular = net::kReachabilityFlagsReachable | net::kReachabilityFlagsIsWWAN;
 
