@@ -1,6 +1,7 @@
 #include "EngineTestServer.h"
 #include "netengine/AlertViewNetworkEngineAdditions.h"
 #include "netengine/ImageViewNetworkEngineAdditions.h"
+#include "netengine/NetworkEngineAdditions.h"
 #include "netengine/NetworkEngine.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/OperationQueue.h"
@@ -274,6 +275,61 @@ TEST_F(EngineTest, cached_get_is_served_until_it_expires_then_revalidated)
     settle();
     EXPECT_EQ(events, (Events { "fetch v1", "fresh v1", "stale v1", "stale not modified" }));
     EXPECT_EQ(s_server->lastHeader("/versioned", "If-None-Match"), "\"v1\"");
+}
+
+TEST_F(EngineTest, an_answer_fetched_with_credentials_reaches_no_caller_with_other_credentials_or_none)
+{
+    engine->useCache();
+    auto as = [this](const char* token, const std::string& label) {
+        auto operation = get("/headers", label);
+        if (token)
+            operation->setAuthorizationHeaderValue(token, "Bearer");
+        return operation;
+    };
+    engine->enqueueOperation(as("alice", "alice"));
+    settle();
+    engine->enqueueOperation(as("bob", "bob"));
+    settle();
+    engine->enqueueOperation(as(nullptr, "nobody"));
+    settle();
+    // Nor do two asking at once share one request.
+    NetworkEngine::sharedOperationQueue()->setSuspended(true);
+    engine->enqueueOperation(as("carol", "carol"));
+    engine->enqueueOperation(as("dave", "dave"));
+    NetworkEngine::sharedOperationQueue()->setSuspended(false);
+    settle();
+    std::sort(events.begin() + 3, events.end());
+    EXPECT_EQ(events,
+        (Events { "alice Bearer alice", "bob Bearer bob", "nobody none", "carol Bearer carol", "dave Bearer dave" }));
+}
+
+TEST_F(EngineTest, an_answer_marked_no_store_or_private_is_never_served_from_the_cache)
+{
+    engine->useCache();
+    for (std::string control : { "no-store", "private, max-age=600" }) {
+        events.clear();
+        auto const path = "/uncacheable?control=" + NetworkEngineAdditions::ne_urlEncodedString(control);
+        engine->enqueueOperation(get(path, "first"));
+        settle();
+        engine->saveCache();
+        engine->enqueueOperation(get(path, "second"));
+        settle();
+        ASSERT_EQ(events.size(), 2u) << control;
+        EXPECT_NE(events[1], "second " + events[0].substr(std::string("first ").size())) << control;
+    }
+    // An answer that may not be kept takes an earlier kept one with it.
+    events.clear();
+    engine->enqueueOperation(get("/versioned", "kept"));
+    settle();
+    auto const key = engine->operationWithPath("/versioned")->uniqueIdentifier();
+    EXPECT_TRUE(engine->cache().headersForKey(key));
+    auto replaced = engine->operationWithPath("/versioned");
+    replaced->setHeader("Cache-Control", "no-store");
+    engine->enqueueOperation(replaced, true);
+    settle();
+    engine->saveCache();
+    EXPECT_FALSE(engine->cache().headersForKey(key));
+    EXPECT_EQ(engine->cache().dataForKey(key), std::nullopt);
 }
 
 TEST_F(EngineTest, redirects_are_followed_and_credentials_never_leave_the_origin)
