@@ -21,8 +21,11 @@ constexpr int indexVersion = 1;
 constexpr size_t fileNameLength = 16;
 // No body of ours comes near it; a larger size in the index is not one we wrote.
 constexpr uint64_t largestRecordedSize = uint64_t { 1 } << 40;
-// Stores and removals, at most, in one transaction of touches or evictions.
+// Rows chosen at a time for eviction.
 constexpr size_t evictionBatch = 64;
+// Uses waiting to be marked before a transaction of their own is worth it; a
+// store marks every one waiting, in its own transaction.
+constexpr size_t touchBatch = 256;
 
 foundation::SharedSlot<URLCache>& sharedSlot()
 {
@@ -411,6 +414,11 @@ size_t URLCache::currentDiskUsage() const
 
 void URLCache::flush()
 {
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_touches.empty())
+            queueTouchesLocked(true);
+    }
     m_io->syncFlush();
 }
 
@@ -456,11 +464,11 @@ void URLCache::trimMemoryLocked()
     }
 }
 
-// Uses are marked in the database in batches: a look-up answered from memory
-// costs no write of its own.
-void URLCache::queueTouchesLocked()
+// Uses are marked in the database in batches: a look-up costs no write of its
+// own. The order they give matters only to eviction, which marks them first.
+void URLCache::queueTouchesLocked(bool now)
 {
-    if (m_touchesQueued)
+    if (m_touchesQueued || (!now && m_touches.size() < touchBatch))
         return;
     m_touchesQueued = true;
     m_io->async([self = shared_from_this()] {

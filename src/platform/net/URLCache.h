@@ -130,7 +130,7 @@ private:
     void removeLocked(const std::string& key);
     void useLocked(Entry& entry, const std::string& key);
     void trimMemoryLocked();
-    void queueTouchesLocked();
+    void queueTouchesLocked(bool now = false);
     void rebuildLocked(const Store& store);
     // On the disk queue.
     void write(const std::string& key, uint64_t serial, bool headOnly);

@@ -89,6 +89,9 @@ std::optional<URLCache::IndexEntry> readRecord(sqlite3_stmt* statement, int firs
         || !std::isfinite(record.responseTime) || used < 0 || size < 0
         || static_cast<uint64_t>(size) > largestRecordedSize)
         return std::nullopt;
+    // A stored head says its body's own length (CachedURLResponse::make).
+    if (auto const length = headers->value("Content-Length"); length && *length != std::to_string(size))
+        return std::nullopt;
     record.headers = std::move(*headers);
     record.varyingFields = std::move(*vary);
     record.lastUsed = static_cast<uint64_t>(used);

@@ -26,8 +26,8 @@ namespace net {
 // with the writer, on a connection of its own.
 //
 // What it cannot trust it does not serve: a row that does not read back as a 200
-// with header fields that could be sent, and a body of the recorded size, is
-// Damaged. A file that is not a database of ours is set aside (Cache.db.damaged)
+// with header fields that could be sent, and a body of the recorded size (and of
+// its Content-Length, when it has one), is Damaged. A file that is not a database of ours is set aside (Cache.db.damaged)
 // and a new one made; a database SQLite finds damaged is copied, row by row, into a
 // new one, leaving out only the rows that do not read. Another process writing at
 // the same moment is waited for (busyTimeoutMilliseconds) rather than failed.
