@@ -218,10 +218,10 @@ std::string EngineTestServer::lastHeader(const std::string& path, const std::str
     return it == m_lastHeaders.end() ? std::string() : it->second;
 }
 
-void EngineTestServer::waitForHit(const std::string& path) const
+void EngineTestServer::waitForHit(const std::string& path, int after) const
 {
     // The main loop keeps turning: the request goes out from there.
-    foundation::RunLoop::main().runUntil([&] { return hits(path) > 0; });
+    foundation::RunLoop::main().runUntil([&] { return hits(path) > after; });
 }
 
 void EngineTestServer::releaseSlow()
