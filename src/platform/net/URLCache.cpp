@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <set>
+#include <thread>
 
 namespace net {
 
@@ -258,6 +259,13 @@ URLCache::Store URLCache::storeLocked() const
     return m_rebuildQueued ? nullptr : m_store;
 }
 
+// A database is open, or one is being made again: what is stored meanwhile is
+// written once it is.
+bool URLCache::hasDiskLocked() const
+{
+    return m_store || m_rebuildQueued;
+}
+
 std::optional<CachedURLResponse> URLCache::cachedResponseForRequest(const URLRequest& request)
 {
     return lookUp(request, true);
@@ -365,7 +373,7 @@ void URLCache::store(const CachedURLResponse& response, const URLRequest& reques
     Entry entry;
     entry.body = body;
     entry.serial = m_nextSerial++;
-    entry.written = !m_store;
+    entry.written = !hasDiskLocked();
     entry.record.url = key;
     entry.record.statusCode = response.response().statusCode();
     entry.record.headers = response.response().allHeaderFields();
@@ -376,7 +384,7 @@ void URLCache::store(const CachedURLResponse& response, const URLRequest& reques
     entry.record.size = body->size();
     auto const serial = entry.serial;
     keepLocked(key, std::move(entry));
-    if (m_store) {
+    if (hasDiskLocked()) {
         ++m_changes;
         m_io->async([self = shared_from_this(), key, serial, headOnly] { self->write(key, serial, headOnly); });
     }
@@ -393,7 +401,7 @@ void URLCache::removeLocked(const std::string& key)
 {
     if (auto it = m_memory.find(key); it != m_memory.end())
         dropLocked(it);
-    if (!m_store)
+    if (!hasDiskLocked())
         return;
     ++m_removing[key];
     ++m_changes;
@@ -445,7 +453,7 @@ void URLCache::useLocked(Entry& entry, const std::string& key)
     entry.record.lastUsed = ++m_useCounter;
     if (entry.written)
         m_memoryByUse[entry.record.lastUsed] = key;
-    if (m_store) {
+    if (hasDiskLocked()) {
         m_touches[key] = entry.record.lastUsed;
         queueTouchesLocked();
     }
@@ -522,7 +530,7 @@ bool URLCache::evictPastCapacity(URLCacheStore& store, uint64_t& usage, std::vec
     return true;
 }
 
-void URLCache::write(const std::string& key, uint64_t serial, bool headOnly)
+void URLCache::write(const std::string& key, uint64_t serial, bool headOnly, bool afterRebuild)
 {
     IndexEntry record;
     std::shared_ptr<const std::string> body;
@@ -535,7 +543,9 @@ void URLCache::write(const std::string& key, uint64_t serial, bool headOnly)
             return; // Replaced or removed meanwhile; what came after is queued after this.
         if (m_rebuildQueued) {
             // Into the copy, once it is made.
-            m_io->async([self = shared_from_this(), key, serial, headOnly] { self->write(key, serial, headOnly); });
+            m_io->async([self = shared_from_this(), key, serial, headOnly, afterRebuild] {
+                self->write(key, serial, headOnly, afterRebuild);
+            });
             return;
         }
         record = it->second.record;
@@ -565,12 +575,17 @@ void URLCache::write(const std::string& key, uint64_t serial, bool headOnly)
     ++m_changes;
     auto it = m_memory.find(key);
     bool const current = it != m_memory.end() && it->second.serial == serial;
+    if (outcome == Outcome::Damaged && !afterRebuild) {
+        rebuildLocked(store);
+        if (current && m_rebuildQueued) {
+            m_io->async([self = shared_from_this(), key, serial, headOnly] { self->write(key, serial, headOnly, true); });
+            return;
+        }
+    }
     if (outcome != Outcome::Done) {
         // Without its row it is kept nowhere once memory runs short.
         if (current)
             dropLocked(it);
-        if (outcome == Outcome::Damaged)
-            rebuildLocked(store);
         return;
     }
     m_diskUsage = usage;
@@ -585,13 +600,13 @@ void URLCache::write(const std::string& key, uint64_t serial, bool headOnly)
     trimMemoryLocked();
 }
 
-void URLCache::remove(const std::string& key)
+void URLCache::remove(const std::string& key, bool afterRebuild)
 {
     Store store;
     {
         std::lock_guard lock(m_mutex);
         if (m_rebuildQueued) {
-            m_io->async([self = shared_from_this(), key] { self->remove(key); });
+            m_io->async([self = shared_from_this(), key, afterRebuild] { self->remove(key, afterRebuild); });
             return;
         }
         store = m_store;
@@ -600,12 +615,18 @@ void URLCache::remove(const std::string& key)
     auto const outcome = store ? store->remove(key, change) : URLCacheStore::Outcome::Failed;
     std::lock_guard lock(m_mutex);
     ++m_changes;
+    if (outcome == URLCacheStore::Outcome::Damaged && !afterRebuild) {
+        // The copy may still hold the row, if it reads: it goes from there.
+        rebuildLocked(store);
+        if (m_rebuildQueued) {
+            m_io->async([self = shared_from_this(), key] { self->remove(key, true); });
+            return;
+        }
+    }
     if (auto it = m_removing.find(key); it != m_removing.end() && --it->second <= 0)
         m_removing.erase(it);
     if (outcome == URLCacheStore::Outcome::Done)
         m_diskUsage += static_cast<uint64_t>(change);
-    if (outcome == URLCacheStore::Outcome::Damaged)
-        rebuildLocked(store);
 }
 
 // Once at a time: the database is copied without what does not read, on the disk
@@ -616,10 +637,20 @@ void URLCache::rebuildLocked(const Store& store)
         return;
     m_rebuildQueued = true;
     m_io->async([self = shared_from_this()] {
-        Store fresh = URLCacheStore::rebuild(*self->m_directory);
         Store old;
+        {
+            std::lock_guard lock(self->m_mutex);
+            old = std::exchange(self->m_store, nullptr);
+        }
+        // Closed before its files are moved: SQLite closing the last connection
+        // removes the log by its name, which by then would be the new file's. A
+        // look-up that took it before the rebuild was queued is over in a moment.
+        while (old.use_count() > 1)
+            std::this_thread::yield();
+        old.reset();
+        Store fresh = URLCacheStore::rebuild(*self->m_directory);
         std::lock_guard lock(self->m_mutex);
-        old = std::exchange(self->m_store, fresh);
+        self->m_store = fresh;
         self->m_rebuildQueued = false;
         ++self->m_changes;
         self->m_diskUsage = fresh ? fresh->totals().size : 0;

@@ -125,6 +125,7 @@ private:
     void store(const CachedURLResponse& response, const URLRequest& request, bool headOnly);
     // The database, unless a copy of it is being made.
     Store storeLocked() const;
+    bool hasDiskLocked() const;
     void keepLocked(std::string key, Entry entry);
     void dropLocked(std::unordered_map<std::string, Entry>::iterator it);
     void removeLocked(const std::string& key);
@@ -133,8 +134,10 @@ private:
     void queueTouchesLocked(bool now = false);
     void rebuildLocked(const Store& store);
     // On the disk queue.
-    void write(const std::string& key, uint64_t serial, bool headOnly);
-    void remove(const std::string& key);
+    // A write or removal that meets damage is done again in the copy made of the
+    // database (afterRebuild), once.
+    void write(const std::string& key, uint64_t serial, bool headOnly, bool afterRebuild = false);
+    void remove(const std::string& key, bool afterRebuild = false);
     void saveTouches(URLCacheStore& store);
     // Removes the least recently used rows until `usage` is within the capacity.
     bool evictPastCapacity(URLCacheStore& store, uint64_t& usage, std::vector<std::string>& evicted);

@@ -28,10 +28,31 @@ constexpr const char* schema = "CREATE TABLE IF NOT EXISTS responses("
 
 constexpr const char* rowColumns = "url, status, headers, vary, requested, received, used, size";
 
+// What the machine did rather than what the file holds: the disk full or read-only,
+// another process holding on, no memory. Every other failure (a file that is not a
+// database, or is one SQLite cannot read: "unsupported file format" among them) is
+// the file's own.
 bool isDamage(int code)
 {
-    code &= 0xff;
-    return code == SQLITE_CORRUPT || code == SQLITE_NOTADB || code == SQLITE_FORMAT;
+    switch (code & 0xff) {
+    case SQLITE_OK:
+    case SQLITE_ROW:
+    case SQLITE_DONE:
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_NOMEM:
+    case SQLITE_READONLY:
+    case SQLITE_INTERRUPT:
+    case SQLITE_IOERR:
+    case SQLITE_FULL:
+    case SQLITE_CANTOPEN:
+    case SQLITE_PROTOCOL:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return false;
+    default:
+        return true;
+    }
 }
 
 URLCacheStore::Outcome outcomeOf(int code)

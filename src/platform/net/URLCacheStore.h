@@ -56,7 +56,7 @@ public:
     // nullptr when none can be opened there at all (no permission, no space).
     static std::unique_ptr<URLCacheStore> open(const std::filesystem::path& directory);
     // Copies what reads of the database into a new one in its place, the damaged
-    // file set aside; nullptr as for open().
+    // file set aside; nullptr as for open(). No connection to it may be open.
     static std::unique_ptr<URLCacheStore> rebuild(const std::filesystem::path& directory);
     ~URLCacheStore();
     URLCacheStore(const URLCacheStore&) = delete;

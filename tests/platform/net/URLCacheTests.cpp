@@ -358,6 +358,20 @@ TEST_F(URLCacheTest, stored_responses_outlive_the_cache_object_and_a_file_that_i
     EXPECT_EQ(foundation::Paths::readFile(m_directory / "Cache.db.damaged").valueOr(""),
         "not a database, but the owner's bytes");
     EXPECT_EQ(foundation::Paths::readFile(m_directory / "notes.txt").valueOr(""), "not ours");
+
+    // Nor one SQLite cannot read: a schema format of a later SQLite.
+    closeCache();
+    {
+        std::fstream file(m_directory / "Cache.db", std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(47);
+        file.put(5);
+    }
+    m_cache = makeCache();
+    EXPECT_FALSE(m_cache->hasCachedResponseForRequest(URLRequest("http://img.test/two.png")));
+    m_cache->storeCachedResponse(cached(pictureURL, "kept again"), URLRequest(pictureURL));
+    closeCache();
+    m_cache = makeCache();
+    EXPECT_TRUE(m_cache->hasCachedResponseForRequest(URLRequest(pictureURL)));
 }
 
 TEST_F(URLCacheTest, rows_that_do_not_read_are_skipped_and_the_others_served)
