@@ -1,4 +1,5 @@
-// The URL cache's index file as a new process reads it: whatever is on disk.
+// The earlier versions' URL cache index file, as the first start that finds it
+// reads it to move its entries into the database: whatever is on disk.
 //
 // Input: the file's bytes. Every entry kept must name a body file inside the
 // cache's directory, be a 200, and hold only header fields that could be sent;

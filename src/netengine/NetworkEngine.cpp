@@ -10,6 +10,7 @@
 #include "platform/foundation/Strings.h"
 #include "platform/graphics/Image.h"
 #include "platform/kit/Application.h"
+#include "platform/net/CacheControl.h"
 
 #include <algorithm>
 #include <atomic>
@@ -131,6 +132,19 @@ OperationsUnderWay& operationsUnderWay()
 {
     static foundation::NeverDestroyed<OperationsUnderWay> index;
     return *index;
+}
+
+// Whether the engine's cache, which answers every caller of the process, may keep
+// a finished GET's answer: not when either side said no-store, nor one meant for
+// one user alone (private).
+bool mayBeKept(const NetworkOperation& finished)
+{
+    auto const response = finished.readonlyResponse();
+    if (!response)
+        return false;
+    auto const control = net::CacheControl::ofResponse(response->allHeaderFields());
+    return !control.noStore && !control.isPrivate
+        && !net::CacheControl::ofRequest(finished.readonlyRequest().allHTTPHeaderFields()).noStore;
 }
 
 // Seconds until the saved "Expires" date; 0 without one that reads.
@@ -323,6 +337,15 @@ NetworkOperation::ResponseBlock NetworkEngine::cacheHandler()
         if (!engine)
             return;
         auto const key = finished->uniqueIdentifier();
+        if (!mayBeKept(*finished)) {
+            // Nor may an earlier answer stand in for this one.
+            engine->m_cache.removeHeaders(key);
+            engine->m_backgroundCacheQueue->async([weak, key] {
+                if (auto self = weak.lock())
+                    self->m_cache.remove(key);
+            });
+            return;
+        }
         if (auto data = finished->responseData())
             engine->saveCacheData(std::move(*data), key);
         engine->m_cache.setHeaders(key, finished->cacheHeaders());

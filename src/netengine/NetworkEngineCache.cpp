@@ -4,6 +4,7 @@
 #include "platform/foundation/PropertyList.h"
 
 #include <algorithm>
+#include <chrono>
 #include <system_error>
 
 namespace {
@@ -137,11 +138,67 @@ bool NetworkEngineCache::isEnabled() const
     return std::filesystem::exists(m_directory, ignored);
 }
 
-void NetworkEngineCache::writeBody(const std::string& key, std::string_view data) const
+void NetworkEngineCache::writeBody(const std::string& key, std::string_view data)
 {
-    if (!isSafeKey(key))
+    if (!isSafeKey(key) || foundation::Paths::writeFileAtomically(m_directory / key, data).isError())
         return;
-    (void)foundation::Paths::writeFileAtomically(m_directory / key, data);
+    std::filesystem::file_time_type stamp;
+    {
+        std::lock_guard lock(m_mutex);
+        stamp = std::max(std::filesystem::file_time_type::clock::now(),
+            m_lastWritten + std::chrono::microseconds(1));
+        m_lastWritten = stamp;
+    }
+    std::error_code ignored;
+    std::filesystem::last_write_time(m_directory / key, stamp, ignored);
+}
+
+void NetworkEngineCache::trimDisk()
+{
+    struct Body {
+        std::string key;
+        std::filesystem::file_time_type written;
+        std::uint64_t size;
+    };
+    std::vector<Body> bodies;
+    std::uint64_t total = 0;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(m_directory, error)) {
+        auto name = entry.path().filename().string();
+        // Frozen operations are not bodies, and never go for space.
+        if (!isSafeKey(name) || !entry.is_regular_file(error))
+            continue;
+        auto const size = entry.file_size(error);
+        auto const written = entry.last_write_time(error);
+        if (error)
+            continue;
+        total += size;
+        bodies.push_back({ std::move(name), written, size });
+    }
+    auto const limit = maximumDiskBytes();
+    if (total <= limit)
+        return;
+    std::sort(bodies.begin(), bodies.end(), [](const Body& a, const Body& b) { return a.written < b.written; });
+    for (const auto& body : bodies) {
+        if (total <= limit / 2)
+            break;
+        if (!std::filesystem::remove(m_directory / body.key, error))
+            continue;
+        total -= body.size;
+        removeHeaders(body.key);
+    }
+}
+
+std::uint64_t NetworkEngineCache::maximumDiskBytes() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_maximumDiskBytes;
+}
+
+void NetworkEngineCache::setMaximumDiskBytes(std::uint64_t bytes)
+{
+    std::lock_guard lock(m_mutex);
+    m_maximumDiskBytes = bytes;
 }
 
 void NetworkEngineCache::saveData(std::string data, const std::string& key)
@@ -162,8 +219,10 @@ void NetworkEngineCache::saveData(std::string data, const std::string& key)
                 evicted.emplace(oldest, std::move(node.mapped()));
         }
     }
-    if (evicted)
+    if (evicted) {
         writeBody(evicted->first, evicted->second);
+        trimDisk();
+    }
 }
 
 std::optional<std::string> NetworkEngineCache::dataForKey(const std::string& key)
@@ -203,6 +262,26 @@ void NetworkEngineCache::setHeaders(const std::string& key, const net::HTTPHeade
     m_invalidationParams[key] = headers;
 }
 
+void NetworkEngineCache::removeHeaders(const std::string& key)
+{
+    std::lock_guard lock(m_mutex);
+    m_invalidationParams.erase(key);
+}
+
+void NetworkEngineCache::remove(const std::string& key)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_memory.erase(key);
+        m_keys.erase(std::remove(m_keys.begin(), m_keys.end(), key), m_keys.end());
+        m_invalidationParams.erase(key);
+    }
+    if (!isSafeKey(key))
+        return;
+    std::error_code ignored;
+    std::filesystem::remove(m_directory / key, ignored);
+}
+
 void NetworkEngineCache::save()
 {
     std::map<std::string, std::string> memory;
@@ -211,10 +290,15 @@ void NetworkEngineCache::save()
         std::lock_guard lock(m_mutex);
         memory = std::exchange(m_memory, {});
         m_keys.clear();
-        index = m_invalidationParams;
     }
     for (const auto& [key, data] : memory)
         writeBody(key, data);
+    trimDisk();
+    {
+        // Without the entries of the bodies trimmed just now.
+        std::lock_guard lock(m_mutex);
+        index = m_invalidationParams;
+    }
     writeIndex(index);
 }
 

@@ -3,6 +3,7 @@
 #include "platform/foundation/Json.h"
 #include "platform/net/HTTPHeaders.h"
 
+#include <cstdint>
 #include <deque>
 #include <filesystem>
 #include <map>
@@ -26,10 +27,14 @@
 // skipped and left where it is; file errors never stop the engine.
 //
 // The newest bodies stay in memory (at most memoryCost - 1 after a save)
-// until they are pushed out or saved. Every member is safe from any thread.
+// until they are pushed out or saved. The body files together stay within
+// maximumDiskBytes: past it the least recently written go, with their index
+// entries, until half of it is left, as the image cache trims its files.
+// Every member is safe from any thread.
 class NetworkEngineCache {
 public:
     static constexpr std::size_t memoryCost = 10;
+    static constexpr std::uint64_t defaultMaximumDiskBytes = std::uint64_t { 32 } << 20;
     static constexpr std::string_view frozenExtension = "networkenginefrozenoperation";
 
     explicit NetworkEngineCache(std::filesystem::path directory);
@@ -53,6 +58,12 @@ public:
 
     std::optional<net::HTTPHeaders> headersForKey(const std::string& key) const;
     void setHeaders(const std::string& key, const net::HTTPHeaders& headers);
+    void removeHeaders(const std::string& key);
+    // The body (memory and file) and validators kept for the key.
+    void remove(const std::string& key);
+
+    std::uint64_t maximumDiskBytes() const;
+    void setMaximumDiskBytes(std::uint64_t bytes);
 
     // Every body in memory to its file, then the index.
     void save();
@@ -78,7 +89,9 @@ public:
     static std::optional<Index> readLegacyIndex(std::string_view text);
 
 private:
-    void writeBody(const std::string& key, std::string_view data) const;
+    void writeBody(const std::string& key, std::string_view data);
+    // The least recently written body files go while they pass the bound.
+    void trimDisk();
     static std::optional<Index> indexFrom(const foundation::Json& value);
     // The property list; the JSON one of earlier versions goes once it stands.
     void writeIndex(const Index& index) const;
@@ -92,4 +105,8 @@ private:
     // Most recently saved first.
     std::deque<std::string> m_keys;
     Index m_invalidationParams;
+    std::uint64_t m_maximumDiskBytes { defaultMaximumDiskBytes };
+    // Body files written by this process are told apart by their times even
+    // within one tick of the file system's clock.
+    std::filesystem::file_time_type m_lastWritten;
 };

@@ -528,8 +528,10 @@ std::optional<NetworkError> NetworkOperation::error() const
 bool NetworkOperation::isCacheable() const
 {
     std::lock_guard lock(m_lock);
+    // Credentials in a header field of the caller's own are credentials too: the
+    // answer is theirs, and the identifier (method and URL) cannot tell callers apart.
     if (m_shouldNotCacheResponse || m_username || m_password || m_clientCertificate
-        || m_clientCertificatePassword)
+        || m_clientCertificatePassword || m_request.valueForHTTPHeaderField("Authorization"))
         return false;
     if (m_request.httpMethod() != "GET")
         return false;

@@ -1,6 +1,7 @@
 #include "EngineTestServer.h"
 #include "netengine/AlertViewNetworkEngineAdditions.h"
 #include "netengine/ImageViewNetworkEngineAdditions.h"
+#include "netengine/NetworkEngineAdditions.h"
 #include "netengine/NetworkEngine.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/OperationQueue.h"
@@ -72,12 +73,18 @@ protected:
         return recorded(engine->operationWithPath(path), label);
     }
 
-    // The network as the test says; the engines made after this follow it.
+    // The network as the test says, and the fixture's engine made again under
+    // it. The one made under the machine's own network must not outlive the
+    // switch: its reachability would take the switch for a change of network
+    // and, whenever that notice came, set the shared queue's width by its own
+    // mode over the width the test is checking.
     std::shared_ptr<net::FakeNetworkStateSource> fakeNetwork(net::ReachabilityFlags flags)
     {
+        engine.reset();
         auto network = std::make_shared<net::FakeNetworkStateSource>();
         network->setDefaultFlags(flags);
         net::NetworkState::setSource(network);
+        engine = NetworkEngine::initWithHostName(s_server->host());
         return network;
     }
     // New flags, taken by the engine as the notice of a change would make it.
@@ -208,9 +215,10 @@ TEST_F(EngineTest, cancelling_one_of_two_merged_gets_leaves_the_other_its_one_co
 
     // Already at the server when the first caller gives up.
     events.clear();
+    int const trickled = s_server->hits("/trickle");
     auto first = get("/trickle?chunks=3&every=150", "first");
     engine->enqueueOperation(first);
-    s_server->waitForHit("/trickle");
+    s_server->waitForHit("/trickle", trickled);
     auto second = get("/trickle?chunks=3&every=150", "second");
     engine->enqueueOperation(second);
     foundation::RunLoop::main().runUntil(joined);
@@ -218,7 +226,7 @@ TEST_F(EngineTest, cancelling_one_of_two_merged_gets_leaves_the_other_its_one_co
     first->cancel();
     settle();
     EXPECT_EQ(events, (Events { "second xxx" }));
-    EXPECT_EQ(s_server->hits("/trickle"), 1);
+    EXPECT_EQ(s_server->hits("/trickle"), trickled + 1);
 
     // When every caller has cancelled, so is the request.
     queue->setSuspended(true);
@@ -269,6 +277,61 @@ TEST_F(EngineTest, cached_get_is_served_until_it_expires_then_revalidated)
     settle();
     EXPECT_EQ(events, (Events { "fetch v1", "fresh v1", "stale v1", "stale not modified" }));
     EXPECT_EQ(s_server->lastHeader("/versioned", "If-None-Match"), "\"v1\"");
+}
+
+TEST_F(EngineTest, an_answer_fetched_with_credentials_reaches_no_caller_with_other_credentials_or_none)
+{
+    engine->useCache();
+    auto as = [this](const char* token, const std::string& label) {
+        auto operation = get("/headers", label);
+        if (token)
+            operation->setAuthorizationHeaderValue(token, "Bearer");
+        return operation;
+    };
+    engine->enqueueOperation(as("alice", "alice"));
+    settle();
+    engine->enqueueOperation(as("bob", "bob"));
+    settle();
+    engine->enqueueOperation(as(nullptr, "nobody"));
+    settle();
+    // Nor do two asking at once share one request.
+    NetworkEngine::sharedOperationQueue()->setSuspended(true);
+    engine->enqueueOperation(as("carol", "carol"));
+    engine->enqueueOperation(as("dave", "dave"));
+    NetworkEngine::sharedOperationQueue()->setSuspended(false);
+    settle();
+    std::sort(events.begin() + 3, events.end());
+    EXPECT_EQ(events,
+        (Events { "alice Bearer alice", "bob Bearer bob", "nobody none", "carol Bearer carol", "dave Bearer dave" }));
+}
+
+TEST_F(EngineTest, an_answer_marked_no_store_or_private_is_never_served_from_the_cache)
+{
+    engine->useCache();
+    for (std::string control : { "no-store", "private, max-age=600" }) {
+        events.clear();
+        auto const path = "/uncacheable?control=" + NetworkEngineAdditions::ne_urlEncodedString(control);
+        engine->enqueueOperation(get(path, "first"));
+        settle();
+        engine->saveCache();
+        engine->enqueueOperation(get(path, "second"));
+        settle();
+        ASSERT_EQ(events.size(), 2u) << control;
+        EXPECT_NE(events[1], "second " + events[0].substr(std::string("first ").size())) << control;
+    }
+    // An answer that may not be kept takes an earlier kept one with it.
+    events.clear();
+    engine->enqueueOperation(get("/versioned", "kept"));
+    settle();
+    auto const key = engine->operationWithPath("/versioned")->uniqueIdentifier();
+    EXPECT_TRUE(engine->cache().headersForKey(key));
+    auto replaced = engine->operationWithPath("/versioned");
+    replaced->setHeader("Cache-Control", "no-store");
+    engine->enqueueOperation(replaced, true);
+    settle();
+    engine->saveCache();
+    EXPECT_FALSE(engine->cache().headersForKey(key));
+    EXPECT_EQ(engine->cache().dataForKey(key), std::nullopt);
 }
 
 TEST_F(EngineTest, redirects_are_followed_and_credentials_never_leave_the_origin)
@@ -405,10 +468,8 @@ TEST_F(EngineTest, transfer_that_keeps_moving_outlives_three_time_outs_and_silen
 
 TEST_F(EngineTest, frozen_operation_tells_its_caller_and_goes_out_when_the_network_returns)
 {
-    auto network = std::make_shared<net::FakeNetworkStateSource>();
-    network->setDefaultFlags(0);
-    net::NetworkState::setSource(network);
-    auto offline = NetworkEngine::initWithHostName(s_server->host());
+    auto network = fakeNetwork(0);
+    auto const& offline = engine;
     offline->useCache();
     while (!network->isStarted())
         std::this_thread::yield();
@@ -443,7 +504,7 @@ TEST_F(EngineTest, frozen_operation_tells_its_caller_and_goes_out_when_the_netwo
 TEST_F(EngineTest, post_under_way_when_the_network_goes_is_neither_frozen_nor_sent_again)
 {
     auto network = fakeNetwork(net::kReachabilityFlagsReachable);
-    auto offline = NetworkEngine::initWithHostName(s_server->host());
+    auto const& offline = engine;
     offline->useCache();
     int const before = s_server->hits("/held");
 
@@ -466,8 +527,9 @@ TEST_F(EngineTest, post_under_way_when_the_network_goes_is_neither_frozen_nor_se
 
 TEST_F(EngineTest, shared_queue_width_follows_reachability_six_two_none_and_back)
 {
+    // One engine, so one mode decides the width whichever notice comes when.
     auto network = fakeNetwork(net::kReachabilityFlagsReachable);
-    auto watcher = NetworkEngine::initWithHostName(s_server->host());
+    auto const& watcher = engine;
     auto queue = NetworkEngine::sharedOperationQueue();
     auto const cellular = net::kReachabilityFlagsReachable | net::kReachabilityFlagsIsWWAN;
 

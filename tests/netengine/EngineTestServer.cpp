@@ -83,6 +83,12 @@ EngineTestServer::EngineTestServer()
         auto field = request.get_header_value("Authorization");
         response.set_content(field.empty() ? "none" : field, "text/plain");
     });
+    // Counts its answers, under the Cache-Control the request names.
+    server.Get("/uncacheable", [this](const httplib::Request& request, httplib::Response& response) {
+        record("/uncacheable", "", "");
+        response.set_header("Cache-Control", request.get_param_value("control"));
+        response.set_content("answer " + std::to_string(hits("/uncacheable")), "text/plain");
+    });
     server.Get("/basic", [this](const httplib::Request& request, httplib::Response& response) {
         record("/basic", "Authorization", request.get_header_value("Authorization"));
         auto const expected = "Basic " + NEBase64::base64EncodedString(std::string(user) + ":" + password);
@@ -212,10 +218,10 @@ std::string EngineTestServer::lastHeader(const std::string& path, const std::str
     return it == m_lastHeaders.end() ? std::string() : it->second;
 }
 
-void EngineTestServer::waitForHit(const std::string& path) const
+void EngineTestServer::waitForHit(const std::string& path, int after) const
 {
     // The main loop keeps turning: the request goes out from there.
-    foundation::RunLoop::main().runUntil([&] { return hits(path) > 0; });
+    foundation::RunLoop::main().runUntil([&] { return hits(path) > after; });
 }
 
 void EngineTestServer::releaseSlow()

@@ -40,8 +40,9 @@ public:
     // Requests seen per path, and the last one's header field.
     int hits(const std::string& path) const;
     std::string lastHeader(const std::string& path, const std::string& field) const;
-    // Turns the main loop, without sleeping, until a request for the path arrived.
-    void waitForHit(const std::string& path) const;
+    // Turns the main loop, without sleeping, until the path has been asked for
+    // more than `after` times.
+    void waitForHit(const std::string& path, int after = 0) const;
     void releaseSlow();
     // Lets the oldest /held request still waiting answer.
     void releaseHeld();

@@ -5,6 +5,7 @@
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 
 using foundation::Json;
@@ -183,6 +184,38 @@ TEST(EngineCache, TenSavesKeepNineInMemoryAndWriteTheOldest)
     cache.empty();
     EXPECT_TRUE(std::filesystem::is_empty(directory));
     EXPECT_FALSE(std::filesystem::exists(cache.indexFile()));
+    std::filesystem::remove_all(directory);
+}
+
+TEST(EngineCache, BodiesOnDiskStayWithinTheirBoundLeastRecentlyWrittenFirst)
+{
+    auto directory = std::filesystem::temp_directory_path() / ("engine-bound-" + std::to_string(::getpid()));
+    NetworkEngineCache cache(directory);
+    cache.enable();
+    cache.setMaximumDiskBytes(10000);
+    auto key = [](int number) { return "ab" + std::to_string(number); };
+    for (int number = 0; number < 30; ++number) {
+        cache.saveData(std::string(1000, 'x'), key(number));
+        cache.setHeaders(key(number), net::HTTPHeaders {});
+    }
+    // A frozen operation is not a body, and never goes for space.
+    std::ofstream(directory / "ff.networkenginefrozenoperation") << std::string(20000, '{');
+    cache.save();
+    std::uint64_t bodies = 0;
+    for (auto const& entry : std::filesystem::directory_iterator(directory)) {
+        if (entry.path().extension().empty())
+            bodies += entry.file_size();
+    }
+    EXPECT_LE(bodies, 10000u);
+    EXPECT_TRUE(std::filesystem::exists(directory / "ff.networkenginefrozenoperation"));
+    EXPECT_EQ(cache.dataForKey(key(29)), std::string(1000, 'x'));
+    EXPECT_EQ(cache.dataForKey(key(0)), std::nullopt);
+    EXPECT_EQ(cache.headersForKey(key(0)), std::nullopt) << "an index entry outlived its body";
+    auto const index = NetworkEngineCache::readIndex(foundation::Paths::readFile(cache.indexFile()).valueOr(""));
+    ASSERT_TRUE(index);
+    EXPECT_EQ(index->count(key(0)), 0u);
+    EXPECT_EQ(index->count(key(29)), 1u);
+    cache.empty();
     std::filesystem::remove_all(directory);
 }
 

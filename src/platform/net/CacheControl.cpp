@@ -66,6 +66,10 @@ CacheControl CacheControl::parse(std::string_view value)
             // With a field list it only withholds those fields; holding back the
             // whole response instead is the cautious reading.
             control.noCache = true;
+        } else if (name == "private") {
+            // With a field list only those fields are private; keeping none of the
+            // response is the cautious reading.
+            control.isPrivate = true;
         } else if (name == "max-age") {
             auto const seconds = deltaSeconds(argument).value_or(0);
             // The smallest of several max-age directives is the one that holds.

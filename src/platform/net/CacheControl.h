@@ -13,6 +13,8 @@ namespace net {
 struct CacheControl {
     bool noStore { false };
     bool noCache { false };
+    // For one user's cache only: a cache shared by several keeps none of it.
+    bool isPrivate { false };
     std::optional<double> maxAge;
 
     // Every Cache-Control field of the message; for a request, a "Pragma: no-cache"

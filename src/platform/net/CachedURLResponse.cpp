@@ -3,6 +3,7 @@
 #include "platform/foundation/HTTPDate.h"
 #include "platform/foundation/Strings.h"
 #include "platform/net/CacheControl.h"
+#include "platform/net/Transport.h"
 
 #include <algorithm>
 #include <array>
@@ -64,8 +65,10 @@ CachedURLResponse CachedURLResponse::make(const URLRequest& request, const HTTPU
             kept.add(name, value);
     }
     VaryingFields varying;
-    for (auto& name : varyNames(response.allHeaderFields()))
-        varying.emplace_back(name, request.valueForHTTPHeaderField(name));
+    for (auto& name : varyNames(response.allHeaderFields())) {
+        auto sent = Transport::sentHeaderField(request, name).value;
+        varying.emplace_back(std::move(name), std::move(sent));
+    }
     size_t const length = data ? data->size() : 0;
     return CachedURLResponse(
         HTTPURLResponse(response.url(), response.statusCode(), withLength(std::move(kept), length)),
@@ -85,8 +88,11 @@ bool CachedURLResponse::isStorable(const URLRequest& request, const HTTPURLRespo
     auto const control = CacheControl::ofResponse(headers);
     if (control.noStore)
         return false;
+    // A response that varies on what nobody can tell before a request goes out
+    // could answer no later request rightly.
     auto const names = varyNames(headers);
-    if (std::find(names.begin(), names.end(), "*") != names.end())
+    if (std::any_of(names.begin(), names.end(),
+            [&request](auto const& name) { return name == "*" || !Transport::sentHeaderField(request, name).known; }))
         return false;
     return control.maxAge || headers.value("Expires") || headers.value("ETag")
         || headers.value("Last-Modified");
@@ -137,7 +143,8 @@ bool CachedURLResponse::hasValidator() const
 bool CachedURLResponse::matchesVaryingFields(const URLRequest& request) const
 {
     return std::all_of(m_varyingFields.begin(), m_varyingFields.end(), [&request](auto const& field) {
-        return request.valueForHTTPHeaderField(field.first) == field.second;
+        auto const sent = Transport::sentHeaderField(request, field.first);
+        return sent.known && sent.value == field.second;
     });
 }
 

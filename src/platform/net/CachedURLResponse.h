@@ -16,8 +16,8 @@ namespace net {
 // age and whether it answers a later request can be worked out (RFC 9111).
 class CachedURLResponse {
 public:
-    // The value of each field the response varies on, as the storing request had
-    // it; an absent field must stay absent to match.
+    // The value of each field the response varies on, as the storing request went
+    // out (Transport::sentHeaderField); an absent field must stay absent to match.
     using VaryingFields = std::vector<std::pair<std::string, std::optional<std::string>>>;
 
     CachedURLResponse(HTTPURLResponse response, std::shared_ptr<const std::string> data, double requestTime,
@@ -40,7 +40,7 @@ public:
     // Whether a response may be kept at all: the answer 200 to a GET without
     // credentials or a range, that neither side forbids storing (no-store), with a
     // freshness lifetime or a validator to make it of use later, and whose Vary
-    // is not "*".
+    // is not "*" nor names a field whose value went out unknown (a cookie).
     static bool isStorable(const URLRequest& request, const HTTPURLResponse& response);
 
     // From max-age, else Expires less Date; 0 without either (no heuristic guess).

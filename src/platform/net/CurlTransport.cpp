@@ -244,7 +244,7 @@ std::optional<URLError> CurlTransport::Transfer::configure()
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
     if (request.allowsCompression())
-        curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "gzip, deflate");
+        curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, acceptedEncodings);
     curl_easy_setopt(easy, CURLOPT_PREREQFUNCTION, &Transfer::onRequestStart);
     curl_easy_setopt(easy, CURLOPT_PREREQDATA, this);
     // A proxy from the environment must never stand between the app and a local server.

@@ -78,6 +78,20 @@ void Transport::install(std::shared_ptr<Transport> transport)
     previous = std::exchange(r.installed, std::move(transport));
 }
 
+Transport::SentField Transport::sentHeaderField(const URLRequest& request, std::string_view name)
+{
+    auto value = request.valueForHTTPHeaderField(name);
+    if (HTTPHeaders::namesEqual(name, "Cookie") && request.httpShouldHandleCookies())
+        return { false, std::nullopt };
+    if (value)
+        return { true, std::move(value) };
+    if (HTTPHeaders::namesEqual(name, "Accept-Encoding") && request.allowsCompression())
+        return { true, acceptedEncodings };
+    if (HTTPHeaders::namesEqual(name, "Accept"))
+        return { true, defaultAccept };
+    return { true, std::nullopt };
+}
+
 double Transport::effectiveTimeout(double requested)
 {
     if (!(requested > 0)) // NaN included

@@ -51,6 +51,22 @@ public:
     // nullptr puts the real network back.
     static void install(std::shared_ptr<Transport> transport);
 
+    // The encodings asked for when a request allows compression, and the Accept
+    // sent when a request names none (libcurl's own): the network sends these of
+    // its own accord.
+    static constexpr const char* acceptedEncodings = "gzip, deflate";
+    static constexpr const char* defaultAccept = "*/*";
+
+    // A header field as it goes out, the network's own additions included, so that a
+    // cache can tell which requests a response that varies on it answers.
+    struct SentField {
+        // Whether the value can be told before the request is sent: not the Cookie
+        // of a request that handles cookies, which the cookie store picks as it goes.
+        bool known { true };
+        std::optional<std::string> value;
+    };
+    static SentField sentHeaderField(const URLRequest& request, std::string_view name);
+
     // The time-out actually applied: a request without a usable one gets the default.
     static double effectiveTimeout(double requested);
     // The seconds the whole exchange may take: the request's deadline, else

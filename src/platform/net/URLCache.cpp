@@ -5,11 +5,13 @@
 #include "platform/foundation/NeverDestroyed.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/SharedSlot.h"
+#include "platform/net/URLCacheStore.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <set>
+#include <thread>
 
 namespace net {
 
@@ -20,8 +22,11 @@ constexpr int indexVersion = 1;
 constexpr size_t fileNameLength = 16;
 // No body of ours comes near it; a larger size in the index is not one we wrote.
 constexpr uint64_t largestRecordedSize = uint64_t { 1 } << 40;
-// Nor a file name this far on: the next name after it must not wrap round onto another.
-constexpr uint64_t largestSerial = uint64_t { 1 } << 62;
+// Rows chosen at a time for eviction.
+constexpr size_t evictionBatch = 64;
+// Uses waiting to be marked before a transaction of their own is worth it; a
+// store marks every one waiting, in its own transaction.
+constexpr size_t touchBatch = 256;
 
 foundation::SharedSlot<URLCache>& sharedSlot()
 {
@@ -40,21 +45,6 @@ bool isHexDigit(char c)
 bool isBodyFileName(std::string_view name)
 {
     return name.size() == fileNameLength && std::all_of(name.begin(), name.end(), isHexDigit);
-}
-
-std::string bodyFileName(uint64_t serial)
-{
-    char name[fileNameLength + 1];
-    std::snprintf(name, sizeof name, "%016llx", static_cast<unsigned long long>(serial));
-    return name;
-}
-
-uint64_t serialOf(std::string_view file)
-{
-    uint64_t serial = 0;
-    for (char c : file)
-        serial = serial * 16 + static_cast<uint64_t>(c <= '9' ? c - '0' : c - 'a' + 10);
-    return serial;
 }
 
 // What a crash may leave behind: a body or an index written aside and not yet
@@ -168,7 +158,7 @@ URLCache::URLCache(
     , m_directory(std::move(directory))
     , m_io(foundation::DispatchQueue::createSerial("URLCache"))
 {
-    load();
+    open();
 }
 
 URLCache::~URLCache() = default;
@@ -189,135 +179,202 @@ std::string URLCache::cacheKey(const URLRequest& request)
     return url.substr(0, url.find('#'));
 }
 
-std::filesystem::path URLCache::indexPath() const
+CachedURLResponse URLCache::responseOf(const IndexEntry& record, std::shared_ptr<const std::string> body)
 {
-    return *m_directory / indexFileName;
-}
-
-void URLCache::load()
-{
-    if (!m_directory)
-        return;
-    (void)foundation::Paths::createDirectories(*m_directory);
-    std::vector<IndexEntry> records;
-    std::error_code error;
-    auto const indexSize = std::filesystem::file_size(indexPath(), error);
-    bool const hadIndex = !error;
-    if (!error && indexSize <= maximumIndexBytes) {
-        if (auto text = foundation::Paths::readFile(indexPath()))
-            records = readIndex(text.value());
-    }
-
-    // Of two records for one URL the more recent holds; a file named twice, or gone,
-    // or not of the recorded size, backs neither.
-    std::sort(records.begin(), records.end(),
-        [](const IndexEntry& a, const IndexEntry& b) { return a.lastUsed > b.lastUsed; });
-    std::lock_guard lock(m_mutex);
-    std::set<std::string> files;
-    bool changed = false;
-    for (auto& record : records) {
-        auto const size = std::filesystem::file_size(*m_directory / record.file, error);
-        if (error || size != record.size || files.contains(record.file) || m_entries.contains(record.url)
-            || serialOf(record.file) >= largestSerial) {
-            changed = true;
-            continue;
-        }
-        files.insert(record.file);
-        Entry entry;
-        entry.serial = serialOf(record.file);
-        entry.onDisk = true;
-        m_nextSerial = std::max(m_nextSerial, entry.serial + 1);
-        m_useCounter = std::max(m_useCounter, record.lastUsed);
-        m_diskUsage += record.size;
-        auto key = record.url;
-        entry.record = std::move(record);
-        m_entries.emplace(std::move(key), std::move(entry));
-    }
-    // Files of ours the index does not name: never to be found again.
-    for (auto const& item : std::filesystem::directory_iterator(*m_directory, error)) {
-        auto const name = item.path().filename().string();
-        if ((isBodyFileName(name) && !files.contains(name)) || isLeftoverFileName(name))
-            removeFile(item.path());
-    }
-    size_t const before = m_entries.size();
-    trimLocked();
-    // An index that named nothing usable (or did not read) is replaced too.
-    if (!changed && m_entries.size() == before && !(hadIndex && m_entries.empty()))
-        return;
-    std::vector<IndexEntry> kept;
-    for (auto const& [key, entry] : m_entries)
-        kept.push_back(entry.record);
-    (void)foundation::Paths::writeFileAtomically(indexPath(), writeIndex(kept));
-}
-
-CachedURLResponse URLCache::responseOf(const Entry& entry, std::shared_ptr<const std::string> body)
-{
-    auto const& record = entry.record;
     return CachedURLResponse(HTTPURLResponse(record.url, record.statusCode, record.headers), std::move(body),
         record.requestTime, record.responseTime, record.varyingFields);
 }
 
+void URLCache::open()
+{
+    if (!m_directory)
+        return;
+    (void)foundation::Paths::createDirectories(*m_directory);
+    std::shared_ptr<URLCacheStore> store = URLCacheStore::open(*m_directory);
+    // Without a database the cache goes on in memory alone.
+    if (!store)
+        return;
+    std::lock_guard lock(m_mutex);
+    m_diskUsage = store->totals().size;
+    m_useCounter = store->totals().lastUsed;
+    migrateIndexFile(*store);
+    std::vector<std::string> evicted;
+    uint64_t usage = m_diskUsage;
+    if (store->begin() == URLCacheStore::Outcome::Done) {
+        if (evictPastCapacity(*store, usage, evicted) && store->commit() == URLCacheStore::Outcome::Done)
+            m_diskUsage = usage;
+        else
+            store->rollback();
+    }
+    m_store = std::move(store);
+}
+
+// Once, from an earlier version's index and body files: what of them reads goes
+// into the database, and the files go whether it did or not (it is a cache).
+void URLCache::migrateIndexFile(URLCacheStore& store)
+{
+    std::error_code error;
+    auto const index = *m_directory / indexFileName;
+    auto const size = std::filesystem::file_size(index, error);
+    if (error)
+        return;
+    std::vector<IndexEntry> records;
+    if (size <= maximumIndexBytes) {
+        if (auto text = foundation::Paths::readFile(index))
+            records = readIndex(text.value());
+    }
+    // Of two records for one URL the more recent holds, being put last.
+    std::sort(records.begin(), records.end(),
+        [](const IndexEntry& a, const IndexEntry& b) { return a.lastUsed < b.lastUsed; });
+    if (store.begin() == URLCacheStore::Outcome::Done) {
+        uint64_t usage = m_diskUsage;
+        uint64_t used = m_useCounter;
+        for (auto& record : records) {
+            auto body = foundation::Paths::readFile(*m_directory / record.file);
+            if (!body || body.value().size() != record.size)
+                continue;
+            record.file.clear();
+            int64_t change = 0;
+            if (store.put(record, body.value(), change) != URLCacheStore::Outcome::Done)
+                break;
+            usage += static_cast<uint64_t>(change);
+            used = std::max(used, record.lastUsed);
+        }
+        if (store.commit() == URLCacheStore::Outcome::Done) {
+            m_diskUsage = usage;
+            m_useCounter = used;
+        } else {
+            store.rollback();
+        }
+    }
+    for (auto const& item : std::filesystem::directory_iterator(*m_directory, error)) {
+        auto const name = item.path().filename().string();
+        if (isBodyFileName(name) || isLeftoverFileName(name) || name == indexFileName)
+            removeFile(item.path());
+    }
+}
+
+URLCache::Store URLCache::storeLocked() const
+{
+    return m_rebuildQueued ? nullptr : m_store;
+}
+
+// A database is open, or one is being made again: what is stored meanwhile is
+// written once it is.
+bool URLCache::hasDiskLocked() const
+{
+    return m_store || m_rebuildQueued;
+}
+
 std::optional<CachedURLResponse> URLCache::cachedResponseForRequest(const URLRequest& request)
 {
-    auto const key = cacheKey(request);
-    uint64_t serial;
-    std::filesystem::path file;
-    {
-        std::lock_guard lock(m_mutex);
-        auto it = m_entries.find(key);
-        if (it == m_entries.end())
-            return std::nullopt;
-        auto& entry = it->second;
-        auto response = responseOf(entry, entry.body);
-        if (!response.matchesVaryingFields(request))
-            return std::nullopt;
-        entry.record.lastUsed = ++m_useCounter;
-        if (entry.body)
-            return response;
-        serial = entry.serial;
-        file = *m_directory / entry.record.file;
-    }
-    auto read = foundation::Paths::readFile(file);
-    std::lock_guard lock(m_mutex);
-    auto it = m_entries.find(key);
-    if (it == m_entries.end() || it->second.serial != serial)
-        return std::nullopt;
-    auto& entry = it->second;
-    if (!read || read.value().size() != entry.record.size) {
-        eraseLocked(it);
-        return std::nullopt;
-    }
-    auto body = std::make_shared<const std::string>(std::move(read.value()));
-    if (!entry.body) {
-        entry.body = body;
-        m_memoryUsage += entry.record.size;
-        trimLocked();
-    }
-    return responseOf(entry, std::move(body));
+    return lookUp(request, true);
 }
 
 bool URLCache::hasCachedResponseForRequest(const URLRequest& request) const
 {
+    auto const key = cacheKey(request);
+    Store store;
+    {
+        std::lock_guard lock(m_mutex);
+        if (auto it = m_memory.find(key); it != m_memory.end())
+            return responseOf(it->second.record, nullptr).matchesVaryingFields(request);
+        if (m_removing.contains(key))
+            return false;
+        store = storeLocked();
+    }
+    URLCacheStore::Row row;
+    return store && store->read(key, false, row) == URLCacheStore::Outcome::Done
+        && responseOf(row.record, nullptr).matchesVaryingFields(request);
+}
+
+std::optional<CachedURLResponse> URLCache::lookUp(const URLRequest& request, bool withBody)
+{
+    auto const key = cacheKey(request);
+    Store store;
+    uint64_t changes;
+    {
+        std::lock_guard lock(m_mutex);
+        if (auto it = m_memory.find(key); it != m_memory.end()) {
+            auto response = responseOf(it->second.record, it->second.body);
+            if (!response.matchesVaryingFields(request))
+                return std::nullopt;
+            useLocked(it->second, key);
+            return response;
+        }
+        if (m_removing.contains(key))
+            return std::nullopt;
+        store = storeLocked();
+        changes = m_changes;
+    }
+    if (!store)
+        return std::nullopt;
+    URLCacheStore::Row row;
+    auto const outcome = store->read(key, withBody, row);
     std::lock_guard lock(m_mutex);
-    auto it = m_entries.find(cacheKey(request));
-    return it != m_entries.end() && responseOf(it->second, nullptr).matchesVaryingFields(request);
+    if (outcome == URLCacheStore::Outcome::Damaged) {
+        // Never served; and when SQLite itself cannot remove it, the database is
+        // copied without it.
+        ++m_removing[key];
+        ++m_changes;
+        m_io->async([self = shared_from_this(), key] { self->remove(key); });
+        return std::nullopt;
+    }
+    if (outcome != URLCacheStore::Outcome::Done)
+        return std::nullopt;
+    if (m_changes != changes) {
+        // Stored or removed meanwhile: what memory says now is the newer.
+        if (auto it = m_memory.find(key); it != m_memory.end()) {
+            auto response = responseOf(it->second.record, it->second.body);
+            return response.matchesVaryingFields(request) ? std::optional(std::move(response)) : std::nullopt;
+        }
+        if (m_removing.contains(key))
+            return std::nullopt;
+    }
+    auto response = responseOf(row.record, row.body);
+    if (!response.matchesVaryingFields(request))
+        return std::nullopt;
+    if (m_changes == changes) {
+        Entry entry;
+        entry.record = std::move(row.record);
+        entry.body = std::move(row.body);
+        entry.serial = m_nextSerial++;
+        entry.written = true;
+        entry.record.lastUsed = ++m_useCounter;
+        m_touches[key] = entry.record.lastUsed;
+        queueTouchesLocked();
+        keepLocked(key, std::move(entry));
+        trimMemoryLocked();
+    }
+    return response;
 }
 
 void URLCache::storeCachedResponse(const CachedURLResponse& response, const URLRequest& request)
+{
+    store(response, request, false);
+}
+
+// After a 304 only the head changes on disk; the body the response carries is
+// written only when the stored one went meanwhile.
+void URLCache::updateCachedResponse(const CachedURLResponse& response, const URLRequest& request)
+{
+    store(response, request, true);
+}
+
+void URLCache::store(const CachedURLResponse& response, const URLRequest& request, bool headOnly)
 {
     auto key = cacheKey(request);
     auto body = response.sharedData();
     std::lock_guard lock(m_mutex);
     if (body->size() > largestStoredSize()) {
-        if (auto it = m_entries.find(key); it != m_entries.end())
-            eraseLocked(it);
+        removeLocked(key);
         return;
     }
     Entry entry;
-    entry.serial = m_nextSerial++;
     entry.body = body;
+    entry.serial = m_nextSerial++;
+    entry.written = !hasDiskLocked();
     entry.record.url = key;
-    entry.record.file = bodyFileName(entry.serial);
     entry.record.statusCode = response.response().statusCode();
     entry.record.headers = response.response().allHeaderFields();
     entry.record.varyingFields = response.varyingFields();
@@ -326,41 +383,29 @@ void URLCache::storeCachedResponse(const CachedURLResponse& response, const URLR
     entry.record.lastUsed = ++m_useCounter;
     entry.record.size = body->size();
     auto const serial = entry.serial;
-    auto file = entry.record.file;
-    insertLocked(key, std::move(entry));
-    if (m_directory) {
-        m_io->async([self = shared_from_this(), key, serial, file = std::move(file), body] {
-            self->writeBody(key, serial, file, body);
-        });
+    keepLocked(key, std::move(entry));
+    if (hasDiskLocked()) {
+        ++m_changes;
+        m_io->async([self = shared_from_this(), key, serial, headOnly] { self->write(key, serial, headOnly); });
     }
-    trimLocked();
-}
-
-void URLCache::updateCachedResponse(const CachedURLResponse& response, const URLRequest& request)
-{
-    {
-        std::lock_guard lock(m_mutex);
-        auto it = m_entries.find(cacheKey(request));
-        if (it != m_entries.end() && it->second.record.size == response.data().size()) {
-            auto& record = it->second.record;
-            record.headers = response.response().allHeaderFields();
-            record.varyingFields = response.varyingFields();
-            record.requestTime = response.requestTime();
-            record.responseTime = response.responseTime();
-            record.lastUsed = ++m_useCounter;
-            if (it->second.onDisk)
-                scheduleIndexSaveLocked();
-            return;
-        }
-    }
-    storeCachedResponse(response, request);
+    trimMemoryLocked();
 }
 
 void URLCache::removeCachedResponseForRequest(const URLRequest& request)
 {
     std::lock_guard lock(m_mutex);
-    if (auto it = m_entries.find(cacheKey(request)); it != m_entries.end())
-        eraseLocked(it);
+    removeLocked(cacheKey(request));
+}
+
+void URLCache::removeLocked(const std::string& key)
+{
+    if (auto it = m_memory.find(key); it != m_memory.end())
+        dropLocked(it);
+    if (!hasDiskLocked())
+        return;
+    ++m_removing[key];
+    ++m_changes;
+    m_io->async([self = shared_from_this(), key] { self->remove(key); });
 }
 
 size_t URLCache::currentMemoryUsage() const
@@ -377,104 +422,247 @@ size_t URLCache::currentDiskUsage() const
 
 void URLCache::flush()
 {
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_touches.empty())
+            queueTouchesLocked(true);
+    }
     m_io->syncFlush();
 }
 
-void URLCache::insertLocked(std::string key, Entry entry)
+void URLCache::keepLocked(std::string key, Entry entry)
 {
-    if (auto it = m_entries.find(key); it != m_entries.end())
-        eraseLocked(it);
+    if (auto it = m_memory.find(key); it != m_memory.end())
+        dropLocked(it);
     m_memoryUsage += entry.record.size;
-    if (m_directory)
-        m_diskUsage += entry.record.size;
-    m_entries.emplace(std::move(key), std::move(entry));
+    if (entry.written)
+        m_memoryByUse[entry.record.lastUsed] = key;
+    m_memory.emplace(std::move(key), std::move(entry));
 }
 
-void URLCache::eraseLocked(std::map<std::string, Entry>::iterator it)
+void URLCache::dropLocked(std::unordered_map<std::string, Entry>::iterator it)
 {
-    auto const& entry = it->second;
-    if (entry.body)
-        m_memoryUsage -= entry.record.size;
-    if (m_directory) {
-        m_diskUsage -= entry.record.size;
-        // Queued after the body's own write, if that is still to come.
-        m_io->async([file = *m_directory / entry.record.file] { removeFile(file); });
-        if (entry.onDisk && !weak_from_this().expired())
-            scheduleIndexSaveLocked();
-    }
-    m_entries.erase(it);
+    m_memoryUsage -= it->second.record.size;
+    m_memoryByUse.erase(it->second.record.lastUsed);
+    m_memory.erase(it);
 }
 
-void URLCache::trimLocked()
+void URLCache::useLocked(Entry& entry, const std::string& key)
 {
-    auto leastRecent = [this](auto const& eligible) {
-        auto chosen = m_entries.end();
-        for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
-            if (eligible(it->second)
-                && (chosen == m_entries.end() || it->second.record.lastUsed < chosen->second.record.lastUsed))
-                chosen = it;
-        }
-        return chosen;
-    };
-    while (m_directory && m_diskUsage > m_diskCapacity) {
-        auto it = leastRecent([](const Entry&) { return true; });
-        if (it == m_entries.end())
-            break;
-        eraseLocked(it);
-    }
-    while (m_memoryUsage > m_memoryCapacity) {
-        // A body not yet written stays until it is: it is the only copy.
-        auto it = leastRecent(
-            [this](const Entry& entry) { return entry.body && (entry.onDisk || !m_directory); });
-        if (it == m_entries.end())
-            break;
-        if (!m_directory) {
-            eraseLocked(it);
-            continue;
-        }
-        it->second.body.reset();
-        m_memoryUsage -= it->second.record.size;
+    m_memoryByUse.erase(entry.record.lastUsed);
+    entry.record.lastUsed = ++m_useCounter;
+    if (entry.written)
+        m_memoryByUse[entry.record.lastUsed] = key;
+    if (hasDiskLocked()) {
+        m_touches[key] = entry.record.lastUsed;
+        queueTouchesLocked();
     }
 }
 
-void URLCache::writeBody(
-    const std::string& key, uint64_t serial, std::string file, std::shared_ptr<const std::string> body)
+// Only what is written may go: a body not yet written is the only copy, and is not
+// in m_memoryByUse until it is.
+void URLCache::trimMemoryLocked()
 {
-    auto const written = foundation::Paths::writeFileAtomically(*m_directory / file, *body);
-    std::lock_guard lock(m_mutex);
-    auto it = m_entries.find(key);
-    if (it == m_entries.end() || it->second.serial != serial)
-        return; // Replaced or removed meanwhile; its removal is queued after this.
-    if (!written) {
-        // Without its file it is kept nowhere once memory runs short.
-        eraseLocked(it);
+    while (m_memoryUsage > m_memoryCapacity && !m_memoryByUse.empty()) {
+        auto const oldest = m_memoryByUse.begin();
+        auto found = m_memory.find(oldest->second);
+        m_memoryByUse.erase(oldest);
+        m_memoryUsage -= found->second.record.size;
+        m_memory.erase(found);
+    }
+}
+
+// Uses are marked in the database in batches: a look-up costs no write of its
+// own. The order they give matters only to eviction, which marks them first.
+void URLCache::queueTouchesLocked(bool now)
+{
+    if (m_touchesQueued || (!now && m_touches.size() < touchBatch))
         return;
-    }
-    it->second.onDisk = true;
-    scheduleIndexSaveLocked();
-    trimLocked();
+    m_touchesQueued = true;
+    m_io->async([self = shared_from_this()] {
+        Store store;
+        {
+            std::lock_guard lock(self->m_mutex);
+            self->m_touchesQueued = false;
+            store = self->storeLocked();
+        }
+        if (!store || store->begin() != URLCacheStore::Outcome::Done)
+            return;
+        self->saveTouches(*store);
+        if (store->commit() != URLCacheStore::Outcome::Done)
+            store->rollback();
+    });
 }
 
-void URLCache::scheduleIndexSaveLocked()
+void URLCache::saveTouches(URLCacheStore& store)
 {
-    if (!m_directory || m_indexSaveQueued)
-        return;
-    m_indexSaveQueued = true;
-    m_io->async([self = shared_from_this()] { self->saveIndex(); });
-}
-
-void URLCache::saveIndex()
-{
-    std::vector<IndexEntry> records;
+    std::unordered_map<std::string, uint64_t> touches;
     {
         std::lock_guard lock(m_mutex);
-        m_indexSaveQueued = false;
-        for (auto const& [key, entry] : m_entries) {
-            if (entry.onDisk)
-                records.push_back(entry.record);
+        touches.swap(m_touches);
+    }
+    // Only an order for eviction: one that does not land is no loss.
+    for (auto const& [url, used] : touches)
+        store.touch(url, used);
+}
+
+bool URLCache::evictPastCapacity(URLCacheStore& store, uint64_t& usage, std::vector<std::string>& evicted)
+{
+    while (usage > m_diskCapacity) {
+        std::vector<std::pair<std::string, uint64_t>> oldest;
+        if (store.leastRecentlyUsed(evictionBatch, oldest) != URLCacheStore::Outcome::Done)
+            return false;
+        if (oldest.empty())
+            break;
+        for (auto const& [url, size] : oldest) {
+            if (usage <= m_diskCapacity)
+                break;
+            int64_t change = 0;
+            auto const outcome = store.remove(url, change);
+            if (outcome == URLCacheStore::Outcome::Done) {
+                usage += static_cast<uint64_t>(change);
+                evicted.push_back(url);
+            } else if (outcome != URLCacheStore::Outcome::Missing) {
+                return false;
+            }
         }
     }
-    (void)foundation::Paths::writeFileAtomically(indexPath(), writeIndex(records));
+    return true;
+}
+
+void URLCache::write(const std::string& key, uint64_t serial, bool headOnly, bool afterRebuild)
+{
+    IndexEntry record;
+    std::shared_ptr<const std::string> body;
+    Store store;
+    uint64_t usage;
+    {
+        std::lock_guard lock(m_mutex);
+        auto it = m_memory.find(key);
+        if (it == m_memory.end() || it->second.serial != serial)
+            return; // Replaced or removed meanwhile; what came after is queued after this.
+        if (m_rebuildQueued) {
+            // Into the copy, once it is made.
+            m_io->async([self = shared_from_this(), key, serial, headOnly, afterRebuild] {
+                self->write(key, serial, headOnly, afterRebuild);
+            });
+            return;
+        }
+        record = it->second.record;
+        body = it->second.body;
+        store = storeLocked();
+        usage = m_diskUsage;
+    }
+    using Outcome = URLCacheStore::Outcome;
+    std::vector<std::string> evicted;
+    auto outcome = store ? store->begin() : Outcome::Failed;
+    if (outcome == Outcome::Done) {
+        saveTouches(*store);
+        int64_t change = 0;
+        if (headOnly)
+            outcome = store->updateHead(record);
+        if (!headOnly || outcome == Outcome::Missing)
+            outcome = store->put(record, *body, change);
+        usage += static_cast<uint64_t>(change);
+        if (outcome == Outcome::Done && !evictPastCapacity(*store, usage, evicted))
+            outcome = Outcome::Failed;
+        if (outcome == Outcome::Done)
+            outcome = store->commit();
+        if (outcome != Outcome::Done)
+            store->rollback();
+    }
+    std::lock_guard lock(m_mutex);
+    ++m_changes;
+    auto it = m_memory.find(key);
+    bool const current = it != m_memory.end() && it->second.serial == serial;
+    if (outcome == Outcome::Damaged && !afterRebuild) {
+        rebuildLocked(store);
+        if (current && m_rebuildQueued) {
+            m_io->async([self = shared_from_this(), key, serial, headOnly] { self->write(key, serial, headOnly, true); });
+            return;
+        }
+    }
+    if (outcome != Outcome::Done) {
+        // Without its row it is kept nowhere once memory runs short.
+        if (current)
+            dropLocked(it);
+        return;
+    }
+    m_diskUsage = usage;
+    if (current && !it->second.written) {
+        it->second.written = true;
+        m_memoryByUse[it->second.record.lastUsed] = key;
+    }
+    for (auto const& url : evicted) {
+        if (auto gone = m_memory.find(url); gone != m_memory.end() && gone->second.written)
+            dropLocked(gone);
+    }
+    trimMemoryLocked();
+}
+
+void URLCache::remove(const std::string& key, bool afterRebuild)
+{
+    Store store;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_rebuildQueued) {
+            m_io->async([self = shared_from_this(), key, afterRebuild] { self->remove(key, afterRebuild); });
+            return;
+        }
+        store = m_store;
+    }
+    int64_t change = 0;
+    auto const outcome = store ? store->remove(key, change) : URLCacheStore::Outcome::Failed;
+    std::lock_guard lock(m_mutex);
+    ++m_changes;
+    if (outcome == URLCacheStore::Outcome::Damaged && !afterRebuild) {
+        // The copy may still hold the row, if it reads: it goes from there.
+        rebuildLocked(store);
+        if (m_rebuildQueued) {
+            m_io->async([self = shared_from_this(), key] { self->remove(key, true); });
+            return;
+        }
+    }
+    if (auto it = m_removing.find(key); it != m_removing.end() && --it->second <= 0)
+        m_removing.erase(it);
+    if (outcome == URLCacheStore::Outcome::Done)
+        m_diskUsage += static_cast<uint64_t>(change);
+}
+
+// Once at a time: the database is copied without what does not read, on the disk
+// queue, while look-ups meanwhile go to memory alone.
+void URLCache::rebuildLocked(const Store& store)
+{
+    if (!store || store != m_store || m_rebuildQueued)
+        return;
+    m_rebuildQueued = true;
+    m_io->async([self = shared_from_this()] {
+        Store old;
+        {
+            std::lock_guard lock(self->m_mutex);
+            old = std::exchange(self->m_store, nullptr);
+        }
+        // Closed before its files are moved: SQLite closing the last connection
+        // removes the log by its name, which by then would be the new file's. A
+        // look-up that took it before the rebuild was queued is over in a moment.
+        while (old.use_count() > 1)
+            std::this_thread::yield();
+        old.reset();
+        Store fresh = URLCacheStore::rebuild(*self->m_directory);
+        std::lock_guard lock(self->m_mutex);
+        self->m_store = fresh;
+        self->m_rebuildQueued = false;
+        ++self->m_changes;
+        self->m_diskUsage = fresh ? fresh->totals().size : 0;
+        self->m_useCounter = std::max(self->m_useCounter, fresh ? fresh->totals().lastUsed : 0);
+        // Without a database what memory holds is all there is, and may go.
+        for (auto& [key, entry] : self->m_memory) {
+            if (!fresh && !entry.written) {
+                entry.written = true;
+                self->m_memoryByUse[entry.record.lastUsed] = key;
+            }
+        }
+    });
 }
 
 std::vector<URLCache::IndexEntry> URLCache::readIndex(std::string_view text)

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace foundation {
@@ -21,30 +22,36 @@ class DispatchQueue;
 
 namespace net {
 
-// The process's cache of GET responses, kept by URL: bodies in memory and in files
-// of a directory of their own, with an index file saying what each file holds.
+class URLCacheStore;
+
+// The process's cache of GET responses, kept by URL: the most recently used in
+// memory, every one in an SQLite database in a directory of its own (URLCacheStore),
+// head and body in one row.
 //
-// Each body file and the index are replaced whole (written aside, then renamed), the
-// body before the index that names it, so a crash leaves at worst a file the index
-// does not name, which the next start removes. An index that does not read is set
-// aside as if empty; an entry of it that does not read is dropped alone.
+// A store or a removal is one transaction of its own size, run on a serial queue of
+// the cache's own, never on the thread that stores; until it has run the cache
+// answers from memory as if it had. A look-up that memory cannot answer reads the
+// database on the caller's thread, beside that queue. The earlier versions' index
+// file (index.json, with a body file per response) is moved into the database on the
+// first start that finds it, and removed with its files.
 //
 // Both sizes are bounded: past the memory capacity the least recently used bodies
 // leave memory (they stay on disk); past the disk capacity the least recently used
 // responses go. A response larger than a twentieth of the larger capacity is not
-// stored at all. Disk work runs on a serial queue of the cache's own, never on the
-// thread that stores. Every method may be called from any thread.
+// stored at all. Every method may be called from any thread.
 class URLCache : public std::enable_shared_from_this<URLCache> {
 public:
     static constexpr size_t defaultMemoryCapacity = size_t { 4 } << 20;
     static constexpr size_t defaultDiskCapacity = size_t { 32 } << 20;
-    // An index file larger than this is not read.
-    static constexpr size_t maximumIndexBytes = size_t { 8 } << 20;
+    // An earlier version's index file larger than this is not moved into the database.
+    static constexpr size_t maximumIndexBytes = size_t { 64 } << 20;
 
-    // One response as the index file records it.
+    // One response as it is kept: a row of the database, or an entry of the earlier
+    // versions' index file.
     struct IndexEntry {
         std::string url;
-        // The body file in the directory: 16 lower-case hexadecimal digits.
+        // In the earlier index only: the body file in the directory, 16 lower-case
+        // hexadecimal digits.
         std::string file;
         int statusCode { 200 };
         HTTPHeaders headers;
@@ -89,9 +96,9 @@ public:
     // Waits until everything stored so far is on disk.
     void flush();
 
-    // The index file's text and back. Reading never fails: what does not read is
-    // left out (an entry that names an unsafe file, holds a header field that could
-    // not be sent, or is not a 200 among them).
+    // The earlier versions' index file's text and back. Reading never fails: what
+    // does not read is left out (an entry that names an unsafe file, holds a header
+    // field that could not be sent, or is not a 200 among them).
     static std::vector<IndexEntry> readIndex(std::string_view text);
     static std::string writeIndex(const std::vector<IndexEntry>& entries);
 
@@ -102,23 +109,38 @@ public:
 private:
     struct Entry {
         IndexEntry record;
-        uint64_t serial { 0 };
-        // Null while the body is only on disk.
         std::shared_ptr<const std::string> body;
-        bool onDisk { false };
+        // Which store of the URL this is; a write of an older one is not this one's.
+        uint64_t serial { 0 };
+        // In the database as it is here (always, without a directory).
+        bool written { false };
     };
+    using Store = std::shared_ptr<URLCacheStore>;
 
     static std::string cacheKey(const URLRequest& request);
-    static CachedURLResponse responseOf(const Entry& entry, std::shared_ptr<const std::string> body);
-    void load();
-    void insertLocked(std::string key, Entry entry);
-    void eraseLocked(std::map<std::string, Entry>::iterator it);
-    void trimLocked();
-    void scheduleIndexSaveLocked();
-    void saveIndex();
-    void writeBody(
-        const std::string& key, uint64_t serial, std::string file, std::shared_ptr<const std::string> body);
-    std::filesystem::path indexPath() const;
+    static CachedURLResponse responseOf(const IndexEntry& record, std::shared_ptr<const std::string> body);
+    void open();
+    void migrateIndexFile(URLCacheStore& store);
+    std::optional<CachedURLResponse> lookUp(const URLRequest& request, bool withBody);
+    void store(const CachedURLResponse& response, const URLRequest& request, bool headOnly);
+    // The database, unless a copy of it is being made.
+    Store storeLocked() const;
+    bool hasDiskLocked() const;
+    void keepLocked(std::string key, Entry entry);
+    void dropLocked(std::unordered_map<std::string, Entry>::iterator it);
+    void removeLocked(const std::string& key);
+    void useLocked(Entry& entry, const std::string& key);
+    void trimMemoryLocked();
+    void queueTouchesLocked(bool now = false);
+    void rebuildLocked(const Store& store);
+    // On the disk queue.
+    // A write or removal that meets damage is done again in the copy made of the
+    // database (afterRebuild), once.
+    void write(const std::string& key, uint64_t serial, bool headOnly, bool afterRebuild = false);
+    void remove(const std::string& key, bool afterRebuild = false);
+    void saveTouches(URLCacheStore& store);
+    // Removes the least recently used rows until `usage` is within the capacity.
+    bool evictPastCapacity(URLCacheStore& store, uint64_t& usage, std::vector<std::string>& evicted);
 
     const size_t m_memoryCapacity;
     const size_t m_diskCapacity;
@@ -126,12 +148,24 @@ private:
     std::shared_ptr<foundation::DispatchQueue> m_io;
 
     mutable std::mutex m_mutex;
-    std::map<std::string, Entry> m_entries;
+    // Null without a directory, or when no database could be opened there.
+    Store m_store;
+    std::unordered_map<std::string, Entry> m_memory;
+    // Memory's URLs by last use, oldest first.
+    std::map<uint64_t, std::string> m_memoryByUse;
+    // URLs whose removal is queued: the database's row is no answer meanwhile.
+    std::unordered_map<std::string, int> m_removing;
+    // Uses not yet marked in the database, by URL.
+    std::unordered_map<std::string, uint64_t> m_touches;
+    bool m_touchesQueued { false };
+    bool m_rebuildQueued { false };
     size_t m_memoryUsage { 0 };
     size_t m_diskUsage { 0 };
     uint64_t m_nextSerial { 1 };
     uint64_t m_useCounter { 0 };
-    bool m_indexSaveQueued { false };
+    // Counts every change of what the database holds, so a look-up that read it
+    // meanwhile knows not to keep what it read.
+    uint64_t m_changes { 0 };
 };
 
 } // namespace net

@@ -5,6 +5,7 @@
 #include "platform/foundation/Timer.h"
 #include "platform/net/CurlTransport.h"
 #include "platform/net/HTTPCookieStorage.h"
+#include "platform/net/URLCache.h"
 #include "platform/net/URLConnection.h"
 
 #include <arpa/inet.h>
@@ -168,6 +169,14 @@ protected:
         };
         server.Get("/cookie/echo", cookieEcho);
         server.Post("/cookie/echo", cookieEcho);
+        // Kept ten minutes, varying on one request field whose value the body tells.
+        server.Get(R"(/vary/([A-Za-z-]+))", [](const httplib::Request& req, httplib::Response& res) {
+            ++s_varyHits;
+            auto const field = std::string(req.matches[1]);
+            res.set_header("Cache-Control", "max-age=600");
+            res.set_header("Vary", field);
+            res.set_content(field + ":" + req.get_header_value(field), "text/plain");
+        });
         server.Get("/ok", [](const httplib::Request&, httplib::Response& res) {
             res.set_header("X-Served-By", "loopback");
             res.set_content("hello", "text/plain");
@@ -346,6 +355,7 @@ protected:
     std::filesystem::path m_cookieFile;
     static inline std::unique_ptr<httplib::Server> s_server;
     static inline std::atomic<int> s_loopHits { 0 };
+    static inline std::atomic<int> s_varyHits { 0 };
     static inline std::thread s_thread;
     static inline int s_port { 0 };
     static inline Seen s_seen;
@@ -769,4 +779,41 @@ TEST_F(URLConnectionLoopbackTest,
                                 << std::string(5000, '\t');
     HTTPCookieStorage::setShared(HTTPCookieStorage::create(m_cookieFile));
     EXPECT_EQ(cookieExchange("/cookie/echo", true), "");
+}
+
+TEST_F(URLConnectionLoopbackTest, a_response_varying_on_a_field_the_network_adds_answers_only_what_went_out_alike)
+{
+    auto const directory = std::filesystem::temp_directory_path() / ("vary-cache-" + std::to_string(::getpid()));
+    URLCache::setShared(URLCache::create(1 << 20, 1 << 22, directory));
+    auto fetch = [](const std::string& path, bool cookies, bool compression) {
+        URLRequest request(url(path));
+        request.setHTTPShouldHandleCookies(cookies);
+        request.setAllowsCompression(compression);
+        return send(std::move(request)).data.value_or("(none)");
+    };
+    cookieExchange("/cookie/set", true);
+
+    // The cookie goes with the request from the store, never through the request itself.
+    EXPECT_EQ(fetch("/vary/Cookie?a", false, true), "Cookie:");
+    EXPECT_EQ(fetch("/vary/Cookie?a", true, true), "Cookie:session=abc; kept=1");
+    EXPECT_EQ(fetch("/vary/Cookie?b", true, true), "Cookie:session=abc; kept=1");
+    EXPECT_EQ(fetch("/vary/Cookie?b", false, true), "Cookie:");
+
+    // The encodings asked for come from the request's compression.
+    EXPECT_EQ(fetch("/vary/Accept-Encoding?a", true, false), "Accept-Encoding:");
+    EXPECT_EQ(fetch("/vary/Accept-Encoding?a", true, true), "Accept-Encoding:gzip, deflate");
+    EXPECT_EQ(fetch("/vary/Accept-Encoding?b", true, true), "Accept-Encoding:gzip, deflate");
+    EXPECT_EQ(fetch("/vary/Accept-Encoding?b", true, false), "Accept-Encoding:");
+
+    // What went out alike is still answered from the cache.
+    int const hits = s_varyHits;
+    EXPECT_EQ(fetch("/vary/Accept-Encoding?a", true, true), "Accept-Encoding:gzip, deflate");
+    EXPECT_EQ(fetch("/vary/Accept?a", false, true), "Accept:*/*");
+    EXPECT_EQ(fetch("/vary/Accept?a", false, true), "Accept:*/*");
+    EXPECT_EQ(fetch("/vary/Cookie?b", false, true), "Cookie:");
+    EXPECT_EQ(s_varyHits, hits + 1);
+
+    URLCache::shared()->flush();
+    URLCache::setShared(nullptr);
+    std::filesystem::remove_all(directory);
 }
