@@ -39,9 +39,10 @@ void check(const std::optional<net::CachedURLResponse>& response)
         std::abort();
 }
 
-// Until the cache has closed its database: work it queued may hold it a moment
-// past the last use, and a connection closing after the next input's file is in
-// place would take that file's log with it.
+// Until the cache is let go: work it queued holds it past the last use here.
+// Expiry is seen as soon as the last owner lets go, while the destructor may still
+// be closing the database on the cache's own thread, so this alone does not make
+// the files free for the next input (see the directory of its own, below).
 void close(std::shared_ptr<net::URLCache> cache)
 {
     cache->flush();
@@ -55,9 +56,9 @@ void close(std::shared_ptr<net::URLCache> cache)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    // A directory of its own for each input: SQLite knows a file by its inode, which
-    // a file made where the last input's was may be given again while that one's
-    // descriptors are still being let go.
+    // A directory of its own for each input: the last input's cache may still be
+    // closing its connections on its own thread (above), and SQLite, which knows a
+    // file by its inode, would take a file made in its place for the one it closes.
     static std::filesystem::path const parent
         = std::filesystem::temp_directory_path() / ("fuzz-url-cache-" + std::to_string(::getpid()));
     static int input = 0;
