@@ -2,9 +2,10 @@
 // the same run and printed as a ratio at the end:
 // - a signed round trip (encrypt, POST through the transport on a kept-alive
 //   connection, main-queue hand-off, decrypt) against raw libcurl POSTing the same
-//   body to the same path on a kept-alive connection, against two servers: a
-//   loopback server answering a fixed cipher text, and the stand-in merchant back
-//   end (the fastest server on this machine) answering a member's detail. Beside
+//   body to the same path on a kept-alive connection, against three servers: a
+//   loopback server answering a fixed cipher text, the stand-in merchant back end
+//   in process answering a member's detail, and the same back end as merchant-server
+//   in a process of its own, as a real back end always runs. Beside
 //   them, what the app's design alone costs (the request goes out from the network
 //   thread, its completion runs on the main thread): the two thread hand-offs by
 //   themselves, and raw libcurl driven from a network thread with its completion
@@ -24,6 +25,7 @@
 #include "bench/support/KeptAlivePost.h"
 #include "bench/support/LoopbackHttpServer.h"
 #include "bench/support/RatioReporter.h"
+#include "bench/support/ServerProcess.h"
 #include "model/OrderEntity.h"
 #include "platform/foundation/Json.h"
 #include "platform/foundation/Paths.h"
@@ -43,6 +45,7 @@
 #include <httplib.h>
 #include <map>
 #include <mutex>
+#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -143,6 +146,30 @@ const Backend& standIn()
         return Backend { "standIn", running.host(), std::string(URLConfig::GET_USER_INFO),
             NetUtilSign::memberKeyFlag, keys.memberKey, keys.memberSecret,
             NetUtilSign::Parameters { { "cardnum", "88000002" } } };
+    }();
+    return backend;
+}
+
+// The stand-in merchant back end as a real one always runs: merchant-server in a
+// process of its own, on a port it picks, answering the same member's detail.
+// Its member key pair is read from the banner it prints before it listens.
+const Backend& ownProcess()
+{
+    static bench::ServerProcess running({ MERCHANT_SERVER_PROGRAM, "--port", "0" }, "listening on ");
+    static const Backend backend = [] {
+        if (!running.ready())
+            std::fprintf(stderr, "bench_client: %s did not start\n", MERCHANT_SERVER_PROGRAM);
+        std::string headerKey;
+        std::string secret;
+        std::istringstream banner(running.banner());
+        for (std::string line; std::getline(banner, line);) {
+            std::istringstream words(line);
+            std::string member, key, encryption;
+            if (words >> member >> key && member == "member" && key == "key:")
+                words >> headerKey >> encryption >> key >> secret;
+        }
+        return Backend { "ownProcess", running.readyText(), std::string(URLConfig::GET_USER_INFO),
+            NetUtilSign::memberKeyFlag, headerKey, secret, NetUtilSign::Parameters { { "cardnum", "88000002" } } };
     }();
     return backend;
 }
@@ -495,7 +522,8 @@ void JsonAppParse(benchmark::State& state)
 // Each round trip against each back end.
 #define ROUND_TRIP_BENCHMARK(function)                                                                       \
     BENCHMARK_CAPTURE(function, loopback, &loopback)->Unit(benchmark::kMicrosecond)->MinTime(2);             \
-    BENCHMARK_CAPTURE(function, standIn, &standIn)->Unit(benchmark::kMicrosecond)->MinTime(2)
+    BENCHMARK_CAPTURE(function, standIn, &standIn)->Unit(benchmark::kMicrosecond)->MinTime(2);             \
+    BENCHMARK_CAPTURE(function, ownProcess, &ownProcess)->Unit(benchmark::kMicrosecond)->MinTime(2)
 
 ROUND_TRIP_BENCHMARK(RawCurlPost);
 ROUND_TRIP_BENCHMARK(SignedRoundTrip);
@@ -521,7 +549,7 @@ int main(int argc, char** argv)
     bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    for (const char* server : { "loopback", "standIn" }) {
+    for (const char* server : { "loopback", "standIn", "ownProcess" }) {
         auto const named = [server](const char* benchmark) { return std::string(benchmark) + "/" + server; };
         std::printf("against the %s server:\n", server);
         reporter.printRatio(

@@ -3,8 +3,8 @@
 #include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <fcntl.h>
 #include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 namespace foundation {
@@ -12,7 +12,7 @@ namespace foundation {
 WakeChannel::WakeChannel()
 {
     int ends[2];
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, ends) != 0)
+    if (::pipe2(ends, O_NONBLOCK | O_CLOEXEC) != 0)
         return;
     m_reader = ends[0];
     m_writer = ends[1];
@@ -46,9 +46,10 @@ void WakeChannel::wait(std::unique_lock<std::mutex>& lock, double seconds)
     }
     ::ppoll(&readable, 1, seconds >= 0 ? &limit : nullptr, nullptr);
     // Every byte sent so far is taken: each stood for a change made before it,
-    // and the caller looks at the state once it has the lock again.
+    // and the caller looks at the state once it has the lock again. One is sent per
+    // sleep, so one read takes them; only a full one may have left some.
     char bytes[64];
-    while (::read(m_reader, bytes, sizeof bytes) > 0) { }
+    while (::read(m_reader, bytes, sizeof bytes) == static_cast<ssize_t>(sizeof bytes)) { }
     lock.lock();
     m_sleeping = false;
     m_woken = false;
@@ -80,7 +81,7 @@ void WakeChannel::wake()
         return;
     }
     char const byte = 1;
-    // A full socket (EAGAIN) already holds a wake-up.
+    // A full pipe (EAGAIN) already holds a wake-up.
     while (::write(m_writer, &byte, 1) < 0 && errno == EINTR) { }
 }
 

@@ -6,11 +6,13 @@
 namespace foundation {
 
 // How one thread sleeps until another wakes it, for the main run loop: through a
-// socket pair rather than a condition variable. A socket wakes its reader the way
-// a thread that hands work over and then sleeps wants: the scheduler may run the
-// reader where the writer runs instead of rousing a processor of its own, and on a
-// machine whose idle processors are slow to rouse (a virtual machine that halts
-// them at once) that is most of the cost of handing a reply to the main thread.
+// pipe rather than a condition variable. A pipe wakes its reader the way a thread
+// that hands work over and then sleeps wants: the scheduler may run the reader where
+// the writer runs instead of rousing a processor of its own, and on a machine whose
+// idle processors are slow to rouse (a virtual machine that halts them at once) that
+// is most of the cost of handing a reply to the main thread. A socket pair wakes the
+// same way but costs each wake-up a socket buffer, allocated by the writer and freed
+// by the reader.
 //
 // Every call is made under one mutex of the owner's, which guards the state the
 // sleeper looks at:
@@ -23,7 +25,7 @@ namespace foundation {
 //     workReady = true;
 //     channel.unlockAndWake(lock);         // a write only when someone sleeps
 //
-// Without a socket pair (no descriptors left) it falls back to a condition variable.
+// Without a pipe (no descriptors left) it falls back to a condition variable.
 class WakeChannel {
 public:
     WakeChannel();

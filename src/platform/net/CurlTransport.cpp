@@ -9,10 +9,12 @@
 #include <chrono>
 #include <cmath>
 #include <curl/curl.h>
+#include <fcntl.h>
 #include <openssl/pkcs12.h>
 #include <openssl/ssl.h>
 #include <pthread.h>
 #include <string>
+#include <unistd.h>
 #include <utility>
 
 namespace net {
@@ -97,11 +99,73 @@ struct CurlTransport::Multi {
     CURLM* handle { curl_multi_init() };
     // Owned by the I/O thread only.
     std::map<TaskId, std::unique_ptr<Transfer>> active;
+    // How the I/O thread is woken for work handed to it: a pipe of ours polled beside
+    // the transfers' sockets, rather than curl_multi_wakeup's socket pair, whose every
+    // wake-up is a socket buffer allocated, queued and freed, and takes the sleeper two
+    // reads to drain; a request's hand-off pays it on the main thread and the I/O
+    // thread alike. Without a pipe (no descriptors left) curl's own is used.
+    int wakeReader { -1 };
+    int wakeWriter { -1 };
+    // Set by the first wake() after the I/O thread last looked at its queues: the one
+    // byte then on its way stands for every later hand-off too.
+    std::atomic<bool> wakeSent { false };
+
+    Multi()
+    {
+        int ends[2];
+        if (::pipe2(ends, O_NONBLOCK | O_CLOEXEC) != 0)
+            return;
+        wakeReader = ends[0];
+        wakeWriter = ends[1];
+    }
 
     ~Multi()
     {
         if (handle)
             curl_multi_cleanup(handle);
+        if (wakeReader >= 0)
+            ::close(wakeReader);
+        if (wakeWriter >= 0)
+            ::close(wakeWriter);
+    }
+
+    Multi(const Multi&) = delete;
+    Multi& operator=(const Multi&) = delete;
+
+    // From any thread, after the work is queued.
+    void wake()
+    {
+        if (wakeWriter < 0) {
+            if (handle)
+                curl_multi_wakeup(handle);
+            return;
+        }
+        if (wakeSent.exchange(true))
+            return;
+        char const byte = 1;
+        // A full pipe (EAGAIN) already holds a wake-up.
+        while (::write(wakeWriter, &byte, 1) < 0 && errno == EINTR) { }
+    }
+
+    // On the I/O thread, before it takes its queues: a hand-off queued after this
+    // sends a byte of its own.
+    void takingQueues() { wakeSent.store(false); }
+
+    // On the I/O thread: sleeps until a transfer's socket or a wake-up needs it, or
+    // the time-out passes.
+    void poll(int timeoutMilliseconds)
+    {
+        if (wakeReader < 0) {
+            curl_multi_poll(handle, nullptr, 0, timeoutMilliseconds, nullptr);
+            return;
+        }
+        curl_waitfd woken { wakeReader, CURL_WAIT_POLLIN, 0 };
+        curl_multi_poll(handle, &woken, 1, timeoutMilliseconds, nullptr);
+        if (!(woken.revents & CURL_WAIT_POLLIN))
+            return;
+        // Rarely more than one byte; what a full read leaves is taken by the next.
+        char bytes[64];
+        while (::read(wakeReader, bytes, sizeof bytes) == static_cast<ssize_t>(sizeof bytes)) { }
     }
 };
 
@@ -478,7 +542,7 @@ Transport::TaskId CurlTransport::start(URLRequest request, Events events)
     // Woken once the lock is let go, so that the I/O thread does not wake only to
     // wait for it.
     if (queued) {
-        curl_multi_wakeup(m_multi->handle);
+        m_multi->wake();
         return id;
     }
     if (events.didComplete)
@@ -498,7 +562,7 @@ void CurlTransport::cancel(TaskId task)
         m_cancelRequests.push_back(task);
     }
     if (m_multi->handle)
-        curl_multi_wakeup(m_multi->handle);
+        m_multi->wake();
 }
 
 void CurlTransport::shutDown()
@@ -508,7 +572,7 @@ void CurlTransport::shutDown()
         std::lock_guard lock(m_mutex);
         m_stopping = true;
         if (m_multi->handle)
-            curl_multi_wakeup(m_multi->handle);
+            m_multi->wake();
     }
     // An event handler shutting its own transport down cannot wait for itself; the
     // loop ends after that handler returns and the destructor joins it.
@@ -524,6 +588,7 @@ void CurlTransport::run()
         std::vector<std::unique_ptr<Transfer>> incoming;
         std::vector<TaskId> cancels;
         bool stopping;
+        m_multi->takingQueues();
         {
             std::lock_guard lock(m_mutex);
             incoming.swap(m_incoming);
@@ -575,7 +640,7 @@ void CurlTransport::run()
         }
         expireIdleTransfers();
         foundation::PostBatch::endCurrent();
-        curl_multi_poll(m_multi->handle, nullptr, 0, pollTimeoutMilliseconds(), nullptr);
+        m_multi->poll(pollTimeoutMilliseconds());
     }
     while (!active.empty())
         finish(*active.begin()->second, URLError(URLError::Cancelled, active.begin()->second->request.url()));

@@ -10,6 +10,7 @@
 
 #include <arpa/inet.h>
 #include <atomic>
+#include <barrier>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -508,6 +509,66 @@ TEST_F(URLConnectionLoopbackTest, requests_run_side_by_side_and_all_complete)
         pending.push_back(start(URLRequest(url("/together"))));
     for (auto& request : pending)
         EXPECT_EQ(await(request).data, "together");
+}
+
+// Hand-offs to the I/O thread share one wake-up byte until the thread next takes its
+// queues: a byte skipped while the thread has already taken them leaves a request
+// waiting for the thread's next look of its own, up to a second later. Senders on
+// several threads hand over at once, in rounds that each end with every reply in, so
+// that the thread is asleep when a round begins, with requests cancelled as soon as
+// started among them; twenty-five rounds that take well under a second in all must
+// not each wait for such a look.
+TEST_F(URLConnectionLoopbackTest, requests_handed_over_from_several_threads_all_complete_and_cancelled_ones_stay_silent)
+{
+    RawListener silent; // Never answers: a cancelled request can only be heard by mistake.
+    auto transport = std::make_shared<CurlTransport>();
+    constexpr int senders = 4;
+    constexpr int rounds = 25;
+    std::mutex mutex;
+    std::condition_variable replied;
+    int answered = 0;
+    int wrong = 0;
+    std::atomic<int> cancelledHeard { 0 };
+    std::barrier roundStarts(senders);
+    auto const deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    std::vector<std::thread> threads;
+    for (int sender = 0; sender < senders; ++sender) {
+        threads.emplace_back([&] {
+            for (int round = 0; round < rounds; ++round) {
+                roundStarts.arrive_and_wait();
+                Transport::Events silenced;
+                silenced.didComplete = [&](auto const&) { ++cancelledHeard; };
+                transport->cancel(transport->start(URLRequest(silent.url()), silenced));
+
+                auto body = std::make_shared<std::string>();
+                auto done = std::make_shared<bool>(false);
+                Transport::Events events;
+                events.didReceiveData = [body](std::string_view bytes) { body->append(bytes); };
+                events.didComplete = [&, body, done](const std::optional<URLError>& error) {
+                    {
+                        std::lock_guard lock(mutex);
+                        ++answered;
+                        if (error || *body != "hello")
+                            ++wrong;
+                        *done = true;
+                    }
+                    replied.notify_all();
+                };
+                transport->start(URLRequest(url("/ok")), events);
+                std::unique_lock lock(mutex);
+                if (!replied.wait_until(lock, deadline, [&] { return *done; })) {
+                    roundStarts.arrive_and_drop();
+                    return;
+                }
+            }
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    transport->shutDown();
+    EXPECT_EQ(answered, senders * rounds);
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(cancelledHeard, 0);
 }
 
 TEST_F(URLConnectionLoopbackTest, transport_failures_give_no_response_and_no_data)
