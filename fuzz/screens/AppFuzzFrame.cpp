@@ -6,8 +6,6 @@
 #include "app/AppDelegate.h"
 #include "cards/CardScreens.h"
 #include "cashier/CashierScreens.h"
-#include "cashier/OrderStatusPoller.h"
-#include "cashier/PaymentCodeLedger.h"
 #include "main/ScriptRunner.h"
 #include "main/Transcript.h"
 #include "members/MemberScreens.h"
@@ -27,6 +25,7 @@
 #include "platform/net/FakeNetworkStateSource.h"
 #include "platform/net/FakeTransport.h"
 #include "platform/net/NetworkState.h"
+#include "till/TillLedgerFile.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -153,10 +152,11 @@ void AppFuzzFrame::run(bool signedIn, const std::string& script,
     foundation::DispatchQueue::global()->syncFlush();
 
     kit::AlertView::discardAll();
-    // What the app remembers for its run must not reach the next run.
-    OrderStatusPoller::forgetFollowedAfterLeaving();
-    PaymentCodeLedger::forgetAll();
     kit::Application::terminate();
+    // What the app remembers for its run must not reach the next run: the
+    // till's ledger lives in the home, which every run shares.
+    std::error_code ignored;
+    std::filesystem::remove(TillLedgerFile::standardFile(), ignored);
     foundation::RunLoop::main().reset();
     kit::Registry::shared().clear();
     m_transport->clearSentRequests();

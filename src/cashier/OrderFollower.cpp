@@ -1,0 +1,145 @@
+#include "cashier/OrderFollower.h"
+
+#include "api/Constants.h"
+#include "api/NetUtilSign.h"
+#include "cashier/OrderStatusPoller.h"
+#include "cashier/PaidOrderDelivery.h"
+#include "cashier/Till.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Timer.h"
+#include "ui/PromptUtil.h"
+
+#include <utility>
+#include <vector>
+
+OrderFollower::OrderFollower(std::shared_ptr<TillLedger> ledger)
+    : m_ledger(std::move(ledger))
+{
+}
+
+OrderFollower::~OrderFollower()
+{
+    for (auto& [orderid, followed] : m_followed) {
+        if (followed.timer)
+            followed.timer->invalidate();
+    }
+}
+
+void OrderFollower::start()
+{
+    if (m_started)
+        return;
+    m_started = true;
+    std::weak_ptr<OrderFollower> weak = weak_from_this();
+    // Every change may leave an order waiting or a result due; both are
+    // taken up after the change has run its course.
+    m_watch = m_ledger->observe([weak] {
+        foundation::DispatchQueue::main()->async([weak] {
+            if (auto follower = weak.lock())
+                follower->sync();
+        });
+    });
+    sync();
+}
+
+void OrderFollower::sync()
+{
+    if (m_syncing)
+        return;
+    m_syncing = true;
+    auto left = m_ledger->ordersIn(TillLedger::OrderState::LeftWaiting);
+    std::vector<std::string> gone;
+    for (const auto& [orderid, followed] : m_followed) {
+        bool still = std::any_of(
+            left.begin(), left.end(), [&](const auto& order) { return order.orderid == orderid; });
+        if (!still)
+            gone.push_back(orderid);
+    }
+    for (const auto& orderid : gone) {
+        if (auto& timer = m_followed[orderid].timer)
+            timer->invalidate();
+        m_followed.erase(orderid);
+    }
+    for (const auto& order : left) {
+        if (!m_followed.contains(order.orderid))
+            scheduleNext(order);
+    }
+    m_syncing = false;
+    PaidOrderDelivery::showDue();
+}
+
+void OrderFollower::scheduleNext(const TillLedger::Order& order)
+{
+    auto delay = TillLedger::followingDelay(Till::now() - order.leftAt);
+    if (!delay) {
+        m_followed.erase(order.orderid);
+        m_ledger->followingEnded(order.orderid);
+        PromptUtil::toast(std::string(givenUpText));
+        return;
+    }
+    schedule(order.orderid, *delay);
+}
+
+void OrderFollower::schedule(const std::string& orderid, double delay)
+{
+    auto& followed = m_followed[orderid];
+    if (followed.timer)
+        followed.timer->invalidate();
+    std::weak_ptr<OrderFollower> weak = weak_from_this();
+    followed.timer = foundation::Timer::scheduledTimer(delay, false, [weak, orderid] {
+        if (auto follower = weak.lock())
+            follower->poll(orderid);
+    });
+}
+
+void OrderFollower::poll(const std::string& orderid)
+{
+    const auto* order = m_ledger->order(orderid);
+    if (!order || order->state != TillLedger::OrderState::LeftWaiting) {
+        m_followed.erase(orderid);
+        return;
+    }
+    auto generation = ++m_generation;
+    m_followed[orderid].generation = generation;
+    m_followed[orderid].timer = nullptr;
+    NetUtilSign::Parameters parameters;
+    parameters["orderid"] = orderid;
+    // A re-payment names its wallet, as its own screen polls it.
+    if (order->purpose == TillLedger::Purpose::Repay)
+        parameters["m_paytype"] = order->wallet;
+    std::weak_ptr<OrderFollower> weak = weak_from_this();
+    NetUtilSign::doPostForNotLoading(OrderStatusPoller::statusPath, NetUtilSign::receivableKeyFlag,
+        parameters, [weak, orderid, generation](const std::optional<std::string>& reply) {
+            if (auto follower = weak.lock())
+                follower->heard(orderid, generation, reply);
+        });
+}
+
+void OrderFollower::heard(
+    const std::string& orderid, std::uint64_t generation, const std::optional<std::string>& reply)
+{
+    auto followed = m_followed.find(orderid);
+    const auto* recorded = m_ledger->order(orderid);
+    std::optional<TillLedger::Order> known;
+    if (recorded)
+        known = *recorded;
+    auto answer = OrderStatusPoller::answeredOrder(reply);
+    auto end = answer ? OrderStatusPoller::endOf(*answer) : OrderStatusPoller::End::None;
+    if (end == OrderStatusPoller::End::Paid) {
+        // Whoever asked, the money moved: it goes where the ledger says.
+        if (followed != m_followed.end())
+            m_followed.erase(followed);
+        PaidOrderDelivery::deliverLate(*answer, known.value_or(TillLedger::Order {}));
+        return;
+    }
+    if (followed == m_followed.end() || followed->second.generation != generation || !known
+        || known->state != TillLedger::OrderState::LeftWaiting)
+        return;
+    if (end != OrderStatusPoller::End::None) {
+        // Failed or cancelled: it took nothing.
+        m_followed.erase(followed);
+        m_ledger->ended(orderid);
+        return;
+    }
+    scheduleNext(*known);
+}
