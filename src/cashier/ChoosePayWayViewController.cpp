@@ -638,7 +638,7 @@ void ChoosePayWayViewController::toPayResult(const foundation::Json& order)
                 return;
             // With no member screen to take it, the result at least shows that
             // the money was taken, rather than the way to take it again.
-            ledger.saleLeft(m_tillSale, false);
+            ledger.unbindPaidPart(m_tillSale);
             break;
         case TillLedger::PaidVerdict::ShowResult:
             break;

@@ -130,7 +130,7 @@ void PaidOrderDelivery::bindLate(TillLedger::Id sale)
     }
     // Its form is gone after all: the money is a payment of its own.
     if (bound)
-        ledger.saleLeft(sale, false);
+        ledger.unbindPaidPart(sale);
     showDue();
 }
 

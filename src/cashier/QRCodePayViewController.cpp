@@ -66,7 +66,7 @@ void QRCodePayViewController::toPayResult(const foundation::Json& order)
                                                                                 : memberConsume(order))
                 return;
             // Its form is not there to take it: the money is a payment of its own.
-            ledger.saleLeft(m_tillSale, false);
+            ledger.unbindPaidPart(m_tillSale);
             break;
         case TillLedger::PaidVerdict::ShowResult:
             break;

@@ -461,6 +461,7 @@ void TillLedger::saleSent(Id id, const Parameters& request, foundation::Json cho
     sent.money = valueOf(request, "totalprice").value_or("");
     sent.sentAt = now;
     m_requests.push_back(sent);
+    sale->resent = sale->state == SaleState::Held;
     sale->requestId = sent.id;
     // Copied first: `request` may be the sale's own, being sent again.
     sale->request = Parameters(request);
@@ -479,8 +480,20 @@ void TillLedger::saleAnswered(Id id, SaleAnswer answer)
     case SaleAnswer::Settled:
         std::erase_if(m_sales, [id](const auto& s) { return s.id == id; });
         break;
-    case SaleAnswer::Refused:
     case SaleAnswer::NotRead:
+        // The server read nothing of this sending; an earlier one's outcome
+        // is as unknown as it was.
+        if (sale->resent) {
+            sale->state = SaleState::Held;
+            if (auto* request = findRequest(requestId)) {
+                request->outcome = Outcome::Unknown;
+                request->unknownSince = ++m_count;
+            }
+            changed();
+            return;
+        }
+        [[fallthrough]];
+    case SaleAnswer::Refused:
         // Nothing was charged under this number; a paid part stays paid.
         sale->state = SaleState::Open;
         sale->request.clear();
@@ -513,21 +526,30 @@ bool TillLedger::bindPaidPart(Id id, PaidPart part)
     return true;
 }
 
+void TillLedger::unbindPaidPart(Id id)
+{
+    auto* sale = findSale(id);
+    if (!sale || sale->state != SaleState::Open || !sale->paid)
+        return;
+    Order order;
+    order.orderid = sale->paid->orderid;
+    order.wallet = sale->paid->wallet.value_or("");
+    order.money = sale->paid->money;
+    order.purpose = sale->kind == SaleKind::Purchase ? Purpose::PurchasePart : Purpose::RechargePart;
+    order.state = OrderState::Paid;
+    sale->paid.reset();
+    m_ended.erase(order.orderid);
+    m_orders.push_back(std::move(order));
+    changed();
+}
+
 void TillLedger::saleLeft(Id id, bool paidPartGivenUp)
 {
     auto* sale = findSale(id);
     if (!sale || sale->state != SaleState::Open)
         return;
-    if (sale->paid && !paidPartGivenUp) {
-        Order order;
-        order.orderid = sale->paid->orderid;
-        order.wallet = sale->paid->wallet.value_or("");
-        order.money = sale->paid->money;
-        order.purpose = sale->kind == SaleKind::Purchase ? Purpose::PurchasePart : Purpose::RechargePart;
-        order.state = OrderState::Paid;
-        m_ended.erase(order.orderid);
-        m_orders.push_back(std::move(order));
-    }
+    if (!paidPartGivenUp)
+        unbindPaidPart(id);
     std::erase_if(m_sales, [id](const auto& s) { return s.id == id; });
     changed();
 }

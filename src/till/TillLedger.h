@@ -113,6 +113,9 @@ public:
         foundation::Json choice; // what the form chose beside the amounts, kept with it
         std::optional<PaidPart> paid;
         Id requestId = 0;
+        // The request out is a held one sent again: an answer that the
+        // server read nothing of leaves it held.
+        bool resent = false;
     };
     // What a purchase or recharge reply says of its request.
     enum class SaleAnswer {
@@ -206,6 +209,9 @@ public:
     // Binds a paid part told outside an order's following (its paying
     // screen handed it back). False when the sale is not open.
     bool bindPaidPart(Id sale, PaidPart part);
+    // The part bound to an open sale had no form to go to after all: it is
+    // a payment of its own, whose result is due; the sale stays open.
+    void unbindPaidPart(Id sale);
     // The form of the sale goes. A request out or held stays for the
     // member's next form; an open sale ends, and a paid part the staff were
     // not told they give up becomes a payment of its own.

@@ -226,6 +226,12 @@ TEST(TillLedger, a_held_sale_resends_its_request_unchanged_and_the_members_next_
     ledger.saleAnswered(sale, Ledger::SaleAnswer::Unknown);
     // Another split, even another total, is not what the server may have settled.
     EXPECT_EQ(ledger.requestFor(sale, purchase("2000", "120.00")), first);
+    // Sent again with no network: the server read nothing of it, and the
+    // first sending is as unknown as it was.
+    ledger.saleSent(sale, first, foundation::Json { { "id", "6" } }, 1);
+    ledger.saleAnswered(sale, Ledger::SaleAnswer::NotRead);
+    EXPECT_FALSE(ledger.isOpen(sale));
+    EXPECT_EQ(ledger.requestFor(sale, purchase("2000", "120.00")), first);
     // The form is left: the member's next purchase finds it; not a recharge, not another member.
     ledger.saleLeft(sale, true);
     EXPECT_EQ(ledger.saleFor(Ledger::SaleKind::Purchase, "2"), sale);
@@ -248,6 +254,13 @@ TEST(TillLedger, a_held_sale_resends_its_request_unchanged_and_the_members_next_
     ASSERT_TRUE(ledger.bindPaidPart(other, { "P8", std::nullopt, "5.00" }));
     ledger.saleLeft(other, true);
     EXPECT_EQ(ledger.ordersIn(Ledger::OrderState::Paid).size(), 1u);
+    // A part with no form to go to is due as a result; its sale stays open without it.
+    auto formless = ledger.saleFor(Ledger::SaleKind::Recharge, "4");
+    ASSERT_TRUE(ledger.bindPaidPart(formless, { "P9", std::nullopt, "6.00" }));
+    ledger.unbindPaidPart(formless);
+    EXPECT_TRUE(ledger.isOpen(formless));
+    EXPECT_FALSE(ledger.sale(formless)->paid);
+    EXPECT_EQ(ledger.ordersIn(Ledger::OrderState::Paid).size(), 2u);
 }
 
 TEST(TillLedger, only_an_envelope_that_says_so_counts_as_settled_or_refused)
