@@ -219,8 +219,7 @@ void ChoosePayWayViewController::viewWillAppear(bool animated)
         startPolling();
         return;
     }
-    m_poller->stop();
-    closeWaitingHud();
+    leavePolling();
 }
 
 void ChoosePayWayViewController::viewWillDisappear(bool animated)
@@ -564,6 +563,10 @@ void ChoosePayWayViewController::followOrder()
 
 void ChoosePayWayViewController::startPolling()
 {
+    // Another order followed here until now may still be paid: the app
+    // follows it on.
+    if (m_poller->isPolling() && m_poller->orderid() != tillOrder().orderid)
+        Till::ledger().left(m_poller->orderid(), Till::now());
     m_exit->orderChanged();
     NetUtilSign::Parameters parameters;
     parameters["orderid"] = foundation::optionalText(m_orderData, "orderid").value_or("");

@@ -46,7 +46,7 @@ void QrCodePollingViewController::viewWillAppear(bool animated)
     if (!m_orderid.empty() && Till::ledger().takeBack(m_orderid))
         poll();
     else
-        m_poller->stop();
+        leaveOrder();
 }
 
 // Whatever took the screen away, an order still unpaid stays followed: the

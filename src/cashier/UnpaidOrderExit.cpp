@@ -159,6 +159,8 @@ void UnpaidOrderExit::cancelAnswered(const std::optional<foundation::Json>& repl
         return;
     }
     if (JsonUtil::isSuccess(reply)) {
+        // Cancelled: nothing can pay it any more, so it is no longer followed.
+        Till::ledger().ended(m_poller->orderid());
         m_poller->stop();
         PromptUtil::toast(std::string(cancelledText));
         takeTheWayOut();

@@ -142,24 +142,37 @@ TEST_F(Payment, a_reply_without_an_order_or_with_a_failed_payment_does_not_poll)
     EXPECT_EQ(top(), payWay);
 }
 
-TEST_F(Payment, a_second_barcode_reply_replaces_the_polling_without_leaving_a_timer_behind)
+TEST_F(
+    Payment, a_second_barcode_reply_replaces_the_screens_polling_and_the_first_order_is_followed_by_the_app)
 {
     auto payWay = openPayWay();
     scan(*payWay, "2800000007");
     scan(*payWay, "2800000017");
-    EXPECT_EQ(count("/PayApi/OfflinePay/getOrderStatus/"), 2u);
+    auto first = polledOrder(0);
+    auto second = polledOrder(1);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(followedAfterLeaving(), 1u);
     harness.advance(2.0);
     harness.advance(2.0);
-    // One poll a tick, all about the newer order.
-    ASSERT_EQ(count("/PayApi/OfflinePay/getOrderStatus/"), 4u);
-    EXPECT_NE(polledOrder(0), polledOrder(1));
-    EXPECT_EQ(polledOrder(2), polledOrder(1));
-    EXPECT_EQ(polledOrder(3), polledOrder(1));
-    // The first order being paid now must not settle the second's screen.
-    m_backend->settleOrder(polledOrder(0), true);
+    // The screen polls the newer order once a tick; the first is the app's.
+    auto polls = requestsTo("/PayApi/OfflinePay/getOrderStatus/");
+    auto about = [&](const std::string& orderid) {
+        return std::count_if(polls.begin(), polls.end(),
+            [&](const auto& poll) { return poll.params.value("orderid", "") == orderid; });
+    };
+    EXPECT_EQ(about(second), 3);
+    EXPECT_GE(about(first), 2);
+    // The first order being paid opens a result of its own over the screen,
+    // not the second's, and back returns to the second still followed.
+    m_backend->settleOrder(first, true);
     harness.advance(2.0);
+    ASSERT_EQ(resultText(), "支付成功");
+    EXPECT_TRUE(top<PayResultViewController>()->isLate());
+    EXPECT_EQ(harness.labelText("labelOrderId"), first);
+    pressBack();
     EXPECT_EQ(top(), payWay);
-    m_backend->settleOrder(polledOrder(1), false);
+    EXPECT_TRUE(payWay->isPolling());
+    m_backend->settleOrder(second, false);
     harness.advance(2.0);
     EXPECT_EQ(resultText(), "支付失败");
 }

@@ -124,6 +124,27 @@ TEST_F(TillFlow, a_qr_code_whose_order_was_cancelled_elsewhere_stops_polling_and
     EXPECT_EQ(followedAfterLeaving(), 0u);
 }
 
+// Cancelled on the way out, an order is done with: nothing follows it, and
+// nothing about it or its code stays in the ledger.
+TEST_F(TillFlow, an_order_cancelled_on_the_way_out_leaves_nothing_followed_or_held)
+{
+    auto payWay = openPayWay(3);
+    payWay->scanCallback("2800000017");
+    settle();
+    std::string orderid = payWay->orderData().value("orderid", "");
+    ASSERT_EQ(ledger().codeState("2800000017"), TillLedger::CodeState::Out);
+    pressBack();
+    ASSERT_TRUE(InputDriver::pressAlertButton("撤销订单"));
+    settle();
+    EXPECT_EQ(top(), stack()->viewControllers().front());
+    EXPECT_EQ(ledger().order(orderid), nullptr);
+    EXPECT_EQ(ledger().codeState("2800000017"), TillLedger::CodeState::Free);
+    auto polled = polls();
+    harness.advance(30);
+    EXPECT_EQ(polls(), polled);
+    EXPECT_FALSE(ledger().isHeld());
+}
+
 // The first cancel's reply is lost (the back end cancelled it): the detail
 // says so and fetches the order at once, which shows it cancelled.
 TEST_F(TillFlow, the_order_detail_shows_the_cancelled_state_after_a_cancel_whose_reply_was_lost)
