@@ -99,47 +99,45 @@ void OrderFollower::poll(const std::string& orderid)
         m_followed.erase(orderid);
         return;
     }
-    auto generation = ++m_generation;
-    m_followed[orderid].generation = generation;
-    m_followed[orderid].timer = nullptr;
     NetUtilSign::Parameters parameters;
     parameters["orderid"] = orderid;
     // A re-payment names its wallet, as its own screen polls it.
     if (order->purpose == TillLedger::Purpose::Repay)
         parameters["m_paytype"] = order->wallet;
+    // The next poll is due whatever becomes of this one: without network the
+    // client sends nothing and never answers.
+    scheduleNext(*order);
     std::weak_ptr<OrderFollower> weak = weak_from_this();
     NetUtilSign::doPostForNotLoading(OrderStatusPoller::statusPath, NetUtilSign::receivableKeyFlag,
-        parameters, [weak, orderid, generation](const std::optional<std::string>& reply) {
+        parameters, [weak, orderid](const std::optional<std::string>& reply) {
             if (auto follower = weak.lock())
-                follower->heard(orderid, generation, reply);
+                follower->heard(orderid, reply);
         });
 }
 
-void OrderFollower::heard(
-    const std::string& orderid, std::uint64_t generation, const std::optional<std::string>& reply)
+void OrderFollower::heard(const std::string& orderid, const std::optional<std::string>& reply)
 {
-    auto followed = m_followed.find(orderid);
-    const auto* recorded = m_ledger->order(orderid);
-    std::optional<TillLedger::Order> known;
-    if (recorded)
-        known = *recorded;
     auto answer = OrderStatusPoller::answeredOrder(reply);
     auto end = answer ? OrderStatusPoller::endOf(*answer) : OrderStatusPoller::End::None;
-    if (end == OrderStatusPoller::End::Paid) {
-        // Whoever asked, the money moved: it goes where the ledger says.
-        if (followed != m_followed.end())
-            m_followed.erase(followed);
-        PaidOrderDelivery::deliverLate(*answer, known.value_or(TillLedger::Order {}));
+    if (end == OrderStatusPoller::End::None)
         return;
-    }
-    if (followed == m_followed.end() || followed->second.generation != generation || !known
-        || known->state != TillLedger::OrderState::LeftWaiting)
+    const auto* recorded = m_ledger->order(orderid);
+    // Its screen took it back meanwhile: the screen hears its end itself.
+    if (recorded && recorded->state == TillLedger::OrderState::Followed)
         return;
-    if (end != OrderStatusPoller::End::None) {
-        // Failed or cancelled: it took nothing.
+    TillLedger::Order known = recorded ? *recorded : TillLedger::Order {};
+    if (auto followed = m_followed.find(orderid); followed != m_followed.end()) {
+        if (followed->second.timer)
+            followed->second.timer->invalidate();
         m_followed.erase(followed);
-        m_ledger->ended(orderid);
+    }
+    // Whoever asked, money that moved goes where the ledger says, even after
+    // the following gave up on the order.
+    if (end == OrderStatusPoller::End::Paid) {
+        PaidOrderDelivery::deliverLate(*answer, known);
         return;
     }
-    scheduleNext(*known);
+    // Failed or cancelled: it took nothing.
+    if (recorded)
+        m_ledger->ended(orderid);
 }

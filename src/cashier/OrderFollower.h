@@ -4,7 +4,6 @@
 #include "till/TillLedger.h"
 #include "till/TillWatcher.h"
 
-#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
@@ -16,7 +15,7 @@ class Timer;
 
 // Follows the orders the ledger holds as left waiting (their screen went,
 // or the app restarted), without any screen: a poll once
-// TillLedger::followingDelay has passed, then again after each answer,
+// TillLedger::followingDelay has passed, then again each time it has,
 // backing off. A paid order goes where the ledger says (PaidOrderDelivery);
 // a failed or cancelled one ends; one still waiting when the delay says to
 // stop becomes unknown, which holds the till until the staff checked it.
@@ -37,20 +36,18 @@ public:
 private:
     struct Followed {
         std::shared_ptr<foundation::Timer> timer;
-        std::uint64_t generation = 0;
     };
 
     // Follows what the ledger holds as left waiting, and no other.
     void sync();
     void schedule(const std::string& orderid, double delay);
     void poll(const std::string& orderid);
-    void heard(const std::string& orderid, std::uint64_t generation, const std::optional<std::string>& reply);
+    void heard(const std::string& orderid, const std::optional<std::string>& reply);
     void scheduleNext(const TillLedger::Order& order);
 
     std::shared_ptr<TillLedger> m_ledger;
     foundation::Subscription m_watch;
     std::map<std::string, Followed> m_followed;
-    std::uint64_t m_generation = 0;
     bool m_started = false;
     bool m_syncing = false;
 };

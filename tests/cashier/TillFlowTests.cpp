@@ -7,6 +7,9 @@
 #include "cashier/UnpaidOrderExit.h"
 #include "platform/kit/AlertView.h"
 #include "platform/kit/Registry.h"
+#include "platform/net/FakeNetworkStateSource.h"
+#include "platform/net/NetworkState.h"
+#include "platform/net/ReachabilityFlags.h"
 #include "server/StandInClient.h"
 #include "support/InputDriver.h"
 #include "support/ShellFixture.h"
@@ -70,6 +73,15 @@ TEST_F(TillFlow, an_order_left_waiting_is_followed_backing_off_for_ten_minutes_t
     std::string orderid = qr->orderEntity().value("orderid", "");
     leaveWithoutCancel();
     ASSERT_EQ(followedAfterLeaving(), 1u);
+    // Without network nothing goes out, and the following goes on once it is back.
+    auto hosts = net::NetworkState::serviceHosts();
+    net::NetworkState::setServiceHosts({});
+    m_network->setDefaultFlags(0);
+    auto offline = polls();
+    harness.advance(6);
+    EXPECT_EQ(polls(), offline);
+    m_network->setDefaultFlags(net::kReachabilityFlagsReachable);
+    net::NetworkState::setServiceHosts(hosts);
     auto before = polls();
     harness.advance(20);
     auto early = polls() - before;
