@@ -49,7 +49,8 @@ void OrderFollower::sync()
     m_syncing = true;
     auto left = m_ledger->ordersIn(TillLedger::OrderState::LeftWaiting);
     std::vector<std::string> gone;
-    for (const auto& [orderid, followed] : m_followed) {
+    for (const auto& followed : m_followed) {
+        const auto& orderid = followed.first;
         bool still = std::any_of(
             left.begin(), left.end(), [&](const auto& order) { return order.orderid == orderid; });
         if (!still)
