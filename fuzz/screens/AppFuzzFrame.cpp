@@ -107,10 +107,11 @@ void AppFuzzFrame::run(bool signedIn, const std::string& script,
 {
     m_setupReplies = setupReplies;
     foundation::RunLoop::main().useVirtualClock();
-    // What a run saved (a sign-in's shop, a key) must not reach the next:
-    // an input's outcome depends on the input alone.
+    // What a run saved (a sign-in's shop, a key, the till's ledger) must not
+    // reach the next: an input's outcome depends on the input alone.
     std::error_code ignored;
     std::filesystem::remove(foundation::UserDefaults::standard().file(), ignored);
+    std::filesystem::remove(TillLedgerFile::standardFile(), ignored);
     foundation::UserDefaults::resetStandard();
     auto& defaults = foundation::UserDefaults::standard();
     for (auto key : { KEY_RECEIVABLE, KEY_MEMBER })
@@ -153,10 +154,6 @@ void AppFuzzFrame::run(bool signedIn, const std::string& script,
 
     kit::AlertView::discardAll();
     kit::Application::terminate();
-    // What the app remembers for its run must not reach the next run: the
-    // till's ledger lives in the home, which every run shares.
-    std::error_code ignored;
-    std::filesystem::remove(TillLedgerFile::standardFile(), ignored);
     foundation::RunLoop::main().reset();
     kit::Registry::shared().clear();
     m_transport->clearSentRequests();

@@ -680,7 +680,8 @@ bool TillLedger::restore(const foundation::Json& record, double now)
             }
         }
         s.choice = item.contains("choice") ? item["choice"] : foundation::Json();
-        if (item.contains("paid") && item["paid"].is_object()) {
+        // A part without its order cannot go out with the sale.
+        if (item.contains("paid") && item["paid"].is_object() && !textOf(item["paid"], "orderid").empty()) {
             const auto& paid = item["paid"];
             s.paid = PaidPart { textOf(paid, "orderid"), foundation::optionalText(paid, "wallet"),
                 textOf(paid, "money") };

@@ -323,6 +323,13 @@ TEST(TillLedger, a_restart_keeps_every_hold_and_a_late_answer_after_it_still_set
     // New ids never meet old ones.
     EXPECT_GT(after.sent(barcode("1")), refund);
 
+    // A paid part that names no order cannot go anywhere: nothing is due for it.
+    Ledger partless;
+    ASSERT_TRUE(partless.restore(foundation::Json::parse(R"({"version":1,"requests":[],"orders":[],"sales":[
+        {"id":3,"kind":"purchase","memberid":"5","state":"open","paid":{"money":"12.00"}}]})"),
+        1));
+    EXPECT_TRUE(partless.ordersIn(Ledger::OrderState::Paid).empty());
+
     // A record that is not one changes nothing.
     for (const char* bad :
         { "[]", R"({"version":2})", R"({"version":1,"requests":[{"kind":"x"}],"orders":[],"sales":[]})",
