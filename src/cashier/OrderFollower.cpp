@@ -61,9 +61,11 @@ void OrderFollower::sync()
             timer->invalidate();
         m_followed.erase(orderid);
     }
+    // Each order is asked about at least once, also one left longer ago than
+    // its following lasts (the app was not running meanwhile).
     for (const auto& order : left) {
         if (!m_followed.contains(order.orderid))
-            scheduleNext(order);
+            schedule(order.orderid, TillLedger::followingDelay(Till::now() - order.leftAt).value_or(0));
     }
     m_syncing = false;
     PaidOrderDelivery::showDue();

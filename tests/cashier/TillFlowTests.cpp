@@ -4,6 +4,7 @@
 #include "cashier/OrderFollower.h"
 #include "cashier/PayResultViewController.h"
 #include "cashier/QRCodePayViewController.h"
+#include "cashier/Till.h"
 #include "cashier/UnpaidOrderExit.h"
 #include "platform/kit/AlertView.h"
 #include "platform/kit/Registry.h"
@@ -112,6 +113,26 @@ TEST_F(TillFlow, an_order_left_waiting_is_followed_backing_off_for_ten_minutes_t
     settle();
     EXPECT_FALSE(ledger().isHeld());
     EXPECT_FALSE(shows(std::string(ChoosePayWayViewController::heldLineText)));
+}
+
+// An order left longer ago than its following lasts (the app was not
+// running) is still asked about once before it holds the till.
+TEST_F(TillFlow, an_order_left_before_the_app_started_is_asked_about_once_before_it_holds_the_till)
+{
+    TillLedger::Order order;
+    order.orderid = "20200101000001";
+    order.wallet = "alipay";
+    order.money = "9.00";
+    ledger().following(order);
+    ledger().left(order.orderid, Till::now() - TillLedger::followingLimit - 60);
+    harness.advance(5);
+    auto asked = requestsTo("/PayApi/OfflinePay/getOrderStatus/");
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].params.value("orderid", ""), order.orderid);
+    harness.advance(60);
+    EXPECT_EQ(polls(), 1u);
+    ASSERT_TRUE(ledger().isHeld());
+    EXPECT_EQ(ledger().heldItems()[0].orderid, order.orderid);
 }
 
 // Cancelled elsewhere while its code shows: the screen's own polling stops
