@@ -297,7 +297,7 @@ show
         << program.finish("").text;
     std::string qrOrder = newest(program, "2");
     ASSERT_TRUE(pay(program, qrOrder));
-    ASSERT_TRUE(program.runUntil("wait 3\nidle\nshow\nback\nidle\nshow\nframe 返回\n", "frame 返回"))
+    ASSERT_TRUE(program.runUntil("wait 6\nidle\nshow\nback\nidle\nshow\nframe 返回\n", "frame 返回"))
         << program.finish("").text;
     auto settled = settlements(program);
     auto made = newOrders(program);
@@ -340,7 +340,7 @@ TEST_F(TillProgram, a_late_result_opens_over_another_sales_waiting_screen_and_go
     std::string b = newest(program, "1");
     ASSERT_TRUE(pay(program, a));
     ASSERT_TRUE(program.runUntil(
-        "wait 3\nidle\nshow\nback\nidle\nshow\nback\nshow\nalert 1\nframe btnScan\n", "frame btnScan"))
+        "wait 6\nidle\nshow\nback\nidle\nshow\nback\nshow\nalert 1\nframe btnScan\n", "frame btnScan"))
         << program.finish("").text;
     ASSERT_TRUE(pay(program, b));
     ASSERT_TRUE(program.runUntil("wait 3\nidle\nshow\nback\nidle\nshow\nframe btnOK\n", "frame btnOK"))
@@ -417,7 +417,7 @@ show
     std::string qrOrder = newest(program, "2");
     ASSERT_TRUE(pay(program, qrOrder));
     ASSERT_TRUE(program.runUntil(
-        "wait 3\nidle\nalert-type 0 123456\nalert 0\nidle\nshow\nframe 返回\n", "frame 返回"))
+        "wait 6\nidle\nalert-type 0 123456\nalert 0\nidle\nshow\nframe 返回\n", "frame 返回"))
         << program.finish("").text;
     auto settled = settlements(program);
     auto made = newOrders(program);
