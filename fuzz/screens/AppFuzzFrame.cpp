@@ -6,8 +6,6 @@
 #include "app/AppDelegate.h"
 #include "cards/CardScreens.h"
 #include "cashier/CashierScreens.h"
-#include "cashier/OrderStatusPoller.h"
-#include "cashier/PaymentCodeLedger.h"
 #include "main/ScriptRunner.h"
 #include "main/Transcript.h"
 #include "members/MemberScreens.h"
@@ -27,6 +25,7 @@
 #include "platform/net/FakeNetworkStateSource.h"
 #include "platform/net/FakeTransport.h"
 #include "platform/net/NetworkState.h"
+#include "till/TillLedgerFile.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -108,10 +107,11 @@ void AppFuzzFrame::run(bool signedIn, const std::string& script,
 {
     m_setupReplies = setupReplies;
     foundation::RunLoop::main().useVirtualClock();
-    // What a run saved (a sign-in's shop, a key) must not reach the next:
-    // an input's outcome depends on the input alone.
+    // What a run saved (a sign-in's shop, a key, the till's ledger) must not
+    // reach the next: an input's outcome depends on the input alone.
     std::error_code ignored;
     std::filesystem::remove(foundation::UserDefaults::standard().file(), ignored);
+    std::filesystem::remove(TillLedgerFile::standardFile(), ignored);
     foundation::UserDefaults::resetStandard();
     auto& defaults = foundation::UserDefaults::standard();
     for (auto key : { KEY_RECEIVABLE, KEY_MEMBER })
@@ -153,9 +153,6 @@ void AppFuzzFrame::run(bool signedIn, const std::string& script,
     foundation::DispatchQueue::global()->syncFlush();
 
     kit::AlertView::discardAll();
-    // What the app remembers for its run must not reach the next run.
-    OrderStatusPoller::forgetFollowedAfterLeaving();
-    PaymentCodeLedger::forgetAll();
     kit::Application::terminate();
     foundation::RunLoop::main().reset();
     kit::Registry::shared().clear();

@@ -2,7 +2,6 @@
 
 #include "api/Constants.h"
 #include "api/DesCipher.h"
-#include "reachability/Reachability.h"
 #include "api/SignedClientUi.h"
 #include "api/URLConfig.h"
 #include "platform/foundation/DispatchQueue.h"
@@ -10,6 +9,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/kit/ScrollView.h"
 #include "platform/net/URLConnection.h"
+#include "reachability/Reachability.h"
 #include "refresh/RefreshFooter.h"
 #include "refresh/RefreshHeader.h"
 #include "refresh/ScrollViewRefresh.h"
@@ -83,6 +83,13 @@ void NetUtilSign::doPost(std::string_view path, const std::optional<std::string>
         std::move(onFailure));
 }
 
+void NetUtilSign::doPostMoney(std::string_view path, const std::optional<std::string>& progressText,
+    int keyFlag, const Parameters& parameters, ReplyTextCallback callback, FailureCallback onFailure)
+{
+    post(Variant::Money, path, progressText, nullptr, keyFlag, parameters, std::move(callback),
+        std::move(onFailure));
+}
+
 void NetUtilSign::doPostForNotLoading(
     std::string_view path, int keyFlag, const Parameters& parameters, ReplyTextCallback callback)
 {
@@ -131,20 +138,23 @@ void NetUtilSign::post(Variant variant, std::string_view path, const std::option
 
     auto ui = SignedClientUi::current();
     std::shared_ptr<void> progress;
-    if (variant == Variant::WithProgress)
+    bool const overlaid = variant == Variant::WithProgress || variant == Variant::Money;
+    if (overlaid)
         progress = showProgress(ui, progressText);
     // Held weakly: a list that has gone has nothing left to stop.
     std::weak_ptr<kit::ScrollView> weakList = scrollView;
 
     net::URLConnection::sendAsynchronousRequest(std::move(request), foundation::DispatchQueue::main(),
         [variant, refreshes, ui, progress, weakList, keyFlag, cipherKey = std::move(keys.cipherKey),
-            callback = std::move(callback), onFailure = std::move(onFailure)](
-            const std::optional<net::HTTPURLResponse>& response, const std::optional<std::string>& data,
-            const std::optional<net::URLError>&) {
+            callback = std::move(callback),
+            onFailure = std::move(onFailure)](const std::optional<net::HTTPURLResponse>& response,
+            const std::optional<std::string>& data, const std::optional<net::URLError>&) {
             auto failed = [&onFailure](Failure failure) {
                 if (onFailure)
                     onFailure(failure);
             };
+            // A money request's unknown outcome is the caller's to tell.
+            bool const tellsUnknown = variant != Variant::Money;
             // A refused key and a busy server are said whoever asked, a
             // person pulling a list as much as a screen with its overlay;
             // only the pollers, which ask again by themselves, pass every
@@ -152,7 +162,8 @@ void NetUtilSign::post(Variant variant, std::string_view path, const std::option
             if (variant != Variant::NotLoading) {
                 int const status = response ? response->statusCode() : 0;
                 if (status >= 500 && status <= 599) {
-                    toast(ui, serverBusyMessage);
+                    if (tellsUnknown)
+                        toast(ui, serverBusyMessage);
                     closeProgress(ui, progress);
                     if (refreshes)
                         endRefreshing(weakList.lock());
@@ -171,7 +182,8 @@ void NetUtilSign::post(Variant variant, std::string_view path, const std::option
             }
             if (!data) {
                 closeProgress(ui, progress);
-                toast(ui, noNetworkMessage);
+                if (tellsUnknown)
+                    toast(ui, noNetworkMessage);
                 if (refreshes)
                     endRefreshing(weakList.lock());
                 failed(Failure::NoReply);

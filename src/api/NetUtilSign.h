@@ -66,6 +66,12 @@ public:
     // overlay closes after it (an undecryptable one as said above).
     static void doPost(std::string_view path, const std::optional<std::string>& progressText, int keyFlag,
         const Parameters& parameters, ReplyTextCallback callback, FailureCallback onFailure = {});
+    // As doPost, for a request that moves money: a 5xx reply and no reply
+    // at all leave its outcome unknown, which the caller shows as such, so
+    // no toast here says that the request failed. No network (nothing sent)
+    // and a refused key (nothing read) are told as doPost tells them.
+    static void doPostMoney(std::string_view path, const std::optional<std::string>& progressText,
+        int keyFlag, const Parameters& parameters, ReplyTextCallback callback, FailureCallback onFailure);
     // For pollers: no overlay, no status check; only "no reply" is handled here.
     static void doPostForNotLoading(
         std::string_view path, int keyFlag, const Parameters& parameters, ReplyTextCallback callback);
@@ -98,7 +104,7 @@ public:
     static void endRefreshing(const std::shared_ptr<kit::ScrollView>& scrollView);
 
 private:
-    enum class Variant { WithProgress, NotLoading, DownRefresh, MemberUIDownRefresh };
+    enum class Variant { WithProgress, Money, NotLoading, DownRefresh, MemberUIDownRefresh };
 
     static void post(Variant variant, std::string_view path, const std::optional<std::string>& progressText,
         const std::shared_ptr<kit::ScrollView>& scrollView, int keyFlag, const Parameters& parameters,

@@ -5,6 +5,9 @@
 #include "app/GuideViewController.h"
 #include "app/HomeViewController.h"
 #include "app/MainStoryboard.h"
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/NeverDestroyed.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/kit/NavigationController.h"
 #include "platform/kit/Registry.h"
@@ -13,8 +16,13 @@
 #include "platform/kit/TabBarController.h"
 #include "platform/kit/TabBarItem.h"
 #include "platform/kit/Window.h"
+#include "till/TillLedger.h"
+#include "till/TillLedgerFile.h"
+#include "till/TillWatcher.h"
 #include "ui/BaseViewController.h"
+#include "ui/PromptUtil.h"
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -24,7 +32,45 @@ std::shared_ptr<AppDelegate> AppDelegate::shared()
     return application ? std::dynamic_pointer_cast<AppDelegate>(application->delegate()) : nullptr;
 }
 
+namespace {
+
+AppDelegate::TillWatcherFactory& tillWatcherFactory()
+{
+    static foundation::NeverDestroyed<AppDelegate::TillWatcherFactory> factory;
+    return *factory;
+}
+
+} // namespace
+
 AppDelegate::~AppDelegate() = default;
+
+void AppDelegate::setTillWatcherFactory(TillWatcherFactory factory)
+{
+    tillWatcherFactory() = std::move(factory);
+}
+
+void AppDelegate::openTill()
+{
+    m_tillLedger = std::make_shared<TillLedger>();
+    m_tillFile = std::make_shared<TillLedgerFile>(TillLedgerFile::standardFile());
+    auto loaded = m_tillFile->load(*m_tillLedger, foundation::Clock::current()->now());
+    // Every change goes to the home at once: a hold must outlive a kill.
+    m_tillSaving
+        = m_tillLedger->observe([ledger = std::weak_ptr<TillLedger>(m_tillLedger), file = m_tillFile] {
+              auto strong = ledger.lock();
+              if (!strong)
+                  return;
+              if (auto saved = file->save(*strong); saved.isError())
+                  std::fprintf(stderr, "till: %s\n", saved.error().message().c_str());
+          });
+    if (loaded.damaged) {
+        // Written back at once, so that the hold outlives the next start too.
+        (void)m_tillFile->save(*m_tillLedger);
+        foundation::DispatchQueue::main()->async([] { PromptUtil::toast(tillDamagedText); });
+    }
+    if (tillWatcherFactory())
+        m_tillWatcher = tillWatcherFactory()(m_tillLedger);
+}
 
 bool AppDelegate::applicationDidFinishLaunchingWithOptions(kit::Application&, const LaunchOptions&)
 {
@@ -55,6 +101,16 @@ bool AppDelegate::applicationDidFinishLaunchingWithOptions(kit::Application&, co
             strong->setCurrentController(screen);
     });
     SignedClientUi::install(std::make_shared<AppSignedClientUi>());
+
+    openTill();
+    // Once the home is up: orders left waiting are followed again, and
+    // results still due open over it.
+    if (m_tillWatcher) {
+        foundation::DispatchQueue::main()->async([watcher = std::weak_ptr<TillWatcher>(m_tillWatcher)] {
+            if (auto strong = watcher.lock())
+                strong->start();
+        });
+    }
     return true;
 }
 

@@ -1,10 +1,12 @@
 #include "cashier/CashierScreens.h"
 
+#include "app/AppDelegate.h"
 #include "cashier/BillTableViewCell.h"
 #include "cashier/BillViewController.h"
 #include "cashier/ChoosePayWayViewController.h"
 #include "cashier/Order404ViewController.h"
 #include "cashier/OrderDetailViewController.h"
+#include "cashier/OrderFollower.h"
 #include "cashier/OrderSearchViewController.h"
 #include "cashier/PayResultViewController.h"
 #include "cashier/QRCodePayViewController.h"
@@ -43,6 +45,10 @@ void CashierScreens::registerScreens()
     registerScreen<Order404ViewController>(registry);
     registry.registerView(
         std::string(BillTableViewCell::nibName), [] { return std::make_shared<BillTableViewCell>(); });
+    // The app's till follows the orders no screen follows.
+    AppDelegate::setTillWatcherFactory([](const std::shared_ptr<TillLedger>& ledger) {
+        return std::static_pointer_cast<TillWatcher>(std::make_shared<OrderFollower>(ledger));
+    });
     BaseViewController::setScannerFactory([](std::weak_ptr<ScanViewControllerDelegate> delegate) {
         auto scanner = kit::Registry::shared().instantiate<ScanViewController>(
             std::string(ScanViewController::nibName));

@@ -7,13 +7,13 @@
 #include "cashier/CashierViews.h"
 #include "cashier/CollectInputRules.h"
 #include "cashier/MobilePayCallbackReceiver.h"
-#include "cashier/MobilePayHandOff.h"
 #include "cashier/OrderStatusPoller.h"
-#include "cashier/PaidAfterLeaving.h"
+#include "cashier/PaidOrderDelivery.h"
 #include "cashier/PayResultViewController.h"
-#include "cashier/PaymentCodeLedger.h"
 #include "cashier/QRCodePayViewController.h"
+#include "cashier/RequestOutcome.h"
 #include "cashier/SubmitGuard.h"
+#include "cashier/Till.h"
 #include "cashier/UnpaidOrderExit.h"
 #include "platform/foundation/Strings.h"
 #include "platform/foundation/UserDefaults.h"
@@ -70,9 +70,8 @@ ChoosePayWayViewController::ChoosePayWayViewController()
 
 ChoosePayWayViewController::~ChoosePayWayViewController()
 {
-    // An order followed without the screen goes on being followed.
-    if (!m_poller->isFollowingAfterLeaving())
-        m_poller->stop();
+    // An order still followed here is left to the app to follow.
+    leavePolling();
     PromptUtil::closeProgressDialog(m_hud);
     if (m_holdAlert)
         m_holdAlert->dismissWithClickedButtonIndex(-1, false);
@@ -134,6 +133,10 @@ void ChoosePayWayViewController::loadView()
     m_btnWxpayCode = makeWalletButton("btnWxpayCode", "IconWxSys", "微信支付");
     m_btnBdpayCode = makeWalletButton("btnBdpayCode", "IconBdSys", "百度钱包");
     m_bottomView->addSubview(m_codeViewContainer);
+    m_labelHeld = CashierViews::label(
+        "labelHeld", 13, "E60012", graphics::TextAlignment::Center, std::string(heldLineText).c_str());
+    m_labelHeld->setHidden(true);
+    m_bottomView->addSubview(m_labelHeld);
 }
 
 void ChoosePayWayViewController::viewDidLoad()
@@ -159,6 +162,17 @@ void ChoosePayWayViewController::initViews()
         if (auto screen = weak.lock())
             screen->showWaitingHud();
     });
+    // The hold is the till's: it may come or go on another screen.
+    m_tillWatch = Till::ledger().observe([weak] {
+        if (auto screen = weak.lock())
+            screen->showHeldLine();
+    });
+    showHeldLine();
+}
+
+void ChoosePayWayViewController::showHeldLine()
+{
+    m_labelHeld->setHidden(!Till::ledger().isHeld());
 }
 
 void ChoosePayWayViewController::screenAdapter()
@@ -181,6 +195,7 @@ void ChoosePayWayViewController::screenAdapter()
     m_labelScan->setFrame({ 0, 100, width, 24 });
 
     m_codeViewContainer->setFrame({ 0, 10 + scanViewHeight + 10, width, walletButtonHeight + 30 });
+    m_labelHeld->setFrame({ 10, 10 + scanViewHeight + 10 + walletButtonHeight + 30 + 8, width - 20, 20 });
     m_labelCodeTitle->setFrame({ 0, 6, width, 20 });
     double buttonWidth = width / 3;
     int column = 0;
@@ -195,16 +210,16 @@ void ChoosePayWayViewController::screenAdapter()
 void ChoosePayWayViewController::viewWillAppear(bool animated)
 {
     BaseViewController::viewWillAppear(animated);
-    if (std::exchange(m_followOnAppear, false)) {
+    showHeldLine();
+    // An order left while another screen was over this one is ours again,
+    // unless it ended meanwhile.
+    auto orderid = foundation::optionalText(m_orderData, "orderid").value_or("");
+    m_followOnAppear = false;
+    if (!orderid.empty() && Till::ledger().takeBack(orderid)) {
         startPolling();
         return;
     }
-    // An order followed while another screen was over this one is ours again.
-    if (m_poller->takeBack()) {
-        showWaitingHud();
-        return;
-    }
-    stopPolling();
+    leavePolling();
 }
 
 void ChoosePayWayViewController::viewWillDisappear(bool animated)
@@ -222,6 +237,31 @@ void ChoosePayWayViewController::viewDidDisappear(bool animated)
 bool ChoosePayWayViewController::isPolling() const
 {
     return m_poller->isPolling();
+}
+
+bool ChoosePayWayViewController::isIdle() const
+{
+    return !m_poller->isPolling() && !m_submitGuard->isBlocked() && !m_followOnAppear;
+}
+
+bool ChoosePayWayViewController::isTillHeld() const
+{
+    return Till::ledger().isHeld();
+}
+
+TillLedger::Order ChoosePayWayViewController::tillOrder() const
+{
+    TillLedger::Order order;
+    order.orderid = foundation::optionalText(m_orderData, "orderid").value_or("");
+    order.wallet = std::string(CollectInputRules::walletForCode(m_orderCode));
+    order.money = foundation::formatFixed(m_money, 2);
+    order.purpose = m_consumeType == MobilePayCallbackReceiver::consumeTypePurchase
+        ? TillLedger::Purpose::PurchasePart
+        : m_consumeType == MobilePayCallbackReceiver::consumeTypeRecharge ? TillLedger::Purpose::RechargePart
+                                                                          : TillLedger::Purpose::Collection;
+    order.sale = m_tillSale;
+    order.code = m_orderCode;
+    return order;
 }
 
 bool ChoosePayWayViewController::isStacked() const
@@ -281,7 +321,7 @@ void ChoosePayWayViewController::btnClick(kit::Control& sender)
         [weak, collect] {
             auto screen = weak.lock();
             if (screen && screen->isAppearing())
-                screen->whenSaleIsFree([weak, collect] {
+                screen->whenTillIsFree([weak, collect] {
                     if (auto again = weak.lock(); again && again->isAppearing())
                         collect(*again);
                 });
@@ -289,16 +329,27 @@ void ChoosePayWayViewController::btnClick(kit::Control& sender)
         false);
 }
 
-void ChoosePayWayViewController::whenSaleIsFree(std::function<void()> collect)
+void ChoosePayWayViewController::whenTillIsFree(std::function<void()> collect)
 {
-    if (!m_heldWallet) {
+    auto held = Till::ledger().heldItems();
+    if (held.empty()) {
         collect();
         return;
     }
     if (m_holdAlert && (m_holdAlert->isVisible() || m_holdAlert->isWaiting()))
         return;
     m_collectWhenFree = std::move(collect);
-    m_holdAlert = kit::AlertView::create(std::string(heldTitle), std::string(heldMessage),
+    // What holds the till, so that the staff know what to look for.
+    std::string message(heldMessage);
+    for (const auto& item : held) {
+        if (item.reason == TillLedger::HeldReason::DamagedRecord)
+            message += "\n收款记录已损坏,未完成的收款不明";
+        else if (!item.orderid.empty())
+            message += "\n订单" + item.orderid + " " + item.money + "元";
+        else
+            message += "\n付款码收款 " + item.money + "元";
+    }
+    m_holdAlert = kit::AlertView::create(std::string(heldTitle), message,
         std::static_pointer_cast<kit::AlertViewDelegate>(selfPayWay()), std::nullopt,
         { std::string(heldCheckedButton), std::string(heldTakingsButton), "取消" });
     m_holdAlert->show();
@@ -313,8 +364,8 @@ void ChoosePayWayViewController::alertViewClickedButtonAtIndex(kit::AlertView& a
     m_holdAlert = nullptr;
     auto collect = std::exchange(m_collectWhenFree, nullptr);
     if (buttonIndex == 0) {
-        // Checked: the lost payment took nothing, so the sale is free again.
-        m_heldWallet.reset();
+        // Checked: what held the till took nothing, so collecting may go on.
+        Till::ledger().heldChecked();
         if (collect)
             collect();
     } else if (buttonIndex == 1) {
@@ -328,9 +379,15 @@ void ChoosePayWayViewController::openTakings()
     auto bill = mainStoryboard()
         ? mainStoryboard()->instantiate<BillViewController>(std::string(BillViewController::nibName))
         : nullptr;
-    if (!bill || !navigation || !m_heldWallet)
+    if (!bill || !navigation)
         return;
-    bill->setPayType(*m_heldWallet);
+    // The takings of the wallet that holds the till.
+    for (const auto& item : Till::ledger().heldItems()) {
+        if (!item.wallet.empty()) {
+            bill->setPayType(item.wallet);
+            break;
+        }
+    }
     bill->setHidesBottomBarWhenPushed(true);
     navigation->pushViewController(bill, true);
 }
@@ -358,6 +415,7 @@ void ChoosePayWayViewController::openQrCode(std::string_view wallet)
     qrCode->setRechargeMoney(m_rechargeMoney);
     qrCode->setRequestPayParams(m_requestPayParams);
     qrCode->setConsumeType(m_consumeType);
+    qrCode->setTillSale(m_tillSale);
     qrCode->setPayWay(std::string(wallet));
     navigation->pushViewController(qrCode, true);
 }
@@ -381,20 +439,21 @@ void ChoosePayWayViewController::requestBarCodePay()
         PromptUtil::toast("无效的付款码,请重新扫描！");
         return;
     }
-    switch (PaymentCodeLedger::stateOf(code)) {
-    case PaymentCodeLedger::State::Out:
+    auto& ledger = Till::ledger();
+    switch (ledger.codeState(code)) {
+    case TillLedger::CodeState::Out:
         PromptUtil::toast(std::string(codeOutText));
         return;
-    case PaymentCodeLedger::State::Unknown:
+    case TillLedger::CodeState::Unknown:
         PromptUtil::toast(std::string(codeUnknownText));
         return;
-    case PaymentCodeLedger::State::Free:
+    case TillLedger::CodeState::Free:
         break;
     }
-    if (m_heldWallet) {
-        // The code came while the sale is held: it goes once the staff say so.
+    if (ledger.isHeld()) {
+        // The code came while the till is held: it goes once the staff say so.
         std::weak_ptr<ChoosePayWayViewController> weak = selfPayWay();
-        whenSaleIsFree([weak, code] {
+        whenTillIsFree([weak, code] {
             auto screen = weak.lock();
             if (screen && screen->scanCode() == code && screen->isAppearing())
                 screen->requestBarCodePay();
@@ -406,25 +465,29 @@ void ChoosePayWayViewController::requestBarCodePay()
     parameters["dynamic_id"] = code;
     parameters["m_paytype"] = std::string(wallet);
     auto token = m_submitGuard->block();
-    PaymentCodeLedger::sent(code);
+    TillLedger::Request sent;
+    sent.kind = TillLedger::RequestKind::Barcode;
+    sent.code = code;
+    sent.wallet = std::string(wallet);
+    sent.money = parameters["money"];
+    sent.sale = m_tillSale;
+    sent.sentAt = Till::now();
+    auto id = ledger.sent(sent);
     std::weak_ptr<ChoosePayWayViewController> weak = selfPayWay();
     RequestOutcome::post(
-        barcodePath, std::string("请求支付中..."), parameters,
+        barcodePath, std::string("请求支付中..."), parameters, NetUtilSign::receivableKeyFlag,
         [weak, sale = sale(), code, token](const std::optional<foundation::Json>& reply) {
             if (!RequestOutcome::readsAsAnswer(reply))
                 return false;
             barcodeReplied(weak, sale, code, reply);
             return true;
         },
-        [weak, code, wallet = std::string(wallet)](RequestOutcome::Kind kind) {
-            PaymentCodeLedger::settled(code, kind);
-            if (kind != RequestOutcome::Kind::Lost)
-                return;
-            PromptUtil::toast(std::string(replyLostText));
-            // The code may have been charged: the sale waits until the staff
-            // have checked the takings.
-            if (auto screen = weak.lock())
-                screen->m_heldWallet = wallet;
+        [id](RequestOutcome::Kind kind) {
+            RequestOutcome::tell(Till::ledger(), id, kind);
+            // The code may have been charged: the till waits until the staff
+            // have checked the takings (every pay-way screen shows it).
+            if (kind == RequestOutcome::Kind::Lost)
+                PromptUtil::toast(std::string(replyLostText));
         });
 }
 
@@ -456,6 +519,7 @@ std::shared_ptr<ChoosePayWayViewController> ChoosePayWayViewController::open(
     screen->setConsumeType(sale.consumeType);
     screen->setRechargeMoney(sale.rechargeMoney);
     screen->setRequestPayParams(sale.request);
+    screen->setTillSale(sale.tillSale);
     screen->setHidesBottomBarWhenPushed(true);
     navigation.pushViewController(screen, true);
     return screen;
@@ -485,45 +549,54 @@ void ChoosePayWayViewController::handleBarcodeReply(
 
 void ChoosePayWayViewController::followOrder()
 {
-    // Polling runs only while the screen is up (it stops as the screen
-    // comes and goes); an order left waiting meanwhile is taken up again.
-    if (isAppearing())
+    auto& ledger = Till::ledger();
+    ledger.following(tillOrder());
+    // Polling runs only while the screen is up; an order waiting behind
+    // another screen is the app's to follow until this one shows again.
+    if (isAppearing()) {
         startPolling();
-    else
-        m_followOnAppear = true;
+        return;
+    }
+    ledger.left(tillOrder().orderid, Till::now());
+    m_followOnAppear = true;
 }
 
 void ChoosePayWayViewController::startPolling()
 {
+    // Another order followed here until now may still be paid: the app
+    // follows it on.
+    if (m_poller->isPolling() && m_poller->orderid() != tillOrder().orderid)
+        Till::ledger().left(m_poller->orderid(), Till::now());
     m_exit->orderChanged();
     NetUtilSign::Parameters parameters;
     parameters["orderid"] = foundation::optionalText(m_orderData, "orderid").value_or("");
     std::weak_ptr<ChoosePayWayViewController> weak = selfPayWay();
-    PaidAfterLeaving paidAfterLeaving;
-    paidAfterLeaving.money = foundation::formatFixed(m_money, 2);
-    paidAfterLeaving.consumeType = m_consumeType;
-    paidAfterLeaving.request = m_requestPayParams;
     m_poller->start(
         std::move(parameters),
         [weak](const foundation::Json& order) {
-            auto screen = weak.lock();
-            if (!screen)
-                return;
-            screen->m_exit->orderEnded();
-            auto hud = std::move(screen->m_hud);
-            screen->toPayResult(order);
-            PromptUtil::closeProgressDialog(hud);
+            if (auto screen = weak.lock())
+                screen->settled(order);
         },
-        [paidAfterLeaving](const foundation::Json& order) { paidAfterLeaving.deliver(order); });
+        [order = tillOrder()](const foundation::Json& answer) {
+            if (OrderStatusPoller::endOf(answer) == OrderStatusPoller::End::Paid)
+                PaidOrderDelivery::deliverLate(answer, order);
+            else
+                Till::ledger().ended(order.orderid);
+        });
 }
 
-void ChoosePayWayViewController::stopPolling()
+void ChoosePayWayViewController::settled(const foundation::Json& order)
 {
-    // The customer may still confirm the order: its code must not go out again.
-    if (m_poller->isPolling() && !m_orderCode.empty())
-        PaymentCodeLedger::leftWaiting(m_orderCode);
-    m_poller->stop();
-    closeWaitingHud();
+    auto hud = std::move(m_hud);
+    m_hud = nullptr;
+    if (OrderStatusPoller::endOf(order) == OrderStatusPoller::End::Cancelled) {
+        Till::ledger().ended(tillOrder().orderid);
+        m_exit->orderCancelled();
+    } else {
+        m_exit->orderEnded();
+        toPayResult(order);
+    }
+    PromptUtil::closeProgressDialog(hud);
 }
 
 void ChoosePayWayViewController::leavePolling()
@@ -531,10 +604,9 @@ void ChoosePayWayViewController::leavePolling()
     // Whatever took the screen away, an order still unpaid stays followed:
     // the staff chose to leave it, or were never asked (another screen came
     // over). Its code must not go out again meanwhile.
-    if (m_poller->isPolling() && !m_poller->isFollowingAfterLeaving()) {
-        if (!m_orderCode.empty())
-            PaymentCodeLedger::leftWaiting(m_orderCode);
-        m_poller->continueAfterLeaving();
+    if (m_poller->isPolling()) {
+        m_poller->stop();
+        Till::ledger().left(tillOrder().orderid, Till::now());
     }
     closeWaitingHud();
 }
@@ -555,27 +627,38 @@ void ChoosePayWayViewController::showWaitingHud()
 
 void ChoosePayWayViewController::toPayResult(const foundation::Json& order)
 {
-    // A paid member part goes back to its member screen; anything else shows the result.
-    if (MobilePayHandOff::isPaidMemberPart(m_consumeType, order)) {
-        bool handedBack = m_consumeType == MobilePayCallbackReceiver::consumeTypePurchase
-            ? memberConsume(order)
-            : memberRecharge(order);
-        // With no member screen to take it, the result at least shows that
-        // the money was taken, rather than the way to take it again.
-        if (handedBack)
+    auto& ledger = Till::ledger();
+    auto record = tillOrder();
+    auto orderid = foundation::optionalText(order, "orderid").value_or(record.orderid);
+    if (foundation::optionalText(order, "paystatus") == "1") {
+        switch (ledger.paid(orderid, record)) {
+        case TillLedger::PaidVerdict::Known:
             return;
+        case TillLedger::PaidVerdict::BoundToSale:
+            // A paid member part goes back to its member screen.
+            if (m_consumeType == MobilePayCallbackReceiver::consumeTypeRecharge ? memberRecharge(order)
+                                                                                : memberConsume(order))
+                return;
+            // With no member screen to take it, the result at least shows that
+            // the money was taken, rather than the way to take it again.
+            ledger.unbindPaidPart(m_tillSale);
+            break;
+        case TillLedger::PaidVerdict::ShowResult:
+            break;
+        }
+        ledger.resultShown(orderid);
+    } else if (!orderid.empty()) {
+        ledger.ended(orderid);
     }
     PayResultViewController::push(*this, order, foundation::formatFixed(m_money, 2), false, false);
 }
 
 bool ChoosePayWayViewController::memberConsume(const foundation::Json& order)
 {
-    return MobilePayHandOff::returnPaidRequest(
-        *this, MobilePayCallbackReceiver::consumeTypePurchase, m_requestPayParams, order, std::nullopt);
+    return PaidOrderDelivery::handBack(*this, m_tillSale, m_requestPayParams, order, std::nullopt);
 }
 
 bool ChoosePayWayViewController::memberRecharge(const foundation::Json& order)
 {
-    return MobilePayHandOff::returnPaidRequest(
-        *this, MobilePayCallbackReceiver::consumeTypeRecharge, m_requestPayParams, order, std::nullopt);
+    return PaidOrderDelivery::handBack(*this, m_tillSale, m_requestPayParams, order, std::nullopt);
 }

@@ -2,6 +2,8 @@
 
 #include "api/NetUtilSign.h"
 #include "platform/foundation/Json.h"
+#include "platform/foundation/Subscription.h"
+#include "till/TillLedger.h"
 #include "ui/BaseViewController.h"
 
 #include <functional>
@@ -28,19 +30,21 @@ class View;
 // Where an amount is collected: scan the customer's payment code (paid here,
 // following the order until it is paid or failed) or show a wallet's QR
 // code on the next screen. Member screens open it for the part of a member
-// payment paid by mobile wallet and get their request back once it is paid
-// (MobilePayCallbackReceiver).
+// payment paid by mobile wallet, with their sale, and get their request
+// back once it is paid (MobilePayCallbackReceiver).
 //
 // A barcode payment is never taken twice and never left without its
-// result: while its request is out every other way off or to pay is
-// refused, a code whose request is out, whose reply was lost or whose order
-// was left waiting is refused on any pay-way screen (PaymentCodeLedger),
-// the reply is handled whatever happened to the screen meanwhile, and so is
-// a poll that says paid after the screen stopped following the order
-// (PaidAfterLeaving). Once a reply is lost the sale is held: a QR tile or
-// another code collects only after the staff confirm they checked the
-// takings (alert "支付结果未知"). Back, the scanner or a QR tile while a
-// waiting order is followed asks first (UnpaidOrderExit).
+// result. The till's ledger knows every code sent and every order followed:
+// while the request is out every other way off or to pay is refused here;
+// a code whose request is out, whose reply was lost or whose order may
+// still be paid is refused on any pay-way screen; the reply is handled
+// whatever happened to the screen meanwhile, and so is a poll that says
+// paid after the screen stopped following the order. A lost reply holds the
+// whole till: on every pay-way screen, a QR tile, the scanner or a code
+// collects only after the staff confirm they checked the takings (alert
+// "支付结果未知"), and the screen says so while it lasts (labelHeld). Back,
+// the scanner or a QR tile while a waiting order is followed asks first
+// (UnpaidOrderExit).
 class ChoosePayWayViewController : public BaseViewController {
 public:
     static constexpr std::string_view nibName = "ChoosePayWayViewController";
@@ -57,6 +61,8 @@ public:
     static constexpr std::string_view heldTitle = "支付结果未知";
     static constexpr std::string_view heldMessage
         = "上一笔付款码支付结果未知,顾客可能已付款。请先在账单中核实该笔订单,确认未付款后再收款。";
+    // The line that says so on the screen while the till is held.
+    static constexpr std::string_view heldLineText = "有收款结果未知,收款前请先在账单中核实";
     static constexpr std::string_view heldCheckedButton = "已核实未付款";
     static constexpr std::string_view heldTakingsButton = "查看账单";
     static constexpr double moneyViewShare = 0.28;
@@ -100,11 +106,16 @@ public:
     {
         m_requestPayParams = std::move(params);
     }
+    // The member sale whose mobile part this pays (none for a plain collection).
+    TillLedger::Id tillSale() const { return m_tillSale; }
+    void setTillSale(TillLedger::Id sale) { m_tillSale = sale; }
 
     const foundation::Json& orderData() const { return m_orderData; }
     bool isPolling() const;
-    // Whether a lost barcode reply holds the sale.
-    bool isSaleHeld() const { return m_heldWallet.has_value(); }
+    // Nothing followed here and no request out: nothing to lose when the screen goes.
+    bool isIdle() const;
+    // Whether a payment of unknown outcome holds the till.
+    bool isTillHeld() const;
     const std::shared_ptr<kit::Label>& labelMoney() const { return m_labelMoney; }
     const std::shared_ptr<kit::Button>& btnScan() const { return m_btnScan; }
 
@@ -116,8 +127,11 @@ private:
         int consumeType = 0;
         double rechargeMoney = 0;
         std::shared_ptr<NetUtilSign::Parameters> request;
+        TillLedger::Id tillSale = 0;
     };
-    Sale sale() const { return { m_money, m_consumeType, m_rechargeMoney, m_requestPayParams }; }
+    Sale sale() const { return { m_money, m_consumeType, m_rechargeMoney, m_requestPayParams, m_tillSale }; }
+    // The followed order as the ledger keeps it.
+    TillLedger::Order tillOrder() const;
     static void barcodeReplied(const std::weak_ptr<ChoosePayWayViewController>& weak, const Sale& sale,
         const std::string& code, const std::optional<foundation::Json>& reply);
     static std::shared_ptr<ChoosePayWayViewController> open(
@@ -126,15 +140,16 @@ private:
     bool isStacked() const;
 
     void startPolling();
-    void stopPolling();
-    // The screen goes away: a waiting order is followed without it.
+    // The screen goes away: a waiting order is left to the app to follow.
     void leavePolling();
+    void settled(const foundation::Json& order);
+    void showHeldLine();
     void closeWaitingHud();
     // Toasts why when a request of the screen is out.
     bool refuseWhileBlocked();
-    // Runs `collect` at once, or once the staff confirm that the sale whose
-    // reply was lost was not paid.
-    void whenSaleIsFree(std::function<void()> collect);
+    // Runs `collect` at once, or once the staff confirm that what holds the
+    // till was not paid.
+    void whenTillIsFree(std::function<void()> collect);
     void openTakings();
     void showWaitingHud();
     void handleBarcodeReply(const std::optional<foundation::Json>& reply, const std::string& code);
@@ -154,6 +169,7 @@ private:
     int m_consumeType = 0;
     double m_rechargeMoney = 0;
     std::shared_ptr<NetUtilSign::Parameters> m_requestPayParams;
+    TillLedger::Id m_tillSale = 0;
 
     foundation::Json m_orderData;
     std::shared_ptr<OrderStatusPoller> m_poller;
@@ -162,9 +178,8 @@ private:
     // is out.
     std::shared_ptr<SubmitGuard> m_submitGuard;
     std::shared_ptr<UnpaidOrderExit> m_exit;
-    // The wallet of the code whose reply was lost, while that holds the sale.
-    std::optional<std::string> m_heldWallet;
     std::shared_ptr<kit::AlertView> m_holdAlert;
+    foundation::Subscription m_tillWatch;
     std::function<void()> m_collectWhenFree;
     bool m_followOnAppear = false;
     // The customer's code whose order is followed.
@@ -183,4 +198,5 @@ private:
     std::shared_ptr<kit::Button> m_btnAlipayCode;
     std::shared_ptr<kit::Button> m_btnWxpayCode;
     std::shared_ptr<kit::Button> m_btnBdpayCode;
+    std::shared_ptr<kit::Label> m_labelHeld;
 };

@@ -1,14 +1,17 @@
 #pragma once
 
 #include "api/NetUtilSign.h"
+#include "till/TillLedger.h"
 
 #include <memory>
 
-// A member screen whose request has a part paid by mobile wallet. It hands
-// the prepared request to the pay-way screen; once that part is paid, the
-// cashier puts the order number into the same request (under "m_orderid",
-// and "m_paytype" for a QR payment) and gives it back here, then pops to
-// this screen, which submits it when it appears again.
+// A member screen whose request has a part paid by mobile wallet: the form
+// of one member sale of the till (TillLedger). It hands the prepared request
+// to the pay-way screen with its sale; once that part is paid there and the
+// ledger has bound it to the sale, the cashier puts the order number into
+// the same request (under "m_orderid", and "m_paytype" for a QR payment),
+// gives it back here and pops to this screen, which submits it when it
+// appears again.
 //
 // The cashier knows member screens only through this interface, so the
 // member library may depend on the cashier and never the other way round.
@@ -21,18 +24,15 @@ public:
 
     virtual ~MobilePayCallbackReceiver() = default;
 
-    // consumeTypePurchase or consumeTypeRecharge: the payments this screen
-    // takes back. The first screen of that type from the bottom of the
-    // navigation stack receives the paid request.
+    // consumeTypePurchase or consumeTypeRecharge: the payments this screen takes back.
     virtual int mobilePayConsumeType() const = 0;
+    // The ledger's sale this screen is the form of.
+    virtual TillLedger::Id tillSale() const = 0;
     // The very dictionary the screen handed over, now with the order number.
     virtual void setMobilePayCallbackParams(std::shared_ptr<NetUtilSign::Parameters> params) = 0;
-    // The same, for a part whose payment was heard of only after the staff
-    // had left the pay-way screen (a poll's answer on its way as they went
-    // back): the screen may have been edited or confirmed again since, so
-    // the paid order binds to the sale as its mobile part, shown on the
-    // form, and nothing is sent until the staff confirm. False, and nothing
-    // bound, when the sale cannot take it (a request of its own is out or
-    // held, or another paid order is bound).
-    virtual bool takeMobilePartPaidLate(const NetUtilSign::Parameters& paidRequest) = 0;
+    // A part paid after the staff had left its paying screen (a poll's
+    // answer on its way as they went back, or the app following the order)
+    // is now bound to this screen's sale: the form shows it, and nothing
+    // goes out until the staff confirm.
+    virtual void mobilePartBoundLate() = 0;
 };

@@ -7,8 +7,10 @@
 #include "cashier/CashierViews.h"
 #include "cashier/RePayViewController.h"
 #include "cashier/RefundViewController.h"
+#include "cashier/RequestOutcome.h"
 #include "cashier/ScreenAction.h"
 #include "cashier/SubmitGuard.h"
+#include "cashier/Till.h"
 #include "platform/foundation/Strings.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/kit/AlertView.h"
@@ -95,7 +97,11 @@ void OrderDetailViewController::loadView()
     m_labelOrderPayMoney->setFrame({ 15, y + 24, width - 30, 24 });
     m_scrollView->addSubview(m_labelOrderMoney);
     m_scrollView->addSubview(m_labelOrderPayMoney);
-    y += 60;
+    m_labelMoneyState = CashierViews::label("labelMoneyState", 13, "E60012");
+    m_labelMoneyState->setFrame({ 15, y + 48, width - 30, 20 });
+    m_labelMoneyState->setHidden(true);
+    m_scrollView->addSubview(m_labelMoneyState);
+    y += 72;
     m_operationContainer = std::make_shared<kit::View>(graphics::Rect { 0, y, width, buttonHeight });
     m_operationContainer->setName("operationContainer");
     m_scrollView->addSubview(m_operationContainer);
@@ -143,6 +149,8 @@ void OrderDetailViewController::viewWillAppear(bool animated)
 {
     kit::ViewController::viewWillAppear(animated);
     if (!m_orderId.empty()) {
+        // Said before the load, which may fail: another screen's refund may be unknown.
+        showMoneyState();
         getOrderDetailById();
         return;
     }
@@ -200,13 +208,18 @@ void OrderDetailViewController::load(LoadKind kind, const std::string& orderId, 
         token = m_actionGuard->block();
     std::weak_ptr<OrderDetailViewController> weak = selfDetail();
     std::uint64_t generation = ++m_generation;
+    auto fetched = Till::ledger().fetchStarted();
     NetUtilSign::doPost(detailsPath, std::nullopt, NetUtilSign::receivableKeyFlag, parameters,
-        [weak, generation, kind, token](const std::optional<std::string>& reply) {
+        [weak, generation, kind, token, orderId, fetched](const std::optional<std::string>& reply) {
+            auto json = JsonUtil::getJSONObject(reply);
+            const auto& data = JsonUtil::data(json);
+            // The order as the back end holds it now: whatever this screen
+            // does with it, a refund or cancel of unknown outcome is known.
+            if (JsonUtil::isSuccess(json) && data.is_object())
+                Till::ledger().orderFetched(orderId, fetched);
             auto screen = weak.lock();
             if (!screen || generation != screen->m_generation)
                 return;
-            auto json = JsonUtil::getJSONObject(reply);
-            const auto& data = JsonUtil::data(json);
             if (!JsonUtil::isSuccess(json) || !data.is_object()) {
                 if (kind == LoadKind::OnAppear)
                     PromptUtil::toast("获取订单详情失败,请重试！");
@@ -250,6 +263,7 @@ void OrderDetailViewController::fillData()
     double received = foundation::doubleValue(foundation::valueForKey(order, "pri_paymoney"));
     m_labelOrderPayMoney->setText("实收金额：" + foundation::formatFixed(received, 2) + "元 ");
 
+    showMoneyState();
     for (auto& button : { m_btnRefreshStatus, m_btnRePay, m_btnCancelOrder, m_btnRefund })
         button->removeFromSuperview();
     std::string status = field("paystatus");
@@ -268,6 +282,19 @@ void OrderDetailViewController::fillData()
         shown[i]->setFrame(getOtherButtonFrame(static_cast<int>(i) + 1));
         m_operationContainer->addSubview(shown[i]);
     }
+}
+
+void OrderDetailViewController::showMoneyState()
+{
+    auto& ledger = Till::ledger();
+    auto orderid = m_orderId.empty() ? field("orderid") : m_orderId;
+    std::string state;
+    if (auto refund = ledger.refundState(orderid))
+        state = std::string(*refund == TillLedger::Outcome::Out ? refundOutText : refundUnknownText);
+    else if (ledger.cancelState(orderid) == TillLedger::Outcome::Unknown)
+        state = "撤销订单结果未知,请先获取订单最新状态！";
+    m_labelMoneyState->setText(state);
+    m_labelMoneyState->setHidden(state.empty());
 }
 
 std::shared_ptr<kit::Button> OrderDetailViewController::getOperationButton(const std::string& title)
@@ -381,12 +408,38 @@ void OrderDetailViewController::cancelRequest()
     NetUtilSign::Parameters parameters;
     parameters["orderid"] = field("orderid");
     parameters["m_paytype"] = field("payment");
+    TillLedger::Request sent;
+    sent.kind = TillLedger::RequestKind::Cancel;
+    sent.orderid = field("orderid");
+    sent.wallet = field("payment");
+    sent.sentAt = Till::now();
+    auto id = Till::ledger().sent(sent);
     std::weak_ptr<OrderDetailViewController> weak = selfDetail();
-    ScreenAction::post(cancelPath, std::nullopt, parameters, m_actionGuard->block(), isCurrent(),
-        [weak](const foundation::Json&) {
-            PromptUtil::toast("撤销订单成功！");
+    RequestOutcome::post(
+        cancelPath, std::nullopt, parameters, NetUtilSign::receivableKeyFlag,
+        [weak, isCurrent = isCurrent(), token = m_actionGuard->block()](
+            const std::optional<foundation::Json>& reply) {
+            if (!RequestOutcome::readsAsAnswer(reply))
+                return false;
+            if (!isCurrent())
+                return true;
+            PromptUtil::toast(JsonUtil::isSuccess(reply) ? std::string("撤销订单成功！")
+                                                         : JsonUtil::info(reply).value_or(""));
+            // Refused or not, the order as it stands now (cancelled already, say).
             if (auto screen = weak.lock())
                 screen->refreshOrderNoLoading();
+            return true;
+        },
+        [weak, id, isCurrent = isCurrent()](RequestOutcome::Kind kind) {
+            RequestOutcome::tell(Till::ledger(), id, kind);
+            auto screen = weak.lock();
+            if (!screen || !isCurrent())
+                return;
+            screen->showMoneyState();
+            if (kind == RequestOutcome::Kind::Lost) {
+                PromptUtil::toast(std::string(cancelLostText));
+                screen->refreshOrderNoLoading();
+            }
         });
 }
 
@@ -394,6 +447,14 @@ void OrderDetailViewController::refund()
 {
     if (m_actionGuard->isBlocked())
         return;
+    // A refund of unknown outcome, here or on any screen, may have been paid:
+    // none goes out until the order has been fetched since.
+    if (auto state = Till::ledger().refundState(field("orderid"))) {
+        PromptUtil::toast(
+            std::string(*state == TillLedger::Outcome::Out ? refundOutText : refundUnknownText));
+        showMoneyState();
+        return;
+    }
     std::string status = field("paystatus");
     std::string refunded = field("is_refund");
     double received = foundation::doubleValue(foundation::valueForKey(m_orderEntity, "pri_paymoney"));

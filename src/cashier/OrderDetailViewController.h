@@ -29,6 +29,13 @@ class View;
 // refund or re-payment made meanwhile always shows. Each action's control
 // stays blocked while its request is out, and a reply from before the
 // screen last went away, or overtaken by a newer load, is dropped.
+//
+// A refund or cancel of the order whose outcome is unknown (on this screen
+// or any other: the till's ledger keeps them) is said on the screen
+// (labelMoneyState) until a fetch of the order sent after it succeeds;
+// until then no refund of it goes out. A cancel whose reply was lost, or
+// that was refused, fetches the order at once, so a cancelled order shows
+// as such.
 class OrderDetailViewController : public BaseViewController {
 public:
     static constexpr std::string_view nibName = "OrderDetailViewController";
@@ -38,6 +45,9 @@ public:
     static constexpr double buttonWidth = 68;
     static constexpr double buttonHeight = 38;
     static constexpr double buttonGap = 8;
+    static constexpr std::string_view refundUnknownText = "退款结果未知,请先获取订单最新状态！";
+    static constexpr std::string_view refundOutText = "正在退款,请稍候...";
+    static constexpr std::string_view cancelLostText = "撤销订单结果未知,正在获取订单最新状态...";
 
     OrderDetailViewController();
 
@@ -75,6 +85,8 @@ private:
     enum class LoadKind { OnAppear, ByButton, AfterCancel };
     void load(LoadKind kind, const std::string& orderId, const std::string& payment);
     std::string field(std::string_view key) const;
+    // What the ledger holds of the order's refunds and cancels, on the screen.
+    void showMoneyState();
     // Holds while the screen lives and no newer load or leaving came since.
     ScreenAction::IsCurrent isCurrent();
     std::shared_ptr<OrderDetailViewController> selfDetail()
@@ -107,6 +119,7 @@ private:
     std::shared_ptr<kit::Label> m_labelIsRefund;
     std::shared_ptr<kit::Label> m_labelOrderMoney;
     std::shared_ptr<kit::Label> m_labelOrderPayMoney;
+    std::shared_ptr<kit::Label> m_labelMoneyState;
     std::shared_ptr<kit::View> m_operationContainer;
     std::shared_ptr<kit::Button> m_btnRefreshStatus;
     std::shared_ptr<kit::Button> m_btnRePay;

@@ -3,13 +3,7 @@
 #include "api/JsonUtil.h"
 #include "platform/foundation/Timer.h"
 
-#include <set>
-#include <vector>
-
-namespace {
-
-// The order of a reply that reads as the back end's answer.
-std::optional<foundation::Json> answeredOrder(const std::optional<std::string>& reply)
+std::optional<foundation::Json> OrderStatusPoller::answeredOrder(const std::optional<std::string>& reply)
 {
     auto json = JsonUtil::getJSONObject(reply);
     if (!JsonUtil::isSuccess(json))
@@ -20,51 +14,32 @@ std::optional<foundation::Json> answeredOrder(const std::optional<std::string>& 
     return order;
 }
 
-// Paid ("1") or failed ("2").
-bool isSettled(const foundation::Json& order)
+OrderStatusPoller::End OrderStatusPoller::endOf(const foundation::Json& order)
 {
     auto paystatus = foundation::optionalText(order, "paystatus");
-    return paystatus == "1" || paystatus == "2";
+    if (paystatus == "1")
+        return End::Paid;
+    if (paystatus == "2")
+        return End::Failed;
+    // Cancelled meanwhile (its detail, another device): nothing can pay it any more.
+    if (foundation::optionalText(order, "is_refund").value_or("0") != "0")
+        return End::Cancelled;
+    return End::None;
 }
 
-bool isPaid(const foundation::Json& order)
+std::string OrderStatusPoller::orderid() const
 {
-    return foundation::optionalText(order, "paystatus") == "1";
+    auto found = m_parameters.find("orderid");
+    return found != m_parameters.end() ? found->second : std::string();
 }
-
-// Orders followed after their screen went; each poller is here only while
-// it polls one.
-std::set<std::shared_ptr<OrderStatusPoller>>& leftBehind()
-{
-    static std::set<std::shared_ptr<OrderStatusPoller>> pollers;
-    return pollers;
-}
-
-} // namespace
 
 void OrderStatusPoller::start(
-    NetUtilSign::Parameters parameters, SettledCallback onSettled, SettledCallback onPaidAfterStop)
+    NetUtilSign::Parameters parameters, SettledCallback onSettled, SettledCallback onLateAnswer)
 {
     stop();
-    // A screen follows again an order left behind (a re-payment of it): one
-    // poller is enough, and only one may open its result.
-    auto orderid = parameters.find("orderid");
-    if (orderid != parameters.end()) {
-        std::vector<std::shared_ptr<OrderStatusPoller>> same;
-        for (const auto& poller : leftBehind()) {
-            auto followed = poller->m_parameters.find("orderid");
-            if (followed != poller->m_parameters.end() && followed->second == orderid->second)
-                same.push_back(poller);
-        }
-        for (const auto& poller : same) {
-            poller->m_following->settled = true;
-            poller->stop();
-        }
-    }
     m_parameters = std::move(parameters);
     m_onSettled = std::move(onSettled);
-    m_following = std::make_shared<Following>();
-    m_following->onPaidAfterStop = std::move(onPaidAfterStop);
+    m_onLateAnswer = onLateAnswer ? std::make_shared<SettledCallback>(std::move(onLateAnswer)) : nullptr;
     m_timer = foundation::Timer::scheduledWeak(
         pollInterval, true, weak_from_this(), [](OrderStatusPoller& poller) { poller.poll(); });
     m_timer->fire();
@@ -72,15 +47,9 @@ void OrderStatusPoller::start(
 
 void OrderStatusPoller::stop()
 {
-    ++m_generation;
     if (m_timer) {
         m_timer->invalidate();
         m_timer = nullptr;
-    }
-    if (std::exchange(m_leftBehind, false)) {
-        // The list may hold the last reference.
-        auto keep = shared_from_this();
-        leftBehind().erase(keep);
     }
 }
 
@@ -90,95 +59,37 @@ void OrderStatusPoller::pollNow(OpenCallback onOpen)
         poll(std::move(onOpen));
 }
 
-void OrderStatusPoller::continueAfterLeaving()
-{
-    if (!isPolling() || m_leftBehind)
-        return;
-    m_leftBehind = true;
-    leftBehind().insert(shared_from_this());
-}
-
-bool OrderStatusPoller::takeBack()
-{
-    if (!m_leftBehind || !isPolling())
-        return false;
-    m_leftBehind = false;
-    leftBehind().erase(shared_from_this());
-    return true;
-}
-
-std::size_t OrderStatusPoller::followedAfterLeaving()
-{
-    return leftBehind().size();
-}
-
-void OrderStatusPoller::forgetFollowedAfterLeaving()
-{
-    auto pollers = std::move(leftBehind());
-    leftBehind().clear();
-    for (const auto& poller : pollers) {
-        poller->m_leftBehind = false;
-        poller->stop();
-    }
-}
-
 void OrderStatusPoller::poll(OpenCallback onOpen)
 {
-    if (m_onPoll && !m_leftBehind)
+    if (m_onPoll)
         m_onPoll();
     std::weak_ptr<OrderStatusPoller> weak = weak_from_this();
     NetUtilSign::doPostForNotLoading(statusPath, NetUtilSign::receivableKeyFlag, m_parameters,
-        [weak, generation = m_generation, following = m_following, onOpen = std::move(onOpen)](
+        [weak, asked = orderid(), late = m_onLateAnswer, onOpen = std::move(onOpen)](
             const std::optional<std::string>& reply) {
+            auto order = answeredOrder(reply);
             auto poller = weak.lock();
-            if (poller && generation == poller->m_generation && poller->m_timer)
-                poller->handleReply(reply, onOpen);
-            else
-                handleReplyAfterStop(*following, reply);
+            // About the order polled now: the screen's, whenever it comes.
+            if (poller && poller->isPolling() && poller->orderid() == asked) {
+                poller->handleReply(order, onOpen);
+                return;
+            }
+            if (order && late && *late && endOf(*order) != End::None)
+                (*late)(*order);
         });
 }
 
-void OrderStatusPoller::handleReply(const std::optional<std::string>& reply, const OpenCallback& onOpen)
+void OrderStatusPoller::handleReply(const std::optional<foundation::Json>& order, const OpenCallback& onOpen)
 {
     auto keep = shared_from_this();
-    auto order = answeredOrder(reply);
-    if (order && isSettled(*order)) {
-        m_following->settled = true;
-        bool wasLeftBehind = m_leftBehind;
+    if (order && endOf(*order) != End::None) {
         // Copied out first: the callback may start polling again or drop us.
-        auto onSettled = std::move(m_onSettled);
-        m_onSettled = nullptr;
-        auto onPaidAfterStop = std::move(m_following->onPaidAfterStop);
-        m_following->onPaidAfterStop = nullptr;
+        auto onSettled = std::exchange(m_onSettled, nullptr);
         stop();
-        if (!wasLeftBehind) {
-            if (onSettled)
-                onSettled(*order); // May delete the owner.
-        } else if (isPaid(*order) && onPaidAfterStop) {
-            // A failed order moved no money: it ended with its screen.
-            onPaidAfterStop(*order);
-        }
-        return;
-    }
-    // Cancelled meanwhile (the order detail, another device): nothing can
-    // pay it any more, so nobody needs to hear of it.
-    if (m_leftBehind && order && foundation::optionalText(*order, "is_refund").value_or("0") != "0") {
-        stop();
+        if (onSettled)
+            onSettled(*order); // May delete the owner.
         return;
     }
     if (onOpen)
         onOpen(order);
-}
-
-void OrderStatusPoller::handleReplyAfterStop(Following& following, const std::optional<std::string>& reply)
-{
-    if (following.settled || !following.onPaidAfterStop)
-        return;
-    auto order = answeredOrder(reply);
-    if (!order || !isPaid(*order))
-        return;
-    following.settled = true;
-    auto onPaid = std::move(following.onPaidAfterStop);
-    following.onPaidAfterStop = nullptr;
-    onPaid(*order);
 }

@@ -73,6 +73,19 @@ void PayResultViewController::push(kit::NavigationController& navigation, const 
     navigation.pushViewController(result, true);
 }
 
+void PayResultViewController::pushLate(
+    kit::NavigationController& navigation, const foundation::Json& order, const std::string& money)
+{
+    auto result = kit::Registry::shared().instantiate<PayResultViewController>(std::string(nibName));
+    if (!result)
+        return;
+    result->setData(order);
+    result->setMoney(money);
+    result->m_isLate = true;
+    result->setHidesBottomBarWhenPushed(true);
+    navigation.pushViewController(result, true);
+}
+
 void PayResultViewController::loadView()
 {
     auto bounds = kit::Screen::mainScreen().bounds();
@@ -130,6 +143,9 @@ void PayResultViewController::initViews()
     m_labelOrderId->setText(foundation::optionalText(m_data, "orderid").value_or(""));
     m_labelOrderMoney->setText(m_money);
     m_labelPayStatus->setText("成功");
+    // A payment found due at a restart may not know its time: the label keeps its dash.
+    if (!m_data.contains("paytime"))
+        return;
     // Whole seconds: a fractional time is cut, not rounded.
     double paytime = foundation::doubleValue(foundation::valueForKey(m_data, "paytime"));
     m_labelPayTime->setText(DateUtil::timestampToString(static_cast<std::int64_t>(std::trunc(paytime))));
@@ -141,6 +157,11 @@ void PayResultViewController::back()
     if (!navigation)
         return;
     std::shared_ptr<kit::ViewController> target;
+    if (m_isLate) {
+        // Wherever the staff were when it came, with what they had there.
+        navigation->popViewControllerAnimated(true);
+        return;
+    }
     if (!m_isRestartPay) {
         if (foundation::optionalText(m_data, "paystatus") == "1") {
             // Set before the pop, so the collect tab sees it as it appears.

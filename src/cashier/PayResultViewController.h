@@ -17,7 +17,9 @@ class NavigationController;
 // Whether a collection succeeded, with the order's number, amount and time,
 // and where back goes from here: the collect tab after a paid collection,
 // the pay-way screen after a failed one, the order detail or the takings
-// list after a re-payment.
+// list after a re-payment. A result heard of away from its paying screen
+// (pushLate) opens over whatever the staff see, another sale's waiting
+// screen included, and its back returns just there, taking nothing away.
 class PayResultViewController : public BaseViewController {
 public:
     static constexpr std::string_view nibName = "PayResultViewController";
@@ -28,6 +30,9 @@ public:
     // The same on top of `navigation`, whatever screen that is.
     static void push(kit::NavigationController& navigation, const foundation::Json& order,
         const std::string& money, bool isRestartPay, bool isFromOrderDetailInto);
+    // A payment heard of late, on top of `navigation`; its back pops only itself.
+    static void pushLate(
+        kit::NavigationController& navigation, const foundation::Json& order, const std::string& money);
     // How the QR code screens open it: the overlay "处理支付中..." for half a
     // second, and the result pushed above `from`.
     static void showAfterProcessing(BaseViewController& from, const foundation::Json& order,
@@ -47,12 +52,14 @@ public:
     void setIsRestartPay(bool restart) { m_isRestartPay = restart; }
     bool isFromOrderDetailInto() const { return m_isFromOrderDetailInto; }
     void setIsFromOrderDetailInto(bool fromDetail) { m_isFromOrderDetailInto = fromDetail; }
+    bool isLate() const { return m_isLate; }
 
 private:
     foundation::Json m_data = foundation::Json::object();
     std::string m_money;
     bool m_isRestartPay = false;
     bool m_isFromOrderDetailInto = false;
+    bool m_isLate = false;
 
     std::shared_ptr<kit::ImageView> m_ivResult;
     std::shared_ptr<kit::Label> m_labelPayResult;

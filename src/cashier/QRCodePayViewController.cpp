@@ -3,9 +3,10 @@
 #include "api/Constants.h"
 #include "api/JsonUtil.h"
 #include "cashier/MobilePayCallbackReceiver.h"
-#include "cashier/MobilePayHandOff.h"
+#include "cashier/PaidOrderDelivery.h"
 #include "cashier/PayResultViewController.h"
 #include "cashier/QrCodePayView.h"
+#include "cashier/Till.h"
 #include "platform/foundation/UserDefaults.h"
 #include "ui/PromptUtil.h"
 
@@ -54,36 +55,48 @@ void QRCodePayViewController::getQrCodeImage(const std::string& url)
 
 void QRCodePayViewController::toPayResult(const foundation::Json& order)
 {
-    if (MobilePayHandOff::isPaidMemberPart(m_consumeType, order)) {
-        bool handedBack = m_consumeType == MobilePayCallbackReceiver::consumeTypePurchase
-            ? memberConsume(order)
-            : memberRecharge(order);
-        // With no member screen to take it, the result at least shows that
-        // the money was taken.
-        if (handedBack)
+    auto& ledger = Till::ledger();
+    auto orderid = foundation::optionalText(order, "orderid").value_or(followedOrder());
+    if (foundation::optionalText(order, "paystatus") == "1") {
+        switch (ledger.paid(orderid, tillOrder())) {
+        case TillLedger::PaidVerdict::Known:
             return;
+        case TillLedger::PaidVerdict::BoundToSale:
+            if (m_consumeType == MobilePayCallbackReceiver::consumeTypeRecharge ? memberRecharge(order)
+                                                                                : memberConsume(order))
+                return;
+            // Its form is not there to take it: the money is a payment of its own.
+            ledger.unbindPaidPart(m_tillSale);
+            break;
+        case TillLedger::PaidVerdict::ShowResult:
+            break;
+        }
+        ledger.resultShown(orderid);
+    } else {
+        ledger.ended(orderid);
     }
     PayResultViewController::showAfterProcessing(*this, order, m_money, false, false);
 }
 
-PaidAfterLeaving QRCodePayViewController::paidAfterLeaving() const
+TillLedger::Order QRCodePayViewController::tillOrder() const
 {
-    PaidAfterLeaving paid;
-    paid.money = m_money;
-    paid.consumeType = m_consumeType;
-    paid.request = m_requestPayParams;
-    paid.wallet = m_payWay;
-    return paid;
+    TillLedger::Order order;
+    order.wallet = m_payWay;
+    order.money = m_money;
+    order.purpose = m_consumeType == MobilePayCallbackReceiver::consumeTypePurchase
+        ? TillLedger::Purpose::PurchasePart
+        : m_consumeType == MobilePayCallbackReceiver::consumeTypeRecharge ? TillLedger::Purpose::RechargePart
+                                                                          : TillLedger::Purpose::Collection;
+    order.sale = m_tillSale;
+    return order;
 }
 
 bool QRCodePayViewController::memberConsume(const foundation::Json& order)
 {
-    return MobilePayHandOff::returnPaidRequest(
-        *this, MobilePayCallbackReceiver::consumeTypePurchase, m_requestPayParams, order, m_payWay);
+    return PaidOrderDelivery::handBack(*this, m_tillSale, m_requestPayParams, order, m_payWay);
 }
 
 bool QRCodePayViewController::memberRecharge(const foundation::Json& order)
 {
-    return MobilePayHandOff::returnPaidRequest(
-        *this, MobilePayCallbackReceiver::consumeTypeRecharge, m_requestPayParams, order, m_payWay);
+    return PaidOrderDelivery::handBack(*this, m_tillSale, m_requestPayParams, order, m_payWay);
 }

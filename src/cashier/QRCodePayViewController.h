@@ -8,7 +8,8 @@
 
 // Shows a wallet's payment QR code for a new order and follows the order
 // until it is paid or failed, then shows the result, or for a member
-// payment returns the paid request to the member screen.
+// payment returns the paid request to the member screen when the ledger
+// binds it to that sale.
 class QRCodePayViewController : public QrCodePollingViewController {
 public:
     static constexpr std::string_view nibName = "QRCodePayViewController";
@@ -18,7 +19,7 @@ public:
     void getPayCode();
     void getQrCodeImage(const std::string& url);
     void toPayResult(const foundation::Json& order) override;
-    PaidAfterLeaving paidAfterLeaving() const override;
+    TillLedger::Order tillOrder() const override;
     std::string orderWallet() const override { return m_payWay; }
     // False when no member screen of the kind is in the stack to take the
     // paid request back.
@@ -39,6 +40,9 @@ public:
     {
         m_requestPayParams = std::move(params);
     }
+    // The member sale whose mobile part this pays (none for a plain collection).
+    TillLedger::Id tillSale() const { return m_tillSale; }
+    void setTillSale(TillLedger::Id sale) { m_tillSale = sale; }
 
     const foundation::Json& orderEntity() const { return m_orderEntity; }
 
@@ -48,5 +52,6 @@ private:
     int m_consumeType = 0;
     double m_rechargeMoney = 0;
     std::shared_ptr<NetUtilSign::Parameters> m_requestPayParams;
+    TillLedger::Id m_tillSale = 0;
     foundation::Json m_orderEntity = foundation::Json::object();
 };

@@ -1,8 +1,10 @@
 #include "cashier/QrCodePollingViewController.h"
 
 #include "cashier/OrderStatusPoller.h"
+#include "cashier/PaidOrderDelivery.h"
 #include "cashier/QrCodePayView.h"
 #include "cashier/SubmitGuard.h"
+#include "cashier/Till.h"
 #include "cashier/UnpaidOrderExit.h"
 #include "platform/kit/Screen.h"
 #include "ui/PromptUtil.h"
@@ -15,9 +17,7 @@ QrCodePollingViewController::QrCodePollingViewController()
 
 QrCodePollingViewController::~QrCodePollingViewController()
 {
-    // An order followed without the screen goes on being followed.
-    if (!m_poller->isFollowingAfterLeaving())
-        m_poller->stop();
+    leaveOrder();
 }
 
 void QrCodePollingViewController::loadView()
@@ -43,8 +43,10 @@ void QrCodePollingViewController::screenAdapter()
 void QrCodePollingViewController::viewWillAppear(bool animated)
 {
     kit::ViewController::viewWillAppear(animated);
-    if (!m_poller->takeBack())
-        m_poller->stop();
+    if (!m_orderid.empty() && Till::ledger().takeBack(m_orderid))
+        poll();
+    else
+        leaveOrder();
 }
 
 // Whatever took the screen away, an order still unpaid stays followed: the
@@ -53,13 +55,21 @@ void QrCodePollingViewController::viewWillDisappear(bool animated)
 {
     kit::ViewController::viewWillDisappear(animated);
     ++m_generation;
-    m_poller->continueAfterLeaving();
+    leaveOrder();
 }
 
 void QrCodePollingViewController::viewDidDisappear(bool animated)
 {
     kit::ViewController::viewDidDisappear(animated);
-    m_poller->continueAfterLeaving();
+    leaveOrder();
+}
+
+void QrCodePollingViewController::leaveOrder()
+{
+    if (!m_poller->isPolling())
+        return;
+    m_poller->stop();
+    Till::ledger().left(m_orderid, Till::now());
 }
 
 void QrCodePollingViewController::back()
@@ -106,17 +116,43 @@ void QrCodePollingViewController::showCodeAndPoll(
         PromptUtil::toast(std::string(imageFailedText));
         return;
     }
+    m_pollParameters = std::move(parameters);
+    auto orderid = m_pollParameters.find("orderid");
+    m_orderid = orderid != m_pollParameters.end() ? orderid->second : std::string();
+    auto order = tillOrder();
+    order.orderid = m_orderid;
+    Till::ledger().following(order);
+    m_exit->orderChanged();
+    poll();
+}
+
+void QrCodePollingViewController::poll()
+{
     std::weak_ptr<QrCodePollingViewController> weak
         = std::static_pointer_cast<QrCodePollingViewController>(shared_from_this());
-    m_exit->orderChanged();
+    auto order = tillOrder();
+    order.orderid = m_orderid;
     m_poller->start(
-        std::move(parameters),
+        m_pollParameters,
         [weak](const foundation::Json& order) {
-            auto screen = weak.lock();
-            if (!screen)
-                return;
-            screen->m_exit->orderEnded();
-            screen->toPayResult(order);
+            if (auto screen = weak.lock())
+                screen->settled(order);
         },
-        [paid = paidAfterLeaving()](const foundation::Json& order) { paid.deliver(order); });
+        [order](const foundation::Json& answer) {
+            if (OrderStatusPoller::endOf(answer) == OrderStatusPoller::End::Paid)
+                PaidOrderDelivery::deliverLate(answer, order);
+            else
+                Till::ledger().ended(order.orderid);
+        });
+}
+
+void QrCodePollingViewController::settled(const foundation::Json& order)
+{
+    if (OrderStatusPoller::endOf(order) == OrderStatusPoller::End::Cancelled) {
+        Till::ledger().ended(m_orderid);
+        m_exit->orderCancelled();
+        return;
+    }
+    m_exit->orderEnded();
+    toPayResult(order);
 }

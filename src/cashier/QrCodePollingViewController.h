@@ -1,8 +1,8 @@
 #pragma once
 
 #include "api/NetUtilSign.h"
-#include "cashier/PaidAfterLeaving.h"
 #include "platform/foundation/Json.h"
+#include "till/TillLedger.h"
 #include "ui/BaseViewController.h"
 
 #include <cstdint>
@@ -20,10 +20,11 @@ class UnpaidOrderExit;
 // the result once the order is paid or failed. Neither screen runs the base
 // appearance step.
 //
-// Back while the order is unpaid asks first (UnpaidOrderExit): the order
-// is cancelled, or followed without the screen when the staff leave anyway;
-// so is an order whose screen the app covers or drops, until the screen
-// shows again and takes it back.
+// The order is the till's (TillLedger): followed here while the screen
+// shows, and left waiting, for the app to follow, whenever the screen goes
+// with it unpaid; the screen takes it back when it shows again. Back while
+// the order is unpaid asks first (UnpaidOrderExit). A poll that finds the
+// order cancelled ends the polling and says so.
 class QrCodePollingViewController : public BaseViewController {
 public:
     static constexpr std::string_view loadingText = "生成支付码中...";
@@ -42,11 +43,13 @@ public:
 
     // The order settled: paid ("paystatus" "1") or failed ("2").
     virtual void toPayResult(const foundation::Json& order) = 0;
-    // Where a poll that says paid goes when it comes after the screen went away.
-    virtual PaidAfterLeaving paidAfterLeaving() const = 0;
+    // The order as the ledger keeps it (its number aside).
+    virtual TillLedger::Order tillOrder() const = 0;
     // The order's wallet, as its cancel names it.
     virtual std::string orderWallet() const = 0;
     bool isPolling() const;
+    // No order followed here: nothing to lose when the screen goes.
+    bool isIdle() const { return !isPolling(); }
 
 protected:
     QrCodePollingViewController();
@@ -60,11 +63,18 @@ protected:
     // empty or no picture toast instead. A picture that arrives after the
     // screen went away changes nothing.
     std::function<void(const std::string& bytes)> onPicture(NetUtilSign::Parameters parameters);
+    // The order's number as polled.
+    const std::string& followedOrder() const { return m_orderid; }
 
 private:
     void showCodeAndPoll(const std::string& bytes, NetUtilSign::Parameters parameters);
+    void poll();
+    void settled(const foundation::Json& order);
+    void leaveOrder();
 
     std::shared_ptr<OrderStatusPoller> m_poller;
     std::shared_ptr<UnpaidOrderExit> m_exit;
+    NetUtilSign::Parameters m_pollParameters;
+    std::string m_orderid;
     std::uint64_t m_generation = 0;
 };

@@ -1,8 +1,10 @@
 #include "cashier/RePayViewController.h"
 
 #include "api/NetUtil.h"
+#include "cashier/PaidOrderDelivery.h"
 #include "cashier/PayResultViewController.h"
 #include "cashier/QrCodePayView.h"
+#include "cashier/Till.h"
 
 void RePayViewController::initViews()
 {
@@ -22,14 +24,35 @@ void RePayViewController::getQrCodeImage()
 
 void RePayViewController::toPayResult(const foundation::Json& order)
 {
+    auto& ledger = Till::ledger();
+    auto orderid = foundation::optionalText(order, "orderid").value_or(m_orderId);
+    if (foundation::optionalText(order, "paystatus") == "1") {
+        // A re-payment of a member's part left open pays that sale while it
+        // is open; the result shows the money moved either way.
+        auto order = tillOrder();
+        if (const auto* known = ledger.order(orderid))
+            order = *known;
+        switch (ledger.paid(orderid, order)) {
+        case TillLedger::PaidVerdict::Known:
+            return;
+        case TillLedger::PaidVerdict::BoundToSale:
+            PaidOrderDelivery::bindLate(order.sale);
+            break;
+        case TillLedger::PaidVerdict::ShowResult:
+            ledger.resultShown(orderid);
+            break;
+        }
+    } else {
+        ledger.ended(orderid);
+    }
     PayResultViewController::showAfterProcessing(*this, order, m_money, true, m_isFromOrderDetailInto);
 }
 
-PaidAfterLeaving RePayViewController::paidAfterLeaving() const
+TillLedger::Order RePayViewController::tillOrder() const
 {
-    PaidAfterLeaving paid;
-    paid.money = m_money;
-    paid.isRestartPay = true;
-    paid.isFromOrderDetailInto = m_isFromOrderDetailInto;
-    return paid;
+    TillLedger::Order order;
+    order.wallet = m_payWay;
+    order.money = m_money;
+    order.purpose = TillLedger::Purpose::Repay;
+    return order;
 }

@@ -16,7 +16,7 @@ public:
     void initViews() override;
     void getQrCodeImage();
     void toPayResult(const foundation::Json& order) override;
-    PaidAfterLeaving paidAfterLeaving() const override;
+    TillLedger::Order tillOrder() const override;
     std::string orderWallet() const override { return m_payWay; }
 
     const std::string& payWay() const { return m_payWay; }

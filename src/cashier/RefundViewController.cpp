@@ -8,6 +8,7 @@
 #include "cashier/CollectInputRules.h"
 #include "cashier/RequestOutcome.h"
 #include "cashier/SubmitGuard.h"
+#include "cashier/Till.h"
 #include "platform/foundation/Strings.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/kit/AlertView.h"
@@ -77,10 +78,20 @@ void RefundViewController::showAmounts()
         + " \n\n支付时间： " + m_payTime);
 }
 
+bool RefundViewController::isOutcomeUnknown() const
+{
+    return Till::ledger().refundState(m_orderId) == TillLedger::Outcome::Unknown;
+}
+
+bool RefundViewController::isRefundOut() const
+{
+    return Till::ledger().refundState(m_orderId) == TillLedger::Outcome::Out;
+}
+
 void RefundViewController::back()
 {
     // Its reply says whether the money went; leaving would not hear it.
-    if (m_refundOut) {
+    if (isRefundOut() && m_submitGuard->isBlocked()) {
         PromptUtil::toast(std::string(refundingText));
         return;
     }
@@ -135,7 +146,11 @@ bool RefundViewController::checkAmount()
 
 bool RefundViewController::refusedWhileUnknown()
 {
-    if (!m_outcomeUnknown)
+    if (isRefundOut()) {
+        PromptUtil::toast(std::string(refundingText));
+        return true;
+    }
+    if (!isOutcomeUnknown())
         return false;
     PromptUtil::toast(std::string(outcomeUnknownText));
     if (!m_submitGuard->isBlocked())
@@ -235,10 +250,16 @@ void RefundViewController::refundRequest()
         parameters["username"] = m_ownerUsername;
         parameters["password"] = Md5Util::md5_32(m_ownerPassword);
     }
-    m_refundOut = true;
+    TillLedger::Request sent;
+    sent.kind = TillLedger::RequestKind::Refund;
+    sent.orderid = m_orderId;
+    sent.wallet = m_payment;
+    sent.money = parameters["refundmoney"];
+    sent.sentAt = Till::now();
+    auto id = Till::ledger().sent(sent);
     std::weak_ptr<RefundViewController> weak = selfRefund();
     RequestOutcome::post(
-        refundPath, std::nullopt, parameters,
+        refundPath, std::nullopt, parameters, NetUtilSign::receivableKeyFlag,
         [weak, token = m_submitGuard->block()](const std::optional<foundation::Json>& reply) {
             if (!RequestOutcome::readsAsAnswer(reply))
                 return false;
@@ -254,13 +275,13 @@ void RefundViewController::refundRequest()
                 navigation->popViewControllerAnimated(true);
             return true;
         },
-        [weak](RequestOutcome::Kind kind) {
+        [weak, id](RequestOutcome::Kind kind) {
+            RequestOutcome::tell(Till::ledger(), id, kind);
             auto screen = weak.lock();
             if (!screen)
                 return;
-            screen->m_refundOut = false;
             if (kind == RequestOutcome::Kind::Lost) {
-                screen->m_outcomeUnknown = true;
+                PromptUtil::toast(std::string(outcomeUnknownText));
                 screen->fetchOrder();
             }
         });
@@ -273,17 +294,18 @@ void RefundViewController::fetchOrder()
     if (!m_payment.empty())
         parameters["m_paytype"] = m_payment;
     std::weak_ptr<RefundViewController> weak = selfRefund();
+    auto fetched = Till::ledger().fetchStarted();
     RequestOutcome::post(
-        orderPath, std::string(fetchingText), parameters,
-        [weak, token = m_submitGuard->block()](const std::optional<foundation::Json>& reply) {
+        orderPath, std::string(fetchingText), parameters, NetUtilSign::receivableKeyFlag,
+        [weak, fetched, token = m_submitGuard->block()](const std::optional<foundation::Json>& reply) {
             const auto& order = JsonUtil::data(reply);
             auto screen = weak.lock();
             if (!screen || !JsonUtil::isSuccess(reply) || !order.is_object())
                 return false;
             // What the back end now holds; the amount is typed again against it.
+            Till::ledger().orderFetched(screen->m_orderId, fetched);
             screen->m_paymoney = foundation::optionalText(order, "paymoney").value_or(screen->m_paymoney);
             screen->m_pri_paymoney = foundation::optionalText(order, "pri_paymoney").value_or("0");
-            screen->m_outcomeUnknown = false;
             screen->m_tvRefundMoney->setText("");
             screen->showAmounts();
             PromptUtil::toast("已获取订单最新状态,当前可退"

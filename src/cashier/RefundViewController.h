@@ -24,9 +24,11 @@ class TextField;
 // closes. OK stays blocked while the check or the refund is out, and back
 // while the refund is.
 //
-// A refund whose reply was lost may have been paid: the form is held (OK
-// refuses) until the order has been fetched again and shows what the back
-// end now holds as refundable; a fetch that fails is offered again.
+// A refund whose reply was lost may have been paid: the till's ledger holds
+// every refund of the order (OK refuses here and on any other refund screen
+// or order detail of it) until the order has been fetched again and shows
+// what the back end now holds as refundable; a fetch that fails is offered
+// again.
 class RefundViewController : public BaseViewController {
 public:
     static constexpr std::string_view nibName = "RefundViewController";
@@ -65,8 +67,8 @@ public:
     // The order's wallet, sent when the order is fetched again.
     const std::string& payment() const { return m_payment; }
     void setPayment(std::string payment) { m_payment = std::move(payment); }
-    // A refund was sent and whether it was paid is not known yet.
-    bool isOutcomeUnknown() const { return m_outcomeUnknown; }
+    // A refund of the order was sent and whether it was paid is not known yet.
+    bool isOutcomeUnknown() const;
 
     const std::shared_ptr<kit::TextField>& tvRefundMoney() const { return m_tvRefundMoney; }
     const std::shared_ptr<kit::Button>& btnOk() const { return m_btnOk; }
@@ -74,9 +76,10 @@ public:
 private:
     // The amount's checks, with their toasts; false when one refuses.
     bool checkAmount();
-    // While a refund's outcome is unknown: says so, offers to fetch the
-    // order again, and answers true.
+    // While a refund of the order is out or of unknown outcome: says so,
+    // offers to fetch the order again (unknown), and answers true.
     bool refusedWhileUnknown();
+    bool isRefundOut() const;
     bool isShopOwner() const;
     void showConfirmAlert();
     void showAmounts();
@@ -101,8 +104,6 @@ private:
     // fetch is out.
     std::shared_ptr<SubmitGuard> m_submitGuard;
     std::uint64_t m_generation = 0;
-    bool m_refundOut = false;
-    bool m_outcomeUnknown = false;
 
     std::shared_ptr<kit::TextField> m_tvRefundMoney;
     std::shared_ptr<kit::Label> m_labelMsg;

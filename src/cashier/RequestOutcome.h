@@ -3,6 +3,7 @@
 #include "api/NetUtilSign.h"
 #include "cashier/RequestSettledToken.h"
 #include "platform/foundation/Json.h"
+#include "till/TillLedger.h"
 
 #include <functional>
 #include <memory>
@@ -13,15 +14,18 @@
 // How a request that moves money ended, as far as this app can tell. The
 // signed client drops a reply block without calling it when it sends
 // nothing (no network) and when the reply is lost (a time-out, a dropped
-// connection, a server error); only the second may have moved money.
-// post() sends such a request and reports on the main queue once the reply
-// block's last copy has gone:
+// connection, a server error); only the second may have moved money, and
+// the client then says nothing of it: the screen shows the outcome as
+// unknown. post() sends such a request and reports on the main queue once
+// the reply block's last copy has gone; tell() puts that into the till's
+// ledger:
 //
-//     RequestOutcome::post(path, text, parameters,
+//     auto id = Till::ledger().sent(request);
+//     RequestOutcome::post(path, text, parameters, NetUtilSign::receivableKeyFlag,
 //         [weak, token](const std::optional<foundation::Json>& reply) {
 //             if (!RequestOutcome::readsAsAnswer(reply)) return false;
 //             ...; return true; },
-//         [weak](RequestOutcome::Kind kind) { ... });
+//         [weak, id](RequestOutcome::Kind kind) { RequestOutcome::tell(Till::ledger(), id, kind); ... });
 //
 // Main thread only, apart from the last copy going.
 class RequestOutcome {
@@ -37,11 +41,13 @@ public:
     using ReplyCallback = std::function<bool(const std::optional<foundation::Json>& reply)>;
 
     // Sends the request with the overlay (no label for an absent text) under
-    // the receivable key. `onSettled` runs once, after `onReply` has run for
-    // the last time.
+    // the key of `keyFlag`. `onSettled` runs once, after `onReply` has run
+    // for the last time.
     static void post(std::string_view path, const std::optional<std::string>& progressText,
-        const NetUtilSign::Parameters& parameters, ReplyCallback onReply,
+        const NetUtilSign::Parameters& parameters, int keyFlag, ReplyCallback onReply,
         std::function<void(Kind)> onSettled);
+    // The ledger's request `id` ended so.
+    static void tell(TillLedger& ledger, TillLedger::Id id, Kind kind);
 
     explicit RequestOutcome(std::function<void(Kind)> onSettled);
     RequestOutcome(const RequestOutcome&) = delete;

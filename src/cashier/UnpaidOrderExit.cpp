@@ -5,6 +5,7 @@
 #include "cashier/OrderStatusPoller.h"
 #include "cashier/RequestOutcome.h"
 #include "cashier/SubmitGuard.h"
+#include "cashier/Till.h"
 #include "platform/kit/AlertView.h"
 #include "ui/PromptUtil.h"
 
@@ -32,7 +33,7 @@ UnpaidOrderExit::~UnpaidOrderExit()
 
 bool UnpaidOrderExit::isOrderOpen() const
 {
-    return m_poller->isPolling() && !m_poller->isFollowingAfterLeaving();
+    return m_poller->isPolling();
 }
 
 void UnpaidOrderExit::leave(std::string wallet, std::function<void()> leave, bool mayLeaveAnyway)
@@ -73,6 +74,15 @@ void UnpaidOrderExit::orderEnded()
     m_alert = nullptr;
 }
 
+void UnpaidOrderExit::orderCancelled()
+{
+    auto leave = std::exchange(m_leave, nullptr);
+    orderEnded();
+    PromptUtil::toast(std::string(cancelledOrderText));
+    if (leave)
+        leave();
+}
+
 void UnpaidOrderExit::alertViewClickedButtonAtIndex(kit::AlertView& alertView, int buttonIndex)
 {
     if (&alertView != m_alert.get())
@@ -108,9 +118,15 @@ void UnpaidOrderExit::cancel()
     parameters["orderid"] = orderid != m_poller->parameters().end() ? orderid->second : std::string();
     parameters["m_paytype"] = m_wallet;
     m_cancelling = true;
+    TillLedger::Request sent;
+    sent.kind = TillLedger::RequestKind::Cancel;
+    sent.orderid = parameters["orderid"];
+    sent.wallet = m_wallet;
+    sent.sentAt = Till::now();
+    auto id = Till::ledger().sent(sent);
     std::weak_ptr<UnpaidOrderExit> weak = weak_from_this();
     RequestOutcome::post(
-        cancelPath, std::nullopt, parameters,
+        cancelPath, std::nullopt, parameters, NetUtilSign::receivableKeyFlag,
         [weak, token = m_guard->block()](const std::optional<foundation::Json>& reply) {
             if (!RequestOutcome::readsAsAnswer(reply))
                 return false;
@@ -118,7 +134,8 @@ void UnpaidOrderExit::cancel()
                 exit->cancelAnswered(reply);
             return true;
         },
-        [weak](RequestOutcome::Kind kind) {
+        [weak, id](RequestOutcome::Kind kind) {
+            RequestOutcome::tell(Till::ledger(), id, kind);
             auto exit = weak.lock();
             if (!exit)
                 return;
@@ -142,6 +159,8 @@ void UnpaidOrderExit::cancelAnswered(const std::optional<foundation::Json>& repl
         return;
     }
     if (JsonUtil::isSuccess(reply)) {
+        // Cancelled: nothing can pay it any more, so it is no longer followed.
+        Till::ledger().ended(m_poller->orderid());
         m_poller->stop();
         PromptUtil::toast(std::string(cancelledText));
         takeTheWayOut();
@@ -159,18 +178,13 @@ void UnpaidOrderExit::cancelAnswered(const std::optional<foundation::Json>& repl
     });
 }
 
-void UnpaidOrderExit::cancelRefused(std::string refusal, const std::optional<foundation::Json>& order)
+void UnpaidOrderExit::cancelRefused(std::string refusal, const std::optional<foundation::Json>&)
 {
+    // A cancelled order ends the polling (orderCancelled); a paid or failed
+    // one opens its result. Still open: the customer can still pay it.
     if (!isOrderOpen())
         return;
     PromptUtil::toast(refusal);
-    // Already cancelled (elsewhere, or by a cancel whose answer was lost):
-    // nothing can pay it, so the way out is open.
-    if (order && foundation::optionalText(*order, "is_refund") == "1") {
-        m_poller->stop();
-        takeTheWayOut();
-        return;
-    }
     m_cancelFailed = true;
     m_leave = nullptr;
 }

@@ -34,6 +34,7 @@ class AlertView;
 // A refused cancel polls the order once: paid or failed, the poller opens
 // its result as usual; already cancelled, the screen leaves; otherwise the
 // refusal is told and polling goes on. A lost one leaves polling to tell.
+// The cancel goes into the till's ledger like any request that moves money.
 //
 // Main thread only. The screen owns it and gives it the poller it follows
 // the order with, and the guard of its controls (blocked while the cancel
@@ -50,6 +51,8 @@ public:
     static constexpr std::string_view cancelLostText = "撤销订单结果未知,正在继续查询订单状态...";
     static constexpr std::string_view cancelRefusedText = "撤销订单失败,请重试！";
     static constexpr std::string_view leftBehindText = "订单将在后台继续查询,付款后会显示支付结果！";
+    // A poll found the order cancelled (here, on its detail, elsewhere).
+    static constexpr std::string_view cancelledOrderText = "该订单已撤销";
     static constexpr int buttonCancelOrder = 0;
     static constexpr int buttonKeepWaiting = 1;
     static constexpr int buttonLeaveAnyway = 2;
@@ -70,6 +73,9 @@ public:
     void orderChanged();
     // The order settled: a question about it goes unanswered.
     void orderEnded();
+    // A poll found the order cancelled: says so, and takes the way out the
+    // staff asked for, if any.
+    void orderCancelled();
 
     void alertViewClickedButtonAtIndex(kit::AlertView& alertView, int buttonIndex) override;
 

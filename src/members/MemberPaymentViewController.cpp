@@ -3,10 +3,11 @@
 #include "api/IphoneDevicesUtils.h"
 #include "api/JsonUtil.h"
 #include "cashier/ChoosePayWayViewController.h"
+#include "cashier/RequestOutcome.h"
+#include "cashier/Till.h"
 #include "members/MemberConsumeResultViewController.h"
 #include "members/MemberPartRow.h"
 #include "members/MemberPayBar.h"
-#include "members/MemberPaymentLedger.h"
 #include "model/VipDetailEntity.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Strings.h"
@@ -27,6 +28,26 @@ std::string MemberPaymentViewController::paidPartText(const std::string& orderId
     return "移动支付已付款,已绑定订单" + orderId + ",不可修改！";
 }
 
+MemberPaymentViewController::~MemberPaymentViewController()
+{
+    // Gone without its back (a stack reset): an open sale ends, and a paid
+    // part nobody gave up is a payment of its own, whose result the app shows.
+    if (m_sale)
+        Till::ledger().saleLeft(m_sale, false);
+}
+
+bool MemberPaymentViewController::isHeld() const
+{
+    const auto* sale = Till::ledger().sale(m_sale);
+    return sale && sale->state == TillLedger::SaleState::Held;
+}
+
+std::optional<TillLedger::PaidPart> MemberPaymentViewController::paidMobilePart() const
+{
+    const auto* sale = Till::ledger().sale(m_sale);
+    return sale ? sale->paid : std::nullopt;
+}
+
 void MemberPaymentViewController::viewWillAppear(bool animated)
 {
     MemberFormViewController::viewWillAppear(animated);
@@ -38,15 +59,14 @@ void MemberPaymentViewController::viewWillAppear(bool animated)
     }
 }
 
-bool MemberPaymentViewController::takeMobilePartPaidLate(const NetUtilSign::Parameters& paidRequest)
+void MemberPaymentViewController::mobilePartBoundLate()
 {
-    if (!m_attempt->takePaidMobilePart(paidRequest))
-        return false;
+    auto paid = paidMobilePart();
+    if (!paid)
+        return;
     // The form shows the part as paid; the staff confirm the rest.
-    const auto& paid = *m_attempt->paidMobilePart();
-    showPart(mobileType, foundation::doubleValue(paid.money));
-    PromptUtil::toast(paidPartText(paid.orderId));
-    return true;
+    showPart(mobileType, foundation::doubleValue(paid->money));
+    PromptUtil::toast(paidPartText(paid->orderid));
 }
 
 void MemberPaymentViewController::viewWillDisappear(bool animated)
@@ -87,8 +107,10 @@ double MemberPaymentViewController::buildForm(
     amountRow->addSubview(m_tvPayMoney);
     m_scrollView->addSubview(amountRow);
     m_requestPayParams = std::make_shared<NetUtilSign::Parameters>();
-    m_attempt = MemberPaymentLedger::attemptFor(
-        paymentPath(), vipEntity() ? vipEntity()->id().value_or("") : std::string());
+    m_sale = Till::ledger().saleFor(mobilePayConsumeType() == consumeTypeRecharge
+            ? TillLedger::SaleKind::Recharge
+            : TillLedger::SaleKind::Purchase,
+        vipEntity() ? vipEntity()->id().value_or("") : std::string());
     return y + MemberPartRow::height + 12 + 10;
 }
 
@@ -102,7 +124,13 @@ void MemberPaymentViewController::finishForm(double y)
 {
     auto root = view();
     double width = root->bounds().width();
-    m_scrollView->setContentSize({ width, y });
+    m_labelHeld
+        = MemberPartRow::makeLabel("labelHeld", { 15, y, width - 30, 20 }, graphics::TextAlignment::Left);
+    m_labelHeld->setText(heldLineText);
+    m_labelHeld->setTextColor(ColorUtil::getUIColorByHex("E60012"));
+    m_labelHeld->setHidden(true);
+    m_scrollView->addSubview(m_labelHeld);
+    m_scrollView->setContentSize({ width, y + 24 });
 
     std::weak_ptr<MemberPaymentViewController> weak = selfPayment();
     auto& center = foundation::NotificationCenter::defaultCenter();
@@ -121,15 +149,28 @@ void MemberPaymentViewController::finishForm(double y)
     m_viewTotalMoney->btnOk()->addTarget(
         selfPayment(), &MemberPaymentViewController::btnOkClick, kit::ControlEvent::TouchUpInside);
     root->addSubview(m_viewTotalMoney);
+    // The sale is the ledger's: its state may change with the form away.
+    m_tillWatch = Till::ledger().observe([weak] {
+        if (auto strong = weak.lock())
+            strong->showHeldLine();
+    });
+}
+
+void MemberPaymentViewController::showHeldLine()
+{
+    if (m_labelHeld)
+        m_labelHeld->setHidden(!isHeld());
 }
 
 void MemberPaymentViewController::resumeSale()
 {
     // The member's sale was taken up on an earlier screen: this one goes on with it.
-    if (const auto& held = m_attempt->held())
-        showRequest(*held, m_attempt->heldChoice());
-    else if (const auto& paid = m_attempt->paidMobilePart())
+    const auto* sale = Till::ledger().sale(m_sale);
+    if (sale && sale->state != TillLedger::SaleState::Open)
+        showRequest(sale->request, sale->choice);
+    else if (auto paid = paidMobilePart())
         showPart(mobileType, foundation::doubleValue(paid->money));
+    showHeldLine();
 }
 
 bool MemberPaymentViewController::refuseEdit()
@@ -138,7 +179,7 @@ bool MemberPaymentViewController::refuseEdit()
         PromptUtil::toast(sendingText);
         return true;
     }
-    if (m_attempt->isHeld()) {
+    if (isHeld()) {
         PromptUtil::toast(heldText);
         return true;
     }
@@ -149,8 +190,8 @@ bool MemberPaymentViewController::refuseMobilePartEdit()
 {
     if (refuseEdit())
         return true;
-    if (const auto& paid = m_attempt->paidMobilePart()) {
-        PromptUtil::toast(paidPartText(paid->orderId));
+    if (auto paid = paidMobilePart()) {
+        PromptUtil::toast(paidPartText(paid->orderid));
         return true;
     }
     return false;
@@ -184,12 +225,12 @@ void MemberPaymentViewController::back()
     }
     std::string title;
     std::string message;
-    if (m_attempt->isHeld()) {
+    if (isHeld()) {
         title = "上次提交结果未知";
         message = "离开后,下次为该会员结账时须先重新提交这笔请求。";
-    } else if (const auto& paid = m_attempt->paidMobilePart()) {
+    } else if (auto paid = paidMobilePart()) {
         title = "移动支付已付款";
-        message = "订单" + paid->orderId + "已付" + paid->money
+        message = "订单" + paid->orderid + "已付" + paid->money
             + "元,离开后不再计入本次结账,如需退还请到收款记录中退款。";
     } else {
         leave();
@@ -209,12 +250,13 @@ void MemberPaymentViewController::alertViewClickedButtonAtIndex(kit::AlertView& 
         return;
     // A held request stays with the sale for the member's next screen; a
     // paid part alone leaves with the staff, who were told of its order.
-    m_attempt->dropPaidMobilePart();
     leave();
 }
 
 void MemberPaymentViewController::leave()
 {
+    Till::ledger().saleLeft(m_sale, true);
+    m_sale = 0;
     BaseViewController::back();
 }
 
@@ -254,13 +296,14 @@ void MemberPaymentViewController::keyboardWillHide()
 const std::shared_ptr<NetUtilSign::Parameters>& MemberPaymentViewController::prepareRequest(
     std::shared_ptr<NetUtilSign::Parameters> fresh)
 {
-    m_requestPayParams = m_attempt->requestFor(std::move(fresh));
+    m_requestPayParams = std::make_shared<NetUtilSign::Parameters>(
+        Till::ledger().requestFor(m_sale, fresh ? *fresh : NetUtilSign::Parameters()));
     return m_requestPayParams;
 }
 
 bool MemberPaymentViewController::needsMobilePayment() const
 {
-    return m_requestPayParams && MemberPaymentAttempt::needsMobilePayment(*m_requestPayParams);
+    return m_requestPayParams && TillLedger::needsMobilePayment(*m_requestPayParams);
 }
 
 void MemberPaymentViewController::collectMobilePart(double mobileMoney, std::optional<double> rechargeMoney)
@@ -275,6 +318,7 @@ void MemberPaymentViewController::collectMobilePart(double mobileMoney, std::opt
         payWay->setRechargeMoney(*rechargeMoney);
     payWay->setRequestPayParams(m_requestPayParams);
     payWay->setConsumeType(mobilePayConsumeType());
+    payWay->setTillSale(m_sale);
     payWay->setHidesBottomBarWhenPushed(true);
     navigation->pushViewController(payWay, true);
 }
@@ -284,22 +328,31 @@ void MemberPaymentViewController::sendPayment(const std::shared_ptr<NetUtilSign:
     if (!params)
         return;
     m_requestPayParams = params;
-    m_attempt->willSend(params, formChoice());
+    auto sale = m_sale;
+    Till::ledger().saleSent(sale, *params, formChoice(), Till::now());
     std::weak_ptr<MemberPaymentViewController> weak = selfPayment();
-    NetUtilSign::doPost(paymentPath(), std::string("请求支付中..."), NetUtilSign::memberKeyFlag, *params,
-        [weak, attempt = m_attempt, params, token = m_submitGate.close()](
-            const std::optional<std::string>& replyText) {
+    RequestOutcome::post(
+        paymentPath(), std::string("请求支付中..."), *params, NetUtilSign::memberKeyFlag,
+        [weak, sale, params, token = m_submitGate.close()](const std::optional<foundation::Json>& reply) {
+            if (!RequestOutcome::readsAsAnswer(reply))
+                return false;
             // The sale learns its answer even when the screen is gone.
-            auto reply = JsonUtil::getJSONObject(replyText);
-            attempt->answered(MemberPaymentAttempt::answerOf(reply));
+            Till::ledger().saleAnswered(sale, TillLedger::answerOf(reply));
             if (auto strong = weak.lock())
                 strong->handlePayment(params, reply);
+            return true;
         },
-        [attempt = m_attempt](NetUtilSign::Failure failure) {
-            // The server read nothing under a refused key: the sale is free to
-            // change, and its paid mobile part stays bound to it.
-            if (failure == NetUtilSign::Failure::KeyRefused)
-                attempt->answered(MemberPaymentAttempt::Answer::Refused);
+        [weak, sale](RequestOutcome::Kind kind) {
+            if (kind == RequestOutcome::Kind::Answered)
+                return;
+            // The server read nothing (no network, a refused key): the sale
+            // is free to change, and its paid mobile part stays bound to it.
+            // No answer read: the money may have moved, and the form says so.
+            bool lost = kind == RequestOutcome::Kind::Lost;
+            Till::ledger().saleAnswered(
+                sale, lost ? TillLedger::SaleAnswer::Unknown : TillLedger::SaleAnswer::NotRead);
+            if (lost && weak.lock())
+                PromptUtil::toast(heldText);
         });
 }
 

@@ -4,8 +4,8 @@
 #include "cashier/MobilePayCallbackReceiver.h"
 #include "members/InputPayMoneyDelegate.h"
 #include "members/MemberFormViewController.h"
-#include "members/MemberPaymentAttempt.h"
 #include "platform/foundation/Subscription.h"
+#include "till/TillLedger.h"
 #include "ui/SubmitGate.h"
 
 #include <memory>
@@ -21,7 +21,6 @@ class Label;
 class ScrollView;
 class TextField;
 } // namespace kit
-class BaseEntity;
 class MemberConsumeResultViewController;
 class MemberPayBar;
 
@@ -32,13 +31,14 @@ class MemberPayBar;
 // collected first on the cashier's pay-way screen, which hands the paid
 // request back.
 //
-// What goes out is what the form shows. While a request is out, or its
-// outcome is unknown (MemberPaymentAttempt), the form is held to it: every
-// edit is refused with a toast, and "确定" sends that request again. A paid
-// mobile part stays on the form at its paid amount. Leaving with either
-// asks first (the leave alert); a held request stays with the member's sale
-// (MemberPaymentLedger) for the next screen of that member, a paid part is
-// given up.
+// The form is the view of one member sale of the till's ledger
+// (TillLedger): what goes out is what the sale is when it goes. While a
+// request is out, or its outcome is unknown, the form is held to it: every
+// edit is refused with a toast, the form says so (labelHeld), and "确定"
+// sends that request again. A paid mobile part stays on the form at its
+// paid amount. Leaving with either asks first (the leave alert); a held
+// request stays with the member's sale for the next screen of that member,
+// a paid part is given up.
 class MemberPaymentViewController : public MemberFormViewController,
                                     public InputPayMoneyDelegate,
                                     public MobilePayCallbackReceiver {
@@ -46,9 +46,12 @@ public:
     // An edit refused while the request is out, and while its outcome is unknown.
     static constexpr const char* sendingText = "正在提交,请稍候！";
     static constexpr const char* heldText = "上次提交结果未知,请点确定重新提交！";
+    // The form's line while its request is held.
+    static constexpr const char* heldLineText = "上次提交结果未知,本单已按原样保留";
     // The mobile part's row refused once it is paid (the order number follows).
     static std::string paidPartText(const std::string& orderId);
 
+    ~MemberPaymentViewController() override;
     void viewWillAppear(bool animated) override;
     void viewWillDisappear(bool animated) override;
     void back() override;
@@ -70,9 +73,13 @@ public:
     {
         m_mobilePayCallbackParams = std::move(params);
     }
-    bool takeMobilePartPaidLate(const NetUtilSign::Parameters& paidRequest) override;
+    void mobilePartBoundLate() override;
+    TillLedger::Id tillSale() const override { return m_sale; }
     const std::shared_ptr<NetUtilSign::Parameters>& requestPayParams() const { return m_requestPayParams; }
-    const MemberPaymentAttempt& attempt() const { return *m_attempt; }
+    // A request of the sale was sent and has no definite answer yet.
+    bool isHeld() const;
+    // The mobile part paid for the sale, if one is.
+    std::optional<TillLedger::PaidPart> paidMobilePart() const;
     // The alert that asks before leaving a held request or a paid part, once shown.
     const std::shared_ptr<kit::AlertView>& leaveAlertView() const { return m_leaveAlertView; }
 
@@ -94,13 +101,12 @@ protected:
     // The same for the mobile part, which a paid order binds besides.
     bool refuseMobilePartEdit();
     // The form shows `request` as sent: its amounts, parts and `choice`.
-    virtual void showRequest(
-        const NetUtilSign::Parameters& request, const std::shared_ptr<BaseEntity>& choice)
-        = 0;
+    virtual void showRequest(const NetUtilSign::Parameters& request, const foundation::Json& choice) = 0;
     // Part `type` shows `money`, without any check.
     virtual void showPart(int type, double money) = 0;
-    // What the form chose beside the amounts, kept with a sent request.
-    virtual std::shared_ptr<BaseEntity> formChoice() const = 0;
+    // What the form chose beside the amounts (the discount way, the rule),
+    // kept with a sent request.
+    virtual foundation::Json formChoice() const = 0;
 
     // The request a confirm sends for the `fresh` one built from the form:
     // the held one again, or `fresh` with a paid mobile part in it.
@@ -112,7 +118,8 @@ protected:
     // the amount being recharged.
     void collectMobilePart(double mobileMoney, std::optional<double> rechargeMoney = std::nullopt);
     // Sends the request with "请求支付中..."; "确定" sends nothing more while
-    // it is out. A settlement opens the result screen.
+    // it is out. A settlement opens the result screen; a reply lost holds
+    // the sale at once.
     void sendPayment(const std::shared_ptr<NetUtilSign::Parameters>& params);
     virtual std::string_view paymentPath() const = 0;
     // The result screen for a settled `request`, its amount set.
@@ -131,14 +138,17 @@ private:
     }
     void handlePayment(const std::shared_ptr<NetUtilSign::Parameters>& request,
         const std::optional<foundation::Json>& reply);
+    void showHeldLine();
     void keyboardWillShow(double keyboardHeight);
     void keyboardWillHide();
     void leave();
 
     std::shared_ptr<NetUtilSign::Parameters> m_requestPayParams;
     std::shared_ptr<NetUtilSign::Parameters> m_mobilePayCallbackParams;
-    std::shared_ptr<MemberPaymentAttempt> m_attempt;
+    TillLedger::Id m_sale = 0;
+    foundation::Subscription m_tillWatch;
     std::shared_ptr<kit::AlertView> m_leaveAlertView;
+    std::shared_ptr<kit::Label> m_labelHeld;
     std::shared_ptr<kit::ScrollView> m_scrollView;
     std::shared_ptr<kit::TextField> m_tvPayMoney;
     std::shared_ptr<MemberPayBar> m_viewTotalMoney;

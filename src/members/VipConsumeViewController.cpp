@@ -49,7 +49,8 @@ void VipConsumeViewController::initViews()
     m_tvDescription->setPlaceholder("备注(选填)");
     m_tvDescription->setBackgroundColor(graphics::Color::white());
     // The remark starts where the rows' captions do, not at the screen's edge.
-    m_tvDescription->setLeftView(std::make_shared<kit::View>(graphics::Rect { 0, 0, 15, MemberPartRow::height }));
+    m_tvDescription->setLeftView(
+        std::make_shared<kit::View>(graphics::Rect { 0, 0, 15, MemberPartRow::height }));
     m_tvDescription->setLeftViewMode(kit::TextFieldViewMode::Always);
     m_tvDescription->setKeyboardType(kit::KeyboardType::Default);
     m_tvDescription->setDelegate(self());
@@ -266,16 +267,10 @@ void VipConsumeViewController::touchesEnded(const kit::Touch& touch)
         m_tvDescription->resignFirstResponder();
 }
 
-void VipConsumeViewController::btnOkClick()
+std::shared_ptr<NetUtilSign::Parameters> VipConsumeViewController::saleRequest()
 {
-    resignAmountField();
-    // The overlay lets touches through: a second tap while the payment is
-    // out would pay twice.
-    if (!submitGate().isOpen() || !vipEntity() || !m_preferentialWayEntity)
-        return;
-    // The confirm takes the price on the screen: one still on its way would
-    // change what the screen shows from what is sent.
-    ++m_priceGeneration;
+    if (!vipEntity() || !m_preferentialWayEntity)
+        return nullptr;
     VipConsumeRequest::Input input;
     input.totalMoney = m_totalMoney;
     input.actualprice = pricedAmount().value_or(0);
@@ -286,11 +281,23 @@ void VipConsumeViewController::btnOkClick()
     input.reverseid = VipConsumeRequest::newReverseId();
     // A held request goes again as it was; a paid mobile part is bound
     // into a new one.
-    const auto& request = prepareRequest(std::make_shared<NetUtilSign::Parameters>(
+    return prepareRequest(std::make_shared<NetUtilSign::Parameters>(
         VipConsumeRequest::build(*vipEntity(), *m_preferentialWayEntity, input)));
+}
+
+void VipConsumeViewController::btnOkClick()
+{
+    resignAmountField();
+    // The overlay lets touches through: a second tap while the payment is
+    // out would pay twice.
+    if (!submitGate().isOpen() || !vipEntity() || !m_preferentialWayEntity)
+        return;
+    // The confirm takes the price on the screen: one still on its way would
+    // change what the screen shows from what is sent.
+    ++m_priceGeneration;
+    auto request = saleRequest();
     // The password guards the balance part of the request that goes out.
-    bool needsPassword
-        = vipEntity()->nopwd() != "1" && MemberPaymentAttempt::amountOf(*request, "bymoney") > 0;
+    bool needsPassword = vipEntity()->nopwd() != "1" && TillLedger::amountOf(*request, "bymoney") > 0;
     if (!needsPassword) {
         requestConsume();
         return;
@@ -341,32 +348,33 @@ void VipConsumeViewController::handlePassword(const std::optional<std::string>& 
 
 void VipConsumeViewController::requestConsume()
 {
-    // The request the confirm prepared; the form cannot change until it is sent.
-    auto request = requestPayParams();
-    if (!vipEntity() || !request || request->empty())
+    // What goes out is the sale as it stands now, not as it stood when the
+    // password was asked: a mobile part paid meanwhile is bound in by now.
+    auto request = saleRequest();
+    if (!request || request->empty())
         return;
     // A held request was judged when it first went; the balance read since
     // may already have that very purchase taken off.
-    if (!attempt().isHeld()
-        && foundation::doubleValue(vipEntity()->totalMoney())
-            < MemberPaymentAttempt::amountOf(*request, "bymoney")) {
+    if (!isHeld()
+        && foundation::doubleValue(vipEntity()->totalMoney()) < TillLedger::amountOf(*request, "bymoney")) {
         PromptUtil::toast("会员余额不足,请选择其它方式支付！");
         return;
     }
     if (needsMobilePayment())
-        collectMobilePart(MemberPaymentAttempt::amountOf(*request, "m_money"));
+        collectMobilePart(TillLedger::amountOf(*request, "m_money"));
     else
         finishResume(request);
 }
 
 void VipConsumeViewController::showRequest(
-    const NetUtilSign::Parameters& request, const std::shared_ptr<BaseEntity>& choice)
+    const NetUtilSign::Parameters& request, const foundation::Json& choice)
 {
     auto text = [&](const char* key) {
         auto found = request.find(key);
         return found != request.end() ? found->second : std::string();
     };
-    if (auto way = std::dynamic_pointer_cast<PreferentialWayEntity>(choice)) {
+    if (choice.is_object()) {
+        auto way = PreferentialWayEntity::initWithJSON(choice);
         m_preferentialWayEntity = way;
         if (vipEntity())
             m_labelPreferentialWay->setText(VipConsumePricing::wayLabel(*way, *vipEntity()));
@@ -375,19 +383,32 @@ void VipConsumeViewController::showRequest(
     m_tvDescription->setText(foundation::percentUnescape(text("mark")).value_or(text("mark")));
     estimatePrice();
     // The price the request went with, whatever an estimate says now.
-    double actual = MemberPaymentAttempt::amountOf(request, "actualprice");
+    double actual = TillLedger::amountOf(request, "actualprice");
     if (isCardWay() && m_memberDiscountEntity)
         m_memberDiscountEntity->setActualprice(actual);
     else if (!isCardWay() && m_couponDiscountEntity)
         m_couponDiscountEntity->setActualprice(actual);
-    showPart(cashType, MemberPaymentAttempt::amountOf(request, "bycash"));
-    showPart(balanceType, MemberPaymentAttempt::amountOf(request, "bymoney"));
-    showPart(mobileType, MemberPaymentAttempt::amountOf(request, "m_money"));
+    showPart(cashType, TillLedger::amountOf(request, "bycash"));
+    showPart(balanceType, TillLedger::amountOf(request, "bymoney"));
+    showPart(mobileType, TillLedger::amountOf(request, "m_money"));
 }
 
-std::shared_ptr<BaseEntity> VipConsumeViewController::formChoice() const
+foundation::Json VipConsumeViewController::formChoice() const
 {
-    return m_preferentialWayEntity;
+    foundation::Json choice = foundation::Json::object();
+    if (!m_preferentialWayEntity)
+        return choice;
+    const auto& way = *m_preferentialWayEntity;
+    for (const auto& [key, value] :
+        { std::pair { "id", way.id() }, std::pair { "code", way.code() }, std::pair { "title", way.title() },
+            std::pair { "type", way.type() }, std::pair { "discountmoney", way.discountmoney() },
+            std::pair { "conditionprice", way.conditionprice() },
+            std::pair { "discountrate", way.discountrate() }, std::pair { "startdate", way.startdate() },
+            std::pair { "enddate", way.enddate() } }) {
+        if (value)
+            choice[key] = *value;
+    }
+    return choice;
 }
 
 void VipConsumeViewController::finishResume(const std::shared_ptr<NetUtilSign::Parameters>& params)

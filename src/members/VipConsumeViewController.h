@@ -64,10 +64,9 @@ public:
     const std::shared_ptr<kit::AlertView>& inputPayPwdAlertView() const { return m_inputPayPwdAlertView; }
 
 protected:
-    void showRequest(
-        const NetUtilSign::Parameters& request, const std::shared_ptr<BaseEntity>& choice) override;
+    void showRequest(const NetUtilSign::Parameters& request, const foundation::Json& choice) override;
     void showPart(int type, double money) override;
-    std::shared_ptr<BaseEntity> formChoice() const override;
+    foundation::Json formChoice() const override;
     std::string_view paymentPath() const override;
     std::shared_ptr<MemberConsumeResultViewController> makeResultScreen(
         const NetUtilSign::Parameters& request) const override;
@@ -81,6 +80,9 @@ private:
     void estimatePrice();
     void handlePrice(std::uint64_t generation, bool cardWay, const std::optional<std::string>& reply);
     void handlePassword(const std::optional<std::string>& reply);
+    // The request of the sale as it stands now: the held one, or one built
+    // from the form with a paid part bound in. Null without a member or way.
+    std::shared_ptr<NetUtilSign::Parameters> saleRequest();
 
     double m_totalMoney = 0;
     double m_cashPayMoney = 0;

@@ -165,27 +165,37 @@ void VipRechargeViewController::btnOkClick()
     // into a new one.
     auto request = prepareRequest(fresh);
     if (needsMobilePayment())
-        collectMobilePart(MemberPaymentAttempt::amountOf(*request, "m_money"), m_totalMoney);
+        collectMobilePart(TillLedger::amountOf(*request, "m_money"), m_totalMoney);
     else
         finishRecharge(request);
 }
 
 void VipRechargeViewController::showRequest(
-    const NetUtilSign::Parameters& request, const std::shared_ptr<BaseEntity>& choice)
+    const NetUtilSign::Parameters& request, const foundation::Json& choice)
 {
-    auto rule = std::dynamic_pointer_cast<RechargeRuleEntity>(choice);
+    auto rule
+        = choice.is_object() && choice.contains("id") ? RechargeRuleEntity::initWithJSON(choice) : nullptr;
     m_rechargeRuleEntity = rule ? rule : m_defaultRuleEntity;
     m_labelRechargeTitle->setText(m_rechargeRuleEntity->title());
     auto total = request.find("totalprice");
     tvPayMoney()->setText(total != request.end() ? total->second : std::string());
     m_totalMoney = foundation::doubleValue(tvPayMoney()->text());
-    showPart(cashType, MemberPaymentAttempt::amountOf(request, "bycash"));
-    showPart(mobileType, MemberPaymentAttempt::amountOf(request, "m_money"));
+    showPart(cashType, TillLedger::amountOf(request, "bycash"));
+    showPart(mobileType, TillLedger::amountOf(request, "m_money"));
 }
 
-std::shared_ptr<BaseEntity> VipRechargeViewController::formChoice() const
+foundation::Json VipRechargeViewController::formChoice() const
 {
-    return m_rechargeRuleEntity;
+    foundation::Json choice = foundation::Json::object();
+    const auto& rule = *m_rechargeRuleEntity;
+    for (const auto& [key, value] : { std::pair { "id", rule.id() }, std::pair { "title", rule.title() },
+             std::pair { "require", rule.require() }, std::pair { "freemoney", rule.freemoney() },
+             std::pair { "freescore", rule.freescore() }, std::pair { "startdate", rule.startdate() },
+             std::pair { "enddate", rule.enddate() } }) {
+        if (value)
+            choice[key] = *value;
+    }
+    return choice;
 }
 
 void VipRechargeViewController::finishRecharge(const std::shared_ptr<NetUtilSign::Parameters>& params)

@@ -42,10 +42,9 @@ public:
     const std::shared_ptr<RechargeRuleEntity>& rechargeRuleEntity() const { return m_rechargeRuleEntity; }
 
 protected:
-    void showRequest(
-        const NetUtilSign::Parameters& request, const std::shared_ptr<BaseEntity>& choice) override;
+    void showRequest(const NetUtilSign::Parameters& request, const foundation::Json& choice) override;
     void showPart(int type, double money) override;
-    std::shared_ptr<BaseEntity> formChoice() const override;
+    foundation::Json formChoice() const override;
     std::string_view paymentPath() const override;
     std::shared_ptr<MemberConsumeResultViewController> makeResultScreen(
         const NetUtilSign::Parameters& request) const override;

@@ -68,6 +68,11 @@ bool DemoProgram::start(const std::vector<std::string>& extraArguments)
         posix_spawn_file_actions_addclose(&actions, fd);
     std::vector<std::string> arguments { CASHIER_PROGRAM, "--demo", "--headless", "--home", m_home.string(),
         "--script", "-" };
+    if (m_backendPort) {
+        std::string host = "127.0.0.1:" + std::to_string(m_backendPort);
+        for (const char* option : { "--api-host", "--agent-host", "--web-host" })
+            arguments.insert(arguments.end(), { option, host });
+    }
     arguments.insert(arguments.end(), extraArguments.begin(), extraArguments.end());
     std::vector<char*> argv;
     for (auto& argument : arguments)
@@ -107,13 +112,14 @@ std::pair<int, std::string> DemoProgram::post(const std::string& name, const std
         return { -1, {} };
     sockaddr_in address {};
     address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(m_port));
+    address.sin_port = htons(static_cast<std::uint16_t>(m_backendPort ? m_backendPort : m_port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     int status = -1;
     std::string body;
     if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
         std::ostringstream request;
-        request << "POST /__stand-in/" << name << " HTTP/1.1\r\nHost: 127.0.0.1:" << m_port
+        request << "POST /__stand-in/" << name
+                << " HTTP/1.1\r\nHost: 127.0.0.1:" << (m_backendPort ? m_backendPort : m_port)
                 << "\r\nContent-Type: application/json\r\nContent-Length: " << jsonBody.size()
                 << "\r\nConnection: close\r\n\r\n"
                 << jsonBody;
@@ -206,6 +212,55 @@ void DemoProgram::stop()
         ::close(m_errors);
         m_errors = -1;
     }
+}
+
+bool DemoProgram::StandInServer::start()
+{
+    int output[2];
+    if (::pipe(output) != 0)
+        return false;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, output[0]);
+    posix_spawn_file_actions_addclose(&actions, output[1]);
+    std::vector<std::string> arguments { MERCHANT_SERVER_PROGRAM, "--port", "0", "--test-hooks" };
+    std::vector<char*> argv;
+    for (auto& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    int spawned = posix_spawn(&pid, MERCHANT_SERVER_PROGRAM, &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(output[1]);
+    m_output = output[0];
+    if (spawned != 0)
+        return false;
+    m_pid = pid;
+    // "listening on 127.0.0.1:PORT" ends its banner.
+    constexpr std::string_view listening = "listening on 127.0.0.1:";
+    std::string line;
+    char c = 0;
+    while (m_port == 0 && ::read(m_output, &c, 1) == 1) {
+        if (c != '\n') {
+            line += c;
+            continue;
+        }
+        if (line.starts_with(listening))
+            m_port = std::atoi(line.c_str() + listening.size());
+        line.clear();
+    }
+    return m_port != 0;
+}
+
+DemoProgram::StandInServer::~StandInServer()
+{
+    if (m_pid > 0) {
+        ::kill(m_pid, SIGTERM);
+        ::waitpid(m_pid, nullptr, 0);
+    }
+    if (m_output >= 0)
+        ::close(m_output);
 }
 
 DemoProgram::Run DemoProgram::run(const std::filesystem::path& home, const std::string& script,

@@ -19,6 +19,25 @@
 //     DemoProgram::Run run = program.finish(script);
 class DemoProgram {
 public:
+    // What a restart test runs twice against: the stand-in back end as a
+    // program of its own (merchant-server with its test hooks), whose orders
+    // and settlements outlive a run of the app.
+    class StandInServer {
+    public:
+        StandInServer() = default;
+        ~StandInServer();
+        StandInServer(const StandInServer&) = delete;
+        StandInServer& operator=(const StandInServer&) = delete;
+        // False when it did not come up.
+        bool start();
+        int port() const { return m_port; }
+
+    private:
+        int m_pid = -1;
+        int m_output = -1;
+        int m_port = 0;
+    };
+
     struct Run {
         int status = -1;
         std::vector<std::string> lines;
@@ -31,6 +50,9 @@ public:
     DemoProgram(const DemoProgram&) = delete;
     DemoProgram& operator=(const DemoProgram&) = delete;
 
+    // Before start(): the app talks to `server` instead of its own demo back
+    // end, and the hooks go there too.
+    void useBackend(const StandInServer& server) { m_backendPort = server.port(); }
     // False when the program did not come up with its back end.
     bool start(const std::vector<std::string>& extraArguments = {});
     // A plain JSON POST to /__stand-in/NAME; the HTTP status, or -1.
@@ -61,6 +83,7 @@ private:
     int m_output = -1;
     int m_errors = -1;
     int m_port = 0;
+    int m_backendPort = 0;
     std::string m_errorText;
     // The transcript read by runUntil, and how far it has been looked at.
     std::string m_transcript;

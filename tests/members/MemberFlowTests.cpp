@@ -341,7 +341,7 @@ TEST_F(MemberFlow, purchase_left_with_its_outcome_unknown_is_taken_up_by_the_mem
     purchase->inputPayMoneyCallback(InputPayMoneyDelegate::balanceType, 95);
     failOnce(merchant::FaultKind::DropReply, std::string(URLConfig::PAY_ORDER));
     ASSERT_TRUE(tap("btnOk"));
-    ASSERT_TRUE(purchase->attempt().isHeld());
+    ASSERT_TRUE(purchase->isHeld());
 
     pressBack();
     auto alert = InputDriver::visibleAlert();
@@ -438,7 +438,7 @@ TEST_F(MemberFlow, paid_mobile_part_stays_bound_to_its_amount_and_goes_with_ever
     harness.runUntilIdle();
     ASSERT_TRUE(tap("btnVipConsume"));
     ASSERT_TRUE(top<VipConsumeViewController>());
-    EXPECT_FALSE(top<VipConsumeViewController>()->attempt().paidMobilePart());
+    EXPECT_FALSE(top<VipConsumeViewController>()->paidMobilePart());
     EXPECT_EQ(harness.labelText("labelMobileMoney"), "0");
 }
 

@@ -4,8 +4,6 @@
 #include "api/SignedClientUi.h"
 #include "app/HomeViewController.h"
 #include "cashier/CashierScreens.h"
-#include "cashier/OrderStatusPoller.h"
-#include "cashier/PaymentCodeLedger.h"
 #include "hud/ToastView.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/UserDefaults.h"
@@ -24,6 +22,7 @@
 #include "server/StandInClient.h"
 #include "support/BackendTransport.h"
 #include "support/InputDriver.h"
+#include "till/TillLedger.h"
 
 #include <algorithm>
 
@@ -67,9 +66,7 @@ std::shared_ptr<AppDelegate> ShellFixture::launch()
 {
     if (m_app && m_app->window())
         m_app->window()->setRootViewController(nullptr);
-    // What the app remembers for its run starts afresh.
-    PaymentCodeLedger::forgetAll();
-    OrderStatusPoller::forgetFollowedAfterLeaving();
+    // The till's ledger is the home's: a relaunch finds it as a restart does.
     m_app = std::make_shared<AppDelegate>();
     kit::Application::launch(m_app);
     harness.runUntilIdle();
@@ -272,4 +269,9 @@ foundation::Json ShellFixture::seededOrder(const std::string& wallet, const std:
     }
     ADD_FAILURE() << "no seeded " << wallet << " order " << paystatus << "/" << isRefund;
     return foundation::Json::object();
+}
+
+std::size_t ShellFixture::followedAfterLeaving() const
+{
+    return m_app->tillLedger()->ordersIn(TillLedger::OrderState::LeftWaiting).size();
 }

@@ -94,6 +94,10 @@ protected:
     foundation::Json seededOrder(const std::string& wallet, const std::string& paystatus,
         const std::string& isRefund, const std::string& paytype = {});
 
+    // How many orders the app follows without their screen (the till's
+    // ledger holds them as left waiting).
+    std::size_t followedAfterLeaving() const;
+
     // The toasts shown since the last call.
     std::vector<std::string> takeToasts() { return std::exchange(m_toasts, {}); }
 

@@ -1,7 +1,10 @@
 #include "platform/foundation/Paths.h"
 
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
 #include <mutex>
 #include <pwd.h>
@@ -49,6 +52,22 @@ std::filesystem::path resolve(const char* homeSubfolder, const char* xdgVariable
     if (auto xdg = absoluteFromEnvironment(xdgVariable))
         return *xdg / "cashier";
     return userHome() / xdgFallback / "cashier";
+}
+
+std::string utcStamp()
+{
+    std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    std::tm utc {};
+    ::gmtime_r(&now, &utc);
+    char buffer[32];
+    std::strftime(buffer, sizeof buffer, "%Y%m%dT%H%M%SZ", &utc);
+    return buffer;
+}
+
+bool pathExists(const std::filesystem::path& path)
+{
+    struct stat info { };
+    return ::lstat(path.c_str(), &info) == 0;
 }
 
 std::filesystem::path created(std::filesystem::path directory)
@@ -191,6 +210,33 @@ Result<std::string> Paths::readFile(const std::filesystem::path& file)
     }
     ::close(fd);
     return content;
+}
+
+Result<std::filesystem::path> Paths::setAside(const std::filesystem::path& file)
+{
+    std::string base = file.string() + ".corrupt-" + utcStamp();
+    std::filesystem::path target = base;
+    for (int n = 1; pathExists(target); ++n)
+        target = base + "-" + std::to_string(n);
+    if (std::rename(file.c_str(), target.c_str()) != 0)
+        return Error("cannot set " + file.string() + " aside: " + std::generic_category().message(errno));
+    return target;
+}
+
+// A save is a write to "<file>.tmp-XXXXXX" and a rename; a process killed in between
+// leaves the temporary file behind, and nothing else would ever remove it.
+void Paths::removeLeftoverTemporaryFiles(const std::filesystem::path& file)
+{
+    auto const prefix = file.filename().string() + ".tmp-";
+    std::error_code error;
+    std::filesystem::directory_iterator entries(file.parent_path(), error);
+    if (error)
+        return;
+    for (auto const& entry : entries) {
+        auto const name = entry.path().filename().string();
+        if (name.starts_with(prefix) && name.size() == prefix.size() + 6 && entry.is_regular_file(error))
+            std::filesystem::remove(entry.path(), error);
+    }
 }
 
 } // namespace foundation

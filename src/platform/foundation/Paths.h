@@ -40,6 +40,13 @@ public:
     static Result<void> writeFileAtomically(
         const std::filesystem::path& file, std::string_view bytes, unsigned mode = 0600);
     static Result<std::string> readFile(const std::filesystem::path& file);
+    // Moves a file that cannot be read out of the way, never over another:
+    // to "<file>.corrupt-<UTC time>", with "-N" added while that is taken.
+    // Returns where it went.
+    static Result<std::filesystem::path> setAside(const std::filesystem::path& file);
+    // Removes the temporary files that writeFileAtomically() left beside
+    // `file` when the process was killed between writing and renaming.
+    static void removeLeftoverTemporaryFiles(const std::filesystem::path& file);
 };
 
 } // namespace foundation

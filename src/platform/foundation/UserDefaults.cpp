@@ -2,11 +2,7 @@
 
 #include "platform/foundation/Paths.h"
 
-#include <cerrno>
-#include <chrono>
 #include <cstdio>
-#include <ctime>
-#include <sys/stat.h>
 
 namespace foundation {
 
@@ -26,22 +22,6 @@ std::optional<UserDefaults::Value> typedValue(const Json& stored)
     if (stored.is_object() && stored.size() == 1 && stored.contains(kDateTag) && stored[kDateTag].is_number())
         return UserDefaults::Date { stored[kDateTag].get<double>() };
     return std::nullopt;
-}
-
-std::string utcStamp()
-{
-    std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    std::tm utc {};
-    ::gmtime_r(&now, &utc);
-    char buffer[32];
-    std::strftime(buffer, sizeof buffer, "%Y%m%dT%H%M%SZ", &utc);
-    return buffer;
-}
-
-bool pathExists(const std::filesystem::path& path)
-{
-    struct stat info { };
-    return ::lstat(path.c_str(), &info) == 0;
 }
 
 } // namespace
@@ -76,8 +56,9 @@ void UserDefaults::loadLocked()
     m_dirty = false;
     m_setAside.reset();
     m_writeBlocked.reset();
-    removeLeftoverTemporaryFiles();
-    if (!pathExists(m_file))
+    Paths::removeLeftoverTemporaryFiles(m_file);
+    std::error_code missing;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(m_file, missing)))
         return;
     std::error_code sizeError;
     auto const size = std::filesystem::file_size(m_file, sizeError);
@@ -100,34 +81,15 @@ void UserDefaults::loadLocked()
 
 void UserDefaults::setAsideLocked(const std::string& reason)
 {
-    std::string base = m_file.string() + ".corrupt-" + utcStamp();
-    std::filesystem::path target = base;
-    for (int n = 1; pathExists(target); ++n)
-        target = base + "-" + std::to_string(n);
-    if (std::rename(m_file.c_str(), target.c_str()) == 0) {
-        m_setAside = target;
+    auto moved = Paths::setAside(m_file);
+    if (moved.isOk()) {
+        m_setAside = moved.value();
         std::fprintf(stderr, "settings: %s (%s) was set aside as %s; starting with empty settings\n",
-            m_file.c_str(), reason.c_str(), target.c_str());
+            m_file.c_str(), reason.c_str(), moved.value().c_str());
         return;
     }
     m_writeBlocked = "settings file " + m_file.string() + " (" + reason
-        + ") could not be set aside: " + std::generic_category().message(errno);
-}
-
-// A save is a write to "<file>.tmp-XXXXXX" and a rename; a process killed in between
-// leaves the temporary file behind, and nothing else would ever remove it.
-void UserDefaults::removeLeftoverTemporaryFiles() const
-{
-    auto const prefix = m_file.filename().string() + ".tmp-";
-    std::error_code error;
-    std::filesystem::directory_iterator entries(m_file.parent_path(), error);
-    if (error)
-        return;
-    for (auto const& entry : entries) {
-        auto const name = entry.path().filename().string();
-        if (name.starts_with(prefix) && name.size() == prefix.size() + 6 && entry.is_regular_file(error))
-            std::filesystem::remove(entry.path(), error);
-    }
+        + ") could not be set aside: " + moved.error().message();
 }
 
 void UserDefaults::setObject(std::string text, std::string_view key)

@@ -75,7 +75,6 @@ public:
 
 private:
     void loadLocked();
-    void removeLeftoverTemporaryFiles() const;
     void setAsideLocked(const std::string& reason);
     void reloadFrom(std::filesystem::path file);
 

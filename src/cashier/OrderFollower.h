@@ -1,0 +1,53 @@
+#pragma once
+
+#include "platform/foundation/Subscription.h"
+#include "till/TillLedger.h"
+#include "till/TillWatcher.h"
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace foundation {
+class Timer;
+}
+
+// Follows the orders the ledger holds as left waiting (their screen went,
+// or the app restarted), without any screen: a poll once
+// TillLedger::followingDelay has passed, then again each time it has,
+// backing off. A paid order goes where the ledger says (PaidOrderDelivery);
+// a failed or cancelled one ends; one still waiting when the delay says to
+// stop becomes unknown, which holds the till until the staff checked it.
+// At start it also opens the results still due.
+//
+// The app owns it (AppDelegate::tillWatcher); main thread only.
+class OrderFollower : public TillWatcher, public std::enable_shared_from_this<OrderFollower> {
+public:
+    static constexpr std::string_view givenUpText = "订单未能确认支付结果,请在账单中核实！";
+
+    explicit OrderFollower(std::shared_ptr<TillLedger> ledger);
+    ~OrderFollower() override;
+
+    void start() override;
+    // How many orders it follows now.
+    std::size_t followedCount() const { return m_followed.size(); }
+
+private:
+    struct Followed {
+        std::shared_ptr<foundation::Timer> timer;
+    };
+
+    // Follows what the ledger holds as left waiting, and no other.
+    void sync();
+    void schedule(const std::string& orderid, double delay);
+    void poll(const std::string& orderid);
+    void heard(const std::string& orderid, const std::optional<std::string>& reply);
+    void scheduleNext(const TillLedger::Order& order);
+
+    std::shared_ptr<TillLedger> m_ledger;
+    foundation::Subscription m_watch;
+    std::map<std::string, Followed> m_followed;
+    bool m_started = false;
+    bool m_syncing = false;
+};

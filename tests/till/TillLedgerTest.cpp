@@ -1,0 +1,343 @@
+#include "till/TillLedger.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Ledger = TillLedger;
+using Parameters = TillLedger::Parameters;
+
+std::optional<foundation::Json> reply(const char* text)
+{
+    auto json = foundation::Json::parse(text, nullptr, false);
+    return json.is_discarded() ? std::nullopt : std::optional<foundation::Json>(json);
+}
+
+Parameters purchase(const char* reverseid, const char* total, const char* mobile = nullptr)
+{
+    Parameters request;
+    request["memberid"] = "2";
+    request["reverseid"] = reverseid;
+    request["totalprice"] = total;
+    request["bycash"] = "10.00";
+    if (mobile)
+        request["m_money"] = mobile;
+    return request;
+}
+
+Ledger::Request barcode(const std::string& code, const std::string& money = "12.00", Ledger::Id sale = 0)
+{
+    Ledger::Request request;
+    request.kind = Ledger::RequestKind::Barcode;
+    request.code = code;
+    request.wallet = "alipay";
+    request.money = money;
+    request.sale = sale;
+    return request;
+}
+
+Ledger::Request onOrder(Ledger::RequestKind kind, const std::string& orderid)
+{
+    Ledger::Request request;
+    request.kind = kind;
+    request.orderid = orderid;
+    request.money = "3";
+    return request;
+}
+
+Ledger::Order qrOrder(const std::string& orderid, Ledger::Purpose purpose = Ledger::Purpose::Collection,
+    Ledger::Id sale = 0, const std::string& money = "27.50")
+{
+    Ledger::Order order;
+    order.orderid = orderid;
+    order.wallet = "wxpay";
+    order.money = money;
+    order.purpose = purpose;
+    order.sale = sale;
+    return order;
+}
+
+// Two refund screens of one order, or a refund screen and the order's
+// detail: each asks the ledger, so neither sends a refund while another's
+// outcome is not known.
+TEST(TillLedger, a_refund_of_unknown_outcome_refuses_every_new_refund_of_its_order_until_a_later_fetch)
+{
+    Ledger ledger;
+    auto early = ledger.fetchStarted();
+    auto refund = ledger.sent(onOrder(Ledger::RequestKind::Refund, "A"));
+    EXPECT_EQ(ledger.refundState("A"), Ledger::Outcome::Out);
+    EXPECT_EQ(ledger.refundState("B"), std::nullopt);
+    ledger.lost(refund);
+    EXPECT_EQ(ledger.refundState("A"), Ledger::Outcome::Unknown);
+    // A fetch sent before the outcome became unknown may not show the refund.
+    ledger.orderFetched("A", early);
+    EXPECT_EQ(ledger.refundState("A"), Ledger::Outcome::Unknown);
+    // Nor does another order's fetch.
+    ledger.orderFetched("B", ledger.fetchStarted());
+    EXPECT_EQ(ledger.refundState("A"), Ledger::Outcome::Unknown);
+    ledger.orderFetched("A", ledger.fetchStarted());
+    EXPECT_EQ(ledger.refundState("A"), std::nullopt);
+
+    // A cancel the same way; an answered request leaves nothing behind.
+    auto cancel = ledger.sent(onOrder(Ledger::RequestKind::Cancel, "A"));
+    auto answered = ledger.sent(onOrder(Ledger::RequestKind::Refund, "C"));
+    ledger.answered(answered);
+    ledger.lost(cancel);
+    EXPECT_EQ(ledger.cancelState("A"), Ledger::Outcome::Unknown);
+    EXPECT_EQ(ledger.refundState("C"), std::nullopt);
+    // Refunds and cancels of unknown outcome are the order's business, not the till's.
+    EXPECT_FALSE(ledger.isHeld());
+}
+
+TEST(TillLedger, a_lost_barcode_reply_holds_the_whole_till_and_its_code_until_the_staff_checked)
+{
+    Ledger ledger;
+    auto first = ledger.sent(barcode("2800000001"));
+    EXPECT_EQ(ledger.codeState("2800000001"), Ledger::CodeState::Out);
+    EXPECT_FALSE(ledger.isHeld());
+    ledger.lost(first);
+    EXPECT_EQ(ledger.codeState("2800000001"), Ledger::CodeState::Unknown);
+    EXPECT_EQ(ledger.codeState("2800000002"), Ledger::CodeState::Free);
+    // Held whatever the next collection is: another amount, another code.
+    ASSERT_TRUE(ledger.isHeld());
+    auto held = ledger.heldItems();
+    ASSERT_EQ(held.size(), 1u);
+    EXPECT_EQ(held[0].reason, Ledger::HeldReason::LostBarcode);
+    EXPECT_EQ(held[0].wallet, "alipay");
+    EXPECT_EQ(held[0].money, "12.00");
+
+    // A QR order whose creation was lost cannot have been paid: nothing held.
+    Ledger::Request qr;
+    qr.kind = Ledger::RequestKind::QrOrder;
+    ledger.lost(ledger.sent(qr));
+    EXPECT_EQ(ledger.heldItems().size(), 1u);
+    // Nor does a request the server never read.
+    ledger.notRead(ledger.sent(barcode("2800000003")));
+    EXPECT_EQ(ledger.codeState("2800000003"), Ledger::CodeState::Free);
+
+    ledger.heldChecked();
+    EXPECT_FALSE(ledger.isHeld());
+    // Checked or not, that code may have been charged: it never goes again,
+    // not even after a restart.
+    EXPECT_EQ(ledger.codeState("2800000001"), Ledger::CodeState::Unknown);
+    Ledger restarted;
+    ASSERT_TRUE(restarted.restore(foundation::Json::parse(ledger.toJson().dump()), 1));
+    EXPECT_EQ(restarted.codeState("2800000001"), Ledger::CodeState::Unknown);
+    EXPECT_FALSE(restarted.isHeld());
+}
+
+TEST(TillLedger, an_order_left_waiting_is_followed_backing_off_then_held_as_unknown_with_its_code)
+{
+    EXPECT_EQ(Ledger::followingDelay(0), 2.0);
+    EXPECT_GT(*Ledger::followingDelay(200), *Ledger::followingDelay(40));
+    EXPECT_GT(*Ledger::followingDelay(40), *Ledger::followingDelay(29));
+    EXPECT_TRUE(Ledger::followingDelay(Ledger::followingLimit - 1));
+    EXPECT_FALSE(Ledger::followingDelay(Ledger::followingLimit));
+
+    Ledger ledger;
+    auto order = qrOrder("Q1");
+    order.code = "2800000017";
+    ledger.following(order);
+    EXPECT_EQ(ledger.codeState("2800000017"), Ledger::CodeState::Out);
+    ledger.left("Q1", 100);
+    ledger.left("Q1", 150);
+    ASSERT_EQ(ledger.ordersIn(Ledger::OrderState::LeftWaiting).size(), 1u);
+    EXPECT_EQ(ledger.order("Q1")->leftAt, 100);
+    EXPECT_EQ(ledger.codeState("2800000017"), Ledger::CodeState::Unknown);
+    // Its screen came back, then went again.
+    EXPECT_TRUE(ledger.takeBack("Q1"));
+    EXPECT_FALSE(ledger.takeBack("Q1"));
+    ledger.left("Q1", 200);
+    EXPECT_FALSE(ledger.isHeld());
+    ledger.followingEnded("Q1");
+    ASSERT_TRUE(ledger.isHeld());
+    EXPECT_EQ(ledger.heldItems()[0].orderid, "Q1");
+    EXPECT_EQ(ledger.codeState("2800000017"), Ledger::CodeState::Unknown);
+    ledger.heldChecked();
+    EXPECT_EQ(ledger.order("Q1"), nullptr);
+}
+
+TEST(TillLedger, an_orders_payment_counts_once_however_many_polls_report_it_and_a_failure_after_it_none)
+{
+    Ledger ledger;
+    ledger.following(qrOrder("Q1"));
+    ledger.left("Q1", 10);
+    EXPECT_EQ(ledger.paid("Q1", {}), Ledger::PaidVerdict::ShowResult);
+    // The follower's poll and the screen's late one both say paid.
+    EXPECT_EQ(ledger.paid("Q1", {}), Ledger::PaidVerdict::Known);
+    ledger.ended("Q1");
+    ASSERT_EQ(ledger.ordersIn(Ledger::OrderState::Paid).size(), 1u);
+    ledger.resultShown("Q1");
+    EXPECT_TRUE(ledger.ordersIn(Ledger::OrderState::Paid).empty());
+    EXPECT_EQ(ledger.paid("Q1", qrOrder("Q1")), Ledger::PaidVerdict::Known);
+    // A failed order ends without a result; a later poll's paid is no news.
+    ledger.following(qrOrder("Q2"));
+    ledger.ended("Q2");
+    EXPECT_EQ(ledger.paid("Q2", qrOrder("Q2")), Ledger::PaidVerdict::Known);
+    EXPECT_EQ(ledger.paid("", qrOrder("")), Ledger::PaidVerdict::Known);
+}
+
+TEST(TillLedger, a_paid_part_binds_only_to_an_open_sale_and_a_settled_sale_never_reopens)
+{
+    Ledger ledger;
+    auto sale = ledger.saleFor(Ledger::SaleKind::Purchase, "1");
+    ledger.following(qrOrder("Q1", Ledger::Purpose::PurchasePart, sale));
+    ledger.left("Q1", 10);
+    // The staff settle the sale in cash meanwhile.
+    ledger.saleSent(sale, purchase("1000", "50.00"), nullptr, 20);
+    EXPECT_FALSE(ledger.isOpen(sale));
+    ledger.saleAnswered(sale, Ledger::SaleAnswer::Settled);
+    EXPECT_EQ(ledger.sale(sale), nullptr);
+    EXPECT_EQ(ledger.paid("Q1", {}), Ledger::PaidVerdict::ShowResult);
+
+    // Paid while the sale's request is out: a payment of its own too.
+    auto busy = ledger.saleFor(Ledger::SaleKind::Purchase, "1");
+    ledger.following(qrOrder("Q2", Ledger::Purpose::PurchasePart, busy));
+    ledger.saleSent(busy, purchase("2000", "50.00"), nullptr, 30);
+    EXPECT_EQ(ledger.paid("Q2", {}), Ledger::PaidVerdict::ShowResult);
+
+    // Open: it binds, at the amount it was paid for and with its wallet,
+    // into every later request; a second order cannot bind besides.
+    auto open = ledger.saleFor(Ledger::SaleKind::Purchase, "3");
+    EXPECT_NE(open, busy);
+    ledger.following(qrOrder("Q3", Ledger::Purpose::PurchasePart, open));
+    ledger.following(qrOrder("Q4", Ledger::Purpose::PurchasePart, open));
+    EXPECT_EQ(ledger.paid("Q3", {}), Ledger::PaidVerdict::BoundToSale);
+    EXPECT_EQ(ledger.paid("Q4", {}), Ledger::PaidVerdict::ShowResult);
+    EXPECT_FALSE(ledger.bindPaidPart(open, { "Q5", std::nullopt, "1.00" }));
+    for (const char* mobile : { "30.00", static_cast<const char*>(nullptr) }) {
+        auto request = ledger.requestFor(open, purchase("3000", "100.00", mobile));
+        EXPECT_FALSE(Ledger::needsMobilePayment(request));
+        EXPECT_EQ(request.at("m_orderid"), "Q3");
+        EXPECT_EQ(request.at("m_paytype"), "wxpay");
+        EXPECT_EQ(request.at("m_money"), "27.50");
+    }
+    EXPECT_TRUE(Ledger::needsMobilePayment(purchase("1", "1.00", "1.00")));
+    EXPECT_EQ(Ledger::amountOf(purchase("1", "1.00", "9.90"), "m_money"), 9.9);
+    EXPECT_EQ(Ledger::amountOf(purchase("1", "1.00"), "bymoney"), 0);
+}
+
+TEST(TillLedger, a_held_sale_resends_its_request_unchanged_and_the_members_next_form_takes_it_up)
+{
+    Ledger ledger;
+    auto sale = ledger.saleFor(Ledger::SaleKind::Purchase, "2");
+    auto first = purchase("1000", "100.00");
+    ledger.saleSent(sale, first, foundation::Json { { "id", "6" } }, 1);
+    ledger.saleAnswered(sale, Ledger::SaleAnswer::Unknown);
+    // Another split, even another total, is not what the server may have settled.
+    EXPECT_EQ(ledger.requestFor(sale, purchase("2000", "120.00")), first);
+    // Sent again with no network: the server read nothing of it, and the
+    // first sending is as unknown as it was.
+    ledger.saleSent(sale, first, foundation::Json { { "id", "6" } }, 1);
+    ledger.saleAnswered(sale, Ledger::SaleAnswer::NotRead);
+    EXPECT_FALSE(ledger.isOpen(sale));
+    EXPECT_EQ(ledger.requestFor(sale, purchase("2000", "120.00")), first);
+    // The form is left: the member's next purchase finds it; not a recharge, not another member.
+    ledger.saleLeft(sale, true);
+    EXPECT_EQ(ledger.saleFor(Ledger::SaleKind::Purchase, "2"), sale);
+    EXPECT_EQ(ledger.sale(sale)->choice.value("id", ""), "6");
+    EXPECT_NE(ledger.saleFor(Ledger::SaleKind::Recharge, "2"), sale);
+    EXPECT_NE(ledger.saleFor(Ledger::SaleKind::Purchase, "3"), sale);
+    // Refused: free, a new number next; the paid part (none here) would stay.
+    ledger.saleSent(sale, first, nullptr, 2);
+    ledger.saleAnswered(sale, Ledger::SaleAnswer::Refused);
+    EXPECT_TRUE(ledger.isOpen(sale));
+    EXPECT_EQ(ledger.requestFor(sale, purchase("3000", "120.00")).at("reverseid"), "3000");
+
+    // A paid part given up with the form is gone; one not given up is a payment of its own.
+    ASSERT_TRUE(ledger.bindPaidPart(sale, { "P7", std::string("wxpay"), "50.00" }));
+    ledger.saleLeft(sale, false);
+    EXPECT_EQ(ledger.sale(sale), nullptr);
+    ASSERT_EQ(ledger.ordersIn(Ledger::OrderState::Paid).size(), 1u);
+    EXPECT_EQ(ledger.ordersIn(Ledger::OrderState::Paid)[0].money, "50.00");
+    auto other = ledger.saleFor(Ledger::SaleKind::Purchase, "4");
+    ASSERT_TRUE(ledger.bindPaidPart(other, { "P8", std::nullopt, "5.00" }));
+    ledger.saleLeft(other, true);
+    EXPECT_EQ(ledger.ordersIn(Ledger::OrderState::Paid).size(), 1u);
+    // A part with no form to go to is due as a result; its sale stays open without it.
+    auto formless = ledger.saleFor(Ledger::SaleKind::Recharge, "4");
+    ASSERT_TRUE(ledger.bindPaidPart(formless, { "P9", std::nullopt, "6.00" }));
+    ledger.unbindPaidPart(formless);
+    EXPECT_TRUE(ledger.isOpen(formless));
+    EXPECT_FALSE(ledger.sale(formless)->paid);
+    EXPECT_EQ(ledger.ordersIn(Ledger::OrderState::Paid).size(), 2u);
+}
+
+TEST(TillLedger, only_an_envelope_that_says_so_counts_as_settled_or_refused)
+{
+    using Answer = Ledger::SaleAnswer;
+    EXPECT_EQ(Ledger::answerOf(std::nullopt), Answer::Unknown);
+    EXPECT_EQ(Ledger::answerOf(reply("[1]")), Answer::Unknown);
+    EXPECT_EQ(Ledger::answerOf(reply(R"({"info":"x"})")), Answer::Unknown);
+    // Success without the settlement does not say what became of the money.
+    EXPECT_EQ(Ledger::answerOf(reply(R"({"status":"1","data":{}})")), Answer::Unknown);
+    EXPECT_EQ(Ledger::answerOf(reply(R"({"status":"0","info":"余额不足"})")), Answer::Refused);
+    EXPECT_EQ(Ledger::answerOf(reply(R"({"status":1,"data":{"status":"1"}})")), Answer::Unknown);
+    EXPECT_EQ(Ledger::answerOf(reply(R"({"status":"1","data":{"status":"0"}})")), Answer::Refused);
+    EXPECT_EQ(
+        Ledger::answerOf(reply(R"({"status":"1","data":{"status":"1","orderid":"M1"}})")), Answer::Settled);
+}
+
+// The record a restart reads: what was out is unknown, what screens
+// followed is left waiting, and a late answer then still counts.
+TEST(TillLedger, a_restart_keeps_every_hold_and_a_late_answer_after_it_still_settles)
+{
+    Ledger before;
+    int changes = 0;
+    auto watch = before.observe([&] { ++changes; });
+    before.sent(barcode("2800000001"));
+    auto refund = before.sent(onOrder(Ledger::RequestKind::Refund, "R"));
+    auto held = before.saleFor(Ledger::SaleKind::Recharge, "2");
+    before.saleSent(held, purchase("1000", "30.00"), foundation::Json { { "id", "0" } }, 5);
+    auto open = before.saleFor(Ledger::SaleKind::Purchase, "5");
+    ASSERT_TRUE(before.bindPaidPart(open, { "P1", std::nullopt, "12.00" }));
+    before.saleFor(Ledger::SaleKind::Purchase, "6");
+    before.following(qrOrder("Q1"));
+    before.following(qrOrder("Q2"));
+    before.left("Q2", 40);
+    EXPECT_GE(changes, 8);
+
+    auto record = foundation::Json::parse(before.toJson().dump());
+    Ledger after;
+    ASSERT_TRUE(after.restore(record, 100));
+    EXPECT_EQ(after.codeState("2800000001"), Ledger::CodeState::Unknown);
+    EXPECT_TRUE(after.isHeld());
+    EXPECT_EQ(after.refundState("R"), Ledger::Outcome::Unknown);
+    EXPECT_EQ(after.request(refund)->outcome, Ledger::Outcome::Unknown);
+    // Both orders are followed without a screen, each from when it was left.
+    ASSERT_EQ(after.ordersIn(Ledger::OrderState::LeftWaiting).size(), 2u);
+    EXPECT_EQ(after.order("Q1")->leftAt, 100);
+    EXPECT_EQ(after.order("Q2")->leftAt, 40);
+    // The open sale's form is gone: its paid part is a payment whose result is due.
+    auto due = after.ordersIn(Ledger::OrderState::Paid);
+    ASSERT_EQ(due.size(), 1u);
+    EXPECT_EQ(due[0].orderid, "P1");
+    EXPECT_EQ(after.sale(open), nullptr);
+    // The recharge that was out is held for the member's next form, with
+    // its request as sent; its late answer settles it.
+    EXPECT_EQ(after.saleFor(Ledger::SaleKind::Recharge, "2"), held);
+    EXPECT_EQ(after.requestFor(held, purchase("9", "1.00")).at("reverseid"), "1000");
+    after.saleSent(held, after.sale(held)->request, after.sale(held)->choice, 120);
+    after.saleAnswered(held, Ledger::SaleAnswer::Settled);
+    EXPECT_EQ(after.sale(held), nullptr);
+    // New ids never meet old ones.
+    EXPECT_GT(after.sent(barcode("1")), refund);
+
+    // A paid part that names no order cannot go anywhere: nothing is due for it.
+    Ledger partless;
+    ASSERT_TRUE(partless.restore(foundation::Json::parse(R"({"version":1,"requests":[],"orders":[],"sales":[
+        {"id":3,"kind":"purchase","memberid":"5","state":"open","paid":{"money":"12.00"}}]})"),
+        1));
+    EXPECT_TRUE(partless.ordersIn(Ledger::OrderState::Paid).empty());
+
+    // A record that is not one changes nothing.
+    for (const char* bad :
+        { "[]", R"({"version":2})", R"({"version":1,"requests":[{"kind":"x"}],"orders":[],"sales":[]})",
+            R"({"version":1,"requests":[],"orders":[{"orderid":"","purpose":"repay","state":"paid"}],"sales":[]})",
+            R"({"version":"1","requests":[],"orders":[],"sales":[]})" }) {
+        EXPECT_FALSE(after.restore(foundation::Json::parse(bad), 1)) << bad;
+        EXPECT_TRUE(after.isHeld()) << bad;
+    }
+}
+
+} // namespace
