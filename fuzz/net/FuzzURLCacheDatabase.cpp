@@ -39,10 +39,8 @@ void check(const std::optional<net::CachedURLResponse>& response)
         std::abort();
 }
 
-// Until the cache is let go: work it queued holds it past the last use here.
-// Expiry is seen as soon as the last owner lets go, while the destructor may still
-// be closing the database on the cache's own thread, so this alone does not make
-// the files free for the next input (see the directory of its own, below).
+// Until the cache is let go: work it queued holds it until the flush is done,
+// after which this is the last owner and closes the database here.
 void close(std::shared_ptr<net::URLCache> cache)
 {
     cache->flush();
@@ -56,9 +54,8 @@ void close(std::shared_ptr<net::URLCache> cache)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    // A directory of its own for each input: the last input's cache may still be
-    // closing its connections on its own thread (above), and SQLite, which knows a
-    // file by its inode, would take a file made in its place for the one it closes.
+    // A directory of its own for each input, so that no input can meet a file
+    // an earlier one left behind.
     static std::filesystem::path const parent
         = std::filesystem::temp_directory_path() / ("fuzz-url-cache-" + std::to_string(::getpid()));
     static int input = 0;

@@ -219,8 +219,12 @@ void DispatchQueue::pumpLocked()
             continue;
         }
         WorkerPool::shared().submit(
-            [queue = shared_from_this(), block = std::move(item.block), exclusive] {
+            [queue = shared_from_this(), block = std::move(item.block), exclusive]() mutable {
                 queue->run(block);
+                // What the block holds goes before anyone hears the queue is idle:
+                // an owner that flushed and then lets go must be the last owner,
+                // or an object's teardown (a database closing) runs here later.
+                block = nullptr;
                 queue->finish(exclusive);
             },
             m_priority == Priority::High);

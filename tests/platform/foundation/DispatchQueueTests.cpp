@@ -60,6 +60,33 @@ TEST_F(DispatchQueueTest, SerialQueueRunsBlocksOneAtATimeInOrder)
     EXPECT_FALSE(overlapped);
 }
 
+TEST_F(DispatchQueueTest, AFlushReturnsOnlyOnceWhatTheBlocksHeldIsLetGo)
+{
+    // A capture whose teardown takes a while, as a database closing does: the
+    // flusher, letting go after the flush, must find itself the last owner.
+    struct SlowToLetGo {
+        explicit SlowToLetGo(std::atomic<bool>& flag)
+            : gone(flag)
+        {
+        }
+        SlowToLetGo(const SlowToLetGo&) = delete;
+        SlowToLetGo& operator=(const SlowToLetGo&) = delete;
+        std::atomic<bool>& gone;
+        ~SlowToLetGo()
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            gone = true;
+        }
+    };
+    auto queue = DispatchQueue::createSerial("test.release");
+    std::atomic<bool> gone { false };
+    auto held = std::make_shared<SlowToLetGo>(gone);
+    queue->async([held] {});
+    held.reset();
+    queue->syncFlush();
+    EXPECT_TRUE(gone);
+}
+
 TEST_F(DispatchQueueTest, MainQueueRunsBlocksFromWorkersInOrderOnTheMainThread)
 {
     auto worker = DispatchQueue::createSerial("test.poster");
