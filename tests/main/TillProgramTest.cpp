@@ -369,6 +369,49 @@ TEST_F(TillProgram, a_late_result_opens_over_another_sales_waiting_screen_and_go
     expectEveryPaidOrderHasAResultOrASale(made, run, {});
 }
 
+// A purchase's reply is lost and the staff are asked whether to leave it;
+// while the question is up, an order left earlier is paid and its result
+// opens over the form. Leaving then must not pop that result and leave the
+// form up as the view of no sale: its next confirm would charge again.
+TEST_F(TillProgram, leaving_a_held_purchase_under_a_late_result_neither_pops_the_result_nor_charges_again)
+{
+    DemoProgram program(home());
+    ASSERT_TRUE(program.start({ "--trace" }));
+    ASSERT_EQ(program.hook("outcomes", R"({"qr":"wait"})"), 200);
+    ASSERT_EQ(
+        program.hook("fault", R"({"kind":"http500","path":"/PayApi/OfflinePay/cancel","count":2})"), 200);
+    ASSERT_TRUE(program.runUntil(signedInOnTabScript(1)
+            + "tab 0\ntap btnAight\ntap btnOK\ntap btnAlipayCode\nidle\nback\nalert 0\nidle\nback\nalert "
+              "2\nidle\nback\nidle\ntab 1\nrow 0\nidle\ntap btnVipConsume\nidle\ntype tvPayMoney 50\n"
+              "tap btnCashPay\nidle\ntap btnOk\nidle\nframe btnOk\n",
+        "frame btnOk"))
+        << program.finish("").text;
+    ASSERT_EQ(
+        program.hook("fault", R"({"kind":"dropReply","path":"/UserApi/Index/payOrder/","count":1})"), 200);
+    ASSERT_TRUE(program.runUntil("tap btnOk\nidle\nback\nshow\n", "show VipConsumeViewController"))
+        << program.finish("").text;
+    std::string left = newest(program, "2");
+    ASSERT_TRUE(pay(program, left));
+    ASSERT_TRUE(program.runUntil(
+        "wait 6\nidle\nalert 1\nidle\nshow\nback\nidle\ntap btnOk\nidle\nshow\nframe 返回\n", "frame 返回"))
+        << program.finish("").text;
+    auto purchases = received(program, "/UserApi/Index/payOrder/");
+    auto settled = settlements(program);
+    auto made = newOrders(program);
+    DemoProgram::Run run = program.finish("");
+    ASSERT_EQ(run.status, 0) << run.text;
+
+    EXPECT_TRUE(inOrderPrefixes(run.lines,
+        { "alert 上次提交结果未知", "screen PayResultViewController", "show PayResultViewController",
+            "  label labelOrderId \"" + left + "\"", "screen VipConsumeViewController",
+            "request /UserApi/Index/payOrder/", "screen MemberConsumeResultViewController" }))
+        << run.text;
+    ASSERT_EQ(purchases.size(), 2u) << run.text;
+    EXPECT_EQ(purchases[1].value("reverseid", ""), purchases[0].value("reverseid", ""));
+    ASSERT_EQ(settled.size(), 1u) << run.text;
+    expectEveryPaidOrderHasAResultOrASale(made, run, settled);
+}
+
 // Balance 50 + 35 by QR code; the staff leave the code after a refused
 // cancel and confirm again; the customer pays while the password alert is
 // up. What goes out after the password is the sale as it stands then.
