@@ -412,6 +412,48 @@ TEST_F(TillProgram, leaving_a_held_purchase_under_a_late_result_neither_pops_the
     expectEveryPaidOrderHasAResultOrASale(made, run, settled);
 }
 
+// Order A is left after its cancel failed; sale B's code goes out and its
+// reply is slow. A is paid meanwhile: its result opens over B's screen, and
+// B's own result over A's. Back from B's result goes to A's, which the
+// staff have not seen through, and only then to the cleared keypad.
+TEST_F(TillProgram, another_sales_result_going_back_does_not_take_a_late_result_with_it)
+{
+    DemoProgram program(home());
+    ASSERT_TRUE(program.start({ "--trace" }));
+    ASSERT_EQ(program.hook("outcomes", R"({"qr":"wait"})"), 200);
+    ASSERT_EQ(
+        program.hook("fault", R"({"kind":"http500","path":"/PayApi/OfflinePay/cancel","count":2})"), 200);
+    ASSERT_TRUE(program.runUntil(signedInScript()
+            + "tap btnAight\ntap btnOK\ntap btnAlipayCode\nidle\nback\nalert 0\nidle\nback\nalert "
+              "2\nidle\nback\nidle\nshow\n",
+        "show ReceivableViewController"))
+        << program.finish("").text;
+    std::string a = newest(program, "2");
+    ASSERT_EQ(program.hook(
+                  "fault", R"({"kind":"slow","path":"/PayApi/OfflinePay/barcode","count":1,"delayMs":6000})"),
+        200);
+    ASSERT_TRUE(program.runUntil(
+        "tap btnDelete\ntap btnFive\ntap btnOK\ntap btnScan\nscan 2800000011\nshow\n", "show ChoosePayWay"))
+        << program.finish("").text;
+    ASSERT_TRUE(pay(program, a));
+    DemoProgram::Run run = program.finish("idle\nshow\nback\nidle\nshow\nback\nidle\nshow\n");
+    ASSERT_EQ(run.status, 0) << run.text;
+
+    EXPECT_TRUE(inOrderPrefixes(run.lines,
+        { "request /PayApi/OfflinePay/barcode money=5.00&dynamic_id=2800000011",
+            "request /PayApi/OfflinePay/getOrderStatus/ orderid=" + a, "screen PayResultViewController",
+            "screen PayResultViewController", "show PayResultViewController",
+            "  label labelOrderMoney \"5.00\"", "screen PayResultViewController",
+            "show PayResultViewController", "  label labelOrderId \"" + a + "\"",
+            "screen ReceivableViewController", "show ReceivableViewController",
+            "  label labelInputConfirm \"请输入收款金额\"" }))
+        << run.text;
+    // B's paid screen never showed again, so nothing invites keying B again.
+    auto sent = std::find_if(run.lines.begin(), run.lines.end(),
+        [](const std::string& line) { return line.starts_with("request /PayApi/OfflinePay/barcode"); });
+    EXPECT_EQ(std::count(sent, run.lines.end(), "screen ChoosePayWayViewController"), 0) << run.text;
+}
+
 // Balance 50 + 35 by QR code; the staff leave the code after a refused
 // cancel and confirm again; the customer pays while the password alert is
 // up. What goes out after the password is the sale as it stands then.
