@@ -329,6 +329,15 @@ void TillLedger::followingEnded(const std::string& orderid)
     changed();
 }
 
+void TillLedger::settleCancels(const std::string& orderid)
+{
+    // Paid, failed or cancelled, the order is over: whatever its cancel did
+    // (out, or its reply lost) no longer matters, and an answer still to
+    // come finds nothing to change.
+    std::erase_if(
+        m_requests, [&](const auto& r) { return r.kind == RequestKind::Cancel && r.orderid == orderid; });
+}
+
 void TillLedger::endOrder(const std::string& orderid)
 {
     std::erase_if(m_orders, [&](const auto& order) { return order.orderid == orderid; });
@@ -348,6 +357,7 @@ TillLedger::PaidVerdict TillLedger::paid(const std::string& orderid, const Order
     auto* known = findOrder(orderid);
     if (known && known->state == OrderState::Paid)
         return PaidVerdict::Known;
+    settleCancels(orderid);
     Order order = known ? *known : fallback;
     order.orderid = orderid;
     if (!fallback.paytime.empty())
@@ -381,6 +391,7 @@ void TillLedger::resultShown(const std::string& orderid)
 
 void TillLedger::ended(const std::string& orderid)
 {
+    settleCancels(orderid);
     auto* order = findOrder(orderid);
     // A paid order's result is still due, whatever a later poll says.
     if (order && order->state == OrderState::Paid)

@@ -53,7 +53,8 @@
 // Refunds and cancels. While a refund of an order is out or unknown, no
 // other refund of that order goes out, from any screen, until a fetch of
 // the order sent after the outcome became unknown succeeds; the same
-// holds the order's cancel.
+// holds the order's cancel, which the order's end (paid, failed or
+// cancelled, as a poll hears it) settles too.
 //
 // Main thread only. Observers hear every change (the app writes the ledger
 // to the home then).
@@ -238,6 +239,7 @@ private:
     Sale* findSale(Id id);
     std::optional<Outcome> latestState(RequestKind kind, const std::string& orderid) const;
     void endOrder(const std::string& orderid);
+    void settleCancels(const std::string& orderid);
     void changed();
 
     std::vector<Request> m_requests;

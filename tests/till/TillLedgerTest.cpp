@@ -177,6 +177,35 @@ TEST(TillLedger, an_orders_payment_counts_once_however_many_polls_report_it_and_
     EXPECT_EQ(ledger.paid("", qrOrder("")), Ledger::PaidVerdict::Known);
 }
 
+// A cancel sent from an order's screen whose reply was lost: once a poll
+// hears the order's end, whether the cancel went through no longer matters,
+// and the ledger (and its file) must not keep it for good.
+TEST(TillLedger, an_orders_end_settles_its_cancel_of_unknown_outcome)
+{
+    Ledger ledger;
+    ledger.following(qrOrder("Q1"));
+    ledger.lost(ledger.sent(onOrder(Ledger::RequestKind::Cancel, "Q1")));
+    ASSERT_EQ(ledger.cancelState("Q1"), Ledger::Outcome::Unknown);
+    ledger.ended("Q1");
+    EXPECT_EQ(ledger.cancelState("Q1"), std::nullopt);
+
+    // Paid: the cancel was refused. Its reply lost only after the end changes nothing.
+    ledger.following(qrOrder("Q2"));
+    ledger.left("Q2", 10);
+    auto cancel = ledger.sent(onOrder(Ledger::RequestKind::Cancel, "Q2"));
+    EXPECT_EQ(ledger.paid("Q2", {}), Ledger::PaidVerdict::ShowResult);
+    ledger.lost(cancel);
+    EXPECT_EQ(ledger.cancelState("Q2"), std::nullopt);
+    ledger.resultShown("Q2");
+
+    // A refund's unknown outcome is another matter: a paid order's refund holds on.
+    ledger.lost(ledger.sent(onOrder(Ledger::RequestKind::Refund, "Q2")));
+    ledger.ended("Q2");
+    EXPECT_EQ(ledger.refundState("Q2"), Ledger::Outcome::Unknown);
+    ASSERT_EQ(ledger.toJson()["requests"].size(), 1u);
+    EXPECT_EQ(ledger.toJson()["requests"][0]["kind"], "refund");
+}
+
 TEST(TillLedger, a_paid_part_binds_only_to_an_open_sale_and_a_settled_sale_never_reopens)
 {
     Ledger ledger;
