@@ -339,6 +339,8 @@ void ChoosePayWayViewController::whenTillIsFree(std::function<void()> collect)
     if (m_holdAlert && (m_holdAlert->isVisible() || m_holdAlert->isWaiting()))
         return;
     m_collectWhenFree = std::move(collect);
+    // Their word frees what they were shown, and nothing that comes to hold the till meanwhile.
+    m_heldShown = held;
     // What holds the till, so that the staff know what to look for.
     std::string message(heldMessage);
     for (const auto& item : held) {
@@ -363,11 +365,14 @@ void ChoosePayWayViewController::alertViewClickedButtonAtIndex(kit::AlertView& a
     }
     m_holdAlert = nullptr;
     auto collect = std::exchange(m_collectWhenFree, nullptr);
+    auto checked = std::exchange(m_heldShown, {});
     if (buttonIndex == 0) {
-        // Checked: what held the till took nothing, so collecting may go on.
-        Till::ledger().heldChecked();
+        // Checked: what held the till took nothing. Collecting goes on,
+        // unless something else came to hold the till meanwhile, which the
+        // staff are shown in turn.
+        Till::ledger().heldChecked(checked);
         if (collect)
-            collect();
+            whenTillIsFree(std::move(collect));
     } else if (buttonIndex == 1) {
         openTakings();
     }

@@ -181,6 +181,7 @@ private:
     std::shared_ptr<kit::AlertView> m_holdAlert;
     foundation::Subscription m_tillWatch;
     std::function<void()> m_collectWhenFree;
+    std::vector<TillLedger::HeldItem> m_heldShown;
     bool m_followOnAppear = false;
     // The customer's code whose order is followed.
     std::string m_orderCode;

@@ -202,7 +202,7 @@ std::vector<TillLedger::HeldItem> TillLedger::heldItems() const
         items.push_back({ HeldReason::DamagedRecord, {}, {}, {} });
     for (const auto& request : m_requests) {
         if (request.kind == RequestKind::Barcode && request.outcome == Outcome::Unknown)
-            items.push_back({ HeldReason::LostBarcode, request.wallet, request.money, {} });
+            items.push_back({ HeldReason::LostBarcode, request.wallet, request.money, {}, request.id });
     }
     for (const auto& order : m_orders) {
         if (order.state == OrderState::Unknown)
@@ -211,19 +211,31 @@ std::vector<TillLedger::HeldItem> TillLedger::heldItems() const
     return items;
 }
 
-void TillLedger::heldChecked()
+void TillLedger::heldChecked(const std::vector<HeldItem>& checked)
 {
-    m_damaged = false;
+    auto wasChecked = [&](HeldReason reason, auto&& same) {
+        return std::any_of(checked.begin(), checked.end(),
+            [&](const HeldItem& item) { return item.reason == reason && same(item); });
+    };
+    if (wasChecked(HeldReason::DamagedRecord, [](const HeldItem&) { return true; }))
+        m_damaged = false;
+    auto isCheckedBarcode = [&](const Request& r) {
+        return r.kind == RequestKind::Barcode && r.outcome == Outcome::Unknown
+            && wasChecked(
+                HeldReason::LostBarcode, [&](const HeldItem& item) { return item.request == r.id; });
+    };
     for (const auto& request : m_requests) {
-        if (request.kind == RequestKind::Barcode && request.outcome == Outcome::Unknown
-            && !request.code.empty())
+        if (isCheckedBarcode(request) && !request.code.empty())
             m_spentCodes.push_back(request.code);
     }
     if (m_spentCodes.size() > spentCodesKept)
         m_spentCodes.erase(m_spentCodes.begin(), m_spentCodes.end() - spentCodesKept);
-    std::erase_if(m_requests,
-        [](const auto& r) { return r.kind == RequestKind::Barcode && r.outcome == Outcome::Unknown; });
-    std::erase_if(m_orders, [](const auto& o) { return o.state == OrderState::Unknown; });
+    std::erase_if(m_requests, isCheckedBarcode);
+    std::erase_if(m_orders, [&](const auto& o) {
+        return o.state == OrderState::Unknown
+            && wasChecked(
+                HeldReason::UnknownOrder, [&](const HeldItem& item) { return item.orderid == o.orderid; });
+    });
     changed();
 }
 

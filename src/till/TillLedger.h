@@ -28,7 +28,8 @@
 // The hold. A barcode payment of unknown outcome, an order whose following
 // ended without an outcome, or a record of the till that could not be read
 // holds the whole till: every new collection first asks the staff to check
-// the takings (heldItems), and only their word (heldChecked) frees it.
+// the takings (heldItems), and only their word on what they were shown
+// (heldChecked) frees it.
 // A customer's code is never sent again while a request with it is out or
 // unknown, or while its order may still be paid.
 //
@@ -132,6 +133,7 @@ public:
         std::string wallet;
         std::string money;
         std::string orderid;
+        Id request = 0; // a lost barcode payment's
     };
 
     enum class CodeState { Free, Out, Unknown };
@@ -174,8 +176,9 @@ public:
     // The hold.
     bool isHeld() const;
     std::vector<HeldItem> heldItems() const;
-    // The staff checked the takings: nothing held stays.
-    void heldChecked();
+    // The staff checked the takings for `checked` (what they were shown):
+    // none of it holds the till any more. What came to hold it since stays.
+    void heldChecked(const std::vector<HeldItem>& checked);
     // The record was damaged and set aside: what it held is not known.
     void markDamaged();
 

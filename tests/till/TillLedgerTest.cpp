@@ -115,7 +115,7 @@ TEST(TillLedger, a_lost_barcode_reply_holds_the_whole_till_and_its_code_until_th
     ledger.notRead(ledger.sent(barcode("2800000003")));
     EXPECT_EQ(ledger.codeState("2800000003"), Ledger::CodeState::Free);
 
-    ledger.heldChecked();
+    ledger.heldChecked(ledger.heldItems());
     EXPECT_FALSE(ledger.isHeld());
     // Checked or not, that code may have been charged: it never goes again,
     // not even after a restart.
@@ -124,6 +124,29 @@ TEST(TillLedger, a_lost_barcode_reply_holds_the_whole_till_and_its_code_until_th
     ASSERT_TRUE(restarted.restore(foundation::Json::parse(ledger.toJson().dump()), 1));
     EXPECT_EQ(restarted.codeState("2800000001"), Ledger::CodeState::Unknown);
     EXPECT_FALSE(restarted.isHeld());
+}
+
+// The hold alert lists what holds the till; while it is up, an order left
+// waiting ends unsettled. The staff's word frees what they were shown only.
+TEST(TillLedger, the_staffs_word_frees_only_what_they_were_shown)
+{
+    Ledger ledger;
+    ledger.lost(ledger.sent(barcode("2800000001")));
+    ledger.following(qrOrder("Q1"));
+    ledger.left("Q1", 10);
+    auto shown = ledger.heldItems();
+    ASSERT_EQ(shown.size(), 1u);
+    ledger.followingEnded("Q1");
+    ledger.lost(ledger.sent(barcode("2800000002", "5.00")));
+    ledger.heldChecked(shown);
+    auto left = ledger.heldItems();
+    ASSERT_EQ(left.size(), 2u);
+    EXPECT_EQ(left[0].reason, Ledger::HeldReason::LostBarcode);
+    EXPECT_EQ(left[0].money, "5.00");
+    EXPECT_EQ(left[1].orderid, "Q1");
+    EXPECT_EQ(ledger.codeState("2800000001"), Ledger::CodeState::Unknown);
+    ledger.heldChecked(left);
+    EXPECT_FALSE(ledger.isHeld());
 }
 
 TEST(TillLedger, an_order_left_waiting_is_followed_backing_off_then_held_as_unknown_with_its_code)
@@ -153,7 +176,7 @@ TEST(TillLedger, an_order_left_waiting_is_followed_backing_off_then_held_as_unkn
     ASSERT_TRUE(ledger.isHeld());
     EXPECT_EQ(ledger.heldItems()[0].orderid, "Q1");
     EXPECT_EQ(ledger.codeState("2800000017"), Ledger::CodeState::Unknown);
-    ledger.heldChecked();
+    ledger.heldChecked(ledger.heldItems());
     EXPECT_EQ(ledger.order("Q1"), nullptr);
 }
 
