@@ -621,6 +621,45 @@ TEST_F(TillProgram, an_order_left_waiting_when_the_app_ended_opens_its_result_af
     EXPECT_EQ(count(run, "request /PayApi/OfflinePay/qrcode/"), 0) << run.text;
 }
 
+// The app is killed while a QR code's screen follows its order, and killed
+// again soon after each start. The order is left waiting from the first
+// start on: a later start does not begin its ten minutes of following anew.
+TEST_F(TillProgram, an_order_followed_when_the_app_was_killed_keeps_the_start_of_its_following_across_starts)
+{
+    DemoProgram::StandInServer server;
+    ASSERT_TRUE(server.start());
+    auto file = home() / "config" / "till.json";
+    auto leftOrder = [&] {
+        std::ifstream in(file);
+        auto record = Json::parse(in, nullptr, false);
+        return record.is_object() && record.value("orders", Json::array()).size() == 1 ? record["orders"][0]
+                                                                                       : Json::object();
+    };
+    {
+        DemoProgram first(home());
+        first.useBackend(server);
+        ASSERT_TRUE(first.start({ "--trace" }));
+        ASSERT_EQ(first.hook("outcomes", R"({"qr":"wait"})"), 200);
+        ASSERT_TRUE(
+            first.runUntil(signedInScript() + "tap btnAight\ntap btnOK\ntap btnAlipayCode\nidle\nshow\n",
+                "show QRCodePayViewController"));
+    }
+    ASSERT_EQ(leftOrder().value("state", ""), "followed");
+    double firstStart = 0;
+    for (int start = 0; start < 2; ++start) {
+        DemoProgram again(home());
+        again.useBackend(server);
+        ASSERT_TRUE(again.start({ "--trace" }));
+        ASSERT_TRUE(again.runUntil("show\n", "show "));
+        auto order = leftOrder();
+        EXPECT_EQ(order.value("state", ""), "left") << order.dump();
+        if (start == 0)
+            firstStart = order.value("leftAt", 0.0);
+        EXPECT_GT(firstStart, 0);
+        EXPECT_EQ(order.value("leftAt", 0.0), firstStart) << order.dump();
+    }
+}
+
 // A ledger file that cannot be read is set aside whole, said so, and holds
 // the till until the staff have checked the takings; it is never dropped.
 TEST_F(TillProgram, a_damaged_ledger_file_is_set_aside_reported_and_holds_the_till)
