@@ -322,11 +322,24 @@ void ChoosePayWayViewController::btnClick(kit::Control& sender)
             auto screen = weak.lock();
             if (screen && screen->isAppearing())
                 screen->whenTillIsFree([weak, collect] {
-                    if (auto again = weak.lock(); again && again->isAppearing())
+                    auto again = weak.lock();
+                    if (again && again->isAppearing() && !again->refuseWhenPartPaid())
                         collect(*again);
                 });
         },
         false);
+}
+
+bool ChoosePayWayViewController::refuseWhenPartPaid()
+{
+    const auto* sale = m_tillSale ? Till::ledger().sale(m_tillSale) : nullptr;
+    if (!sale || !sale->paid)
+        return false;
+    // An order of this part left earlier was paid meanwhile and is bound to
+    // the sale: there is nothing left to collect here, and collecting again
+    // would charge the customer twice. Back to the form, which shows it.
+    PaidOrderDelivery::bindLate(m_tillSale);
+    return true;
 }
 
 void ChoosePayWayViewController::whenTillIsFree(std::function<void()> collect)
@@ -444,6 +457,8 @@ void ChoosePayWayViewController::requestBarCodePay()
         PromptUtil::toast("无效的付款码,请重新扫描！");
         return;
     }
+    if (refuseWhenPartPaid())
+        return;
     auto& ledger = Till::ledger();
     switch (ledger.codeState(code)) {
     case TillLedger::CodeState::Out:

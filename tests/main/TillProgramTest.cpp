@@ -320,6 +320,79 @@ show
     expectEveryPaidOrderHasAResultOrASale(made, run, settled);
 }
 
+// Cash 20 + 27.50 by QR code A, left after a refused cancel; the staff
+// show a second code B for the same part. A is paid and bound to the
+// purchase while B shows; B is cancelled. The pay-way screen, back on top,
+// collects nothing more for the part: the purchase goes with A, once.
+TEST_F(TillProgram, a_pay_way_screen_collects_nothing_for_a_part_bound_to_a_paid_order_meanwhile)
+{
+    DemoProgram program(home());
+    ASSERT_TRUE(program.start({ "--trace" }));
+    ASSERT_EQ(program.hook("outcomes", R"({"qr":"wait"})"), 200);
+    ASSERT_EQ(program.hook("fault",
+                  R"({"kind":"status0","path":"/PayApi/OfflinePay/cancel","count":1,"info":"撤销失败"})"),
+        200);
+    ASSERT_TRUE(program.runUntil(signedInOnTabScript(1) + R"(row 0
+idle
+tap btnVipConsume
+idle
+type tvPayMoney 50
+tap btnCashPay
+idle
+clear tvMoney
+type tvMoney 20
+tap btnOk
+idle
+tap btnMobilePay
+idle
+tap btnOk
+idle
+tap btnOk
+idle
+tap btnAlipayCode
+idle
+back
+alert 0
+idle
+back
+alert 2
+idle
+tap btnWxpayCode
+idle
+show
+)",
+        "show QRCodePayViewController"))
+        << program.finish("").text;
+    std::string a;
+    for (const auto& order : newOrders(program)) {
+        if (order.value("payment", "") == "alipay")
+            a = order.value("orderid", "");
+    }
+    ASSERT_TRUE(pay(program, a));
+    ASSERT_TRUE(
+        program.runUntil("wait 4\nidle\nback\nalert 0\nidle\ntap btnScan\nidle\nshow\ntap btnOk\nidle\n"
+                         "show\nframe 返回\n",
+            "frame 返回"))
+        << program.finish("").text;
+    auto settled = settlements(program);
+    auto made = newOrders(program);
+    DemoProgram::Run run = program.finish("");
+    ASSERT_EQ(run.status, 0) << run.text;
+
+    const std::string bound = "toast 移动支付已付款,已绑定订单" + a + ",不可修改！";
+    EXPECT_TRUE(inOrderPrefixes(run.lines,
+        { bound, "toast 撤销订单成功！", "screen ChoosePayWayViewController", bound,
+            "screen VipConsumeViewController", "show VipConsumeViewController",
+            "request /UserApi/Index/payOrder/", "screen MemberConsumeResultViewController" }))
+        << run.text;
+    EXPECT_EQ(count(run, "screen ScanViewController"), 0) << run.text;
+    EXPECT_EQ(count(run, "request /PayApi/OfflinePay/barcode"), 0) << run.text;
+    ASSERT_EQ(settled.size(), 1u) << run.text;
+    EXPECT_EQ(settled[0].value("m_orderid", ""), a);
+    EXPECT_EQ(settled[0].value("bycash", ""), "20.00");
+    expectEveryPaidOrderHasAResultOrASale(made, run, settled);
+}
+
 // Order A is left after its cancel failed; sale B waits for its customer on
 // the pay-way screen. A is paid: its result opens over B and goes back to
 // B's screen, still waiting and still asking before anyone leaves it.
