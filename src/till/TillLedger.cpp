@@ -324,7 +324,10 @@ void TillLedger::left(const std::string& orderid, double now)
 bool TillLedger::takeBack(const std::string& orderid)
 {
     auto* order = findOrder(orderid);
-    if (!order || order->state != OrderState::LeftWaiting)
+    // Its following may have ended while the screen was away: the screen
+    // shows its code again, so the customer may still pay it, and it is
+    // followed again rather than left unwatched on show.
+    if (!order || (order->state != OrderState::LeftWaiting && order->state != OrderState::Unknown))
         return false;
     order->state = OrderState::Followed;
     order->leftAt = 0;

@@ -187,8 +187,9 @@ public:
     // Orders.
     void following(Order order);
     void left(const std::string& orderid, double now);
-    // The screen is back: the order is its own again. False when the order
-    // is no longer left waiting (it ended meanwhile).
+    // The screen is back: the order is its own again, also when its
+    // following ended unsettled meanwhile. False when the order ended (or
+    // the staff checked it) meanwhile.
     bool takeBack(const std::string& orderid);
     void followingEnded(const std::string& orderid);
     // The order was paid: `fallback` stands in for an order not recorded.
