@@ -23,6 +23,7 @@
 #include "ui/PromptUtil.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -63,11 +64,15 @@ void AppDelegate::openTill()
               if (auto saved = file->save(*strong); saved.isError())
                   std::fprintf(stderr, "till: %s\n", saved.error().message().c_str());
           });
-    if (loaded.damaged) {
-        // Written back at once, so that the hold outlives the next start too.
+    // Written back at once as this start reads it, so that the next start
+    // finds the same: a damaged record's hold, and an order its screen
+    // followed when the app was killed left waiting from now, not from each
+    // later start, whose following would then never reach its end.
+    std::error_code error;
+    if (loaded.damaged || std::filesystem::exists(m_tillFile->file(), error))
         (void)m_tillFile->save(*m_tillLedger);
+    if (loaded.damaged)
         foundation::DispatchQueue::main()->async([] { PromptUtil::toast(tillDamagedText); });
-    }
     if (tillWatcherFactory())
         m_tillWatcher = tillWatcherFactory()(m_tillLedger);
 }

@@ -322,11 +322,24 @@ void ChoosePayWayViewController::btnClick(kit::Control& sender)
             auto screen = weak.lock();
             if (screen && screen->isAppearing())
                 screen->whenTillIsFree([weak, collect] {
-                    if (auto again = weak.lock(); again && again->isAppearing())
+                    auto again = weak.lock();
+                    if (again && again->isAppearing() && !again->refuseWhenPartPaid())
                         collect(*again);
                 });
         },
         false);
+}
+
+bool ChoosePayWayViewController::refuseWhenPartPaid()
+{
+    const auto* sale = m_tillSale ? Till::ledger().sale(m_tillSale) : nullptr;
+    if (!sale || !sale->paid)
+        return false;
+    // An order of this part left earlier was paid meanwhile and is bound to
+    // the sale: there is nothing left to collect here, and collecting again
+    // would charge the customer twice. Back to the form, which shows it.
+    PaidOrderDelivery::bindLate(m_tillSale);
+    return true;
 }
 
 void ChoosePayWayViewController::whenTillIsFree(std::function<void()> collect)
@@ -339,6 +352,8 @@ void ChoosePayWayViewController::whenTillIsFree(std::function<void()> collect)
     if (m_holdAlert && (m_holdAlert->isVisible() || m_holdAlert->isWaiting()))
         return;
     m_collectWhenFree = std::move(collect);
+    // Their word frees what they were shown, and nothing that comes to hold the till meanwhile.
+    m_heldShown = held;
     // What holds the till, so that the staff know what to look for.
     std::string message(heldMessage);
     for (const auto& item : held) {
@@ -363,11 +378,14 @@ void ChoosePayWayViewController::alertViewClickedButtonAtIndex(kit::AlertView& a
     }
     m_holdAlert = nullptr;
     auto collect = std::exchange(m_collectWhenFree, nullptr);
+    auto checked = std::exchange(m_heldShown, {});
     if (buttonIndex == 0) {
-        // Checked: what held the till took nothing, so collecting may go on.
-        Till::ledger().heldChecked();
+        // Checked: what held the till took nothing. Collecting goes on,
+        // unless something else came to hold the till meanwhile, which the
+        // staff are shown in turn.
+        Till::ledger().heldChecked(checked);
         if (collect)
-            collect();
+            whenTillIsFree(std::move(collect));
     } else if (buttonIndex == 1) {
         openTakings();
     }
@@ -439,6 +457,8 @@ void ChoosePayWayViewController::requestBarCodePay()
         PromptUtil::toast("无效的付款码,请重新扫描！");
         return;
     }
+    if (refuseWhenPartPaid())
+        return;
     auto& ledger = Till::ledger();
     switch (ledger.codeState(code)) {
     case TillLedger::CodeState::Out:

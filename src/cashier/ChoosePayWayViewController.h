@@ -42,7 +42,9 @@ class View;
 // paid after the screen stopped following the order. A lost reply holds the
 // whole till: on every pay-way screen, a QR tile, the scanner or a code
 // collects only after the staff confirm they checked the takings (alert
-// "支付结果未知"), and the screen says so while it lasts (labelHeld). Back,
+// "支付结果未知"), and the screen says so while it lasts (labelHeld). A
+// member's part whose sale was paid meanwhile by an order left earlier is
+// not collected again: the staff go back to the form. Back,
 // the scanner or a QR tile while a waiting order is followed asks first
 // (UnpaidOrderExit).
 class ChoosePayWayViewController : public BaseViewController {
@@ -147,6 +149,9 @@ private:
     void closeWaitingHud();
     // Toasts why when a request of the screen is out.
     bool refuseWhileBlocked();
+    // For a member's part whose sale has a part paid already: says so and
+    // goes back to the form, and answers true.
+    bool refuseWhenPartPaid();
     // Runs `collect` at once, or once the staff confirm that what holds the
     // till was not paid.
     void whenTillIsFree(std::function<void()> collect);
@@ -181,6 +186,7 @@ private:
     std::shared_ptr<kit::AlertView> m_holdAlert;
     foundation::Subscription m_tillWatch;
     std::function<void()> m_collectWhenFree;
+    std::vector<TillLedger::HeldItem> m_heldShown;
     bool m_followOnAppear = false;
     // The customer's code whose order is followed.
     std::string m_orderCode;

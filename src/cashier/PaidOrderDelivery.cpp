@@ -87,7 +87,8 @@ bool PaidOrderDelivery::handBack(kit::ViewController& payingScreen, TillLedger::
     else
         request->erase("m_orderid");
     std::dynamic_pointer_cast<MobilePayCallbackReceiver>(form)->setMobilePayCallbackParams(request);
-    navigation->popToViewController(form, true);
+    // A late result over the paying screen stays: the form sends when it shows.
+    PayResultViewController::popToKeepingLateResults(*navigation, form);
     return true;
 }
 

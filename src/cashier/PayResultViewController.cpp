@@ -16,6 +16,7 @@
 #include "ui/ColorUtil.h"
 #include "ui/PromptUtil.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -84,6 +85,25 @@ void PayResultViewController::pushLate(
     result->m_isLate = true;
     result->setHidesBottomBarWhenPushed(true);
     navigation.pushViewController(result, true);
+}
+
+void PayResultViewController::popToKeepingLateResults(
+    kit::NavigationController& navigation, const std::shared_ptr<kit::ViewController>& target)
+{
+    auto stack = navigation.viewControllers();
+    auto at = std::find(stack.begin(), stack.end(), target);
+    if (at == stack.end())
+        return;
+    std::vector<std::shared_ptr<kit::ViewController>> kept(stack.begin(), at + 1);
+    for (auto above = at + 1; above != stack.end(); ++above) {
+        auto result = std::dynamic_pointer_cast<PayResultViewController>(*above);
+        if (result && result->isLate())
+            kept.push_back(*above);
+    }
+    if (kept.size() == static_cast<std::size_t>(at + 1 - stack.begin()))
+        navigation.popToViewController(target, true);
+    else
+        navigation.setViewControllers(std::move(kept), true);
 }
 
 void PayResultViewController::loadView()
@@ -164,10 +184,12 @@ void PayResultViewController::back()
     }
     if (!m_isRestartPay) {
         if (foundation::optionalText(m_data, "paystatus") == "1") {
-            // Set before the pop, so the collect tab sees it as it appears.
+            // Set before the pop, so the collect tab sees it as it appears
+            // (after a late result kept over it, if one is).
             if (auto app = AppDelegate::shared())
                 app->setIsPaySuccessBack(true);
-            navigation->popToRootViewControllerAnimated(true);
+            if (!navigation->viewControllers().empty())
+                popToKeepingLateResults(*navigation, navigation->viewControllers().front());
             return;
         }
         // The pay-way screen this payment was made on, where the cashier
@@ -179,7 +201,7 @@ void PayResultViewController::back()
         target = firstOfClass<BillViewController>(*navigation);
     }
     if (target)
-        navigation->popToViewController(target, true);
+        popToKeepingLateResults(*navigation, target);
     else
         navigation->popViewControllerAnimated(true);
 }

@@ -19,7 +19,8 @@ class NavigationController;
 // the pay-way screen after a failed one, the order detail or the takings
 // list after a re-payment. A result heard of away from its paying screen
 // (pushLate) opens over whatever the staff see, another sale's waiting
-// screen included, and its back returns just there, taking nothing away.
+// screen included, and its back returns just there, taking nothing away;
+// nor does any other back take it away unseen.
 class PayResultViewController : public BaseViewController {
 public:
     static constexpr std::string_view nibName = "PayResultViewController";
@@ -33,6 +34,11 @@ public:
     // A payment heard of late, on top of `navigation`; its back pops only itself.
     static void pushLate(
         kit::NavigationController& navigation, const foundation::Json& order, const std::string& money);
+    // Pops `navigation` to `target`, keeping over it the late results above
+    // it that the staff have not gone back from: another sale going back
+    // must not take away a payment heard of meanwhile.
+    static void popToKeepingLateResults(
+        kit::NavigationController& navigation, const std::shared_ptr<kit::ViewController>& target);
     // How the QR code screens open it: the overlay "处理支付中..." for half a
     // second, and the result pushed above `from`.
     static void showAfterProcessing(BaseViewController& from, const foundation::Json& order,

@@ -1,5 +1,6 @@
 #include "members/MemberConsumeResultViewController.h"
 
+#include "cashier/PayResultViewController.h"
 #include "members/VipConsumeViewController.h"
 #include "members/VipDetailViewController.h"
 #include "platform/foundation/Strings.h"
@@ -70,7 +71,7 @@ void MemberConsumeResultViewController::back()
         bool target = success ? std::dynamic_pointer_cast<VipDetailViewController>(screen) != nullptr
                               : screen && isRetryScreen(*screen);
         if (target) {
-            navigation->popToViewController(screen, true);
+            PayResultViewController::popToKeepingLateResults(*navigation, screen);
             return;
         }
     }

@@ -248,6 +248,12 @@ void MemberPaymentViewController::alertViewClickedButtonAtIndex(kit::AlertView& 
     }
     if (buttonIndex != 1)
         return;
+    // Answered while another screen covers the form (a payment heard of late
+    // opened over it): leaving now would pop that screen instead, and keep
+    // this form up as the view of no sale, whose next confirm would charge
+    // the sale again. The staff see the form again and may ask again.
+    if (!isAppearing())
+        return;
     // A held request stays with the sale for the member's next screen; a
     // paid part alone leaves with the staff, who were told of its order.
     leave();

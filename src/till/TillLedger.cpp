@@ -202,7 +202,7 @@ std::vector<TillLedger::HeldItem> TillLedger::heldItems() const
         items.push_back({ HeldReason::DamagedRecord, {}, {}, {} });
     for (const auto& request : m_requests) {
         if (request.kind == RequestKind::Barcode && request.outcome == Outcome::Unknown)
-            items.push_back({ HeldReason::LostBarcode, request.wallet, request.money, {} });
+            items.push_back({ HeldReason::LostBarcode, request.wallet, request.money, {}, request.id });
     }
     for (const auto& order : m_orders) {
         if (order.state == OrderState::Unknown)
@@ -211,19 +211,31 @@ std::vector<TillLedger::HeldItem> TillLedger::heldItems() const
     return items;
 }
 
-void TillLedger::heldChecked()
+void TillLedger::heldChecked(const std::vector<HeldItem>& checked)
 {
-    m_damaged = false;
+    auto wasChecked = [&](HeldReason reason, auto&& same) {
+        return std::any_of(checked.begin(), checked.end(),
+            [&](const HeldItem& item) { return item.reason == reason && same(item); });
+    };
+    if (wasChecked(HeldReason::DamagedRecord, [](const HeldItem&) { return true; }))
+        m_damaged = false;
+    auto isCheckedBarcode = [&](const Request& r) {
+        return r.kind == RequestKind::Barcode && r.outcome == Outcome::Unknown
+            && wasChecked(
+                HeldReason::LostBarcode, [&](const HeldItem& item) { return item.request == r.id; });
+    };
     for (const auto& request : m_requests) {
-        if (request.kind == RequestKind::Barcode && request.outcome == Outcome::Unknown
-            && !request.code.empty())
+        if (isCheckedBarcode(request) && !request.code.empty())
             m_spentCodes.push_back(request.code);
     }
     if (m_spentCodes.size() > spentCodesKept)
         m_spentCodes.erase(m_spentCodes.begin(), m_spentCodes.end() - spentCodesKept);
-    std::erase_if(m_requests,
-        [](const auto& r) { return r.kind == RequestKind::Barcode && r.outcome == Outcome::Unknown; });
-    std::erase_if(m_orders, [](const auto& o) { return o.state == OrderState::Unknown; });
+    std::erase_if(m_requests, isCheckedBarcode);
+    std::erase_if(m_orders, [&](const auto& o) {
+        return o.state == OrderState::Unknown
+            && wasChecked(
+                HeldReason::UnknownOrder, [&](const HeldItem& item) { return item.orderid == o.orderid; });
+    });
     changed();
 }
 
@@ -312,7 +324,10 @@ void TillLedger::left(const std::string& orderid, double now)
 bool TillLedger::takeBack(const std::string& orderid)
 {
     auto* order = findOrder(orderid);
-    if (!order || order->state != OrderState::LeftWaiting)
+    // Its following may have ended while the screen was away: the screen
+    // shows its code again, so the customer may still pay it, and it is
+    // followed again rather than left unwatched on show.
+    if (!order || (order->state != OrderState::LeftWaiting && order->state != OrderState::Unknown))
         return false;
     order->state = OrderState::Followed;
     order->leftAt = 0;
@@ -327,6 +342,15 @@ void TillLedger::followingEnded(const std::string& orderid)
         return;
     order->state = OrderState::Unknown;
     changed();
+}
+
+void TillLedger::settleCancels(const std::string& orderid)
+{
+    // Paid, failed or cancelled, the order is over: whatever its cancel did
+    // (out, or its reply lost) no longer matters, and an answer still to
+    // come finds nothing to change.
+    std::erase_if(
+        m_requests, [&](const auto& r) { return r.kind == RequestKind::Cancel && r.orderid == orderid; });
 }
 
 void TillLedger::endOrder(const std::string& orderid)
@@ -348,6 +372,7 @@ TillLedger::PaidVerdict TillLedger::paid(const std::string& orderid, const Order
     auto* known = findOrder(orderid);
     if (known && known->state == OrderState::Paid)
         return PaidVerdict::Known;
+    settleCancels(orderid);
     Order order = known ? *known : fallback;
     order.orderid = orderid;
     if (!fallback.paytime.empty())
@@ -381,6 +406,7 @@ void TillLedger::resultShown(const std::string& orderid)
 
 void TillLedger::ended(const std::string& orderid)
 {
+    settleCancels(orderid);
     auto* order = findOrder(orderid);
     // A paid order's result is still due, whatever a later poll says.
     if (order && order->state == OrderState::Paid)

@@ -28,7 +28,8 @@
 // The hold. A barcode payment of unknown outcome, an order whose following
 // ended without an outcome, or a record of the till that could not be read
 // holds the whole till: every new collection first asks the staff to check
-// the takings (heldItems), and only their word (heldChecked) frees it.
+// the takings (heldItems), and only their word on what they were shown
+// (heldChecked) frees it.
 // A customer's code is never sent again while a request with it is out or
 // unknown, or while its order may still be paid.
 //
@@ -53,7 +54,8 @@
 // Refunds and cancels. While a refund of an order is out or unknown, no
 // other refund of that order goes out, from any screen, until a fetch of
 // the order sent after the outcome became unknown succeeds; the same
-// holds the order's cancel.
+// holds the order's cancel, which the order's end (paid, failed or
+// cancelled, as a poll hears it) settles too.
 //
 // Main thread only. Observers hear every change (the app writes the ledger
 // to the home then).
@@ -131,6 +133,7 @@ public:
         std::string wallet;
         std::string money;
         std::string orderid;
+        Id request = 0; // a lost barcode payment's
     };
 
     enum class CodeState { Free, Out, Unknown };
@@ -173,8 +176,9 @@ public:
     // The hold.
     bool isHeld() const;
     std::vector<HeldItem> heldItems() const;
-    // The staff checked the takings: nothing held stays.
-    void heldChecked();
+    // The staff checked the takings for `checked` (what they were shown):
+    // none of it holds the till any more. What came to hold it since stays.
+    void heldChecked(const std::vector<HeldItem>& checked);
     // The record was damaged and set aside: what it held is not known.
     void markDamaged();
 
@@ -183,8 +187,9 @@ public:
     // Orders.
     void following(Order order);
     void left(const std::string& orderid, double now);
-    // The screen is back: the order is its own again. False when the order
-    // is no longer left waiting (it ended meanwhile).
+    // The screen is back: the order is its own again, also when its
+    // following ended unsettled meanwhile. False when the order ended (or
+    // the staff checked it) meanwhile.
     bool takeBack(const std::string& orderid);
     void followingEnded(const std::string& orderid);
     // The order was paid: `fallback` stands in for an order not recorded.
@@ -238,6 +243,7 @@ private:
     Sale* findSale(Id id);
     std::optional<Outcome> latestState(RequestKind kind, const std::string& orderid) const;
     void endOrder(const std::string& orderid);
+    void settleCancels(const std::string& orderid);
     void changed();
 
     std::vector<Request> m_requests;

@@ -115,6 +115,33 @@ TEST_F(TillFlow, an_order_left_waiting_is_followed_backing_off_for_ten_minutes_t
     EXPECT_FALSE(shows(std::string(ChoosePayWayViewController::heldLineText)));
 }
 
+// A QR code's screen is covered (a payment heard of late opened over it)
+// for longer than an order is followed. When it shows its code again, the
+// customer may still pay it: it is polled again and holds the till no more.
+TEST_F(TillFlow, a_qr_code_covered_longer_than_an_order_is_followed_polls_it_again_when_it_shows)
+{
+    auto qr = openWaitingQrCode();
+    ASSERT_TRUE(qr);
+    std::string orderid = qr->orderEntity().value("orderid", "");
+    ASSERT_TRUE(qr->isPolling());
+    PayResultViewController::pushLate(
+        *stack(), { { "orderid", "20200101000001" }, { "paystatus", "1" } }, "1.00");
+    settle();
+    ASSERT_FALSE(qr->isPolling());
+    harness.advance(TillLedger::followingLimit + 30);
+    ASSERT_TRUE(ledger().isHeld());
+    pressBack();
+    settle();
+    ASSERT_EQ(top(), qr);
+    EXPECT_TRUE(qr->isPolling());
+    EXPECT_FALSE(ledger().isHeld());
+    auto before = polls();
+    harness.advance(5);
+    EXPECT_GE(polls(), before + 2);
+    ASSERT_TRUE(ledger().order(orderid));
+    EXPECT_EQ(ledger().order(orderid)->state, TillLedger::OrderState::Followed);
+}
+
 // An order left longer ago than its following lasts (the app was not
 // running) is still asked about once before it holds the till.
 TEST_F(TillFlow, an_order_left_before_the_app_started_is_asked_about_once_before_it_holds_the_till)

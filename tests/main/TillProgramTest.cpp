@@ -320,6 +320,79 @@ show
     expectEveryPaidOrderHasAResultOrASale(made, run, settled);
 }
 
+// Cash 20 + 27.50 by QR code A, left after a refused cancel; the staff
+// show a second code B for the same part. A is paid and bound to the
+// purchase while B shows; B is cancelled. The pay-way screen, back on top,
+// collects nothing more for the part: the purchase goes with A, once.
+TEST_F(TillProgram, a_pay_way_screen_collects_nothing_for_a_part_bound_to_a_paid_order_meanwhile)
+{
+    DemoProgram program(home());
+    ASSERT_TRUE(program.start({ "--trace" }));
+    ASSERT_EQ(program.hook("outcomes", R"({"qr":"wait"})"), 200);
+    ASSERT_EQ(program.hook("fault",
+                  R"({"kind":"status0","path":"/PayApi/OfflinePay/cancel","count":1,"info":"撤销失败"})"),
+        200);
+    ASSERT_TRUE(program.runUntil(signedInOnTabScript(1) + R"(row 0
+idle
+tap btnVipConsume
+idle
+type tvPayMoney 50
+tap btnCashPay
+idle
+clear tvMoney
+type tvMoney 20
+tap btnOk
+idle
+tap btnMobilePay
+idle
+tap btnOk
+idle
+tap btnOk
+idle
+tap btnAlipayCode
+idle
+back
+alert 0
+idle
+back
+alert 2
+idle
+tap btnWxpayCode
+idle
+show
+)",
+        "show QRCodePayViewController"))
+        << program.finish("").text;
+    std::string a;
+    for (const auto& order : newOrders(program)) {
+        if (order.value("payment", "") == "alipay")
+            a = order.value("orderid", "");
+    }
+    ASSERT_TRUE(pay(program, a));
+    ASSERT_TRUE(
+        program.runUntil("wait 4\nidle\nback\nalert 0\nidle\ntap btnScan\nidle\nshow\ntap btnOk\nidle\n"
+                         "show\nframe 返回\n",
+            "frame 返回"))
+        << program.finish("").text;
+    auto settled = settlements(program);
+    auto made = newOrders(program);
+    DemoProgram::Run run = program.finish("");
+    ASSERT_EQ(run.status, 0) << run.text;
+
+    const std::string bound = "toast 移动支付已付款,已绑定订单" + a + ",不可修改！";
+    EXPECT_TRUE(inOrderPrefixes(run.lines,
+        { bound, "toast 撤销订单成功！", "screen ChoosePayWayViewController", bound,
+            "screen VipConsumeViewController", "show VipConsumeViewController",
+            "request /UserApi/Index/payOrder/", "screen MemberConsumeResultViewController" }))
+        << run.text;
+    EXPECT_EQ(count(run, "screen ScanViewController"), 0) << run.text;
+    EXPECT_EQ(count(run, "request /PayApi/OfflinePay/barcode"), 0) << run.text;
+    ASSERT_EQ(settled.size(), 1u) << run.text;
+    EXPECT_EQ(settled[0].value("m_orderid", ""), a);
+    EXPECT_EQ(settled[0].value("bycash", ""), "20.00");
+    expectEveryPaidOrderHasAResultOrASale(made, run, settled);
+}
+
 // Order A is left after its cancel failed; sale B waits for its customer on
 // the pay-way screen. A is paid: its result opens over B and goes back to
 // B's screen, still waiting and still asking before anyone leaves it.
@@ -367,6 +440,91 @@ TEST_F(TillProgram, a_late_result_opens_over_another_sales_waiting_screen_and_go
     for (const auto& order : made)
         EXPECT_EQ(order.value("paystatus", ""), "1") << order.dump();
     expectEveryPaidOrderHasAResultOrASale(made, run, {});
+}
+
+// A purchase's reply is lost and the staff are asked whether to leave it;
+// while the question is up, an order left earlier is paid and its result
+// opens over the form. Leaving then must not pop that result and leave the
+// form up as the view of no sale: its next confirm would charge again.
+TEST_F(TillProgram, leaving_a_held_purchase_under_a_late_result_neither_pops_the_result_nor_charges_again)
+{
+    DemoProgram program(home());
+    ASSERT_TRUE(program.start({ "--trace" }));
+    ASSERT_EQ(program.hook("outcomes", R"({"qr":"wait"})"), 200);
+    ASSERT_EQ(
+        program.hook("fault", R"({"kind":"http500","path":"/PayApi/OfflinePay/cancel","count":2})"), 200);
+    ASSERT_TRUE(program.runUntil(signedInOnTabScript(1)
+            + "tab 0\ntap btnAight\ntap btnOK\ntap btnAlipayCode\nidle\nback\nalert 0\nidle\nback\nalert "
+              "2\nidle\nback\nidle\ntab 1\nrow 0\nidle\ntap btnVipConsume\nidle\ntype tvPayMoney 50\n"
+              "tap btnCashPay\nidle\ntap btnOk\nidle\nframe btnOk\n",
+        "frame btnOk"))
+        << program.finish("").text;
+    ASSERT_EQ(
+        program.hook("fault", R"({"kind":"dropReply","path":"/UserApi/Index/payOrder/","count":1})"), 200);
+    ASSERT_TRUE(program.runUntil("tap btnOk\nidle\nback\nshow\n", "show VipConsumeViewController"))
+        << program.finish("").text;
+    std::string left = newest(program, "2");
+    ASSERT_TRUE(pay(program, left));
+    ASSERT_TRUE(program.runUntil(
+        "wait 6\nidle\nalert 1\nidle\nshow\nback\nidle\ntap btnOk\nidle\nshow\nframe 返回\n", "frame 返回"))
+        << program.finish("").text;
+    auto purchases = received(program, "/UserApi/Index/payOrder/");
+    auto settled = settlements(program);
+    auto made = newOrders(program);
+    DemoProgram::Run run = program.finish("");
+    ASSERT_EQ(run.status, 0) << run.text;
+
+    EXPECT_TRUE(inOrderPrefixes(run.lines,
+        { "alert 上次提交结果未知", "screen PayResultViewController", "show PayResultViewController",
+            "  label labelOrderId \"" + left + "\"", "screen VipConsumeViewController",
+            "request /UserApi/Index/payOrder/", "screen MemberConsumeResultViewController" }))
+        << run.text;
+    ASSERT_EQ(purchases.size(), 2u) << run.text;
+    EXPECT_EQ(purchases[1].value("reverseid", ""), purchases[0].value("reverseid", ""));
+    ASSERT_EQ(settled.size(), 1u) << run.text;
+    expectEveryPaidOrderHasAResultOrASale(made, run, settled);
+}
+
+// Order A is left after its cancel failed; sale B's code goes out and its
+// reply is slow. A is paid meanwhile: its result opens over B's screen, and
+// B's own result over A's. Back from B's result goes to A's, which the
+// staff have not seen through, and only then to the cleared keypad.
+TEST_F(TillProgram, another_sales_result_going_back_does_not_take_a_late_result_with_it)
+{
+    DemoProgram program(home());
+    ASSERT_TRUE(program.start({ "--trace" }));
+    ASSERT_EQ(program.hook("outcomes", R"({"qr":"wait"})"), 200);
+    ASSERT_EQ(
+        program.hook("fault", R"({"kind":"http500","path":"/PayApi/OfflinePay/cancel","count":2})"), 200);
+    ASSERT_TRUE(program.runUntil(signedInScript()
+            + "tap btnAight\ntap btnOK\ntap btnAlipayCode\nidle\nback\nalert 0\nidle\nback\nalert "
+              "2\nidle\nback\nidle\nshow\n",
+        "show ReceivableViewController"))
+        << program.finish("").text;
+    std::string a = newest(program, "2");
+    ASSERT_EQ(program.hook(
+                  "fault", R"({"kind":"slow","path":"/PayApi/OfflinePay/barcode","count":1,"delayMs":6000})"),
+        200);
+    ASSERT_TRUE(program.runUntil(
+        "tap btnDelete\ntap btnFive\ntap btnOK\ntap btnScan\nscan 2800000011\nshow\n", "show ChoosePayWay"))
+        << program.finish("").text;
+    ASSERT_TRUE(pay(program, a));
+    DemoProgram::Run run = program.finish("idle\nshow\nback\nidle\nshow\nback\nidle\nshow\n");
+    ASSERT_EQ(run.status, 0) << run.text;
+
+    EXPECT_TRUE(inOrderPrefixes(run.lines,
+        { "request /PayApi/OfflinePay/barcode money=5.00&dynamic_id=2800000011",
+            "request /PayApi/OfflinePay/getOrderStatus/ orderid=" + a, "screen PayResultViewController",
+            "screen PayResultViewController", "show PayResultViewController",
+            "  label labelOrderMoney \"5.00\"", "screen PayResultViewController",
+            "show PayResultViewController", "  label labelOrderId \"" + a + "\"",
+            "screen ReceivableViewController", "show ReceivableViewController",
+            "  label labelInputConfirm \"请输入收款金额\"" }))
+        << run.text;
+    // B's paid screen never showed again, so nothing invites keying B again.
+    auto sent = std::find_if(run.lines.begin(), run.lines.end(),
+        [](const std::string& line) { return line.starts_with("request /PayApi/OfflinePay/barcode"); });
+    EXPECT_EQ(std::count(sent, run.lines.end(), "screen ChoosePayWayViewController"), 0) << run.text;
 }
 
 // Balance 50 + 35 by QR code; the staff leave the code after a refused
@@ -534,6 +692,45 @@ TEST_F(TillProgram, an_order_left_waiting_when_the_app_ended_opens_its_result_af
     EXPECT_EQ(count(run, "screen PayResultViewController"), 1) << run.text;
     EXPECT_EQ(count(run, "request /PayApi/OfflinePay/getOrderStatus/"), 1) << run.text;
     EXPECT_EQ(count(run, "request /PayApi/OfflinePay/qrcode/"), 0) << run.text;
+}
+
+// The app is killed while a QR code's screen follows its order, and killed
+// again soon after each start. The order is left waiting from the first
+// start on: a later start does not begin its ten minutes of following anew.
+TEST_F(TillProgram, an_order_followed_when_the_app_was_killed_keeps_the_start_of_its_following_across_starts)
+{
+    DemoProgram::StandInServer server;
+    ASSERT_TRUE(server.start());
+    auto file = home() / "config" / "till.json";
+    auto leftOrder = [&] {
+        std::ifstream in(file);
+        auto record = Json::parse(in, nullptr, false);
+        return record.is_object() && record.value("orders", Json::array()).size() == 1 ? record["orders"][0]
+                                                                                       : Json::object();
+    };
+    {
+        DemoProgram first(home());
+        first.useBackend(server);
+        ASSERT_TRUE(first.start({ "--trace" }));
+        ASSERT_EQ(first.hook("outcomes", R"({"qr":"wait"})"), 200);
+        ASSERT_TRUE(
+            first.runUntil(signedInScript() + "tap btnAight\ntap btnOK\ntap btnAlipayCode\nidle\nshow\n",
+                "show QRCodePayViewController"));
+    }
+    ASSERT_EQ(leftOrder().value("state", ""), "followed");
+    double firstStart = 0;
+    for (int start = 0; start < 2; ++start) {
+        DemoProgram again(home());
+        again.useBackend(server);
+        ASSERT_TRUE(again.start({ "--trace" }));
+        ASSERT_TRUE(again.runUntil("show\n", "show "));
+        auto order = leftOrder();
+        EXPECT_EQ(order.value("state", ""), "left") << order.dump();
+        if (start == 0)
+            firstStart = order.value("leftAt", 0.0);
+        EXPECT_GT(firstStart, 0);
+        EXPECT_EQ(order.value("leftAt", 0.0), firstStart) << order.dump();
+    }
 }
 
 // A ledger file that cannot be read is set aside whole, said so, and holds

@@ -95,7 +95,7 @@ TEST_F(TillLedgerFileTest, a_damaged_file_is_set_aside_kept_whole_reported_and_h
         TillLedger again;
         EXPECT_FALSE(TillLedgerFile(file()).load(again, 2).damaged);
         EXPECT_TRUE(again.isHeld());
-        again.heldChecked();
+        again.heldChecked(again.heldItems());
         EXPECT_FALSE(again.isHeld());
     }
     // Each damaged file has a place of its own.

@@ -115,7 +115,7 @@ TEST(TillLedger, a_lost_barcode_reply_holds_the_whole_till_and_its_code_until_th
     ledger.notRead(ledger.sent(barcode("2800000003")));
     EXPECT_EQ(ledger.codeState("2800000003"), Ledger::CodeState::Free);
 
-    ledger.heldChecked();
+    ledger.heldChecked(ledger.heldItems());
     EXPECT_FALSE(ledger.isHeld());
     // Checked or not, that code may have been charged: it never goes again,
     // not even after a restart.
@@ -124,6 +124,49 @@ TEST(TillLedger, a_lost_barcode_reply_holds_the_whole_till_and_its_code_until_th
     ASSERT_TRUE(restarted.restore(foundation::Json::parse(ledger.toJson().dump()), 1));
     EXPECT_EQ(restarted.codeState("2800000001"), Ledger::CodeState::Unknown);
     EXPECT_FALSE(restarted.isHeld());
+}
+
+// The hold alert lists what holds the till; while it is up, an order left
+// waiting ends unsettled. The staff's word frees what they were shown only.
+TEST(TillLedger, the_staffs_word_frees_only_what_they_were_shown)
+{
+    Ledger ledger;
+    ledger.lost(ledger.sent(barcode("2800000001")));
+    ledger.following(qrOrder("Q1"));
+    ledger.left("Q1", 10);
+    auto shown = ledger.heldItems();
+    ASSERT_EQ(shown.size(), 1u);
+    ledger.followingEnded("Q1");
+    ledger.lost(ledger.sent(barcode("2800000002", "5.00")));
+    ledger.heldChecked(shown);
+    auto left = ledger.heldItems();
+    ASSERT_EQ(left.size(), 2u);
+    EXPECT_EQ(left[0].reason, Ledger::HeldReason::LostBarcode);
+    EXPECT_EQ(left[0].money, "5.00");
+    EXPECT_EQ(left[1].orderid, "Q1");
+    EXPECT_EQ(ledger.codeState("2800000001"), Ledger::CodeState::Unknown);
+    ledger.heldChecked(left);
+    EXPECT_FALSE(ledger.isHeld());
+}
+
+// A QR code's screen is covered longer than an order is followed; when it
+// shows the code again, the order is followed again by it, not left on show
+// unwatched (a payment then would have no result).
+TEST(TillLedger, a_screen_showing_its_order_again_takes_it_back_after_its_following_ended)
+{
+    Ledger ledger;
+    ledger.following(qrOrder("Q1"));
+    ledger.left("Q1", 10);
+    ledger.followingEnded("Q1");
+    ASSERT_TRUE(ledger.isHeld());
+    EXPECT_TRUE(ledger.takeBack("Q1"));
+    EXPECT_EQ(ledger.order("Q1")->state, Ledger::OrderState::Followed);
+    EXPECT_FALSE(ledger.isHeld());
+    // Checked by the staff, or ended: nothing to take back.
+    ledger.left("Q1", 20);
+    ledger.followingEnded("Q1");
+    ledger.heldChecked(ledger.heldItems());
+    EXPECT_FALSE(ledger.takeBack("Q1"));
 }
 
 TEST(TillLedger, an_order_left_waiting_is_followed_backing_off_then_held_as_unknown_with_its_code)
@@ -153,7 +196,7 @@ TEST(TillLedger, an_order_left_waiting_is_followed_backing_off_then_held_as_unkn
     ASSERT_TRUE(ledger.isHeld());
     EXPECT_EQ(ledger.heldItems()[0].orderid, "Q1");
     EXPECT_EQ(ledger.codeState("2800000017"), Ledger::CodeState::Unknown);
-    ledger.heldChecked();
+    ledger.heldChecked(ledger.heldItems());
     EXPECT_EQ(ledger.order("Q1"), nullptr);
 }
 
@@ -175,6 +218,35 @@ TEST(TillLedger, an_orders_payment_counts_once_however_many_polls_report_it_and_
     ledger.ended("Q2");
     EXPECT_EQ(ledger.paid("Q2", qrOrder("Q2")), Ledger::PaidVerdict::Known);
     EXPECT_EQ(ledger.paid("", qrOrder("")), Ledger::PaidVerdict::Known);
+}
+
+// A cancel sent from an order's screen whose reply was lost: once a poll
+// hears the order's end, whether the cancel went through no longer matters,
+// and the ledger (and its file) must not keep it for good.
+TEST(TillLedger, an_orders_end_settles_its_cancel_of_unknown_outcome)
+{
+    Ledger ledger;
+    ledger.following(qrOrder("Q1"));
+    ledger.lost(ledger.sent(onOrder(Ledger::RequestKind::Cancel, "Q1")));
+    ASSERT_EQ(ledger.cancelState("Q1"), Ledger::Outcome::Unknown);
+    ledger.ended("Q1");
+    EXPECT_EQ(ledger.cancelState("Q1"), std::nullopt);
+
+    // Paid: the cancel was refused. Its reply lost only after the end changes nothing.
+    ledger.following(qrOrder("Q2"));
+    ledger.left("Q2", 10);
+    auto cancel = ledger.sent(onOrder(Ledger::RequestKind::Cancel, "Q2"));
+    EXPECT_EQ(ledger.paid("Q2", {}), Ledger::PaidVerdict::ShowResult);
+    ledger.lost(cancel);
+    EXPECT_EQ(ledger.cancelState("Q2"), std::nullopt);
+    ledger.resultShown("Q2");
+
+    // A refund's unknown outcome is another matter: a paid order's refund holds on.
+    ledger.lost(ledger.sent(onOrder(Ledger::RequestKind::Refund, "Q2")));
+    ledger.ended("Q2");
+    EXPECT_EQ(ledger.refundState("Q2"), Ledger::Outcome::Unknown);
+    ASSERT_EQ(ledger.toJson()["requests"].size(), 1u);
+    EXPECT_EQ(ledger.toJson()["requests"][0]["kind"], "refund");
 }
 
 TEST(TillLedger, a_paid_part_binds_only_to_an_open_sale_and_a_settled_sale_never_reopens)
