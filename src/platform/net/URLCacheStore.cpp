@@ -1,6 +1,7 @@
 #include "platform/net/URLCacheStore.h"
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <sqlite3.h>
 #include <system_error>
@@ -224,7 +225,10 @@ std::unique_ptr<URLCacheStore> URLCacheStore::rebuild(const std::filesystem::pat
         return nullptr;
     auto aside = file;
     aside += asideSuffix;
-    store->copyFrom(aside);
+    auto const kept = store->copyFrom(aside);
+    // As a settings file set aside is: the user learns why the cache forgot.
+    std::fprintf(stderr, "URL cache: %s is damaged; set aside as %s, %zu responses kept in a new one\n",
+        file.c_str(), aside.c_str(), kept);
     return store;
 }
 
@@ -461,17 +465,18 @@ URLCacheStore::Outcome URLCacheStore::leastRecentlyUsed(
 // Rows come out in rowid order. Where a seek lands in a damaged page, the first
 // rowid past the damage is found by doubling a step until a seek succeeds and then
 // halving back, so only the rows on the damaged pages are left behind.
-void URLCacheStore::copyFrom(const std::filesystem::path& damaged)
+size_t URLCacheStore::copyFrom(const std::filesystem::path& damaged)
 {
+    size_t copied = 0;
     int code = SQLITE_OK;
     auto source = Connection::open(damaged, SQLITE_OPEN_READWRITE, code);
     if (!source)
-        return;
+        return copied;
     auto* seek = source->prepare(
         (std::string("SELECT rowid, ") + rowColumns + ", body FROM responses WHERE rowid >= ?1 ORDER BY rowid LIMIT 1")
             .c_str());
     if (!seek)
-        return;
+        return copied;
     enum class Seek { Row, End, Damaged };
     auto seekFrom = [seek](int64_t from) {
         sqlite3_reset(seek);
@@ -481,7 +486,7 @@ void URLCacheStore::copyFrom(const std::filesystem::path& damaged)
     };
     constexpr int64_t largest = std::numeric_limits<int64_t>::max() / 4;
     if (begin() != Outcome::Done)
-        return;
+        return copied;
     int64_t next = std::numeric_limits<int64_t>::min() / 4;
     for (;;) {
         auto found = seekFrom(next);
@@ -518,6 +523,7 @@ void URLCacheStore::copyFrom(const std::filesystem::path& damaged)
         auto const body = columnBytes(seek, 9);
         int64_t change = 0;
         if (record && body.size() == record->size && put(*record, body, change) == Outcome::Done) {
+            ++copied;
             m_totals.size += static_cast<uint64_t>(change);
             m_totals.lastUsed = std::max(m_totals.lastUsed, record->lastUsed);
         }
@@ -526,8 +532,11 @@ void URLCacheStore::copyFrom(const std::filesystem::path& damaged)
         next = rowid + 1;
     }
     sqlite3_reset(seek);
-    if (commit() != Outcome::Done)
+    if (commit() != Outcome::Done) {
         rollback();
+        copied = 0;
+    }
+    return copied;
 }
 
 std::string URLCacheStore::writeHeaders(const HTTPHeaders& headers)

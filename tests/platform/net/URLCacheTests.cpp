@@ -331,7 +331,8 @@ TEST_F(URLCacheTest, a_response_the_caller_refuses_to_cache_is_not_kept)
     EXPECT_EQ(asked, 1) << "an answer from the cache is never offered to it";
 }
 
-TEST_F(URLCacheTest, stored_responses_outlive_the_cache_object_and_a_file_that_is_not_a_database_is_set_aside)
+TEST_F(URLCacheTest,
+    stored_responses_outlive_the_cache_object_and_a_file_that_is_not_a_database_is_set_aside_and_said_so)
 {
     m_network->addReply(pictureURL, reply(200, "on disk", { { "Cache-Control", "max-age=600" } }));
     m_network->addReply("/two.png", reply(200, "second body", { { "Cache-Control", "max-age=600" } }));
@@ -348,7 +349,12 @@ TEST_F(URLCacheTest, stored_responses_outlive_the_cache_object_and_a_file_that_i
     std::filesystem::remove(m_directory / "Cache.db-wal");
     std::ofstream(m_directory / "Cache.db", std::ios::trunc) << "not a database, but the owner's bytes";
     std::ofstream(m_directory / "notes.txt") << "not ours";
+    testing::internal::CaptureStderr();
     m_cache = makeCache();
+    // Said once, as a settings file set aside is: nothing else tells why the cache forgot.
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+        "URL cache: " + (m_directory / "Cache.db").string() + " is damaged; set aside as "
+            + (m_directory / "Cache.db.damaged").string() + ", 0 responses kept in a new one\n");
     EXPECT_FALSE(m_cache->hasCachedResponseForRequest(URLRequest("http://img.test/two.png")));
     EXPECT_EQ(m_cache->currentDiskUsage(), 0u);
     EXPECT_EQ(load("http://img.test/two.png").data, "second body");
@@ -427,9 +433,13 @@ TEST_F(URLCacheTest, a_damaged_page_of_the_database_loses_only_the_responses_on_
         file.write("\x7f\x7f\x7f\x7f\x7f\x7f\x7f\x7f", 8);
     }
     m_cache = makeCache();
-    // Meeting the damage has the database copied without it.
+    // Meeting the damage has the database copied without it, and says so.
+    testing::internal::CaptureStderr();
     EXPECT_FALSE(m_cache->cachedResponseForRequest(URLRequest(*lost.begin())));
     m_cache->flush();
+    EXPECT_NE(testing::internal::GetCapturedStderr().find(
+                  "Cache.db.damaged, " + std::to_string(count - lost.size()) + " responses kept"),
+        std::string::npos);
     for (int pass = 0; pass < 2; ++pass) {
         for (int number = 0; number < count; ++number) {
             bool const wasLost = lost.contains(url(number));
