@@ -199,18 +199,59 @@ Rect textFieldTextRect(const TextField& field)
     return { left, b.minY(), std::max(0.0, right - left), b.height() };
 }
 
-// The caret of a one-line field whose text is drawn in `rect` as
-// drawTextInRect draws it (centred in the height). It stays inside the
-// rectangle where the text runs past it, as the text is cut there.
+// Where a one-line field's text runs, in its room `rect`: in the room itself,
+// cut with an ellipsis where it is wider; but a field in edit whose text is
+// wider shows the text's end, where the caret is, as a phone's field scrolls
+// to its caret: the text runs from left of the room, drawn clipped to it.
+struct FieldTextPlace {
+    Rect rect;
+    bool scrolled = false;
+};
+
+FieldTextPlace placeFieldText(
+    const TextField& field, const graphics::Font& font, const Rect& rect, bool editing)
+{
+    if (!editing || field.isShowingPlaceholder() || field.displayText().empty())
+        return { rect };
+    // Bullets stand one for one for the units of a secure text.
+    double whole = graphics::TextMeasurer::shared()->sizeOfText(field.displayText(), font).width;
+    if (whole <= rect.width())
+        return { rect };
+    // A point to spare, so that rounding never cuts the last letter off.
+    double const width = whole + 1;
+    return { { rect.maxX() - width, rect.minY(), width, rect.height() }, true };
+}
+
+// Draws a field's text (or placeholder) where placeFieldText puts it.
+void drawFieldText(const TextField& field, graphics::TextStyle style, const Rect& rect, bool editing,
+    graphics::DrawingContext& context)
+{
+    std::string const text = field.displayText();
+    if (text.empty())
+        return;
+    auto const place = placeFieldText(field, style.font, rect, editing);
+    if (!place.scrolled) {
+        context.drawTextInRect(text, rect, style);
+        return;
+    }
+    style.alignment = graphics::TextAlignment::Left;
+    context.saveGState();
+    context.clipToRect(rect);
+    context.drawTextInRect(text, place.rect, style);
+    context.restoreGState();
+}
+
+// The caret of a one-line field in edit whose room is `rect`, drawn as
+// drawFieldText draws it (centred in the height). It stays inside the room.
 Rect fieldCaretRect(
     const TextField& field, const graphics::Font& font, graphics::TextAlignment alignment, const Rect& rect)
 {
-    // Bullets stand one for one for the units of a secure text.
     std::string shown = field.isShowingPlaceholder() ? std::string() : field.displayText();
     auto measurer = graphics::TextMeasurer::shared();
     double height = measurer->lineHeight(font);
     double whole = shown.empty() ? 0 : measurer->sizeOfText(shown, font).width;
-    double start = rect.minX();
+    auto const place = placeFieldText(field, font, rect, true);
+    double start = place.rect.minX();
     if (whole < rect.width() && alignment == graphics::TextAlignment::Center)
         start += (rect.width() - whole) / 2;
     else if (whole < rect.width() && alignment == graphics::TextAlignment::Right)
@@ -256,15 +297,12 @@ void paintCaret(const View& view, const Rect& rect, graphics::DrawingContext& co
 void paintTextField(const TextField& field, graphics::DrawingContext& context, bool caretLit)
 {
     paintFieldBorder(field.borderStyle(), field.bounds(), context);
-    std::string text = field.displayText();
-    if (!text.empty()) {
-        graphics::TextStyle style;
-        style.font = field.font();
-        style.color = field.isShowingPlaceholder() ? placeholderColor : field.textColor();
-        style.alignment = field.textAlignment();
-        style.centeredVertically = true;
-        context.drawTextInRect(text, textFieldTextRect(field), style);
-    }
+    graphics::TextStyle style;
+    style.font = field.font();
+    style.color = field.isShowingPlaceholder() ? placeholderColor : field.textColor();
+    style.alignment = field.textAlignment();
+    style.centeredVertically = true;
+    drawFieldText(field, style, textFieldTextRect(field), field.isEditing(), context);
     if (caretLit && inputTakesKeys(field, field.isEditing()))
         paintCaret(field, textFieldCaretRect(field), context);
 }
@@ -463,8 +501,9 @@ void paintAlert(const AlertView& alert, const Rect& screen, graphics::DrawingCon
         graphics::TextStyle text;
         text.font = alertFieldFont();
         text.color = fields[i]->isShowingPlaceholder() ? placeholderColor : Color::black();
-        context.drawTextInRect(fields[i]->displayText(), alertFieldTextRect(box), text);
-        if (caretLit && static_cast<int>(i) == alert.selectedTextFieldIndex()) {
+        bool const chosen = static_cast<int>(i) == alert.selectedTextFieldIndex();
+        drawFieldText(*fields[i], text, alertFieldTextRect(box), chosen, context);
+        if (caretLit && chosen) {
             context.setFillColor(caretColor);
             context.fillRect(alertFieldCaretRect(*fields[i], box));
         }
