@@ -267,20 +267,6 @@ Rect textFieldCaretRect(const TextField& field)
     return fieldCaretRect(field, field.font(), field.textAlignment(), textFieldTextRect(field));
 }
 
-Rect textViewTextRect(const TextView& view)
-{
-    return view.bounds().insetBy(5, 8);
-}
-
-Rect textViewCaretRect(const TextView& view)
-{
-    auto measurer = graphics::TextMeasurer::shared();
-    Rect text = textViewTextRect(view);
-    auto at = measurer->caretPosition(view.text(), view.selectedRange().location, view.font(), text.width());
-    double x = std::clamp(text.minX() + at.x - Caret::width / 2, text.minX(),
-        std::max(text.minX(), text.maxX() - Caret::width));
-    return { x, text.minY() + at.y, Caret::width, measurer->lineHeight(view.font()) };
-}
 
 // An alert that is up takes the keys, so no input under it shows a caret.
 bool inputTakesKeys(const View& input, bool editing)
@@ -315,9 +301,9 @@ void paintTextView(const TextView& view, graphics::DrawingContext& context, bool
     style.alignment = view.textAlignment();
     style.numberOfLines = 0;
     style.centeredVertically = false;
-    context.drawTextInRect(view.text(), textViewTextRect(view), style);
+    context.drawTextInRect(view.text(), view.textRect(), style);
     if (caretLit && inputTakesKeys(view, view.isEditing()))
-        paintCaret(view, textViewCaretRect(view), context);
+        paintCaret(view, view.caretRect(), context);
 }
 
 // The wheels side by side, each with the chosen value in a band across the
@@ -679,7 +665,7 @@ std::optional<Rect> Renderer::caretRect(Window& window)
     if (auto* field = dynamic_cast<TextField*>(responder); field && field->isEditing())
         return field->convertRectToView(textFieldCaretRect(*field), nullptr);
     if (auto* view = dynamic_cast<TextView*>(responder); view && view->isEditing())
-        return view->convertRectToView(textViewCaretRect(*view), nullptr);
+        return view->convertRectToView(view->caretRect(), nullptr);
     return std::nullopt;
 }
 

@@ -478,6 +478,45 @@ TEST(Renderer, AFieldInEditShowsTheEndOfATextWiderThanItselfWithTheCaretAfterIt)
     }
 }
 
+// A remark longer than its text view ran on under its bottom edge, cut with
+// an ellipsis, with the caret down there out of sight: the view scrolls to
+// the caret as the text grows, as a phone's does, and scrolls over it all.
+TEST(Renderer, ATextViewInEditScrollsToItsCaretAsTheTextGrowsPastItsHeight)
+{
+    foundation::RunLoop::main().useVirtualClock();
+    auto window = std::make_shared<Window>(Rect(0, 0, 320, 300));
+    window->setBackgroundColor(Color::white());
+    window->makeKeyWindow();
+    auto remark = std::make_shared<TextView>(Rect(10, 10, 300, 100));
+    remark->setFont(graphics::Font::systemFont(15));
+    window->addSubview(remark);
+    ASSERT_TRUE(remark->becomeFirstResponder());
+    std::string lines;
+    for (int line = 1; line <= 12; ++line)
+        lines += "第" + std::to_string(line) + "行\n";
+    remark->insertText(lines + "末");
+    Renderer renderer(2);
+    auto image = renderer.renderImage(*window);
+    auto caret = Renderer::caretRect(*window);
+    ASSERT_TRUE(image && caret);
+    EXPECT_TRUE(remark->frame().contains(caret->center())) << "the caret is in sight";
+    EXPECT_GT(caretPixels(*image, *caret), 10);
+    EXPECT_GT(remark->contentSize().height, 2 * remark->frame().height()) << "as tall as the text";
+    EXPECT_GT(remark->contentOffset().y, remark->frame().height());
+    // The last line, not the first, is what shows: ink beside the caret.
+    int ink = 0;
+    for (int y = static_cast<int>(caret->minY() * 2); y < caret->maxY() * 2; ++y)
+        for (int x = static_cast<int>(remark->frame().minX() * 2); x < caret->minX() * 2 - 2; ++x)
+            ink += image->pixelAt(x, y).red() < 0.5;
+    EXPECT_GT(ink, 20) << "the last line stands beside the caret";
+
+    // Back at the start, the first line shows again, and typing brings the caret back.
+    remark->setContentOffset({ 0, 0 });
+    EXPECT_EQ(remark->contentOffset().y, 0);
+    remark->insertText("尾");
+    EXPECT_GT(remark->contentOffset().y, remark->frame().height());
+}
+
 // A blink paints only the caret's pixels again, skipping the views away
 // from them, yet a view's subview outside it is still painted there.
 TEST(Renderer, PaintingPartOfTheWindowGivesThePixelsOfTheWholeFrameThere)
