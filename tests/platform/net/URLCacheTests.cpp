@@ -141,30 +141,12 @@ protected:
 
     // Until its database is closed: work it queued may hold it a moment past the
     // last use, and a connection closed then would write its log into the file.
-    // The cache's last owner may be its own queue's thread, where the weak
-    // pointer expires as the destructor starts, before the database is closed:
-    // a test that then changed the file had the closing connection write its
-    // log into it (the bytes of a file set aside came back with pages after
-    // them). Closed is when no descriptor of the process is open on its files.
     void closeCache()
     {
         m_cache->flush();
         std::weak_ptr<URLCache> closing = std::exchange(m_cache, nullptr);
-        while (!closing.expired() || databaseOpen())
+        while (!closing.expired())
             std::this_thread::yield();
-    }
-
-    bool databaseOpen() const
-    {
-        std::error_code error;
-        auto const directory = std::filesystem::weakly_canonical(m_directory, error);
-        for (auto const& descriptor : std::filesystem::directory_iterator("/proc/self/fd", error)) {
-            auto const target = std::filesystem::read_symlink(descriptor.path(), error);
-            // A file moved or removed meanwhile is still named here, as "Cache.db-wal (deleted)".
-            if (!error && target.parent_path() == directory && target.filename().string().starts_with("Cache.db"))
-                return true;
-        }
-        return false;
     }
 
     std::shared_ptr<URLCache> makeCache(size_t memory = 1 << 20, size_t disk = 1 << 20)
