@@ -5,6 +5,7 @@
 #include <limits>
 #include <sqlite3.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace net {
 
@@ -261,8 +262,15 @@ URLCacheStore::Outcome URLCacheStore::openFile(bool fresh)
         return outcomeOf(code);
     // WAL: a store appends its own pages; readers go on while it does. A crash may
     // lose the last stores since a checkpoint, never the database: it is a cache.
+    // A file this process may write that SQLite will only read says so in its
+    // own header (the write version of a later SQLite, or damage there): every
+    // store would fail. A file or folder the process may not write is the
+    // machine's doing.
+    auto const writable = [this] {
+        return ::access(m_file.c_str(), W_OK) == 0 && ::access(m_file.parent_path().c_str(), W_OK) == 0;
+    };
     if ((code = writer->exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;")) != SQLITE_OK)
-        return outcomeOf(code);
+        return (code & 0xff) == SQLITE_READONLY && writable() ? Outcome::Damaged : outcomeOf(code);
     int found = 0;
     {
         sqlite3_stmt* version = nullptr;
@@ -277,6 +285,8 @@ URLCacheStore::Outcome URLCacheStore::openFile(bool fresh)
     }
     // A database of another program, or of a later version of ours.
     if (found != 0 && found != schemaVersion)
+        return Outcome::Damaged;
+    if (sqlite3_db_readonly(writer->db, "main") == 1 && writable())
         return Outcome::Damaged;
     if ((code = writer->exec(schema)) != SQLITE_OK)
         return outcomeOf(code);

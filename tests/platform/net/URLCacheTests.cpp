@@ -378,6 +378,29 @@ TEST_F(URLCacheTest,
     closeCache();
     m_cache = makeCache();
     EXPECT_TRUE(m_cache->hasCachedResponseForRequest(URLRequest(pictureURL)));
+
+    // Nor one SQLite opens for reading only (the write version of a later
+    // SQLite), in the log's mode or the journal's: the cache went on in memory
+    // alone for good, storing nothing, and said nothing. What it holds is
+    // copied into a new one.
+    for (char const journal : { 2, 1 }) {
+        closeCache();
+        {
+            std::fstream file(m_directory / "Cache.db", std::ios::in | std::ios::out | std::ios::binary);
+            file.seekp(18);
+            file.put(3);
+            file.put(journal);
+        }
+        testing::internal::CaptureStderr();
+        m_cache = makeCache();
+        EXPECT_NE(testing::internal::GetCapturedStderr().find("is damaged; set aside"), std::string::npos);
+        EXPECT_TRUE(m_cache->hasCachedResponseForRequest(URLRequest(pictureURL))) << int(journal);
+        std::string const later = "http://img.test/" + std::to_string(journal) + ".png";
+        m_cache->storeCachedResponse(cached(later, "later"), URLRequest(later));
+        closeCache();
+        m_cache = makeCache();
+        EXPECT_TRUE(m_cache->hasCachedResponseForRequest(URLRequest(later))) << int(journal);
+    }
 }
 
 TEST_F(URLCacheTest, rows_that_do_not_read_are_skipped_and_the_others_served)
