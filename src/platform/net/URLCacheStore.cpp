@@ -262,15 +262,23 @@ URLCacheStore::Outcome URLCacheStore::openFile(bool fresh)
         return outcomeOf(code);
     // WAL: a store appends its own pages; readers go on while it does. A crash may
     // lose the last stores since a checkpoint, never the database: it is a cache.
-    // A file this process may write that SQLite will only read says so in its
-    // own header (the write version of a later SQLite, or damage there): every
-    // store would fail. A file or folder the process may not write is the
+    // Two answers to opening are the file's own doing, not the machine's: read
+    // only, for a file this process may write (the write version of a later
+    // SQLite in its header, or damage there: every store would fail), and out
+    // of memory, for a record whose sizes are damaged (nothing this small runs
+    // out otherwise). A file or folder the process may not write is the
     // machine's doing.
     auto const writable = [this] {
         return ::access(m_file.c_str(), W_OK) == 0 && ::access(m_file.parent_path().c_str(), W_OK) == 0;
     };
+    auto const refused = [&writable](int failure) {
+        int const primary = failure & 0xff;
+        if (primary == SQLITE_NOMEM || (primary == SQLITE_READONLY && writable()))
+            return Outcome::Damaged;
+        return outcomeOf(failure);
+    };
     if ((code = writer->exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;")) != SQLITE_OK)
-        return (code & 0xff) == SQLITE_READONLY && writable() ? Outcome::Damaged : outcomeOf(code);
+        return refused(code);
     int found = 0;
     {
         sqlite3_stmt* version = nullptr;
@@ -281,7 +289,7 @@ URLCacheStore::Outcome URLCacheStore::openFile(bool fresh)
             found = sqlite3_column_int(version, 0);
         sqlite3_finalize(version);
         if (code != SQLITE_ROW)
-            return outcomeOf(code) == Outcome::Done ? Outcome::Damaged : outcomeOf(code);
+            return outcomeOf(code) == Outcome::Done ? Outcome::Damaged : refused(code);
     }
     // A database of another program, or of a later version of ours.
     if (found != 0 && found != schemaVersion)
@@ -289,7 +297,7 @@ URLCacheStore::Outcome URLCacheStore::openFile(bool fresh)
     if (sqlite3_db_readonly(writer->db, "main") == 1 && writable())
         return Outcome::Damaged;
     if ((code = writer->exec(schema)) != SQLITE_OK)
-        return outcomeOf(code);
+        return refused(code);
     if (found == 0 && writer->exec("PRAGMA user_version=1") != SQLITE_OK)
         return Outcome::Failed;
 
@@ -323,7 +331,7 @@ URLCacheStore::Outcome URLCacheStore::openFile(bool fresh)
     }
     if (code != SQLITE_ROW) {
         sqlite3_reset(totals);
-        return outcomeOf(code) == Outcome::Done ? Outcome::Failed : outcomeOf(code);
+        return outcomeOf(code) == Outcome::Done ? Outcome::Failed : refused(code);
     }
     m_totals.size = static_cast<uint64_t>(std::max(0.0, sqlite3_column_double(totals, 0)));
     m_totals.lastUsed = static_cast<uint64_t>(std::max<sqlite3_int64>(0, sqlite3_column_int64(totals, 1)));

@@ -401,6 +401,31 @@ TEST_F(URLCacheTest,
         m_cache = makeCache();
         EXPECT_TRUE(m_cache->hasCachedResponseForRequest(URLRequest(later))) << int(journal);
     }
+
+    // Nor one whose schema record has damaged sizes, which SQLite answers with
+    // "out of memory", as if the machine had run out: the same silence.
+    closeCache();
+    {
+        Database db(m_directory);
+        db.exec("PRAGMA journal_mode=DELETE");
+        db.exec("PRAGMA page_size=512");
+        db.exec("VACUUM");
+    }
+    {
+        std::string bytes = foundation::Paths::readFile(m_directory / "Cache.db").valueOr("");
+        auto const end = bytes.find("(used, size)");
+        ASSERT_NE(end, std::string::npos);
+        // The table's record after the index's: its length, row and header sizes.
+        bytes.replace(end + 12, 9, std::string(9, '\xff'));
+        std::ofstream(m_directory / "Cache.db", std::ios::binary | std::ios::trunc) << bytes;
+    }
+    testing::internal::CaptureStderr();
+    m_cache = makeCache();
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("is damaged; set aside"), std::string::npos);
+    m_cache->storeCachedResponse(cached("http://img.test/after.png", "after"), URLRequest("http://img.test/after.png"));
+    closeCache();
+    m_cache = makeCache();
+    EXPECT_TRUE(m_cache->hasCachedResponseForRequest(URLRequest("http://img.test/after.png")));
 }
 
 TEST_F(URLCacheTest, rows_that_do_not_read_are_skipped_and_the_others_served)
