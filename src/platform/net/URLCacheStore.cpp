@@ -417,10 +417,24 @@ URLCacheStore::Outcome URLCacheStore::put(const URLCache::IndexEntry& record, st
     Use reset(put);
     bindRecord(put, record, body.size());
     bindBlob(put, 9, body);
-    auto const outcome = step(put, false);
-    if (outcome == Outcome::Done)
-        change = static_cast<int64_t>(body.size()) - previous;
-    return outcome;
+    if (auto const outcome = step(put, false); outcome != Outcome::Done)
+        return outcome;
+    // A table whose damaged pages SQLite has not noticed may take a row and
+    // then not find it again: a row that does not read back is damage met.
+    {
+        auto* sizeOf = m_writer->statements[SizeOf];
+        Use reset(sizeOf);
+        bindText(sizeOf, 1, record.url);
+        auto const found = step(sizeOf, true);
+        if (found == Outcome::Missing
+            || (found == Outcome::Done
+                && sqlite3_column_int64(sizeOf, 0) != static_cast<int64_t>(body.size())))
+            return Outcome::Damaged;
+        if (found != Outcome::Done)
+            return found;
+    }
+    change = static_cast<int64_t>(body.size()) - previous;
+    return Outcome::Done;
 }
 
 URLCacheStore::Outcome URLCacheStore::updateHead(const URLCache::IndexEntry& record)
