@@ -80,6 +80,13 @@ extern "C" const char* __lsan_default_suppressions()
     return "leak:libfontconfig\n";
 }
 
+// Nor print, at every exit, a table of the allocations those suppressions
+// matched: a run's standard error is for what the user needs to know.
+extern "C" const char* __lsan_default_options()
+{
+    return "print_suppressions=0";
+}
+
 int main(int argc, char** argv)
 {
     std::vector<std::string> arguments(argv + 1, argv + argc);

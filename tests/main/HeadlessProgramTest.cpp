@@ -1,8 +1,10 @@
 #include "main/DemoProgram.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,6 +56,23 @@ TEST_F(HeadlessProgramTest, a_command_that_cannot_be_done_ends_the_run_with_stat
     ASSERT_FALSE(run.lines.empty());
     EXPECT_EQ(run.lines.back(), "error 2: no scanner is open");
     EXPECT_THAT(run.lines, ::testing::Not(::testing::Contains("alert 设置收款key")));
+}
+
+// A sanitizer build run by hand (as the README shows) ended every run with
+// the leak checker's table of suppressed allocations on standard error.
+TEST_F(HeadlessProgramTest, a_run_started_by_hand_ends_without_the_leak_checkers_table)
+{
+    // ctest's own options would hide it; a person's shell has none.
+    std::optional<std::string> const saved = std::getenv("LSAN_OPTIONS")
+        ? std::optional<std::string>(std::getenv("LSAN_OPTIONS"))
+        : std::nullopt;
+    ::unsetenv("LSAN_OPTIONS");
+    DemoProgram::Run run = runProgram("tap btnGoHome\nshot " + (m_dir / "guide.png").string() + "\n");
+    if (saved)
+        ::setenv("LSAN_OPTIONS", saved->c_str(), 1);
+    EXPECT_EQ(run.status, 0) << run.text << run.errors;
+    EXPECT_EQ(run.errors.find("Suppressions used"), std::string::npos) << run.errors;
+    EXPECT_NE(run.errors.find("cashier: demo back end on 127.0.0.1:"), std::string::npos) << run.errors;
 }
 
 } // namespace

@@ -221,10 +221,14 @@ void DispatchQueue::pumpLocked()
         WorkerPool::shared().submit(
             [queue = shared_from_this(), block = std::move(item.block), exclusive]() mutable {
                 queue->run(block);
-                // What the block holds goes before anyone hears the queue is idle:
-                // an owner that flushed and then lets go must be the last owner,
-                // or an object's teardown (a database closing) runs here later.
-                block = nullptr;
+                {
+                    // What the block holds goes before the queue may be seen
+                    // idle: an owner that flushed and let go must not find its
+                    // object still being destroyed on this thread. A destructor
+                    // that syncs or flushes this queue is still on it meanwhile.
+                    RunningScope scope(queue.get());
+                    block = nullptr;
+                }
                 queue->finish(exclusive);
             },
             m_priority == Priority::High);

@@ -133,10 +133,10 @@ bool readSize(TIFF* tiff, std::uint32_t& width, std::uint32_t& height)
 }
 
 // libtiff's RGBA words hold red in the low byte; ours hold blue there. Alpha
-// that libtiff left straight (grey with unassociated alpha) is premultiplied,
-// and colour above its alpha, which only a damaged or hostile file has, is
-// cut down to it.
-void toPremultipliedArgb(std::vector<std::uint32_t>& pixels, int alpha, std::uint16_t photometric)
+// left straight (grey with unassociated alpha, put by putGreyWithAlpha) is
+// premultiplied, and colour above its alpha, which only a damaged or hostile
+// file has, is cut down to it.
+void toPremultipliedArgb(std::vector<std::uint32_t>& pixels, int alpha, bool straightGrey)
 {
     if (!alpha) {
         for (std::uint32_t& p : pixels)
@@ -145,8 +145,7 @@ void toPremultipliedArgb(std::vector<std::uint32_t>& pixels, int alpha, std::uin
     }
     for (std::uint32_t& p : pixels)
         p = (p & 0xff000000u) | (p & 0xff) << 16 | (p & 0xff00) | (p >> 16 & 0xff);
-    if (alpha == EXTRASAMPLE_UNASSALPHA
-        && (photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_MINISWHITE)) {
+    if (alpha == EXTRASAMPLE_UNASSALPHA && straightGrey) {
         premultiplyArgb(pixels);
         return;
     }
@@ -155,6 +154,43 @@ void toPremultipliedArgb(std::vector<std::uint32_t>& pixels, int alpha, std::uin
         auto cut = [a](std::uint32_t c) { return std::min(c, a); };
         p = a << 24 | cut(p >> 16 & 0xff) << 16 | cut(p >> 8 & 0xff) << 8 | cut(p & 0xff);
     }
+}
+
+// Grey with alpha, samples side by side, put as libtiff's own routines put
+// it but for two of their faults: 16-bit grey lost its alpha (it was put as
+// if it had none), and a tile cut short at the right edge was read from the
+// wrong place (the skew over the cut-off pixels was counted in samples where
+// it is pixels). The grey goes through libtiff's own map, which also turns
+// min-is-white round; 16-bit samples keep their high byte, as libtiff does.
+// The alpha is left as stored, straight or premultiplied.
+template<int Bits>
+void putGreyWithAlpha(TIFFRGBAImage* reader, std::uint32_t* out, std::uint32_t, std::uint32_t,
+    std::uint32_t width, std::uint32_t height, std::int32_t fromskew, std::int32_t toskew, unsigned char* in)
+{
+    constexpr std::ptrdiff_t sampleBytes = Bits / 8;
+    std::ptrdiff_t const pixelBytes = sampleBytes * reader->samplesperpixel;
+    auto sample = [](const unsigned char* at) -> std::uint32_t {
+        if constexpr (Bits == 16) {
+            std::uint16_t value = 0;
+            std::memcpy(&value, at, 2);
+            return value >> 8;
+        } else {
+            return *at;
+        }
+    };
+    for (; height > 0; --height) {
+        for (std::uint32_t x = 0; x < width; ++x) {
+            *out++ = (reader->BWmap[sample(in)][0] & 0x00ffffffu) | sample(in + sampleBytes) << 24;
+            in += pixelBytes;
+        }
+        out += toskew;
+        in += fromskew * pixelBytes;
+    }
+}
+
+bool isGrey(std::uint16_t photometric)
+{
+    return photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_MINISWHITE;
 }
 
 } // namespace
@@ -208,17 +244,22 @@ std::optional<StillBitmap> TiffDecoder::decode(std::span<const std::uint8_t> byt
         return std::nullopt;
     // Asking for the file's own orientation leaves the rows as stored.
     reader.req_orientation = reader.orientation;
+    // Grey in planes is put as RGB is, its alpha premultiplied on the way.
+    bool const ownGreyWithAlpha = reader.isContig && reader.alpha && isGrey(reader.photometric)
+        && reader.samplesperpixel >= 2 && reader.BWmap
+        && (reader.bitspersample == 8 || reader.bitspersample == 16);
+    if (ownGreyWithAlpha)
+        reader.put.contig = reader.bitspersample == 16 ? putGreyWithAlpha<16> : putGreyWithAlpha<8>;
     StillBitmap bitmap;
     bitmap.width = static_cast<int>(width);
     bitmap.height = static_cast<int>(height);
     bitmap.pixels.resize(static_cast<std::size_t>(width) * height);
     bool const read = TIFFRGBAImageGet(&reader, bitmap.pixels.data(), width, height) == 1;
     int const alpha = reader.alpha;
-    std::uint16_t const photometric = reader.photometric;
     TIFFRGBAImageEnd(&reader);
     if (!read)
         return std::nullopt;
-    toPremultipliedArgb(bitmap.pixels, alpha, photometric);
+    toPremultipliedArgb(bitmap.pixels, alpha, ownGreyWithAlpha);
     bitmap.hasAlpha = alpha != 0;
     return bitmap;
 }

@@ -199,18 +199,59 @@ Rect textFieldTextRect(const TextField& field)
     return { left, b.minY(), std::max(0.0, right - left), b.height() };
 }
 
-// The caret of a one-line field whose text is drawn in `rect` as
-// drawTextInRect draws it (centred in the height). It stays inside the
-// rectangle where the text runs past it, as the text is cut there.
+// Where a one-line field's text runs, in its room `rect`: in the room itself,
+// cut with an ellipsis where it is wider; but a field in edit whose text is
+// wider shows the text's end, where the caret is, as a phone's field scrolls
+// to its caret: the text runs from left of the room, drawn clipped to it.
+struct FieldTextPlace {
+    Rect rect;
+    bool scrolled = false;
+};
+
+FieldTextPlace placeFieldText(
+    const TextField& field, const graphics::Font& font, const Rect& rect, bool editing)
+{
+    if (!editing || field.isShowingPlaceholder() || field.displayText().empty())
+        return { rect };
+    // Bullets stand one for one for the units of a secure text.
+    double whole = graphics::TextMeasurer::shared()->sizeOfText(field.displayText(), font).width;
+    if (whole <= rect.width())
+        return { rect };
+    // A point to spare, so that rounding never cuts the last letter off.
+    double const width = whole + 1;
+    return { { rect.maxX() - width, rect.minY(), width, rect.height() }, true };
+}
+
+// Draws a field's text (or placeholder) where placeFieldText puts it.
+void drawFieldText(const TextField& field, graphics::TextStyle style, const Rect& rect, bool editing,
+    graphics::DrawingContext& context)
+{
+    std::string const text = field.displayText();
+    if (text.empty())
+        return;
+    auto const place = placeFieldText(field, style.font, rect, editing);
+    if (!place.scrolled) {
+        context.drawTextInRect(text, rect, style);
+        return;
+    }
+    style.alignment = graphics::TextAlignment::Left;
+    context.saveGState();
+    context.clipToRect(rect);
+    context.drawTextInRect(text, place.rect, style);
+    context.restoreGState();
+}
+
+// The caret of a one-line field in edit whose room is `rect`, drawn as
+// drawFieldText draws it (centred in the height). It stays inside the room.
 Rect fieldCaretRect(
     const TextField& field, const graphics::Font& font, graphics::TextAlignment alignment, const Rect& rect)
 {
-    // Bullets stand one for one for the units of a secure text.
     std::string shown = field.isShowingPlaceholder() ? std::string() : field.displayText();
     auto measurer = graphics::TextMeasurer::shared();
     double height = measurer->lineHeight(font);
     double whole = shown.empty() ? 0 : measurer->sizeOfText(shown, font).width;
-    double start = rect.minX();
+    auto const place = placeFieldText(field, font, rect, true);
+    double start = place.rect.minX();
     if (whole < rect.width() && alignment == graphics::TextAlignment::Center)
         start += (rect.width() - whole) / 2;
     else if (whole < rect.width() && alignment == graphics::TextAlignment::Right)
@@ -226,20 +267,6 @@ Rect textFieldCaretRect(const TextField& field)
     return fieldCaretRect(field, field.font(), field.textAlignment(), textFieldTextRect(field));
 }
 
-Rect textViewTextRect(const TextView& view)
-{
-    return view.bounds().insetBy(5, 8);
-}
-
-Rect textViewCaretRect(const TextView& view)
-{
-    auto measurer = graphics::TextMeasurer::shared();
-    Rect text = textViewTextRect(view);
-    auto at = measurer->caretPosition(view.text(), view.selectedRange().location, view.font(), text.width());
-    double x = std::clamp(text.minX() + at.x - Caret::width / 2, text.minX(),
-        std::max(text.minX(), text.maxX() - Caret::width));
-    return { x, text.minY() + at.y, Caret::width, measurer->lineHeight(view.font()) };
-}
 
 // An alert that is up takes the keys, so no input under it shows a caret.
 bool inputTakesKeys(const View& input, bool editing)
@@ -256,15 +283,12 @@ void paintCaret(const View& view, const Rect& rect, graphics::DrawingContext& co
 void paintTextField(const TextField& field, graphics::DrawingContext& context, bool caretLit)
 {
     paintFieldBorder(field.borderStyle(), field.bounds(), context);
-    std::string text = field.displayText();
-    if (!text.empty()) {
-        graphics::TextStyle style;
-        style.font = field.font();
-        style.color = field.isShowingPlaceholder() ? placeholderColor : field.textColor();
-        style.alignment = field.textAlignment();
-        style.centeredVertically = true;
-        context.drawTextInRect(text, textFieldTextRect(field), style);
-    }
+    graphics::TextStyle style;
+    style.font = field.font();
+    style.color = field.isShowingPlaceholder() ? placeholderColor : field.textColor();
+    style.alignment = field.textAlignment();
+    style.centeredVertically = true;
+    drawFieldText(field, style, textFieldTextRect(field), field.isEditing(), context);
     if (caretLit && inputTakesKeys(field, field.isEditing()))
         paintCaret(field, textFieldCaretRect(field), context);
 }
@@ -277,9 +301,9 @@ void paintTextView(const TextView& view, graphics::DrawingContext& context, bool
     style.alignment = view.textAlignment();
     style.numberOfLines = 0;
     style.centeredVertically = false;
-    context.drawTextInRect(view.text(), textViewTextRect(view), style);
+    context.drawTextInRect(view.text(), view.textRect(), style);
     if (caretLit && inputTakesKeys(view, view.isEditing()))
-        paintCaret(view, textViewCaretRect(view), context);
+        paintCaret(view, view.caretRect(), context);
 }
 
 // The wheels side by side, each with the chosen value in a band across the
@@ -463,8 +487,9 @@ void paintAlert(const AlertView& alert, const Rect& screen, graphics::DrawingCon
         graphics::TextStyle text;
         text.font = alertFieldFont();
         text.color = fields[i]->isShowingPlaceholder() ? placeholderColor : Color::black();
-        context.drawTextInRect(fields[i]->displayText(), alertFieldTextRect(box), text);
-        if (caretLit && static_cast<int>(i) == alert.selectedTextFieldIndex()) {
+        bool const chosen = static_cast<int>(i) == alert.selectedTextFieldIndex();
+        drawFieldText(*fields[i], text, alertFieldTextRect(box), chosen, context);
+        if (caretLit && chosen) {
             context.setFillColor(caretColor);
             context.fillRect(alertFieldCaretRect(*fields[i], box));
         }
@@ -640,7 +665,7 @@ std::optional<Rect> Renderer::caretRect(Window& window)
     if (auto* field = dynamic_cast<TextField*>(responder); field && field->isEditing())
         return field->convertRectToView(textFieldCaretRect(*field), nullptr);
     if (auto* view = dynamic_cast<TextView*>(responder); view && view->isEditing())
-        return view->convertRectToView(textViewCaretRect(*view), nullptr);
+        return view->convertRectToView(view->caretRect(), nullptr);
     return std::nullopt;
 }
 

@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace kit {
 
@@ -25,6 +26,16 @@ public:
     void setEditable(bool editable) { m_editable = editable; }
 
     bool returnKey() { return insertText("\n"); }
+    // Programmatic, as TextInput's; the content takes the text's height.
+    void setText(std::string_view text);
+
+    // Where the text runs in the view's content: inset from its edges, as
+    // tall as the wrapped text and at least as the view. The content is that
+    // tall, and a view in edit scrolls to its caret as the text changes, as
+    // a phone's does.
+    graphics::Rect textRect() const;
+    // The caret at the insertion point, in the content.
+    graphics::Rect caretRect() const;
 
     bool canBecomeFirstResponder() const override { return m_editable; }
     void touchesEnded(const Touch& touch) override;
@@ -39,6 +50,8 @@ private:
     void didBeginEditing();
     bool shouldEndEditing();
     void didEndEditing(bool byResigning);
+    // Sizes the content to the text and, in edit, brings the caret into sight.
+    void followText();
 
     std::weak_ptr<TextViewDelegate> m_delegate;
     bool m_editable = true;

@@ -1,9 +1,11 @@
 #include "platform/net/URLCacheStore.h"
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <sqlite3.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace net {
 
@@ -224,7 +226,10 @@ std::unique_ptr<URLCacheStore> URLCacheStore::rebuild(const std::filesystem::pat
         return nullptr;
     auto aside = file;
     aside += asideSuffix;
-    store->copyFrom(aside);
+    auto const kept = store->copyFrom(aside);
+    // As a settings file set aside is: the user learns why the cache forgot.
+    std::fprintf(stderr, "URL cache: %s is damaged; set aside as %s, %zu responses kept in a new one\n",
+        file.c_str(), aside.c_str(), kept);
     return store;
 }
 
@@ -257,8 +262,23 @@ URLCacheStore::Outcome URLCacheStore::openFile(bool fresh)
         return outcomeOf(code);
     // WAL: a store appends its own pages; readers go on while it does. A crash may
     // lose the last stores since a checkpoint, never the database: it is a cache.
+    // Two answers to opening are the file's own doing, not the machine's: read
+    // only, for a file this process may write (the write version of a later
+    // SQLite in its header, or damage there: every store would fail), and out
+    // of memory, for a record whose sizes are damaged (nothing this small runs
+    // out otherwise). A file or folder the process may not write is the
+    // machine's doing.
+    auto const writable = [this] {
+        return ::access(m_file.c_str(), W_OK) == 0 && ::access(m_file.parent_path().c_str(), W_OK) == 0;
+    };
+    auto const refused = [&writable](int failure) {
+        int const primary = failure & 0xff;
+        if (primary == SQLITE_NOMEM || (primary == SQLITE_READONLY && writable()))
+            return Outcome::Damaged;
+        return outcomeOf(failure);
+    };
     if ((code = writer->exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;")) != SQLITE_OK)
-        return outcomeOf(code);
+        return refused(code);
     int found = 0;
     {
         sqlite3_stmt* version = nullptr;
@@ -269,13 +289,15 @@ URLCacheStore::Outcome URLCacheStore::openFile(bool fresh)
             found = sqlite3_column_int(version, 0);
         sqlite3_finalize(version);
         if (code != SQLITE_ROW)
-            return outcomeOf(code) == Outcome::Done ? Outcome::Damaged : outcomeOf(code);
+            return outcomeOf(code) == Outcome::Done ? Outcome::Damaged : refused(code);
     }
     // A database of another program, or of a later version of ours.
     if (found != 0 && found != schemaVersion)
         return Outcome::Damaged;
+    if (sqlite3_db_readonly(writer->db, "main") == 1 && writable())
+        return Outcome::Damaged;
     if ((code = writer->exec(schema)) != SQLITE_OK)
-        return outcomeOf(code);
+        return refused(code);
     if (found == 0 && writer->exec("PRAGMA user_version=1") != SQLITE_OK)
         return Outcome::Failed;
 
@@ -309,7 +331,7 @@ URLCacheStore::Outcome URLCacheStore::openFile(bool fresh)
     }
     if (code != SQLITE_ROW) {
         sqlite3_reset(totals);
-        return outcomeOf(code) == Outcome::Done ? Outcome::Failed : outcomeOf(code);
+        return outcomeOf(code) == Outcome::Done ? Outcome::Failed : refused(code);
     }
     m_totals.size = static_cast<uint64_t>(std::max(0.0, sqlite3_column_double(totals, 0)));
     m_totals.lastUsed = static_cast<uint64_t>(std::max<sqlite3_int64>(0, sqlite3_column_int64(totals, 1)));
@@ -395,10 +417,24 @@ URLCacheStore::Outcome URLCacheStore::put(const URLCache::IndexEntry& record, st
     Use reset(put);
     bindRecord(put, record, body.size());
     bindBlob(put, 9, body);
-    auto const outcome = step(put, false);
-    if (outcome == Outcome::Done)
-        change = static_cast<int64_t>(body.size()) - previous;
-    return outcome;
+    if (auto const outcome = step(put, false); outcome != Outcome::Done)
+        return outcome;
+    // A table whose damaged pages SQLite has not noticed may take a row and
+    // then not find it again: a row that does not read back is damage met.
+    {
+        auto* sizeOf = m_writer->statements[SizeOf];
+        Use reset(sizeOf);
+        bindText(sizeOf, 1, record.url);
+        auto const found = step(sizeOf, true);
+        if (found == Outcome::Missing
+            || (found == Outcome::Done
+                && sqlite3_column_int64(sizeOf, 0) != static_cast<int64_t>(body.size())))
+            return Outcome::Damaged;
+        if (found != Outcome::Done)
+            return found;
+    }
+    change = static_cast<int64_t>(body.size()) - previous;
+    return Outcome::Done;
 }
 
 URLCacheStore::Outcome URLCacheStore::updateHead(const URLCache::IndexEntry& record)
@@ -461,17 +497,18 @@ URLCacheStore::Outcome URLCacheStore::leastRecentlyUsed(
 // Rows come out in rowid order. Where a seek lands in a damaged page, the first
 // rowid past the damage is found by doubling a step until a seek succeeds and then
 // halving back, so only the rows on the damaged pages are left behind.
-void URLCacheStore::copyFrom(const std::filesystem::path& damaged)
+size_t URLCacheStore::copyFrom(const std::filesystem::path& damaged)
 {
+    size_t copied = 0;
     int code = SQLITE_OK;
     auto source = Connection::open(damaged, SQLITE_OPEN_READWRITE, code);
     if (!source)
-        return;
+        return copied;
     auto* seek = source->prepare(
         (std::string("SELECT rowid, ") + rowColumns + ", body FROM responses WHERE rowid >= ?1 ORDER BY rowid LIMIT 1")
             .c_str());
     if (!seek)
-        return;
+        return copied;
     enum class Seek { Row, End, Damaged };
     auto seekFrom = [seek](int64_t from) {
         sqlite3_reset(seek);
@@ -481,7 +518,7 @@ void URLCacheStore::copyFrom(const std::filesystem::path& damaged)
     };
     constexpr int64_t largest = std::numeric_limits<int64_t>::max() / 4;
     if (begin() != Outcome::Done)
-        return;
+        return copied;
     int64_t next = std::numeric_limits<int64_t>::min() / 4;
     for (;;) {
         auto found = seekFrom(next);
@@ -518,6 +555,7 @@ void URLCacheStore::copyFrom(const std::filesystem::path& damaged)
         auto const body = columnBytes(seek, 9);
         int64_t change = 0;
         if (record && body.size() == record->size && put(*record, body, change) == Outcome::Done) {
+            ++copied;
             m_totals.size += static_cast<uint64_t>(change);
             m_totals.lastUsed = std::max(m_totals.lastUsed, record->lastUsed);
         }
@@ -526,8 +564,11 @@ void URLCacheStore::copyFrom(const std::filesystem::path& damaged)
         next = rowid + 1;
     }
     sqlite3_reset(seek);
-    if (commit() != Outcome::Done)
+    if (commit() != Outcome::Done) {
         rollback();
+        copied = 0;
+    }
+    return copied;
 }
 
 std::string URLCacheStore::writeHeaders(const HTTPHeaders& headers)

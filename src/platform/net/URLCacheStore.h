@@ -101,7 +101,8 @@ private:
     Outcome openFile(bool fresh);
     Outcome step(sqlite3_stmt* statement, bool expectRow);
     static void setAside(const std::filesystem::path& file);
-    void copyFrom(const std::filesystem::path& damaged);
+    // The number of responses copied.
+    size_t copyFrom(const std::filesystem::path& damaged);
 
     const std::filesystem::path m_file;
     std::unique_ptr<Connection> m_writer;

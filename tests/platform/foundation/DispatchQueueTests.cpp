@@ -60,29 +60,64 @@ TEST_F(DispatchQueueTest, SerialQueueRunsBlocksOneAtATimeInOrder)
     EXPECT_FALSE(overlapped);
 }
 
-TEST_F(DispatchQueueTest, AFlushReturnsOnlyOnceWhatTheBlocksHeldIsLetGo)
+// What a block holds went only after the queue was seen idle: a cache that
+// flushed its queue and let go was, now and then, destroyed a moment later on
+// the queue's thread, still closing its files while its owner went on to
+// move or delete them. A flush returns only once what the blocks held is gone.
+TEST_F(DispatchQueueTest, SyncFlushReturnsOnlyOnceWhatTheBlocksHeldIsReleased)
 {
-    // A capture whose teardown takes a while, as a database closing does: the
-    // flusher, letting go after the flush, must find itself the last owner.
-    struct SlowToLetGo {
-        explicit SlowToLetGo(std::atomic<bool>& flag)
-            : gone(flag)
+    for (auto queue :
+        { DispatchQueue::createSerial("test.release"), DispatchQueue::createConcurrent("test.release") }) {
+        std::atomic<bool> flushed { false };
+        std::atomic<int> seenAfterFlush { 0 };
+        // Held by each block; on release it waits a little for a flush that has
+        // already returned, which a flush made to wait for it never has.
+        struct Held {
+            Held(std::atomic<bool>& flushed, std::atomic<int>& seenAfterFlush)
+                : flushed(flushed)
+                , seenAfterFlush(seenAfterFlush)
+            {
+            }
+            std::atomic<bool>& flushed;
+            std::atomic<int>& seenAfterFlush;
+            ~Held()
+            {
+                for (int spin = 0; spin < 20000 && !flushed; ++spin)
+                    std::this_thread::yield();
+                seenAfterFlush += flushed ? 1 : 0;
+            }
+        };
+        for (int round = 0; round < 5; ++round) {
+            flushed = false;
+            queue->async([held = std::make_shared<Held>(flushed, seenAfterFlush)] { (void)held; });
+            // From a thread of its own, as a cache's owner flushes.
+            std::thread owner([&] {
+                queue->syncFlush();
+                flushed = true;
+            });
+            owner.join();
+        }
+        EXPECT_EQ(seenAfterFlush, 0) << queue->label();
+    }
+    // What a block held may flush its queue as it goes, as from the block itself.
+    auto queue = DispatchQueue::createSerial("test.release");
+    std::atomic<bool> gone { false };
+    struct Flushing {
+        Flushing(std::shared_ptr<DispatchQueue> queue, std::atomic<bool>& gone)
+            : queue(std::move(queue))
+            , gone(gone)
         {
         }
-        SlowToLetGo(const SlowToLetGo&) = delete;
-        SlowToLetGo& operator=(const SlowToLetGo&) = delete;
+        std::shared_ptr<DispatchQueue> queue;
         std::atomic<bool>& gone;
-        ~SlowToLetGo()
+        ~Flushing()
         {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            queue->syncFlush();
+            queue->sync([] {});
             gone = true;
         }
     };
-    auto queue = DispatchQueue::createSerial("test.release");
-    std::atomic<bool> gone { false };
-    auto held = std::make_shared<SlowToLetGo>(gone);
-    queue->async([held] {});
-    held.reset();
+    queue->async([held = std::make_shared<Flushing>(queue, gone)] { (void)held; });
     queue->syncFlush();
     EXPECT_TRUE(gone);
 }

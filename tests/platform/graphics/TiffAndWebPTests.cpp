@@ -132,6 +132,46 @@ TEST(TiffDecoder, AlphaComesOutPremultipliedHoweverTheFileStoresIt)
     }
 }
 
+// Grey with alpha came out wrong in three layouts: 16-bit grey opaque (or
+// darkened where stored premultiplied), the last tile of a row of 8-bit
+// tiles shifted, and grey in planes with straight alpha premultiplied twice.
+TEST(TiffDecoder, GreyWithAlphaGivesTheStoredPictureInEveryLayout)
+{
+    // Alpha from 0 to 255 across, the grey changing down: partial strips and
+    // tiles at the edges show a row or column put in the wrong place.
+    std::vector<std::uint32_t> source;
+    for (int y = 0; y < Height; ++y)
+        for (int x = 0; x < Width; ++x)
+            source.push_back(static_cast<std::uint32_t>(x * 255 / (Width - 1)) << 24
+                | static_cast<std::uint32_t>(40 + y * 9) << 8);
+    using Alpha = Layout::Alpha;
+    for (Alpha alpha : { Alpha::Associated, Alpha::Unassociated })
+        for (int bits : { 8, 16 })
+            for (auto layout : std::vector<Layout> {
+                     { .grey = true },
+                     { .bigEndian = true, .tiled = true, .grey = true },
+                     { .separatePlanes = true, .grey = true },
+                 }) {
+                layout.alpha = alpha;
+                layout.bitsPerSample = bits;
+                auto const image = Image::fromData(ImageSamples::tiff(Width, Height, source, layout));
+                ASSERT_TRUE(image);
+                EXPECT_TRUE(image->hasAlpha());
+                int wrong = 0;
+                for (int y = 0; y < Height; ++y)
+                    for (int x = 0; x < Width; ++x) {
+                        std::uint32_t const stored = source[static_cast<std::size_t>(y) * Width + x];
+                        std::uint32_t const expected
+                            = Color::fromWhite((stored >> 8 & 0xff) / 255.0, (stored >> 24) / 255.0)
+                                  .premultipliedArgb();
+                        // Premultiplied in the file, the grey is rounded once more.
+                        wrong += !near(image->pixelAt(x, y).premultipliedArgb(), expected, 2);
+                    }
+                EXPECT_EQ(wrong, 0) << "alpha " << static_cast<int>(alpha) << ", " << bits << " bits, tiled "
+                                    << layout.tiled << ", planes " << layout.separatePlanes;
+            }
+}
+
 // A damaged file printed libtiff's complaints on standard error; a header
 // may claim any size.
 TEST(TiffDecoder, DamagedAndHostileFilesAreRefusedQuietly)

@@ -27,6 +27,7 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
+#include <tuple>
 
 using namespace kit;
 using graphics::Color;
@@ -413,6 +414,107 @@ TEST(Renderer, CaretShowsAtTheInsertionPointOfTheInputThatTakesTheKeysOnly)
     EXPECT_GT(inAlert->minX(), fields[1].minX() + 10) << "after the text typed there";
     EXPECT_GT(caretPixels(*withAlert, *inAlert), 10);
     EXPECT_EQ(caretPixels(*withAlert, fields[0]) + caretPixels(*underAlert, *second), 0);
+}
+
+// A text wider than its field showed its start and an ellipsis while typed
+// into, with the caret pinned after the ellipsis: the keys just typed were
+// not to be seen. In edit, a field shows the end of its text, as a phone's
+// field scrolls to its caret; out of edit, its start.
+TEST(Renderer, AFieldInEditShowsTheEndOfATextWiderThanItselfWithTheCaretAfterIt)
+{
+    foundation::RunLoop::main().useVirtualClock();
+    std::string const start(40, 'a');
+    Renderer renderer(2);
+    // The pixels of each field, typed into or not, for a text that ends one
+    // way and for one that ends another.
+    auto paint = [&](const std::string& ending, bool inAlert) {
+        auto window = std::make_shared<Window>(Rect(0, 0, 320, 300));
+        window->setBackgroundColor(Color::white());
+        window->makeKeyWindow();
+        auto typed = std::make_shared<TextField>(Rect(10, 10, 300, 40));
+        auto other = std::make_shared<TextField>(Rect(10, 60, 300, 40));
+        window->addSubview(typed);
+        window->addSubview(other);
+        typed->setText(start + ending);
+        other->setText(start + ending);
+        EXPECT_TRUE(typed->becomeFirstResponder());
+        std::optional<Rect> box;
+        if (inAlert) {
+            auto alert = AlertView::create("设置商家key", "", {}, "确定", { "取消" });
+            alert->setAlertViewStyle(AlertViewStyle::LoginAndPasswordInput);
+            alert->textFieldAtIndex(0)->insertText(start + ending);
+            alert->show();
+            alert->selectTextField(0);
+            box = layOutAlert(*alert, window->bounds()).fields[0];
+        }
+        auto image = renderer.renderImage(*window);
+        auto caret = Renderer::caretRect(*window);
+        AlertView::discardAll();
+        return std::make_tuple(image, caret, box);
+    };
+    // The part of a field's box where its text ends, clear of the caret.
+    auto ending = [](const graphics::Image& image, const Rect& box, const Rect& caret) {
+        std::vector<std::uint32_t> pixels;
+        for (int y = static_cast<int>(box.minY() * 2); y < box.maxY() * 2; ++y)
+            for (int x = static_cast<int>((box.maxX() - 40) * 2); x < caret.minX() * 2 - 1; ++x)
+                pixels.push_back(image.pixelAt(x, y).premultipliedArgb());
+        return pixels;
+    };
+    for (bool inAlert : { false, true }) {
+        auto [wide, wideCaret, box] = paint("WWMM", inAlert);
+        auto [narrow, narrowCaret, sameBox] = paint("iijl", inAlert);
+        ASSERT_TRUE(wide && narrow && wideCaret && narrowCaret);
+        Rect const field = inAlert ? *box : Rect(10, 10, 300, 40);
+        EXPECT_TRUE(field.contains(wideCaret->center())) << inAlert;
+        EXPECT_GT(wideCaret->minX(), field.maxX() - 12) << "the caret stands after the last letter";
+        EXPECT_GT(caretPixels(*wide, *wideCaret), 10) << inAlert;
+        EXPECT_NE(ending(*wide, field, *wideCaret), ending(*narrow, field, *narrowCaret))
+            << "the last letters typed are shown" << (inAlert ? " in the alert's field" : "");
+        if (!inAlert) {
+            // Out of edit the start is shown, so the ends look alike (an ellipsis).
+            Rect const idle(10, 60, 300, 40);
+            EXPECT_EQ(ending(*wide, idle, *wideCaret), ending(*narrow, idle, *narrowCaret));
+        }
+    }
+}
+
+// A remark longer than its text view ran on under its bottom edge, cut with
+// an ellipsis, with the caret down there out of sight: the view scrolls to
+// the caret as the text grows, as a phone's does, and scrolls over it all.
+TEST(Renderer, ATextViewInEditScrollsToItsCaretAsTheTextGrowsPastItsHeight)
+{
+    foundation::RunLoop::main().useVirtualClock();
+    auto window = std::make_shared<Window>(Rect(0, 0, 320, 300));
+    window->setBackgroundColor(Color::white());
+    window->makeKeyWindow();
+    auto remark = std::make_shared<TextView>(Rect(10, 10, 300, 100));
+    remark->setFont(graphics::Font::systemFont(15));
+    window->addSubview(remark);
+    ASSERT_TRUE(remark->becomeFirstResponder());
+    std::string lines;
+    for (int line = 1; line <= 12; ++line)
+        lines += "第" + std::to_string(line) + "行\n";
+    remark->insertText(lines + "末");
+    Renderer renderer(2);
+    auto image = renderer.renderImage(*window);
+    auto caret = Renderer::caretRect(*window);
+    ASSERT_TRUE(image && caret);
+    EXPECT_TRUE(remark->frame().contains(caret->center())) << "the caret is in sight";
+    EXPECT_GT(caretPixels(*image, *caret), 10);
+    EXPECT_GT(remark->contentSize().height, 2 * remark->frame().height()) << "as tall as the text";
+    EXPECT_GT(remark->contentOffset().y, remark->frame().height());
+    // The last line, not the first, is what shows: ink beside the caret.
+    int ink = 0;
+    for (int y = static_cast<int>(caret->minY() * 2); y < caret->maxY() * 2; ++y)
+        for (int x = static_cast<int>(remark->frame().minX() * 2); x < caret->minX() * 2 - 2; ++x)
+            ink += image->pixelAt(x, y).red() < 0.5;
+    EXPECT_GT(ink, 20) << "the last line stands beside the caret";
+
+    // Back at the start, the first line shows again, and typing brings the caret back.
+    remark->setContentOffset({ 0, 0 });
+    EXPECT_EQ(remark->contentOffset().y, 0);
+    remark->insertText("尾");
+    EXPECT_GT(remark->contentOffset().y, remark->frame().height());
 }
 
 // A blink paints only the caret's pixels again, skipping the views away
