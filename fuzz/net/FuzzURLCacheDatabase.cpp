@@ -69,6 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto const url = [](int number) { return "http://f/" + std::to_string(number); };
     {
         auto cache = net::URLCache::create(1 << 16, 1 << 20, directory);
+        // The database is read only once it has been checked, on the cache's queue.
+        cache->flush();
         for (int number = 0; number < 4; ++number) {
             net::URLRequest request(url(number));
             cache->hasCachedResponseForRequest(request);
@@ -83,6 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         close(std::move(cache));
     }
     auto again = net::URLCache::create(1 << 16, 1 << 20, directory);
+    again->flush();
     auto stored = again->cachedResponseForRequest(net::URLRequest(url(9)));
     if (!stored || stored->data() != "new")
         std::abort();

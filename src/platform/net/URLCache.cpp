@@ -148,7 +148,11 @@ void removeFile(const std::filesystem::path& file)
 std::shared_ptr<URLCache> URLCache::create(
     size_t memoryCapacity, size_t diskCapacity, std::optional<std::filesystem::path> directory)
 {
-    return std::make_shared<URLCache>(Private {}, memoryCapacity, diskCapacity, std::move(directory));
+    auto cache = std::make_shared<URLCache>(Private {}, memoryCapacity, diskCapacity, std::move(directory));
+    // Queued before anything stored can be: every write comes after it.
+    if (cache->m_checking)
+        cache->m_io->async([cache] { cache->checkOpened(); });
+    return cache;
 }
 
 URLCache::URLCache(
@@ -207,6 +211,26 @@ void URLCache::open()
             store->rollback();
     }
     m_store = std::move(store);
+    m_checking = true;
+}
+
+// Damage that opening did not meet would otherwise lose stores later, in silence
+// (a table with overlapping cells takes a row and does not find it again). The
+// check reads every page, so it is not the opener's to wait for.
+void URLCache::checkOpened()
+{
+    Store store;
+    {
+        std::lock_guard lock(m_mutex);
+        store = m_store;
+    }
+    // Only damage it finds counts: a check the machine stopped (a busy file, no
+    // memory) leaves reading to meet any damage row by row, as it always does.
+    bool const damaged = store && store->check() == URLCacheStore::Outcome::Damaged;
+    std::lock_guard lock(m_mutex);
+    if (damaged)
+        rebuildLocked(store);
+    m_checking = false;
 }
 
 // Once, from an earlier version's index and body files: what of them reads goes
@@ -256,7 +280,7 @@ void URLCache::migrateIndexFile(URLCacheStore& store)
 
 URLCache::Store URLCache::storeLocked() const
 {
-    return m_rebuildQueued ? nullptr : m_store;
+    return m_rebuildQueued || m_checking ? nullptr : m_store;
 }
 
 // A database is open, or one is being made again: what is stored meanwhile is

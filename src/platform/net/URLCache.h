@@ -31,7 +31,10 @@ class URLCacheStore;
 // A store or a removal is one transaction of its own size, run on a serial queue of
 // the cache's own, never on the thread that stores; until it has run the cache
 // answers from memory as if it had. A look-up that memory cannot answer reads the
-// database on the caller's thread, beside that queue. The earlier versions' index
+// database on the caller's thread, beside that queue, once the database has been
+// checked whole on that queue after opening (until then it answers from memory
+// alone; a database the check finds damaged is copied as on any damage met). The
+// earlier versions' index
 // file (index.json, with a body file per response) is moved into the database on the
 // first start that finds it, and removed with its files.
 //
@@ -120,10 +123,12 @@ private:
     static std::string cacheKey(const URLRequest& request);
     static CachedURLResponse responseOf(const IndexEntry& record, std::shared_ptr<const std::string> body);
     void open();
+    // On the disk queue, once: SQLite's look over the database just opened.
+    void checkOpened();
     void migrateIndexFile(URLCacheStore& store);
     std::optional<CachedURLResponse> lookUp(const URLRequest& request, bool withBody);
     void store(const CachedURLResponse& response, const URLRequest& request, bool headOnly);
-    // The database, unless a copy of it is being made.
+    // The database, unless a copy of it is being made or it is not yet checked.
     Store storeLocked() const;
     bool hasDiskLocked() const;
     void keepLocked(std::string key, Entry entry);
@@ -159,6 +164,8 @@ private:
     std::unordered_map<std::string, uint64_t> m_touches;
     bool m_touchesQueued { false };
     bool m_rebuildQueued { false };
+    // The database opened is not read until checkOpened has looked it over.
+    bool m_checking { false };
     size_t m_memoryUsage { 0 };
     size_t m_diskUsage { 0 };
     uint64_t m_nextSerial { 1 };

@@ -494,6 +494,22 @@ URLCacheStore::Outcome URLCacheStore::leastRecentlyUsed(
     return outcomeOf(code);
 }
 
+URLCacheStore::Outcome URLCacheStore::check()
+{
+    sqlite3_stmt* statement = nullptr;
+    int code = sqlite3_prepare_v2(m_writer->db, "PRAGMA quick_check", -1, &statement, nullptr);
+    if (code != SQLITE_OK)
+        return outcomeOf(code);
+    // One row "ok" when it finds nothing; a row per fault otherwise.
+    bool healthy = true;
+    while ((code = sqlite3_step(statement)) == SQLITE_ROW)
+        healthy = healthy && columnBytes(statement, 0) == "ok";
+    sqlite3_finalize(statement);
+    if (code != SQLITE_DONE)
+        return outcomeOf(code);
+    return healthy ? Outcome::Done : Outcome::Damaged;
+}
+
 // Rows come out in rowid order. Where a seek lands in a damaged page, the first
 // rowid past the damage is found by doubling a step until a seek succeeds and then
 // halving back, so only the rows on the damaged pages are left behind.

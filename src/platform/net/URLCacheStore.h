@@ -84,6 +84,10 @@ public:
     Outcome remove(const std::string& url, int64_t& change);
     // Up to `count` URLs with their sizes, least recently used first.
     Outcome leastRecentlyUsed(size_t count, std::vector<std::pair<std::string, uint64_t>>& found);
+    // Writer only. SQLite's own look over every page: damage that opening did not
+    // meet (cells of a page overlapping, rows out of order) is Damaged here rather
+    // than a store lost later in silence.
+    Outcome check();
 
     // How a row holds a head's fields and the varying fields: "name:value" lines
     // ending in CR LF, a varying field that was absent as its name alone. Reading
