@@ -100,10 +100,21 @@ void ScanViewController::loadView()
     m_labelTypedCode->setTextColor(graphics::Color::white());
     m_labelTypedCode->setBackgroundColor(graphics::Color::black().withAlpha(0.6));
     m_labelTypedCode->layer().setCornerRadius(4);
-    m_labelTypedCode->setFont(graphics::Font::systemFont(22));
+    m_labelTypedCode->setFont(graphics::Font::systemFont(typedCodeFont));
+    m_labelTypedCode->setAdjustsFontSizeToFitWidth(true);
+    m_labelTypedCode->setMinimumScaleFactor(typedCodeSmallestFont / typedCodeFont);
     m_labelTypedCode->setTextAlignment(graphics::TextAlignment::Center);
     m_labelTypedCode->setHidden(true);
     root->addSubview(m_labelTypedCode);
+    auto line = m_labelTypedCode->frame();
+    m_labelTypedCodeLimit
+        = std::make_shared<kit::Label>(graphics::Rect { line.x(), line.maxY() + 4, line.width(), 18 });
+    m_labelTypedCodeLimit->setName("labelTypedCodeLimit");
+    m_labelTypedCodeLimit->setText(typedCodeLimitText());
+    m_labelTypedCodeLimit->setFont(graphics::Font::systemFont(13));
+    m_labelTypedCodeLimit->setTextAlignment(graphics::TextAlignment::Center);
+    m_labelTypedCodeLimit->setHidden(true);
+    root->addSubview(m_labelTypedCodeLimit);
     setView(root);
 }
 
@@ -202,14 +213,19 @@ bool ScanViewController::typeCode(std::string_view text)
     if (!isReading())
         return false;
     bool changed = false;
+    bool refused = false;
     for (char c : text) {
-        if (!isCodeCharacter(c) || m_typedCode.size() >= maximumTypedCode)
+        if (!isCodeCharacter(c))
             continue;
+        if (m_typedCode.size() >= maximumTypedCode) {
+            refused = true;
+            continue;
+        }
         m_typedCode += c;
         changed = true;
     }
-    if (changed)
-        showTypedCode();
+    if (changed || refused)
+        showTypedCode(refused);
     return changed;
 }
 
@@ -238,10 +254,29 @@ bool ScanViewController::sendTypedCode()
     return takeTypedCode(m_typedCode);
 }
 
-void ScanViewController::showTypedCode()
+void ScanViewController::showTypedCode(bool refused)
 {
+    // The staff check the code before Return: a tail cut off, or a middle,
+    // would hide what they typed. The head goes first, as little as will do;
+    // the label itself shrinks the font as far as its floor before that.
     m_labelTypedCode->setText(m_typedCode);
+    if (!m_labelTypedCode->showsWholeText()) {
+        std::size_t fits = m_typedCode.size() - 1;
+        std::size_t cut = 1;
+        while (cut < fits) {
+            auto const middle = cut + (fits - cut) / 2;
+            m_labelTypedCode->setText("…" + m_typedCode.substr(middle));
+            if (m_labelTypedCode->showsWholeText())
+                fits = middle;
+            else
+                cut = middle + 1;
+        }
+        m_labelTypedCode->setText("…" + m_typedCode.substr(fits));
+    }
     m_labelTypedCode->setHidden(m_typedCode.empty());
+    // Keys past the longest code are not taken in silence.
+    m_labelTypedCodeLimit->setHidden(m_typedCode.size() < maximumTypedCode);
+    m_labelTypedCodeLimit->setTextColor(refused ? graphics::Color::redColor() : graphics::Color::fromWhite(0.75));
 }
 
 bool ScanViewController::startReading()

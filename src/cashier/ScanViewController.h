@@ -54,12 +54,18 @@ public:
 
     // Keys typed with no field in edit (a hand-held scanner's, or a
     // person's) make up the code on a line under the viewfinder
-    // (`labelTypedCode`), so that what Return sends is what the staff see.
-    // Only the digits and letters a code holds are taken, the others
-    // dropped, up to maximumTypedCode; Backspace takes the last one back,
-    // Escape clears the line. Each is false when it changed nothing, as
-    // once the wait is over.
+    // (`labelTypedCode`), so that what Return sends is what the staff see:
+    // the whole code, smaller as it grows down to typedCodeSmallestFont;
+    // past that its tail, where the typing is, after "…". Only the digits
+    // and letters a code holds are taken, the others dropped, up to
+    // maximumTypedCode: at that length a note under the line says so
+    // (`labelTypedCodeLimit`), and turns red when a key is refused.
+    // Backspace takes the last one back, Escape clears the line. Each is
+    // false when it changed nothing, as once the wait is over.
     static constexpr std::size_t maximumTypedCode = 64;
+    static constexpr double typedCodeFont = 22;
+    static constexpr double typedCodeSmallestFont = 12;
+    static std::string typedCodeLimitText() { return "最多" + std::to_string(maximumTypedCode) + "位"; }
     bool typeCode(std::string_view text);
     bool deleteTypedBackward();
     bool clearTypedCode();
@@ -98,6 +104,7 @@ public:
     const std::shared_ptr<kit::View>& boxView() const { return m_boxView; }
     const std::shared_ptr<kit::Layer>& scanLayer() const { return m_scanLayer; }
     const std::shared_ptr<kit::Label>& labelTypedCode() const { return m_labelTypedCode; }
+    const std::shared_ptr<kit::Label>& labelTypedCodeLimit() const { return m_labelTypedCodeLimit; }
 
 private:
     // One value for who ended the wait, so the camera's queue and the back
@@ -105,7 +112,7 @@ private:
     enum class Reading { Off, Waiting, CodeTaken };
 
     void initBackButton();
-    void showTypedCode();
+    void showTypedCode(bool refused = false);
     void showCameraTrouble(std::string_view text);
     void stopCamera();
     bool endWaiting(Reading how);
@@ -126,4 +133,5 @@ private:
     std::shared_ptr<foundation::Timer> m_scanLineTimer;
     std::string m_typedCode;
     std::shared_ptr<kit::Label> m_labelTypedCode;
+    std::shared_ptr<kit::Label> m_labelTypedCodeLimit;
 };
