@@ -50,7 +50,8 @@ foundation::Result<VideoFrame> VideoFrame::fromImageFile(const std::filesystem::
 {
     auto image = graphics::Image::fromFile(path);
     if (!image)
-        return foundation::Error("not a readable PNG or JPEG picture: " + path.string());
+        return foundation::Error(
+            "not a picture it can read (" + graphics::Image::readableFormats() + "): " + path.string());
     auto frame = fromImage(*image, Layout::Portrait);
     if (!frame)
         return foundation::Error("picture too large to scan: " + path.string());

@@ -34,7 +34,7 @@ public:
         int width, int height, std::vector<std::uint8_t> luma, Layout layout);
     // Transparent parts read as white paper.
     static std::optional<VideoFrame> fromImage(const graphics::Image& image, Layout layout);
-    // PNG or JPEG, as a portrait picture.
+    // Any picture graphics::Image reads (Image::readableFormats), as a portrait one.
     static foundation::Result<VideoFrame> fromImageFile(const std::filesystem::path& path);
 
     int width() const { return m_width; }

@@ -103,6 +103,23 @@ bool startsWith(std::span<const std::uint8_t> bytes, std::initializer_list<std::
     return bytes.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), bytes.begin());
 }
 
+// What fromData reads, and the names readableFormats gives them: one list,
+// so that what a message says is read cannot fall behind what is.
+struct Decoder {
+    std::string_view name;
+    bool (*hasSignature)(std::span<const std::uint8_t> bytes);
+    std::optional<StillBitmap> (*decode)(std::span<const std::uint8_t> bytes, long long maxPixels);
+};
+
+constexpr Decoder decoders[] = {
+    { "PNG", [](auto bytes) { return startsWith(bytes, { 0x89, 'P', 'N', 'G', 0x0d, 0x0a, 0x1a, 0x0a }); },
+        decodePng },
+    { "JPEG", [](auto bytes) { return startsWith(bytes, { 0xff, 0xd8 }); }, decodeJpeg },
+    { "GIF", GifDecoder::hasSignature, decodeGifFirstFrame },
+    { "TIFF", TiffDecoder::hasSignature, TiffDecoder::decode },
+    { "WebP", [](auto bytes) { return sniffImageFormat(bytes) == ImageFormat::WebP; }, WebPDecoder::decode },
+};
+
 double sanitizedScale(double scale)
 {
     return std::isfinite(scale) && scale > 0 ? scale : 1.0;
@@ -156,6 +173,17 @@ Image::Image(Private, int width, int height, std::shared_ptr<const std::vector<s
 {
 }
 
+std::string Image::readableFormats()
+{
+    std::string names;
+    for (size_t index = 0; index < std::size(decoders); ++index) {
+        if (index > 0)
+            names += index + 1 == std::size(decoders) ? " or " : ", ";
+        names += decoders[index].name;
+    }
+    return names;
+}
+
 std::shared_ptr<const Image> Image::fromData(std::span<const std::uint8_t> bytes, double scale)
 {
     return fromData(bytes, scale, MaxPixels);
@@ -165,16 +193,12 @@ std::shared_ptr<const Image> Image::fromData(
     std::span<const std::uint8_t> bytes, double scale, long long maxPixels)
 {
     std::optional<StillBitmap> bitmap;
-    if (startsWith(bytes, { 0x89, 'P', 'N', 'G', 0x0d, 0x0a, 0x1a, 0x0a }))
-        bitmap = decodePng(bytes, maxPixels);
-    else if (startsWith(bytes, { 0xff, 0xd8 }))
-        bitmap = decodeJpeg(bytes, maxPixels);
-    else if (GifDecoder::hasSignature(bytes))
-        bitmap = decodeGifFirstFrame(bytes, maxPixels);
-    else if (TiffDecoder::hasSignature(bytes))
-        bitmap = TiffDecoder::decode(bytes, maxPixels);
-    else if (sniffImageFormat(bytes) == ImageFormat::WebP)
-        bitmap = WebPDecoder::decode(bytes, maxPixels);
+    for (auto const& decoder : decoders) {
+        if (decoder.hasSignature(bytes)) {
+            bitmap = decoder.decode(bytes, maxPixels);
+            break;
+        }
+    }
     if (!bitmap)
         return nullptr;
     return fromPixels(bitmap->width, bitmap->height, std::move(bitmap->pixels), scale, bitmap->hasAlpha);

@@ -40,6 +40,8 @@ public:
     // PNG, JPEG, TIFF, WebP or the first frame of a GIF (or of an animated
     // WebP); nullptr for anything else, truncated or corrupt data included.
     static std::shared_ptr<const Image> fromData(std::span<const std::uint8_t> bytes, double scale = 1.0);
+    // The formats fromData reads, for a message to name: "PNG, JPEG, … or WebP".
+    static std::string readableFormats();
     // Refuses pictures of more pixels than `maxPixels` before decoding them.
     static std::shared_ptr<const Image> fromData(
         std::span<const std::uint8_t> bytes, double scale, long long maxPixels);

@@ -20,7 +20,9 @@
 #include <gtest/gtest.h>
 #include <latch>
 #include <linux/videodev2.h>
+#include <map>
 #include <mutex>
+#include <set>
 #include <unistd.h>
 
 using namespace capture;
@@ -506,6 +508,35 @@ TEST(CodeReaderTest, malformed_frames_and_rectangles_read_nothing)
     EXPECT_TRUE(CodeReader::read(frame, { 0, 0, 1, 1 }, {}).empty());
     // A rectangle spilling over the edges is clipped, not refused.
     EXPECT_EQ(CodeReader::read(frame, { -1, -1, 3, 3 }, types).size(), 1u);
+}
+
+// Scanning from a file that is no picture said only PNG and JPEG were read,
+// long after TIFF, WebP and GIF were too: the message names every format a
+// picture of which reads, and nothing else.
+TEST(CodeReaderTest, a_file_that_is_no_picture_is_refused_naming_the_formats_that_are_read)
+{
+    auto const path = std::filesystem::temp_directory_path() / ("not-a-picture-" + std::to_string(::getpid()));
+    std::ofstream(path) << "GIF87 but no picture";
+    auto const refused = VideoFrame::fromImageFile(path);
+    std::filesystem::remove(path);
+    ASSERT_FALSE(refused);
+    auto const message = refused.error().message();
+    EXPECT_NE(message.find(path.string()), std::string::npos) << message;
+
+    std::map<std::string, std::string> const names { { ".png", "PNG" }, { ".jpg", "JPEG" }, { ".tif", "TIFF" },
+        { ".webp", "WebP" }, { ".gif", "GIF" } };
+    std::set<std::string> read;
+    for (auto const& item : std::filesystem::directory_iterator(IMAGE_SEEDS)) {
+        auto const name = names.find(item.path().extension().string());
+        ASSERT_NE(name, names.end()) << item.path() << ": a picture of a format the test does not know";
+        ASSERT_TRUE(VideoFrame::fromImageFile(item.path())) << item.path();
+        read.insert(name->second);
+    }
+    EXPECT_EQ(read.size(), names.size());
+    for (auto const& format : read)
+        EXPECT_NE(message.find(format), std::string::npos) << format << " is read but not named: " << message;
+    // Named and read are one list: no more names than formats.
+    EXPECT_EQ(std::count(message.begin(), message.end(), ',') + 2, static_cast<long>(read.size())) << message;
 }
 
 } // namespace
