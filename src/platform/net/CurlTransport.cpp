@@ -3,18 +3,17 @@
 #include "platform/foundation/PostBatch.h"
 #include "platform/net/HTTPCookieStorage.h"
 #include "platform/net/HTTPResponseHead.h"
+#include "platform/net/PollWake.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <curl/curl.h>
-#include <fcntl.h>
 #include <openssl/pkcs12.h>
 #include <openssl/ssl.h>
 #include <pthread.h>
 #include <string>
-#include <unistd.h>
 #include <utility>
 
 namespace net {
@@ -104,29 +103,20 @@ struct CurlTransport::Multi {
     // wake-up is a socket buffer allocated, queued and freed, and takes the sleeper two
     // reads to drain; a request's hand-off pays it on the main thread and the I/O
     // thread alike. Without a pipe (no descriptors left) curl's own is used.
-    int wakeReader { -1 };
-    int wakeWriter { -1 };
-    // Set by the first wake() after the I/O thread last looked at its queues: the one
-    // byte then on its way stands for every later hand-off too.
-    std::atomic<bool> wakeSent { false };
+    PollWake wakeUp;
+    // How long the I/O thread last waited for its transfers' sockets: a reply that came
+    // within the spin before is likely to again.
+    SteadyClock::duration lastReplyWait { SteadyClock::duration::max() };
+    // A transfer ended since the thread last waited: whoever it answered may well hand
+    // over the next request at once.
+    bool transferEnded { false };
 
-    Multi()
-    {
-        int ends[2];
-        if (::pipe2(ends, O_NONBLOCK | O_CLOEXEC) != 0)
-            return;
-        wakeReader = ends[0];
-        wakeWriter = ends[1];
-    }
+    Multi() = default;
 
     ~Multi()
     {
         if (handle)
             curl_multi_cleanup(handle);
-        if (wakeReader >= 0)
-            ::close(wakeReader);
-        if (wakeWriter >= 0)
-            ::close(wakeWriter);
     }
 
     Multi(const Multi&) = delete;
@@ -135,38 +125,72 @@ struct CurlTransport::Multi {
     // From any thread, after the work is queued.
     void wake()
     {
-        if (wakeWriter < 0) {
+        if (wakeUp.descriptor() < 0) {
             if (handle)
                 curl_multi_wakeup(handle);
             return;
         }
-        if (wakeSent.exchange(true))
-            return;
-        char const byte = 1;
-        // A full pipe (EAGAIN) already holds a wake-up.
-        while (::write(wakeWriter, &byte, 1) < 0 && errno == EINTR) { }
+        wakeUp.wake();
     }
 
     // On the I/O thread, before it takes its queues: a hand-off queued after this
-    // sends a byte of its own.
-    void takingQueues() { wakeSent.store(false); }
+    // wakes it again.
+    void takingQueues() { wakeUp.takingWork(); }
 
-    // On the I/O thread: sleeps until a transfer's socket or a wake-up needs it, or
-    // the time-out passes.
-    void poll(int timeoutMilliseconds)
+    // On the I/O thread: waits until a transfer's socket or a hand-off needs it, or the
+    // time-out passes. Every wait on another processor costs twice on a machine that
+    // halts its idle processors (see PollWake), so a wait likely to be short is spun
+    // through first: a reply to a request just sent by a server that answered the last
+    // one within the spin, and, once the last transfer has ended, the next request
+    // from the thread it answered. Either spin is bounded, so the I/O thread of an app
+    // that sends nothing is asleep.
+    void wait(int timeoutMilliseconds)
     {
-        if (wakeReader < 0) {
+        bool const ended = std::exchange(transferEnded, false);
+        if (wakeUp.descriptor() < 0) {
             curl_multi_poll(handle, nullptr, 0, timeoutMilliseconds, nullptr);
             return;
         }
-        curl_waitfd woken { wakeReader, CURL_WAIT_POLLIN, 0 };
-        curl_multi_poll(handle, &woken, 1, timeoutMilliseconds, nullptr);
-        if (!(woken.revents & CURL_WAIT_POLLIN))
-            return;
-        // Rarely more than one byte; what a full read leaves is taken by the next.
-        char bytes[64];
-        while (::read(wakeReader, bytes, sizeof bytes) == static_cast<ssize_t>(sizeof bytes)) { }
+        auto const started = SteadyClock::now();
+        bool const awaitingReplies = !active.empty();
+        if (timeoutMilliseconds > 0) {
+            if (awaitingReplies && lastReplyWait <= replySpin && spinForSockets(started))
+                return;
+            if (!awaitingReplies && ended && wakeUp.spinFor(handOffSpin))
+                return;
+        }
+        curl_waitfd woken { wakeUp.descriptor(), CURL_WAIT_POLLIN, 0 };
+        if (wakeUp.prepareToSleep())
+            curl_multi_poll(handle, &woken, 1, timeoutMilliseconds, nullptr);
+        wakeUp.awake((woken.revents & CURL_WAIT_POLLIN) != 0);
+        if (awaitingReplies)
+            lastReplyWait = SteadyClock::now() - started;
     }
+
+    // Looks at the transfers' sockets without sleeping until one is ready or a hand-off
+    // comes (true), or the spin is over (false).
+    bool spinForSockets(SteadyClock::time_point started)
+    {
+        for (;;) {
+            int ready = 0;
+            if (curl_multi_wait(handle, nullptr, 0, 0, &ready) != CURLM_OK)
+                return false;
+            auto const now = SteadyClock::now();
+            if (ready > 0 || wakeUp.woken()) {
+                lastReplyWait = now - started;
+                return true;
+            }
+            if (now - started >= replySpin)
+                return false;
+        }
+    }
+
+    // A reply from a server on this machine or next to it comes within this; one from
+    // farther off is slept for.
+    static constexpr SteadyClock::duration replySpin = std::chrono::microseconds(150);
+    // Long enough for the thread a completion went to to act on it (a round trip of its
+    // own included) and send the next request.
+    static constexpr SteadyClock::duration handOffSpin = std::chrono::microseconds(200);
 };
 
 struct CurlTransport::Transfer {
@@ -640,7 +664,7 @@ void CurlTransport::run()
         }
         expireIdleTransfers();
         foundation::PostBatch::endCurrent();
-        m_multi->poll(pollTimeoutMilliseconds());
+        m_multi->wait(pollTimeoutMilliseconds());
     }
     while (!active.empty())
         finish(*active.begin()->second, URLError(URLError::Cancelled, active.begin()->second->request.url()));
@@ -679,6 +703,7 @@ void CurlTransport::finish(Transfer& transfer, std::optional<URLError> error)
         else
             error = URLError(URLError::BadServerResponse, transfer.request.url());
     }
+    m_multi->transferEnded = true;
     auto completion = std::move(transfer.events.didComplete);
     bool const silenced = transfer.isCancelled();
     if (transfer.cookiesChanged)
