@@ -9,7 +9,7 @@
 
 namespace foundation {
 
-WakeChannel::WakeChannel()
+WakePipe::WakePipe()
 {
     int ends[2];
     if (::pipe2(ends, O_NONBLOCK | O_CLOEXEC) != 0)
@@ -18,7 +18,7 @@ WakeChannel::WakeChannel()
     m_writer = ends[1];
 }
 
-WakeChannel::~WakeChannel()
+WakePipe::~WakePipe()
 {
     if (m_reader >= 0)
         ::close(m_reader);
@@ -26,9 +26,28 @@ WakeChannel::~WakeChannel()
         ::close(m_writer);
 }
 
+void WakePipe::send()
+{
+    if (m_writer < 0)
+        return;
+    char const byte = 1;
+    while (::write(m_writer, &byte, 1) < 0 && errno == EINTR) { }
+}
+
+void WakePipe::drain()
+{
+    if (m_reader < 0)
+        return;
+    char bytes[64];
+    while (::read(m_reader, bytes, sizeof bytes) == static_cast<ssize_t>(sizeof bytes)) { }
+}
+
+WakeChannel::WakeChannel() = default;
+WakeChannel::~WakeChannel() = default;
+
 void WakeChannel::wait(std::unique_lock<std::mutex>& lock, double seconds)
 {
-    if (m_reader < 0) {
+    if (!m_pipe.isOpen()) {
         if (seconds < 0)
             m_fallback.wait(lock);
         else
@@ -37,7 +56,7 @@ void WakeChannel::wait(std::unique_lock<std::mutex>& lock, double seconds)
     }
     m_sleeping = true;
     lock.unlock();
-    pollfd readable { m_reader, POLLIN, 0 };
+    pollfd readable { m_pipe.reader(), POLLIN, 0 };
     timespec limit {};
     if (seconds >= 0) {
         double const whole = std::floor(seconds);
@@ -46,10 +65,8 @@ void WakeChannel::wait(std::unique_lock<std::mutex>& lock, double seconds)
     }
     ::ppoll(&readable, 1, seconds >= 0 ? &limit : nullptr, nullptr);
     // Every byte sent so far is taken: each stood for a change made before it,
-    // and the caller looks at the state once it has the lock again. One is sent per
-    // sleep, so one read takes them; only a full one may have left some.
-    char bytes[64];
-    while (::read(m_reader, bytes, sizeof bytes) == static_cast<ssize_t>(sizeof bytes)) { }
+    // and the caller looks at the state once it has the lock again.
+    m_pipe.drain();
     lock.lock();
     m_sleeping = false;
     m_woken = false;
@@ -65,7 +82,7 @@ void WakeChannel::unlockAndWake(std::unique_lock<std::mutex>& lock)
 
 bool WakeChannel::wakeNeededLocked()
 {
-    if (m_reader < 0)
+    if (!m_pipe.isOpen())
         return true;
     // One byte wakes the sleeper; more would only have it wake again for nothing.
     if (!m_sleeping || m_woken)
@@ -76,13 +93,11 @@ bool WakeChannel::wakeNeededLocked()
 
 void WakeChannel::wake()
 {
-    if (m_writer < 0) {
+    if (!m_pipe.isOpen()) {
         m_fallback.notify_all();
         return;
     }
-    char const byte = 1;
-    // A full pipe (EAGAIN) already holds a wake-up.
-    while (::write(m_writer, &byte, 1) < 0 && errno == EINTR) { }
+    m_pipe.send();
 }
 
 } // namespace foundation

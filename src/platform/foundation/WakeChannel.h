@@ -5,6 +5,29 @@
 
 namespace foundation {
 
+// The pipe a sleeping thread polls so that another can wake it: non-blocking at
+// both ends, closed on exec. Without descriptors left it is not open, and its
+// owner must wake the sleeper another way.
+class WakePipe {
+public:
+    WakePipe();
+    ~WakePipe();
+    WakePipe(const WakePipe&) = delete;
+    WakePipe& operator=(const WakePipe&) = delete;
+
+    bool isOpen() const { return m_reader >= 0; }
+    int reader() const { return m_reader; }
+    // One byte; a full pipe already holds a wake-up.
+    void send();
+    // Takes what was sent. One byte is sent per sleep, so one read takes it all;
+    // only a full pipe may have left more.
+    void drain();
+
+private:
+    int m_reader { -1 };
+    int m_writer { -1 };
+};
+
 // How one thread sleeps until another wakes it, for the main run loop: through a
 // pipe rather than a condition variable. A pipe wakes its reader the way a thread
 // that hands work over and then sleeps wants: the scheduler may run the reader where
@@ -48,8 +71,7 @@ private:
     // Sends it; with or without the owner's lock held.
     void wake();
 
-    int m_reader { -1 };
-    int m_writer { -1 };
+    WakePipe m_pipe;
     bool m_sleeping { false };
     bool m_woken { false };
     std::condition_variable m_fallback;

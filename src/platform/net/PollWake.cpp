@@ -1,9 +1,5 @@
 #include "platform/net/PollWake.h"
 
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
-
 namespace net {
 
 namespace {
@@ -19,26 +15,12 @@ void relaxProcessor()
 
 } // namespace
 
-PollWake::PollWake()
-{
-    int ends[2];
-    if (::pipe2(ends, O_NONBLOCK | O_CLOEXEC) != 0)
-        return;
-    m_reader = ends[0];
-    m_writer = ends[1];
-}
-
-PollWake::~PollWake()
-{
-    if (m_reader >= 0)
-        ::close(m_reader);
-    if (m_writer >= 0)
-        ::close(m_writer);
-}
+PollWake::PollWake() = default;
+PollWake::~PollWake() = default;
 
 void PollWake::wake()
 {
-    if (m_writer < 0 || m_woken.exchange(true))
+    if (!m_pipe.isOpen() || m_woken.exchange(true))
         return;
     // The owner sets its sleeping flag before it looks at the woken one, and this looks
     // the other way round (both sequentially consistent): either the owner sees the
@@ -46,14 +28,12 @@ void PollWake::wake()
     // leaves a byte for a later poll to take.
     if (!m_sleeping.load())
         return;
-    char const byte = 1;
-    // A full pipe (EAGAIN) already holds a wake-up.
-    while (::write(m_writer, &byte, 1) < 0 && errno == EINTR) { }
+    m_pipe.send();
 }
 
 bool PollWake::spinFor(Duration limit) const
 {
-    if (m_writer < 0 || limit <= Duration::zero())
+    if (!m_pipe.isOpen() || limit <= Duration::zero())
         return false;
     auto const until = std::chrono::steady_clock::now() + limit;
     for (;;) {
@@ -76,10 +56,7 @@ void PollWake::awake(bool readable)
     m_sleeping.store(false);
     if (!readable)
         return;
-    // One byte is written per sleep, so one read takes them; only a full one may have
-    // left some.
-    char bytes[64];
-    while (::read(m_reader, bytes, sizeof bytes) == static_cast<ssize_t>(sizeof bytes)) { }
+    m_pipe.drain();
 }
 
 } // namespace net

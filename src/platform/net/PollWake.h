@@ -3,6 +3,8 @@
 #include <atomic>
 #include <chrono>
 
+#include "platform/foundation/WakeChannel.h"
+
 namespace net {
 
 // How threads that hand work to a thread sleeping in poll() among descriptors of its
@@ -39,7 +41,7 @@ public:
     PollWake(const PollWake&) = delete;
     PollWake& operator=(const PollWake&) = delete;
 
-    int descriptor() const { return m_reader; }
+    int descriptor() const { return m_pipe.isOpen() ? m_pipe.reader() : -1; }
 
     // From any thread, after the work is queued. The first wake() after the owner took
     // its work stands for every later one until it takes its work again; it writes one
@@ -60,8 +62,7 @@ public:
     void awake(bool readable);
 
 private:
-    int m_reader { -1 };
-    int m_writer { -1 };
+    foundation::WakePipe m_pipe;
     std::atomic<bool> m_woken { false };
     std::atomic<bool> m_sleeping { false };
 };
