@@ -1,13 +1,14 @@
 // The till's ledger as the app reads it from the home at launch: whatever is
 // on disk (damaged, truncated, written by hand or by another version).
 //
-// Input: the file's bytes. One that reads as a ledger must answer every
-// question put to it, and what it writes back must read as the same ledger;
-// one that does not must leave the ledger as it was. Nothing may crash or
-// throw.
+// Input: the file's bytes, read as far as they read. One that reads as a
+// ledger, whole or in part, must answer every question put to it, and what
+// it writes back must read whole as the same ledger; one that does not must
+// leave the ledger as it was. Nothing may crash or throw.
 
 #include "platform/foundation/Json.h"
 #include "till/TillLedger.h"
+#include "till/TillLedgerFile.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -15,12 +16,12 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    auto record = foundation::parseJsonObject(std::string_view(reinterpret_cast<const char*>(data), size));
-    if (!record)
+    auto read = TillLedgerFile::readRecord(std::string_view(reinterpret_cast<const char*>(data), size));
+    if (!read.record)
         return 0;
     TillLedger ledger;
     auto empty = ledger.toJson();
-    if (!ledger.restore(*record, 1000)) {
+    if (ledger.restore(*read.record, 1000) == TillLedger::Restored::Not) {
         if (ledger.toJson() != empty)
             std::abort();
         return 0;
@@ -39,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Written back and read again, as the next start would: the same ledger.
     auto written = ledger.toJson();
     TillLedger again;
-    if (!again.restore(foundation::Json::parse(written.dump()), 2000) || again.toJson() != written)
+    if (again.restore(foundation::Json::parse(written.dump()), 2000) != TillLedger::Restored::Whole
+        || again.toJson() != written)
         std::abort();
     return 0;
 }

@@ -3,7 +3,6 @@
 #include "api/Constants.h"
 #include "api/JsonUtil.h"
 #include "app/AppDelegate.h"
-#include "cashier/BillViewController.h"
 #include "cashier/CashierViews.h"
 #include "cashier/CollectInputRules.h"
 #include "cashier/MobilePayCallbackReceiver.h"
@@ -73,8 +72,6 @@ ChoosePayWayViewController::~ChoosePayWayViewController()
     // An order still followed here is left to the app to follow.
     leavePolling();
     PromptUtil::closeProgressDialog(m_hud);
-    if (m_holdAlert)
-        m_holdAlert->dismissWithClickedButtonIndex(-1, false);
 }
 
 std::shared_ptr<kit::Button> ChoosePayWayViewController::makeWalletButton(
@@ -344,70 +341,9 @@ bool ChoosePayWayViewController::refuseWhenPartPaid()
 
 void ChoosePayWayViewController::whenTillIsFree(std::function<void()> collect)
 {
-    auto held = Till::ledger().heldItems();
-    if (held.empty()) {
-        collect();
-        return;
-    }
-    if (m_holdAlert && (m_holdAlert->isVisible() || m_holdAlert->isWaiting()))
-        return;
-    m_collectWhenFree = std::move(collect);
-    // Their word frees what they were shown, and nothing that comes to hold the till meanwhile.
-    m_heldShown = held;
-    // What holds the till, so that the staff know what to look for.
-    std::string message(heldMessage);
-    for (const auto& item : held) {
-        if (item.reason == TillLedger::HeldReason::DamagedRecord)
-            message += "\n收款记录已损坏,未完成的收款不明";
-        else if (!item.orderid.empty())
-            message += "\n订单" + item.orderid + " " + item.money + "元";
-        else
-            message += "\n付款码收款 " + item.money + "元";
-    }
-    m_holdAlert = kit::AlertView::create(std::string(heldTitle), message,
-        std::static_pointer_cast<kit::AlertViewDelegate>(selfPayWay()), std::nullopt,
-        { std::string(heldCheckedButton), std::string(heldTakingsButton), "取消" });
-    m_holdAlert->show();
-}
-
-void ChoosePayWayViewController::alertViewClickedButtonAtIndex(kit::AlertView& alertView, int buttonIndex)
-{
-    if (!m_holdAlert || &alertView != m_holdAlert.get()) {
-        BaseViewController::alertViewClickedButtonAtIndex(alertView, buttonIndex);
-        return;
-    }
-    m_holdAlert = nullptr;
-    auto collect = std::exchange(m_collectWhenFree, nullptr);
-    auto checked = std::exchange(m_heldShown, {});
-    if (buttonIndex == 0) {
-        // Checked: what held the till took nothing. Collecting goes on,
-        // unless something else came to hold the till meanwhile, which the
-        // staff are shown in turn.
-        Till::ledger().heldChecked(checked);
-        if (collect)
-            whenTillIsFree(std::move(collect));
-    } else if (buttonIndex == 1) {
-        openTakings();
-    }
-}
-
-void ChoosePayWayViewController::openTakings()
-{
-    auto navigation = navigationController();
-    auto bill = mainStoryboard()
-        ? mainStoryboard()->instantiate<BillViewController>(std::string(BillViewController::nibName))
-        : nullptr;
-    if (!bill || !navigation)
-        return;
-    // The takings of the wallet that holds the till.
-    for (const auto& item : Till::ledger().heldItems()) {
-        if (!item.wallet.empty()) {
-            bill->setPayType(item.wallet);
-            break;
-        }
-    }
-    bill->setHidesBottomBarWhenPushed(true);
-    navigation->pushViewController(bill, true);
+    if (!m_hold)
+        m_hold = TillHoldAlert::create(*this, TillLedger::MoneyAction::WalletCollection);
+    m_hold->whenFree(std::move(collect));
 }
 
 bool ChoosePayWayViewController::checkWalletEnabled(std::string_view code)

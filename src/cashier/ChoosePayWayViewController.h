@@ -1,6 +1,7 @@
 #pragma once
 
 #include "api/NetUtilSign.h"
+#include "cashier/TillHoldAlert.h"
 #include "platform/foundation/Json.h"
 #include "platform/foundation/Subscription.h"
 #include "till/TillLedger.h"
@@ -59,14 +60,10 @@ public:
     // A code whose barcode reply was lost: it may have been charged.
     static constexpr std::string_view codeUnknownText = "该付款码支付结果未知,请在账单中核实！";
     static constexpr std::string_view replyLostText = "支付结果未知,请在账单中核实该笔订单！";
-    // The hold after a lost reply: 0 checked (go on), 1 the takings, 2 cancel.
-    static constexpr std::string_view heldTitle = "支付结果未知";
-    static constexpr std::string_view heldMessage
-        = "上一笔付款码支付结果未知,顾客可能已付款。请先在账单中核实该笔订单,确认未付款后再收款。";
+    // The hold after a lost reply (TillHoldAlert).
+    static constexpr std::string_view heldTitle = TillHoldAlert::title;
     // The line that says so on the screen while the till is held.
     static constexpr std::string_view heldLineText = "有收款结果未知,收款前请先在账单中核实";
-    static constexpr std::string_view heldCheckedButton = "已核实未付款";
-    static constexpr std::string_view heldTakingsButton = "查看账单";
     static constexpr double moneyViewShare = 0.28;
 
     ChoosePayWayViewController();
@@ -84,7 +81,6 @@ public:
     // a waiting order is followed.
     void back() override;
     void btnClick(kit::Control& sender);
-    void alertViewClickedButtonAtIndex(kit::AlertView& alertView, int buttonIndex) override;
     void scanCallback(const std::string& code) override;
     void requestBarCodePay();
     void toPayResult(const foundation::Json& order);
@@ -155,7 +151,6 @@ private:
     // Runs `collect` at once, or once the staff confirm that what holds the
     // till was not paid.
     void whenTillIsFree(std::function<void()> collect);
-    void openTakings();
     void showWaitingHud();
     void handleBarcodeReply(const std::optional<foundation::Json>& reply, const std::string& code);
     // Polls the order of the barcode reply now, or when the screen next
@@ -183,10 +178,8 @@ private:
     // is out.
     std::shared_ptr<SubmitGuard> m_submitGuard;
     std::shared_ptr<UnpaidOrderExit> m_exit;
-    std::shared_ptr<kit::AlertView> m_holdAlert;
+    std::shared_ptr<TillHoldAlert> m_hold;
     foundation::Subscription m_tillWatch;
-    std::function<void()> m_collectWhenFree;
-    std::vector<TillLedger::HeldItem> m_heldShown;
     bool m_followOnAppear = false;
     // The customer's code whose order is followed.
     std::string m_orderCode;

@@ -1,10 +1,14 @@
 #include "cashier/OrderFollower.h"
 
 #include "api/Constants.h"
+#include "api/JsonUtil.h"
 #include "api/NetUtilSign.h"
 #include "cashier/OrderStatusPoller.h"
 #include "cashier/PaidOrderDelivery.h"
+#include "cashier/RequestOutcome.h"
+#include "cashier/RequestSettledToken.h"
 #include "cashier/Till.h"
+#include "cashier/UnpaidOrderExit.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Timer.h"
 #include "ui/PromptUtil.h"
@@ -66,6 +70,10 @@ void OrderFollower::sync()
     for (const auto& order : left) {
         if (!m_followed.contains(order.orderid))
             schedule(order.orderid, TillLedger::followingDelay(Till::now() - order.leftAt).value_or(0));
+    }
+    for (const auto& order : m_ledger->ordersIn(TillLedger::OrderState::Cancelling)) {
+        if (!m_cancelling.contains(order.orderid))
+            cancel(order);
     }
     m_syncing = false;
     PaidOrderDelivery::showDue();
@@ -143,4 +151,88 @@ void OrderFollower::heard(const std::string& orderid, const std::optional<std::s
     // Failed or cancelled: it took nothing.
     if (recorded)
         m_ledger->ended(orderid);
+}
+
+void OrderFollower::cancel(const TillLedger::Order& order)
+{
+    auto orderid = order.orderid;
+    m_cancelling.insert(orderid);
+    NetUtilSign::Parameters parameters;
+    parameters["orderid"] = orderid;
+    parameters["m_paytype"] = order.wallet;
+    TillLedger::Request sent;
+    sent.kind = TillLedger::RequestKind::Cancel;
+    sent.orderid = orderid;
+    sent.wallet = order.wallet;
+    sent.sentAt = Till::now();
+    auto id = m_ledger->sent(sent);
+    auto cancelled = std::make_shared<bool>(false);
+    std::weak_ptr<OrderFollower> weak = weak_from_this();
+    RequestOutcome::post(
+        UnpaidOrderExit::cancelPath, std::nullopt, parameters, NetUtilSign::receivableKeyFlag,
+        [cancelled](const std::optional<foundation::Json>& reply) {
+            if (!RequestOutcome::readsAsAnswer(reply))
+                return false;
+            *cancelled = JsonUtil::isSuccess(reply);
+            return true;
+        },
+        [weak, ledger = m_ledger, id, orderid, cancelled](RequestOutcome::Kind kind) {
+            RequestOutcome::tell(*ledger, id, kind);
+            auto follower = weak.lock();
+            if (!follower)
+                return;
+            if (*cancelled) {
+                follower->m_cancelling.erase(orderid);
+                ledger->ended(orderid);
+            } else if (kind == RequestOutcome::Kind::NotSent) {
+                // Nothing went out: the order is as open as it was.
+                follower->cancelNotDone(orderid);
+            } else {
+                // Refused (most likely paid just now) or lost: the order's
+                // state tells.
+                follower->askAfterCancel(orderid);
+            }
+        });
+}
+
+void OrderFollower::askAfterCancel(const std::string& orderid)
+{
+    NetUtilSign::Parameters parameters;
+    parameters["orderid"] = orderid;
+    if (const auto* order = m_ledger->order(orderid); order && order->purpose == TillLedger::Purpose::Repay)
+        parameters["m_paytype"] = order->wallet;
+    auto settled = std::make_shared<bool>(false);
+    std::weak_ptr<OrderFollower> weak = weak_from_this();
+    // The client drops the reply block unheard without network or on a
+    // server error: the order then holds the till again.
+    auto over = RequestSettledToken::create([weak, orderid, settled] {
+        auto follower = weak.lock();
+        if (follower && !*settled)
+            follower->cancelNotDone(orderid);
+    });
+    NetUtilSign::doPostForNotLoading(OrderStatusPoller::statusPath, NetUtilSign::receivableKeyFlag,
+        parameters, [weak, orderid, settled, over](const std::optional<std::string>& reply) {
+            auto follower = weak.lock();
+            auto answer = OrderStatusPoller::answeredOrder(reply);
+            auto end = answer ? OrderStatusPoller::endOf(*answer) : OrderStatusPoller::End::None;
+            if (!follower || end == OrderStatusPoller::End::None)
+                return;
+            *settled = true;
+            follower->m_cancelling.erase(orderid);
+            if (end == OrderStatusPoller::End::Paid) {
+                const auto* recorded = follower->m_ledger->order(orderid);
+                PaidOrderDelivery::deliverLate(*answer, recorded ? *recorded : TillLedger::Order {});
+            } else {
+                follower->m_ledger->ended(orderid);
+            }
+        });
+}
+
+void OrderFollower::cancelNotDone(const std::string& orderid)
+{
+    m_cancelling.erase(orderid);
+    // The customer may still pay it: the till is held again, as it was
+    // before the staff's word.
+    m_ledger->cancelNotDone(orderid);
+    PromptUtil::toast(std::string(givenUpText));
 }

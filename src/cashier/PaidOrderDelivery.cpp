@@ -116,6 +116,12 @@ void PaidOrderDelivery::deliverLate(const foundation::Json& order, const TillLed
 
 void PaidOrderDelivery::bindLate(TillLedger::Id sale)
 {
+    if (!showOnForm(sale))
+        showDue();
+}
+
+bool PaidOrderDelivery::showOnForm(TillLedger::Id sale)
+{
     auto& ledger = Till::ledger();
     const auto* bound = ledger.sale(sale);
     for (const auto& navigation : allStacks()) {
@@ -127,12 +133,12 @@ void PaidOrderDelivery::bindLate(TillLedger::Id sale)
         if (app && navigation == app->shownNavigation() && navigation->topViewController() != form
             && onlyIdlePayingScreensAbove(*navigation, *form))
             navigation->popToViewController(form, true);
-        return;
+        return true;
     }
     // Its form is gone after all: the money is a payment of its own.
     if (bound)
         ledger.unbindPaidPart(sale);
-    showDue();
+    return false;
 }
 
 bool PaidOrderDelivery::showLateResult(const foundation::Json& order, const std::string& money)

@@ -49,6 +49,10 @@ public:
     // sale's form shows it (and comes to the top when nothing but its own
     // idle paying screens lies over it).
     static void bindLate(TillLedger::Id sale);
+    // The same without opening any result: false when the sale's form is
+    // gone, and the part with it is a payment of its own whose result is
+    // due (the caller shows it, then TillLedger::resultShown).
+    static bool showOnForm(TillLedger::Id sale);
 
 private:
     static bool showLateResult(const foundation::Json& order, const std::string& money);

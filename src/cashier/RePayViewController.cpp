@@ -5,6 +5,7 @@
 #include "cashier/PayResultViewController.h"
 #include "cashier/QrCodePayView.h"
 #include "cashier/Till.h"
+#include "platform/kit/NavigationController.h"
 
 void RePayViewController::initViews()
 {
@@ -28,7 +29,8 @@ void RePayViewController::toPayResult(const foundation::Json& order)
     auto orderid = foundation::optionalText(order, "orderid").value_or(m_orderId);
     if (foundation::optionalText(order, "paystatus") == "1") {
         // A re-payment of a member's part left open pays that sale while it
-        // is open; the result shows the money moved either way.
+        // is open, and the sale's form shows it: no result of its own, which
+        // would read as money to give back. Otherwise the result is its own.
         auto order = tillOrder();
         if (const auto* known = ledger.order(orderid))
             order = *known;
@@ -36,7 +38,13 @@ void RePayViewController::toPayResult(const foundation::Json& order)
         case TillLedger::PaidVerdict::Known:
             return;
         case TillLedger::PaidVerdict::BoundToSale:
-            PaidOrderDelivery::bindLate(order.sale);
+            if (PaidOrderDelivery::showOnForm(order.sale)) {
+                auto navigation = navigationController();
+                if (navigation && navigation->topViewController().get() == this)
+                    navigation->popViewControllerAnimated(true);
+                return;
+            }
+            ledger.resultShown(orderid);
             break;
         case TillLedger::PaidVerdict::ShowResult:
             ledger.resultShown(orderid);

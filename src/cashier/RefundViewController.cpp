@@ -9,6 +9,7 @@
 #include "cashier/RequestOutcome.h"
 #include "cashier/SubmitGuard.h"
 #include "cashier/Till.h"
+#include "cashier/TillHoldAlert.h"
 #include "platform/foundation/Strings.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/kit/AlertView.h"
@@ -162,10 +163,18 @@ void RefundViewController::btnClick()
 {
     if (m_submitGuard->isBlocked() || refusedWhileUnknown() || !checkAmount())
         return;
-    if (isShopOwner())
-        showConfirmAlert();
-    else
-        checkIsShopOwner();
+    if (!m_hold)
+        m_hold = TillHoldAlert::create(*this, TillLedger::MoneyAction::Other);
+    std::weak_ptr<RefundViewController> weak = selfRefund();
+    m_hold->whenFree([weak] {
+        auto screen = weak.lock();
+        if (!screen || !screen->isAppearing())
+            return;
+        if (screen->isShopOwner())
+            screen->showConfirmAlert();
+        else
+            screen->checkIsShopOwner();
+    });
 }
 
 void RefundViewController::checkIsShopOwner()

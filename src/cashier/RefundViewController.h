@@ -9,6 +9,7 @@
 #include <string_view>
 
 class SubmitGuard;
+class TillHoldAlert;
 
 namespace kit {
 class AlertView;
@@ -28,7 +29,8 @@ class TextField;
 // every refund of the order (OK refuses here and on any other refund screen
 // or order detail of it) until the order has been fetched again and shows
 // what the back end now holds as refundable; a fetch that fails is offered
-// again.
+// again. While the till's record is damaged (it may have lost such a
+// refund), OK first asks the staff to check the takings (TillHoldAlert).
 class RefundViewController : public BaseViewController {
 public:
     static constexpr std::string_view nibName = "RefundViewController";
@@ -100,6 +102,7 @@ private:
     std::shared_ptr<kit::AlertView> m_validateShopownerAlertView;
     std::shared_ptr<kit::AlertView> m_confirmAlertView;
     std::shared_ptr<kit::AlertView> m_fetchAgainAlertView;
+    std::shared_ptr<TillHoldAlert> m_hold;
     // OK stays blocked while the owner check, the refund or the order's
     // fetch is out.
     std::shared_ptr<SubmitGuard> m_submitGuard;

@@ -5,6 +5,7 @@
 #include "cashier/ChoosePayWayViewController.h"
 #include "cashier/RequestOutcome.h"
 #include "cashier/Till.h"
+#include "cashier/TillHoldAlert.h"
 #include "members/MemberConsumeResultViewController.h"
 #include "members/MemberPartRow.h"
 #include "members/MemberPayBar.h"
@@ -270,6 +271,23 @@ void MemberPaymentViewController::touchesEnded(const kit::Touch& touch)
 {
     BaseViewController::touchesEnded(touch);
     resignAmountField();
+}
+
+void MemberPaymentViewController::btnOkClick()
+{
+    resignAmountField();
+    // The overlay lets touches through: a second tap while the payment is
+    // out would pay twice.
+    if (!m_submitGate.isOpen())
+        return;
+    if (!m_hold)
+        m_hold = TillHoldAlert::create(*this, TillLedger::MoneyAction::Other);
+    std::weak_ptr<MemberPaymentViewController> weak = selfPayment();
+    m_hold->whenFree([weak] {
+        auto screen = weak.lock();
+        if (screen && screen->isAppearing() && screen->m_submitGate.isOpen())
+            screen->confirm();
+    });
 }
 
 void MemberPaymentViewController::resignAmountField()

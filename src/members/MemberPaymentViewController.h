@@ -23,6 +23,7 @@ class TextField;
 } // namespace kit
 class MemberConsumeResultViewController;
 class MemberPayBar;
+class TillHoldAlert;
 
 // The form of a member payment, the purchase's and the recharge's: the amount
 // field under the member's card, rows of payment parts, and the bar with the
@@ -35,10 +36,10 @@ class MemberPayBar;
 // (TillLedger): what goes out is what the sale is when it goes. While a
 // request is out, or its outcome is unknown, the form is held to it: every
 // edit is refused with a toast, the form says so (labelHeld), and "确定"
-// sends that request again. A paid mobile part stays on the form at its
-// paid amount. Leaving with either asks first (the leave alert); a held
-// request stays with the member's sale for the next screen of that member,
-// a paid part is given up.
+// sends that request again. While the till's record is damaged, "确定"
+// first asks the staff to check the takings, as a collection does. A paid mobile part stays on the form at
+// its paid amount. Leaving with either asks first (the leave alert); a held request stays with the member's
+// sale for the next screen of that member, a paid part is given up.
 class MemberPaymentViewController : public MemberFormViewController,
                                     public InputPayMoneyDelegate,
                                     public MobilePayCallbackReceiver {
@@ -66,7 +67,9 @@ public:
     // The amount field's editing-changed action.
     virtual void textFieldDidChange(kit::Control& sender) = 0;
     void touchesEnded(const kit::Touch& touch) override;
-    virtual void btnOkClick() = 0;
+    // "确定": while the till's record is damaged (it may have lost a request
+    // of this very sale), the staff check the takings first (TillHoldAlert).
+    void btnOkClick();
     void setOkBtnStyle(bool enabled);
 
     void setMobilePayCallbackParams(std::shared_ptr<NetUtilSign::Parameters> params) override
@@ -84,6 +87,8 @@ public:
     const std::shared_ptr<kit::AlertView>& leaveAlertView() const { return m_leaveAlertView; }
 
 protected:
+    // What "确定" does once the till is free.
+    virtual void confirm() = 0;
     // The card, then the amount row, in a scroll view above the bar. Returns
     // where the form goes on under the amount row.
     double buildForm(const char* title, const char* amountCaption, const char* amountPlaceholder);
@@ -148,6 +153,7 @@ private:
     TillLedger::Id m_sale = 0;
     foundation::Subscription m_tillWatch;
     std::shared_ptr<kit::AlertView> m_leaveAlertView;
+    std::shared_ptr<TillHoldAlert> m_hold;
     std::shared_ptr<kit::Label> m_labelHeld;
     std::shared_ptr<kit::ScrollView> m_scrollView;
     std::shared_ptr<kit::TextField> m_tvPayMoney;

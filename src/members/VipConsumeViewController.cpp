@@ -285,12 +285,9 @@ std::shared_ptr<NetUtilSign::Parameters> VipConsumeViewController::saleRequest()
         VipConsumeRequest::build(*vipEntity(), *m_preferentialWayEntity, input)));
 }
 
-void VipConsumeViewController::btnOkClick()
+void VipConsumeViewController::confirm()
 {
-    resignAmountField();
-    // The overlay lets touches through: a second tap while the payment is
-    // out would pay twice.
-    if (!submitGate().isOpen() || !vipEntity() || !m_preferentialWayEntity)
+    if (!vipEntity() || !m_preferentialWayEntity)
         return;
     // The confirm takes the price on the screen: one still on its way would
     // change what the screen shows from what is sent.
@@ -353,6 +350,16 @@ void VipConsumeViewController::requestConsume()
     auto request = saleRequest();
     if (!request || request->empty())
         return;
+    // Checked as a confirm checks the form: a part bound since the confirm
+    // (under the password alert) may leave the parts over the price, and
+    // the form's summary then says by how much.
+    if (!isHeld()
+        && !VipConsumePricing::canConfirm(m_totalMoney, pricedAmount(),
+            { TillLedger::amountOf(*request, "bycash"), TillLedger::amountOf(*request, "bymoney"),
+                TillLedger::amountOf(*request, "m_money") })) {
+        makePayPriceLabel();
+        return;
+    }
     // A held request was judged when it first went; the balance read since
     // may already have that very purchase taken off.
     if (!isHeld()

@@ -46,7 +46,6 @@ public:
     void makePayPriceLabel();
     void touchesEnded(const kit::Touch& touch) override;
 
-    void btnOkClick() override;
     void alertViewClickedButtonAtIndex(kit::AlertView& alertView, int buttonIndex) override;
     void requestConsume();
     void finishResume(const std::shared_ptr<NetUtilSign::Parameters>& params);
@@ -64,6 +63,7 @@ public:
     const std::shared_ptr<kit::AlertView>& inputPayPwdAlertView() const { return m_inputPayPwdAlertView; }
 
 protected:
+    void confirm() override;
     void showRequest(const NetUtilSign::Parameters& request, const foundation::Json& choice) override;
     void showPart(int type, double money) override;
     foundation::Json formChoice() const override;

@@ -137,13 +137,8 @@ void VipRechargeViewController::showPart(int type, double money)
     makePayPriceLabel();
 }
 
-void VipRechargeViewController::btnOkClick()
+void VipRechargeViewController::confirm()
 {
-    resignAmountField();
-    // The overlay lets touches through: a second tap while the recharge is
-    // out would take the money twice.
-    if (!submitGate().isOpen())
-        return;
     // The field read again, whether or not it was being edited: an amount
     // emptied just before the tap no longer matches the parts, and nothing
     // is sent.

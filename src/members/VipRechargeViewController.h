@@ -31,7 +31,6 @@ public:
     void toInputPayMoneyUI(kit::Control& sender);
     void inputPayMoneyCallback(int type, double money) override;
     void makePayPriceLabel();
-    void btnOkClick() override;
     void finishRecharge(const std::shared_ptr<NetUtilSign::Parameters>& params);
 
     int mobilePayConsumeType() const override { return consumeTypeRecharge; }
@@ -42,6 +41,7 @@ public:
     const std::shared_ptr<RechargeRuleEntity>& rechargeRuleEntity() const { return m_rechargeRuleEntity; }
 
 protected:
+    void confirm() override;
     void showRequest(const NetUtilSign::Parameters& request, const foundation::Json& choice) override;
     void showPart(int type, double money) override;
     foundation::Json formChoice() const override;

@@ -38,7 +38,7 @@ template<> struct Names<TillLedger::Purpose> {
     static constexpr const char* list[] = { "collection", "purchase", "recharge", "repay" };
 };
 template<> struct Names<TillLedger::OrderState> {
-    static constexpr const char* list[] = { "followed", "left", "unknown", "paid" };
+    static constexpr const char* list[] = { "followed", "left", "unknown", "paid", "cancelling" };
 };
 template<> struct Names<TillLedger::SaleKind> {
     static constexpr const char* list[] = { "purchase", "recharge" };
@@ -195,11 +195,15 @@ bool TillLedger::isHeld() const
     return !heldItems().empty();
 }
 
-std::vector<TillLedger::HeldItem> TillLedger::heldItems() const
+std::vector<TillLedger::HeldItem> TillLedger::heldItems(MoneyAction action) const
 {
     std::vector<HeldItem> items;
     if (m_damaged)
         items.push_back({ HeldReason::DamagedRecord, {}, {}, {} });
+    // A lost code or an unknown order may have taken a collection's money,
+    // not a member's balance or a refund's.
+    if (action != MoneyAction::WalletCollection)
+        return items;
     for (const auto& request : m_requests) {
         if (request.kind == RequestKind::Barcode && request.outcome == Outcome::Unknown)
             items.push_back({ HeldReason::LostBarcode, request.wallet, request.money, {}, request.id });
@@ -231,11 +235,14 @@ void TillLedger::heldChecked(const std::vector<HeldItem>& checked)
     if (m_spentCodes.size() > spentCodesKept)
         m_spentCodes.erase(m_spentCodes.begin(), m_spentCodes.end() - spentCodesKept);
     std::erase_if(m_requests, isCheckedBarcode);
-    std::erase_if(m_orders, [&](const auto& o) {
-        return o.state == OrderState::Unknown
-            && wasChecked(
-                HeldReason::UnknownOrder, [&](const HeldItem& item) { return item.orderid == o.orderid; });
-    });
+    // Unpaid by the takings now, yet the customer may still pay it: it is
+    // cancelled, so that no payment comes after the staff's word.
+    for (auto& order : m_orders) {
+        if (order.state == OrderState::Unknown
+            && wasChecked(HeldReason::UnknownOrder,
+                [&](const HeldItem& item) { return item.orderid == order.orderid; }))
+            order.state = OrderState::Cancelling;
+    }
     changed();
 }
 
@@ -401,6 +408,15 @@ TillLedger::PaidVerdict TillLedger::paid(const std::string& orderid, const Order
 void TillLedger::resultShown(const std::string& orderid)
 {
     endOrder(orderid);
+    changed();
+}
+
+void TillLedger::cancelNotDone(const std::string& orderid)
+{
+    auto* order = findOrder(orderid);
+    if (!order || order->state != OrderState::Cancelling)
+        return;
+    order->state = OrderState::Unknown;
     changed();
 }
 
@@ -653,19 +669,27 @@ foundation::Json TillLedger::toJson() const
         { "orders", orders }, { "sales", sales }, { "spentCodes", m_spentCodes } };
 }
 
-bool TillLedger::restore(const foundation::Json& record, double now)
+TillLedger::Restored TillLedger::restore(const foundation::Json& record, double now)
 {
     if (!record.is_object() || numberOf(record, "version") != 1)
-        return false;
-    for (const char* list : { "requests", "orders", "sales" }) {
-        if (!record.contains(list) || !record[list].is_array())
-            return false;
-    }
+        return Restored::Not;
+    // What reads whole is kept, item by item: a sale held to its request is
+    // worth more than the rest of a damaged record.
+    bool whole = true;
+    auto list = [&](const char* name) {
+        auto found = record.find(name);
+        if (found != record.end() && found->is_array())
+            return *found;
+        whole = false;
+        return foundation::Json::array();
+    };
     std::vector<Request> requests;
-    for (const auto& item : record["requests"]) {
+    for (const auto& item : list("requests")) {
         Request r;
-        if (!item.is_object() || !readName(item, "kind", r.kind) || !readName(item, "outcome", r.outcome))
-            return false;
+        if (!item.is_object() || !readName(item, "kind", r.kind) || !readName(item, "outcome", r.outcome)) {
+            whole = false;
+            continue;
+        }
         r.id = idOf(item, "id");
         r.orderid = textOf(item, "orderid");
         r.code = textOf(item, "code");
@@ -676,10 +700,13 @@ bool TillLedger::restore(const foundation::Json& record, double now)
         requests.push_back(std::move(r));
     }
     std::vector<Order> orders;
-    for (const auto& item : record["orders"]) {
+    for (const auto& item : list("orders")) {
         Order o;
-        if (!item.is_object() || !readName(item, "purpose", o.purpose) || !readName(item, "state", o.state))
-            return false;
+        if (!item.is_object() || !readName(item, "purpose", o.purpose) || !readName(item, "state", o.state)
+            || textOf(item, "orderid").empty()) {
+            whole = false;
+            continue;
+        }
         o.orderid = textOf(item, "orderid");
         o.wallet = textOf(item, "wallet");
         o.money = textOf(item, "money");
@@ -687,15 +714,15 @@ bool TillLedger::restore(const foundation::Json& record, double now)
         o.code = textOf(item, "code");
         o.leftAt = numberOf(item, "leftAt");
         o.paytime = textOf(item, "paytime");
-        if (o.orderid.empty())
-            return false;
         orders.push_back(std::move(o));
     }
     std::vector<Sale> sales;
-    for (const auto& item : record["sales"]) {
+    for (const auto& item : list("sales")) {
         Sale s;
-        if (!item.is_object() || !readName(item, "kind", s.kind) || !readName(item, "state", s.state))
-            return false;
+        if (!item.is_object() || !readName(item, "kind", s.kind) || !readName(item, "state", s.state)) {
+            whole = false;
+            continue;
+        }
         s.id = idOf(item, "id");
         s.memberid = textOf(item, "memberid");
         s.requestId = idOf(item, "requestId");
@@ -768,5 +795,5 @@ bool TillLedger::restore(const foundation::Json& record, double now)
     m_nextId = std::max(idOf(record, "nextId"), highest + 1);
     m_ended.clear();
     changed();
-    return true;
+    return whole ? Restored::Whole : Restored::Partly;
 }

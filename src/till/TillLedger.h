@@ -29,7 +29,12 @@
 // ended without an outcome, or a record of the till that could not be read
 // holds the whole till: every new collection first asks the staff to check
 // the takings (heldItems), and only their word on what they were shown
-// (heldChecked) frees it.
+// (heldChecked) frees it. A damaged record may have lost anything (a member
+// sale held to its request, a refund of unknown outcome), so until then it
+// holds every other money action too: a member purchase or recharge, any
+// part, and a refund. An order the staff checked is cancelled next
+// (Cancelling), so that no payment of it can come after their word; one
+// whose cancel does not go through holds the till again.
 // A customer's code is never sent again while a request with it is out or
 // unknown, or while its order may still be paid.
 //
@@ -86,6 +91,7 @@ public:
         LeftWaiting, // its screen went; followed without it
         Unknown, // following ended without an outcome
         Paid, // paid, bound to nothing yet: its result is due
+        Cancelling, // the staff checked it unpaid: its cancel is due
     };
     struct Order {
         std::string orderid;
@@ -128,6 +134,10 @@ public:
     };
 
     enum class HeldReason { LostBarcode, UnknownOrder, DamagedRecord };
+    // What is about to move money: a wallet collection (a barcode or QR
+    // payment, a member's mobile part too), or any other money action (a
+    // member purchase or recharge confirmed, a refund).
+    enum class MoneyAction { WalletCollection, Other };
     struct HeldItem {
         HeldReason reason = HeldReason::LostBarcode;
         std::string wallet;
@@ -175,12 +185,16 @@ public:
 
     // The hold.
     bool isHeld() const;
-    std::vector<HeldItem> heldItems() const;
+    // What holds `action`: everything for a wallet collection, only a
+    // damaged record for any other.
+    std::vector<HeldItem> heldItems(MoneyAction action = MoneyAction::WalletCollection) const;
     // The staff checked the takings for `checked` (what they were shown):
-    // none of it holds the till any more. What came to hold it since stays.
+    // none of it holds the till any more, and an order of it is to be
+    // cancelled. What came to hold it since stays.
     void heldChecked(const std::vector<HeldItem>& checked);
     // The record was damaged and set aside: what it held is not known.
     void markDamaged();
+    bool isDamaged() const { return m_damaged; }
 
     CodeState codeState(const std::string& code) const;
 
@@ -197,6 +211,9 @@ public:
     void resultShown(const std::string& orderid);
     // Failed or cancelled: it moved no money.
     void ended(const std::string& orderid);
+    // The cancel of an order the staff checked did not go through, and the
+    // order may still be paid: it holds the till again.
+    void cancelNotDone(const std::string& orderid);
     const Order* order(const std::string& orderid) const;
     std::vector<Order> ordersIn(OrderState state) const;
     bool hasEnded(const std::string& orderid) const { return m_ended.contains(orderid); }
@@ -232,10 +249,12 @@ public:
     // The lasting form: what is out, unknown, followed, paid and unbound,
     // and the sales not settled. restore() reads it as a restart finds it
     // (out is unknown, followed is left waiting, an open sale's paid part is
-    // a payment of its own); false, and nothing changed, for a record that
-    // is not one.
+    // a payment of its own). Of a damaged record it keeps every item that
+    // reads whole and says Partly; of one that is no record (not an object,
+    // another version) it keeps nothing and changes nothing.
+    enum class Restored { Whole, Partly, Not };
     foundation::Json toJson() const;
-    bool restore(const foundation::Json& record, double now);
+    Restored restore(const foundation::Json& record, double now);
 
 private:
     Request* findRequest(Id id);

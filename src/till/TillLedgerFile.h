@@ -1,22 +1,26 @@
 #pragma once
 
+#include "platform/foundation/Json.h"
 #include "platform/foundation/Result.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 class TillLedger;
 
 // The till's ledger in the home: one JSON file beside the settings
 // (till.json), replaced atomically with mode 0600 after every change, as the
-// settings are. A file that cannot be read, is larger than maxFileBytes or
-// is not a ledger is never overwritten and never silently dropped: it is
-// renamed to "<file>.corrupt-<UTC time>" (said on standard error), and the
-// ledger starts marked damaged, which holds the till until the staff have
-// checked the takings. When even that rename fails, save() refuses to write
-// and says why.
+// settings are. A file that cannot be read whole, is larger than
+// maxFileBytes or is not a ledger is never overwritten and never silently
+// dropped: it is renamed to "<file>.corrupt-<UTC time>" (said on standard
+// error), and the ledger starts marked damaged, which holds the till until
+// the staff have checked the takings. What of it reads whole is kept all
+// the same (a file cut short keeps every item before the cut), so that a
+// member sale held to its request is not sent afresh. When even that
+// rename fails, save() refuses to write and says why.
 class TillLedgerFile {
 public:
     // A ledger holds a few open sales and orders; far past that it is not ours.
@@ -31,6 +35,16 @@ public:
 
     // The file in the home's configuration folder.
     static std::filesystem::path standardFile();
+
+    // A record's text read as far as it reads: on a syntax error (a cut, a
+    // garbled byte) `record` keeps the record and its lists as they stood,
+    // with each item in a list whole (one cut short is dropped), and `cut`
+    // is set. No record when the text does not start as an object.
+    struct Read {
+        std::optional<foundation::Json> record;
+        bool cut = false;
+    };
+    static Read readRecord(std::string_view text);
 
     explicit TillLedgerFile(std::filesystem::path file);
 

@@ -121,7 +121,7 @@ TEST(TillLedger, a_lost_barcode_reply_holds_the_whole_till_and_its_code_until_th
     // not even after a restart.
     EXPECT_EQ(ledger.codeState("2800000001"), Ledger::CodeState::Unknown);
     Ledger restarted;
-    ASSERT_TRUE(restarted.restore(foundation::Json::parse(ledger.toJson().dump()), 1));
+    ASSERT_EQ(restarted.restore(foundation::Json::parse(ledger.toJson().dump()), 1), Ledger::Restored::Whole);
     EXPECT_EQ(restarted.codeState("2800000001"), Ledger::CodeState::Unknown);
     EXPECT_FALSE(restarted.isHeld());
 }
@@ -197,7 +197,103 @@ TEST(TillLedger, an_order_left_waiting_is_followed_backing_off_then_held_as_unkn
     EXPECT_EQ(ledger.heldItems()[0].orderid, "Q1");
     EXPECT_EQ(ledger.codeState("2800000017"), Ledger::CodeState::Unknown);
     ledger.heldChecked(ledger.heldItems());
-    EXPECT_EQ(ledger.order("Q1"), nullptr);
+    EXPECT_FALSE(ledger.isHeld());
+    EXPECT_EQ(ledger.order("Q1")->state, Ledger::OrderState::Cancelling);
+}
+
+// The staff's word on an unknown order frees the till, yet the customer may
+// still pay it: it is to be cancelled, and a cancel that does not go through
+// holds the till again; a payment found after their word is a result due.
+TEST(TillLedger, an_unknown_order_the_staff_checked_is_cancelled_and_holds_again_until_its_cancel_is_done)
+{
+    Ledger ledger;
+    auto order = qrOrder("Q1");
+    order.code = "2800000017";
+    ledger.following(order);
+    ledger.left("Q1", 10);
+    ledger.followingEnded("Q1");
+    ledger.heldChecked(ledger.heldItems());
+    ASSERT_EQ(ledger.ordersIn(Ledger::OrderState::Cancelling).size(), 1u);
+    EXPECT_FALSE(ledger.isHeld());
+    // Neither its code nor its screen takes it up again meanwhile.
+    EXPECT_EQ(ledger.codeState("2800000017"), Ledger::CodeState::Unknown);
+    EXPECT_FALSE(ledger.takeBack("Q1"));
+    // Kept across a restart, still to be cancelled.
+    Ledger restarted;
+    ASSERT_EQ(
+        restarted.restore(foundation::Json::parse(ledger.toJson().dump()), 50), Ledger::Restored::Whole);
+    EXPECT_EQ(restarted.order("Q1")->state, Ledger::OrderState::Cancelling);
+
+    ledger.cancelNotDone("Q1");
+    ASSERT_TRUE(ledger.isHeld());
+    EXPECT_EQ(ledger.heldItems()[0].orderid, "Q1");
+    // Only an order being cancelled goes back: a paid one stays due.
+    ledger.heldChecked(ledger.heldItems());
+    EXPECT_EQ(ledger.paid("Q1", {}), Ledger::PaidVerdict::ShowResult);
+    ledger.cancelNotDone("Q1");
+    EXPECT_FALSE(ledger.isHeld());
+    EXPECT_EQ(ledger.order("Q1")->state, Ledger::OrderState::Paid);
+
+    // Cancelled: over.
+    restarted.ended("Q1");
+    EXPECT_EQ(restarted.order("Q1"), nullptr);
+    EXPECT_FALSE(restarted.isHeld());
+}
+
+// A lost code or an unknown order may have taken a wallet's money; a
+// damaged record may also have lost a member sale held to its request or a
+// refund of unknown outcome, so it holds those too.
+TEST(TillLedger, a_damaged_record_holds_every_money_action_and_a_lost_collection_only_collections)
+{
+    using Action = Ledger::MoneyAction;
+    Ledger ledger;
+    ledger.lost(ledger.sent(barcode("2800000001")));
+    ledger.following(qrOrder("Q1"));
+    ledger.left("Q1", 10);
+    ledger.followingEnded("Q1");
+    EXPECT_EQ(ledger.heldItems(Action::WalletCollection).size(), 2u);
+    EXPECT_TRUE(ledger.heldItems(Action::Other).empty());
+    ledger.markDamaged();
+    auto other = ledger.heldItems(Action::Other);
+    ASSERT_EQ(other.size(), 1u);
+    EXPECT_EQ(other[0].reason, Ledger::HeldReason::DamagedRecord);
+    EXPECT_EQ(ledger.heldItems(Action::WalletCollection).size(), 3u);
+    // Checked from a refund: the damage is cleared, the collections stay held.
+    ledger.heldChecked(other);
+    EXPECT_TRUE(ledger.heldItems(Action::Other).empty());
+    EXPECT_EQ(ledger.heldItems(Action::WalletCollection).size(), 2u);
+}
+
+// A record partly damaged keeps every item that reads whole: a sale held
+// to its request must not be sent afresh under a new number.
+TEST(TillLedger, a_partly_damaged_record_keeps_every_item_that_reads_whole)
+{
+    Ledger before;
+    auto held = before.saleFor(Ledger::SaleKind::Purchase, "2");
+    before.saleSent(held, purchase("1000", "100.00"), foundation::Json { { "id", "6" } }, 5);
+    before.lost(before.sent(barcode("2800000001")));
+    before.following(qrOrder("Q1"));
+    auto record = foundation::Json::parse(before.toJson().dump());
+    record["requests"].push_back({ { "kind", "teleport" }, { "outcome", "out" } });
+    record["orders"].push_back({ { "orderid", "" }, { "purpose", "repay" }, { "state", "paid" } });
+    record["sales"].push_back(42);
+
+    Ledger after;
+    ASSERT_EQ(after.restore(record, 100), Ledger::Restored::Partly);
+    EXPECT_EQ(after.saleFor(Ledger::SaleKind::Purchase, "2"), held);
+    EXPECT_EQ(after.requestFor(held, purchase("2000", "50.00")).at("reverseid"), "1000");
+    EXPECT_EQ(after.codeState("2800000001"), Ledger::CodeState::Unknown);
+    EXPECT_EQ(after.order("Q1")->state, Ledger::OrderState::LeftWaiting);
+    EXPECT_TRUE(after.ordersIn(Ledger::OrderState::Paid).empty());
+    EXPECT_EQ(after.requests().size(), 2u);
+
+    // A list that is missing or not a list is lost, the rest is kept.
+    record.erase("orders");
+    record["sales"] = "none";
+    Ledger listless;
+    ASSERT_EQ(listless.restore(record, 100), Ledger::Restored::Partly);
+    EXPECT_EQ(listless.codeState("2800000001"), Ledger::CodeState::Unknown);
+    EXPECT_EQ(listless.order("Q1"), nullptr);
 }
 
 TEST(TillLedger, an_orders_payment_counts_once_however_many_polls_report_it_and_a_failure_after_it_none)
@@ -371,7 +467,7 @@ TEST(TillLedger, a_restart_keeps_every_hold_and_a_late_answer_after_it_still_set
 
     auto record = foundation::Json::parse(before.toJson().dump());
     Ledger after;
-    ASSERT_TRUE(after.restore(record, 100));
+    ASSERT_EQ(after.restore(record, 100), Ledger::Restored::Whole);
     EXPECT_EQ(after.codeState("2800000001"), Ledger::CodeState::Unknown);
     EXPECT_TRUE(after.isHeld());
     EXPECT_EQ(after.refundState("R"), Ledger::Outcome::Unknown);
@@ -397,17 +493,16 @@ TEST(TillLedger, a_restart_keeps_every_hold_and_a_late_answer_after_it_still_set
 
     // A paid part that names no order cannot go anywhere: nothing is due for it.
     Ledger partless;
-    ASSERT_TRUE(partless.restore(foundation::Json::parse(R"({"version":1,"requests":[],"orders":[],"sales":[
+    ASSERT_EQ(partless.restore(foundation::Json::parse(R"({"version":1,"requests":[],"orders":[],"sales":[
         {"id":3,"kind":"purchase","memberid":"5","state":"open","paid":{"money":"12.00"}}]})"),
-        1));
+                  1),
+        Ledger::Restored::Whole);
     EXPECT_TRUE(partless.ordersIn(Ledger::OrderState::Paid).empty());
 
     // A record that is not one changes nothing.
     for (const char* bad :
-        { "[]", R"({"version":2})", R"({"version":1,"requests":[{"kind":"x"}],"orders":[],"sales":[]})",
-            R"({"version":1,"requests":[],"orders":[{"orderid":"","purpose":"repay","state":"paid"}],"sales":[]})",
-            R"({"version":"1","requests":[],"orders":[],"sales":[]})" }) {
-        EXPECT_FALSE(after.restore(foundation::Json::parse(bad), 1)) << bad;
+        { "[]", R"({"version":2})", R"({"version":"1","requests":[],"orders":[],"sales":[]})" }) {
+        EXPECT_EQ(after.restore(foundation::Json::parse(bad), 1), Ledger::Restored::Not) << bad;
         EXPECT_TRUE(after.isHeld()) << bad;
     }
 }
