@@ -583,29 +583,12 @@ void ChoosePayWayViewController::showWaitingHud()
 
 void ChoosePayWayViewController::toPayResult(const foundation::Json& order)
 {
-    auto& ledger = Till::ledger();
     auto record = tillOrder();
     auto orderid = foundation::optionalText(order, "orderid").value_or(record.orderid);
-    if (foundation::optionalText(order, "paystatus") == "1") {
-        switch (ledger.paid(orderid, record)) {
-        case TillLedger::PaidVerdict::Known:
-            return;
-        case TillLedger::PaidVerdict::BoundToSale:
-            // A paid member part goes back to its member screen.
-            if (m_consumeType == MobilePayCallbackReceiver::consumeTypeRecharge ? memberRecharge(order)
-                                                                                : memberConsume(order))
-                return;
-            // With no member screen to take it, the result at least shows that
-            // the money was taken, rather than the way to take it again.
-            ledger.unbindPaidPart(m_tillSale);
-            break;
-        case TillLedger::PaidVerdict::ShowResult:
-            break;
-        }
-        ledger.resultShown(orderid);
-    } else if (!orderid.empty()) {
-        ledger.ended(orderid);
-    }
+    bool const recharge = m_consumeType == MobilePayCallbackReceiver::consumeTypeRecharge;
+    if (!PaidOrderDelivery::settleOnPayingScreen(order, orderid, record, m_tillSale,
+            [&] { return recharge ? memberRecharge(order) : memberConsume(order); }))
+        return;
     PayResultViewController::push(*this, order, foundation::formatFixed(m_money, 2), false, false);
 }
 

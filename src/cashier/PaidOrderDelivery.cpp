@@ -71,6 +71,32 @@ bool PaidOrderDelivery::isPaidMemberPart(int consumeType, const foundation::Json
     return member && foundation::optionalText(order, "paystatus") == "1";
 }
 
+bool PaidOrderDelivery::settleOnPayingScreen(const foundation::Json& order, const std::string& orderid,
+    const TillLedger::Order& record, TillLedger::Id sale, const std::function<bool()>& handBack)
+{
+    auto& ledger = Till::ledger();
+    if (foundation::optionalText(order, "paystatus") != "1") {
+        if (!orderid.empty())
+            ledger.ended(orderid);
+        return true;
+    }
+    switch (ledger.paid(orderid, record)) {
+    case TillLedger::PaidVerdict::Known:
+        return false;
+    case TillLedger::PaidVerdict::BoundToSale:
+        if (handBack())
+            return false;
+        // With no member screen to take it, the result at least shows that
+        // the money was taken, rather than the way to take it again.
+        ledger.unbindPaidPart(sale);
+        break;
+    case TillLedger::PaidVerdict::ShowResult:
+        break;
+    }
+    ledger.resultShown(orderid);
+    return true;
+}
+
 bool PaidOrderDelivery::handBack(kit::ViewController& payingScreen, TillLedger::Id sale,
     const std::shared_ptr<NetUtilSign::Parameters>& request, const foundation::Json& order,
     const std::optional<std::string>& wallet)

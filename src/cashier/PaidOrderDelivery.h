@@ -4,6 +4,7 @@
 #include "platform/foundation/Json.h"
 #include "till/TillLedger.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -39,6 +40,13 @@ public:
     static bool handBack(kit::ViewController& payingScreen, TillLedger::Id sale,
         const std::shared_ptr<NetUtilSign::Parameters>& request, const foundation::Json& order,
         const std::optional<std::string>& wallet);
+    // The result of the order followed on its paying screen came: the ledger
+    // hears it, and a paid part the ledger binds to `sale` goes back to its
+    // form through `handBack` (the screen's memberConsume or memberRecharge,
+    // false when the form is gone, and the part is then a payment of its
+    // own). True when the paying screen is to show the order's result.
+    static bool settleOnPayingScreen(const foundation::Json& order, const std::string& orderid,
+        const TillLedger::Order& record, TillLedger::Id sale, const std::function<bool()>& handBack);
     // A paid order heard of away from its paying screen; `known` stands in
     // for an order the ledger has no record of.
     static void deliverLate(const foundation::Json& order, const TillLedger::Order& known);

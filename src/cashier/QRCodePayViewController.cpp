@@ -55,26 +55,11 @@ void QRCodePayViewController::getQrCodeImage(const std::string& url)
 
 void QRCodePayViewController::toPayResult(const foundation::Json& order)
 {
-    auto& ledger = Till::ledger();
     auto orderid = foundation::optionalText(order, "orderid").value_or(followedOrder());
-    if (foundation::optionalText(order, "paystatus") == "1") {
-        switch (ledger.paid(orderid, tillOrder())) {
-        case TillLedger::PaidVerdict::Known:
-            return;
-        case TillLedger::PaidVerdict::BoundToSale:
-            if (m_consumeType == MobilePayCallbackReceiver::consumeTypeRecharge ? memberRecharge(order)
-                                                                                : memberConsume(order))
-                return;
-            // Its form is not there to take it: the money is a payment of its own.
-            ledger.unbindPaidPart(m_tillSale);
-            break;
-        case TillLedger::PaidVerdict::ShowResult:
-            break;
-        }
-        ledger.resultShown(orderid);
-    } else {
-        ledger.ended(orderid);
-    }
+    bool const recharge = m_consumeType == MobilePayCallbackReceiver::consumeTypeRecharge;
+    if (!PaidOrderDelivery::settleOnPayingScreen(order, orderid, tillOrder(), m_tillSale,
+            [&] { return recharge ? memberRecharge(order) : memberConsume(order); }))
+        return;
     PayResultViewController::showAfterProcessing(*this, order, m_money, false, false);
 }
 

@@ -25,34 +25,23 @@ void RePayViewController::getQrCodeImage()
 
 void RePayViewController::toPayResult(const foundation::Json& order)
 {
-    auto& ledger = Till::ledger();
     auto orderid = foundation::optionalText(order, "orderid").value_or(m_orderId);
-    if (foundation::optionalText(order, "paystatus") == "1") {
-        // A re-payment of a member's part left open pays that sale while it
-        // is open, and the sale's form shows it: no result of its own, which
-        // would read as money to give back. Otherwise the result is its own.
-        auto order = tillOrder();
-        if (const auto* known = ledger.order(orderid))
-            order = *known;
-        switch (ledger.paid(orderid, order)) {
-        case TillLedger::PaidVerdict::Known:
-            return;
-        case TillLedger::PaidVerdict::BoundToSale:
-            if (PaidOrderDelivery::showOnForm(order.sale)) {
-                auto navigation = navigationController();
-                if (navigation && navigation->topViewController().get() == this)
-                    navigation->popViewControllerAnimated(true);
-                return;
-            }
-            ledger.resultShown(orderid);
-            break;
-        case TillLedger::PaidVerdict::ShowResult:
-            ledger.resultShown(orderid);
-            break;
-        }
-    } else {
-        ledger.ended(orderid);
-    }
+    auto record = tillOrder();
+    if (const auto* known = Till::ledger().order(orderid))
+        record = *known;
+    // A re-payment of a member's part left open pays that sale while it is
+    // open, and the sale's form shows it: no result of its own, which would
+    // read as money to give back. Otherwise the result is its own.
+    auto showOnForm = [&] {
+        if (!PaidOrderDelivery::showOnForm(record.sale))
+            return false;
+        auto navigation = navigationController();
+        if (navigation && navigation->topViewController().get() == this)
+            navigation->popViewControllerAnimated(true);
+        return true;
+    };
+    if (!PaidOrderDelivery::settleOnPayingScreen(order, orderid, record, record.sale, showOnForm))
+        return;
     PayResultViewController::showAfterProcessing(*this, order, m_money, true, m_isFromOrderDetailInto);
 }
 
