@@ -123,13 +123,6 @@ TEST(TiffDecoder, AlphaComesOutPremultipliedHoweverTheFileStoresIt)
         EXPECT_TRUE(image->hasAlpha()) << name;
         EXPECT_TRUE(near(image->pixelAt(3, 3).premultipliedArgb(), HalfOrangePremultiplied, 1)) << name;
     }
-    // Grey with alpha: the green channel, 100, at half alpha.
-    std::uint32_t const greyHalf = Color::fromWhite(100 / 255.0, 128 / 255.0).premultipliedArgb();
-    for (Alpha alpha : { Alpha::Associated, Alpha::Unassociated }) {
-        auto const image = Image::fromData(ImageSamples::tiff(4, 4, half, { .grey = true, .alpha = alpha }));
-        ASSERT_TRUE(image);
-        EXPECT_TRUE(near(image->pixelAt(0, 0).premultipliedArgb(), greyHalf, 1)) << static_cast<int>(alpha);
-    }
 }
 
 // Grey with alpha came out wrong in three layouts: 16-bit grey opaque (or
