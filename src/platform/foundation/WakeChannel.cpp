@@ -1,10 +1,12 @@
 #include "platform/foundation/WakeChannel.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <fcntl.h>
 #include <poll.h>
+#include <thread>
 #include <unistd.h>
 
 namespace foundation {
@@ -42,34 +44,80 @@ void WakePipe::drain()
     while (::read(m_reader, bytes, sizeof bytes) == static_cast<ssize_t>(sizeof bytes)) { }
 }
 
+namespace {
+
+timespec timespecOf(double seconds)
+{
+    double const whole = std::floor(seconds);
+    return { static_cast<time_t>(whole), static_cast<long>((seconds - whole) * 1e9) };
+}
+
+} // namespace
+
+bool spinUntilSet(const std::atomic<bool>& flag, std::chrono::steady_clock::duration limit)
+{
+    if (limit <= std::chrono::steady_clock::duration::zero())
+        return flag.load();
+    auto const until = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        if (flag.load())
+            return true;
+        if (std::chrono::steady_clock::now() >= until)
+            return false;
+        // Rather than a pause: a processor shared with the thread that is to set the
+        // flag (one the process is pinned to, or a busy machine) is given to it.
+        std::this_thread::yield();
+    }
+}
+
 WakeChannel::WakeChannel() = default;
 WakeChannel::~WakeChannel() = default;
 
 void WakeChannel::wait(std::unique_lock<std::mutex>& lock, double seconds)
 {
+    using namespace std::chrono;
     if (!m_pipe.isOpen()) {
         if (seconds < 0)
             m_fallback.wait(lock);
         else
-            m_fallback.wait_for(lock, std::chrono::duration<double>(seconds));
+            m_fallback.wait_for(lock, duration<double>(seconds));
         return;
     }
-    m_sleeping = true;
+    auto const started = steady_clock::now();
+    if (m_wakeExpected && seconds != 0) {
+        auto limit = spinLimit;
+        if (seconds > 0 && seconds < duration<double>(limit).count())
+            limit = duration_cast<steady_clock::duration>(duration<double>(seconds));
+        m_state = State::spinning;
+        lock.unlock();
+        spinUntilSet(m_woken, limit);
+        lock.lock();
+        // A wake-up that came after the spin's last look, before the lock was taken
+        // again, was told it needs no byte: it is seen here.
+        if (m_woken.load()) {
+            awake(started);
+            return;
+        }
+        if (seconds > 0)
+            seconds = std::max(0.0, seconds - duration<double>(steady_clock::now() - started).count());
+    }
+    m_state = State::sleeping;
     lock.unlock();
     pollfd readable { m_pipe.reader(), POLLIN, 0 };
-    timespec limit {};
-    if (seconds >= 0) {
-        double const whole = std::floor(seconds);
-        limit.tv_sec = static_cast<time_t>(whole);
-        limit.tv_nsec = static_cast<long>((seconds - whole) * 1e9);
-    }
+    timespec const limit = timespecOf(std::max(seconds, 0.0));
     ::ppoll(&readable, 1, seconds >= 0 ? &limit : nullptr, nullptr);
     // Every byte sent so far is taken: each stood for a change made before it,
     // and the caller looks at the state once it has the lock again.
     m_pipe.drain();
     lock.lock();
-    m_sleeping = false;
-    m_woken = false;
+    awake(started);
+}
+
+void WakeChannel::awake(std::chrono::steady_clock::time_point started)
+{
+    m_wakeExpected = m_woken.load() && std::chrono::steady_clock::now() - started <= spinLimit;
+    m_state = State::awake;
+    m_woken.store(false);
 }
 
 void WakeChannel::unlockAndWake(std::unique_lock<std::mutex>& lock)
@@ -84,11 +132,12 @@ bool WakeChannel::wakeNeededLocked()
 {
     if (!m_pipe.isOpen())
         return true;
-    // One byte wakes the sleeper; more would only have it wake again for nothing.
-    if (!m_sleeping || m_woken)
+    // One byte wakes the sleeper; more would only have it wake again for nothing. One
+    // that spins sees the flag.
+    if (m_state == State::awake || m_woken.load())
         return false;
-    m_woken = true;
-    return true;
+    m_woken.store(true);
+    return m_state == State::sleeping;
 }
 
 void WakeChannel::wake()

@@ -2,19 +2,6 @@
 
 namespace net {
 
-namespace {
-
-void relaxProcessor()
-{
-#if defined(__x86_64__) || defined(__i386__)
-    __builtin_ia32_pause();
-#elif defined(__aarch64__)
-    asm volatile("yield");
-#endif
-}
-
-} // namespace
-
 PollWake::PollWake() = default;
 PollWake::~PollWake() = default;
 
@@ -35,14 +22,7 @@ bool PollWake::spinFor(Duration limit) const
 {
     if (!m_pipe.isOpen() || limit <= Duration::zero())
         return false;
-    auto const until = std::chrono::steady_clock::now() + limit;
-    for (;;) {
-        if (m_woken.load())
-            return true;
-        if (std::chrono::steady_clock::now() >= until)
-            return false;
-        relaxProcessor();
-    }
+    return foundation::spinUntilSet(m_woken, limit);
 }
 
 bool PollWake::prepareToSleep()

@@ -4,6 +4,7 @@
 #include "platform/foundation/WakeChannel.h"
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -319,6 +320,51 @@ TEST(WakeChannel, WaitOfNoTimeReturnsAtOnceAndOnlyANegativeTimeHasNoLimit)
     channel.wait(lock, 0);
     EXPECT_TRUE(lock.owns_lock());
     EXPECT_FALSE(channel.wakeNeededLocked()) << "nobody sleeps once the wait has returned";
+}
+
+// The waker lands wherever the sleeper is: awake, spinning for a wake-up it expects
+// after the last came quickly, between the spin's last look and its sleep, or asleep.
+// A waker that finds it spinning writes no byte, so a sleeper that goes from its spin
+// to sleep without seeing the flag sleeps through the work, as does every later wait
+// (the flag stands for a wake-up already on its way); here that shows as a wait that
+// runs to its time-out with work queued.
+TEST(WakeChannel, a_wake_up_reaches_the_sleeper_whether_it_spins_sleeps_or_is_between)
+{
+    using SteadyClock = std::chrono::steady_clock;
+    constexpr int items = 3000;
+    constexpr double timeout = 2.0;
+    std::mutex mutex;
+    WakeChannel channel;
+    int queued = 0;
+    std::thread waker([&] {
+        for (int item = 0; item < items; ++item) {
+            // Pauses from none to longer than the spin, so that the sleeper is found in
+            // every state it passes through.
+            auto const until = SteadyClock::now() + std::chrono::microseconds((item * 37) % 300);
+            while (SteadyClock::now() < until) { }
+            std::unique_lock lock(mutex);
+            ++queued;
+            channel.unlockAndWake(lock);
+        }
+    });
+    int seen = 0;
+    int timedOut = 0;
+    {
+        std::unique_lock lock(mutex);
+        while (seen < items && timedOut == 0) {
+            if (queued != seen) {
+                seen = queued;
+                continue;
+            }
+            auto const started = SteadyClock::now();
+            channel.wait(lock, timeout);
+            if (queued != seen && SteadyClock::now() - started >= std::chrono::duration<double>(timeout))
+                ++timedOut;
+        }
+    }
+    waker.join();
+    EXPECT_EQ(timedOut, 0);
+    EXPECT_EQ(seen, items);
 }
 
 TEST_F(MainLoopTest, WallClockCanBePinnedAndFollowsAdvance)
