@@ -66,7 +66,6 @@ public:
     std::shared_ptr<kit::NavigationController> shownNavigation() const;
 
     const std::shared_ptr<TillLedger>& tillLedger() const { return m_tillLedger; }
-    const std::shared_ptr<TillWatcher>& tillWatcher() const { return m_tillWatcher; }
     using TillWatcherFactory
         = std::function<std::shared_ptr<TillWatcher>(const std::shared_ptr<TillLedger>&)>;
     // Set by the cashier before launch; each launch makes its watcher with it.

@@ -427,7 +427,6 @@ void ChoosePayWayViewController::requestBarCodePay()
     sent.wallet = std::string(wallet);
     sent.money = parameters["money"];
     sent.sale = m_tillSale;
-    sent.sentAt = Till::now();
     auto id = ledger.sent(sent);
     std::weak_ptr<ChoosePayWayViewController> weak = selfPayWay();
     RequestOutcome::post(

@@ -412,7 +412,6 @@ void OrderDetailViewController::cancelRequest()
     sent.kind = TillLedger::RequestKind::Cancel;
     sent.orderid = field("orderid");
     sent.wallet = field("payment");
-    sent.sentAt = Till::now();
     auto id = Till::ledger().sent(sent);
     std::weak_ptr<OrderDetailViewController> weak = selfDetail();
     RequestOutcome::post(

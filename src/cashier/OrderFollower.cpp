@@ -164,7 +164,6 @@ void OrderFollower::cancel(const TillLedger::Order& order)
     sent.kind = TillLedger::RequestKind::Cancel;
     sent.orderid = orderid;
     sent.wallet = order.wallet;
-    sent.sentAt = Till::now();
     auto id = m_ledger->sent(sent);
     auto cancelled = std::make_shared<bool>(false);
     std::weak_ptr<OrderFollower> weak = weak_from_this();

@@ -36,8 +36,6 @@ public:
     ~OrderFollower() override;
 
     void start() override;
-    // How many orders it follows now.
-    std::size_t followedCount() const { return m_followed.size(); }
 
 private:
     struct Followed {

@@ -264,7 +264,6 @@ void RefundViewController::refundRequest()
     sent.orderid = m_orderId;
     sent.wallet = m_payment;
     sent.money = parameters["refundmoney"];
-    sent.sentAt = Till::now();
     auto id = Till::ledger().sent(sent);
     std::weak_ptr<RefundViewController> weak = selfRefund();
     RequestOutcome::post(

@@ -122,7 +122,6 @@ void UnpaidOrderExit::cancel()
     sent.kind = TillLedger::RequestKind::Cancel;
     sent.orderid = parameters["orderid"];
     sent.wallet = m_wallet;
-    sent.sentAt = Till::now();
     auto id = Till::ledger().sent(sent);
     std::weak_ptr<UnpaidOrderExit> weak = weak_from_this();
     RequestOutcome::post(

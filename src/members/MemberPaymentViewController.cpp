@@ -353,7 +353,7 @@ void MemberPaymentViewController::sendPayment(const std::shared_ptr<NetUtilSign:
         return;
     m_requestPayParams = params;
     auto sale = m_sale;
-    Till::ledger().saleSent(sale, *params, formChoice(), Till::now());
+    Till::ledger().saleSent(sale, *params, formChoice());
     std::weak_ptr<MemberPaymentViewController> weak = selfPayment();
     RequestOutcome::post(
         paymentPath(), std::string("请求支付中..."), *params, NetUtilSign::memberKeyFlag,

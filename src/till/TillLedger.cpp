@@ -300,7 +300,7 @@ void TillLedger::following(Order order)
 {
     if (order.orderid.empty())
         return;
-    m_ended.erase(order.orderid);
+    forgetEnded(order.orderid);
     if (auto* known = findOrder(order.orderid)) {
         // Another screen takes up an order already known (a re-payment of one
         // left open): it keeps what it pays for.
@@ -363,14 +363,26 @@ void TillLedger::settleCancels(const std::string& orderid)
 void TillLedger::endOrder(const std::string& orderid)
 {
     std::erase_if(m_orders, [&](const auto& order) { return order.orderid == orderid; });
+    if (hasEnded(orderid))
+        return;
     if (m_ended.size() >= endedKept)
-        m_ended.erase(m_ended.begin());
-    m_ended.insert(orderid);
+        m_ended.pop_front();
+    m_ended.push_back(orderid);
+}
+
+bool TillLedger::hasEnded(const std::string& orderid) const
+{
+    return std::find(m_ended.begin(), m_ended.end(), orderid) != m_ended.end();
+}
+
+void TillLedger::forgetEnded(const std::string& orderid)
+{
+    std::erase(m_ended, orderid);
 }
 
 TillLedger::PaidVerdict TillLedger::paid(const std::string& orderid, const Order& fallback)
 {
-    if (orderid.empty() || m_ended.contains(orderid))
+    if (orderid.empty() || hasEnded(orderid))
         return PaidVerdict::Known;
     for (const auto& sale : m_sales) {
         if (sale.paid && sale.paid->orderid == orderid)
@@ -483,7 +495,7 @@ TillLedger::Parameters TillLedger::requestFor(Id id, Parameters fresh) const
     return fresh;
 }
 
-void TillLedger::saleSent(Id id, const Parameters& request, foundation::Json choice, double now)
+void TillLedger::saleSent(Id id, const Parameters& request, foundation::Json choice)
 {
     auto* sale = findSale(id);
     if (!sale)
@@ -501,7 +513,6 @@ void TillLedger::saleSent(Id id, const Parameters& request, foundation::Json cho
     sent.kind = sale->kind == SaleKind::Purchase ? RequestKind::Purchase : RequestKind::Recharge;
     sent.sale = id;
     sent.money = valueOf(request, "totalprice").value_or("");
-    sent.sentAt = now;
     m_requests.push_back(sent);
     sale->resent = sale->state == SaleState::Held;
     sale->requestId = sent.id;
@@ -580,7 +591,7 @@ void TillLedger::unbindPaidPart(Id id)
     order.purpose = sale->kind == SaleKind::Purchase ? Purpose::PurchasePart : Purpose::RechargePart;
     order.state = OrderState::Paid;
     sale->paid.reset();
-    m_ended.erase(order.orderid);
+    forgetEnded(order.orderid);
     m_orders.push_back(std::move(order));
     changed();
 }
@@ -642,7 +653,7 @@ foundation::Json TillLedger::toJson() const
     for (const auto& r : m_requests) {
         requests.push_back({ { "id", r.id }, { "kind", nameOf(r.kind) }, { "outcome", nameOf(r.outcome) },
             { "orderid", r.orderid }, { "code", r.code }, { "wallet", r.wallet }, { "money", r.money },
-            { "sale", r.sale }, { "sentAt", r.sentAt } });
+            { "sale", r.sale } });
     }
     foundation::Json orders = foundation::Json::array();
     for (const auto& o : m_orders) {
@@ -696,7 +707,6 @@ TillLedger::Restored TillLedger::restore(const foundation::Json& record, double 
         r.wallet = textOf(item, "wallet");
         r.money = textOf(item, "money");
         r.sale = idOf(item, "sale");
-        r.sentAt = numberOf(item, "sentAt");
         requests.push_back(std::move(r));
     }
     std::vector<Order> orders;

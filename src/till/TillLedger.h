@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <nlohmann/ordered_map.hpp>
 #include <optional>
-#include <set>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -80,7 +80,6 @@ public:
         std::string wallet;
         std::string money; // as sent, "%.2f"
         Id sale = 0; // the member sale it pays (a part of)
-        double sentAt = 0; // wall seconds
         // When the outcome became unknown, in the ledger's own count.
         std::uint64_t unknownSince = 0;
     };
@@ -216,7 +215,6 @@ public:
     void cancelNotDone(const std::string& orderid);
     const Order* order(const std::string& orderid) const;
     std::vector<Order> ordersIn(OrderState state) const;
-    bool hasEnded(const std::string& orderid) const { return m_ended.contains(orderid); }
 
     // Member sales.
     Id saleFor(SaleKind kind, const std::string& memberid);
@@ -226,7 +224,7 @@ public:
     // `fresh` with the paid part bound into it.
     Parameters requestFor(Id sale, Parameters fresh) const;
     // The sale's request goes out now; a paid order it carries binds to it.
-    void saleSent(Id sale, const Parameters& request, foundation::Json choice, double now);
+    void saleSent(Id sale, const Parameters& request, foundation::Json choice);
     void saleAnswered(Id sale, SaleAnswer answer);
     // Binds a paid part told outside an order's following (its paying
     // screen handed it back). False when the sale is not open.
@@ -274,6 +272,9 @@ private:
     Id m_nextId = 1;
     std::uint64_t m_count = 0;
     // Orders whose end was heard in this run: a second report of it is no news.
-    std::set<std::string> m_ended;
+    // In the order heard, so that the oldest go first.
+    std::deque<std::string> m_ended;
+    bool hasEnded(const std::string& orderid) const;
+    void forgetEnded(const std::string& orderid);
     foundation::ObserverList<> m_observers;
 };

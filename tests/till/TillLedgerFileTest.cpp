@@ -117,7 +117,7 @@ TEST_F(TillLedgerFileTest, a_file_cut_short_keeps_every_item_before_the_cut_and_
     auto sale = ledger.saleFor(TillLedger::SaleKind::Purchase, "2");
     TillLedger::Parameters request { { "memberid", "2" }, { "reverseid", "1000" },
         { "totalprice", "100.00" } };
-    ledger.saleSent(sale, request, foundation::Json::object(), 5);
+    ledger.saleSent(sale, request, foundation::Json::object());
     TillLedger::Request code;
     code.kind = TillLedger::RequestKind::Barcode;
     code.code = "2800000001";

@@ -259,7 +259,7 @@ TEST(TillLedger, a_partly_damaged_record_keeps_every_item_that_reads_whole)
 {
     Ledger before;
     auto held = before.saleFor(Ledger::SaleKind::Purchase, "2");
-    before.saleSent(held, purchase("1000", "100.00"), foundation::Json { { "id", "6" } }, 5);
+    before.saleSent(held, purchase("1000", "100.00"), foundation::Json { { "id", "6" } });
     before.lost(before.sent(barcode("2800000001")));
     before.following(qrOrder("Q1"));
     auto record = foundation::Json::parse(before.toJson().dump());
@@ -305,6 +305,26 @@ TEST(TillLedger, an_orders_payment_counts_once_however_many_polls_report_it_and_
     EXPECT_EQ(ledger.paid("", qrOrder("")), Ledger::PaidVerdict::Known);
 }
 
+// The ends remembered against a late second report are the latest heard,
+// whatever their numbers: a busy till's newest order must not be the one
+// forgotten because its number sorts first.
+TEST(TillLedger, the_ends_of_orders_forgotten_first_are_the_oldest_heard_not_the_lowest_numbered)
+{
+    Ledger ledger;
+    ledger.following(qrOrder("Z-oldest"));
+    ledger.ended("Z-oldest");
+    for (int i = 0; i < 255; ++i) {
+        auto id = "M" + std::to_string(1000 + i);
+        ledger.following(qrOrder(id));
+        ledger.ended(id);
+    }
+    ledger.following(qrOrder("A-newest"));
+    ledger.ended("A-newest");
+    EXPECT_EQ(ledger.paid("A-newest", qrOrder("A-newest")), Ledger::PaidVerdict::Known);
+    EXPECT_EQ(ledger.paid("M1000", qrOrder("M1000")), Ledger::PaidVerdict::Known);
+    EXPECT_NE(ledger.paid("Z-oldest", qrOrder("Z-oldest")), Ledger::PaidVerdict::Known);
+}
+
 // A cancel sent from an order's screen whose reply was lost: once a poll
 // hears the order's end, whether the cancel went through no longer matters,
 // and the ledger (and its file) must not keep it for good.
@@ -341,7 +361,7 @@ TEST(TillLedger, a_paid_part_binds_only_to_an_open_sale_and_a_settled_sale_never
     ledger.following(qrOrder("Q1", Ledger::Purpose::PurchasePart, sale));
     ledger.left("Q1", 10);
     // The staff settle the sale in cash meanwhile.
-    ledger.saleSent(sale, purchase("1000", "50.00"), nullptr, 20);
+    ledger.saleSent(sale, purchase("1000", "50.00"), nullptr);
     EXPECT_FALSE(ledger.isOpen(sale));
     ledger.saleAnswered(sale, Ledger::SaleAnswer::Settled);
     EXPECT_EQ(ledger.sale(sale), nullptr);
@@ -350,7 +370,7 @@ TEST(TillLedger, a_paid_part_binds_only_to_an_open_sale_and_a_settled_sale_never
     // Paid while the sale's request is out: a payment of its own too.
     auto busy = ledger.saleFor(Ledger::SaleKind::Purchase, "1");
     ledger.following(qrOrder("Q2", Ledger::Purpose::PurchasePart, busy));
-    ledger.saleSent(busy, purchase("2000", "50.00"), nullptr, 30);
+    ledger.saleSent(busy, purchase("2000", "50.00"), nullptr);
     EXPECT_EQ(ledger.paid("Q2", {}), Ledger::PaidVerdict::ShowResult);
 
     // Open: it binds, at the amount it was paid for and with its wallet,
@@ -379,13 +399,13 @@ TEST(TillLedger, a_held_sale_resends_its_request_unchanged_and_the_members_next_
     Ledger ledger;
     auto sale = ledger.saleFor(Ledger::SaleKind::Purchase, "2");
     auto first = purchase("1000", "100.00");
-    ledger.saleSent(sale, first, foundation::Json { { "id", "6" } }, 1);
+    ledger.saleSent(sale, first, foundation::Json { { "id", "6" } });
     ledger.saleAnswered(sale, Ledger::SaleAnswer::Unknown);
     // Another split, even another total, is not what the server may have settled.
     EXPECT_EQ(ledger.requestFor(sale, purchase("2000", "120.00")), first);
     // Sent again with no network: the server read nothing of it, and the
     // first sending is as unknown as it was.
-    ledger.saleSent(sale, first, foundation::Json { { "id", "6" } }, 1);
+    ledger.saleSent(sale, first, foundation::Json { { "id", "6" } });
     ledger.saleAnswered(sale, Ledger::SaleAnswer::NotRead);
     EXPECT_FALSE(ledger.isOpen(sale));
     EXPECT_EQ(ledger.requestFor(sale, purchase("2000", "120.00")), first);
@@ -396,7 +416,7 @@ TEST(TillLedger, a_held_sale_resends_its_request_unchanged_and_the_members_next_
     EXPECT_NE(ledger.saleFor(Ledger::SaleKind::Recharge, "2"), sale);
     EXPECT_NE(ledger.saleFor(Ledger::SaleKind::Purchase, "3"), sale);
     // Refused: free, a new number next; the paid part (none here) would stay.
-    ledger.saleSent(sale, first, nullptr, 2);
+    ledger.saleSent(sale, first, nullptr);
     ledger.saleAnswered(sale, Ledger::SaleAnswer::Refused);
     EXPECT_TRUE(ledger.isOpen(sale));
     EXPECT_EQ(ledger.requestFor(sale, purchase("3000", "120.00")).at("reverseid"), "3000");
@@ -445,7 +465,7 @@ TEST(TillLedger, a_restart_keeps_every_hold_and_a_late_answer_after_it_still_set
     before.sent(barcode("2800000001"));
     auto refund = before.sent(onOrder(Ledger::RequestKind::Refund, "R"));
     auto held = before.saleFor(Ledger::SaleKind::Recharge, "2");
-    before.saleSent(held, purchase("1000", "30.00"), foundation::Json { { "id", "0" } }, 5);
+    before.saleSent(held, purchase("1000", "30.00"), foundation::Json { { "id", "0" } });
     auto open = before.saleFor(Ledger::SaleKind::Purchase, "5");
     ASSERT_TRUE(before.bindPaidPart(open, { "P1", std::nullopt, "12.00" }));
     before.saleFor(Ledger::SaleKind::Purchase, "6");
@@ -474,7 +494,7 @@ TEST(TillLedger, a_restart_keeps_every_hold_and_a_late_answer_after_it_still_set
     // its request as sent; its late answer settles it.
     EXPECT_EQ(after.saleFor(Ledger::SaleKind::Recharge, "2"), held);
     EXPECT_EQ(after.requestFor(held, purchase("9", "1.00")).at("reverseid"), "1000");
-    after.saleSent(held, after.sale(held)->request, after.sale(held)->choice, 120);
+    after.saleSent(held, after.sale(held)->request, after.sale(held)->choice);
     after.saleAnswered(held, Ledger::SaleAnswer::Settled);
     EXPECT_EQ(after.sale(held), nullptr);
     // New ids never meet old ones.

@@ -102,7 +102,6 @@ std::optional<ImageProbe::Footprint> probeGif(std::span<const std::uint8_t> byte
     return footprint;
 }
 
-} // namespace
 // A still picture, as one of the libraries decodes it.
 ImageProbe::Footprint stillFootprint(ImageFormat format, int width, int height, std::uint64_t decodeBytes)
 {
@@ -142,6 +141,7 @@ std::optional<ImageProbe::Footprint> probeWebP(std::span<const std::uint8_t> byt
             : 2 * canvas + canvas / bytesPerPixel + 32 * std::uint64_t(header->width) * bytesPerPixel);
 }
 
+} // namespace
 
 std::optional<ImageProbe::Footprint> ImageProbe::probe(
     std::span<const std::uint8_t> bytes, const GifDecoder::Limits& gifLimits)
