@@ -533,10 +533,7 @@ void ChoosePayWayViewController::startPolling()
                 screen->settled(order);
         },
         [order = tillOrder()](const foundation::Json& answer) {
-            if (OrderStatusPoller::endOf(answer) == OrderStatusPoller::End::Paid)
-                PaidOrderDelivery::deliverLate(answer, order);
-            else
-                Till::ledger().ended(order.orderid);
+            PaidOrderDelivery::endedAway(answer, order.orderid, order);
         });
 }
 

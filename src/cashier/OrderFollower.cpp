@@ -218,12 +218,8 @@ void OrderFollower::askAfterCancel(const std::string& orderid)
                 return;
             *settled = true;
             follower->m_cancelling.erase(orderid);
-            if (end == OrderStatusPoller::End::Paid) {
-                const auto* recorded = follower->m_ledger->order(orderid);
-                PaidOrderDelivery::deliverLate(*answer, recorded ? *recorded : TillLedger::Order {});
-            } else {
-                follower->m_ledger->ended(orderid);
-            }
+            const auto* recorded = follower->m_ledger->order(orderid);
+            PaidOrderDelivery::endedAway(*answer, orderid, recorded ? *recorded : TillLedger::Order {});
         });
 }
 

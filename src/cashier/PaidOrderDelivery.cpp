@@ -4,6 +4,7 @@
 #include "app/HomeViewController.h"
 #include "cashier/ChoosePayWayViewController.h"
 #include "cashier/MobilePayCallbackReceiver.h"
+#include "cashier/OrderStatusPoller.h"
 #include "cashier/PayResultViewController.h"
 #include "cashier/QrCodePollingViewController.h"
 #include "cashier/Till.h"
@@ -116,6 +117,15 @@ bool PaidOrderDelivery::handBack(kit::ViewController& payingScreen, TillLedger::
     // A late result over the paying screen stays: the form sends when it shows.
     PayResultViewController::popToKeepingLateResults(*navigation, form);
     return true;
+}
+
+void PaidOrderDelivery::endedAway(
+    const foundation::Json& answer, const std::string& orderid, const TillLedger::Order& known)
+{
+    if (OrderStatusPoller::endOf(answer) == OrderStatusPoller::End::Paid)
+        deliverLate(answer, known);
+    else
+        Till::ledger().ended(orderid);
 }
 
 void PaidOrderDelivery::deliverLate(const foundation::Json& order, const TillLedger::Order& known)

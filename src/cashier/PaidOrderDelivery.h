@@ -50,6 +50,10 @@ public:
     // A paid order heard of away from its paying screen; `known` stands in
     // for an order the ledger has no record of.
     static void deliverLate(const foundation::Json& order, const TillLedger::Order& known);
+    // The end of an order heard away from its paying screen: paid, it goes
+    // where the ledger says (deliverLate); failed or cancelled, it took
+    // nothing.
+    static void endedAway(const foundation::Json& answer, const std::string& orderid, const TillLedger::Order& known);
     // Opens the result of every payment of its own still due (a sale's form
     // gone with its part, a restart).
     static void showDue();

@@ -138,12 +138,7 @@ void QrCodePollingViewController::poll()
             if (auto screen = weak.lock())
                 screen->settled(order);
         },
-        [order](const foundation::Json& answer) {
-            if (OrderStatusPoller::endOf(answer) == OrderStatusPoller::End::Paid)
-                PaidOrderDelivery::deliverLate(answer, order);
-            else
-                Till::ledger().ended(order.orderid);
-        });
+        [order](const foundation::Json& answer) { PaidOrderDelivery::endedAway(answer, order.orderid, order); });
 }
 
 void QrCodePollingViewController::settled(const foundation::Json& order)
