@@ -581,9 +581,15 @@ bool TillLedger::bindPaidPart(Id id, PaidPart part)
 
 void TillLedger::unbindPaidPart(Id id)
 {
+    if (unbindPaidPartQuietly(id))
+        changed();
+}
+
+bool TillLedger::unbindPaidPartQuietly(Id id)
+{
     auto* sale = findSale(id);
     if (!sale || sale->state != SaleState::Open || !sale->paid)
-        return;
+        return false;
     Order order;
     order.orderid = sale->paid->orderid;
     order.wallet = sale->paid->wallet.value_or("");
@@ -593,7 +599,7 @@ void TillLedger::unbindPaidPart(Id id)
     sale->paid.reset();
     forgetEnded(order.orderid);
     m_orders.push_back(std::move(order));
-    changed();
+    return true;
 }
 
 void TillLedger::saleLeft(Id id, bool paidPartGivenUp)
@@ -602,7 +608,7 @@ void TillLedger::saleLeft(Id id, bool paidPartGivenUp)
     if (!sale || sale->state != SaleState::Open)
         return;
     if (!paidPartGivenUp)
-        unbindPaidPart(id);
+        unbindPaidPartQuietly(id);
     std::erase_if(m_sales, [id](const auto& s) { return s.id == id; });
     changed();
 }

@@ -256,6 +256,8 @@ public:
 
 private:
     Request* findRequest(Id id);
+    // unbindPaidPart without telling: the caller tells once for all it changed.
+    bool unbindPaidPartQuietly(Id id);
     Order* findOrder(const std::string& orderid);
     Sale* findSale(Id id);
     std::optional<Outcome> latestState(RequestKind kind, const std::string& orderid) const;
